@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what the tests need, builds Vistrel with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs the whole test suite through CTest.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/common.sh
+install_packages "${VISTREL_PACKAGES[@]}" "${VISTREL_TEST_PACKAGES[@]}"
+
+BUILD=${BUILD_DIR:-build/asan}
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVISTREL_SANITIZE=ON
+cmake --build "$BUILD"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$BUILD" --output-on-failure -j "$(nproc)"

@@ -1,0 +1,63 @@
+// File names of a gallery: which files may enter the image list, and how every generated file
+// gets a name that no existing file has.
+//
+// A name pattern may hold "%old%" (any letter case), which stands for the image's own name
+// without folder and extension. When the resulting file exists, a number counting from 2 goes
+// in front of the extension. TUniqueNamer does the same for a whole run: a name it handed out
+// counts as taken even before its file is written, and a number once found taken is not tested
+// again (within a run files are only added), so naming stays linear in the number of files.
+//
+// The free functions have no state. A TUniqueNamer belongs to one run and one thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace vistrel {
+
+// The extension of a name or path: from its last dot, the dot included; empty when there is no
+// dot after the last path separator.
+std::string ExtractFileExt(std::string_view path);
+// The name without its folder (everything after the last "/").
+std::string ExtractFileName(std::string_view path);
+// The folder of a path with its trailing "/" (everything up to and including the last "/").
+std::string ExtractFilePath(std::string_view path);
+// `folder` with a trailing "/" added when it lacks one (an empty folder stays empty).
+std::string IncludeTrailingPathDelimiter(std::string_view folder);
+
+// True when the extension, upper-cased, is ".JPG" or ".JPEG".
+bool IsJpegFileName(std::string_view name);
+
+// Replaces every occurrence of `pattern` (compared ignoring case) by `replacement`. The search
+// goes on after each inserted replacement, so it ends also when the replacement itself holds
+// the pattern.
+void ReplaceTextIgnoreCase(std::string& text, std::string_view pattern,
+                           std::string_view replacement);
+
+// Full path of a file that does not exist yet: `directory` (ending in "/") + `pattern`
+// (empty means "%old%") + `extension`, with "%old%" replaced by `old_name`, numbered 2, 3, ...
+// before the extension while an entry of that name exists. An entry of any kind (file, folder,
+// link, also a dangling one) counts as existing. The file is not created.
+std::string MakeUniqueFileName(const std::string& directory, const std::string& pattern,
+                               const std::string& old_name, const std::string& extension);
+
+class TUniqueNamer {
+ public:
+  // As MakeUniqueFileName(), and the returned name counts as taken from now on.
+  std::string Make(const std::string& directory, const std::string& pattern,
+                   const std::string& old_name, const std::string& extension);
+  // Marks a path as taken (for a file that turned out to exist when it was created).
+  void MarkTaken(const std::string& path) { chosen_.insert(path); }
+
+ private:
+  bool Taken(const std::string& path) const;
+
+  std::unordered_set<std::string> chosen_;
+  // For each set of arguments, the number to try next: every smaller one is taken.
+  std::unordered_map<std::string, uint64_t> next_number_;
+};
+
+}  // namespace vistrel

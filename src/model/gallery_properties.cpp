@@ -1,0 +1,12 @@
+#include "model/gallery_properties.h"
+
+namespace vistrel {
+
+TVTLGalleryProperties::TVTLGalleryProperties() {
+  RequiredValues.AddColumn("VariableName");
+  RequiredValues.AddColumn("Value");
+  for (const char* column : {"Name", "MaxWidth", "MaxHeight", "NewName", "JPGQuality"})
+    ImageVariants.AddColumn(column);
+}
+
+}  // namespace vistrel

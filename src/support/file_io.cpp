@@ -1,0 +1,143 @@
+#include "support/file_io.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+
+namespace vistrel {
+
+namespace {
+
+// Owns a file descriptor.
+class TFd {
+ public:
+  explicit TFd(int fd) : fd_(fd) {}
+  ~TFd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int get() const { return fd_; }
+  int release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+// Opens `path` for reading without blocking on a FIFO and without becoming its controlling
+// terminal; -1 unless it is a regular file.
+int OpenRegularForReading(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+bool ReadAll(int fd, std::string& contents) {
+  contents.clear();
+  char buffer[65536];
+  while (true) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0) return true;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    contents.append(buffer, static_cast<size_t>(n));
+  }
+}
+
+std::string RealPath(const std::string& path) {
+  std::unique_ptr<char, decltype(&::free)> resolved(::realpath(path.c_str(), nullptr), &::free);
+  return resolved ? std::string(resolved.get()) : std::string();
+}
+
+// The resolved path of an open file, as the kernel knows it.
+std::string PathOfOpenFile(int fd) {
+  char buffer[PATH_MAX + 1];
+  std::string link = "/proc/self/fd/" + std::to_string(fd);
+  ssize_t n = ::readlink(link.c_str(), buffer, PATH_MAX);
+  if (n <= 0) return {};
+  return std::string(buffer, static_cast<size_t>(n));
+}
+
+bool IsInside(const std::string& resolved, const std::string& root_resolved) {
+  if (root_resolved.empty() || resolved.empty()) return false;
+  std::string prefix = root_resolved;
+  if (prefix.back() != '/') prefix.push_back('/');
+  return resolved.compare(0, prefix.size(), prefix) == 0 && resolved.size() > prefix.size();
+}
+
+// Opens a regular file inside `root` for reading, checking where the opened file really is
+// (so a link swapped in between cannot lead outside); -1 when refused.
+int OpenInside(const std::string& root, const std::string& relative_path) {
+  if (relative_path.empty() || relative_path.front() == '/') return -1;
+  std::string root_resolved = RealPath(root);
+  if (root_resolved.empty()) return -1;
+  std::string path = root;
+  if (!path.empty() && path.back() != '/') path.push_back('/');
+  path += relative_path;
+  TFd fd(OpenRegularForReading(path));
+  if (fd.get() < 0) return -1;
+  std::string opened = PathOfOpenFile(fd.get());
+  if (opened.empty()) opened = RealPath(path);
+  if (!IsInside(opened, root_resolved)) return -1;
+  return fd.release();
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& contents) {
+  TFd fd(OpenRegularForReading(path));
+  return fd.get() >= 0 && ReadAll(fd.get(), contents);
+}
+
+bool ReadFileInside(const std::string& root, const std::string& relative_path,
+                    std::string& contents) {
+  TFd fd(OpenInside(root, relative_path));
+  return fd.get() >= 0 && ReadAll(fd.get(), contents);
+}
+
+bool IsRegularFileInside(const std::string& root, const std::string& relative_path) {
+  TFd fd(OpenInside(root, relative_path));
+  return fd.get() >= 0;
+}
+
+bool WriteFileReplacing(const std::string& path, std::string_view contents) {
+  std::string temp_path = path + ".XXXXXX";
+  TFd fd(::mkstemp(temp_path.data()));
+  if (fd.get() < 0) return false;
+  bool ok = true;
+  size_t written = 0;
+  while (ok && written < contents.size()) {
+    ssize_t n = ::write(fd.get(), contents.data() + written, contents.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) ok = false;
+    else written += static_cast<size_t>(n);
+  }
+  // mkstemp creates the file for the owner only; the new file keeps the permissions of the one
+  // it replaces, and a new document gets the usual ones.
+  struct stat old_file;
+  mode_t mode = ::stat(path.c_str(), &old_file) == 0 ? (old_file.st_mode & 07777) : 0644;
+  ok = ok && ::fchmod(fd.get(), mode) == 0;
+  ok = ok && ::fsync(fd.get()) == 0;
+  ok = ::close(fd.release()) == 0 && ok;
+  ok = ok && ::rename(temp_path.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(temp_path.c_str());
+  return ok;
+}
+
+}  // namespace vistrel

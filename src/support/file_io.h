@@ -1,0 +1,34 @@
+// Reading and writing whole files safely.
+//
+// Everything the program reads is read whole into memory, and only from regular files: a FIFO,
+// a device or a folder is refused without blocking. Files that belong to a skin can be read
+// confined to the skin's folder, so a skin cannot reach a file outside it through an absolute
+// path, ".." or a link. Writing a document replaces the old file only once the new contents
+// are complete on disk.
+//
+// Free functions without state; safe from any thread.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vistrel {
+
+// Reads the regular file `path` into `contents`; false when it cannot be opened or read or is
+// not a regular file.
+[[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& contents);
+
+// As ReadWholeFile(), but only when `relative_path` is relative and the file it names, with
+// every link resolved, lies inside the folder `root`.
+[[nodiscard]] bool ReadFileInside(const std::string& root, const std::string& relative_path,
+                                  std::string& contents);
+
+// True when `relative_path` names a regular file inside `root` as ReadFileInside() requires.
+bool IsRegularFileInside(const std::string& root, const std::string& relative_path);
+
+// Writes `contents` to a new temporary file beside `path`, flushes it and renames it over
+// `path`. On any failure the temporary file is removed, `path` is left as it was, and the
+// result is false.
+[[nodiscard]] bool WriteFileReplacing(const std::string& path, std::string_view contents);
+
+}  // namespace vistrel

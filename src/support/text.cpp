@@ -1,0 +1,141 @@
+#include "support/text.h"
+
+#include <limits>
+
+namespace vistrel {
+
+namespace {
+
+// In UTF-8, U+00E0..U+00FE are 0xC3 followed by 0xA0..0xBE; their capitals U+00C0..U+00DE are
+// 0xC3 followed by 0x80..0x9E. U+00F7 (division sign) has no capital.
+constexpr unsigned char kLatin1Lead = 0xC3;
+
+bool IsFoldableLatin1Tail(unsigned char c) { return c >= 0xA0 && c <= 0xBE && c != 0xB7; }
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::string UpperCase(std::string_view text) {
+  std::string result(text);
+  for (size_t i = 0; i < result.size(); ++i) {
+    auto c = static_cast<unsigned char>(result[i]);
+    if (c >= 'a' && c <= 'z') {
+      result[i] = static_cast<char>(c - 32);
+    } else if (c == kLatin1Lead && i + 1 < result.size()) {
+      auto tail = static_cast<unsigned char>(result[i + 1]);
+      if (IsFoldableLatin1Tail(tail)) result[i + 1] = static_cast<char>(tail - 0x20);
+      ++i;  // never look at the second byte of the pair as a character of its own
+    }
+  }
+  return result;
+}
+
+bool SameTextIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  // Walks both texts as UpperCase() does, so that a two-byte letter is folded as a pair.
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto ca = static_cast<unsigned char>(a[i]);
+    auto cb = static_cast<unsigned char>(b[i]);
+    if (ca == kLatin1Lead || cb == kLatin1Lead) {
+      if (ca != cb) return false;
+      if (i + 1 < a.size()) {
+        auto ta = static_cast<unsigned char>(a[i + 1]);
+        auto tb = static_cast<unsigned char>(b[i + 1]);
+        if (IsFoldableLatin1Tail(ta)) ta = static_cast<unsigned char>(ta - 0x20);
+        if (IsFoldableLatin1Tail(tb)) tb = static_cast<unsigned char>(tb - 0x20);
+        if (ta != tb) return false;
+        ++i;
+      }
+      continue;
+    }
+    if (ca >= 'a' && ca <= 'z') ca = static_cast<unsigned char>(ca - 32);
+    if (cb >= 'a' && cb <= 'z') cb = static_cast<unsigned char>(cb - 32);
+    if (ca != cb) return false;
+  }
+  return true;
+}
+
+size_t FindIgnoreCase(std::string_view text, std::string_view pattern, size_t from) {
+  if (from > text.size()) return std::string_view::npos;
+  return UpperCase(text).find(UpperCase(pattern), from);
+}
+
+std::optional<int32_t> ParseInt32(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  int base = 10;
+  if (i < text.size() && text[i] == '$') {
+    base = 16;
+    ++i;
+  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  } else if (i < text.size() && (text[i] == 'x' || text[i] == 'X')) {
+    base = 16;
+    ++i;
+  }
+  if (i >= text.size()) return std::nullopt;
+  // Hexadecimal numbers may use all 32 bits (as "$FFFFFFFF" for -1); decimal ones must fit.
+  const uint64_t limit = base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+  uint64_t value = 0;
+  for (; i < text.size(); ++i) {
+    int digit = HexDigit(text[i]);
+    if (digit < 0 || digit >= base) return std::nullopt;
+    value = value * base + static_cast<uint64_t>(digit);
+    if (value > limit) return std::nullopt;
+  }
+  int64_t signed_value = base == 16 ? static_cast<int64_t>(static_cast<int32_t>(value))
+                                    : static_cast<int64_t>(value);
+  if (negative) signed_value = -signed_value;
+  if (signed_value < std::numeric_limits<int32_t>::min() ||
+      signed_value > std::numeric_limits<int32_t>::max())
+    return std::nullopt;
+  return static_cast<int32_t>(signed_value);
+}
+
+int32_t ParseInt32Or(std::string_view text, int32_t fallback) {
+  return ParseInt32(text).value_or(fallback);
+}
+
+std::vector<std::string> SplitTextLines(std::string_view contents) {
+  std::vector<std::string> lines;
+  std::string line;
+  bool pending = false;  // true when `line` holds a started line
+  for (size_t i = 0; i < contents.size(); ++i) {
+    char c = contents[i];
+    if (c == '\x1A') break;
+    if (c == '\n') {
+      lines.push_back(std::move(line));
+      line.clear();
+      pending = false;
+    } else if (c == '\r') {
+      pending = true;  // a lone CR is dropped; CR LF ends the line at the LF
+    } else {
+      line.push_back(c);
+      pending = true;
+    }
+  }
+  if (pending) lines.push_back(std::move(line));
+  return lines;
+}
+
+std::string_view Trim(std::string_view text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+}  // namespace vistrel

@@ -1,0 +1,50 @@
+// Text helpers shared by every subsystem: letter case, integers and text lines.
+//
+// All text in Vistrel is a byte string (normally UTF-8) that is read and written unchanged.
+// Wherever the program compares names without regard to letter case or converts them to capital
+// letters, it goes through UpperCase() below, which folds ASCII a-z and the Latin-1 letters
+// U+00E0..U+00FE (except U+00F7) in their two-byte UTF-8 form. Folding never changes the length
+// of a text, so a position found in the folded text is the same position in the original.
+//
+// Free functions without state; safe to call from any thread.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vistrel {
+
+// The text with ASCII and Latin-1 small letters replaced by capitals.
+std::string UpperCase(std::string_view text);
+
+// True when both texts are equal after UpperCase().
+bool SameTextIgnoreCase(std::string_view a, std::string_view b);
+
+// Position of the first occurrence of `pattern` in `text` at or after `from`, both compared
+// after UpperCase(); std::string_view::npos when there is none. An empty pattern is found at
+// `from`.
+size_t FindIgnoreCase(std::string_view text, std::string_view pattern, size_t from = 0);
+
+// A 32-bit signed integer written as text: leading blanks are skipped, then an optional "+" or
+// "-", then decimal digits or hexadecimal digits after "$", "x", "X", "0x" or "0X". Nothing may
+// follow the digits; an empty text, a missing digit or a value outside 32 bits gives nullopt.
+std::optional<int32_t> ParseInt32(std::string_view text);
+
+// ParseInt32(), or `fallback` when the text is not such a number.
+int32_t ParseInt32Or(std::string_view text, int32_t fallback);
+
+// Splits file contents into text lines. A line ends at LF or CR LF; a CR that is not followed
+// by LF is dropped and the line goes on after it; a byte 0x1A (Ctrl-Z) ends the input. Line
+// ends are not part of the lines, and a final line end does not start a further, empty line.
+std::vector<std::string> SplitTextLines(std::string_view contents);
+
+// True for the bytes that count as blanks when fields are trimmed: codes 32 and below.
+inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// The text without blanks (codes 32 and below) at either end.
+std::string_view Trim(std::string_view text);
+
+}  // namespace vistrel

@@ -1,0 +1,72 @@
+#include "support/file_io.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace vistrel {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+TEST(FileIoTest, ReadsOnlyRegularFiles) {
+  TempDir dir;
+  WriteFile(dir / "a.txt", std::string("x\0y", 3));
+  std::string contents;
+  ASSERT_TRUE(ReadWholeFile(dir / "a.txt", contents));
+  EXPECT_EQ(contents, std::string("x\0y", 3));
+  EXPECT_FALSE(ReadWholeFile(dir / "missing", contents));
+  EXPECT_FALSE(ReadWholeFile(dir.Path(), contents));
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  EXPECT_FALSE(ReadWholeFile(dir / "fifo", contents));  // must not block
+}
+
+TEST(FileIoTest, ReadFileInsideRefusesEveryWayOut) {
+  TempDir dir;
+  WriteFile(dir / "skin/table.csv", "inside");
+  WriteFile(dir / "skin/sub/t.html", "nested");
+  WriteFile(dir / "secret.txt", "private");
+  ASSERT_EQ(::symlink((dir / "secret.txt").c_str(), (dir / "skin/link.csv").c_str()), 0);
+  ASSERT_EQ(::symlink((dir / "skin/table.csv").c_str(), (dir / "skin/inner-link.csv").c_str()), 0);
+  ASSERT_EQ(::mkfifo((dir / "skin/fifo.csv").c_str(), 0600), 0);
+  const std::string root = dir / "skin/";
+  std::string contents;
+  EXPECT_TRUE(ReadFileInside(root, "table.csv", contents));
+  EXPECT_EQ(contents, "inside");
+  EXPECT_TRUE(ReadFileInside(root, "sub/t.html", contents));
+  EXPECT_TRUE(ReadFileInside(root, "inner-link.csv", contents));  // a link that stays inside
+  EXPECT_FALSE(ReadFileInside(root, "../secret.txt", contents));
+  EXPECT_FALSE(ReadFileInside(root, dir / "secret.txt", contents));
+  EXPECT_FALSE(ReadFileInside(root, "link.csv", contents));
+  EXPECT_FALSE(ReadFileInside(root, "fifo.csv", contents));
+  EXPECT_FALSE(ReadFileInside(root, "sub", contents));
+  EXPECT_FALSE(ReadFileInside(root, "", contents));
+  EXPECT_FALSE(IsRegularFileInside(root, "../secret.txt"));
+  EXPECT_TRUE(IsRegularFileInside(root, "table.csv"));
+}
+
+TEST(FileIoTest, WriteFileReplacingKeepsTheOldFileWhenWritingFails) {
+  TempDir dir;
+  const std::string path = dir / "list.csv";
+  WriteFile(path, "old");
+  ASSERT_TRUE(WriteFileReplacing(path, "new contents"));
+  EXPECT_EQ(ReadFile(path), "new contents");
+  EXPECT_EQ(testing::ListFolder(dir.Path()), std::vector<std::string>{"list.csv"});
+
+  if (::geteuid() != 0) {  // root may write into a read-only folder
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0500), 0);
+    EXPECT_FALSE(WriteFileReplacing(path, "lost"));
+    ::chmod(dir.Path().c_str(), 0700);
+    EXPECT_EQ(ReadFile(path), "new contents");
+  }
+  EXPECT_FALSE(WriteFileReplacing(dir / "no/such/folder/list.csv", "x"));
+  EXPECT_EQ(testing::ListFolder(dir.Path()), std::vector<std::string>{"list.csv"});
+}
+
+}  // namespace
+}  // namespace vistrel
