@@ -1,0 +1,33 @@
+# Shared by the benchmark scripts: the build to measure and the photo corpus.
+# shellcheck shell=bash
+
+BENCH_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BENCH_BUILD=${BENCH_BUILD:-$BENCH_ROOT/build/release}
+CORPUS=${CORPUS:-/tmp/bench-corpus}
+
+# Builds the optimised program once.
+bench_build() {
+  cmake -S "$BENCH_ROOT" -B "$BENCH_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DVISTREL_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$BENCH_BUILD" >/dev/null
+}
+
+# Builds the corpus of 48 photos with the shared script when it is not there yet.
+bench_corpus() {
+  if [ ! -f "$CORPUS/MANIFEST.tsv" ]; then
+    local maker
+    for maker in "$BENCH_ROOT/../shared/bench/make-corpus.sh" "$BENCH_ROOT/bench/make-corpus.sh"; do
+      [ -x "$maker" ] && break
+    done
+    "$maker" "$CORPUS"
+  fi
+}
+
+# Wall-clock seconds of a command, with its output discarded.
+bench_seconds() {
+  local start end
+  start=$(date +%s.%N)
+  "$@" >/dev/null
+  end=$(date +%s.%N)
+  echo "$end - $start" | bc -l
+}

@@ -1,0 +1,25 @@
+// The command-line program vistrel-cli: galleries, metadata and the skin catalogue for scripts
+// and machines without a display. It runs the same model code as the desktop program.
+//
+//   vistrel-cli generate --skin SKINFILE --out DIR [options] [IMAGE...]
+//   vistrel-cli metadata FILE...
+//   vistrel-cli skins FOLDER
+//
+// RunCli() is the whole program apart from starting the image library, so tests can run it in
+// the process with their own output streams. Exit status: 0 success, 1 a failed run or an error
+// report, 2 a usage error or a skin that fails to load.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace vistrel {
+
+// `args` without the program name. Writes results to `out`, messages to `err`.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// The usage text printed for a usage error.
+std::string CliUsage();
+
+}  // namespace vistrel

@@ -1,0 +1,8 @@
+// exiv2's headers, included here only, with the warnings that its use of std::auto_ptr raises
+// switched off.
+#pragma once
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <exiv2/exiv2.hpp>
+#pragma GCC diagnostic pop

@@ -1,0 +1,27 @@
+#include "imaging/image_library.h"
+
+#include <vips/vips8>
+
+#include <stdexcept>
+
+#include "imaging/exiv2_include.h"
+
+namespace vistrel {
+
+TImageLibrary::TImageLibrary(const char* program_name) {
+  if (VIPS_INIT(program_name ? program_name : "vistrel") != 0)
+    throw std::runtime_error("Die Bildbibliothek libvips konnte nicht gestartet werden!");
+  vips_block_untrusted_set(TRUE);
+  // Images are processed once each: a large operation cache only costs memory.
+  vips_cache_set_max(0);
+  vips_cache_set_max_mem(0);
+  Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+  Exiv2::XmpParser::initialize();
+}
+
+TImageLibrary::~TImageLibrary() {
+  Exiv2::XmpParser::terminate();
+  vips_shutdown();
+}
+
+}  // namespace vistrel

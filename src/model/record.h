@@ -1,0 +1,82 @@
+// Image records and the image list: the program's document.
+//
+// A TVTLRecord is one photo of the gallery: its folder and file name, the user's free
+// properties (Details), the metadata read from the file when the record is created, and two
+// lists that a generation run fills: the files written for each image variant (VariantFiles)
+// and the page on which the image stands in each template (PageFiles). The record owns all four.
+//
+// TVTLRecordList keeps the records in gallery order and owns them. Its operations keep every
+// record's property names equal (same names, same order). Contains() is a hash lookup on the
+// case-folded folder and file name, so adding thousands of images stays linear.
+//
+// The metadata reader is handed in by the creator (the imaging module provides the real one),
+// which keeps this module free of image libraries. Not thread-safe; one thread at a time.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "model/value_list.h"
+
+namespace vistrel {
+
+class TLogger;
+
+// Fills `metadata` with the entries of the file at `path` (ReadImageMetadata in production).
+using TMetadataReader = std::function<void(const std::string& path, TVTLValueList& metadata)>;
+
+class TVTLRecord {
+ public:
+  // Stores the folder and name as given and reads the file's metadata. Trace lines go to `log`.
+  TVTLRecord(std::string directory, std::string file_name, const TMetadataReader& read_metadata,
+             TLogger& log);
+  TVTLRecord(const TVTLRecord&) = delete;
+  TVTLRecord& operator=(const TVTLRecord&) = delete;
+
+  // Directory directly followed by FileName; no separator is inserted.
+  std::string FullPath() const { return Directory + FileName; }
+  // The metadata entries "Width" and "Height" as whole numbers; 0 when missing or not a number.
+  int Width() const;
+  int Height() const;
+
+  std::string Directory;
+  std::string FileName;
+  TVTLValueList Metadata;
+  TVTLValueList Details;
+  std::unique_ptr<TVTLValueList> VariantFiles;  // during a run only
+  std::unique_ptr<TVTLValueList> PageFiles;     // from a run until the next one
+};
+
+class TVTLRecordList {
+ public:
+  TVTLRecordList() = default;
+  TVTLRecordList(const TVTLRecordList&) = delete;
+  TVTLRecordList& operator=(const TVTLRecordList&) = delete;
+
+  int Count() const { return static_cast<int>(records_.size()); }
+  // Record at a 0-based index; outside 0..Count()-1 throws std::out_of_range.
+  TVTLRecord& Item(int index);
+  const TVTLRecord& Item(int index) const;
+
+  // True when a record has the same Directory and FileName, each compared ignoring case.
+  bool Contains(const TVTLRecord& record) const;
+  // Appends the record (no duplicate test) and returns its index. A record added to a list
+  // that already holds one gets the first record's property names, with empty values.
+  int Add(std::unique_ptr<TVTLRecord> record);
+  // Gives every record the property `name` with an empty value.
+  void AddProperty(const std::string& name);
+  // Takes the first record with the same Directory and FileName (ignoring case) out of the
+  // list into `taken` and returns its former index; -1 and no change when there is none.
+  int Remove(const TVTLRecord& record, std::unique_ptr<TVTLRecord>& taken);
+
+ private:
+  static std::string Key(const TVTLRecord& record);
+
+  std::vector<std::unique_ptr<TVTLRecord>> records_;
+  std::unordered_map<std::string, int> key_counts_;
+};
+
+}  // namespace vistrel

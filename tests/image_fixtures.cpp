@@ -1,0 +1,150 @@
+#include "image_fixtures.h"
+
+#include <vips/vips8>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "imaging/image_library.h"
+
+namespace vistrel::testing {
+
+namespace {
+
+class ImageLibraryEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { library_ = std::make_unique<TImageLibrary>("vistrel-tests"); }
+  void TearDown() override { library_.reset(); }
+
+ private:
+  std::unique_ptr<TImageLibrary> library_;
+};
+
+[[maybe_unused]] ::testing::Environment* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new ImageLibraryEnvironment);
+
+std::string Le16(uint32_t v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
+std::string Le32(uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
+
+size_t IfdSize(const std::vector<TTiffEntry>& entries) {
+  size_t size = 2 + 12 * entries.size() + 4;
+  for (const auto& e : entries)
+    if (e.data.size() > 4) size += e.data.size() + (e.data.size() & 1);
+  return size;
+}
+
+// Serialises one directory placed at `offset`, its long values right after it.
+std::string WriteIfd(const std::vector<TTiffEntry>& entries, uint32_t offset, uint32_t next) {
+  std::string ifd = Le16(static_cast<uint32_t>(entries.size()));
+  std::string data;
+  uint32_t data_offset = offset + 2 + 12 * static_cast<uint32_t>(entries.size()) + 4;
+  for (const auto& e : entries) {
+    ifd += Le16(e.tag) + Le16(e.type) + Le32(e.count);
+    if (e.data.size() <= 4) {
+      ifd += e.data + std::string(4 - e.data.size(), '\0');
+    } else {
+      ifd += Le32(data_offset + static_cast<uint32_t>(data.size()));
+      data += e.data;
+      if (e.data.size() & 1) data.push_back('\0');
+    }
+  }
+  return ifd + Le32(next) + data;
+}
+
+}  // namespace
+
+std::string MakeJpeg(int width, int height, const TJpegOptions& options) {
+  // Brightness falls from top to bottom; the left half leans red, the right half blue.
+  vips::VImage x = vips::VImage::xyz(width, height)[0];
+  vips::VImage y = vips::VImage::xyz(width, height)[1];
+  vips::VImage light = 230 - y * (160.0 / std::max(1, height));
+  vips::VImage left = (x < width / 2).ifthenelse(1, 0);
+  vips::VImage red = light * (0.5 + 0.5 * left);
+  vips::VImage blue = light * (1.0 - 0.5 * left);
+  vips::VImage image = red.bandjoin(light * 0.6).bandjoin(blue).cast(VIPS_FORMAT_UCHAR);
+  image = image.copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+  if (options.bands == 1) image = image.colourspace(VIPS_INTERPRETATION_B_W);
+  if (options.bands == 4) image = image.icc_export(vips::VImage::option()->set("output_profile", "cmyk"));
+  if (!options.icc_profile.empty()) {
+    image = image.icc_transform(options.icc_profile.c_str(),
+                                vips::VImage::option()->set("embedded", false));
+    image = image.cast(VIPS_FORMAT_UCHAR);
+  }
+  VipsBlob* blob = image.jpegsave_buffer(vips::VImage::option()
+                                             ->set("Q", options.quality)
+                                             ->set("interlace", options.progressive)
+                                             ->set("strip", options.icc_profile.empty()));
+  std::string bytes(static_cast<const char*>(VIPS_AREA(blob)->data), VIPS_AREA(blob)->length);
+  vips_area_unref(VIPS_AREA(blob));
+  return bytes;
+}
+
+TTiffEntry Ascii(uint16_t tag, const std::string& text) {
+  return {tag, 2, static_cast<uint32_t>(text.size() + 1), text + '\0'};
+}
+TTiffEntry Short(uint16_t tag, uint16_t value) { return {tag, 3, 1, Le16(value)}; }
+TTiffEntry Long(uint16_t tag, uint32_t value) { return {tag, 4, 1, Le32(value)}; }
+TTiffEntry Rational(uint16_t tag, uint32_t numerator, uint32_t denominator) {
+  return {tag, 5, 1, Le32(numerator) + Le32(denominator)};
+}
+TTiffEntry SRational(uint16_t tag, int32_t numerator, int32_t denominator) {
+  return {tag, 10, 1, Le32(static_cast<uint32_t>(numerator)) + Le32(static_cast<uint32_t>(denominator))};
+}
+TTiffEntry Bytes(uint16_t tag, uint16_t type, const std::string& data) {
+  return {tag, type, static_cast<uint32_t>(data.size()), data};
+}
+
+std::string BuildTiff(const TTiff& tiff) {
+  std::vector<TTiffEntry> ifd0 = tiff.ifd0;
+  // Pointer entries first get a placeholder; their offsets are known once the sizes are.
+  const bool has_exif = !tiff.exif.empty();
+  const bool has_gps = !tiff.gps.empty();
+  if (has_exif) ifd0.push_back(Long(0x8769, 0));
+  if (has_gps) ifd0.push_back(Long(0x8825, 0));
+  const uint32_t ifd0_offset = 8;
+  const uint32_t exif_offset = ifd0_offset + static_cast<uint32_t>(IfdSize(ifd0));
+  const uint32_t gps_offset = exif_offset + (has_exif ? static_cast<uint32_t>(IfdSize(tiff.exif)) : 0);
+  const uint32_t ifd1_offset = gps_offset + (has_gps ? static_cast<uint32_t>(IfdSize(tiff.gps)) : 0);
+  for (auto& e : ifd0) {
+    if (e.tag == 0x8769 && has_exif) e.data = Le32(exif_offset);
+    if (e.tag == 0x8825 && has_gps) e.data = Le32(gps_offset);
+  }
+  std::string out = "II" + Le16(42) + Le32(ifd0_offset);
+  out += WriteIfd(ifd0, ifd0_offset, tiff.ifd1.empty() ? 0 : ifd1_offset);
+  if (has_exif) out += WriteIfd(tiff.exif, exif_offset, 0);
+  if (has_gps) out += WriteIfd(tiff.gps, gps_offset, 0);
+  if (!tiff.ifd1.empty()) out += WriteIfd(tiff.ifd1, ifd1_offset, 0);
+  return out;
+}
+
+std::string WithExif(const std::string& jpeg, const std::string& tiff) {
+  std::string payload = std::string("Exif\0\0", 6) + tiff;
+  const size_t length = payload.size() + 2;
+  if (length > 0xFFFF) throw std::length_error("EXIF block too large for one segment");
+  std::string segment = "\xFF\xE1";
+  segment.push_back(static_cast<char>(length >> 8));
+  segment.push_back(static_cast<char>(length & 0xFF));
+  return jpeg.substr(0, 2) + segment + payload + jpeg.substr(2);
+}
+
+TImageInfo InspectJpeg(const std::string& path) {
+  vips::VImage image = vips::VImage::new_from_file(path.c_str());
+  TImageInfo info;
+  info.width = image.width();
+  info.height = image.height();
+  info.bands = image.bands();
+  info.has_exif = image.get_typeof(VIPS_META_EXIF_NAME) != 0;
+  info.has_icc = image.get_typeof(VIPS_META_ICC_NAME) != 0;
+  return info;
+}
+
+std::vector<double> MeanColor(const std::string& path, int left, int top, int width, int height) {
+  vips::VImage image = vips::VImage::new_from_file(path.c_str()).crop(left, top, width, height);
+  std::vector<double> means;
+  for (int b = 0; b < image.bands(); ++b) means.push_back(image[b].avg());
+  return means;
+}
+
+}  // namespace vistrel::testing

@@ -1,0 +1,60 @@
+// Photos made by the tests: JPEGs encoded by libvips and EXIF blocks built byte by byte, so
+// that every item type, every odd offset and every broken structure can be produced exactly.
+// Linking this library starts the image library once for the whole test program.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vistrel::testing {
+
+struct TJpegOptions {
+  int bands = 3;             // 1 grey, 3 sRGB, 4 CMYK
+  bool progressive = false;
+  int quality = 90;
+  std::string icc_profile;   // a profile file to embed ("" for none)
+};
+
+// A JPEG of `width` x `height` with a picture that shows where its top left is: the left half
+// is red-ish, the right half blue-ish, and the top rows are brighter than the bottom ones.
+std::string MakeJpeg(int width, int height, const TJpegOptions& options = {});
+
+// One TIFF directory entry; `data` holds the value bytes in little-endian order.
+struct TTiffEntry {
+  uint16_t tag;
+  uint16_t type;
+  uint32_t count;
+  std::string data;
+};
+
+TTiffEntry Ascii(uint16_t tag, const std::string& text);  // adds the NUL
+TTiffEntry Short(uint16_t tag, uint16_t value);
+TTiffEntry Long(uint16_t tag, uint32_t value);
+TTiffEntry Rational(uint16_t tag, uint32_t numerator, uint32_t denominator);
+TTiffEntry SRational(uint16_t tag, int32_t numerator, int32_t denominator);
+TTiffEntry Bytes(uint16_t tag, uint16_t type, const std::string& data);
+
+struct TTiff {
+  std::vector<TTiffEntry> ifd0, exif, gps, ifd1;
+};
+
+// A little-endian TIFF structure with the Exif and GPS directories linked from IFD0 and IFD1
+// as IFD0's successor.
+std::string BuildTiff(const TTiff& tiff);
+
+// `jpeg` with an APP1 "Exif" segment holding `tiff` inserted right after SOI.
+std::string WithExif(const std::string& jpeg, const std::string& tiff);
+
+// Size of a JPEG file as libvips sees it, and its band count and interpretation.
+struct TImageInfo {
+  int width = 0, height = 0, bands = 0;
+  bool has_exif = false;
+  bool has_icc = false;
+};
+TImageInfo InspectJpeg(const std::string& path);
+
+// Mean of each band over a rectangle of a JPEG file.
+std::vector<double> MeanColor(const std::string& path, int left, int top, int width, int height);
+
+}  // namespace vistrel::testing

@@ -1,0 +1,232 @@
+#include "imaging/metadata.h"
+
+#include <gtest/gtest.h>
+
+#include "image_fixtures.h"
+#include "imaging/exiv2_include.h"
+#include "imaging/jpeg_header.h"
+#include "model/value_list.h"
+#include "test_support.h"
+
+namespace vistrel {
+namespace {
+
+using namespace vistrel::testing;
+
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+Entries Read(const std::string& path) {
+  TVTLValueList list;
+  ReadImageMetadata(path, list);
+  Entries entries;
+  for (int i = 0; i < list.Count(); ++i) entries.emplace_back(list.Name(i), list.Value(i));
+  return entries;
+}
+
+std::string ValueOf(const Entries& entries, const std::string& name) {
+  for (const auto& [n, v] : entries)
+    if (n == name) return v;
+  return "<missing>";
+}
+
+class MetadataTest : public ::testing::Test {
+ protected:
+  std::string Photo(const std::string& name, const TTiff& tiff, int w = 64, int h = 48) {
+    const std::string path = dir_ / name;
+    WriteFile(path, WithExif(MakeJpeg(w, h), BuildTiff(tiff)));
+    return path;
+  }
+  TempDir dir_;
+};
+
+TEST_F(MetadataTest, JpegWithoutMetadataGivesExactlyWidthAndHeight) {
+  WriteFile(dir_ / "plain.jpg", MakeJpeg(40, 30));
+  EXPECT_EQ(Read(dir_ / "plain.jpg"), (Entries{{"Width", "40"}, {"Height", "30"}}));
+}
+
+TEST_F(MetadataTest, ConvertsEachItemTypeAsTheTableSays) {
+  TTiff tiff;
+  tiff.ifd0 = {Ascii(0x010F, "Canon"), Ascii(0x0110, "EOS 550D"), Short(0x0112, 1),
+               Ascii(0x0132, "2023:05:24 10:20:00"), Ascii(0x013B, ""),
+               Bytes(0x0131, 2, std::string("Soft\0ware\0", 10))};
+  tiff.exif = {Rational(0x829A, 10, 2500), Rational(0x829D, 28, 10), Short(0x8827, 65535),
+               Rational(0x9202, 0, 0),         // aperture 0/0
+               SRational(0x9204, -1, 3),       // exposure bias: SRATIONAL, no text
+               Bytes(0x9000, 7, "0232"),       // ExifVer: UNDEFINED, no text
+               Long(0xA002, 640),              // LONG, no text
+               Ascii(0xA431, "SERIAL123"),     // outside the table
+               Ascii(0x9003, "2023:05:24 10:20:00")};
+  tiff.gps = {Bytes(0x0000, 1, std::string("\2\3\0\0", 4)),  // GpsVer: BYTE, no text
+              Ascii(0x0001, "N"),
+              {0x0002, 5, 3, std::string("\x30\0\0\0\1\0\0\0\x0B\0\0\0\1\0\0\0\x05\0\0\0\1\0\0\0", 24)}};
+  tiff.ifd1 = {Short(0x0103, 6), Rational(0x011A, 72, 1), Ascii(0x0132, "2023:05:24 10:20:01")};
+  const Entries entries = Read(Photo("exif.jpg", tiff, 64, 48));
+
+  EXPECT_EQ(ValueOf(entries, "EquipMake"), "Canon");
+  EXPECT_EQ(ValueOf(entries, "EquipModel"), "EOS 550D");
+  EXPECT_EQ(ValueOf(entries, "Orientation"), "1");
+  EXPECT_EQ(ValueOf(entries, "DateTime"), "2023:05:24 10:20:00");
+  EXPECT_EQ(ValueOf(entries, "SoftwareUsed"), std::string("Soft\0ware", 9));  // inner NUL kept
+  EXPECT_EQ(ValueOf(entries, "Artist"), "<missing>");  // only its NUL
+  EXPECT_EQ(ValueOf(entries, "ExifExposureTime"), "10/2500");
+  EXPECT_EQ(ValueOf(entries, "ExifFNumber"), "28/10");
+  EXPECT_EQ(ValueOf(entries, "ExifISOSpeed"), "65535");
+  EXPECT_EQ(ValueOf(entries, "ExifAperture"), "0/0");
+  EXPECT_EQ(ValueOf(entries, "ExifExposureBias"), "<missing>");
+  EXPECT_EQ(ValueOf(entries, "ExifVer"), "<missing>");
+  EXPECT_EQ(ValueOf(entries, "ExifPixXDim"), "<missing>");
+  EXPECT_EQ(ValueOf(entries, "ExifDTOrig"), "2023:05:24 10:20:00");
+  EXPECT_EQ(ValueOf(entries, "GpsVer"), "<missing>");
+  EXPECT_EQ(ValueOf(entries, "GpsLatitudeRef"), "N");
+  EXPECT_EQ(ValueOf(entries, "GpsLatitude"), "48/1");  // degrees only
+  EXPECT_EQ(ValueOf(entries, "ThumbnailCompression"), "6");
+  EXPECT_EQ(ValueOf(entries, "ThumbnailResolutionX"), "72/1");
+  EXPECT_EQ(ValueOf(entries, "ThumbnailDateTime"), "2023:05:24 10:20:01");
+  for (const auto& [name, value] : entries) {
+    EXPECT_NE(name, "<Unknown>");
+    EXPECT_NE(value, "SERIAL123") << name;
+  }
+  ASSERT_GE(entries.size(), 2u);
+  EXPECT_EQ(entries[entries.size() - 2], (std::pair<std::string, std::string>{"Width", "64"}));
+  EXPECT_EQ(entries.back(), (std::pair<std::string, std::string>{"Height", "48"}));
+}
+
+TEST_F(MetadataTest, ItemsComeInFileOrderDirectoryByDirectory) {
+  TTiff tiff;
+  tiff.ifd0 = {Ascii(0x010F, "Make"), Ascii(0x0110, "Model")};
+  tiff.exif = {Rational(0x829A, 1, 250)};
+  tiff.gps = {Ascii(0x0001, "S")};
+  tiff.ifd1 = {Short(0x0103, 6)};
+  Entries entries = Read(Photo("order.jpg", tiff));
+  std::vector<std::string> names;
+  for (const auto& e : entries) names.push_back(e.first);
+  EXPECT_EQ(names, (std::vector<std::string>{"EquipMake", "EquipModel", "ExifExposureTime",
+                                             "GpsLatitudeRef", "ThumbnailCompression", "Width",
+                                             "Height"}));
+}
+
+TEST_F(MetadataTest, SidewaysPhotoReportsItsUprightSize) {
+  TTiff tiff;
+  tiff.ifd0 = {Short(0x0112, 6)};
+  const Entries entries = Read(Photo("orient6.jpg", tiff, 80, 40));
+  EXPECT_EQ(ValueOf(entries, "Orientation"), "6");
+  EXPECT_EQ(ValueOf(entries, "Width"), "40");
+  EXPECT_EQ(ValueOf(entries, "Height"), "80");
+  tiff.ifd0 = {Short(0x0112, 3)};  // upside down keeps its size
+  const Entries turned = Read(Photo("orient3.jpg", tiff, 80, 40));
+  EXPECT_EQ(ValueOf(turned, "Width"), "80");
+}
+
+TEST_F(MetadataTest, LongAsciiValuesAreCutAt1001Characters) {
+  TTiff tiff;
+  tiff.ifd0 = {Ascii(0x010E, std::string(5000, 'x'))};
+  EXPECT_EQ(ValueOf(Read(Photo("long.jpg", tiff)), "ImageDescription"), std::string(1001, 'x'));
+}
+
+TEST_F(MetadataTest, FilesThatAreNoReadableJpegGiveZeroSize) {
+  WriteFile(dir_ / "text.jpg", "this is not an image");
+  WriteFile(dir_ / "empty.jpg", "");
+  WriteFile(dir_ / "svg.jpg", "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>");
+  const Entries zero{{"Width", "0"}, {"Height", "0"}};
+  EXPECT_EQ(Read(dir_ / "text.jpg"), zero);
+  EXPECT_EQ(Read(dir_ / "empty.jpg"), zero);
+  EXPECT_EQ(Read(dir_ / "svg.jpg"), zero);
+  EXPECT_EQ(Read(dir_ / "missing.jpg"), zero);
+  EXPECT_EQ(Read(dir_.Path()), zero);
+  EXPECT_EQ(Read("-"), zero);
+  EXPECT_EQ(Read("http://127.0.0.1:9/x.jpg"), zero);
+}
+
+TEST_F(MetadataTest, TruncatedJpegStillGivesItsHeaderSize) {
+  const std::string jpeg = MakeJpeg(50, 20);
+  const size_t head = ParseJpegHeader(jpeg).head_size;
+  ASSERT_GT(head, 0u);
+  WriteFile(dir_ / "cut.jpg", jpeg.substr(0, head + 10));  // cut inside the image data
+  EXPECT_EQ(Read(dir_ / "cut.jpg"), (Entries{{"Width", "50"}, {"Height", "20"}}));
+  WriteFile(dir_ / "head.jpg", jpeg.substr(0, 40));  // cut before the frame header
+  EXPECT_EQ(Read(dir_ / "head.jpg"), (Entries{{"Width", "0"}, {"Height", "0"}}));
+}
+
+// Broken EXIF blocks: every one must be survived, with Width and Height at the end.
+TEST_F(MetadataTest, CorruptExifNeverCrashes) {
+  std::string le32_far = std::string("\xF0\xFF\xFF\x7F", 4);
+  std::vector<std::string> blocks = {
+      "",                                                       // empty TIFF
+      "II*\0",                                                  // cut header
+      std::string("II*\0", 4) + le32_far,                       // IFD0 outside the block
+      std::string("MM\0*\0\0\0\x08\xFF\xFF", 10),               // 65535 entries announced
+      std::string("II*\0\x08\0\0\0\x01\0\x0F\x01\x02\0", 14) + le32_far + le32_far,  // value far out
+      std::string("II*\0\x08\0\0\0\x01\0\x0F\x01\x02\0\0\0\0\0\0\0\0\0\0\0\0\0", 26),  // zero-length ASCII
+      std::string("II*\0\x08\0\0\0\x01\0\x69\x87\x04\0\x01\0\0\0\x08\0\0\0\0\0\0\0", 26),  // Exif IFD loops to IFD0
+      std::string("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\0\0\0\x40\x06\0\0\0\0\0\0\0", 26),  // 1 GiB of shorts
+      std::string(3000, '\xFF'),
+  };
+  int i = 0;
+  for (const std::string& block : blocks) {
+    const std::string path = dir_ / ("corrupt" + std::to_string(i++) + ".jpg");
+    WriteFile(path, WithExif(MakeJpeg(32, 16), block));
+    const Entries entries = Read(path);
+    ASSERT_GE(entries.size(), 2u) << "block " << i;
+    EXPECT_EQ(entries[entries.size() - 2].first, "Width") << "block " << i;
+    EXPECT_EQ(entries[entries.size() - 2].second, "32") << "block " << i;
+    EXPECT_EQ(entries.back(), (std::pair<std::string, std::string>{"Height", "16"})) << "block " << i;
+  }
+}
+
+// A camera-like file written by exiv2 itself reads back as a template author expects.
+TEST_F(MetadataTest, ReadsWhatExiv2Wrote) {
+  const std::string path = dir_ / "camera.jpg";
+  WriteFile(path, MakeJpeg(60, 40));
+  {
+    auto image = Exiv2::ImageFactory::open(path);
+    image->readMetadata();
+    Exiv2::ExifData& exif = image->exifData();
+    exif["Exif.Image.Make"] = "NIKON CORPORATION";
+    exif["Exif.Image.Model"] = "NIKON D5100";
+    exif["Exif.Image.DateTime"] = "2024:01:02 03:04:05";
+    exif["Exif.Photo.DateTimeOriginal"] = "2024:01:02 03:04:05";
+    exif["Exif.Photo.FNumber"] = Exiv2::URational(28, 10);
+    exif["Exif.Photo.ExposureTime"] = Exiv2::URational(10, 2500);
+    exif["Exif.Photo.ISOSpeedRatings"] = uint16_t(40000);
+    exif["Exif.GPSInfo.GPSLatitude"] = "48/1 8/1 30/1";
+    image->writeMetadata();
+  }
+  const Entries entries = Read(path);
+  EXPECT_EQ(ValueOf(entries, "EquipMake"), "NIKON CORPORATION");
+  EXPECT_EQ(ValueOf(entries, "EquipModel"), "NIKON D5100");
+  EXPECT_EQ(ValueOf(entries, "DateTime"), "2024:01:02 03:04:05");
+  EXPECT_EQ(ValueOf(entries, "ExifDTOrig"), "2024:01:02 03:04:05");
+  EXPECT_EQ(ValueOf(entries, "ExifFNumber"), "28/10");
+  EXPECT_EQ(ValueOf(entries, "ExifExposureTime"), "10/2500");
+  EXPECT_EQ(ValueOf(entries, "ExifISOSpeed"), "40000");
+  EXPECT_EQ(ValueOf(entries, "GpsLatitude"), "48/1");
+  EXPECT_EQ(entries.back().first, "Height");
+}
+
+TEST(MetadataTableTest, TagNamesKeepTheirLiteralSpelling) {
+  EXPECT_EQ(PropertyTagName(0x010F), "PropertyTagEquipMake");
+  EXPECT_EQ(PropertyTagName(0x8769), "PropertyTagExifIFD");
+  EXPECT_EQ(PropertyTagName(0x0107), "PropertyTagThreshHolding");
+  EXPECT_EQ(PropertyTagName(0x012D), "PropertyTagTransferFuncition");
+  EXPECT_EQ(PropertyTagName(0x0214), "PropertyTagREFBlackWhite");
+  EXPECT_EQ(PropertyTagName(0x503B), "PropertyTagThumbnailCopyRight");
+  EXPECT_EQ(PropertyTagName(0x0000), "PropertyTagGpsVer");
+  EXPECT_EQ(PropertyTagName(0xA302), "PropertyTagExifCfaPattern");
+  EXPECT_EQ(PropertyTagName(0xA431), "<Unknown>");
+  EXPECT_EQ(PropertyTagName(0x0104), "<Unknown>");
+  int known = 0;
+  for (uint32_t id = 0; id <= 0xFFFF; ++id) known += PropertyTagName(id) != "<Unknown>";
+  EXPECT_EQ(known, 214);
+}
+
+TEST(MetadataTableTest, TypeNames) {
+  EXPECT_EQ(PropertyTypeName(0), "Nothing");
+  EXPECT_EQ(PropertyTypeName(6), "Nothing");
+  EXPECT_EQ(PropertyTypeName(8), "Nothing");
+  EXPECT_EQ(PropertyTypeName(2), "PropertyTagTypeASCII");
+  EXPECT_EQ(PropertyTypeName(10), "PropertyTagTypeSRational");
+  EXPECT_EQ(PropertyTypeName(11), "<UnKnown>");
+}
+
+}  // namespace
+}  // namespace vistrel

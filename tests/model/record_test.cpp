@@ -1,0 +1,108 @@
+#include "model/record.h"
+
+#include <gtest/gtest.h>
+
+#include "support/logger.h"
+
+namespace vistrel {
+namespace {
+
+// A metadata reader that remembers the paths it was asked for and gives a fixed size.
+struct FakeReader {
+  std::vector<std::string> paths;
+  std::string width = "640";
+  TMetadataReader Reader() {
+    return [this](const std::string& path, TVTLValueList& metadata) {
+      paths.push_back(path);
+      metadata.AddName("Width");
+      metadata.SetValueOf("Width", width);
+      metadata.AddName("Height");
+      metadata.SetValueOf("Height", "480");
+    };
+  }
+};
+
+class RecordTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<TVTLRecord> Make(const std::string& dir, const std::string& name) {
+    return std::make_unique<TVTLRecord>(dir, name, reader_.Reader(), log_);
+  }
+  FakeReader reader_;
+  TLogger log_;
+};
+
+TEST_F(RecordTest, CreationReadsTheMetadataOfTheFile) {
+  auto record = Make("/photos", "a.jpg");
+  EXPECT_EQ(reader_.paths, std::vector<std::string>{"/photos/a.jpg"});
+  EXPECT_EQ(record->FullPath(), "/photosa.jpg");  // plain concatenation
+  EXPECT_EQ(record->Width(), 640);
+  EXPECT_EQ(record->Height(), 480);
+  EXPECT_EQ(record->Details.Count(), 0);
+  EXPECT_EQ(record->VariantFiles, nullptr);
+  EXPECT_EQ(record->PageFiles, nullptr);
+}
+
+TEST_F(RecordTest, WidthIsZeroWhenMissingOrNotANumber) {
+  reader_.width = "wide";
+  EXPECT_EQ(Make("/p/", "a.jpg")->Width(), 0);
+  TLogger log;
+  TVTLRecord bare("/p/", "b.jpg", nullptr, log);
+  EXPECT_EQ(bare.Width(), 0);
+  EXPECT_EQ(bare.Height(), 0);
+}
+
+TEST_F(RecordTest, AddGivesNewRecordsTheFirstRecordsPropertyNames) {
+  TVTLRecordList list;
+  list.Add(Make("/p/", "1.jpg"));
+  EXPECT_EQ(list.Item(0).Details.Count(), 0);
+  for (const char* name : {"Titel", "Ort", "Datum", "Notiz"}) list.AddProperty(name);
+  list.Item(0).Details.SetValueOf("Titel", "See");
+  EXPECT_EQ(list.Add(Make("/p/", "2.jpg")), 1);
+  list.Add(Make("/p/", "3.jpg"));
+  const TVTLValueList& third = list.Item(2).Details;
+  ASSERT_EQ(third.Count(), 4);
+  EXPECT_EQ(third.Names(), (TNamesList{"Titel", "Ort", "Datum", "Notiz"}));
+  EXPECT_EQ(third.Value(0), "");
+}
+
+TEST_F(RecordTest, ContainsIgnoresLetterCaseOfFolderAndName) {
+  TVTLRecordList list;
+  list.Add(Make("/Fotos/Urlaub/", "IMG_1.JPG"));
+  EXPECT_TRUE(list.Contains(*Make("/fotos/urlaub/", "img_1.jpg")));
+  EXPECT_TRUE(list.Contains(*Make("/FOTOS/URLAUB/", "Img_1.Jpg")));
+  EXPECT_FALSE(list.Contains(*Make("/fotos/urlaub", "img_1.jpg")));
+  EXPECT_FALSE(list.Contains(*Make("/fotos/", "urlaub/img_1.jpg")));
+  list.Add(Make("/Bilder/Größe/", "Ä.jpg"));
+  EXPECT_TRUE(list.Contains(*Make("/bilder/grÖße/", "ä.JPG")));
+}
+
+TEST_F(RecordTest, RemoveTakesTheFirstMatchingRecordOut) {
+  TVTLRecordList list;
+  list.Add(Make("/p/", "a.jpg"));
+  list.Add(Make("/p/", "b.jpg"));
+  list.Add(Make("/p/", "B.JPG"));
+  std::unique_ptr<TVTLRecord> taken;
+  EXPECT_EQ(list.Remove(*Make("/P/", "b.jpg"), taken), 1);
+  ASSERT_NE(taken, nullptr);
+  EXPECT_EQ(taken->FileName, "b.jpg");
+  EXPECT_EQ(list.Count(), 2);
+  EXPECT_TRUE(list.Contains(*Make("/p/", "b.jpg")));  // the second one is still there
+  EXPECT_EQ(list.Remove(list.Item(1), taken), 1);      // removing a listed record itself
+  EXPECT_FALSE(list.Contains(*Make("/p/", "b.jpg")));
+  taken.reset();
+  EXPECT_EQ(list.Remove(*Make("/p/", "zzz.jpg"), taken), -1);
+  EXPECT_EQ(taken, nullptr);
+  EXPECT_EQ(list.Count(), 1);
+}
+
+TEST_F(RecordTest, ManyImagesAreAddedWithoutDuplicates) {
+  TVTLRecordList list;
+  for (int i = 0; i < 20000; ++i) {
+    auto record = Make("/p/", "img" + std::to_string(i % 10000) + ".jpg");
+    if (!list.Contains(*record)) list.Add(std::move(record));
+  }
+  EXPECT_EQ(list.Count(), 10000);
+}
+
+}  // namespace
+}  // namespace vistrel
