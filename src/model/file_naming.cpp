@@ -15,22 +15,29 @@ bool EntryExists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-// The candidate for number `n` (0 for the unnumbered name).
-std::string Candidate(const std::string& directory, const std::string& pattern,
-                      const std::string& old_name, const std::string& extension, uint64_t n) {
-  std::string candidate;
-  if (n == 0) {
-    candidate = directory + pattern + extension;
+// The names a pattern gives: the unnumbered one is prefix + suffix, the one with number n is
+// prefix + n + suffix. The number goes before the extension argument, or before the pattern's
+// own extension when there is no extension argument. "%old%" cannot reach across the digits,
+// so replacing it in both parts is the same as replacing it in the whole name.
+struct TNameParts {
+  std::string prefix;
+  std::string suffix;
+};
+
+TNameParts SplitName(const std::string& directory, const std::string& pattern,
+                     const std::string& old_name, const std::string& extension) {
+  TNameParts parts;
+  const std::string own_ext = ExtractFileExt(pattern);
+  if (!extension.empty() || own_ext.empty()) {
+    parts.prefix = directory + pattern;
+    parts.suffix = extension;
   } else {
-    std::string own_ext = ExtractFileExt(pattern);
-    if (!extension.empty() || own_ext.empty())
-      candidate = directory + pattern + std::to_string(n) + extension;
-    else
-      candidate = directory + pattern.substr(0, pattern.size() - own_ext.size()) +
-                  std::to_string(n) + own_ext;
+    parts.prefix = directory + pattern.substr(0, pattern.size() - own_ext.size());
+    parts.suffix = own_ext;
   }
-  ReplaceTextIgnoreCase(candidate, kOldPlaceholder, old_name);
-  return candidate;
+  ReplaceTextIgnoreCase(parts.prefix, kOldPlaceholder, old_name);
+  ReplaceTextIgnoreCase(parts.suffix, kOldPlaceholder, old_name);
+  return parts;
 }
 
 }  // namespace
@@ -89,15 +96,14 @@ bool TUniqueNamer::Taken(const std::string& path) const {
 std::string TUniqueNamer::Make(const std::string& directory, const std::string& pattern_in,
                                const std::string& old_name, const std::string& extension) {
   const std::string pattern = pattern_in.empty() ? std::string(kOldPlaceholder) : pattern_in;
-  std::string key = directory;
-  for (const std::string* part : {&pattern, &old_name, &extension}) {
-    key.push_back('\0');
-    key += *part;
-  }
+  const TNameParts parts = SplitName(directory, pattern, old_name, extension);
+  std::string key = parts.prefix;
+  key.push_back('\0');
+  key += parts.suffix;
   auto found = next_number_.find(key);
   uint64_t n = 2;
   if (found == next_number_.end()) {
-    std::string candidate = Candidate(directory, pattern, old_name, extension, 0);
+    std::string candidate = parts.prefix + parts.suffix;
     if (!Taken(candidate)) {
       chosen_.insert(candidate);
       next_number_.emplace(std::move(key), 2);
@@ -107,7 +113,7 @@ std::string TUniqueNamer::Make(const std::string& directory, const std::string& 
     n = found->second;
   }
   std::string candidate;
-  while (Taken(candidate = Candidate(directory, pattern, old_name, extension, n))) ++n;
+  while (Taken(candidate = parts.prefix + std::to_string(n) + parts.suffix)) ++n;
   chosen_.insert(candidate);
   next_number_[key] = n + 1;
   return candidate;

@@ -1,0 +1,31 @@
+// The progress protocol of a gallery run.
+//
+// Every step of a run is reported through a callback with six arguments: Step, SubStep,
+// SubStepCount, Position, Max and Message. The driver reports steps 0, 1, 2, 4 and 6 and
+// errors (-1); the template engine reports errors only; whoever runs the driver may report
+// step 7 (emptying the output folder) before it. Callers must not rely on the thread a report
+// arrives on being their own unless they run the driver themselves.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace vistrel {
+
+using TReportCallback = std::function<void(int step, int sub_step, int sub_step_count,
+                                           int position, int max, const std::string& message)>;
+
+// Step codes.
+enum TStep : int {
+  kStepError = -1,
+  kStepStart = 0,
+  kStepImages = 1,
+  kStepTemplates = 2,
+  kStepWriting = 3,
+  kStepCopying = 4,
+  kStepCleanup = 5,
+  kStepFinished = 6,
+  kStepEmptying = 7,
+};
+
+}  // namespace vistrel

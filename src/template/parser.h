@@ -1,0 +1,119 @@
+// The template engine: one TVTLParser per template of a skin.
+//
+// Reading (ReadTemplate) turns a template file into a tree of sections. Directive lines start
+// with "[VTL]" or "<!--[VTL]"; their keyword, taken after the first "[VTL]" written in capitals,
+// is NEWSECTION (with "NAME:" and "NUMREPEAT:"), ENDSECTION or RESETCOUNTER. Every other line
+// is text.
+//
+// The variable table (RefreshVariables, SetVariable) maps placeholder names, stored as
+// "%" + NAME IN CAPITALS + "%", to values: first the entered values, then the page structure,
+// then the current image's properties, pages, variant files, file names, metadata and index.
+// The first entry of a name wins; lookup is a hash lookup. ExpandText() resolves conditional
+// blocks (ApplyConditions) and then replaces placeholders.
+//
+// Pages are made in two passes over the tree: PlanPages() names and creates every page file
+// and records on which page each image stands (the image's PageFiles entry for this template);
+// WritePages() writes the expanded text into those files. Pages come from a loop, not from
+// recursion, and a template whose pages or repetitions never run out of images is stopped with
+// "Endlosschleife in der Vorlagendatei <path>!".
+//
+// Ownership: the parser owns its tree and tables. Records, Properties, Output and Messages are
+// borrowed and must outlive the passes. One thread at a time.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "model/gallery_properties.h"
+#include "model/output_folder.h"
+#include "model/progress.h"
+#include "model/record.h"
+#include "template/section.h"
+
+namespace vistrel {
+
+class UserMessages;
+
+// A conditional block without its end.
+class EParserError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TVTLParser {
+ public:
+  TVTLParser();
+  ~TVTLParser();
+  TVTLParser(const TVTLParser&) = delete;
+  TVTLParser& operator=(const TVTLParser&) = delete;
+
+  // Reads the template file into a new tree under Root. False after an error was reported
+  // (step -1) and, for a file that cannot be read, also shown through Messages.
+  [[nodiscard]] bool ReadTemplate(const std::string& file_name, const TReportCallback& report);
+
+  // Empties the variable table and fills it from the current state.
+  void RefreshVariables();
+  // Appends a variable; an earlier one of the same name stays in front of it.
+  void SetVariable(const std::string& name, const std::string& value);
+  // The value of a placeholder name (any case), or nullopt when no variable has that name.
+  std::optional<std::string> VariableValue(std::string_view name) const;
+  // Resolves conditional blocks, then replaces placeholders.
+  std::string ExpandText(const std::string& text);
+  // Resolves every conditional block of `text`. Throws EParserError for a block without end.
+  std::string ApplyConditions(const std::string& text);
+
+  // The planning and the writing pass for the template in row `template_index` of
+  // Properties->HTMLPatterns. False after an error report. A page file that cannot be created
+  // or written throws EOutputError; a conditional block without end throws EParserError.
+  [[nodiscard]] bool PlanPages(int template_index, const TReportCallback& report);
+  [[nodiscard]] bool WritePages(int template_index, const TReportCallback& report);
+
+  // Borrowed state, set before reading.
+  TVTLRecordList* Records = nullptr;
+  TVTLGalleryProperties* Properties = nullptr;
+  TOutputFolder* Output = nullptr;       // the run's output folder; one of its own when none
+  UserMessages* Messages = nullptr;      // where a reading error is shown; nowhere when none
+  std::string ConfineToFolder;           // when set, only a template inside it is read
+
+  std::unique_ptr<TVTLPatternRepeatSection> Root;
+  std::vector<std::string> VarNames;
+  std::vector<std::string> VarValues;
+  TOutputFile OutFile;
+  int PageIndex = 0;
+  int TemplateIndex = 0;
+  int RecordIndex = 0;
+  std::vector<std::string> PageList;
+  std::string CurrentPageFile;
+
+  // Used by the sections while a pass runs.
+  int ImageCount() const { return Records ? Records->Count() : 0; }
+  bool StartPage(bool planning, const TReportCallback& report);
+  void ClosePage();
+  void ConsumeImage(bool planning);
+  void WriteText(const TVTLPatternStringSection& section);
+  void ReportEndlessLoop(const TReportCallback& report) const;
+
+ private:
+  bool ReadLines(const std::vector<std::string>& lines, const TReportCallback& report);
+  void ReportReadError(const TReportCallback& report) const;
+  std::string RelativePath(const std::string& path) const;
+  std::string PatternName(int row) const;
+  static std::string PageFileOf(const TVTLRecord& record, int template_index);
+  std::string SubstitutePlaceholders(const std::string& text) const;
+  bool EvaluateOperand(const std::string& operand, bool& value);
+  TOutputFolder& OutputFolder();
+
+  std::string template_file_;
+  std::unordered_map<std::string, size_t> var_index_;        // stored name -> first entry
+  std::unordered_map<std::string, size_t> page_positions_;   // upper-cased page -> position
+  std::unique_ptr<TOutputFolder> own_output_;
+};
+
+// Values from photo files are written into pages with &, <, >, " and ' as character references.
+std::string EscapeHtml(const std::string& text);
+
+}  // namespace vistrel

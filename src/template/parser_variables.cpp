@@ -1,0 +1,147 @@
+// The variable table of the template engine and placeholder substitution.
+#include <string>
+
+#include "support/text.h"
+#include "template/parser.h"
+
+namespace vistrel {
+
+namespace {
+
+std::string StoredName(std::string_view name) {
+  std::string stored = "%";
+  stored += UpperCase(name);
+  stored += '%';
+  return stored;
+}
+
+}  // namespace
+
+std::string EscapeHtml(const std::string& text) {
+  std::string result;
+  result.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': result += "&amp;"; break;
+      case '<': result += "&lt;"; break;
+      case '>': result += "&gt;"; break;
+      case '"': result += "&quot;"; break;
+      case '\'': result += "&#39;"; break;
+      default: result.push_back(c);
+    }
+  }
+  return result;
+}
+
+void TVTLParser::SetVariable(const std::string& name, const std::string& value) {
+  std::string stored = StoredName(name);
+  var_index_.emplace(stored, VarNames.size());  // an earlier entry of the name stays in front
+  VarNames.push_back(std::move(stored));
+  VarValues.push_back(value);
+}
+
+std::optional<std::string> TVTLParser::VariableValue(std::string_view name) const {
+  auto found = var_index_.find(StoredName(name));
+  if (found == var_index_.end()) return std::nullopt;
+  return VarValues[found->second];
+}
+
+std::string TVTLParser::RelativePath(const std::string& path) const {
+  const size_t skip = Properties ? Properties->OutputDirectory.size() : 0;
+  return path.size() > skip ? path.substr(skip) : std::string();
+}
+
+std::string TVTLParser::PatternName(int row) const {
+  return Properties->HTMLPatterns->Row(row).Value(1);
+}
+
+void TVTLParser::RefreshVariables() {
+  VarNames.clear();
+  VarValues.clear();
+  var_index_.clear();
+  if (!Properties) return;
+  const TVTL2dValueList& entered = Properties->RequiredValues;
+  for (int i = 0; i < entered.Count(); ++i)
+    SetVariable(entered.Row(i).Value(0), entered.Row(i).Value(1));
+
+  const int images = ImageCount();
+  const int templates = Properties->HTMLPatterns ? Properties->HTMLPatterns->Count() : 0;
+  // With no images there is no first or last page; those variables are left out.
+  if (images > 0) {
+    const TVTLRecord& first = Records->Item(0);
+    const TVTLRecord& last = Records->Item(images - 1);
+    for (int j = 0; j < templates; ++j) {
+      SetVariable("FIRST_" + PatternName(j), RelativePath(PageFileOf(first, j)));
+      SetVariable("LAST_" + PatternName(j), RelativePath(PageFileOf(last, j)));
+    }
+  }
+
+  auto position = page_positions_.find(UpperCase(CurrentPageFile));
+  if (position != page_positions_.end() && TemplateIndex >= 0 && TemplateIndex < templates) {
+    const size_t p = position->second;
+    const std::string name = PatternName(TemplateIndex);
+    if (p + 1 < PageList.size()) SetVariable("NEXT_" + name, RelativePath(PageList[p + 1]));
+    if (p > 0) SetVariable("PREVIOUS_" + name, RelativePath(PageList[p - 1]));
+  }
+
+  SetVariable("NUM_RECORDS", std::to_string(images));
+  SetVariable("PATTERN_INDEX", std::to_string(PageIndex));
+  SetVariable("NUM_PATTERNPAGES", std::to_string(PageList.size()));
+
+  if (RecordIndex < 0 || RecordIndex >= images) return;
+  const TVTLRecord& image = Records->Item(RecordIndex);
+  for (int i = 0; i < image.Details.Count(); ++i)
+    SetVariable(image.Details.Name(i), image.Details.Value(i));
+  for (int j = 0; j < templates; ++j) {
+    const std::string name = PatternName(j);
+    SetVariable(name, RelativePath(PageFileOf(image, j)));
+    if (RecordIndex > 0)
+      SetVariable("PREVIOUSRECORD_" + name,
+                  RelativePath(PageFileOf(Records->Item(RecordIndex - 1), j)));
+    if (RecordIndex < images - 1)
+      SetVariable("NEXTRECORD_" + name,
+                  RelativePath(PageFileOf(Records->Item(RecordIndex + 1), j)));
+  }
+  const TVTL2dValueList& variants = Properties->ImageVariants;
+  for (int l = 0; l < variants.Count(); ++l) {
+    const bool has_file = image.VariantFiles && l < image.VariantFiles->Count();
+    SetVariable(variants.Row(l).Value(0),
+                has_file ? RelativePath(image.VariantFiles->Value(l)) : std::string());
+  }
+  SetVariable("FNAME", image.FullPath());
+  SetVariable("FNAME_NO_PATH", image.FileName);
+  for (int i = 0; i < image.Metadata.Count(); ++i)
+    SetVariable("JPGMETA:" + image.Metadata.Name(i), EscapeHtml(image.Metadata.Value(i)));
+  SetVariable("IMG_INDEX", std::to_string(RecordIndex));
+}
+
+std::string TVTLParser::ExpandText(const std::string& text) {
+  return SubstitutePlaceholders(ApplyConditions(text));
+}
+
+std::string TVTLParser::SubstitutePlaceholders(const std::string& text) const {
+  std::string result;
+  result.reserve(text.size());
+  std::string name;
+  bool in_name = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '%') {
+      (in_name ? name : result).push_back(c);
+    } else if (in_name) {
+      auto found = var_index_.find(StoredName(name));
+      if (found != var_index_.end()) result += VarValues[found->second];
+      name.clear();
+      in_name = false;
+    } else if (i + 1 < text.size() && text[i + 1] == '%') {
+      result.push_back('%');
+      ++i;
+    } else {
+      in_name = true;
+    }
+  }
+  if (in_name) result += name;  // a name that never closes keeps its text, not its "%"
+  return result;
+}
+
+}  // namespace vistrel

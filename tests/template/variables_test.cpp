@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include "template/template_harness.h"
+
+namespace vistrel {
+namespace {
+
+using testing::PageText;
+using testing::TemplateHarness;
+
+TEST(PlaceholderTest, ScanRules) {
+  TemplateHarness h;
+  h.AddImage("a.jpg");
+  h.AddTemplate("t.html", "page", "",
+                "100%% sicher\n[%fname_no_path%]\nx%unknown%y\n50 % off % now\nend %FNAME");
+  ASSERT_TRUE(h.Run());
+  EXPECT_EQ(h.Page("a.html"),
+            PageText({"100% sicher", "[a.jpg]", "xy", "50  now", "end FNAME"}));
+}
+
+TEST(PlaceholderTest, ValuesAreInsertedAsTheyAre) {
+  TemplateHarness h;
+  h.AddImage("a.jpg");
+  h.AddProperty("Titel");
+  h.records.Item(0).Details.SetValueOf("Titel", "<b>%FNAME% & 100%</b>");
+  h.AddTemplate("t.html", "page", "", "%TITEL%");
+  ASSERT_TRUE(h.Run());
+  EXPECT_EQ(h.Page("a.html"), "\n<b>%FNAME% & 100%</b>");
+}
+
+TEST(VariableTableTest, EnteredValuesHideEverythingElseAndPropertiesHideBuiltIns) {
+  TemplateHarness h;
+  h.AddImage("a.jpg");
+  h.AddProperty("Farbe");
+  h.AddProperty("IMG_INDEX");
+  h.records.Item(0).Details.SetValueOf("Farbe", "from image");
+  h.records.Item(0).Details.SetValueOf("IMG_INDEX", "property");
+  h.SetValue("fname", "entered");
+  h.SetValue("FARBE", "#FF0000");
+  h.AddTemplate("t.html", "page", "", "%FNAME%|%Farbe%|%img_index%");
+  ASSERT_TRUE(h.Run());
+  EXPECT_EQ(h.Page("a.html"), "\nentered|#FF0000|property");
+}
+
+TEST(VariableTableTest, FirstEntryOfANameWins) {
+  TVTLParser parser;
+  parser.SetVariable("x", "first");
+  parser.SetVariable("X", "second");
+  EXPECT_EQ(parser.VariableValue("x"), "first");
+  EXPECT_EQ(parser.VarNames, (std::vector<std::string>{"%X%", "%X%"}));
+  EXPECT_EQ(parser.ExpandText("%x%"), "first");
+}
+
+TEST(VariableTableTest, ImageVariablesOfTheCurrentImage) {
+  TemplateHarness h;
+  TVTLRecord& image = h.AddImage("urlaub.jpg", 800, 600);
+  image.Directory = "/photos/";
+  h.AddVariant("thumb");
+  h.AddTemplate("t.html", "detail", "",
+                "%FNAME%|%FNAME_NO_PATH%|%THUMB%|%DETAIL%|%IMG_INDEX%|%NUM_RECORDS%|"
+                "%JPGMETA:width%x%jpgmeta:HEIGHT%|%JPGMETA:DateTime%");
+  ASSERT_TRUE(h.Run());
+  EXPECT_EQ(h.Page("urlaub.html"),
+            "\n/photos/urlaub.jpg|urlaub.jpg|thumb_urlaub.jpg|urlaub.html|0|1|800x600|"
+            "2024:01:01 12:00:00");
+}
+
+TEST(VariableTableTest, MetadataValuesAreEscapedAndOthersAreNot) {
+  TemplateHarness h;
+  TVTLRecord& image = h.AddImage("a.jpg");
+  image.Metadata.AddName("ImageDescription");
+  image.Metadata.SetValueOf("ImageDescription", "<script>alert('x')</script> & \"q\"");
+  h.AddProperty("Titel");
+  image.Details.SetValueOf("Titel", "<i>mine</i>");
+  h.AddTemplate("t.html", "page", "", "%JPGMETA:ImageDescription%\n%Titel%");
+  ASSERT_TRUE(h.Run());
+  EXPECT_EQ(h.Page("a.html"),
+            PageText({"&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt; &amp; &quot;q&quot;",
+                      "<i>mine</i>"}));
+}
+
+TEST(VariableTableTest, NeighbourImagesAndPagesExistOnlyWhereThereAreNeighbours) {
+  TemplateHarness h;
+  h.AddImages(3);
+  h.AddTemplate("t.html", "bild", "",
+                "<%PREVIOUSRECORD_BILD%|%NEXTRECORD_BILD%|%PREVIOUS_BILD%|%NEXT_BILD%|"
+                "%PATTERN_INDEX%/%NUM_PATTERNPAGES%|%FIRST_BILD%|%LAST_BILD%>");
+  ASSERT_TRUE(h.Run());
+  EXPECT_EQ(h.Page("img1.html"), "\n<|img2.html||img2.html|1/3|img1.html|img3.html>");
+  EXPECT_EQ(h.Page("img2.html"), "\n<img1.html|img3.html|img1.html|img3.html|2/3|img1.html|img3.html>");
+  EXPECT_EQ(h.Page("img3.html"), "\n<img2.html||img2.html||3/3|img1.html|img3.html>");
+}
+
+TEST(VariableTableTest, ASinglePageHasNoNeighbourPages) {
+  TemplateHarness h;
+  h.AddImages(2);
+  h.AddTemplate("t.html", "index", "index.html",
+                "<%PREVIOUS_INDEX%|%NEXT_INDEX%|%PATTERN_INDEX%|%NUM_PATTERNPAGES%>\n"
+                "[VTL] NEWSECTION NUMREPEAT:0\n%IMG_INDEX%\n[VTL] ENDSECTION");
+  ASSERT_TRUE(h.Run());
+  EXPECT_EQ(h.Page("index.html"), PageText({"<||1|1>", "0", "1"}));
+}
+
+TEST(VariableTableTest, PagesInSubFoldersAreRelativeToTheOutputFolder) {
+  TemplateHarness h;
+  h.AddImages(2);
+  h.AddTemplate("t.html", "bild", "seiten/%old%.html", "%BILD%|%NEXTRECORD_BILD%");
+  ASSERT_TRUE(h.Run());
+  EXPECT_EQ(h.Page("seiten/img1.html"), "\nseiten/img1.html|seiten/img2.html");
+}
+
+TEST(VariableTableTest, WithoutImagesFirstAndLastAreLeftOutAndNoPageIsWritten) {
+  TemplateHarness h;
+  h.AddTemplate("t.html", "index", "index.html", "%FIRST_INDEX%");
+  TVTLParser parser;
+  parser.Records = &h.records;
+  parser.Properties = &h.properties;
+  parser.RefreshVariables();
+  EXPECT_EQ(parser.VariableValue("FIRST_INDEX"), std::nullopt);
+  EXPECT_EQ(parser.VariableValue("LAST_INDEX"), std::nullopt);
+  EXPECT_EQ(parser.VariableValue("NUM_RECORDS"), "0");
+  ASSERT_TRUE(h.Run());
+  EXPECT_TRUE(h.OutputFiles().empty());
+}
+
+TEST(VariableTableTest, FootOfTheLastPageSeesNoImage) {
+  TemplateHarness h;
+  h.AddImages(3);
+  h.AddTemplate("t.html", "index", "index.html",
+                "head %IMG_INDEX%\n[VTL] NEWSECTION NUMREPEAT:2\n[%FNAME_NO_PATH%]\n"
+                "[VTL] ENDSECTION\nfoot <%IMG_INDEX%|%FNAME_NO_PATH%|%NUM_RECORDS%>");
+  ASSERT_TRUE(h.Run());
+  EXPECT_EQ(h.Page("index.html"), PageText({"head 0", "[img1.jpg]", "[img2.jpg]", "foot <2|img3.jpg|3>"}));
+  EXPECT_EQ(h.Page("index2.html"), PageText({"head 2", "[img3.jpg]", "foot <||3>"}));
+}
+
+}  // namespace
+}  // namespace vistrel
