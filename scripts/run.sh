@@ -17,6 +17,6 @@ fi
 OUT=${DEMO_OUT:-$PWD/out/demo-gallery}
 echo "No display found: making the demo gallery with vistrel-cli instead."
 rm -rf "$OUT"
-"$BUILD/vistrel-cli" generate --skin "$BUILD/skins/klassisch/klassisch.vsk" --out "$OUT" samples/
+"$BUILD/vistrel-cli" generate --skin "$BUILD/skins/standard/standard.vsk" --out "$OUT" samples/
 echo
 echo "Demo gallery: $OUT/index.html"

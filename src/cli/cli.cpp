@@ -1,15 +1,296 @@
 #include "cli/cli.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <optional>
 #include <ostream>
 
+#include "csv/record_file.h"
+#include "imaging/image_operations.h"
 #include "imaging/metadata.h"
+#include "model/color.h"
+#include "model/file_naming.h"
+#include "model/gallery_run.h"
+#include "model/gallery_setup.h"
+#include "model/progress_log.h"
+#include "model/skin.h"
 #include "model/value_list.h"
+#include "model/vistrel.h"
+#include "support/logger.h"
+#include "support/program_paths.h"
+#include "support/text.h"
+#include "support/user_messages.h"
 
 namespace vistrel {
 
 namespace {
 
 constexpr int kUsageError = 2;
+constexpr int kRunFailed = 1;
+
+// Messages the desktop program shows in a box: "Fehler: " and the text on stderr.
+class TStreamMessages : public UserMessages {
+ public:
+  explicit TStreamMessages(std::ostream& err) : err_(err) {}
+  void ShowError(const std::string& text) override { err_ << "Fehler: " << text << "\n"; }
+
+ private:
+  std::ostream& err_;
+};
+
+// A usage error: the message and the usage text on stderr, status 2.
+int UsageError(std::ostream& err, const std::string& message) {
+  err << "Fehler: " << message << "\n" << CliUsage();
+  return kUsageError;
+}
+
+// "NAME=VALUE" split at the first "=".
+bool SplitAssignment(const std::string& text, std::string& name, std::string& value) {
+  const size_t equals = text.find('=');
+  if (equals == std::string::npos || equals == 0) return false;
+  name = text.substr(0, equals);
+  value = text.substr(equals + 1);
+  return true;
+}
+
+// An absolute, lexically normal path.
+std::string AbsolutePath(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return (error ? std::filesystem::path(path) : absolute).lexically_normal().string();
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Adds an IMAGE argument: a file like a dropped file, a folder as the JPEG files directly in it.
+void AddImageArgument(TVTLRecordList& records, const std::string& argument, TLogger& log) {
+  std::string path = AbsolutePath(argument);
+  if (IsFolder(path)) {
+    const std::string folder = IncludeTrailingPathDelimiter(path);
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+      while (dirent* entry = ::readdir(dir)) names.emplace_back(entry->d_name);
+      ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+      struct stat st;
+      if (::stat((folder + name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        AddImageFile(records, name, folder, ReadImageMetadata, log);
+    }
+    return;
+  }
+  AddImageFile(records, ExtractFileName(path), ExtractFilePath(path), ReadImageMetadata, log);
+}
+
+// One report as a line: the six arguments separated by tabs.
+void PrintReport(std::ostream& out, int step, int sub_step, int count, int position, int max,
+                 const std::string& message) {
+  out << step << '\t' << sub_step << '\t' << count << '\t' << position << '\t' << max << '\t'
+      << message << '\n';
+}
+
+// A bar on the terminal while the images are made.
+void DrawBar(int position, int max) {
+  constexpr int kWidth = 40;
+  const int filled = max > 0 ? position * kWidth / max : 0;
+  std::string bar = "\r[" + std::string(static_cast<size_t>(filled), '#') +
+                    std::string(static_cast<size_t>(kWidth - filled), ' ') + "] " +
+                    std::to_string(position) + "/" + std::to_string(max);
+  if (position >= max) bar += "\n";
+  ::write(STDERR_FILENO, bar.data(), bar.size());
+}
+
+struct TGenerateOptions {
+  std::string skin, out, list;
+  std::vector<std::pair<std::string, std::string>> values, sizes, qualities;
+  std::vector<std::string> images;
+  bool copy_originals = false, empty_output = false, reports = false;
+};
+
+// Parses the arguments of "generate"; an error message, or empty.
+std::string ParseGenerate(const std::vector<std::string>& args, TGenerateOptions& options) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto next = [&](std::string& target) {
+      if (i + 1 >= args.size()) return false;
+      target = args[++i];
+      return true;
+    };
+    auto assignment = [&](std::vector<std::pair<std::string, std::string>>& target) {
+      std::string text, name, value;
+      if (!next(text) || !SplitAssignment(text, name, value)) return false;
+      target.emplace_back(name, value);
+      return true;
+    };
+    bool ok = true;
+    if (arg == "--skin")
+      ok = next(options.skin);
+    else if (arg == "--out")
+      ok = next(options.out);
+    else if (arg == "--list")
+      ok = next(options.list);
+    else if (arg == "--set")
+      ok = assignment(options.values);
+    else if (arg == "--size")
+      ok = assignment(options.sizes);
+    else if (arg == "--quality")
+      ok = assignment(options.qualities);
+    else if (arg == "--copy-originals")
+      options.copy_originals = true;
+    else if (arg == "--empty-output")
+      options.empty_output = true;
+    else if (arg == "--reports")
+      options.reports = true;
+    else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-')
+      return "Unbekannte Option " + arg;
+    else
+      options.images.push_back(arg);
+    if (!ok) return "Die Option " + arg + " braucht einen Wert der Form, die der Aufruf zeigt";
+  }
+  if (options.skin.empty()) return "Es fehlt --skin";
+  if (options.out.empty()) return "Es fehlt --out";
+  return {};
+}
+
+// The value of the first assignment whose name equals `name` ignoring case.
+std::optional<std::string> Assigned(const std::vector<std::pair<std::string, std::string>>& list,
+                                    const std::string& name) {
+  for (const auto& [n, v] : list)
+    if (SameTextIgnoreCase(n, name)) return v;
+  return std::nullopt;
+}
+
+// An assignment naming nothing in `names`, or empty.
+std::string UnknownName(const std::vector<std::pair<std::string, std::string>>& list,
+                        const TVTL2dValueList& table, int column) {
+  for (const auto& [name, value] : list) {
+    bool known = false;
+    for (int i = 0; i < table.Count() && !known; ++i)
+      known = SameTextIgnoreCase(table.Row(i).Value(column), name);
+    if (!known) return name;
+  }
+  return {};
+}
+
+int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  TGenerateOptions options;
+  if (std::string problem = ParseGenerate(args, options); !problem.empty())
+    return UsageError(err, problem);
+  TStreamMessages messages(err);
+  TLogger log;
+
+  const std::string skin_path = AbsolutePath(options.skin);
+  TVTLSkin skin(ExtractFilePath(skin_path), ExtractFileName(skin_path), messages);
+  if (!skin.Valid) {
+    err << "Der Skin " << skin.SkinName
+        << " konnte nicht geladen werden. Fehlermeldung: " << skin.ErrorMessage << "\n";
+    return kUsageError;
+  }
+  if (std::string name =
+          UnknownName(options.values, skin.RequiredVars, TRequiredVarsValueList::kVariableName);
+      !name.empty())
+    return UsageError(err, "Der Skin fragt nach keinem Wert " + name);
+  if (std::string name =
+          UnknownName(options.sizes, skin.ImageModifications, TImageModificationValueList::kName);
+      !name.empty())
+    return UsageError(err, "Der Skin hat keine Bildvariante " + name);
+  if (std::string name = UnknownName(options.qualities, skin.ImageModifications,
+                                     TImageModificationValueList::kName);
+      !name.empty())
+    return UsageError(err, "Der Skin hat keine Bildvariante " + name);
+
+  std::vector<std::string> values;
+  for (int i = 0; i < skin.RequiredVars.Count(); ++i) {
+    const TVTLValueList& row = skin.RequiredVars.Row(i);
+    const std::string given =
+        Assigned(options.values, row.Value(TRequiredVarsValueList::kVariableName))
+            .value_or(row.Value(TRequiredVarsValueList::kDefaultValue));
+    try {
+      values.push_back(
+          NormalizeValue(ValueTypeOf(row.Value(TRequiredVarsValueList::kType)), given));
+    } catch (const EConvertError& error) {
+      return UsageError(err, std::string(error.what()) + " (" +
+                                 row.Value(TRequiredVarsValueList::kVariableName) + ")");
+    }
+  }
+  std::vector<TVariantSetting> variants;
+  for (int i = 0; i < skin.ImageModifications.Count(); ++i) {
+    const TVTLValueList& row = skin.ImageModifications.Row(i);
+    TVariantSetting setting = DefaultVariantSetting(row);
+    const std::string name = row.Value(TImageModificationValueList::kName);
+    if (auto size = Assigned(options.sizes, name)) {
+      const size_t x = size->find_first_of("xX");
+      if (x == std::string::npos) return UsageError(err, "--size erwartet BREITExHÖHE: " + *size);
+      setting.max_width = size->substr(0, x);
+      setting.max_height = size->substr(x + 1);
+    }
+    if (auto quality = Assigned(options.qualities, name)) setting.quality = *quality;
+    variants.push_back(setting);
+  }
+
+  TVTLRecordList records;
+  if (!options.list.empty()) {
+    TCSVVTLRecordFile list_file;
+    if (!list_file.LoadRecordList(records, options.list, ReadImageMetadata, log, messages)) {
+      err << "Fehler: Die Bilderliste " << options.list << " konnte nicht geladen werden!\n";
+      return kUsageError;
+    }
+  }
+  for (const std::string& image : options.images) AddImageArgument(records, image, log);
+
+  TVTLGalleryProperties settings;
+  FillGallerySettings(settings, skin, options.out, options.copy_originals, values, variants);
+  TVipsImageProcessor images;
+  TVistrel driver;
+  driver.Records = &records;
+  driver.Properties = &settings;
+  driver.Skin = &skin;
+  driver.Images = &images;
+  driver.Messages = &messages;
+
+  TProgressLog progress(!skin.Startpage.empty());
+  const bool live_bar = !options.reports && ::isatty(STDERR_FILENO);
+  TReportCallback report = [&](int step, int sub_step, int count, int position, int max,
+                               const std::string& message) {
+    progress.Report(step, sub_step, count, position, max, message);
+    if (options.reports) PrintReport(out, step, sub_step, count, position, max, message);
+    if (live_bar && step == kStepImages) DrawBar(position, max);
+  };
+  bool ok = false;
+  std::string failure;
+  try {
+    ok = RunGallery(driver, options.empty_output, options.out, {SkinsFolder(), skin.Directory},
+                    report);
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  if (!options.reports)
+    for (const std::string& line : progress.Lines()) out << line << "\n";
+  if (!failure.empty()) err << "Fehler: " << failure << "\n";
+  return ok && !progress.HadError() ? 0 : kRunFailed;
+}
+
+int RunSkins(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() != 1) return UsageError(err, "skins erwartet genau ein Verzeichnis");
+  TStreamMessages messages(err);
+  TVTLSkinList skins;
+  skins.ScanFolder(args[0], messages);
+  for (int i = 0; i < skins.Count(); ++i) {
+    const TVTLSkin& skin = skins.Item(i);
+    out << (skin.Valid ? "ok" : "invalid") << '\t' << skin.SkinName << '\t' << skin.FullPath()
+        << '\t' << skin.ErrorMessage << '\n';
+  }
+  return 0;
+}
 
 // Writes a metadata value on one line: backslash, CR, LF, tab and NUL as \\ \r \n \t \0.
 std::string EscapeValue(const std::string& value) {
@@ -17,12 +298,23 @@ std::string EscapeValue(const std::string& value) {
   result.reserve(value.size());
   for (char c : value) {
     switch (c) {
-      case '\\': result += "\\\\"; break;
-      case '\r': result += "\\r"; break;
-      case '\n': result += "\\n"; break;
-      case '\t': result += "\\t"; break;
-      case '\0': result += "\\0"; break;
-      default: result.push_back(c);
+      case '\\':
+        result += "\\\\";
+        break;
+      case '\r':
+        result += "\\r";
+        break;
+      case '\n':
+        result += "\\n";
+        break;
+      case '\t':
+        result += "\\t";
+        break;
+      case '\0':
+        result += "\\0";
+        break;
+      default:
+        result.push_back(c);
     }
   }
   return result;
@@ -66,7 +358,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   const std::string& command = args[0];
   const std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (command == "generate") return RunGenerate(rest, out, err);
   if (command == "metadata") return RunMetadata(rest, out, err);
+  if (command == "skins") return RunSkins(rest, out, err);
   err << "Unbekannter Befehl: " << command << "\n" << CliUsage();
   return kUsageError;
 }

@@ -1,8 +1,7 @@
 #include "imaging/image_library.h"
 
-#include <vips/vips8>
-
 #include <stdexcept>
+#include <vips/vips8>
 
 #include "imaging/exiv2_include.h"
 
@@ -12,6 +11,11 @@ TImageLibrary::TImageLibrary(const char* program_name) {
   if (VIPS_INIT(program_name ? program_name : "vistrel") != 0)
     throw std::runtime_error("Die Bildbibliothek libvips konnte nicht gestartet werden!");
   vips_block_untrusted_set(TRUE);
+  // A damaged photo is reported by the caller as a failed image; libvips' own warnings about it
+  // would only clutter the terminal.
+  g_log_set_handler(
+      "VIPS", G_LOG_LEVEL_WARNING, [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {},
+      nullptr);
   // Images are processed once each: a large operation cache only costs memory.
   vips_cache_set_max(0);
   vips_cache_set_max_mem(0);

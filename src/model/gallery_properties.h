@@ -9,16 +9,22 @@
 // and the template engines of that run (the driver adds a trailing "/" to OutputDirectory).
 #pragma once
 
-#include "model/value_list.h"
-
 #include <string>
+
+#include "model/value_list.h"
 
 namespace vistrel {
 
 class TVTLGalleryProperties {
  public:
   enum RequiredValueColumn { kVariableName = 0, kValue = 1 };
-  enum ImageVariantColumn { kName = 0, kMaxWidth = 1, kMaxHeight = 2, kNewName = 3, kJpgQuality = 4 };
+  enum ImageVariantColumn {
+    kName = 0,
+    kMaxWidth = 1,
+    kMaxHeight = 2,
+    kNewName = 3,
+    kJpgQuality = 4
+  };
 
   TVTLGalleryProperties();
   TVTLGalleryProperties(const TVTLGalleryProperties&) = delete;

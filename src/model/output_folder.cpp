@@ -118,6 +118,15 @@ int TOutputFolder::OpenParent(std::string_view relative, bool create, std::strin
   return fd;
 }
 
+bool TOutputFolder::IsValidName(const std::string& pattern, const std::string& old_name,
+                                const std::string& extension) const {
+  if (!pattern.empty() && pattern.front() == '/') return false;
+  std::string name = directory_ + (pattern.empty() ? "%old%" : pattern) + extension;
+  ReplaceTextIgnoreCase(name, "%old%", old_name);
+  return name.compare(0, directory_.size(), directory_) == 0 &&
+         IsInside(std::string_view(name).substr(directory_.size()));
+}
+
 TOutputFolder::TResult TOutputFolder::Create(const std::string& pattern,
                                              const std::string& old_name,
                                              const std::string& extension, std::string& path) {
@@ -130,8 +139,8 @@ TOutputFolder::TResult TOutputFolder::Create(const std::string& pattern,
     std::string leaf;
     int parent = OpenParent(std::string_view(path).substr(directory_.size()), true, leaf);
     if (parent < 0) return TResult::kFailed;
-    int fd = ::openat(parent, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                      0644);
+    int fd =
+        ::openat(parent, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     const int error = errno;
     ::close(parent);
     if (fd < 0) {

@@ -69,6 +69,11 @@ class TOutputFolder {
   TResult Create(const std::string& pattern, const std::string& old_name,
                  const std::string& extension, std::string& path);
 
+  // True when the unnumbered name for these arguments lies inside the folder (numbering never
+  // changes that), so Create() will not answer kInvalidName.
+  bool IsValidName(const std::string& pattern, const std::string& old_name,
+                   const std::string& extension) const;
+
   // Opens a file created by Create() for writing from its start (emptying it). Throws
   // EOutputError when the path was not created here or its entry is no longer that file.
   TOutputFile OpenCreated(const std::string& path) const;

@@ -12,8 +12,8 @@
 
 namespace vistrel {
 
-using TReportCallback = std::function<void(int step, int sub_step, int sub_step_count,
-                                           int position, int max, const std::string& message)>;
+using TReportCallback = std::function<void(int step, int sub_step, int sub_step_count, int position,
+                                           int max, const std::string& message)>;
 
 // Step codes.
 enum TStep : int {

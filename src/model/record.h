@@ -63,6 +63,7 @@ class TVTLRecordList {
 
   // True when a record has the same Directory and FileName, each compared ignoring case.
   bool Contains(const TVTLRecord& record) const;
+  bool Contains(const std::string& directory, const std::string& file_name) const;
   // Appends the record (no duplicate test) and returns its index. A record added to a list
   // that already holds one gets the first record's property names, with empty values.
   int Add(std::unique_ptr<TVTLRecord> record);
@@ -73,10 +74,16 @@ class TVTLRecordList {
   int Remove(const TVTLRecord& record, std::unique_ptr<TVTLRecord>& taken);
 
  private:
-  static std::string Key(const TVTLRecord& record);
+  static std::string Key(const std::string& directory, const std::string& file_name);
 
   std::vector<std::unique_ptr<TVTLRecord>> records_;
   std::unordered_map<std::string, int> key_counts_;
 };
+
+// Adds the image `file_name` in `folder_path` (with its trailing "/") to `list` the way every
+// way of adding images does: a file already in the list (folder and name ignoring case) or one
+// without a JPEG name is dropped silently. Returns the index of the new record, or -1.
+int AddImageFile(TVTLRecordList& list, const std::string& file_name, const std::string& folder_path,
+                 const TMetadataReader& read_metadata, TLogger& log);
 
 }  // namespace vistrel

@@ -46,18 +46,27 @@ int OpenRegularForReading(const std::string& path) {
   return fd;
 }
 
+// Reads to the end of the file, straight into `contents` (sized by the file's length, grown if
+// the file grows meanwhile).
 bool ReadAll(int fd, std::string& contents) {
-  contents.clear();
-  char buffer[65536];
+  struct stat st;
+  const size_t expected =
+      ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+  contents.resize(expected + 1);
+  size_t filled = 0;
   while (true) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0) return true;
+    if (filled == contents.size()) contents.resize(contents.size() * 2 + 65536);
+    ssize_t n = ::read(fd, contents.data() + filled, contents.size() - filled);
+    if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
+      contents.clear();
       return false;
     }
-    contents.append(buffer, static_cast<size_t>(n));
+    filled += static_cast<size_t>(n);
   }
+  contents.resize(filled);
+  return true;
 }
 
 std::string RealPath(const std::string& path) {
@@ -125,8 +134,10 @@ bool WriteFileReplacing(const std::string& path, std::string_view contents) {
   while (ok && written < contents.size()) {
     ssize_t n = ::write(fd.get(), contents.data() + written, contents.size() - written);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else written += static_cast<size_t>(n);
+    if (n <= 0)
+      ok = false;
+    else
+      written += static_cast<size_t>(n);
   }
   // mkstemp creates the file for the owner only; the new file keeps the permissions of the one
   // it replaces, and a new document gets the usual ones.

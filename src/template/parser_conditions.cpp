@@ -26,8 +26,8 @@ struct TSlot {
 bool TVTLParser::EvaluateOperand(const std::string& operand, bool& value) {
   const int images = ImageCount();
   const bool has_image = RecordIndex >= 0 && RecordIndex < images;
-  const bool portrait = has_image && Records->Item(RecordIndex).Width() <
-                                         Records->Item(RecordIndex).Height();
+  const bool portrait =
+      has_image && Records->Item(RecordIndex).Width() < Records->Item(RecordIndex).Height();
   const std::array<TSlot, 16> slots = {{
       {"ISFIRSTIMAGE", RecordIndex == 0},
       {"ISLASTIMAGE", RecordIndex == images - 1},
@@ -48,8 +48,9 @@ bool TVTLParser::EvaluateOperand(const std::string& operand, bool& value) {
   if (operand.size() >= kDoesExist.size() &&
       SameTextIgnoreCase(std::string_view(operand).substr(0, kDoesExist.size()), kDoesExist)) {
     const std::string argument =
-        operand.size() > kDoesExistPrefix ? operand.substr(kDoesExistPrefix, operand.size() - kDoesExistPrefix - 1)
-                                          : std::string();
+        operand.size() > kDoesExistPrefix
+            ? operand.substr(kDoesExistPrefix, operand.size() - kDoesExistPrefix - 1)
+            : std::string();
     value = !ExpandText(argument).empty();
     return true;
   }
@@ -72,9 +73,12 @@ std::string TVTLParser::ApplyConditions(const std::string& input) {
     const size_t back = std::min(kLookBehind, out.size());
     if (back > 0) {
       pos -= back;
-      buf.replace(pos, back, out, out.size() - back, back);
-      upper.replace(pos, back, UpperCase(std::string_view(out).substr(out.size() - back)));
-      out.resize(out.size() - back);
+      const auto tail = out.end() - static_cast<std::ptrdiff_t>(back);
+      std::copy(tail, out.end(), buf.begin() + static_cast<std::ptrdiff_t>(pos));
+      const std::string tail_upper = UpperCase(std::string_view(&*tail, back));
+      std::copy(tail_upper.begin(), tail_upper.end(),
+                upper.begin() + static_cast<std::ptrdiff_t>(pos));
+      out.erase(tail, out.end());
     }
     const size_t start = upper.find(kStartMarker, pos);
     if (start == std::string::npos) return out.append(buf, pos);
@@ -113,9 +117,10 @@ std::string TVTLParser::ApplyConditions(const std::string& input) {
       std::copy_backward(buf.begin() + static_cast<std::ptrdiff_t>(pos),
                          buf.begin() + static_cast<std::ptrdiff_t>(end_marker),
                          buf.begin() + static_cast<std::ptrdiff_t>(end_marker + kEndMarker.size()));
-      std::copy_backward(upper.begin() + static_cast<std::ptrdiff_t>(pos),
-                         upper.begin() + static_cast<std::ptrdiff_t>(end_marker),
-                         upper.begin() + static_cast<std::ptrdiff_t>(end_marker + kEndMarker.size()));
+      std::copy_backward(
+          upper.begin() + static_cast<std::ptrdiff_t>(pos),
+          upper.begin() + static_cast<std::ptrdiff_t>(end_marker),
+          upper.begin() + static_cast<std::ptrdiff_t>(end_marker + kEndMarker.size()));
       pos += kEndMarker.size();
     } else {
       pos = end_marker + kEndMarker.size();

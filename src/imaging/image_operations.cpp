@@ -1,0 +1,317 @@
+#include "imaging/image_operations.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <vips/vips8>
+
+#include "imaging/jpeg_header.h"
+#include "support/file_io.h"
+
+namespace vistrel {
+
+namespace {
+
+using vips::VImage;
+
+struct TEncoder {
+  const char* mime_type;
+  const char* name;
+};
+
+// The encoders Vistrel can write, in the order FindImageEncoder searches them.
+constexpr TEncoder kEncoders[] = {
+    {"image/bmp", "bmp"},
+    {"image/jpeg", "jpegsave_buffer"},
+    {"image/png", "pngsave_buffer"},
+};
+
+// A libvips blob over bytes owned by the caller; released with the object.
+class TBlob {
+ public:
+  explicit TBlob(const std::string& bytes)
+      : blob_(vips_blob_new(nullptr, bytes.data(), bytes.size())) {}
+  ~TBlob() { vips_area_unref(VIPS_AREA(blob_)); }
+  TBlob(const TBlob&) = delete;
+  TBlob& operator=(const TBlob&) = delete;
+  VipsBlob* get() const { return blob_; }
+
+ private:
+  VipsBlob* blob_;
+};
+
+// The whole file, when it is a JPEG that may be decoded.
+bool ReadDecodableJpeg(const std::string& path, std::string& bytes, TJpegHeader& header) {
+  if (!ReadWholeFile(path, bytes)) return false;
+  header = ParseJpegHeader(bytes);
+  return IsWithinDecodeLimits(header, bytes);
+}
+
+bool IsTurned(int orientation) { return orientation >= 5 && orientation <= 8; }
+
+int Orientation(const VImage& image) {
+  return image.get_typeof(VIPS_META_ORIENTATION) ? image.get_int(VIPS_META_ORIENTATION) : 1;
+}
+
+// The largest JPEG shrink-on-load factor that still gives at least `need` pixels.
+int ShrinkFactor(int64_t width, int64_t height, TSize need) {
+  for (int shrink : {8, 4, 2}) {
+    if ((width + shrink - 1) / shrink >= need.width &&
+        (height + shrink - 1) / shrink >= need.height)
+      return shrink;
+  }
+  return 1;
+}
+
+// Loads a JPEG decoded at 1/shrink of its size, with truncated data as an error. A
+// `sequential` image is decoded while it is read, once from top to bottom.
+VImage LoadJpeg(const TBlob& blob, int shrink, bool sequential = false) {
+  return VImage::jpegload_buffer(
+      blob.get(), VImage::option()
+                      ->set("shrink", shrink)
+                      ->set("access", sequential ? VIPS_ACCESS_SEQUENTIAL : VIPS_ACCESS_RANDOM)
+                      ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
+}
+
+// 3-band 8-bit sRGB: an embedded profile is applied, CMYK and greyscale are converted, an alpha
+// band is dropped.
+VImage ToSrgb(VImage image) {
+  if (image.get_typeof(VIPS_META_ICC_NAME)) {
+    image = image.icc_transform("srgb", VImage::option()
+                                            ->set("embedded", true)
+                                            ->set("intent", VIPS_INTENT_RELATIVE)
+                                            ->set("depth", 8));
+  } else if (image.interpretation() == VIPS_INTERPRETATION_CMYK || image.bands() == 4) {
+    image = image.icc_transform("srgb",
+                                VImage::option()->set("input_profile", "cmyk")->set("depth", 8));
+  } else if (image.bands() < 3) {
+    image = image.colourspace(VIPS_INTERPRETATION_sRGB);
+  }
+  if (image.bands() > 3) image = image.extract_band(0, VImage::option()->set("n", 3));
+  if (image.format() != VIPS_FORMAT_UCHAR) image = image.cast(VIPS_FORMAT_UCHAR);
+  return image.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
+// `image` resized to exactly `size`.
+VImage ResizeTo(const VImage& image, TSize size) {
+  const double hscale = static_cast<double>(size.width) / image.width();
+  const double vscale = static_cast<double>(size.height) / image.height();
+  VImage resized = image;
+  if (image.width() != size.width || image.height() != size.height)
+    resized = image.resize(hscale, VImage::option()->set("vscale", vscale));
+  // libvips rounds the output size itself; make it exactly what the rule says.
+  if (resized.width() > size.width || resized.height() > size.height)
+    resized = resized.crop(0, 0, std::min<int64_t>(resized.width(), size.width),
+                           std::min<int64_t>(resized.height(), size.height));
+  if (resized.width() < size.width || resized.height() < size.height)
+    resized = resized.embed(0, 0, static_cast<int>(size.width), static_cast<int>(size.height),
+                            VImage::option()->set("extend", VIPS_EXTEND_COPY));
+  return resized;
+}
+
+std::string EncodeJpeg(const VImage& image, int quality) {
+  VipsBlob* blob = image.jpegsave_buffer(
+      VImage::option()->set("Q", std::clamp(quality, 1, 100))->set("strip", true));
+  std::string bytes(static_cast<const char*>(VIPS_AREA(blob)->data), VIPS_AREA(blob)->length);
+  vips_area_unref(VIPS_AREA(blob));
+  return bytes;
+}
+
+void Append16(std::string& out, uint32_t v) {
+  out.push_back(static_cast<char>(v & 0xFF));
+  out.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+void Append32(std::string& out, uint32_t v) {
+  Append16(out, v & 0xFFFF);
+  Append16(out, v >> 16);
+}
+
+// A 24-bit BMP file of an 8-bit sRGB image: rows bottom-up, blue-green-red, padded to 4 bytes.
+TBitmap EncodeBmp(const VImage& srgb) {
+  const VImage image = srgb.copy_memory();
+  const auto* pixels = static_cast<const unsigned char*>(image.data());
+  const uint32_t width = static_cast<uint32_t>(image.width());
+  const uint32_t height = static_cast<uint32_t>(image.height());
+  const uint32_t row_bytes = (width * 3 + 3) & ~3u;
+  const uint32_t data_size = row_bytes * height;
+  std::string bmp;
+  bmp.reserve(54 + data_size);
+  bmp += "BM";
+  Append32(bmp, 54 + data_size);
+  Append32(bmp, 0);
+  Append32(bmp, 54);
+  Append32(bmp, 40);
+  Append32(bmp, width);
+  Append32(bmp, height);
+  Append16(bmp, 1);
+  Append16(bmp, 24);
+  Append32(bmp, 0);
+  Append32(bmp, data_size);
+  Append32(bmp, 2835);
+  Append32(bmp, 2835);
+  Append32(bmp, 0);
+  Append32(bmp, 0);
+  for (uint32_t y = height; y-- > 0;) {
+    const unsigned char* row = pixels + static_cast<size_t>(y) * width * 3;
+    for (uint32_t x = 0; x < width; ++x) {
+      bmp.push_back(static_cast<char>(row[x * 3 + 2]));
+      bmp.push_back(static_cast<char>(row[x * 3 + 1]));
+      bmp.push_back(static_cast<char>(row[x * 3]));
+    }
+    bmp.append(row_bytes - width * 3, '\0');
+  }
+  return TBitmap{static_cast<int>(width), static_cast<int>(height), std::move(bmp)};
+}
+
+}  // namespace
+
+int64_t MulDiv(int64_t a, int64_t b, int64_t c) {
+  if (c == 0) return -1;
+  const __int128 product = static_cast<__int128>(a) * b;
+  __int128 quotient = product / c;
+  const __int128 remainder = product % c;
+  const __int128 abs_remainder = remainder < 0 ? -remainder : remainder;
+  const __int128 abs_divisor = c < 0 ? -static_cast<__int128>(c) : c;
+  if (2 * abs_remainder >= abs_divisor) quotient += ((product < 0) != (c < 0)) ? -1 : 1;
+  if (quotient > INT32_MAX || quotient < INT32_MIN) return -1;
+  return static_cast<int64_t>(quotient);
+}
+
+TSize FitIntoBox(int64_t w, int64_t h, int64_t box_width, int64_t box_height) {
+  // w / W > h / H, compared exactly as w * H > h * W.
+  const __int128 width_ratio = static_cast<__int128>(w) * box_height;
+  const __int128 height_ratio = static_cast<__int128>(h) * box_width;
+  if (width_ratio > height_ratio) return {box_width, MulDiv(box_width, h, w)};
+  return {MulDiv(box_height, w, h), box_height};
+}
+
+bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& requests,
+                  std::vector<std::string>& jpegs) {
+  jpegs.assign(requests.size(), std::string());
+  std::string bytes;
+  TJpegHeader header;
+  if (!ReadDecodableJpeg(source, bytes, header)) return false;
+  try {
+    const TBlob blob(bytes);
+    const int orientation = Orientation(LoadJpeg(blob, 1));
+    const bool turned = IsTurned(orientation);
+    // Sizes are fitted to the upright photo; the pixels are scaled as stored and only the
+    // finished copies are turned, which is cheaper than turning the decoded photo.
+    std::vector<TSize> stored_sizes;
+    for (const TScaleRequest& request : requests) {
+      const TSize size =
+          turned ? FitIntoBox(header.height, header.width, request.max_width, request.max_height)
+                 : FitIntoBox(header.width, header.height, request.max_width, request.max_height);
+      stored_sizes.push_back(turned ? TSize{size.height, size.width} : size);
+    }
+    std::vector<size_t> order;
+    for (size_t i = 0; i < requests.size(); ++i)
+      if (stored_sizes[i].width >= 1 && stored_sizes[i].height >= 1) order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+      return stored_sizes[a].width * stored_sizes[a].height >
+             stored_sizes[b].width * stored_sizes[b].height;
+    });
+    // The largest copy is scaled from the photo decoded once, at the smallest size JPEG
+    // shrink-on-load allows, while it is decoded; each smaller copy from the smallest copy made
+    // so far that is still at least as large.
+    std::vector<VImage> made;
+    for (size_t i : order) {
+      const TSize size = stored_sizes[i];
+      const VImage* from = nullptr;
+      for (const VImage& picture : made)
+        if (picture.width() >= size.width && picture.height() >= size.height) from = &picture;
+      VImage resized =
+          from ? ResizeTo(*from, size)
+               : ResizeTo(LoadJpeg(blob, ShrinkFactor(header.width, header.height, size), true),
+                          size);
+      resized = resized.copy_memory();
+      made.push_back(resized);
+      if (turned) resized = resized.autorot();
+      jpegs[i] = EncodeJpeg(ToSrgb(resized), requests[i].quality);
+    }
+    return true;
+  } catch (const vips::VError&) {
+    vips_error_clear();
+    return false;
+  }
+}
+
+bool CreateScaledJpeg(const std::string& source, const std::string& target, uint32_t max_width,
+                      uint32_t max_height, int quality) {
+  std::vector<std::string> jpegs;
+  if (!ScaleToJpegs(source, {{max_width, max_height, quality}}, jpegs) || jpegs[0].empty())
+    return false;
+  int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  size_t done = 0;
+  while (done < jpegs[0].size()) {
+    ssize_t n = ::write(fd, jpegs[0].data() + done, jpegs[0].size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  const bool ok = ::close(fd) == 0 && done == jpegs[0].size();
+  if (!ok) ::unlink(target.c_str());
+  return ok;
+}
+
+TBitmap RenderPreviewBitmap(const std::string& file, int box_width, int box_height) {
+  std::string bytes;
+  TJpegHeader header;
+  if (box_width < 1 || box_height < 1 || !ReadDecodableJpeg(file, bytes, header)) return {};
+  try {
+    const TBlob blob(bytes);
+    const bool turned = IsTurned(Orientation(LoadJpeg(blob, 1)));
+    const int64_t w = turned ? header.height : header.width;
+    const int64_t h = turned ? header.width : header.height;
+    const TSize size = FitIntoBox(w, h, box_width, box_height);
+    if (size.width < 1 || size.height < 1) return {};
+    const TSize need = turned ? TSize{size.height, size.width} : size;
+    VImage image = LoadJpeg(blob, ShrinkFactor(header.width, header.height, need)).autorot();
+    return EncodeBmp(ToSrgb(ResizeTo(image, size)));
+  } catch (const vips::VError&) {
+    vips_error_clear();
+    return {};
+  }
+}
+
+TBitmap RenderFullSizeBitmap(const std::string& file) {
+  std::string bytes;
+  if (!ReadWholeFile(file, bytes)) return {};
+  try {
+    const TBlob blob(bytes);
+    VImage image;
+    const TJpegHeader header = ParseJpegHeader(bytes);
+    if (header.valid) {
+      if (!IsWithinDecodeLimits(header, bytes)) return {};
+      image = LoadJpeg(blob, 1).autorot();
+    } else if (bytes.compare(0, 8, "\x89PNG\r\n\x1A\n") == 0) {
+      image = VImage::pngload_buffer(blob.get());
+      if (image.width() > static_cast<int>(kMaxImageSide) ||
+          image.height() > static_cast<int>(kMaxImageSide))
+        return {};
+      if (image.has_alpha())
+        image =
+            image.flatten(VImage::option()->set("background", std::vector<double>{255, 255, 255}));
+    } else {
+      return {};
+    }
+    return EncodeBmp(ToSrgb(image));
+  } catch (const vips::VError&) {
+    vips_error_clear();
+    return {};
+  }
+}
+
+int FindImageEncoder(const std::string& mime_type) {
+  int found = -1;
+  for (size_t i = 0; i < std::size(kEncoders); ++i)
+    if (mime_type == kEncoders[i].mime_type) found = static_cast<int>(i);
+  return found;
+}
+
+}  // namespace vistrel

@@ -1,0 +1,33 @@
+// What the generation driver needs from an image library: scaled JPEG copies of a photo.
+//
+// The driver lives in the core, which knows no image library; the imaging module implements this
+// interface over libvips (TVipsImageProcessor). Implementations must allow calls from several
+// threads at once, one photo per call.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vistrel {
+
+// The largest width or height a scaled copy may be given.
+inline constexpr uint32_t kMaxVariantSide = 16384;
+
+// One scaled copy: the photo fitted into max_width x max_height, as JPEG of this quality.
+struct TScaleRequest {
+  uint32_t max_width = 0;
+  uint32_t max_height = 0;
+  int quality = 80;
+};
+
+class TImageProcessor {
+ public:
+  virtual ~TImageProcessor() = default;
+  // Reads the photo at `source` once and encodes one JPEG per request into `jpegs` (same order).
+  // False when the photo cannot be read; an entry left empty is a copy that could not be made.
+  virtual bool ScaleImage(const std::string& source, const std::vector<TScaleRequest>& requests,
+                          std::vector<std::string>& jpegs) = 0;
+};
+
+}  // namespace vistrel

@@ -1,0 +1,144 @@
+#include "model/skin.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "csv/csv_file.h"
+#include "model/file_naming.h"
+#include "support/file_io.h"
+#include "support/ini_file.h"
+#include "support/text.h"
+
+namespace vistrel {
+
+namespace {
+
+bool HasColumns(const TVTL2dValueList& table, std::initializer_list<const char*> names) {
+  if (table.ColumnCount() < static_cast<int>(names.size())) return false;
+  int i = 0;
+  for (const char* name : names)
+    if (UpperCase(table.ColumnName(i++)) != name) return false;
+  return true;
+}
+
+bool PatternsValid(const TVTL2dValueList& t) {
+  return static_cast<const THTMLPatternValueList&>(t).IsValid();
+}
+bool RequiredValid(const TVTL2dValueList& t) {
+  return static_cast<const TRequiredVarsValueList&>(t).IsValid();
+}
+bool VariantsValid(const TVTL2dValueList& t) {
+  return static_cast<const TImageModificationValueList&>(t).IsValid();
+}
+
+// Entry names of a folder in byte order, without "." and "..".
+std::vector<std::string> SortedEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return names;
+  while (dirent* entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(std::move(name));
+  }
+  ::closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+bool THTMLPatternValueList::IsValid() const {
+  return HasColumns(*this, {"FILENAME", "NAME", "NEWFILENAME"});
+}
+
+bool TRequiredVarsValueList::IsValid() const {
+  return HasColumns(*this, {"VARIABLENAME", "DESCRIPTION", "TYPE", "DEFAULTVALUE"});
+}
+
+bool TImageModificationValueList::IsValid() const {
+  return HasColumns(*this,
+                    {"NAME", "DESCRIPTION", "DEFAULTMAXWIDTH", "DEFAULTMAXHEIGHT", "NEWNAME"});
+}
+
+void TVTLSkin::Fail(std::string message) {
+  Valid = false;
+  ErrorMessage = std::move(message);
+}
+
+bool TVTLSkin::LoadTable(TVTL2dValueList& table, bool (*is_valid)(const TVTL2dValueList&),
+                         const std::string& file, UserMessages& messages) {
+  const std::string path = Directory + file;
+  std::string contents;
+  TCSVFile reader(table);
+  if (!ReadFileInside(Directory, file, contents) ||
+      !reader.LoadFromText(contents, path, messages)) {
+    Fail("Fehler beim Laden der CSV-Datei " + path + "!");
+    return false;
+  }
+  if (!is_valid(table)) {
+    Fail("Fehler beim Laden der CSV-Datei " + path + ": Struktur ist ungültig!");
+    return false;
+  }
+  return true;
+}
+
+TVTLSkin::TVTLSkin(const std::string& directory, const std::string& file_name,
+                   UserMessages& messages)
+    : Directory(directory.empty() || directory.back() != '/' ? directory + "/" : directory),
+      FileName(file_name) {
+  const TIniFile ini(Directory + FileName);
+  const std::string ini_error = "Fehler beim Laden der Datei " + Directory + FileName;
+  SkinName = ini.ReadString("General", "SkinName", "");
+  if (SkinName.empty()) {
+    Fail(ini_error + ": Datei enthält keinen Skin-Namen!");
+    return;
+  }
+  Preview = ini.ReadString("General", "Preview", "");
+  Startpage = ini.ReadString("General", "Startpage", "");
+  CopyOriginalImages = UpperCase(ini.ReadString("General", "CopyOriginalImages", "No")) == "YES";
+  Author = ini.ReadString("General", "Author", "");
+  AuthorEMail = ini.ReadString("General", "AuthorEMail", "");
+  HTMLPatternsFile = ini.ReadString("CSV", "HTMLPatterns", "");
+  if (HTMLPatternsFile.empty()) {
+    Fail(ini_error + ": Datei enthält keinen Eintrag HTMLPatterns im Bereich [CSV]!");
+    return;
+  }
+  ImageModificationFile = ini.ReadString("CSV", "ImageModification", "");
+  if (ImageModificationFile.empty()) {
+    Fail(ini_error + ": Datei enthält keinen Eintrag ImageModification im Bereich [CSV]!");
+    return;
+  }
+  RequiredVarsFile = ini.ReadString("CSV", "RequiredVars", "");
+  if (!LoadTable(HTMLPatterns, PatternsValid, HTMLPatternsFile, messages)) return;
+  if (!LoadTable(RequiredVars, RequiredValid, RequiredVarsFile, messages)) return;
+  LoadTable(ImageModifications, VariantsValid, ImageModificationFile, messages);
+}
+
+std::string TVTLSkin::PreviewPath() const {
+  if (Preview.empty() || !IsRegularFileInside(Directory, Preview)) return {};
+  return Directory + Preview;
+}
+
+void TVTLSkinList::ScanFolder(const std::string& folder_in, UserMessages& messages) {
+  const std::string folder = IncludeTrailingPathDelimiter(folder_in);
+  const std::vector<std::string> entries = SortedEntries(folder);
+  // Sub-folders first; hidden ones and links are not searched.
+  for (const std::string& name : entries) {
+    struct stat st;
+    if (name.front() == '.' || ::lstat((folder + name).c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+      continue;
+    ScanFolder(folder + name, messages);
+  }
+  // Then the skin files of the folder itself, hidden ones too.
+  for (const std::string& name : entries) {
+    struct stat st;
+    if (UpperCase(ExtractFileExt(name)) != ".VSK" || ::stat((folder + name).c_str(), &st) != 0 ||
+        S_ISDIR(st.st_mode))
+      continue;
+    skins_.push_back(std::make_unique<TVTLSkin>(folder, name, messages));
+  }
+}
+
+}  // namespace vistrel

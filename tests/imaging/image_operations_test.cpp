@@ -1,0 +1,232 @@
+#include "imaging/image_operations.h"
+
+#include <lcms2.h>
+
+#include <gtest/gtest.h>
+
+#include "image_fixtures.h"
+#include "test_support.h"
+
+namespace vistrel {
+namespace {
+
+using namespace vistrel::testing;
+
+TEST(FitIntoBoxTest, ExamplesOfTheSizingRule) {
+  struct Case {
+    int64_t w, h, box_w, box_h, out_w, out_h;
+  } cases[] = {
+      {4000, 3000, 800, 600, 800, 600},  // equal quotients: the height binds
+      {3000, 4000, 800, 600, 450, 600},  {1000, 500, 800, 600, 800, 400},
+      {400, 300, 800, 600, 800, 600},    // smaller images are enlarged
+      {2, 1, 3, 3, 3, 2},                // 1.5 rounds up
+      {1001, 333, 100, 100, 100, 33},    {3000, 2000, 160, 160, 160, 107},
+      {600, 800, 800, 600, 450, 600},    {1600, 1200, 800, 600, 800, 600},
+      {10000, 1, 100, 100, 100, 0},      // a side may round to 0
+      {0, 0, 100, 100, -1, 100},         // an unreadable image: the divisor is 0
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FitIntoBox(c.w, c.h, c.box_w, c.box_h), (TSize{c.out_w, c.out_h}))
+        << c.w << "x" << c.h << " into " << c.box_w << "x" << c.box_h;
+}
+
+TEST(FitIntoBoxTest, MulDivRoundsHalvesAwayFromZero) {
+  EXPECT_EQ(MulDiv(3, 1, 2), 2);
+  EXPECT_EQ(MulDiv(-3, 1, 2), -2);
+  EXPECT_EQ(MulDiv(5, 1, 4), 1);
+  EXPECT_EQ(MulDiv(160, 2000, 3000), 107);
+  EXPECT_EQ(MulDiv(7, 3, 0), -1);
+  EXPECT_EQ(MulDiv(0x7FFFFFFF, 4, 2), -1);  // does not fit in 32 bits
+  EXPECT_EQ(MulDiv(0x40000000, 0x40000000, 0x40000000), 0x40000000);
+}
+
+class ImageOperationsTest : public ::testing::Test {
+ protected:
+  std::string Photo(const std::string& name, int w, int h, const TJpegOptions& options = {}) {
+    WriteFile(dir_ / name, MakeJpeg(w, h, options));
+    return dir_ / name;
+  }
+  TempDir dir_;
+};
+
+TEST_F(ImageOperationsTest, CopiesHaveExactlyTheFittedSize) {
+  struct Case {
+    int w, h;
+    uint32_t box_w, box_h;
+    int out_w, out_h;
+  } cases[] = {{400, 300, 800, 600, 800, 600},
+               {600, 800, 800, 600, 450, 600},
+               {3000, 2000, 160, 160, 160, 107},
+               {1001, 333, 100, 100, 100, 33},
+               {2, 1, 3, 3, 3, 2}};
+  int i = 0;
+  for (const auto& c : cases) {
+    const std::string source = Photo("s" + std::to_string(i) + ".jpg", c.w, c.h);
+    const std::string target = dir_ / ("t" + std::to_string(i++) + ".jpg");
+    ASSERT_TRUE(CreateScaledJpeg(source, target, c.box_w, c.box_h, 80)) << c.w << "x" << c.h;
+    const TImageInfo info = InspectJpeg(target);
+    EXPECT_EQ(info.width, c.out_w) << c.w << "x" << c.h;
+    EXPECT_EQ(info.height, c.out_h) << c.w << "x" << c.h;
+    EXPECT_EQ(info.bands, 3);
+  }
+}
+
+TEST_F(ImageOperationsTest, CopiesCarryNoMetadata) {
+  TTiff tiff;
+  tiff.ifd0 = {Ascii(0x010F, "Canon"), Short(0x0112, 1)};
+  tiff.exif = {Rational(0x829A, 1, 250)};
+  WriteFile(dir_ / "exif.jpg", WithExif(MakeJpeg(300, 200), BuildTiff(tiff)));
+  ASSERT_TRUE(InspectJpeg(dir_ / "exif.jpg").has_exif);
+  ASSERT_TRUE(CreateScaledJpeg(dir_ / "exif.jpg", dir_ / "copy.jpg", 100, 100, 80));
+  const TImageInfo info = InspectJpeg(dir_ / "copy.jpg");
+  EXPECT_FALSE(info.has_exif);
+  EXPECT_FALSE(info.has_icc);
+}
+
+TEST_F(ImageOperationsTest, GreyAndCmykSourcesGiveColourCopies) {
+  TJpegOptions grey;
+  grey.bands = 1;
+  TJpegOptions cmyk;
+  cmyk.bands = 4;
+  ASSERT_TRUE(CreateScaledJpeg(Photo("grey.jpg", 200, 100, grey), dir_ / "g.jpg", 50, 50, 80));
+  ASSERT_TRUE(CreateScaledJpeg(Photo("cmyk.jpg", 200, 100, cmyk), dir_ / "c.jpg", 50, 50, 80));
+  EXPECT_EQ(InspectJpeg(dir_ / "g.jpg").bands, 3);
+  EXPECT_EQ(InspectJpeg(dir_ / "c.jpg").bands, 3);
+  // The CMYK picture keeps its colours: the left half is red-ish, the right half blue-ish.
+  const auto left = MeanColor(dir_ / "c.jpg", 0, 0, 20, 25);
+  const auto right = MeanColor(dir_ / "c.jpg", 30, 0, 20, 25);
+  EXPECT_GT(left[0], left[2] + 20);
+  EXPECT_GT(right[2], right[0] + 20);
+}
+
+TEST_F(ImageOperationsTest, SidewaysPhotosAreWrittenUpright) {
+  TTiff tiff;
+  tiff.ifd0 = {Short(0x0112, 6)};  // turn 90 degrees clockwise to view
+  WriteFile(dir_ / "turned.jpg", WithExif(MakeJpeg(160, 80), BuildTiff(tiff)));
+  // Fitted by the upright size: 80 x 160 into 100 x 100 gives 50 x 100.
+  ASSERT_TRUE(CreateScaledJpeg(dir_ / "turned.jpg", dir_ / "up.jpg", 100, 100, 90));
+  const TImageInfo info = InspectJpeg(dir_ / "up.jpg");
+  EXPECT_EQ(info.width, 50);
+  EXPECT_EQ(info.height, 100);
+  // The stored left (red) half is the top now, the stored top (bright) rows are the right side.
+  const auto top = MeanColor(dir_ / "up.jpg", 5, 5, 40, 40);
+  const auto bottom = MeanColor(dir_ / "up.jpg", 5, 55, 40, 40);
+  EXPECT_GT(top[0], top[2] + 20);
+  EXPECT_GT(bottom[2], bottom[0] + 20);
+  const auto left = MeanColor(dir_ / "up.jpg", 0, 0, 10, 100);
+  const auto right = MeanColor(dir_ / "up.jpg", 40, 0, 10, 100);
+  EXPECT_GT(right[1], left[1] + 20);
+}
+
+// An Adobe RGB (1998) profile, made the way that colour space is defined.
+std::string WriteAdobeRgbProfile(const std::string& path) {
+  cmsCIExyY white = {0.3127, 0.3290, 1.0};
+  cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1.0}, {0.21, 0.71, 1.0}, {0.15, 0.06, 1.0}};
+  cmsToneCurve* curve = cmsBuildGamma(nullptr, 563.0 / 256.0);
+  cmsToneCurve* curves[3] = {curve, curve, curve};
+  cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+  cmsSaveProfileToFile(profile, path.c_str());
+  cmsCloseProfile(profile);
+  cmsFreeToneCurve(curve);
+  return path;
+}
+
+TEST_F(ImageOperationsTest, EmbeddedColourProfilesAreConvertedToSrgb) {
+  TJpegOptions adobe;
+  adobe.icc_profile = WriteAdobeRgbProfile(dir_ / "adobe.icc");
+  adobe.quality = 98;
+  TJpegOptions srgb;
+  srgb.quality = 98;
+  const std::string adobe_photo = Photo("adobe.jpg", 200, 100, adobe);
+  const std::string srgb_photo = Photo("srgb.jpg", 200, 100, srgb);
+  ASSERT_TRUE(InspectJpeg(adobe_photo).has_icc);
+  ASSERT_TRUE(CreateScaledJpeg(adobe_photo, dir_ / "a.jpg", 200, 100, 98));
+  const auto stored = MeanColor(adobe_photo, 10, 10, 40, 20);
+  const auto wanted = MeanColor(srgb_photo, 10, 10, 40, 20);
+  const auto converted = MeanColor(dir_ / "a.jpg", 10, 10, 40, 20);
+  double stored_error = 0, converted_error = 0;
+  for (int b = 0; b < 3; ++b) {
+    stored_error = std::max(stored_error, std::abs(stored[b] - wanted[b]));
+    converted_error = std::max(converted_error, std::abs(converted[b] - wanted[b]));
+  }
+  EXPECT_GT(stored_error, 10) << "the fixture must hold Adobe RGB values";
+  EXPECT_LT(converted_error, 4);
+  EXPECT_FALSE(InspectJpeg(dir_ / "a.jpg").has_icc);
+}
+
+TEST_F(ImageOperationsTest, QualityOutsideTheRangeIsTakenAsTheNearestValue) {
+  const std::string source = Photo("q.jpg", 300, 200);
+  ASSERT_TRUE(CreateScaledJpeg(source, dir_ / "q0.jpg", 300, 200, 0));
+  ASSERT_TRUE(CreateScaledJpeg(source, dir_ / "q1.jpg", 300, 200, 1));
+  ASSERT_TRUE(CreateScaledJpeg(source, dir_ / "q100.jpg", 300, 200, 100));
+  ASSERT_TRUE(CreateScaledJpeg(source, dir_ / "q150.jpg", 300, 200, 150));
+  EXPECT_EQ(ReadFile(dir_ / "q0.jpg"), ReadFile(dir_ / "q1.jpg"));
+  EXPECT_EQ(ReadFile(dir_ / "q150.jpg"), ReadFile(dir_ / "q100.jpg"));
+  EXPECT_LT(ReadFile(dir_ / "q1.jpg").size(), ReadFile(dir_ / "q100.jpg").size());
+}
+
+TEST_F(ImageOperationsTest, OneDecodeServesSeveralCopies) {
+  std::vector<std::string> jpegs;
+  ASSERT_TRUE(ScaleToJpegs(Photo("m.jpg", 1200, 900), {{160, 160, 80}, {1024, 768, 85}}, jpegs));
+  ASSERT_EQ(jpegs.size(), 2u);
+  WriteFile(dir_ / "small.jpg", jpegs[0]);
+  WriteFile(dir_ / "large.jpg", jpegs[1]);
+  EXPECT_EQ(InspectJpeg(dir_ / "small.jpg").width, 160);
+  EXPECT_EQ(InspectJpeg(dir_ / "small.jpg").height, 120);
+  EXPECT_EQ(InspectJpeg(dir_ / "large.jpg").width, 1024);
+  // A side that rounds to 0 gives no copy; the others are made.
+  ASSERT_TRUE(ScaleToJpegs(Photo("line.jpg", 2000, 4), {{100, 100, 80}, {2000, 4, 80}}, jpegs));
+  EXPECT_TRUE(jpegs[0].empty());
+  EXPECT_FALSE(jpegs[1].empty());
+}
+
+TEST_F(ImageOperationsTest, WhatIsNoDecodableJpegWritesNothing) {
+  WriteFile(dir_ / "svg.jpg", "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>");
+  WriteFile(dir_ / "pdf.jpg", "%PDF-1.4\n1 0 obj << >> endobj\n");
+  const std::string jpeg = MakeJpeg(400, 300);
+  WriteFile(dir_ / "cut.jpg", jpeg.substr(0, jpeg.size() / 2));
+  std::string bomb = MakeJpeg(16, 16);
+  for (size_t i = 2; i + 9 < bomb.size(); ++i) {
+    if (bomb[i] == '\xFF' && bomb[i + 1] == '\xC0') {
+      bomb[i + 5] = bomb[i + 7] = '\xEA';  // 60000 x 60000
+      bomb[i + 6] = bomb[i + 8] = '\x60';
+      break;
+    }
+  }
+  WriteFile(dir_ / "bomb.jpg", bomb);
+  for (const char* name : {"svg.jpg", "pdf.jpg", "cut.jpg", "bomb.jpg", "missing.jpg"}) {
+    EXPECT_FALSE(CreateScaledJpeg(dir_ / name, dir_ / (std::string("out-") + name), 100, 100, 80)) << name;
+    EXPECT_FALSE(Exists(dir_ / (std::string("out-") + name))) << name;
+  }
+}
+
+TEST_F(ImageOperationsTest, AnExistingTargetIsNeverReplaced) {
+  WriteFile(dir_ / "taken.jpg", "mine");
+  EXPECT_FALSE(CreateScaledJpeg(Photo("x.jpg", 20, 20), dir_ / "taken.jpg", 10, 10, 80));
+  EXPECT_EQ(ReadFile(dir_ / "taken.jpg"), "mine");
+}
+
+TEST_F(ImageOperationsTest, BitmapsForTheWindows) {
+  const TBitmap preview = RenderPreviewBitmap(Photo("p.jpg", 800, 600), 121, 105);
+  EXPECT_EQ(preview.width, 121);
+  EXPECT_EQ(preview.height, 91);
+  ASSERT_GE(preview.bmp.size(), 54u);
+  EXPECT_EQ(preview.bmp.substr(0, 2), "BM");
+  EXPECT_EQ(preview.bmp.size(), 54u + ((121 * 3 + 3) / 4 * 4) * 91);
+  const TBitmap full = RenderFullSizeBitmap(dir_ / "p.jpg");
+  EXPECT_EQ(full.width, 800);
+  EXPECT_EQ(full.height, 600);
+  EXPECT_TRUE(RenderPreviewBitmap(dir_ / "missing.jpg", 121, 105).Empty());
+  WriteFile(dir_ / "text.jpg", "hello");
+  EXPECT_TRUE(RenderFullSizeBitmap(dir_ / "text.jpg").Empty());
+}
+
+TEST(ImageEncoderTest, LookupByMimeType) {
+  EXPECT_GE(FindImageEncoder("image/jpeg"), 0);
+  EXPECT_GE(FindImageEncoder("image/bmp"), 0);
+  EXPECT_EQ(FindImageEncoder("IMAGE/JPEG"), -1);  // compared exactly
+  EXPECT_EQ(FindImageEncoder("image/gif"), -1);
+}
+
+}  // namespace
+}  // namespace vistrel
