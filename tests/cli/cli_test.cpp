@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "image_fixtures.h"
+#include "skin_fixture.h"
 #include "test_support.h"
 
 namespace vistrel {
@@ -48,6 +49,119 @@ TEST(CliUsageTest, UnknownCommandsAndMissingArgumentsAreUsageErrors) {
   CliResult unknown = RunCommand({"frobnicate"});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_NE(unknown.err.find("Aufruf:"), std::string::npos);
+}
+
+class CliGenerateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TSkinSpec spec;
+    spec.values = {{"TITEL", "Titel", "TEXT", "Standard"}, {"FARBE", "Farbe", "color", "#00ff80"},
+                   {"SPALTEN", "Spalten", "NUMBER", "99999999"}};
+    spec.variants = {{"THUMB", "k", "40", "40", "th_%old%"}, {"BIG", "g", "100", "100", "%old%"}};
+    spec.template_files = {{"index.tpl", "%TITEL%|%FARBE%|%SPALTEN%\n[VTL] NEWSECTION NUMREPEAT:0\n"
+                                         "%THUMB%\n[VTL] ENDSECTION"}};
+    skin_ = WriteSkin(dir_ / "skin", spec);
+    WriteFile(dir_ / "photos/b.jpg", MakeJpeg(120, 80));
+    WriteFile(dir_ / "photos/a.JPG", MakeJpeg(120, 80));
+    WriteFile(dir_ / "photos/notes.txt", "not a photo");
+    WriteFile(dir_ / "photos/sub/c.jpg", MakeJpeg(120, 80));
+  }
+  TempDir dir_;
+  std::string skin_;
+  std::string out_ = dir_ / "out";
+};
+
+TEST_F(CliGenerateTest, MakesAGalleryAndPrintsTheProgressLog) {
+  CliResult result = RunCommand({"generate", "--skin", skin_, "--out", out_, dir_ / "photos"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "Initialisiere...fertig\nErzeuge verkleinerte Bilder...fertig\n  Schritt 1 von 2\n"
+            "  Schritt 2 von 2\nInitialisiere Parser und erzeuge Ausgabedateien...fertig\n"
+            "  Schritt 1 von 1\nGalerie erfolgreich erstellt!\n");
+  // The folder's JPEG files in byte order; defaults handed over as the dialog would.
+  EXPECT_EQ(ReadFile(out_ + "/index.html"), "\r\nStandard|#00FF80|16777215\r\nth_a.JPG\r\nth_b.jpg");
+  EXPECT_EQ(InspectJpeg(out_ + "/b.jpg").width, 100);
+}
+
+TEST_F(CliGenerateTest, OptionsSetValuesSizesAndQualities) {
+  CliResult result = RunCommand({"generate", "--skin", skin_, "--out", out_, "--set", "titel=Urlaub",
+                                 "--set", "FARBE=#102030", "--size", "big=60x30", "--quality",
+                                 "THUMB=50", "--reports", dir_ / "photos/b.jpg", dir_ / "photos/B.JPG",
+                                 dir_ / "photos/notes.txt"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out.substr(0, 22), "0\t0\t0\t0\t0\t\n1\t1\t2\t1\t1\t\n");
+  EXPECT_EQ(ReadFile(out_ + "/index.html"), "\r\nUrlaub|#102030|16777215\r\nth_b.jpg");
+  EXPECT_EQ(InspectJpeg(out_ + "/b.jpg").height, 30);
+}
+
+TEST_F(CliGenerateTest, UsageErrorsAndSkinsThatFailToLoadExitWithTwo) {
+  EXPECT_EQ(RunCommand({"generate", "--out", out_}).status, 2);
+  EXPECT_EQ(RunCommand({"generate", "--skin", skin_}).status, 2);
+  EXPECT_EQ(RunCommand({"generate", "--skin", skin_, "--out", out_, "--bogus"}).status, 2);
+  EXPECT_EQ(RunCommand({"generate", "--skin", skin_, "--out", out_, "--set", "NIX=1"}).status, 2);
+  EXPECT_EQ(RunCommand({"generate", "--skin", skin_, "--out", out_, "--size", "BIG=100"}).status, 2);
+  EXPECT_EQ(RunCommand({"generate", "--skin", skin_, "--out", out_, "--set", "FARBE=#zz"}).status, 2);
+  WriteFile(dir_ / "skin/variants.csv", "\"NAME\";\"DESCRIPTION\";\r\n");
+  CliResult bad_skin = RunCommand({"generate", "--skin", skin_, "--out", out_});
+  EXPECT_EQ(bad_skin.status, 2);
+  EXPECT_EQ(bad_skin.err, "Der Skin Testskin konnte nicht geladen werden. Fehlermeldung: "
+                          "Fehler beim Laden der CSV-Datei " + (dir_ / "skin/variants.csv") +
+                          ": Struktur ist ungültig!\n");
+  EXPECT_FALSE(Exists(out_));
+}
+
+TEST_F(CliGenerateTest, FailedRunsAndErrorReportsExitWithOne) {
+  WriteFile(dir_ / "photos/broken.jpg", "broken");
+  CliResult failed_image = RunCommand({"generate", "--skin", skin_, "--out", out_, dir_ / "photos"});
+  EXPECT_EQ(failed_image.status, 1);
+  EXPECT_NE(failed_image.out.find("Fehler beim Verarbeiten der Bilddatei " + (dir_ / "photos/broken.jpg") + "!"),
+            std::string::npos);
+
+  ::unlink((dir_ / "skin/index.tpl").c_str());
+  CliResult missing = RunCommand({"generate", "--skin", skin_, "--out", dir_ / "out2", dir_ / "photos/b.jpg"});
+  EXPECT_EQ(missing.status, 1);
+  const std::string message = "Fehler beim Lesen der Vorlagendatei " + (dir_ / "skin/index.tpl") + "!";
+  EXPECT_NE(missing.out.find(message), std::string::npos);
+  EXPECT_EQ(missing.err, "Fehler: " + message + "\n");
+}
+
+TEST_F(CliGenerateTest, ListFileImagesComeFirstWithTheirProperties) {
+  WriteFile(dir_ / "list.csv", "\"Dateiname\";\"Pfad\";\"Ort\";\r\n\"b.jpg\";\"" + (dir_ / "photos/") +
+                                   "\";\"Bee\";\r\n");
+  WriteFile(dir_ / "skin/index.tpl", "[VTL] NEWSECTION NUMREPEAT:0\n%FNAME_NO_PATH%=%Ort%\n[VTL] ENDSECTION");
+  CliResult result = RunCommand({"generate", "--skin", skin_, "--out", out_, "--list", dir_ / "list.csv",
+                                 dir_ / "photos"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(ReadFile(out_ + "/index.html"), "\r\nb.jpg=Bee\r\na.JPG=");
+}
+
+TEST(CliSkinsTest, ListsTheCatalogue) {
+  TempDir dir;
+  TSkinSpec spec;
+  WriteSkin(dir / "skins/a", spec);
+  WriteFile(dir / "skins/bad.vsk", "[General]\n");
+  CliResult result = RunCommand({"skins", dir / "skins"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "ok\tTestskin\t" + (dir / "skins/a/test.vsk") + "\t\ninvalid\t\t" +
+                            (dir / "skins/bad.vsk") + "\tFehler beim Laden der Datei " +
+                            (dir / "skins/bad.vsk") + ": Datei enthält keinen Skin-Namen!\n");
+}
+
+// The installed program, end to end: exit codes as scripts see them.
+TEST(CliProgramTest, ExitCodesOfTheRealProgram) {
+  TempDir dir;
+  const std::string skin = WriteSkin(dir / "skin");
+  WriteFile(dir / "p/a.jpg", MakeJpeg(50, 50));
+  auto run = [](const std::string& command) {
+    const int status = std::system((command + " >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  const std::string cli = VISTREL_CLI;
+  EXPECT_EQ(run(cli + " generate --skin '" + skin + "' --out '" + (dir / "out") + "' '" + (dir / "p") + "'"), 0);
+  EXPECT_TRUE(Exists(dir / "out/index.html"));
+  EXPECT_EQ(run(cli + " generate --skin '" + (dir / "none.vsk") + "' --out '" + (dir / "o2") + "'"), 2);
+  EXPECT_EQ(run(cli + " metadata '" + (dir / "p/a.jpg") + "'"), 0);
+  EXPECT_EQ(run(cli), 2);
 }
 
 }  // namespace

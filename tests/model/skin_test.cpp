@@ -1,0 +1,167 @@
+#include "model/skin.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "skin_fixture.h"
+#include "support/user_messages.h"
+#include "test_support.h"
+
+namespace vistrel {
+namespace {
+
+using namespace vistrel::testing;
+
+class SkinTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<TVTLSkin> Load(const std::string& folder, const std::string& file = "test.vsk") {
+    return std::make_unique<TVTLSkin>(folder, file, messages_);
+  }
+  TempDir dir_;
+  RecordedMessages messages_;
+};
+
+TEST_F(SkinTest, LoadsAllFieldsAndTables) {
+  TSkinSpec spec;
+  spec.values = {{"TITEL", "Titel", "TEXT", "Hallo"}};
+  WriteSkin(dir_ / "s", spec);
+  auto skin = Load(dir_ / "s");  // no trailing "/": it is added
+  ASSERT_TRUE(skin->Valid) << skin->ErrorMessage;
+  EXPECT_EQ(skin->Directory, dir_ / "s/");
+  EXPECT_EQ(skin->FileName, "test.vsk");
+  EXPECT_EQ(skin->SkinName, "Testskin");
+  EXPECT_EQ(skin->Startpage, "index");
+  EXPECT_EQ(skin->Author, "Tester");
+  EXPECT_EQ(skin->HTMLPatterns.Count(), 1);
+  EXPECT_EQ(skin->RequiredVars.Row(0).ValueOf("defaultvalue"), "Hallo");
+  EXPECT_EQ(skin->ImageModifications.Row(0).Value(TImageModificationValueList::kNewName), "th_%old%");
+  EXPECT_FALSE(skin->CopyOriginalImages);
+}
+
+TEST_F(SkinTest, IniErrorsStopAtTheFirstAndKeepWhatWasRead) {
+  struct Case {
+    std::string ini, suffix;
+  } cases[] = {
+      {"[General]\nAuthor=x\n", ": Datei enthält keinen Skin-Namen!"},
+      {"[General]\nSkinName=Blau\n", ": Datei enthält keinen Eintrag HTMLPatterns im Bereich [CSV]!"},
+      {"[General]\nSkinName=Blau\n[CSV]\nHTMLPatterns=p.csv\n",
+       ": Datei enthält keinen Eintrag ImageModification im Bereich [CSV]!"},
+      {"[general]\nskinname=Blau\n[csv]\nhtmlpatterns=p.csv\n",
+       ": Datei enthält keinen Eintrag ImageModification im Bereich [CSV]!"},
+  };
+  for (const auto& c : cases) {
+    WriteFile(dir_ / "s/x.vsk", c.ini);
+    auto skin = Load(dir_ / "s/", "x.vsk");
+    EXPECT_FALSE(skin->Valid);
+    EXPECT_EQ(skin->ErrorMessage, "Fehler beim Laden der Datei " + (dir_ / "s/x.vsk") + c.suffix);
+  }
+  auto named = Load(dir_ / "s/", "x.vsk");
+  EXPECT_EQ(named->SkinName, "Blau");  // read before the error
+  auto missing = Load(dir_ / "s/", "none.vsk");
+  EXPECT_EQ(missing->ErrorMessage,
+            "Fehler beim Laden der Datei " + (dir_ / "s/none.vsk") + ": Datei enthält keinen Skin-Namen!");
+}
+
+TEST_F(SkinTest, TableErrors) {
+  WriteSkin(dir_ / "s");
+  // No RequiredVars: the folder itself is tried as the table, after the patterns loaded.
+  WriteFile(dir_ / "s/test.vsk",
+            "[General]\nSkinName=A\n[CSV]\nHTMLPatterns=patterns.csv\nImageModification=variants.csv\n");
+  auto skin = Load(dir_ / "s");
+  EXPECT_EQ(skin->ErrorMessage, "Fehler beim Laden der CSV-Datei " + (dir_ / "s/") + "!");
+  EXPECT_EQ(skin->HTMLPatterns.Count(), 1);
+
+  // A table with too few columns.
+  WriteSkin(dir_ / "t");
+  WriteFile(dir_ / "t/patterns.csv", "\"FILENAME\";\"NAME\";\r\n");
+  EXPECT_EQ(Load(dir_ / "t")->ErrorMessage,
+            "Fehler beim Laden der CSV-Datei " + (dir_ / "t/patterns.csv") + ": Struktur ist ungültig!");
+
+  // Header names in small letters pass.
+  WriteFile(dir_ / "t/patterns.csv", "filename;name;newfilename;extra\r\n");
+  EXPECT_TRUE(Load(dir_ / "t")->Valid);
+
+  // A malformed line is shown by the reader, then the load fails.
+  WriteFile(dir_ / "t/variants.csv", "NAME;DESCRIPTION;DEFAULTMAXWIDTH;DEFAULTMAXHEIGHT;NEWNAME\r\n\"a\" b;c\r\n");
+  auto broken = Load(dir_ / "t");
+  EXPECT_EQ(broken->ErrorMessage, "Fehler beim Laden der CSV-Datei " + (dir_ / "t/variants.csv") + "!");
+  EXPECT_EQ(messages_.errors,
+            std::vector<std::string>{"Die CSV-Datei " + (dir_ / "t/variants.csv") + " ist ungültig!"});
+}
+
+TEST_F(SkinTest, CopyOriginalImagesIsTrueOnlyForYes) {
+  for (const auto& [value, expected] : std::vector<std::pair<std::string, bool>>{
+           {"yes", true}, {"YES", true}, {"Y", false}, {"No", false}, {"", false}}) {
+    WriteSkin(dir_ / "s");
+    WriteFile(dir_ / "s/test.vsk", "[General]\nSkinName=A\nCopyOriginalImages=" + value +
+                                       "\n[CSV]\nHTMLPatterns=patterns.csv\nImageModification=variants.csv\n"
+                                       "RequiredVars=values.csv\n");
+    EXPECT_EQ(Load(dir_ / "s")->CopyOriginalImages, expected) << value;
+  }
+}
+
+TEST_F(SkinTest, ASkinReadsOnlyRegularFilesInsideItsFolder) {
+  WriteSkin(dir_ / "s");
+  WriteFile(dir_ / "private.csv", "FILENAME;NAME;NEWFILENAME\r\nsecret;x;y\r\n");
+  for (const std::string& path : {std::string("../private.csv"), dir_ / "private.csv", std::string("link.csv"),
+                                  std::string("fifo.csv"), std::string("sub")}) {
+    WriteFile(dir_ / "s/test.vsk", "[General]\nSkinName=A\n[CSV]\nHTMLPatterns=" + path +
+                                       "\nImageModification=variants.csv\nRequiredVars=values.csv\n");
+    if (path == "link.csv") ::symlink((dir_ / "private.csv").c_str(), (dir_ / "s/link.csv").c_str());
+    if (path == "fifo.csv") ::mkfifo((dir_ / "s/fifo.csv").c_str(), 0600);
+    if (path == "sub") ::mkdir((dir_ / "s/sub").c_str(), 0755);
+    auto skin = Load(dir_ / "s");
+    EXPECT_FALSE(skin->Valid) << path;
+    EXPECT_EQ(skin->ErrorMessage, "Fehler beim Laden der CSV-Datei " + (dir_ / "s/") + path + "!");
+    EXPECT_EQ(skin->HTMLPatterns.Count(), 0) << path;
+  }
+}
+
+TEST_F(SkinTest, PreviewPathOnlyForAFileInTheSkin) {
+  WriteSkin(dir_ / "s");
+  WriteFile(dir_ / "s/test.vsk", "[General]\nSkinName=A\nPreview=v.jpg\n");
+  EXPECT_EQ(Load(dir_ / "s")->PreviewPath(), "");
+  WriteFile(dir_ / "s/v.jpg", "x");
+  EXPECT_EQ(Load(dir_ / "s")->PreviewPath(), dir_ / "s/v.jpg");
+  WriteFile(dir_ / "s/test.vsk", "[General]\nSkinName=A\nPreview=../../etc/passwd\n");
+  EXPECT_EQ(Load(dir_ / "s")->PreviewPath(), "");
+}
+
+TEST_F(SkinTest, CatalogueListsSubFoldersFirstInByteOrder) {
+  TSkinSpec spec;
+  spec.name = "Top";
+  WriteSkin(dir_ / "skins", spec);
+  spec.name = "Second file";
+  spec.file = "b.vsk";
+  WriteSkin(dir_ / "skins", spec);
+  spec.name = "Hidden file";
+  spec.file = ".hidden.VSK";
+  WriteSkin(dir_ / "skins", spec);
+  spec.file = "s.vsk";
+  spec.name = "Zeta";
+  WriteSkin(dir_ / "skins/zeta", spec);
+  spec.name = "Alpha";
+  WriteSkin(dir_ / "skins/Alpha", spec);
+  spec.name = "Deep";
+  WriteSkin(dir_ / "skins/Alpha/inner", spec);
+  spec.name = "Invisible";
+  WriteSkin(dir_ / "skins/.versteckt", spec);
+  WriteFile(dir_ / "skins/broken/x.vsk", "[General]\n");
+
+  TVTLSkinList list;
+  list.ScanFolder(dir_ / "skins", messages_);
+  std::vector<std::string> names;
+  for (int i = 0; i < list.Count(); ++i) names.push_back(list.Item(i).SkinName + (list.Item(i).Valid ? "" : "!"));
+  EXPECT_EQ(names, (std::vector<std::string>{"Deep", "Alpha", "!", "Zeta", "Hidden file",
+                                             "Second file", "Top"}));
+  EXPECT_EQ(list.Item(5).Directory, list.Item(6).Directory);  // two skins in one folder
+
+  TVTLSkinList none;
+  none.ScanFolder(dir_ / "missing", messages_);
+  EXPECT_EQ(none.Count(), 0);
+}
+
+}  // namespace
+}  // namespace vistrel

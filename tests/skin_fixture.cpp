@@ -1,0 +1,40 @@
+#include "skin_fixture.h"
+
+#include "test_support.h"
+
+namespace vistrel::testing {
+
+std::string CsvTable(const std::vector<std::string>& header,
+                     const std::vector<std::vector<std::string>>& rows) {
+  auto line = [](const std::vector<std::string>& cells) {
+    std::string text;
+    for (const auto& cell : cells) {
+      text += '"';
+      for (char c : cell) text += c == '"' ? std::string("\"\"") : std::string(1, c);
+      text += "\";";
+    }
+    return text + "\r\n";
+  };
+  std::string text = line(header);
+  for (const auto& row : rows) text += line(row);
+  return text;
+}
+
+std::string WriteSkin(const std::string& folder_in, const TSkinSpec& spec) {
+  const std::string folder = folder_in.back() == '/' ? folder_in : folder_in + "/";
+  WriteFile(folder + spec.file,
+            "[General]\r\nSkinName=" + spec.name + "\r\nStartpage=" + spec.start_page +
+                "\r\nAuthor=Tester\r\n[CSV]\r\nHTMLPatterns=patterns.csv\r\n"
+                "ImageModification=variants.csv\r\nRequiredVars=values.csv\r\n");
+  WriteFile(folder + "patterns.csv", CsvTable({"FILENAME", "NAME", "NEWFILENAME"}, spec.templates));
+  WriteFile(folder + "values.csv",
+            CsvTable({"VARIABLENAME", "DESCRIPTION", "TYPE", "DEFAULTVALUE"}, spec.values));
+  WriteFile(folder + "variants.csv",
+            CsvTable({"NAME", "DESCRIPTION", "DEFAULTMAXWIDTH", "DEFAULTMAXHEIGHT", "NEWNAME"},
+                     spec.variants));
+  for (const auto& [name, contents] : spec.template_files) WriteFile(folder + name, contents);
+  for (const auto& [name, contents] : spec.static_files) WriteFile(folder + "files/" + name, contents);
+  return folder + spec.file;
+}
+
+}  // namespace vistrel::testing
