@@ -85,6 +85,17 @@ TOutputFolder::TOutputFolder(std::string directory) : directory_(std::move(direc
   if (!directory_.empty() && directory_.back() != '/') directory_.push_back('/');
 }
 
+TOutputFolder::~TOutputFolder() {
+  if (root_fd_ >= 0) ::close(root_fd_);
+}
+
+int TOutputFolder::RootFd() const {
+  std::call_once(root_once_, [this] {
+    root_fd_ = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  });
+  return root_fd_;
+}
+
 bool TOutputFolder::IsInside(std::string_view relative) {
   if (relative.empty() || relative.front() == '/') return false;
   int depth = 0;
@@ -103,16 +114,19 @@ bool TOutputFolder::IsInside(std::string_view relative) {
   return true;
 }
 
-int TOutputFolder::OpenParent(std::string_view relative, bool create, std::string& leaf) const {
+int TOutputFolder::OpenParent(std::string_view relative, bool create, std::string& leaf,
+                              bool& owned) const {
   const auto parts = SplitPath(relative);
-  int fd = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int fd = RootFd();
+  owned = false;
   for (size_t i = 0; fd >= 0 && i + 1 < parts.size(); ++i) {
     if (parts[i].empty() || parts[i] == ".") continue;
     const std::string part(parts[i]);
     if (create && part != "..") ::mkdirat(fd, part.c_str(), 0755);
     int next = ::openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    ::close(fd);
+    if (owned) ::close(fd);
     fd = next;
+    owned = true;
   }
   leaf = std::string(parts.back());
   return fd;
@@ -137,12 +151,13 @@ TOutputFolder::TResult TOutputFolder::Create(const std::string& pattern,
         !IsInside(std::string_view(path).substr(directory_.size())))
       return TResult::kInvalidName;
     std::string leaf;
-    int parent = OpenParent(std::string_view(path).substr(directory_.size()), true, leaf);
+    bool owned = false;
+    int parent = OpenParent(std::string_view(path).substr(directory_.size()), true, leaf, owned);
     if (parent < 0) return TResult::kFailed;
     int fd =
         ::openat(parent, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     const int error = errno;
-    ::close(parent);
+    if (owned) ::close(parent);
     if (fd < 0) {
       if (error == EEXIST) continue;  // made by someone else meanwhile: the namer knows it now
       return TResult::kFailed;
@@ -167,13 +182,15 @@ TOutputFile TOutputFolder::OpenCreated(const std::string& path) const {
     identity = found->second;
   }
   std::string leaf;
-  int parent = OpenParent(std::string_view(path).substr(directory_.size()), false, leaf);
+  bool owned = false;
+  int parent = OpenParent(std::string_view(path).substr(directory_.size()), false, leaf, owned);
   if (parent < 0) throw EOutputError(OutputErrorMessage(path));
   int fd = ::openat(parent, leaf.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  ::close(parent);
+  if (owned) ::close(parent);
   struct stat st;
   if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_dev != identity.first ||
-      st.st_ino != identity.second || !S_ISREG(st.st_mode) || ::ftruncate(fd, 0) != 0) {
+      st.st_ino != identity.second || !S_ISREG(st.st_mode) ||
+      (st.st_size != 0 && ::ftruncate(fd, 0) != 0)) {
     if (fd >= 0) ::close(fd);
     throw EOutputError(OutputErrorMessage(path));
   }

@@ -59,6 +59,7 @@ class TOutputFolder {
 
   // `directory` is the output folder with its trailing "/"; it must exist.
   explicit TOutputFolder(std::string directory);
+  ~TOutputFolder();
   TOutputFolder(const TOutputFolder&) = delete;
   TOutputFolder& operator=(const TOutputFolder&) = delete;
 
@@ -82,11 +83,17 @@ class TOutputFolder {
   // `relative` split into the folders to pass through and the final name; false when it is
   // empty or would leave the folder.
   static bool IsInside(std::string_view relative);
-  // Opens the folder holding `relative`, creating missing folders, following no link.
-  int OpenParent(std::string_view relative, bool create, std::string& leaf) const;
+  // The folder holding `relative` (creating missing folders, following no link) and in `leaf`
+  // the last name. `owned` tells whether the caller must close the descriptor.
+  int OpenParent(std::string_view relative, bool create, std::string& leaf, bool& owned) const;
+
+  // The output folder itself, opened once when it is first needed (it exists by then).
+  int RootFd() const;
 
   std::string directory_;
   TUniqueNamer namer_;
+  mutable std::once_flag root_once_;
+  mutable int root_fd_ = -1;
   mutable std::mutex mutex_;  // guards created_
   std::unordered_map<std::string, std::pair<dev_t, ino_t>> created_;
 };

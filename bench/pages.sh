@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Time to write the pages of a gallery for many images.
+#
+# Usage: bench/pages.sh [COUNTS...]     (default: 10000 20000)
+# For each count N it writes an image list of N records (the images need not exist; each record
+# has five properties) and runs vistrel-cli generate with a skin without image variants, once
+# per template kind:
+#   bild    one page per image (with neighbour links, conditions and metadata placeholders)
+#   seiten  pages of 20 images in rows of 4
+#   eine    one page with all images
+# and once with no template at all, to take the time of loading the list out. Prints the
+# seconds of page generation per kind and N. Target: under 2 s for 10,000 images, linear growth.
+# The pages go below $TMPDIR (default /tmp). Creating ten thousand files costs the file system
+# more than writing them costs Vistrel, and on ext4 shortly after many files were deleted that
+# cost swings widely; TMPDIR=/dev/shm measures the program itself.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+need=()
+command -v bc >/dev/null || need+=(bc)
+[ -x /usr/bin/time ] || need+=(time)
+[ ${#need[@]} -eq 0 ] || apt-get install -y "${need[@]}" >/dev/null
+COUNTS=("$@")
+[ ${#COUNTS[@]} -gt 0 ] || COUNTS=(10000 20000)
+bench_build
+
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+skin() {  # skin NAME TEMPLATE-FILE NEWFILENAME
+  local dir=$WORK/skin-$1
+  mkdir -p "$dir"
+  printf '[General]\nSkinName=%s\n[CSV]\nHTMLPatterns=p.csv\nImageModification=v.csv\nRequiredVars=r.csv\n' "$1" > "$dir/s.vsk"
+  printf '"NAME";"DESCRIPTION";"DEFAULTMAXWIDTH";"DEFAULTMAXHEIGHT";"NEWNAME";\r\n' > "$dir/v.csv"
+  printf '"VARIABLENAME";"DESCRIPTION";"TYPE";"DEFAULTVALUE";\r\n"TITEL";"Titel";"TEXT";"Bench";\r\n' > "$dir/r.csv"
+  if [ -n "$2" ]; then
+    printf '"FILENAME";"NAME";"NEWFILENAME";\r\n"t.tpl";"seite";"%s";\r\n' "$3" > "$dir/p.csv"
+    cp "$2" "$dir/t.tpl"
+  else
+    printf '"FILENAME";"NAME";"NEWFILENAME";\r\n' > "$dir/p.csv"
+  fi
+  echo "$dir/s.vsk"
+}
+cat > "$WORK/bild.tpl" <<'TPL'
+<html><head><title>%TITEL% - %FNAME_NO_PATH%</title></head><body>
+<h1>%Beschreibung%</h1>
+<p><!--[VTL] CONDITION(ISFIRSTIMAGE=FALSE)--><a href="%PREVIOUSRECORD_SEITE%">zurück</a><!--[VTL] END CONDITION-->
+<!--[VTL] CONDITION(ISLASTIMAGE=FALSE)--><a href="%NEXTRECORD_SEITE%">weiter</a><!--[VTL] END CONDITION--></p>
+<p>Bild %IMG_INDEX% von %NUM_RECORDS%, %JPGMETA:Width% x %JPGMETA:Height%</p>
+<p>%Ort%, %Datum%, %Fotograf%, %Notiz%</p>
+<!--[VTL] CONDITION(DoesExist(%Ort%))--><p>Ort: %Ort%</p><!--[VTL] END CONDITION-->
+</body></html>
+TPL
+cat > "$WORK/seiten.tpl" <<'TPL'
+<html><head><title>%TITEL% %PATTERN_INDEX%/%NUM_PATTERNPAGES%</title></head><body><table>
+<!--[VTL] NEWSECTION NAME:zeile NUMREPEAT:5 -->
+<tr>
+<!--[VTL] NEWSECTION NAME:bild NUMREPEAT:4 -->
+<td><a href="%FNAME%">%FNAME_NO_PATH%</a> %Beschreibung%<!--[VTL] CONDITION(IMGINDEXISEVEN)--> *<!--[VTL] END CONDITION--></td>
+<!--[VTL] ENDSECTION -->
+</tr>
+<!--[VTL] ENDSECTION -->
+</table><a href="%PREVIOUS_SEITE%">zurück</a> <a href="%NEXT_SEITE%">weiter</a></body></html>
+TPL
+cat > "$WORK/eine.tpl" <<'TPL'
+<html><head><title>%TITEL%</title></head><body><ul>
+<!--[VTL] NEWSECTION NAME:bild NUMREPEAT:0 -->
+<li>%IMG_INDEX%: %FNAME_NO_PATH% %Beschreibung% (%Ort%)</li>
+<!--[VTL] ENDSECTION -->
+</ul></body></html>
+TPL
+none=$(skin leer "" "")
+bild=$(skin bild "$WORK/bild.tpl" "")
+seiten=$(skin seiten "$WORK/seiten.tpl" "index.html")
+eine=$(skin eine "$WORK/eine.tpl" "alle.html")
+
+# run SKIN LIST OUT: prints "wall cpu" seconds. Every run writes into a new folder; removing the
+# files of the run before would only add the file system's own clean-up to the next one.
+run() {  # run SKIN LIST OUT
+  /usr/bin/time -f '%e %U %S' -o "$WORK/time" \
+    "$BENCH_BUILD/vistrel-cli" generate --skin "$1" --out "$3" --list "$2" >/dev/null
+  cat "$WORK/time"
+}
+for n in "${COUNTS[@]}"; do
+  list=$WORK/list-$n.csv
+  {
+    printf '"Dateiname";"Pfad";"Beschreibung";"Ort";"Datum";"Fotograf";"Notiz";\r\n'
+    for ((i = 1; i <= n; i++)); do
+      printf '"bild%05d.jpg";"/nicht/da/";"Bild Nummer %d";"Ort %d";"2024-01-01";"Jemand";"";\r\n' "$i" "$i" $((i % 97))
+    done
+  } > "$list"
+  read -r base _ < <(run "$none" "$list" "$WORK/out-$n-leer")
+  for kind in bild seiten eine; do
+    read -r wall user sys < <(run "${!kind}" "$list" "$WORK/out-$n-$kind")
+    pages=$(ls "$WORK/out-$n-$kind" | wc -l)
+    printf 'pages: %6d images, %-6s %6d files: %5.2f s wall (%.2f s user, %.2f s in the kernel; list loading %.2f s excluded)\n' \
+      "$n" "$kind" "$pages" "$(echo "$wall - $base" | bc -l)" "$user" "$sys" "$base"
+  done
+done
