@@ -4,7 +4,7 @@
 VISTREL_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libvips-dev libexiv2-dev libgtest-dev
-  fonts-dejavu-core xdg-utils
+  qt6-translations-l10n fonts-dejavu-core xdg-utils
 )
 VISTREL_TEST_PACKAGES=(libimage-exiftool-perl)
 

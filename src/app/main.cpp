@@ -1,0 +1,79 @@
+// The desktop program: starts the image library before any window, creates the windows in
+// their order (main window, create-gallery dialog, image preview, directory chooser, progress
+// window, about box), shows the main window and runs the event loop. No exception crosses the
+// event loop: TVistrelApplication::notify catches them and shows their message in a "Fehler" box.
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <QLabel>
+#include <exception>
+#include <memory>
+
+#include "imaging/image_library.h"
+#include "support/program_paths.h"
+#include "ui/about_box.h"
+#include "ui/create_gallery_dialog.h"
+#include "ui/dialogs.h"
+#include "ui/dir_dialog.h"
+#include "ui/image_preview.h"
+#include "ui/main_window.h"
+#include "ui/progress_window.h"
+#include "ui/text.h"
+
+namespace vistrel {
+namespace {
+
+class TVistrelApplication : public QApplication {
+ public:
+  TVistrelApplication(int& argc, char** argv, TDialogs& dialogs)
+      : QApplication(argc, argv), dialogs_(dialogs) {}
+
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+      dialogs_.ShowError(activeWindow(), ToQString(error.what()));
+    } catch (...) {
+      dialogs_.ShowError(activeWindow(), "Unbekannter Fehler!");
+    }
+    return false;
+  }
+
+ private:
+  TDialogs& dialogs_;
+};
+
+}  // namespace
+}  // namespace vistrel
+
+int main(int argc, char** argv) {
+  using namespace vistrel;
+  TImageLibrary image_library(argv[0]);
+  TQtDialogs dialogs;
+  TVistrelApplication application(argc, argv, dialogs);
+  application.setApplicationName("Vistrel");
+  // The interface is German, the toolkit's own dialogs and buttons too.
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  QTranslator toolkit_texts;
+  if (toolkit_texts.load(QLocale(), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    application.installTranslator(&toolkit_texts);
+  application.setWindowIcon(QIcon(DrawLogo(128)));
+
+  TVTLMainWin main_window(dialogs);
+  TfrmImgPreview preview(&main_window);
+  TfrmDirDlg directory_chooser(&main_window);
+  TfrmProgress progress(dialogs, &main_window);
+  TfrmCreateGallery create_gallery(dialogs, progress, preview, directory_chooser, &main_window);
+  TAboutBox about(&main_window);
+
+  main_window.setWindowTitle("Vistrel - V0.33 (beta)");
+  about.Version->setText("Version 0.33 (beta)");
+  create_gallery.SkinsFolder = PathToQString(SkinsFolder());
+  create_gallery.SetSource({[&]() -> TVTLRecordList& { return main_window.RecordList(); },
+                            [&] { return main_window.SelectedFolder(); }});
+  main_window.SetWindows(&create_gallery, &about);
+  main_window.show();
+  return application.exec();
+}

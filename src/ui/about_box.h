@@ -1,0 +1,20 @@
+// The about box ("Info"): the program's logo, name and version.
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+
+class QLabel;
+
+namespace vistrel {
+
+// The program's logo drawn at `size`: a framed photo of hills under a sky.
+QPixmap DrawLogo(int size);
+
+class TAboutBox : public QDialog {
+ public:
+  explicit TAboutBox(QWidget* parent = nullptr);
+  QLabel* Version;
+};
+
+}  // namespace vistrel

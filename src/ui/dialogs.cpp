@@ -1,0 +1,103 @@
+#include "ui/dialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QThread>
+#include <QUrl>
+
+#include "ui/text.h"
+
+namespace vistrel {
+
+namespace {
+
+// A message box with German button texts, whatever translations are installed.
+QMessageBox::StandardButton ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                    const QString& text, QMessageBox::StandardButtons buttons) {
+  QMessageBox box(icon, title, text, buttons, parent);
+  const std::pair<QMessageBox::StandardButton, const char*> names[] = {
+      {QMessageBox::Ok, "OK"}, {QMessageBox::Yes, "Ja"}, {QMessageBox::No, "Nein"},
+      {QMessageBox::Cancel, "Abbrechen"}};
+  for (const auto& [button, name] : names)
+    if (QAbstractButton* widget = box.button(button)) widget->setText(name);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+}  // namespace
+
+void TQtDialogs::ShowError(QWidget* parent, const QString& text) {
+  ShowBox(parent, QMessageBox::Critical, "Fehler", text, QMessageBox::Ok);
+}
+
+void TQtDialogs::ShowWarning(QWidget* parent, const QString& text) {
+  ShowBox(parent, QMessageBox::Warning, "Fehler", text, QMessageBox::Ok);
+}
+
+TDialogs::TAnswer TQtDialogs::Ask(QWidget* parent, const QString& title, const QString& text,
+                                  bool with_cancel) {
+  QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+  if (with_cancel) buttons |= QMessageBox::Cancel;
+  switch (ShowBox(parent, QMessageBox::Question, title, text, buttons)) {
+    case QMessageBox::Yes: return TAnswer::kYes;
+    case QMessageBox::No: return TAnswer::kNo;
+    default: return with_cancel ? TAnswer::kCancel : TAnswer::kNo;
+  }
+}
+
+bool TQtDialogs::GetText(QWidget* parent, const QString& title, const QString& prompt,
+                         QString& text) {
+  bool ok = false;
+  const QString entered = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, text, &ok);
+  if (ok) text = entered;
+  return ok;
+}
+
+QString TQtDialogs::GetOpenFileName(QWidget* parent, const QString& folder, const QString& filter) {
+  QFileDialog dialog(parent, QString(), folder, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  // A filter may repeat its patterns in a second pair of parentheses for the dialog to use; only
+  // the caption before them is shown.
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+QString TQtDialogs::GetSaveFileName(QWidget* parent, const QString& filter,
+                                    const QString& default_suffix) {
+  QFileDialog dialog(parent, QString(), QString(), filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(default_suffix);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the caller asks in its own words
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+bool TQtDialogs::GetColor(QWidget* parent, QColor& color) {
+  const QColor chosen = QColorDialog::getColor(last_color_, parent);
+  if (!chosen.isValid()) return false;
+  last_color_ = color = chosen;
+  return true;
+}
+
+void TQtDialogs::OpenDocument(const QString& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void TDialogMessages::ShowError(const std::string& text) {
+  const QString message = ToQString(text);
+  if (QThread::currentThread() == qApp->thread()) {
+    dialogs_.ShowError(parent_, message);
+    return;
+  }
+  QMetaObject::invokeMethod(
+      qApp, [this, message] { dialogs_.ShowError(parent_, message); }, Qt::BlockingQueuedConnection);
+}
+
+}  // namespace vistrel

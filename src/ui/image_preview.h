@@ -1,0 +1,20 @@
+// The image preview: a picture at its full size, in a window that takes the picture's size and
+// the file's name as its title. Shown beside the other windows (not modal) and reused.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+
+namespace vistrel {
+
+class TfrmImgPreview : public QDialog {
+ public:
+  explicit TfrmImgPreview(QWidget* parent = nullptr);
+  // Shows the picture of `file` at full size; a file that cannot be read shows nothing.
+  void ShowImage(const QString& file);
+
+  QLabel* imgPreview;
+};
+
+}  // namespace vistrel

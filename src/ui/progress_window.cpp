@@ -1,0 +1,141 @@
+#include "ui/progress_window.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "model/gallery_run.h"
+#include "model/skin.h"
+#include "model/vistrel.h"
+#include "ui/dialogs.h"
+#include "ui/text.h"
+
+namespace vistrel {
+
+TfrmProgress::TfrmProgress(TDialogs& dialogs, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      lbAction(new QListWidget(this)),
+      pbImages(new QProgressBar(this)),
+      btnOk(new QPushButton("OK", this)),
+      btnShowGal(new QPushButton("Galerie anzeigen", this)),
+      CreateGalleryTimer(new QTimer(this)),
+      dialogs_(dialogs) {
+  setWindowTitle("Erzeuge Galerie...");
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(btnOk);
+  buttons->addStretch();
+  buttons->addWidget(btnShowGal);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(lbAction);
+  layout->addWidget(pbImages);
+  layout->addLayout(buttons);
+  resize(460, 320);
+  CreateGalleryTimer->setInterval(1);
+  CreateGalleryTimer->setSingleShot(true);
+  connect(CreateGalleryTimer, &QTimer::timeout, this, [this] { StartRun(); });
+  connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
+  connect(btnShowGal, &QPushButton::clicked, this, [this] { btnShowGalClick(); });
+}
+
+TfrmProgress::~TfrmProgress() {
+  if (worker_.joinable()) worker_.join();
+}
+
+void TfrmProgress::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  btnOk->setEnabled(false);
+  btnShowGal->hide();
+  log_ = TProgressLog(request_.skin && !request_.skin->Startpage.empty());
+  ShowLog();
+  CreateGalleryTimer->start();
+}
+
+void TfrmProgress::StartRun() {
+  CreateGalleryTimer->stop();
+  if (!request_.driver || running_) return;
+  running_ = true;
+  worker_ = std::thread([this, request = request_] {
+    QString error;
+    try {
+      RunGallery(*request.driver, request.empty_output, request.output_path,
+                 request.protected_folders,
+                 [this](int step, int sub_step, int count, int position, int max,
+                        const std::string& message) {
+                   QMetaObject::invokeMethod(
+                       this, [=, this] { ReportProgress(step, sub_step, count, position, max, message); },
+                       Qt::QueuedConnection);
+                 });
+    } catch (const std::exception& exception) {
+      error = ToQString(exception.what());
+    } catch (...) {
+      error = "Unbekannter Fehler!";
+    }
+    QMetaObject::invokeMethod(this, [this, error] { RunFinished(error); }, Qt::QueuedConnection);
+  });
+}
+
+void TfrmProgress::RunFinished(const QString& error) {
+  if (worker_.joinable()) worker_.join();
+  running_ = false;
+  // An error that ended the run leaves the log as it is; the window can be closed.
+  if (!error.isEmpty()) dialogs_.ShowError(this, error);
+}
+
+void TfrmProgress::ReportProgress(int step, int sub_step, int sub_step_count, int position,
+                                  int max, const std::string& message) {
+  log_.Report(step, sub_step, sub_step_count, position, max, message);
+  ShowLog();
+}
+
+void TfrmProgress::ShowLog() {
+  const auto& lines = log_.Lines();
+  // Lines are only added, and only the line of the last step changes, so the list is updated
+  // rather than rebuilt.
+  while (lbAction->count() > static_cast<int>(lines.size())) delete lbAction->takeItem(lbAction->count() - 1);
+  for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+    const QString text = ToQString(lines[static_cast<size_t>(i)]);
+    if (i < lbAction->count()) {
+      if (lbAction->item(i)->text() != text) lbAction->item(i)->setText(text);
+    } else {
+      lbAction->addItem(text);
+    }
+  }
+  if (lbAction->count() > 0) lbAction->setCurrentRow(lbAction->count() - 1);
+  pbImages->setVisible(log_.BarVisible());
+  if (log_.BarVisible()) {
+    pbImages->setRange(0, log_.BarMax());
+    pbImages->setValue(log_.BarPosition());
+  }
+  btnOk->setEnabled(log_.OkEnabled());
+  btnShowGal->setVisible(log_.ShowGalleryVisible());
+}
+
+void TfrmProgress::btnShowGalClick() {
+  if (!request_.driver || !request_.skin || !request_.driver->Records ||
+      request_.driver->Records->Count() == 0)
+    return;
+  const TVTLRecord& first = request_.driver->Records->Item(0);
+  if (!first.PageFiles) return;
+  const std::string page = first.PageFiles->ValueOf(request_.skin->Startpage);
+  if (!page.empty()) dialogs_.OpenDocument(PathToQString(page));
+}
+
+void TfrmProgress::closeEvent(QCloseEvent* event) {
+  if (running_) {
+    event->ignore();  // the run cannot be stopped; the window waits for it
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+void TfrmProgress::reject() {
+  if (!running_) QDialog::reject();
+}
+
+}  // namespace vistrel

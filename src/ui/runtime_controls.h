@@ -1,0 +1,123 @@
+// Labelled input controls that the create-gallery dialog builds at run time: one per value a
+// skin asks for, three per image variant.
+//
+// Each control is a borderless panel with a caption at the left and the input part to its right,
+// and hands out its value as text (GetValue). TPanLabeledEdit holds text, TPanLabeledSpinEdit a
+// whole number, TPanColorSelector a colour shown in a swatch with its colour text. TframEmpty is
+// the scrolling area the dialog places them in.
+//
+// A control owns its panel: destroying the control removes the panel with its parts from the
+// window. Controls live on the user-interface thread.
+#pragma once
+
+#include <QScrollArea>
+#include <QSpinBox>
+#include <string>
+
+#include "model/color.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace vistrel {
+
+class TDialogs;
+
+class TVTLRuntimeControl {
+ public:
+  TVTLRuntimeControl(QWidget* parent, int label_width);
+  virtual ~TVTLRuntimeControl();
+  TVTLRuntimeControl(const TVTLRuntimeControl&) = delete;
+  TVTLRuntimeControl& operator=(const TVTLRuntimeControl&) = delete;
+
+  // The value as text.
+  virtual std::string GetValue() const = 0;
+  // Sets the caption; the label grows when the text needs more than its width.
+  void SetLabelText(const QString& text);
+
+  QLabel* Lbl;
+  QFrame* Panel;
+
+ protected:
+  // Places the input part right of the label and sizes the panel around both.
+  virtual void Arrange() = 0;
+  int label_width_;
+  int input_width_ = 0;
+};
+
+// A number box whose range, once set, is applied only when the user changes the value or
+// leaves the box: a value set before the range stays visible as it is until then. Minimum and
+// maximum both 0 mean no range.
+class TSpinEdit : public QSpinBox {
+ public:
+  explicit TSpinEdit(QWidget* parent);
+  void SetRange(int minimum, int maximum);
+  void SetValue(int value);
+  void stepBy(int steps) override;
+
+ protected:
+  StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
+
+ private:
+  void Limit();
+  int minimum_ = 0;
+  int maximum_ = 0;
+};
+
+class TPanLabeledEdit : public TVTLRuntimeControl {
+ public:
+  TPanLabeledEdit(QWidget* parent, int label_width, int input_width);
+  std::string GetValue() const override;
+  QLineEdit* Edit;
+
+ protected:
+  void Arrange() override;
+};
+
+class TPanLabeledSpinEdit : public TVTLRuntimeControl {
+ public:
+  TPanLabeledSpinEdit(QWidget* parent, int label_width, int input_width);
+  std::string GetValue() const override;
+  TSpinEdit* SpinEdit;
+
+ protected:
+  void Arrange() override;
+};
+
+class TPanColorSelector : public TVTLRuntimeControl {
+ public:
+  TPanColorSelector(QWidget* parent, int label_width, int input_width);
+  // "#RRGGBB" of ColorValue.
+  std::string GetValue() const override;
+  // Sets the colour and redraws the swatch: the colour, a black frame, and the colour text in
+  // the complementary colour.
+  void SetColor(TColor color);
+  // Sets the colour from colour text; throws EConvertError when the text is no colour.
+  void SetColorText(const std::string& text);
+  // Asks for a colour with the shared colour dialog; cancelling changes nothing.
+  void ChooseColor();
+
+  TColor ColorValue = 0;
+  QPushButton* ChangeButton;
+  QLabel* Swatch;
+  TDialogs* ColorDialog = nullptr;  // not owned
+
+ protected:
+  void Arrange() override;
+};
+
+// The scrolling area that holds run-time controls at fixed positions.
+class TframEmpty : public QScrollArea {
+ public:
+  explicit TframEmpty(QWidget* parent = nullptr);
+  // The widget the controls are placed on.
+  QWidget* Content() const { return widget(); }
+  // Sizes the content to hold all controls, so the area scrolls when they do not fit.
+  void FitContent();
+  // The width controls may use without a horizontal scroll bar.
+  int InnerWidth() const;
+};
+
+}  // namespace vistrel

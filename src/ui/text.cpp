@@ -1,0 +1,23 @@
+#include "ui/text.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+namespace vistrel {
+
+QString ToQString(const std::string& bytes) {
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  if (!decoder.hasError()) return text;
+  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string FromQString(const QString& text) { return text.toUtf8().toStdString(); }
+
+QString PathToQString(const std::string& path) {
+  return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+std::string PathFromQString(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace vistrel

@@ -1,0 +1,204 @@
+#include "ui/create_gallery_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "image_fixtures.h"
+#include "model/color.h"
+#include "model/record.h"
+#include "skin_fixture.h"
+#include "support/logger.h"
+#include "test_support.h"
+#include "ui/dir_dialog.h"
+#include "ui/fake_dialogs.h"
+#include "ui/image_preview.h"
+#include "ui/progress_window.h"
+#include "ui/runtime_controls.h"
+
+namespace vistrel {
+namespace {
+
+using namespace vistrel::testing;
+
+// The dialog with its windows, over a skins folder and an image list of the test.
+class CreateGalleryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TSkinSpec spec;
+    spec.name = "Zwei Varianten";
+    spec.values = {{"TITEL", "Titel", "TEXT", "Meine Bilder"},
+                   {"FARBE", "Hintergrund", "Color", "#00ff80"},
+                   {"SPALTEN", "Spalten", "number", "99999999"},
+                   {"DATUM", "Datum", "DATE", "heute"},
+                   {"ZEILEN", "Zeilen", "NUMBER", "-3"}};
+    spec.variants = {{"THUMB", "Vorschau", "0", "120", "th_%old%"}, {"BIG", "Groß", "300", "200", "%old%"}};
+    spec.template_files = {{"index.tpl", "%TITEL%|%FARBE%|%SPALTEN%|%DATUM%|%ZEILEN%\n"
+                                         "[VTL] NEWSECTION NUMREPEAT:0\n%THUMB% %BIG%\n[VTL] ENDSECTION"}};
+    WriteSkin(dir_ / "skins/zwei", spec);
+    TSkinSpec other;
+    other.name = "alpha";
+    WriteSkin(dir_ / "skins/alpha", other);
+    WriteFile(dir_ / "skins/kaputt/k.vsk", "[General]\nSkinName=Kaputt\n");
+    dialog_.SkinsFolder = QString::fromStdString(dir_ / "skins");
+    for (const char* name : {"a.jpg", "b.jpg"}) {
+      WriteFile(dir_ / (std::string("photos/") + name), MakeJpeg(400, 300));
+      records_.Add(std::make_unique<TVTLRecord>(dir_ / "photos/", name, nullptr, log_));
+    }
+    dialog_.SetSource({[this]() -> TVTLRecordList& { return records_; },
+                       [this] { return QString::fromStdString(dir_ / "photos"); }});
+  }
+  void Choose(const QString& name) {
+    dialog_.cbSkin->setCurrentIndex(dialog_.cbSkin->findText(name));
+    dialog_.ApplySkinChoice();
+  }
+  // Presses "Start!" and closes the progress window when its run is over.
+  void Start() {
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, [this] {
+      if (progress_.isVisible() && !progress_.Running() && progress_.Log().OkEnabled()) progress_.accept();
+    });
+    closer.start();
+    dialog_.btnGoGoClick();
+  }
+  std::string Value(int control) const { return dialog_.ValueControls[static_cast<size_t>(control)]->GetValue(); }
+
+  TempDir dir_;
+  FakeDialogs dialogs_;
+  TLogger log_;
+  TVTLRecordList records_;
+  TfrmProgress progress_{dialogs_};
+  TfrmImgPreview preview_;
+  TfrmDirDlg chooser_;
+  TfrmCreateGallery dialog_{dialogs_, progress_, preview_, chooser_};
+};
+
+TEST_F(CreateGalleryTest, ShowingListsTheSkinsSortedAndAppliesTheFirst) {
+  dialog_.Prepare();
+  EXPECT_EQ(dialog_.edOutputPath->text(), QString::fromStdString(dir_ / "photos/gallery/"));
+  ASSERT_EQ(dialog_.cbSkin->count(), 3);
+  EXPECT_EQ(dialog_.cbSkin->itemText(0), "alpha");
+  EXPECT_EQ(dialog_.cbSkin->itemText(1), "Kaputt");
+  EXPECT_EQ(dialog_.cbSkin->itemText(2), "Zwei Varianten");
+  EXPECT_EQ(dialog_.LoadedSkinIndex, 0);
+  EXPECT_EQ(dialog_.lblAutor->text(), "Tester");
+  EXPECT_EQ(dialog_.edFilename->text(), "test.vsk");
+}
+
+TEST_F(CreateGalleryTest, ControlsForEachValueTypeAndThreePerVariant) {
+  dialog_.Prepare();
+  Choose("Zwei Varianten");
+  // TEXT, COLOR, NUMBER, (no control for DATE), NUMBER; then 3 per variant.
+  EXPECT_EQ(dialog_.RequiredValueCount, 4);
+  ASSERT_EQ(dialog_.ValueControls.size(), 10u);
+  EXPECT_EQ(dialog_.ValueControls[0]->Lbl->text(), "Titel:");
+  EXPECT_EQ(Value(0), "Meine Bilder");
+  EXPECT_NE(dynamic_cast<TPanColorSelector*>(dialog_.ValueControls[1].get()), nullptr);
+  EXPECT_EQ(Value(1), "#00FF80");
+  EXPECT_EQ(Value(2), "16777215");  // limited to the range
+  EXPECT_EQ(Value(3), "0");
+  // Each control sits 4 pixels below the one before.
+  EXPECT_EQ(dialog_.ValueControls[0]->Panel->y(), 0);
+  EXPECT_EQ(dialog_.ValueControls[1]->Panel->y(), dialog_.ValueControls[0]->Panel->geometry().bottom() + 5);
+  EXPECT_EQ(dialog_.ValueControls[0]->Panel->x(), 4);
+  // Variant controls: width shown as the skin gives it even below the range, quality 80.
+  EXPECT_EQ(dialog_.ValueControls[4]->Lbl->text(), "Maximale Breite: ");
+  EXPECT_EQ(dialog_.ValueControls[5]->Lbl->text(), "Maximale Höhe: ");
+  EXPECT_EQ(dialog_.ValueControls[6]->Lbl->text(), "JPG-Qualität (0-100): ");
+  EXPECT_EQ(Value(4), "0");
+  EXPECT_EQ(Value(5), "120");
+  EXPECT_EQ(Value(6), "80");
+  EXPECT_EQ(Value(7), "300");  // the second variant from RequiredValueCount + 3
+  ASSERT_EQ(dialog_.VariantGroups.size(), 2u);
+  EXPECT_EQ(dialog_.VariantGroups[1]->title(), "Groß ");
+  EXPECT_GT(dialog_.VariantGroups[1]->y(), dialog_.VariantGroups[0]->geometry().bottom());
+  // Nothing cut off: each label is as wide as its text needs.
+  for (const auto& control : dialog_.ValueControls)
+    EXPECT_GE(control->Lbl->width(), control->Lbl->sizeHint().width()) << control->Lbl->text().toStdString();
+
+  // Choosing the applied skin again rebuilds nothing.
+  auto* first = dialog_.ValueControls[0].get();
+  dialog_.ApplySkinChoice();
+  EXPECT_EQ(dialog_.ValueControls[0].get(), first);
+}
+
+TEST_F(CreateGalleryTest, ASkinThatFailedToLoadKeepsThePreviousControls) {
+  dialog_.Prepare();
+  Choose("Zwei Varianten");
+  const size_t controls = dialog_.ValueControls.size();
+  Choose("Kaputt");
+  ASSERT_EQ(dialogs_.errors.size(), 1);
+  EXPECT_TRUE(dialogs_.errors[0].startsWith("Der Skin Kaputt konnte nicht geladen werden. Fehlermeldung: "
+                                            "Fehler beim Laden der Datei "));
+  EXPECT_EQ(dialog_.cbSkin->currentText(), "Zwei Varianten");
+  EXPECT_EQ(dialog_.ValueControls.size(), controls);
+}
+
+TEST_F(CreateGalleryTest, StartChecksSkinAndOutputPath) {
+  dialog_.Prepare();
+  dialog_.edOutputPath->setText("   ");
+  dialog_.btnGoGoClick();
+  EXPECT_EQ(dialogs_.errors, (QStringList{"Bitte geben Sie ein Ausgabeverzeichnis an!"}));
+  dialog_.cbSkin->setCurrentIndex(-1);
+  dialog_.btnGoGoClick();
+  EXPECT_EQ(dialogs_.errors.back(), "Bitte wählen Sie einen Skin aus der Liste oben aus!");
+}
+
+TEST_F(CreateGalleryTest, StartMakesTheGalleryThroughTheProgressWindow) {
+  dialog_.Prepare();
+  Choose("Zwei Varianten");
+  static_cast<TPanLabeledSpinEdit*>(dialog_.ValueControls[4].get())->SpinEdit->SetValue(100);
+  static_cast<TPanLabeledEdit*>(dialog_.ValueControls[0].get())->Edit->setText("Urlaub");
+  const std::string out = dir_ / "galerie";
+  dialog_.edOutputPath->setText(QString::fromStdString(out));
+  Start();
+  EXPECT_TRUE(dialogs_.errors.isEmpty()) << dialogs_.errors.join("\n").toStdString();
+  EXPECT_EQ(ReadFile(out + "/index.html"),
+            "\r\nUrlaub|#00FF80|16777215|heute|0\r\nth_a.jpg a.jpg\r\nth_b.jpg b.jpg");
+  EXPECT_EQ(InspectJpeg(out + "/th_a.jpg").width, 100);
+  QStringList lines;
+  for (int i = 0; i < progress_.lbAction->count(); ++i) lines << progress_.lbAction->item(i)->text();
+  EXPECT_EQ(lines, (QStringList{"Initialisiere...fertig", "Erzeuge verkleinerte Bilder...fertig",
+                                "  Schritt 1 von 2", "  Schritt 2 von 2",
+                                "Initialisiere Parser und erzeuge Ausgabedateien...fertig",
+                                "  Schritt 1 von 1", "Galerie erfolgreich erstellt!"}));
+  EXPECT_TRUE(progress_.btnShowGal->isVisibleTo(&progress_));
+  // The dialog keeps its values; a second start builds new settings from them.
+  EXPECT_EQ(Value(0), "Urlaub");
+  Start();
+  EXPECT_TRUE(Exists(out + "/index2.html"));
+}
+
+TEST_F(CreateGalleryTest, LoadingTheSameSkinTwiceIsRefused) {
+  dialog_.Prepare();
+  const QString file = QString::fromStdString(dir_ / "skins/ZWEI/test.vsk");
+  WriteSkin(dir_ / "other", TSkinSpec{});
+  dialogs_.open_files = {QString::fromStdString(dir_ / "skins/zwei/test.vsk")};
+  dialog_.BtnLoadOtherSkinClick();
+  EXPECT_EQ(dialogs_.warnings, (QStringList{"Der gewählte Skin wurde bereits geladen!"}));
+  dialogs_.open_files = {QString::fromStdString(dir_ / "other/test.vsk")};
+  dialog_.BtnLoadOtherSkinClick();
+  EXPECT_EQ(dialog_.SkinList.Count(), 4);
+  EXPECT_EQ(dialog_.cbSkin->currentText(), "Testskin");
+  EXPECT_EQ(dialog_.edPath->text(), QString::fromStdString(dir_ / "other/"));
+}
+
+TEST_F(CreateGalleryTest, AnEmptySkinsFolderOffersNothingToStart) {
+  dialog_.SkinsFolder = QString::fromStdString(dir_ / "nothing");
+  dialog_.Prepare();
+  EXPECT_EQ(dialog_.cbSkin->count(), 0);
+  EXPECT_TRUE(dialog_.ValueControls.empty());
+  dialog_.btnGoGoClick();
+  EXPECT_EQ(dialogs_.errors, (QStringList{"Bitte wählen Sie einen Skin aus der Liste oben aus!"}));
+}
+
+}  // namespace
+}  // namespace vistrel

@@ -1,0 +1,56 @@
+// Dialogs answered by the test: every message and question is recorded, and answers come from
+// queues the test fills. An unexpected question fails the test instead of blocking.
+#pragma once
+
+#include <QStringList>
+#include <deque>
+
+#include "ui/dialogs.h"
+
+namespace vistrel::testing {
+
+class FakeDialogs : public TDialogs {
+ public:
+  void ShowError(QWidget*, const QString& text) override { errors.append(text); }
+  void ShowWarning(QWidget*, const QString& text) override { warnings.append(text); }
+  TAnswer Ask(QWidget*, const QString& title, const QString& text, bool) override {
+    questions.append(title + "|" + text);
+    return Next(answers, TAnswer::kCancel);
+  }
+  bool GetText(QWidget*, const QString& title, const QString&, QString& text) override {
+    questions.append(title);
+    if (texts.empty()) return false;
+    text = Next(texts, QString());
+    return true;
+  }
+  QString GetOpenFileName(QWidget*, const QString&, const QString& filter) override {
+    opened.append(filter);
+    return Next(open_files, QString());
+  }
+  QString GetSaveFileName(QWidget*, const QString& filter, const QString&) override {
+    saved.append(filter);
+    return Next(save_files, QString());
+  }
+  bool GetColor(QWidget*, QColor& color) override {
+    if (colors.empty()) return false;
+    color = Next(colors, QColor());
+    return true;
+  }
+  void OpenDocument(const QString& path) override { documents.append(path); }
+
+  QStringList errors, warnings, questions, opened, saved, documents;
+  std::deque<TAnswer> answers;
+  std::deque<QString> texts, open_files, save_files;
+  std::deque<QColor> colors;
+
+ private:
+  template <typename T>
+  static T Next(std::deque<T>& queue, T fallback) {
+    if (queue.empty()) return fallback;
+    T value = queue.front();
+    queue.pop_front();
+    return value;
+  }
+};
+
+}  // namespace vistrel::testing

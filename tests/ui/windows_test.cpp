@@ -1,0 +1,162 @@
+// The progress window, the run-time controls and the small windows.
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+#include "image_fixtures.h"
+#include "model/vistrel.h"
+#include "test_support.h"
+#include "ui/about_box.h"
+#include "ui/dir_dialog.h"
+#include "ui/fake_dialogs.h"
+#include "ui/image_preview.h"
+#include "ui/progress_window.h"
+#include "ui/runtime_controls.h"
+
+namespace vistrel {
+namespace {
+
+using namespace vistrel::testing;
+
+QStringList Lines(const TfrmProgress& window) {
+  QStringList lines;
+  for (int i = 0; i < window.lbAction->count(); ++i) lines << window.lbAction->item(i)->text();
+  return lines;
+}
+
+TEST(ProgressWindowTest, ReportsBecomeLinesBarAndButtons) {
+  FakeDialogs dialogs;
+  TfrmProgress window(dialogs);
+  window.ReportProgress(0, 0, 0, 0, 0, "");
+  window.ReportProgress(1, 1, 1, 2, 4, "");
+  EXPECT_TRUE(window.pbImages->isVisibleTo(&window));
+  EXPECT_EQ(window.pbImages->value(), 2);
+  EXPECT_EQ(window.pbImages->maximum(), 4);
+  window.ReportProgress(-1, 0, 0, 0, 0, "Fehler beim Verarbeiten der Bilddatei /x.jpg!");
+  EXPECT_FALSE(window.pbImages->isVisibleTo(&window));
+  EXPECT_TRUE(window.btnOk->isEnabled());
+  EXPECT_EQ(Lines(window), (QStringList{"Initialisiere...fertig", "Erzeuge verkleinerte Bilder...fertig",
+                                        "  Schritt 1 von 1", "Fehler beim Verarbeiten der Bilddatei /x.jpg!"}));
+  EXPECT_EQ(window.lbAction->currentRow(), 3);  // the last line is selected
+}
+
+TEST(ProgressWindowTest, EmptyingTheHomeFolderIsRefusedInTheLog) {
+  FakeDialogs dialogs;
+  TfrmProgress window(dialogs);
+  TVTLRecordList records;
+  TVTLGalleryProperties settings;
+  TVistrel driver;
+  driver.Records = &records;
+  driver.Properties = &settings;
+  TRunRequest request;
+  request.driver = &driver;
+  request.empty_output = true;
+  request.output_path = QDir::homePath().toStdString();
+  window.SetRequest(request);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.lbAction->count() > 0 && !window.Running(); }, 5000));
+  EXPECT_EQ(Lines(window), (QStringList{"Das Verzeichnis " + QDir::homePath() + " kann nicht geleert werden!"}));
+  EXPECT_TRUE(window.btnOk->isEnabled());
+  window.accept();
+}
+
+TEST(RuntimeControlsTest, ColourControlShowsAndHandsOutColourText) {
+  FakeDialogs dialogs;
+  QWidget parent;
+  TPanColorSelector control(&parent, 250, 260);
+  control.ColorDialog = &dialogs;
+  control.SetColorText("#00ff80");
+  EXPECT_EQ(control.GetValue(), "#00FF80");
+  control.SetColorText("  x102030");
+  EXPECT_EQ(control.GetValue(), "#102030");
+  control.SetColorText("#00ff8");
+  EXPECT_EQ(control.GetValue(), "#00FF08");
+  EXPECT_THROW(control.SetColorText("#00ff"), EConvertError);
+  // Black is written in white: the swatch's text colour is the complement.
+  control.SetColor(0x000000);
+  const QImage swatch = control.Swatch->pixmap().toImage();
+  bool white_text = false;
+  for (int y = 0; y < swatch.height() && !white_text; ++y)
+    for (int x = 0; x < swatch.width() && !white_text; ++x) white_text = swatch.pixelColor(x, y) == Qt::white;
+  EXPECT_TRUE(white_text);
+  // Cancelling the colour dialog changes nothing; choosing sets the colour.
+  control.ChooseColor();
+  EXPECT_EQ(control.GetValue(), "#000000");
+  dialogs.colors = {QColor(255, 0, 0)};
+  control.ChangeButton->click();
+  EXPECT_EQ(control.GetValue(), "#FF0000");
+  EXPECT_GE(control.ChangeButton->x(), control.Swatch->geometry().right());
+}
+
+TEST(RuntimeControlsTest, NumberBoxKeepsAValueOutsideItsRangeUntilChanged) {
+  QWidget parent;
+  TPanLabeledSpinEdit control(&parent, 100, 50);
+  EXPECT_EQ(control.GetValue(), "0");
+  control.SpinEdit->SetValue(0);
+  control.SpinEdit->SetRange(1, 16777215);
+  EXPECT_EQ(control.GetValue(), "0");  // shown as it is
+  control.SpinEdit->stepBy(1);
+  EXPECT_EQ(control.GetValue(), "1");  // stepped, then brought into the range
+  control.SpinEdit->SetValue(-7);
+  emit control.SpinEdit->editingFinished();  // the user leaves the box
+  EXPECT_EQ(control.GetValue(), "1");
+  TPanLabeledSpinEdit unlimited(&parent, 100, 50);
+  unlimited.SpinEdit->SetValue(-40);
+  unlimited.SpinEdit->stepBy(-1);
+  EXPECT_EQ(unlimited.GetValue(), "-41");
+}
+
+TEST(RuntimeControlsTest, DestroyingAControlRemovesItsPanel) {
+  QWidget parent;
+  {
+    TPanLabeledEdit control(&parent, 250, 260);
+    control.Edit->setText("Wert");
+    EXPECT_EQ(control.GetValue(), "Wert");
+    EXPECT_EQ(parent.findChildren<QLineEdit*>().size(), 1);
+  }
+  EXPECT_TRUE(parent.findChildren<QLineEdit*>().isEmpty());
+}
+
+TEST(DirectoryChooserTest, HandsBackTheChosenFolderOrWhatItGot) {
+  TempDir dir;
+  WriteFile(dir / "wahl/x.txt", "");
+  TfrmDirDlg chooser;
+  chooser.DirectoryPath = QString::fromStdString(dir / "wahl");
+  chooser.SelectStartFolder();
+  chooser.Button1Click();
+  EXPECT_EQ(chooser.DirectoryPath, QString::fromStdString(dir / "wahl"));
+
+  chooser.DirectoryPath = QString::fromStdString(dir / "gibt es nicht");
+  chooser.SelectStartFolder();  // opens at the home folder
+  chooser.reject();             // closed without "OK"
+  EXPECT_EQ(chooser.DirectoryPath, QString::fromStdString(dir / "gibt es nicht"));
+  chooser.Button1Click();
+  EXPECT_EQ(chooser.DirectoryPath, QDir::homePath());
+}
+
+TEST(ImagePreviewTest, ShowsThePictureAtItsOwnSize) {
+  TempDir dir;
+  WriteFile(dir / "vorschau.jpg", MakeJpeg(800, 600));
+  TfrmImgPreview preview;
+  preview.ShowImage(QString::fromStdString(dir / "vorschau.jpg"));
+  EXPECT_EQ(preview.windowTitle(), "vorschau.jpg");
+  EXPECT_EQ(preview.imgPreview->pixmap().size(), QSize(800, 600));
+  EXPECT_EQ(preview.size(), QSize(800, 600));
+}
+
+TEST(AboutBoxTest, HasTheLogoAndTheDefaultButton) {
+  TAboutBox about;
+  about.Version->setText("Version 0.33 (beta)");
+  EXPECT_EQ(about.windowTitle(), "Info");
+  EXPECT_FALSE(DrawLogo(128).isNull());
+  EXPECT_GE(about.width(), 342);
+}
+
+}  // namespace
+}  // namespace vistrel
