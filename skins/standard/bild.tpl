@@ -22,6 +22,6 @@
 <!--[VTL] CONDITION(DoesExist(%JPGMETA:ExifISOSpeed%))--><tr><th>ISO</th><td>%JPGMETA:ExifISOSpeed%</td></tr><!--[VTL] END CONDITION-->
 <tr><th>Größe</th><td>%JPGMETA:Width% &times; %JPGMETA:Height% Pixel</td></tr>
 </table>
-<footer>Bild %IMG_INDEX% von %NUM_RECORDS% (gezählt ab 0) &middot; erstellt mit Vistrel</footer>
+<footer>%NUM_RECORDS% Bilder &middot; erstellt mit Vistrel</footer>
 </body>
 </html>

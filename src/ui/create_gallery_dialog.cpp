@@ -246,6 +246,7 @@ void TfrmCreateGallery::BuildControls(const TVTLSkin& skin) {
       case TValueType::kNumber: {
         auto number = std::make_unique<TPanLabeledSpinEdit>(area, kValueLabelWidth, kValueInputWidth);
         number->SpinEdit->SetRange(0, kMaxNumberValue);
+        number->FitInputTo(QString::number(kMaxNumberValue));
         number->SpinEdit->SetValue(std::stoi(NormalizeValue(TValueType::kNumber, default_value)));
         control = std::move(number);
         break;
@@ -287,6 +288,7 @@ void TfrmCreateGallery::BuildControls(const TVTLSkin& skin) {
       if (!value) throw EConvertError("\"" + fields[f].value + "\" ist keine gültige Zahl!");
       number->SpinEdit->SetValue(*value);
       number->SpinEdit->SetRange(fields[f].minimum, fields[f].maximum);
+      number->FitInputTo(QString::number(fields[f].maximum));
       number->SetLabelText(fields[f].label);
       number->Panel->move(std::max(kVariantLefts[f], right + 8), std::max(10, title_height + 4));
       right = number->Panel->geometry().right();
@@ -298,6 +300,8 @@ void TfrmCreateGallery::BuildControls(const TVTLSkin& skin) {
     top = group->geometry().bottom() + 1 + 4;
   }
   frEmImgMod->FitContent();
+  // The dialog keeps its size unless the controls need more.
+  resize(size().expandedTo(sizeHint()));
 }
 
 void TfrmCreateGallery::BtnLoadOtherSkinClick() {

@@ -145,8 +145,16 @@ TVTLMainWin::TVTLMainWin(TDialogs& dialogs, QWidget* parent)
     const QModelIndex index = ShellTreeView1->indexAt(point);
     if (index.isValid()) ShellTreeView1->setCurrentIndex(index);
   });
+  // The tree reads folders in the background; a folder to be shown is opened as its parents load.
+  connect(folders_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+    if (!pending_folder_.isEmpty() && pending_folder_.startsWith(path)) RevealFolder();
+  });
   connect(ShellTreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex& index) { ShowFolderInFileList(folders_->filePath(index)); });
+          [this](const QModelIndex& index) {
+            const QString folder = folders_->filePath(index);
+            if (folder != pending_folder_) pending_folder_.clear();  // the user chose another
+            ShowFolderInFileList(folder);
+          });
 
   // File list.
   files_->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -204,7 +212,10 @@ TVTLMainWin::TVTLMainWin(TDialogs& dialogs, QWidget* parent)
   box->addWidget(imgPreview, 0, Qt::AlignTop);
   box->addLayout(details, 1);
   box->addWidget(btnNeueEigenschaft, 0, Qt::AlignTop);
-  gbRecord->setFixedHeight(std::max(145, gbRecord->sizeHint().height()));
+  lbDetails->setMinimumHeight(40);
+  const QMargins margins = box->contentsMargins();
+  gbRecord->setFixedHeight(std::max(145, kPreviewHeight + margins.top() + margins.bottom() +
+                                             gbRecord->fontMetrics().height() + 8));
   gbRecord->hide();
 
   auto* right = new QWidget;
@@ -237,11 +248,18 @@ QString TVTLMainWin::SelectedFolder() const {
 }
 
 void TVTLMainWin::SelectFolder(const QString& folder) {
-  const QModelIndex index = folders_->index(QDir(folder).absolutePath());
+  pending_folder_ = QDir(folder).absolutePath();
+  RevealFolder();
+  ShowFolderInFileList(folder);
+}
+
+void TVTLMainWin::RevealFolder() {
+  const QModelIndex index = folders_->index(pending_folder_);
   if (!index.isValid()) return;
+  for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+    ShellTreeView1->expand(parent);
   ShellTreeView1->setCurrentIndex(index);
   ShellTreeView1->scrollTo(index);
-  ShowFolderInFileList(folder);
 }
 
 void TVTLMainWin::ShowFolderInFileList(const QString& folder) {

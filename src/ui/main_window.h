@@ -98,6 +98,8 @@ class TVTLMainWin : public QMainWindow {
   void DetailClicked();
   void DetailEdited(const QString& text);
   void ShowFolderInFileList(const QString& folder);
+  // Opens the folder tree down to pending_folder_ and selects it, as far as it has loaded.
+  void RevealFolder();
   QString DetailLine(int index) const;
 
   TDialogs& dialogs_;
@@ -109,6 +111,7 @@ class TVTLMainWin : public QMainWindow {
   QFileSystemModel* folders_;
   QFileSystemModel* files_;
   QSortFilterProxyModel* file_filter_;
+  QString pending_folder_;
 };
 
 }  // namespace vistrel

@@ -98,10 +98,17 @@ TPanLabeledSpinEdit::TPanLabeledSpinEdit(QWidget* parent, int label_width, int i
   SpinEdit->show();
 }
 
+void TPanLabeledSpinEdit::FitInputTo(const QString& widest_value) {
+  QSpinBox probe;
+  probe.setRange(0, INT_MAX);
+  const int buttons = probe.sizeHint().width() - probe.fontMetrics().horizontalAdvance(QString::number(INT_MAX));
+  input_width_ = std::max(input_width_, SpinEdit->fontMetrics().horizontalAdvance(widest_value) + buttons);
+  Arrange();
+}
+
 void TPanLabeledSpinEdit::Arrange() {
   const int height = SpinEdit->sizeHint().height();
-  // Wide enough for a number of eight digits whatever the font.
-  const int width = std::max(input_width_, SpinEdit->fontMetrics().horizontalAdvance("00000000") + 30);
+  const int width = input_width_;
   Panel->resize(label_width_ + width, height);
   Lbl->setGeometry(0, (height - Lbl->sizeHint().height()) / 2, label_width_, Lbl->sizeHint().height());
   SpinEdit->setGeometry(label_width_, 0, width, height);
@@ -175,6 +182,11 @@ void TframEmpty::FitContent() {
   for (QObject* child : Content()->children())
     if (auto* widget = qobject_cast<QWidget*>(child)) bounds |= widget->geometry();
   Content()->resize(std::max(bounds.right() + 5, InnerWidth()), bounds.bottom() + 5);
+  // The area asks for room to show its controls whole (in width always, in height up to a
+  // limit beyond which it scrolls), so nothing is cut off whatever the font.
+  const int frame = 2 * frameWidth();
+  setMinimumWidth(bounds.right() + 5 + frame + verticalScrollBar()->sizeHint().width());
+  setMinimumHeight(std::min(bounds.bottom() + 5 + frame, kMaxAutoHeight));
 }
 
 int TframEmpty::InnerWidth() const {

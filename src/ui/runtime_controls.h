@@ -80,6 +80,8 @@ class TPanLabeledSpinEdit : public TVTLRuntimeControl {
  public:
   TPanLabeledSpinEdit(QWidget* parent, int label_width, int input_width);
   std::string GetValue() const override;
+  // Widens the number box so that `widest_value` fits in it with its buttons.
+  void FitInputTo(const QString& widest_value);
   TSpinEdit* SpinEdit;
 
  protected:
@@ -118,6 +120,9 @@ class TframEmpty : public QScrollArea {
   void FitContent();
   // The width controls may use without a horizontal scroll bar.
   int InnerWidth() const;
+
+ private:
+  static constexpr int kMaxAutoHeight = 240;
 };
 
 }  // namespace vistrel
