@@ -4,10 +4,10 @@
 // event loop: TVistrelApplication::notify catches them and shows their message in a "Fehler" box.
 #include <QApplication>
 #include <QIcon>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-#include <QLabel>
 #include <exception>
 #include <memory>
 
@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
   // The interface is German, the toolkit's own dialogs and buttons too.
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   QTranslator toolkit_texts;
-  if (toolkit_texts.load(QLocale(), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+  if (toolkit_texts.load(QLocale(), "qtbase", "_",
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     application.installTranslator(&toolkit_texts);
   application.setWindowIcon(QIcon(DrawLogo(128)));
 

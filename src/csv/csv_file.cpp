@@ -83,7 +83,8 @@ bool TCSVFile::LoadFromText(std::string_view contents, const std::string& file_n
       return false;
     }
     TVTLValueList& row = table_.AppendRow();
-    for (size_t c = 0; c < column_count; ++c) row.SetValue(static_cast<int>(c), std::move(fields[c]));
+    for (size_t c = 0; c < column_count; ++c)
+      row.SetValue(static_cast<int>(c), std::move(fields[c]));
   }
   return true;
 }

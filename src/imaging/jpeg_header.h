@@ -16,13 +16,13 @@
 namespace vistrel {
 
 struct TJpegHeader {
-  bool valid = false;        // SOI, a frame header and the first scan header were found
-  uint32_t width = 0;        // as stored, before any EXIF orientation is applied
+  bool valid = false;  // SOI, a frame header and the first scan header were found
+  uint32_t width = 0;  // as stored, before any EXIF orientation is applied
   uint32_t height = 0;
   int components = 0;
   bool progressive = false;
-  size_t head_size = 0;      // bytes from the start through the first scan header
-  bool truncated = false;    // the bytes ended before the first scan header
+  size_t head_size = 0;    // bytes from the start through the first scan header
+  bool truncated = false;  // the bytes ended before the first scan header
 };
 
 // Walks the markers of `bytes` from SOI to the first SOS.

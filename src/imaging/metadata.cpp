@@ -359,15 +359,24 @@ std::string PropertyTypeName(uint16_t type_code) {
     case 6:
     case 8:
       return "Nothing";
-    case 1: return "PropertyTagTypeByte";
-    case 2: return "PropertyTagTypeASCII";
-    case 3: return "PropertyTagTypeShort";
-    case 4: return "PropertyTagTypeLong";
-    case 5: return "PropertyTagTypeRational";
-    case 7: return "PropertyTagTypeUndefined";
-    case 9: return "PropertyTagTypeSLONG";
-    case 10: return "PropertyTagTypeSRational";
-    default: return "<UnKnown>";
+    case 1:
+      return "PropertyTagTypeByte";
+    case 2:
+      return "PropertyTagTypeASCII";
+    case 3:
+      return "PropertyTagTypeShort";
+    case 4:
+      return "PropertyTagTypeLong";
+    case 5:
+      return "PropertyTagTypeRational";
+    case 7:
+      return "PropertyTagTypeUndefined";
+    case 9:
+      return "PropertyTagTypeSLONG";
+    case 10:
+      return "PropertyTagTypeSRational";
+    default:
+      return "<UnKnown>";
   }
 }
 

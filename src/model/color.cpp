@@ -6,17 +6,6 @@
 
 namespace vistrel {
 
-namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
-
 std::string ColorToHtml(TColor color) {
   char text[8];
   std::snprintf(text, sizeof text, "#%02X%02X%02X", color & 0xFF, (color >> 8) & 0xFF,
@@ -35,7 +24,7 @@ TColor HtmlToColor(std::string_view text) {
       throw EConvertError("Die Farbangabe \"" + std::string(text) + "\" ist unvollständig!");
     int value = 0;
     for (char c : pair) {
-      int digit = HexValue(c);
+      int digit = HexDigitValue(c);
       if (digit < 0)
         throw EConvertError("Die Farbangabe \"" + std::string(text) +
                             "\" ist keine gültige Farbe!");

@@ -27,9 +27,7 @@ int TVTLRecord::Width() const { return ParseInt32Or(Metadata.ValueOf("Width"), 0
 int TVTLRecord::Height() const { return ParseInt32Or(Metadata.ValueOf("Height"), 0); }
 
 TVTLRecord& TVTLRecordList::Item(int index) {
-  if (index < 0 || index >= Count())
-    throw std::out_of_range("Listenindex überschreitet das Maximum (" + std::to_string(index) +
-                            ")");
+  if (index < 0 || index >= Count()) ThrowListIndexError(index);
   return *records_[index];
 }
 

@@ -8,6 +8,10 @@
 
 namespace vistrel {
 
+void ThrowListIndexError(int index) {
+  throw std::out_of_range("Listenindex überschreitet das Maximum (" + std::to_string(index) + ")");
+}
+
 TVTLValueList::TVTLValueList() : names_(std::make_shared<TNamesList>()), owns_names_(true) {}
 
 TVTLValueList::TVTLValueList(std::shared_ptr<TNamesList> shared_names)
@@ -18,8 +22,7 @@ TVTLValueList::TVTLValueList(std::shared_ptr<TNamesList> shared_names)
 
 void TVTLValueList::CheckIndex(int index) const {
   if (index < 0 || index >= Count() || static_cast<size_t>(index) >= names_->size())
-    throw std::out_of_range("Listenindex überschreitet das Maximum (" + std::to_string(index) +
-                            ")");
+    ThrowListIndexError(index);
 }
 
 const std::string& TVTLValueList::Name(int index) const {
@@ -67,9 +70,7 @@ TVTL2dValueList::TVTL2dValueList() : columns_(std::make_shared<TNamesList>()) {}
 TVTL2dValueList::~TVTL2dValueList() = default;
 
 TVTLValueList& TVTL2dValueList::Row(int index) {
-  if (index < 0 || index >= Count())
-    throw std::out_of_range("Listenindex überschreitet das Maximum (" + std::to_string(index) +
-                            ")");
+  if (index < 0 || index >= Count()) ThrowListIndexError(index);
   return *rows_[index];
 }
 
@@ -78,9 +79,7 @@ const TVTLValueList& TVTL2dValueList::Row(int index) const {
 }
 
 const std::string& TVTL2dValueList::ColumnName(int index) const {
-  if (index < 0 || index >= ColumnCount())
-    throw std::out_of_range("Listenindex überschreitet das Maximum (" + std::to_string(index) +
-                            ")");
+  if (index < 0 || index >= ColumnCount()) ThrowListIndexError(index);
   return (*columns_)[index];
 }
 

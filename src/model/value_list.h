@@ -19,6 +19,9 @@ namespace vistrel {
 
 using TNamesList = std::vector<std::string>;
 
+// The error of an index outside a list (std::out_of_range with the list-index message).
+[[noreturn]] void ThrowListIndexError(int index);
+
 class TVTLValueList {
  public:
   // A value list with names of its own (OwnsNames() is true).

@@ -13,26 +13,6 @@ namespace vistrel {
 
 namespace {
 
-// Owns a file descriptor.
-class TFd {
- public:
-  explicit TFd(int fd) : fd_(fd) {}
-  ~TFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
-
 // Opens `path` for reading without blocking on a FIFO and without becoming its controlling
 // terminal; -1 unless it is a regular file.
 int OpenRegularForReading(const std::string& path) {
@@ -108,6 +88,10 @@ int OpenInside(const std::string& root, const std::string& relative_path) {
 }
 
 }  // namespace
+
+TFd::~TFd() {
+  if (fd_ >= 0) ::close(fd_);
+}
 
 bool ReadWholeFile(const std::string& path, std::string& contents) {
   TFd fd(OpenRegularForReading(path));

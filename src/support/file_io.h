@@ -14,6 +14,25 @@
 
 namespace vistrel {
 
+// Owns a POSIX file descriptor and closes it when it goes.
+class TFd {
+ public:
+  explicit TFd(int fd = -1) : fd_(fd) {}
+  ~TFd();
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int get() const { return fd_; }
+  // Gives up ownership without closing.
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
 // Reads the regular file `path` into `contents`; false when it cannot be opened or read or is
 // not a regular file.
 [[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& contents);

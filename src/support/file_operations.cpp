@@ -13,23 +13,11 @@
 #include <system_error>
 #include <vector>
 
+#include "support/file_io.h"
+
 namespace vistrel {
 
 namespace {
-
-class TFd {
- public:
-  explicit TFd(int fd = -1) : fd_(fd) {}
-  ~TFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // Names of the entries of an open folder, without "." and "..".
 std::vector<std::string> ListEntries(int dir_fd) {
@@ -60,8 +48,8 @@ bool CopyRegularFile(int source_dir, int target_dir, const std::string& name) {
     if (S_ISDIR(existing.st_mode)) return false;
     if (::unlinkat(target_dir, name.c_str(), 0) != 0) return false;
   }
-  TFd out(::openat(target_dir, name.c_str(),
-                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+  TFd out(::openat(target_dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                   0644));
   if (out.get() < 0) return false;
   char buffer[65536];
   while (true) {
@@ -94,7 +82,8 @@ bool CopyFolderContents(int source_dir, int target_dir, int depth) {
     if (::fstatat(source_dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
       ok = false;
     } else if (S_ISDIR(st.st_mode)) {
-      TFd sub_source(::openat(source_dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+      TFd sub_source(
+          ::openat(source_dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
       TFd sub_target(OpenOrMakeFolder(target_dir, name.c_str()));
       ok = sub_source.get() >= 0 && sub_target.get() >= 0 &&
            CopyFolderContents(sub_source.get(), sub_target.get(), depth + 1) && ok;

@@ -12,14 +12,14 @@ constexpr unsigned char kLatin1Lead = 0xC3;
 
 bool IsFoldableLatin1Tail(unsigned char c) { return c >= 0xA0 && c <= 0xBE && c != 0xB7; }
 
-int HexDigit(char c) {
+}  // namespace
+
+int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
-
-}  // namespace
 
 std::string UpperCase(std::string_view text) {
   std::string result(text);
@@ -90,13 +90,13 @@ std::optional<int32_t> ParseInt32(std::string_view text) {
   const uint64_t limit = base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
   uint64_t value = 0;
   for (; i < text.size(); ++i) {
-    int digit = HexDigit(text[i]);
+    int digit = HexDigitValue(text[i]);
     if (digit < 0 || digit >= base) return std::nullopt;
     value = value * base + static_cast<uint64_t>(digit);
     if (value > limit) return std::nullopt;
   }
-  int64_t signed_value = base == 16 ? static_cast<int64_t>(static_cast<int32_t>(value))
-                                    : static_cast<int64_t>(value);
+  int64_t signed_value =
+      base == 16 ? static_cast<int64_t>(static_cast<int32_t>(value)) : static_cast<int64_t>(value);
   if (negative) signed_value = -signed_value;
   if (signed_value < std::numeric_limits<int32_t>::min() ||
       signed_value > std::numeric_limits<int32_t>::max())

@@ -41,6 +41,9 @@ int32_t ParseInt32Or(std::string_view text, int32_t fallback);
 // ends are not part of the lines, and a final line end does not start a further, empty line.
 std::vector<std::string> SplitTextLines(std::string_view contents);
 
+// The value of a hexadecimal digit (0-9, a-f, A-F), or -1.
+int HexDigitValue(char c);
+
 // True for the bytes that count as blanks when fields are trimmed: codes 32 and below.
 inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 

@@ -75,9 +75,9 @@ class TVTLParser {
   // Borrowed state, set before reading.
   TVTLRecordList* Records = nullptr;
   TVTLGalleryProperties* Properties = nullptr;
-  TOutputFolder* Output = nullptr;       // the run's output folder; one of its own when none
-  UserMessages* Messages = nullptr;      // where a reading error is shown; nowhere when none
-  std::string ConfineToFolder;           // when set, only a template inside it is read
+  TOutputFolder* Output = nullptr;   // the run's output folder; one of its own when none
+  UserMessages* Messages = nullptr;  // where a reading error is shown; nowhere when none
+  std::string ConfineToFolder;       // when set, only a template inside it is read
 
   std::unique_ptr<TVTLPatternRepeatSection> Root;
   std::vector<std::string> VarNames;
@@ -108,8 +108,8 @@ class TVTLParser {
   TOutputFolder& OutputFolder();
 
   std::string template_file_;
-  std::unordered_map<std::string, size_t> var_index_;        // stored name -> first entry
-  std::unordered_map<std::string, size_t> page_positions_;   // upper-cased page -> position
+  std::unordered_map<std::string, size_t> var_index_;       // stored name -> first entry
+  std::unordered_map<std::string, size_t> page_positions_;  // upper-cased page -> position
   std::unique_ptr<TOutputFolder> own_output_;
 };
 

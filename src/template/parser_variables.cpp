@@ -22,12 +22,23 @@ std::string EscapeHtml(const std::string& text) {
   result.reserve(text.size());
   for (char c : text) {
     switch (c) {
-      case '&': result += "&amp;"; break;
-      case '<': result += "&lt;"; break;
-      case '>': result += "&gt;"; break;
-      case '"': result += "&quot;"; break;
-      case '\'': result += "&#39;"; break;
-      default: result.push_back(c);
+      case '&':
+        result += "&amp;";
+        break;
+      case '<':
+        result += "&lt;";
+        break;
+      case '>':
+        result += "&gt;";
+        break;
+      case '"':
+        result += "&quot;";
+        break;
+      case '\'':
+        result += "&#39;";
+        break;
+      default:
+        result.push_back(c);
     }
   }
   return result;

@@ -20,9 +20,8 @@ TVTLPatternRepeatSection::TVTLPatternRepeatSection(std::string name, int32_t num
 }
 
 bool TVTLPatternRepeatSection::IsLeaf() const {
-  return Sections.empty() ||
-         (Sections.size() == 1 &&
-          dynamic_cast<const TVTLPatternStringSection*>(Sections.front().get()) != nullptr);
+  return Sections.empty() || (Sections.size() == 1 && dynamic_cast<const TVTLPatternStringSection*>(
+                                                          Sections.front().get()) != nullptr);
 }
 
 bool TVTLPatternRepeatSection::Execute(bool planning, const TReportCallback& report) {

@@ -189,9 +189,9 @@ void TfrmCreateGallery::ApplySkinChoice() {
   TVTLSkin* skin = SelectedSkin();
   if (!skin || index == LoadedSkinIndex) return;
   if (!skin->Valid) {
-    dialogs_.ShowError(this, "Der Skin " + ToQString(skin->SkinName) +
-                                 " konnte nicht geladen werden. Fehlermeldung: " +
-                                 ToQString(skin->ErrorMessage));
+    dialogs_.ShowError(
+        this, "Der Skin " + ToQString(skin->SkinName) +
+                  " konnte nicht geladen werden. Fehlermeldung: " + ToQString(skin->ErrorMessage));
     cbSkin->setCurrentIndex(LoadedSkinIndex);
     if (LoadedSkinIndex < 0) cbSkin->setEditText(QString());
     return;
@@ -244,7 +244,8 @@ void TfrmCreateGallery::BuildControls(const TVTLSkin& skin) {
         break;
       }
       case TValueType::kNumber: {
-        auto number = std::make_unique<TPanLabeledSpinEdit>(area, kValueLabelWidth, kValueInputWidth);
+        auto number =
+            std::make_unique<TPanLabeledSpinEdit>(area, kValueLabelWidth, kValueInputWidth);
         number->SpinEdit->SetRange(0, kMaxNumberValue);
         number->FitInputTo(QString::number(kMaxNumberValue));
         number->SpinEdit->SetValue(std::stoi(NormalizeValue(TValueType::kNumber, default_value)));
@@ -266,8 +267,9 @@ void TfrmCreateGallery::BuildControls(const TVTLSkin& skin) {
   top = 0;
   for (int i = 0; i < skin.ImageModifications.Count(); ++i) {
     const TVTLValueList& row = skin.ImageModifications.Row(i);
-    auto* group = new QGroupBox(ToQString(row.Value(TImageModificationValueList::kDescription)) + " ",
-                                frEmImgMod->Content());
+    auto* group =
+        new QGroupBox(ToQString(row.Value(TImageModificationValueList::kDescription)) + " ",
+                      frEmImgMod->Content());
     VariantGroups.push_back(group);
     const int title_height = group->fontMetrics().height();
     const struct {
@@ -275,14 +277,17 @@ void TfrmCreateGallery::BuildControls(const TVTLSkin& skin) {
       std::string value;
       int minimum, maximum;
     } fields[] = {
-        {"Maximale Breite: ", row.Value(TImageModificationValueList::kDefaultMaxWidth), 1, kMaxNumberValue},
-        {"Maximale Höhe: ", row.Value(TImageModificationValueList::kDefaultMaxHeight), 1, kMaxNumberValue},
+        {"Maximale Breite: ", row.Value(TImageModificationValueList::kDefaultMaxWidth), 1,
+         kMaxNumberValue},
+        {"Maximale Höhe: ", row.Value(TImageModificationValueList::kDefaultMaxHeight), 1,
+         kMaxNumberValue},
         {"JPG-Qualität (0-100): ", std::to_string(kDefaultJpegQuality), 0, 100},
     };
     int right = 0;
     int height = 0;
     for (int f = 0; f < 3; ++f) {
-      auto number = std::make_unique<TPanLabeledSpinEdit>(group, kVariantLabelWidth, kVariantInputWidth);
+      auto number =
+          std::make_unique<TPanLabeledSpinEdit>(group, kVariantLabelWidth, kVariantInputWidth);
       // The value first, then the range: a default outside the range shows as it is.
       const std::optional<int32_t> value = ParseInt32(Trim(fields[f].value));
       if (!value) throw EConvertError("\"" + fields[f].value + "\" ist keine gültige Zahl!");

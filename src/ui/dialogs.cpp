@@ -1,11 +1,11 @@
 #include "ui/dialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
-#include <QAbstractButton>
 #include <QMessageBox>
 #include <QThread>
 #include <QUrl>
@@ -21,7 +21,9 @@ QMessageBox::StandardButton ShowBox(QWidget* parent, QMessageBox::Icon icon, con
                                     const QString& text, QMessageBox::StandardButtons buttons) {
   QMessageBox box(icon, title, text, buttons, parent);
   const std::pair<QMessageBox::StandardButton, const char*> names[] = {
-      {QMessageBox::Ok, "OK"}, {QMessageBox::Yes, "Ja"}, {QMessageBox::No, "Nein"},
+      {QMessageBox::Ok, "OK"},
+      {QMessageBox::Yes, "Ja"},
+      {QMessageBox::No, "Nein"},
       {QMessageBox::Cancel, "Abbrechen"}};
   for (const auto& [button, name] : names)
     if (QAbstractButton* widget = box.button(button)) widget->setText(name);
@@ -43,16 +45,20 @@ TDialogs::TAnswer TQtDialogs::Ask(QWidget* parent, const QString& title, const Q
   QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
   if (with_cancel) buttons |= QMessageBox::Cancel;
   switch (ShowBox(parent, QMessageBox::Question, title, text, buttons)) {
-    case QMessageBox::Yes: return TAnswer::kYes;
-    case QMessageBox::No: return TAnswer::kNo;
-    default: return with_cancel ? TAnswer::kCancel : TAnswer::kNo;
+    case QMessageBox::Yes:
+      return TAnswer::kYes;
+    case QMessageBox::No:
+      return TAnswer::kNo;
+    default:
+      return with_cancel ? TAnswer::kCancel : TAnswer::kNo;
   }
 }
 
 bool TQtDialogs::GetText(QWidget* parent, const QString& title, const QString& prompt,
                          QString& text) {
   bool ok = false;
-  const QString entered = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, text, &ok);
+  const QString entered =
+      QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, text, &ok);
   if (ok) text = entered;
   return ok;
 }
@@ -97,7 +103,8 @@ void TDialogMessages::ShowError(const std::string& text) {
     return;
   }
   QMetaObject::invokeMethod(
-      qApp, [this, message] { dialogs_.ShowError(parent_, message); }, Qt::BlockingQueuedConnection);
+      qApp, [this, message] { dialogs_.ShowError(parent_, message); },
+      Qt::BlockingQueuedConnection);
 }
 
 }  // namespace vistrel

@@ -35,7 +35,8 @@ class TDialogs {
   virtual bool GetText(QWidget* parent, const QString& title, const QString& prompt,
                        QString& text) = 0;
   // File dialogs; an empty name when cancelled. `filter` as Qt writes it ("Name (*.a *.b)").
-  virtual QString GetOpenFileName(QWidget* parent, const QString& folder, const QString& filter) = 0;
+  virtual QString GetOpenFileName(QWidget* parent, const QString& folder,
+                                  const QString& filter) = 0;
   virtual QString GetSaveFileName(QWidget* parent, const QString& filter,
                                   const QString& default_suffix) = 0;
   // The colour dialog, showing the colour last chosen in it; false when cancelled.
@@ -49,10 +50,13 @@ class TQtDialogs : public TDialogs {
  public:
   void ShowError(QWidget* parent, const QString& text) override;
   void ShowWarning(QWidget* parent, const QString& text) override;
-  TAnswer Ask(QWidget* parent, const QString& title, const QString& text, bool with_cancel) override;
-  bool GetText(QWidget* parent, const QString& title, const QString& prompt, QString& text) override;
+  TAnswer Ask(QWidget* parent, const QString& title, const QString& text,
+              bool with_cancel) override;
+  bool GetText(QWidget* parent, const QString& title, const QString& prompt,
+               QString& text) override;
   QString GetOpenFileName(QWidget* parent, const QString& folder, const QString& filter) override;
-  QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& default_suffix) override;
+  QString GetSaveFileName(QWidget* parent, const QString& filter,
+                          const QString& default_suffix) override;
   bool GetColor(QWidget* parent, QColor& color) override;
   void OpenDocument(const QString& path) override;
 

@@ -38,6 +38,7 @@
 #include "ui/about_box.h"
 #include "ui/create_gallery_dialog.h"
 #include "ui/dialogs.h"
+#include "ui/folder_tree.h"
 #include "ui/text.h"
 
 namespace vistrel {
@@ -114,17 +115,20 @@ TVTLMainWin::TVTLMainWin(TDialogs& dialogs, QWidget* parent)
   actQuit = file_menu->addAction("Beenden", qApp, &QApplication::quit);
   actQuit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
   QMenu* help_menu = menuBar()->addMenu("Hilfe");
-  HilfezuVistrel1 = help_menu->addAction("Hilfe zu Vistrel", this, [this] { HilfezuVistrel1Click(); });
+  HilfezuVistrel1 =
+      help_menu->addAction("Hilfe zu Vistrel", this, [this] { HilfezuVistrel1Click(); });
   actInfo = help_menu->addAction("Info...", this, [this] { InfoClick(); });
 
   // Tool bar.
   QToolBar* tools = addToolBar("Werkzeuge");
   tools->setMovable(false);
   spbtnSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-  spbtnSave->setToolTip("Speichert die Liste der Bilddateien und die dazu eingegebenen Eigenschaften");
+  spbtnSave->setToolTip(
+      "Speichert die Liste der Bilddateien und die dazu eingegebenen Eigenschaften");
   spbtnSave->setAutoRaise(true);
   spbtnLoad->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-  spbtnLoad->setToolTip("Lädt eine Liste von Bilddateien und evtl. dazu eingegebenen Eigenschaften");
+  spbtnLoad->setToolTip(
+      "Lädt eine Liste von Bilddateien und evtl. dazu eingegebenen Eigenschaften");
   spbtnLoad->setAutoRaise(true);
   tools->addWidget(spbtnSave);
   tools->addWidget(spbtnLoad);
@@ -135,16 +139,7 @@ TVTLMainWin::TVTLMainWin(TDialogs& dialogs, QWidget* parent)
   connect(btnGo, &QPushButton::clicked, this, [this] { btnGoClick(); });
 
   // Folder tree.
-  folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-  folders_->setRootPath("/");
-  ShellTreeView1->setModel(folders_);
-  for (int column = 1; column < folders_->columnCount(); ++column) ShellTreeView1->hideColumn(column);
-  ShellTreeView1->header()->hide();
-  ShellTreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(ShellTreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& point) {
-    const QModelIndex index = ShellTreeView1->indexAt(point);
-    if (index.isValid()) ShellTreeView1->setCurrentIndex(index);
-  });
+  SetUpFolderTree(ShellTreeView1, folders_);
   // The tree reads folders in the background; a folder to be shown is opened as its parents load.
   connect(folders_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
     if (!pending_folder_.isEmpty() && pending_folder_.startsWith(path)) RevealFolder();
@@ -203,7 +198,8 @@ TVTLMainWin::TVTLMainWin(TDialogs& dialogs, QWidget* parent)
   blank.fill(Qt::white);
   imgPreview->setPixmap(blank);
   connect(lbDetails, &QListWidget::itemSelectionChanged, this, [this] { DetailClicked(); });
-  connect(edDetailEdit, &QLineEdit::textEdited, this, [this](const QString& text) { DetailEdited(text); });
+  connect(edDetailEdit, &QLineEdit::textEdited, this,
+          [this](const QString& text) { DetailEdited(text); });
   connect(btnNeueEigenschaft, &QPushButton::clicked, this, [this] { btnNeueEigenschaftClick(); });
   auto* details = new QVBoxLayout;
   details->addWidget(lbDetails);
@@ -253,14 +249,7 @@ void TVTLMainWin::SelectFolder(const QString& folder) {
   ShowFolderInFileList(folder);
 }
 
-void TVTLMainWin::RevealFolder() {
-  const QModelIndex index = folders_->index(pending_folder_);
-  if (!index.isValid()) return;
-  for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
-    ShellTreeView1->expand(parent);
-  ShellTreeView1->setCurrentIndex(index);
-  ShellTreeView1->scrollTo(index);
-}
+void TVTLMainWin::RevealFolder() { RevealFolderInTree(ShellTreeView1, folders_, pending_folder_); }
 
 void TVTLMainWin::ShowFolderInFileList(const QString& folder) {
   const QString path = QDir(folder).absolutePath();
@@ -270,7 +259,8 @@ void TVTLMainWin::ShowFolderInFileList(const QString& folder) {
 }
 
 void TVTLMainWin::AddRecordToList(const std::string& file_name, const std::string& folder_path) {
-  const int index = AddImageFile(*record_list_, file_name, folder_path, ReadImageMetadata, *logger_);
+  const int index =
+      AddImageFile(*record_list_, file_name, folder_path, ReadImageMetadata, *logger_);
   if (index < 0) return;
   auto* row = new QTreeWidgetItem(lvRecordList);
   logger_->Log("| Added to Record list UI");
@@ -281,7 +271,8 @@ void TVTLMainWin::AddRecordToList(const std::string& file_name, const std::strin
 
 void TVTLMainWin::AddSelectedFiles() {
   QModelIndexList rows = ShellListView1->selectionModel()->selectedRows();
-  std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  std::sort(rows.begin(), rows.end(),
+            [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
   for (const QModelIndex& row : rows) {
     const QFileInfo info(files_->filePath(file_filter_->mapToSource(row)));
     AddRecordToList(PathFromQString(info.fileName()),
@@ -293,7 +284,8 @@ void TVTLMainWin::DropPaths(const QStringList& paths) {
   for (const QString& path : paths) {
     const QFileInfo info(path.left(5000));
     if (info.isDir()) {
-      dialogs_.ShowError(this, path + " ist ein Ordner. Bitte fügen Sie die Dateien einzeln hinzu.");
+      dialogs_.ShowError(this,
+                         path + " ist ein Ordner. Bitte fügen Sie die Dateien einzeln hinzu.");
       continue;
     }
     AddRecordToList(PathFromQString(info.fileName()),
@@ -353,11 +345,11 @@ void TVTLMainWin::ShowPreview() {
   QImage image(kPreviewWidth, kPreviewHeight, QImage::Format_RGB32);
   image.fill(Qt::white);
   if (CurrentRecord) {
-    const TBitmap bitmap = RenderPreviewBitmap(CurrentRecord->FullPath(), kPreviewWidth, kPreviewHeight);
+    const TBitmap bitmap =
+        RenderPreviewBitmap(CurrentRecord->FullPath(), kPreviewWidth, kPreviewHeight);
     QImage picture;
-    if (!bitmap.Empty() &&
-        picture.loadFromData(reinterpret_cast<const uchar*>(bitmap.bmp.data()),
-                             static_cast<int>(bitmap.bmp.size()), "BMP")) {
+    if (!bitmap.Empty() && picture.loadFromData(reinterpret_cast<const uchar*>(bitmap.bmp.data()),
+                                                static_cast<int>(bitmap.bmp.size()), "BMP")) {
       QPainter painter(&image);
       painter.drawImage(0, 0, picture);  // unscaled, at the top left corner
     }
@@ -403,7 +395,8 @@ void TVTLMainWin::DetailEdited(const QString& text) {
 
 void TVTLMainWin::btnNeueEigenschaftClick() {
   QString name;
-  if (!dialogs_.GetText(this, "Neue Eigenschaft", "Bitte Namen für neue Eigenschaft eingeben!", name) ||
+  if (!dialogs_.GetText(this, "Neue Eigenschaft", "Bitte Namen für neue Eigenschaft eingeben!",
+                        name) ||
       name.isEmpty())
     return;
   record_list_->AddProperty(FromQString(name));
@@ -413,7 +406,8 @@ void TVTLMainWin::btnNeueEigenschaftClick() {
 void TVTLMainWin::DeleteCurrentRecord() {
   if (!CurrentRecord) return;
   const QList<QTreeWidgetItem*> selected = lvRecordList->selectedItems();
-  const int remembered = selected.isEmpty() ? -1 : lvRecordList->indexOfTopLevelItem(selected.first());
+  const int remembered =
+      selected.isEmpty() ? -1 : lvRecordList->indexOfTopLevelItem(selected.first());
   std::unique_ptr<TVTLRecord> removed;
   const int index = record_list_->Remove(*CurrentRecord, removed);
   if (index < 0) return;
@@ -450,7 +444,8 @@ void TVTLMainWin::FillRecordListView() {
 
 void TVTLMainWin::SaveImageList() {
   if (record_list_->Count() == 0) {
-    dialogs_.ShowError(this, "Es sind keine Dateien in der Liste eingefügt. Speichern nicht möglich!");
+    dialogs_.ShowError(this,
+                       "Es sind keine Dateien in der Liste eingefügt. Speichern nicht möglich!");
     return;
   }
   const QString file = dialogs_.GetSaveFileName(this, kListFilter, "csv");

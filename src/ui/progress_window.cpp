@@ -63,20 +63,21 @@ void TfrmProgress::StartRun() {
   worker_ = std::thread([this, request = request_] {
     QString error;
     try {
-      RunGallery(*request.driver, request.empty_output, request.output_path,
-                 request.protected_folders,
-                 [this](int step, int sub_step, int count, int position, int max,
-                        const std::string& message) {
-                   QMetaObject::invokeMethod(
-                       this, [=, this] { ReportProgress(step, sub_step, count, position, max, message); },
-                       Qt::QueuedConnection);
-                 });
+      RunGallery(
+          *request.driver, request.empty_output, request.output_path, request.protected_folders,
+          [this](int step, int sub_step, int count, int position, int max,
+                 const std::string& message) {
+            QMetaObject::invokeMethod(
+                this, [=, this] { ReportProgress(step, sub_step, count, position, max, message); },
+                Qt::QueuedConnection);
+          });
     } catch (const std::exception& exception) {
       error = ToQString(exception.what());
     } catch (...) {
       error = "Unbekannter Fehler!";
     }
-    QMetaObject::invokeMethod(this, [this, error] { RunFinished(error); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, error] { RunFinished(error); }, Qt::QueuedConnection);
   });
 }
 
@@ -87,8 +88,8 @@ void TfrmProgress::RunFinished(const QString& error) {
   if (!error.isEmpty()) dialogs_.ShowError(this, error);
 }
 
-void TfrmProgress::ReportProgress(int step, int sub_step, int sub_step_count, int position,
-                                  int max, const std::string& message) {
+void TfrmProgress::ReportProgress(int step, int sub_step, int sub_step_count, int position, int max,
+                                  const std::string& message) {
   log_.Report(step, sub_step, sub_step_count, position, max, message);
   ShowLog();
 }
@@ -97,7 +98,8 @@ void TfrmProgress::ShowLog() {
   const auto& lines = log_.Lines();
   // Lines are only added, and only the line of the last step changes, so the list is updated
   // rather than rebuilt.
-  while (lbAction->count() > static_cast<int>(lines.size())) delete lbAction->takeItem(lbAction->count() - 1);
+  while (lbAction->count() > static_cast<int>(lines.size()))
+    delete lbAction->takeItem(lbAction->count() - 1);
   for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
     const QString text = ToQString(lines[static_cast<size_t>(i)]);
     if (i < lbAction->count()) {

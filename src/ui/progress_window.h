@@ -31,8 +31,8 @@ class TVTLSkin;
 struct TRunRequest {
   TVistrel* driver = nullptr;
   const TVTLSkin* skin = nullptr;
-  bool empty_output = false;         // "Verzeichnis vor Galerieerzeugung leeren"
-  std::string output_path;           // the output path as typed
+  bool empty_output = false;                   // "Verzeichnis vor Galerieerzeugung leeren"
+  std::string output_path;                     // the output path as typed
   std::vector<std::string> protected_folders;  // never emptied (the program's skins)
 };
 

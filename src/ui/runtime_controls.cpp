@@ -85,7 +85,8 @@ TPanLabeledEdit::TPanLabeledEdit(QWidget* parent, int label_width, int input_wid
 void TPanLabeledEdit::Arrange() {
   const int height = Edit->sizeHint().height();
   Panel->resize(label_width_ + input_width_, height);
-  Lbl->setGeometry(0, (height - Lbl->sizeHint().height()) / 2, label_width_, Lbl->sizeHint().height());
+  Lbl->setGeometry(0, (height - Lbl->sizeHint().height()) / 2, label_width_,
+                   Lbl->sizeHint().height());
   Edit->setGeometry(label_width_, 0, input_width_, height);
 }
 
@@ -101,8 +102,10 @@ TPanLabeledSpinEdit::TPanLabeledSpinEdit(QWidget* parent, int label_width, int i
 void TPanLabeledSpinEdit::FitInputTo(const QString& widest_value) {
   QSpinBox probe;
   probe.setRange(0, INT_MAX);
-  const int buttons = probe.sizeHint().width() - probe.fontMetrics().horizontalAdvance(QString::number(INT_MAX));
-  input_width_ = std::max(input_width_, SpinEdit->fontMetrics().horizontalAdvance(widest_value) + buttons);
+  const int buttons =
+      probe.sizeHint().width() - probe.fontMetrics().horizontalAdvance(QString::number(INT_MAX));
+  input_width_ =
+      std::max(input_width_, SpinEdit->fontMetrics().horizontalAdvance(widest_value) + buttons);
   Arrange();
 }
 
@@ -110,7 +113,8 @@ void TPanLabeledSpinEdit::Arrange() {
   const int height = SpinEdit->sizeHint().height();
   const int width = input_width_;
   Panel->resize(label_width_ + width, height);
-  Lbl->setGeometry(0, (height - Lbl->sizeHint().height()) / 2, label_width_, Lbl->sizeHint().height());
+  Lbl->setGeometry(0, (height - Lbl->sizeHint().height()) / 2, label_width_,
+                   Lbl->sizeHint().height());
   SpinEdit->setGeometry(label_width_, 0, width, height);
 }
 
@@ -154,8 +158,8 @@ void TPanColorSelector::SetColor(TColor color) {
   painter.setBrush(fill);
   painter.drawRect(0, 0, pixmap.width() - 1, pixmap.height() - 1);
   painter.setPen(text_color);
-  painter.drawText(QRect(1, 1, pixmap.width() - 2, pixmap.height() - 2), Qt::AlignLeft | Qt::AlignTop,
-                   QString::fromStdString(ColorToHtml(color)));
+  painter.drawText(QRect(1, 1, pixmap.width() - 2, pixmap.height() - 2),
+                   Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(ColorToHtml(color)));
   painter.end();
   Swatch->setPixmap(pixmap);
 }

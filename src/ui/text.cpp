@@ -7,7 +7,8 @@ namespace vistrel {
 
 QString ToQString(const std::string& bytes) {
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  const QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  const QString text =
+      decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
   if (!decoder.hasError()) return text;
   return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
