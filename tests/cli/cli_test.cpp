@@ -135,6 +135,22 @@ TEST_F(CliGenerateTest, ListFileImagesComeFirstWithTheirProperties) {
   EXPECT_EQ(ReadFile(out_ + "/index.html"), "\r\nb.jpg=Bee\r\na.JPG=");
 }
 
+TEST_F(CliGenerateTest, EmptyingTheOutputFolderIsReportedAsTheProgressWindowDoes) {
+  ::setenv("XDG_DATA_HOME", (dir_ / "trash").c_str(), 1);
+  WriteFile(out_ + "/alt.html", "old");
+  CliResult result = RunCommand({"generate", "--skin", skin_, "--out", out_, "--empty-output",
+                                 dir_ / "photos/b.jpg"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out.substr(0, 36), "Leere Ausgabeverzeichnis...fertig\nIn");
+  EXPECT_FALSE(Exists(out_ + "/alt.html"));
+  // The folder of the photos is never emptied.
+  CliResult refused = RunCommand({"generate", "--skin", skin_, "--out", dir_ / "photos",
+                                  "--empty-output", dir_ / "photos/b.jpg"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.out, "Das Verzeichnis " + (dir_ / "photos") + " kann nicht geleert werden!\n");
+  EXPECT_TRUE(Exists(dir_ / "photos/notes.txt"));
+}
+
 TEST(CliSkinsTest, ListsTheCatalogue) {
   TempDir dir;
   TSkinSpec spec;
