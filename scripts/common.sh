@@ -6,7 +6,7 @@ VISTREL_PACKAGES=(
   qt6-base-dev libvips-dev libexiv2-dev libgtest-dev
   qt6-translations-l10n fonts-dejavu-core xdg-utils
 )
-VISTREL_TEST_PACKAGES=(libimage-exiftool-perl)
+VISTREL_TEST_PACKAGES=(liblcms2-dev)
 
 # install_packages NAME... : apt-get update and install whatever is missing.
 install_packages() {
