@@ -338,8 +338,10 @@ void TfrmCreateGallery::btnSearchOutputPathClick() {
 void TfrmCreateGallery::imgPreviewClick() {
   const TVTLSkin* skin = SelectedSkin();
   if (!skin) return;
+  const std::string path = skin->PreviewPath();  // only a picture inside the skin's folder
+  if (path.empty()) return;
   preview_.show();
-  preview_.ShowImage(PathToQString(skin->Directory + skin->Preview));
+  preview_.ShowImage(PathToQString(path));
 }
 
 void TfrmCreateGallery::btnGoGoClick() {
