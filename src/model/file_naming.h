@@ -49,8 +49,6 @@ class TUniqueNamer {
   // As MakeUniqueFileName(), and the returned name counts as taken from now on.
   std::string Make(const std::string& directory, const std::string& pattern,
                    const std::string& old_name, const std::string& extension);
-  // Marks a path as taken (for a file that turned out to exist when it was created).
-  void MarkTaken(const std::string& path) { chosen_.insert(path); }
 
  private:
   bool Taken(const std::string& path) const;
