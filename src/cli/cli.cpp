@@ -1,7 +1,6 @@
 #include "cli/cli.h"
 
 #include <dirent.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,6 +20,7 @@
 #include "model/skin.h"
 #include "model/value_list.h"
 #include "model/vistrel.h"
+#include "support/file_io.h"
 #include "support/logger.h"
 #include "support/program_paths.h"
 #include "support/text.h"
@@ -65,11 +65,6 @@ std::string AbsolutePath(const std::string& path) {
   return (error ? std::filesystem::path(path) : absolute).lexically_normal().string();
 }
 
-bool IsFolder(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // Adds an IMAGE argument: a file like a dropped file, a folder as the JPEG files directly in it.
 void AddImageArgument(TVTLRecordList& records, const std::string& argument, TLogger& log) {
   std::string path = AbsolutePath(argument);
@@ -82,9 +77,7 @@ void AddImageArgument(TVTLRecordList& records, const std::string& argument, TLog
     }
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
-      struct stat st;
-      if (::stat((folder + name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        AddImageFile(records, name, folder, ReadImageMetadata, log);
+      if (IsRegularFile(folder + name)) AddImageFile(records, name, folder, ReadImageMetadata, log);
     }
     return;
   }

@@ -50,6 +50,10 @@ std::string ExtractFileExt(std::string_view path) {
   return std::string(path.substr(dot));
 }
 
+std::string RemoveFileExt(std::string_view path) {
+  return std::string(path.substr(0, path.size() - ExtractFileExt(path).size()));
+}
+
 std::string ExtractFileName(std::string_view path) {
   size_t slash = path.rfind('/');
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));

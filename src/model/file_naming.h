@@ -21,6 +21,8 @@ namespace vistrel {
 // The extension of a name or path: from its last dot, the dot included; empty when there is no
 // dot after the last path separator.
 std::string ExtractFileExt(std::string_view path);
+// The name or path without its extension (see ExtractFileExt).
+std::string RemoveFileExt(std::string_view path);
 // The name without its folder (everything after the last "/").
 std::string ExtractFileName(std::string_view path);
 // The folder of a path with its trailing "/" (everything up to and including the last "/").

@@ -6,24 +6,12 @@
 #include <cstdlib>
 #include <memory>
 
+#include "support/file_io.h"
 #include "support/file_operations.h"
 
 namespace vistrel {
 
 namespace {
-
-std::string RealPath(const std::string& path) {
-  std::unique_ptr<char, decltype(&::free)> resolved(::realpath(path.c_str(), nullptr), &::free);
-  return resolved ? std::string(resolved.get()) : std::string();
-}
-
-// True when `inner` is `outer` or lies below it (both resolved).
-bool IsSameOrBelow(const std::string& inner, const std::string& outer) {
-  if (inner.empty() || outer.empty()) return false;
-  if (inner == outer || outer == "/") return true;
-  return inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
-         inner[outer.size()] == '/';
-}
 
 bool IsFileSystemRoot(const std::string& resolved) {
   if (resolved == "/") return true;
@@ -50,8 +38,7 @@ bool MayEmptyFolder(const std::string& folder, const TVTLRecordList& records,
 
 bool RunGallery(TVistrel& driver, bool empty_first, const std::string& output_path,
                 const std::vector<std::string>& protected_folders, const TReportCallback& report) {
-  struct stat st;
-  if (empty_first && ::stat(output_path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (empty_first && IsFolder(output_path)) {
     if (!MayEmptyFolder(output_path, *driver.Records, protected_folders)) {
       report(kStepError, 0, 0, 0, 0,
              "Das Verzeichnis " + output_path + " kann nicht geleert werden!");

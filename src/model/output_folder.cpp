@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/file_io.h"
+
 namespace vistrel {
 
 namespace {
@@ -115,18 +117,15 @@ bool TOutputFolder::IsInside(std::string_view relative) {
 }
 
 int TOutputFolder::OpenParent(std::string_view relative, bool create, std::string& leaf,
-                              bool& owned) const {
+                              TFd& opened) const {
   const auto parts = SplitPath(relative);
   int fd = RootFd();
-  owned = false;
   for (size_t i = 0; fd >= 0 && i + 1 < parts.size(); ++i) {
     if (parts[i].empty() || parts[i] == ".") continue;
     const std::string part(parts[i]);
     if (create && part != "..") ::mkdirat(fd, part.c_str(), 0755);
-    int next = ::openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (owned) ::close(fd);
-    fd = next;
-    owned = true;
+    opened = TFd(::openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    fd = opened.get();
   }
   leaf = std::string(parts.back());
   return fd;
@@ -144,28 +143,23 @@ bool TOutputFolder::IsValidName(const std::string& pattern, const std::string& o
 TOutputFolder::TResult TOutputFolder::Create(const std::string& pattern,
                                              const std::string& old_name,
                                              const std::string& extension, std::string& path) {
-  if (!pattern.empty() && pattern.front() == '/') return TResult::kInvalidName;
+  // A number never adds a folder or "..", so the unnumbered name decides.
+  if (!IsValidName(pattern, old_name, extension)) return TResult::kInvalidName;
   for (int attempt = 0; attempt < kMaxCreateAttempts; ++attempt) {
     path = namer_.Make(directory_, pattern, old_name, extension);
-    if (path.compare(0, directory_.size(), directory_) != 0 ||
-        !IsInside(std::string_view(path).substr(directory_.size())))
-      return TResult::kInvalidName;
     std::string leaf;
-    bool owned = false;
-    int parent = OpenParent(std::string_view(path).substr(directory_.size()), true, leaf, owned);
+    TFd opened;
+    const int parent =
+        OpenParent(std::string_view(path).substr(directory_.size()), true, leaf, opened);
     if (parent < 0) return TResult::kFailed;
-    int fd =
-        ::openat(parent, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    const int error = errno;
-    if (owned) ::close(parent);
-    if (fd < 0) {
-      if (error == EEXIST) continue;  // made by someone else meanwhile: the namer knows it now
+    TFd file(
+        ::openat(parent, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (file.get() < 0) {
+      if (errno == EEXIST) continue;  // made by someone else meanwhile: the namer knows it now
       return TResult::kFailed;
     }
     struct stat st;
-    const bool ok = ::fstat(fd, &st) == 0;
-    ::close(fd);
-    if (!ok) return TResult::kFailed;
+    if (::fstat(file.get(), &st) != 0) return TResult::kFailed;
     std::lock_guard lock(mutex_);
     created_[path] = {st.st_dev, st.st_ino};
     return TResult::kCreated;
@@ -182,19 +176,17 @@ TOutputFile TOutputFolder::OpenCreated(const std::string& path) const {
     identity = found->second;
   }
   std::string leaf;
-  bool owned = false;
-  int parent = OpenParent(std::string_view(path).substr(directory_.size()), false, leaf, owned);
+  TFd opened;
+  const int parent =
+      OpenParent(std::string_view(path).substr(directory_.size()), false, leaf, opened);
   if (parent < 0) throw EOutputError(OutputErrorMessage(path));
-  int fd = ::openat(parent, leaf.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (owned) ::close(parent);
+  TFd file(::openat(parent, leaf.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat st;
-  if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_dev != identity.first ||
+  if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || st.st_dev != identity.first ||
       st.st_ino != identity.second || !S_ISREG(st.st_mode) ||
-      (st.st_size != 0 && ::ftruncate(fd, 0) != 0)) {
-    if (fd >= 0) ::close(fd);
+      (st.st_size != 0 && ::ftruncate(file.get(), 0) != 0))
     throw EOutputError(OutputErrorMessage(path));
-  }
-  return TOutputFile(fd, path);
+  return TOutputFile(file.release(), path);
 }
 
 }  // namespace vistrel

@@ -24,6 +24,8 @@
 
 namespace vistrel {
 
+class TFd;
+
 // A generated file that cannot be created or written.
 class EOutputError : public std::runtime_error {
  public:
@@ -84,8 +86,8 @@ class TOutputFolder {
   // empty or would leave the folder.
   static bool IsInside(std::string_view relative);
   // The folder holding `relative` (creating missing folders, following no link) and in `leaf`
-  // the last name. `owned` tells whether the caller must close the descriptor.
-  int OpenParent(std::string_view relative, bool create, std::string& leaf, bool& owned) const;
+  // the last name. A folder opened on the way is kept open in `opened`.
+  int OpenParent(std::string_view relative, bool create, std::string& leaf, TFd& opened) const;
 
   // The output folder itself, opened once when it is first needed (it exists by then).
   int RootFd() const;

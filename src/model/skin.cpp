@@ -1,7 +1,6 @@
 #include "model/skin.h"
 
 #include <dirent.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -126,17 +125,12 @@ void TVTLSkinList::ScanFolder(const std::string& folder_in, UserMessages& messag
   const std::vector<std::string> entries = SortedEntries(folder);
   // Sub-folders first; hidden ones and links are not searched.
   for (const std::string& name : entries) {
-    struct stat st;
-    if (name.front() == '.' || ::lstat((folder + name).c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-      continue;
+    if (name.front() == '.' || !IsFolder(folder + name, /*follow_links=*/false)) continue;
     ScanFolder(folder + name, messages);
   }
   // Then the skin files of the folder itself, hidden ones too.
   for (const std::string& name : entries) {
-    struct stat st;
-    if (UpperCase(ExtractFileExt(name)) != ".VSK" || ::stat((folder + name).c_str(), &st) != 0 ||
-        S_ISDIR(st.st_mode))
-      continue;
+    if (UpperCase(ExtractFileExt(name)) != ".VSK" || !IsRegularFile(folder + name)) continue;
     skins_.push_back(std::make_unique<TVTLSkin>(folder, name, messages));
   }
 }

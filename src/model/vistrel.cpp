@@ -1,7 +1,5 @@
 #include "model/vistrel.h"
 
-#include <sys/stat.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
@@ -20,15 +18,6 @@ namespace vistrel {
 namespace {
 
 constexpr int kMaxImageThreads = 8;
-
-std::string BaseName(const std::string& file_name) {
-  return file_name.substr(0, file_name.size() - ExtractFileExt(file_name).size());
-}
-
-bool IsRealFolder(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 }  // namespace
 
@@ -73,7 +62,7 @@ bool TVistrel::CheckFileNames() {
     const std::string& pattern = variants.Row(i).Value(TVTLGalleryProperties::kNewName);
     for (int j = 0; j < Records->Count(); ++j) {
       const TVTLRecord& record = Records->Item(j);
-      if (!Output().IsValidName(pattern, BaseName(record.FileName),
+      if (!Output().IsValidName(pattern, RemoveFileExt(record.FileName),
                                 ExtractFileExt(record.FileName))) {
         Report(kStepError, 0, 0, 0, 0, "Ungültiger Dateiname " + pattern + "!");
         return false;
@@ -125,7 +114,7 @@ bool TVistrel::Generate(TReportCallback on_progress) {
     CopyOriginalFiles();
   }
   const std::string files_folder = Skin->Directory + "files";
-  if (IsRealFolder(files_folder)) {
+  if (IsFolder(files_folder, /*follow_links=*/false)) {
     Report(kStepCopying, 0, 0, 0, 0, "");
     CopyFolder(files_folder, Properties->OutputDirectory + "files/");
   }
@@ -190,8 +179,9 @@ bool TVistrel::CreateImageVariants(const std::vector<int>& rows) {
     for (int j = 0; j < images; ++j) {
       TVTLRecord& record = Records->Item(j);
       std::string path;
-      switch (Output().Create(row.Value(TVTLGalleryProperties::kNewName), BaseName(record.FileName),
-                              ExtractFileExt(record.FileName), path)) {
+      switch (Output().Create(row.Value(TVTLGalleryProperties::kNewName),
+                              RemoveFileExt(record.FileName), ExtractFileExt(record.FileName),
+                              path)) {
         case TOutputFolder::TResult::kInvalidName:
           Report(kStepError, 0, 0, 0, 0,
                  "Ungültiger Dateiname " + row.Value(TVTLGalleryProperties::kNewName) + "!");
@@ -272,7 +262,7 @@ void TVistrel::CopyOriginalFiles() {
     std::string contents;
     std::string path;
     bool ok = ReadWholeFile(record.FullPath(), contents) &&
-              Output().Create(BaseName(record.FileName), "", ExtractFileExt(record.FileName),
+              Output().Create(RemoveFileExt(record.FileName), "", ExtractFileExt(record.FileName),
                               path) == TOutputFolder::TResult::kCreated;
     if (ok) {
       try {

@@ -49,11 +49,6 @@ bool ReadAll(int fd, std::string& contents) {
   return true;
 }
 
-std::string RealPath(const std::string& path) {
-  std::unique_ptr<char, decltype(&::free)> resolved(::realpath(path.c_str(), nullptr), &::free);
-  return resolved ? std::string(resolved.get()) : std::string();
-}
-
 // The resolved path of an open file, as the kernel knows it.
 std::string PathOfOpenFile(int fd) {
   char buffer[PATH_MAX + 1];
@@ -61,13 +56,6 @@ std::string PathOfOpenFile(int fd) {
   ssize_t n = ::readlink(link.c_str(), buffer, PATH_MAX);
   if (n <= 0) return {};
   return std::string(buffer, static_cast<size_t>(n));
-}
-
-bool IsInside(const std::string& resolved, const std::string& root_resolved) {
-  if (root_resolved.empty() || resolved.empty()) return false;
-  std::string prefix = root_resolved;
-  if (prefix.back() != '/') prefix.push_back('/');
-  return resolved.compare(0, prefix.size(), prefix) == 0 && resolved.size() > prefix.size();
 }
 
 // Opens a regular file inside `root` for reading, checking where the opened file really is
@@ -83,7 +71,7 @@ int OpenInside(const std::string& root, const std::string& relative_path) {
   if (fd.get() < 0) return -1;
   std::string opened = PathOfOpenFile(fd.get());
   if (opened.empty()) opened = RealPath(path);
-  if (!IsInside(opened, root_resolved)) return -1;
+  if (!IsSameOrBelow(opened, root_resolved)) return -1;
   return fd.release();
 }
 
@@ -91,6 +79,37 @@ int OpenInside(const std::string& root, const std::string& relative_path) {
 
 TFd::~TFd() {
   if (fd_ >= 0) ::close(fd_);
+}
+
+TFd& TFd::operator=(TFd&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = other.release();
+  }
+  return *this;
+}
+
+std::string RealPath(const std::string& path) {
+  std::unique_ptr<char, decltype(&::free)> resolved(::realpath(path.c_str(), nullptr), &::free);
+  return resolved ? std::string(resolved.get()) : std::string();
+}
+
+bool IsSameOrBelow(const std::string& inner, const std::string& outer) {
+  if (inner.empty() || outer.empty()) return false;
+  if (inner == outer || outer == "/") return true;
+  return inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
+         inner[outer.size()] == '/';
+}
+
+bool IsFolder(const std::string& path, bool follow_links) {
+  struct stat st;
+  const int result = follow_links ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+  return result == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool ReadWholeFile(const std::string& path, std::string& contents) {

@@ -21,6 +21,8 @@ class TFd {
   ~TFd();
   TFd(const TFd&) = delete;
   TFd& operator=(const TFd&) = delete;
+  TFd(TFd&& other) noexcept : fd_(other.release()) {}
+  TFd& operator=(TFd&& other) noexcept;
   int get() const { return fd_; }
   // Gives up ownership without closing.
   int release() {
@@ -44,6 +46,15 @@ class TFd {
 
 // True when `relative_path` names a regular file inside `root` as ReadFileInside() requires.
 bool IsRegularFileInside(const std::string& root, const std::string& relative_path);
+
+// The path with every link and "." / ".." resolved; empty when it does not exist.
+std::string RealPath(const std::string& path);
+// True when the resolved path `inner` is `outer` or lies below it.
+bool IsSameOrBelow(const std::string& inner, const std::string& outer);
+// True for a folder; `follow_links` false: a link to a folder is no folder.
+bool IsFolder(const std::string& path, bool follow_links = true);
+// True for a regular file (following links).
+bool IsRegularFile(const std::string& path);
 
 // Writes `contents` to a new temporary file beside `path`, flushes it and renames it over
 // `path`. On any failure the temporary file is removed, `path` is left as it was, and the

@@ -1,29 +1,20 @@
 #include "support/program_paths.h"
 
 #include <limits.h>
-#include <sys/stat.h>
 #include <unistd.h>
+
+#include "support/file_io.h"
 
 namespace vistrel {
 
 namespace {
 
-bool IsFolder(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool IsFile(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 // `name` beside the program, else in the installed data folder.
 std::string DataPath(const std::string& name, bool folder) {
   const std::string beside = ProgramFolder() + name;
-  if (folder ? IsFolder(beside) : IsFile(beside)) return beside;
+  if (folder ? IsFolder(beside) : IsRegularFile(beside)) return beside;
   const std::string installed = ProgramFolder() + "../share/vistrel/" + name;
-  if (folder ? IsFolder(installed) : IsFile(installed)) return installed;
+  if (folder ? IsFolder(installed) : IsRegularFile(installed)) return installed;
   return folder ? beside : std::string();
 }
 

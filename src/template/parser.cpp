@@ -201,8 +201,7 @@ bool TVTLParser::StartPage(bool planning, const TReportCallback& report) {
   }
   const std::string pattern = Properties->HTMLPatterns->Row(TemplateIndex).Value(2);
   const std::string extension = pattern.empty() ? ".html" : "";
-  const std::string& name = image.FileName;
-  const std::string old_name = name.substr(0, name.size() - ExtractFileExt(name).size());
+  const std::string old_name = RemoveFileExt(image.FileName);
   std::string path;
   switch (OutputFolder().Create(pattern, old_name, extension, path)) {
     case TOutputFolder::TResult::kInvalidName:

@@ -21,10 +21,12 @@
 // borrowed and must outlive the passes. One thread at a time.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -37,6 +39,13 @@
 namespace vistrel {
 
 class UserMessages;
+
+// A condition name and its truth value at the moment a text is written.
+struct TConditionSlot {
+  std::string_view name;
+  bool value = false;
+};
+using TConditionSlots = std::array<TConditionSlot, 16>;
 
 // A conditional block without its end.
 class EParserError : public std::runtime_error {
@@ -104,7 +113,8 @@ class TVTLParser {
   std::string PatternName(int row) const;
   static std::string PageFileOf(const TVTLRecord& record, int template_index);
   std::string SubstitutePlaceholders(const std::string& text) const;
-  bool EvaluateOperand(const std::string& operand, bool& value);
+  TConditionSlots BuildConditionSlots() const;
+  bool EvaluateOperand(const std::string& operand, const TConditionSlots& slots, bool& value);
   TOutputFolder& OutputFolder();
 
   std::string template_file_;

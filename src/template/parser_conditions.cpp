@@ -1,6 +1,7 @@
 // Conditional blocks: "[VTL] CONDITION(...)" ... "[VTL] END CONDITION".
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
 
 #include "support/text.h"
@@ -16,19 +17,14 @@ constexpr std::string_view kDoesExist = "DOESEXIST";
 // The argument of a DoesExist test starts after "DoesExist" and the character after it.
 constexpr size_t kDoesExistPrefix = 10;
 
-struct TSlot {
-  std::string_view name;
-  bool value;
-};
-
 }  // namespace
 
-bool TVTLParser::EvaluateOperand(const std::string& operand, bool& value) {
+TConditionSlots TVTLParser::BuildConditionSlots() const {
   const int images = ImageCount();
   const bool has_image = RecordIndex >= 0 && RecordIndex < images;
   const bool portrait =
       has_image && Records->Item(RecordIndex).Width() < Records->Item(RecordIndex).Height();
-  const std::array<TSlot, 16> slots = {{
+  return {{
       {"ISFIRSTIMAGE", RecordIndex == 0},
       {"ISLASTIMAGE", RecordIndex == images - 1},
       {"IMGINDEXISEVEN", RecordIndex % 2 == 0},
@@ -39,7 +35,11 @@ bool TVTLParser::EvaluateOperand(const std::string& operand, bool& value) {
       {has_image ? "ISPORTRAIT" : "", has_image && portrait},
       {has_image ? "ISLANDSCAPE" : "", has_image && !portrait},
   }};  // slots 9 to 15: empty names, false
-  for (const TSlot& slot : slots) {
+}
+
+bool TVTLParser::EvaluateOperand(const std::string& operand, const TConditionSlots& slots,
+                                 bool& value) {
+  for (const TConditionSlot& slot : slots) {
     if (SameTextIgnoreCase(slot.name, operand)) {
       value = slot.value;
       return true;
@@ -69,6 +69,8 @@ std::string TVTLParser::ApplyConditions(const std::string& input) {
   std::string out;
   size_t pos = 0;
   const size_t kLookBehind = kEndMarker.size() - 1;
+  // The truth values stand for the whole text: nothing in it changes the current image or page.
+  std::optional<TConditionSlots> slots;
   while (true) {
     const size_t back = std::min(kLookBehind, out.size());
     if (back > 0) {
@@ -106,8 +108,9 @@ std::string TVTLParser::ApplyConditions(const std::string& input) {
     const std::string right = equals == std::string::npos ? "TRUE" : condition.substr(equals + 1);
     bool left_value = false;
     bool right_value = false;
-    const bool holds = EvaluateOperand(left, left_value) && EvaluateOperand(right, right_value) &&
-                       left_value == right_value;
+    if (!slots) slots = BuildConditionSlots();
+    const bool holds = EvaluateOperand(left, *slots, left_value) &&
+                       EvaluateOperand(right, *slots, right_value) && left_value == right_value;
 
     const size_t end_marker = upper.find(kEndMarker, pos);
     if (end_marker == std::string::npos)

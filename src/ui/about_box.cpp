@@ -39,20 +39,18 @@ QPixmap DrawLogo(int size) {
   painter.drawRect(picture);
   painter.setBrush(QColor("#f6d36b"));
   painter.drawEllipse(QPointF(78, 58), 9, 9);
-  QPainterPath far_hill;
-  far_hill.moveTo(18, 78);
-  far_hill.cubicTo(40, 58, 62, 62, 106, 74);
-  far_hill.lineTo(106, 90);
-  far_hill.lineTo(18, 90);
-  painter.setBrush(QColor("#4d6b4f"));
-  painter.drawPath(far_hill);
-  QPainterPath near_hill;
-  near_hill.moveTo(18, 86);
-  near_hill.cubicTo(50, 72, 80, 80, 106, 84);
-  near_hill.lineTo(106, 90);
-  near_hill.lineTo(18, 90);
-  painter.setBrush(QColor("#2e4532"));
-  painter.drawPath(near_hill);
+  // Two hills from the left edge to the right one, the nearer one darker.
+  auto hill = [&painter](double left_y, QPointF c1, QPointF c2, double right_y, const char* color) {
+    QPainterPath path;
+    path.moveTo(18, left_y);
+    path.cubicTo(c1, c2, QPointF(106, right_y));
+    path.lineTo(106, 90);
+    path.lineTo(18, 90);
+    painter.setBrush(QColor(color));
+    painter.drawPath(path);
+  };
+  hill(78, {40, 58}, {62, 62}, 74, "#4d6b4f");
+  hill(86, {50, 72}, {80, 80}, 84, "#2e4532");
   return pixmap;
 }
 

@@ -41,7 +41,7 @@ class TDialogs {
                                   const QString& default_suffix) = 0;
   // The colour dialog, showing the colour last chosen in it; false when cancelled.
   virtual bool GetColor(QWidget* parent, QColor& color) = 0;
-  // Opens a file with the desktop's program for it; `folder` is its working folder.
+  // Opens a file with the desktop's program for it.
   virtual void OpenDocument(const QString& path) = 0;
 };
 

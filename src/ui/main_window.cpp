@@ -155,6 +155,7 @@ TVTLMainWin::TVTLMainWin(TDialogs& dialogs, QWidget* parent)
   files_->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
   files_->setReadOnly(false);  // entries can be renamed in place
   file_filter_->setSourceModel(files_);
+  connect(files_, &QFileSystemModel::directoryLoaded, this, [this] { ShowFileListRoot(); });
   ShellListView1->setModel(file_filter_);
   ShellListView1->setRootIsDecorated(false);
   ShellListView1->setItemsExpandable(false);
@@ -252,10 +253,17 @@ void TVTLMainWin::SelectFolder(const QString& folder) {
 void TVTLMainWin::RevealFolder() { RevealFolderInTree(ShellTreeView1, folders_, pending_folder_); }
 
 void TVTLMainWin::ShowFolderInFileList(const QString& folder) {
-  const QString path = QDir(folder).absolutePath();
-  static_cast<TFileListFilter*>(file_filter_)->SetRoot(path);
-  files_->setRootPath(path);
-  ShellListView1->setRootIndex(file_filter_->mapFromSource(files_->index(path)));
+  shown_folder_ = QDir(folder).absolutePath();
+  static_cast<TFileListFilter*>(file_filter_)->SetRoot(shown_folder_);
+  files_->setRootPath(shown_folder_);
+  ShowFileListRoot();
+}
+
+void TVTLMainWin::ShowFileListRoot() {
+  // The file model reads folders in the background: until it has read the folder's parent the
+  // folder has no place in the list yet, and the list waits for it.
+  const QModelIndex root = file_filter_->mapFromSource(files_->index(shown_folder_));
+  if (root.isValid() && root != ShellListView1->rootIndex()) ShellListView1->setRootIndex(root);
 }
 
 void TVTLMainWin::AddRecordToList(const std::string& file_name, const std::string& folder_path) {

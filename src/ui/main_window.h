@@ -98,6 +98,7 @@ class TVTLMainWin : public QMainWindow {
   void DetailClicked();
   void DetailEdited(const QString& text);
   void ShowFolderInFileList(const QString& folder);
+  void ShowFileListRoot();
   // Opens the folder tree down to pending_folder_ and selects it, as far as it has loaded.
   void RevealFolder();
   QString DetailLine(int index) const;
@@ -112,6 +113,7 @@ class TVTLMainWin : public QMainWindow {
   QFileSystemModel* files_;
   QSortFilterProxyModel* file_filter_;
   QString pending_folder_;
+  QString shown_folder_;  // the folder whose files the file list shows
 };
 
 }  // namespace vistrel

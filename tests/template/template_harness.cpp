@@ -63,7 +63,7 @@ bool TemplateHarness::Run() {
     TVTLRecord& image = records.Item(i);
     image.PageFiles = std::make_unique<TVTLValueList>(page_names);
     image.VariantFiles = std::make_unique<TVTLValueList>(variant_names);
-    const std::string base = image.FileName.substr(0, image.FileName.size() - ExtractFileExt(image.FileName).size());
+    const std::string base = RemoveFileExt(image.FileName);
     for (int l = 0; l < static_cast<int>(variant_names->size()); ++l)
       image.VariantFiles->SetValue(l, out_dir + (*variant_names)[l] + "_" + base + ".jpg");
   }

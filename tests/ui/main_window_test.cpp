@@ -1,17 +1,19 @@
 #include "ui/main_window.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
-#include <QKeyEvent>
+#include <QFileSystemModel>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
 
 #include "image_fixtures.h"
 #include "test_support.h"
@@ -25,12 +27,15 @@ using namespace vistrel::testing;
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* name : {"a.jpg", "b.JPEG", "c.jpg"}) WriteFile(dir_ / (std::string("photos/") + name), MakeJpeg(64, 48));
+    for (const char* name : {"a.jpg", "b.JPEG", "c.jpg"})
+      WriteFile(dir_ / (std::string("photos/") + name), MakeJpeg(64, 48));
     WriteFile(dir_ / "photos/notes.txt", "x");
     WriteFile(dir_ / "photos/picture.png", "x");
     WriteFile(dir_ / "photos/folder.jpg/inside.jpg", MakeJpeg(8, 8));
   }
-  QString Path(const std::string& relative) const { return QString::fromStdString(dir_ / relative); }
+  QString Path(const std::string& relative) const {
+    return QString::fromStdString(dir_ / relative);
+  }
   // Adds photos/<names> the way a drop from the desktop does.
   void Drop(std::initializer_list<const char*> names) {
     QStringList paths;
@@ -55,12 +60,15 @@ class MainWindowTest : public ::testing::Test {
 
 TEST_F(MainWindowTest, TheFileListShowsOnlyJpegFilesAndAddsTheSelectedOnes) {
   window_.SelectFolder(Path("photos"));
+  // The folder is read in the background; the list shows it once it has been read.
   QAbstractItemModel* model = window_.ShellListView1->model();
-  const QModelIndex root = window_.ShellListView1->rootIndex();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(root) == 3; }, 5000))
-      << model->rowCount(root);
+  auto root = [this] { return window_.ShellListView1->rootIndex(); };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(root()) == 3; }, 5000))
+      << model->rowCount(root()) << " rows in «"
+      << root().data(QFileSystemModel::FilePathRole).toString().toStdString() << "»";
   QStringList listed;
-  for (int i = 0; i < model->rowCount(root); ++i) listed << model->index(i, 0, root).data().toString();
+  for (int i = 0; i < model->rowCount(root()); ++i)
+    listed << model->index(i, 0, root()).data().toString();
   listed.sort();
   EXPECT_EQ(listed, (QStringList{"a.jpg", "b.JPEG", "c.jpg"}));
   window_.ShellListView1->selectAll();
@@ -73,8 +81,9 @@ TEST_F(MainWindowTest, TheFileListShowsOnlyJpegFilesAndAddsTheSelectedOnes) {
 
 TEST_F(MainWindowTest, DroppedFoldersAreRefusedAndOtherFilesIgnoredSilently) {
   Drop({"folder.jpg", "a.jpg", "notes.txt", "picture.png", "c.jpg"});
-  EXPECT_EQ(dialogs_.errors, (QStringList{Path("photos/folder.jpg") +
-                                          " ist ein Ordner. Bitte fügen Sie die Dateien einzeln hinzu."}));
+  EXPECT_EQ(dialogs_.errors,
+            (QStringList{Path("photos/folder.jpg") +
+                         " ist ein Ordner. Bitte fügen Sie die Dateien einzeln hinzu."}));
   EXPECT_EQ(Rows(), (QStringList{"a.jpg", "c.jpg"}));
   // The same file in other letter case is a duplicate.
   window_.AddRecordToList("A.JPG", (dir_ / "PHOTOS/"));
@@ -89,7 +98,8 @@ TEST_F(MainWindowTest, SelectingAnImageShowsItsPropertiesAndPreview) {
   window_.btnNeueEigenschaftClick();
   dialogs_.texts = {""};
   window_.btnNeueEigenschaftClick();  // an empty name adds nothing
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(window_.RecordList().Item(i).Details.Names(), TNamesList{"Titel"});
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(window_.RecordList().Item(i).Details.Names(), TNamesList{"Titel"});
 
   SelectRow(1);
   EXPECT_EQ(window_.CurrentRecord, &window_.RecordList().Item(1));
@@ -136,7 +146,9 @@ TEST_F(MainWindowTest, DeleteSelectsTheRowThatMovesUpAndNothingAfterTheLast) {
 TEST_F(MainWindowTest, SavingAndLoadingAskWhatTheUserWants) {
   dialogs_.errors.clear();
   window_.SaveImageList();
-  EXPECT_EQ(dialogs_.errors, (QStringList{"Es sind keine Dateien in der Liste eingefügt. Speichern nicht möglich!"}));
+  EXPECT_EQ(
+      dialogs_.errors,
+      (QStringList{"Es sind keine Dateien in der Liste eingefügt. Speichern nicht möglich!"}));
   Drop({"a.jpg", "c.jpg"});
   dialogs_.texts = {"Titel"};
   window_.btnNeueEigenschaftClick();
@@ -162,8 +174,9 @@ TEST_F(MainWindowTest, SavingAndLoadingAskWhatTheUserWants) {
   dialogs_.answers = {TDialogs::TAnswer::kNo};
   dialogs_.open_files = {Path("list.csv")};
   window_.LoadImageList();
-  EXPECT_EQ(dialogs_.questions.back(), "Speichern?|Möchten Sie die aktuelle Liste in einer Datei speichern, "
-                                       "bevor Sie eine neue Liste öffnen?");
+  EXPECT_EQ(dialogs_.questions.back(),
+            "Speichern?|Möchten Sie die aktuelle Liste in einer Datei speichern, "
+            "bevor Sie eine neue Liste öffnen?");
   EXPECT_EQ(Rows(), (QStringList{"a.jpg", "c.jpg"}));
   EXPECT_EQ(window_.RecordList().Item(1).Details.ValueOf("Titel"), "See; \"blau\"");
   EXPECT_EQ(window_.CurrentRecord, nullptr);
@@ -180,7 +193,8 @@ TEST_F(MainWindowTest, SavingAndLoadingAskWhatTheUserWants) {
 }
 
 TEST_F(MainWindowTest, LoadingIntoAnEmptyListAsksNothing) {
-  WriteFile(dir_ / "l.csv", "\"Dateiname\";\"Pfad\";\r\n\"a.jpg\";\"" + (dir_ / "photos/") + "\";\r\n");
+  WriteFile(dir_ / "l.csv",
+            "\"Dateiname\";\"Pfad\";\r\n\"a.jpg\";\"" + (dir_ / "photos/") + "\";\r\n");
   dialogs_.open_files = {Path("l.csv")};
   window_.LoadImageList();
   EXPECT_TRUE(dialogs_.questions.isEmpty());
@@ -197,9 +211,10 @@ TEST_F(MainWindowTest, AFailedSaveIsReported) {
 
 TEST_F(MainWindowTest, AGalleryNeedsImages) {
   window_.btnGoClick();
-  EXPECT_EQ(dialogs_.errors, (QStringList{"Bitte wählen Sie erst die Bilder aus, die in der Galerie "
-                                          "erscheinen sollen oder laden Sie über das Menü eine Liste "
-                                          "aus einer Datenbank!"}));
+  EXPECT_EQ(dialogs_.errors,
+            (QStringList{"Bitte wählen Sie erst die Bilder aus, die in der Galerie "
+                         "erscheinen sollen oder laden Sie über das Menü eine Liste "
+                         "aus einer Datenbank!"}));
 }
 
 TEST(FileListRuleTest, OnlyFilesWithJpegNames) {
