@@ -1,11 +1,10 @@
 #include "image_fixtures.h"
 
-#include <vips/vips8>
-
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <stdexcept>
+#include <vips/vips8>
 
 #include "imaging/image_library.h"
 
@@ -65,8 +64,35 @@ std::string MakeJpeg(int width, int height, const TJpegOptions& options) {
   vips::VImage blue = light * (1.0 - 0.5 * left);
   vips::VImage image = red.bandjoin(light * 0.6).bandjoin(blue).cast(VIPS_FORMAT_UCHAR);
   image = image.copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+  // The stored pixels are the inverse of what the orientation does to show them.
+  switch (options.stored_for_orientation) {
+    case 2:
+      image = image.flip(VIPS_DIRECTION_HORIZONTAL);
+      break;
+    case 3:
+      image = image.rot(VIPS_ANGLE_D180);
+      break;
+    case 4:
+      image = image.flip(VIPS_DIRECTION_VERTICAL);
+      break;
+    case 5:
+      image = image.rot(VIPS_ANGLE_D90).flip(VIPS_DIRECTION_HORIZONTAL);
+      break;  // transpose
+    case 6:
+      image = image.rot(VIPS_ANGLE_D270);
+      break;
+    case 7:
+      image = image.rot(VIPS_ANGLE_D270).flip(VIPS_DIRECTION_HORIZONTAL);
+      break;  // transverse
+    case 8:
+      image = image.rot(VIPS_ANGLE_D90);
+      break;
+    default:
+      break;
+  }
   if (options.bands == 1) image = image.colourspace(VIPS_INTERPRETATION_B_W);
-  if (options.bands == 4) image = image.icc_export(vips::VImage::option()->set("output_profile", "cmyk"));
+  if (options.bands == 4)
+    image = image.icc_export(vips::VImage::option()->set("output_profile", "cmyk"));
   if (!options.icc_profile.empty()) {
     image = image.icc_transform(options.icc_profile.c_str(),
                                 vips::VImage::option()->set("embedded", false));
@@ -90,7 +116,8 @@ TTiffEntry Rational(uint16_t tag, uint32_t numerator, uint32_t denominator) {
   return {tag, 5, 1, Le32(numerator) + Le32(denominator)};
 }
 TTiffEntry SRational(uint16_t tag, int32_t numerator, int32_t denominator) {
-  return {tag, 10, 1, Le32(static_cast<uint32_t>(numerator)) + Le32(static_cast<uint32_t>(denominator))};
+  return {tag, 10, 1,
+          Le32(static_cast<uint32_t>(numerator)) + Le32(static_cast<uint32_t>(denominator))};
 }
 TTiffEntry Bytes(uint16_t tag, uint16_t type, const std::string& data) {
   return {tag, type, static_cast<uint32_t>(data.size()), data};
@@ -105,8 +132,10 @@ std::string BuildTiff(const TTiff& tiff) {
   if (has_gps) ifd0.push_back(Long(0x8825, 0));
   const uint32_t ifd0_offset = 8;
   const uint32_t exif_offset = ifd0_offset + static_cast<uint32_t>(IfdSize(ifd0));
-  const uint32_t gps_offset = exif_offset + (has_exif ? static_cast<uint32_t>(IfdSize(tiff.exif)) : 0);
-  const uint32_t ifd1_offset = gps_offset + (has_gps ? static_cast<uint32_t>(IfdSize(tiff.gps)) : 0);
+  const uint32_t gps_offset =
+      exif_offset + (has_exif ? static_cast<uint32_t>(IfdSize(tiff.exif)) : 0);
+  const uint32_t ifd1_offset =
+      gps_offset + (has_gps ? static_cast<uint32_t>(IfdSize(tiff.gps)) : 0);
   for (auto& e : ifd0) {
     if (e.tag == 0x8769 && has_exif) e.data = Le32(exif_offset);
     if (e.tag == 0x8825 && has_gps) e.data = Le32(gps_offset);

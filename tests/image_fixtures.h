@@ -10,10 +10,14 @@
 namespace vistrel::testing {
 
 struct TJpegOptions {
-  int bands = 3;             // 1 grey, 3 sRGB, 4 CMYK
+  int bands = 3;  // 1 grey, 3 sRGB, 4 CMYK
   bool progressive = false;
   int quality = 90;
-  std::string icc_profile;   // a profile file to embed ("" for none)
+  std::string icc_profile;  // a profile file to embed ("" for none)
+  // Stores the picture so that it looks right once a viewer applies this EXIF orientation
+  // (mirrored, turned or both); the size given is then the upright one. The EXIF tag itself
+  // is not written.
+  int stored_for_orientation = 1;
 };
 
 // A JPEG of `width` x `height` with a picture that shows where its top left is: the left half

@@ -51,7 +51,10 @@ bool ReadDecodableJpeg(const std::string& path, std::string& bytes, TJpegHeader&
   return IsWithinDecodeLimits(header, bytes);
 }
 
+// EXIF orientations: 1 upright; 2 to 4 mirrored or upside down (same size); 5 to 8 turned by
+// 90 degrees, mirrored or not (width and height swap).
 bool IsTurned(int orientation) { return orientation >= 5 && orientation <= 8; }
+bool NeedsOrienting(int orientation) { return orientation >= 2 && orientation <= 8; }
 
 int Orientation(const VImage& image) {
   return image.get_typeof(VIPS_META_ORIENTATION) ? image.get_int(VIPS_META_ORIENTATION) : 1;
@@ -199,6 +202,7 @@ bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& r
     const TBlob blob(bytes);
     const int orientation = Orientation(LoadJpeg(blob, 1));
     const bool turned = IsTurned(orientation);
+    const bool orient = NeedsOrienting(orientation);
     // Sizes are fitted to the upright photo; the pixels are scaled as stored and only the
     // finished copies are turned, which is cheaper than turning the decoded photo.
     std::vector<TSize> stored_sizes;
@@ -230,7 +234,7 @@ bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& r
                           size);
       resized = resized.copy_memory();
       made.push_back(resized);
-      if (turned) resized = resized.autorot();
+      if (orient) resized = resized.autorot();
       jpegs[i] = EncodeJpeg(ToSrgb(resized), requests[i].quality);
     }
     return true;

@@ -1,8 +1,7 @@
 #include "imaging/image_operations.h"
 
-#include <lcms2.h>
-
 #include <gtest/gtest.h>
+#include <lcms2.h>
 
 #include "image_fixtures.h"
 #include "test_support.h"
@@ -17,13 +16,16 @@ TEST(FitIntoBoxTest, ExamplesOfTheSizingRule) {
     int64_t w, h, box_w, box_h, out_w, out_h;
   } cases[] = {
       {4000, 3000, 800, 600, 800, 600},  // equal quotients: the height binds
-      {3000, 4000, 800, 600, 450, 600},  {1000, 500, 800, 600, 800, 400},
-      {400, 300, 800, 600, 800, 600},    // smaller images are enlarged
-      {2, 1, 3, 3, 3, 2},                // 1.5 rounds up
-      {1001, 333, 100, 100, 100, 33},    {3000, 2000, 160, 160, 160, 107},
-      {600, 800, 800, 600, 450, 600},    {1600, 1200, 800, 600, 800, 600},
-      {10000, 1, 100, 100, 100, 0},      // a side may round to 0
-      {0, 0, 100, 100, -1, 100},         // an unreadable image: the divisor is 0
+      {3000, 4000, 800, 600, 450, 600},
+      {1000, 500, 800, 600, 800, 400},
+      {400, 300, 800, 600, 800, 600},  // smaller images are enlarged
+      {2, 1, 3, 3, 3, 2},              // 1.5 rounds up
+      {1001, 333, 100, 100, 100, 33},
+      {3000, 2000, 160, 160, 160, 107},
+      {600, 800, 800, 600, 450, 600},
+      {1600, 1200, 800, 600, 800, 600},
+      {10000, 1, 100, 100, 100, 0},  // a side may round to 0
+      {0, 0, 100, 100, -1, 100},     // an unreadable image: the divisor is 0
   };
   for (const auto& c : cases)
     EXPECT_EQ(FitIntoBox(c.w, c.h, c.box_w, c.box_h), (TSize{c.out_w, c.out_h}))
@@ -99,23 +101,33 @@ TEST_F(ImageOperationsTest, GreyAndCmykSourcesGiveColourCopies) {
   EXPECT_GT(right[2], right[0] + 20);
 }
 
-TEST_F(ImageOperationsTest, SidewaysPhotosAreWrittenUpright) {
-  TTiff tiff;
-  tiff.ifd0 = {Short(0x0112, 6)};  // turn 90 degrees clockwise to view
-  WriteFile(dir_ / "turned.jpg", WithExif(MakeJpeg(160, 80), BuildTiff(tiff)));
-  // Fitted by the upright size: 80 x 160 into 100 x 100 gives 50 x 100.
-  ASSERT_TRUE(CreateScaledJpeg(dir_ / "turned.jpg", dir_ / "up.jpg", 100, 100, 90));
-  const TImageInfo info = InspectJpeg(dir_ / "up.jpg");
-  EXPECT_EQ(info.width, 50);
-  EXPECT_EQ(info.height, 100);
-  // The stored left (red) half is the top now, the stored top (bright) rows are the right side.
-  const auto top = MeanColor(dir_ / "up.jpg", 5, 5, 40, 40);
-  const auto bottom = MeanColor(dir_ / "up.jpg", 5, 55, 40, 40);
-  EXPECT_GT(top[0], top[2] + 20);
-  EXPECT_GT(bottom[2], bottom[0] + 20);
-  const auto left = MeanColor(dir_ / "up.jpg", 0, 0, 10, 100);
-  const auto right = MeanColor(dir_ / "up.jpg", 40, 0, 10, 100);
-  EXPECT_GT(right[1], left[1] + 20);
+// For every EXIF orientation, a photo stored as a camera writes it comes out upright: fitted by
+// its upright size, red on the left, blue on the right, bright at the top.
+TEST_F(ImageOperationsTest, EveryOrientationGivesAnUprightCopy) {
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    TJpegOptions stored;
+    stored.stored_for_orientation = orientation;
+    TTiff tiff;
+    tiff.ifd0 = {Short(0x0112, static_cast<uint16_t>(orientation))};
+    const std::string name = "o" + std::to_string(orientation);
+    WriteFile(dir_ / (name + ".jpg"), WithExif(MakeJpeg(160, 80, stored), BuildTiff(tiff)));
+    ASSERT_TRUE(CreateScaledJpeg(dir_ / (name + ".jpg"), dir_ / (name + "-up.jpg"), 100, 100, 90));
+    const std::string up = dir_ / (name + "-up.jpg");
+    const TImageInfo info = InspectJpeg(up);
+    EXPECT_EQ(info.width, 100) << orientation;
+    EXPECT_EQ(info.height, 50) << orientation;
+    const auto left = MeanColor(up, 5, 5, 35, 40);
+    const auto right = MeanColor(up, 60, 5, 35, 40);
+    EXPECT_GT(left[0], left[2] + 20) << orientation;
+    EXPECT_GT(right[2], right[0] + 20) << orientation;
+    const auto top = MeanColor(up, 0, 0, 100, 10);
+    const auto bottom = MeanColor(up, 0, 40, 100, 10);
+    EXPECT_GT(top[1], bottom[1] + 20) << orientation;
+    // The preview of the image list is upright too.
+    const TBitmap preview = RenderPreviewBitmap(dir_ / (name + ".jpg"), 121, 105);
+    EXPECT_EQ(preview.width, 121) << orientation;
+    EXPECT_EQ(preview.height, 61) << orientation;
+  }
 }
 
 // An Adobe RGB (1998) profile, made the way that colour space is defined.
@@ -195,7 +207,8 @@ TEST_F(ImageOperationsTest, WhatIsNoDecodableJpegWritesNothing) {
   }
   WriteFile(dir_ / "bomb.jpg", bomb);
   for (const char* name : {"svg.jpg", "pdf.jpg", "cut.jpg", "bomb.jpg", "missing.jpg"}) {
-    EXPECT_FALSE(CreateScaledJpeg(dir_ / name, dir_ / (std::string("out-") + name), 100, 100, 80)) << name;
+    EXPECT_FALSE(CreateScaledJpeg(dir_ / name, dir_ / (std::string("out-") + name), 100, 100, 80))
+        << name;
     EXPECT_FALSE(Exists(dir_ / (std::string("out-") + name))) << name;
   }
 }
