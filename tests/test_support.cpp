@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -22,7 +23,8 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code error;
   // Tests may leave folders without permissions behind; make them removable first.
-  for (auto it = fs::recursive_directory_iterator(path_, fs::directory_options::skip_permission_denied, error);
+  for (auto it = fs::recursive_directory_iterator(
+           path_, fs::directory_options::skip_permission_denied, error);
        !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
     if (it->is_directory(error) && !it->is_symlink(error))
       fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
@@ -61,5 +63,34 @@ std::vector<std::string> ListFolder(const std::string& folder) {
   std::sort(names.begin(), names.end());
   return names;
 }
+
+ScopedEnv::ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
+  if (const char* old = std::getenv(name)) old_ = old;
+  if (value)
+    ::setenv(name, value->c_str(), 1);
+  else
+    ::unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (old_)
+    ::setenv(name_.c_str(), old_->c_str(), 1);
+  else
+    ::unsetenv(name_.c_str());
+}
+
+ScopedCurrentFolder::ScopedCurrentFolder(const std::string& folder)
+    : old_(fs::current_path().string()) {
+  fs::current_path(folder);
+}
+
+ScopedCurrentFolder::~ScopedCurrentFolder() {
+  std::error_code error;
+  fs::current_path(old_, error);
+}
+
+ScratchFiles::ScratchFiles(const std::string& home)
+    : home_((fs::create_directories(home), fs::canonical(home).string())),
+      trash_(home_ + "/.local/share") {}
 
 }  // namespace vistrel::testing

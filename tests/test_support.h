@@ -1,9 +1,14 @@
 // Helpers shared by the tests: temporary folders and small file utilities.
 #pragma once
 
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "generation/run_services.h"
+#include "support/trash.h"
 
 namespace vistrel::testing {
 
@@ -31,5 +36,49 @@ std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
 // The names in `folder`, sorted, without "." and "..".
 std::vector<std::string> ListFolder(const std::string& folder);
+
+// Sets (or, with nullopt, unsets) an environment variable and restores it when it goes.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::optional<std::string>& value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+// Makes `folder` the current folder and goes back when it goes.
+class ScopedCurrentFolder {
+ public:
+  explicit ScopedCurrentFolder(const std::string& folder);
+  ~ScopedCurrentFolder();
+  ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
+  ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
+
+ private:
+  std::string old_;
+};
+
+// The machine of a run made by a test: a home folder in a scratch folder (created), the
+// folders the test declares mount roots, and a real desktop trash under that home, so nothing
+// the test empties ever reaches the user's trash.
+class ScratchFiles : public TFileServices {
+ public:
+  explicit ScratchFiles(const std::string& home);
+  std::string HomeFolder() const override { return home_; }
+  bool IsMountRoot(const std::string& path) const override { return mount_roots.count(path) > 0; }
+  TTrash& Trash() override { return trash_; }
+  // The trash's "files" folder, where emptied entries go.
+  std::string TrashFiles() const { return home_ + "/.local/share/Trash/files"; }
+
+  std::set<std::string> mount_roots;  // resolved paths
+
+ private:
+  std::string home_;
+  TFreedesktopTrash trash_;
+};
 
 }  // namespace vistrel::testing

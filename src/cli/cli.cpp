@@ -1,6 +1,6 @@
 #include "cli/cli.h"
 
-#include <dirent.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,16 +10,17 @@
 #include <ostream>
 
 #include "csv/record_file.h"
+#include "generation/progress_log.h"
+#include "generation/run_request.h"
+#include "generation/run_services.h"
+#include "generation/vistrel.h"
 #include "imaging/image_operations.h"
 #include "imaging/metadata.h"
 #include "model/color.h"
 #include "model/file_naming.h"
-#include "model/gallery_run.h"
-#include "model/gallery_setup.h"
-#include "model/progress_log.h"
 #include "model/skin.h"
 #include "model/value_list.h"
-#include "model/vistrel.h"
+#include "support/cancel_flag.h"
 #include "support/file_io.h"
 #include "support/logger.h"
 #include "support/program_paths.h"
@@ -32,6 +33,40 @@ namespace {
 
 constexpr int kUsageError = 2;
 constexpr int kRunFailed = 1;
+constexpr int kCancelled = 130;
+
+// The flag of the run in progress; the signal handler sets it (a lock-free store).
+std::atomic<TCancelFlag*> signalled_run{nullptr};
+
+void CancelRun(int) {
+  if (TCancelFlag* flag = signalled_run.load()) flag->Cancel();
+}
+
+// While it lives, SIGINT and SIGTERM cancel the run instead of ending the program. A second
+// signal ends the program as usual (the handler is reset once it ran).
+class TCancelOnSignals {
+ public:
+  explicit TCancelOnSignals(TCancelFlag& flag) {
+    signalled_run.store(&flag);
+    struct sigaction action {};
+    action.sa_handler = CancelRun;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, &old_int_);
+    ::sigaction(SIGTERM, &action, &old_term_);
+  }
+  ~TCancelOnSignals() {
+    ::sigaction(SIGINT, &old_int_, nullptr);
+    ::sigaction(SIGTERM, &old_term_, nullptr);
+    signalled_run.store(nullptr);
+  }
+  TCancelOnSignals(const TCancelOnSignals&) = delete;
+  TCancelOnSignals& operator=(const TCancelOnSignals&) = delete;
+
+ private:
+  struct sigaction old_int_ {};
+  struct sigaction old_term_ {};
+};
 
 // Messages the desktop program shows in a box: "Fehler: " and the text on stderr.
 class TStreamMessages : public UserMessages {
@@ -70,15 +105,8 @@ void AddImageArgument(TVTLRecordList& records, const std::string& argument, TLog
   std::string path = AbsolutePath(argument);
   if (IsFolder(path)) {
     const std::string folder = IncludeTrailingPathDelimiter(path);
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-      while (dirent* entry = ::readdir(dir)) names.emplace_back(entry->d_name);
-      ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
+    for (const std::string& name : ListFolderEntries(folder))
       if (IsRegularFile(folder + name)) AddImageFile(records, name, folder, ReadImageMetadata, log);
-    }
     return;
   }
   AddImageFile(records, ExtractFileName(path), ExtractFilePath(path), ReadImageMetadata, log);
@@ -201,19 +229,12 @@ int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::os
       !name.empty())
     return UsageError(err, "Der Skin hat keine Bildvariante " + name);
 
+  // Values and variant settings as given; the run request checks them.
   std::vector<std::string> values;
   for (int i = 0; i < skin.RequiredVars.Count(); ++i) {
     const TVTLValueList& row = skin.RequiredVars.Row(i);
-    const std::string given =
-        Assigned(options.values, row.Value(TRequiredVarsValueList::kVariableName))
-            .value_or(row.Value(TRequiredVarsValueList::kDefaultValue));
-    try {
-      values.push_back(
-          NormalizeValue(ValueTypeOf(row.Value(TRequiredVarsValueList::kType)), given));
-    } catch (const EConvertError& error) {
-      return UsageError(err, std::string(error.what()) + " (" +
-                                 row.Value(TRequiredVarsValueList::kVariableName) + ")");
-    }
+    values.push_back(Assigned(options.values, row.Value(TRequiredVarsValueList::kVariableName))
+                         .value_or(row.Value(TRequiredVarsValueList::kDefaultValue)));
   }
   std::vector<TVariantSetting> variants;
   for (int i = 0; i < skin.ImageModifications.Count(); ++i) {
@@ -240,16 +261,6 @@ int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::os
   }
   for (const std::string& image : options.images) AddImageArgument(records, image, log);
 
-  TVTLGalleryProperties settings;
-  FillGallerySettings(settings, skin, options.out, options.copy_originals, values, variants);
-  TVipsImageProcessor images;
-  TVistrel driver;
-  driver.Records = &records;
-  driver.Properties = &settings;
-  driver.Skin = &skin;
-  driver.Images = &images;
-  driver.Messages = &messages;
-
   TProgressLog progress(!skin.Startpage.empty());
   const bool live_bar = !options.reports && ::isatty(STDERR_FILENO);
   TReportCallback report = [&](int step, int sub_step, int count, int position, int max,
@@ -258,17 +269,45 @@ int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::os
     if (options.reports) PrintReport(out, step, sub_step, count, position, max, message);
     if (live_bar && step == kStepImages) DrawBar(position, max);
   };
+  auto print_log = [&] {
+    if (!options.reports)
+      for (const std::string& line : progress.Lines()) out << line << "\n";
+  };
+
+  TSystemFiles files;
+  TRunInput input;
+  input.skin = &skin;
+  input.records = &records;
+  input.values = values;
+  input.variants = variants;
+  input.output_path = options.out;
+  input.relative_to = AbsolutePath(".");
+  input.skins_folder = SkinsFolder();
+  input.copy_originals = options.copy_originals;
+  input.empty_output = options.empty_output;
+  const TRequestResult request = BuildRunRequest(input, files);
+  if (!request.request) {
+    if (request.problem == TRequestProblem::kValue) return UsageError(err, request.message);
+    report(kStepError, 0, 0, 0, 0, request.message);
+    if (!request.reason.empty()) report(kStepError, 0, 0, 0, 0, request.reason);
+    print_log();
+    return kRunFailed;
+  }
+
+  TVipsImageProcessor images;
+  TCancelFlag cancel;
+  TCancelOnSignals signals(cancel);
+  TVistrel run(*request.request, {images, files, messages, report, cancel});
   bool ok = false;
   std::string failure;
   try {
-    ok = RunGallery(driver, options.empty_output, options.out, {SkinsFolder(), skin.Directory},
-                    report);
+    ok = run.Run();
   } catch (const std::exception& error) {
     failure = error.what();
   }
-  if (!options.reports)
-    for (const std::string& line : progress.Lines()) out << line << "\n";
+  print_log();
   if (!failure.empty()) err << "Fehler: " << failure << "\n";
+  if (run.Cancelled()) return kCancelled;
   return ok && !progress.HadError() ? 0 : kRunFailed;
 }
 

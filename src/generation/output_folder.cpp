@@ -1,4 +1,4 @@
-#include "model/output_folder.h"
+#include "generation/output_folder.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,7 +14,6 @@ namespace vistrel {
 
 namespace {
 
-constexpr size_t kWriteBuffer = 256 * 1024;
 constexpr int kMaxCreateAttempts = 1000;
 
 std::vector<std::string_view> SplitPath(std::string_view relative) {
@@ -29,76 +28,9 @@ std::vector<std::string_view> SplitPath(std::string_view relative) {
   return parts;
 }
 
-}  // namespace
-
-std::string OutputErrorMessage(const std::string& path) {
-  return "Die Datei " + path + " konnte nicht geschrieben werden!";
-}
-
-TOutputFile::TOutputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
-
-TOutputFile::~TOutputFile() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-TOutputFile::TOutputFile(TOutputFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      path_(std::move(other.path_)),
-      buffer_(std::move(other.buffer_)) {}
-
-TOutputFile& TOutputFile::operator=(TOutputFile&& other) noexcept {
-  if (this != &other) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = std::exchange(other.fd_, -1);
-    path_ = std::move(other.path_);
-    buffer_ = std::move(other.buffer_);
-  }
-  return *this;
-}
-
-void TOutputFile::Write(std::string_view bytes) {
-  if (fd_ < 0) throw EOutputError(OutputErrorMessage(path_));
-  buffer_.append(bytes);
-  if (buffer_.size() >= kWriteBuffer) Flush();
-}
-
-void TOutputFile::Flush() {
-  size_t done = 0;
-  while (done < buffer_.size()) {
-    ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      buffer_.clear();
-      throw EOutputError(OutputErrorMessage(path_));
-    }
-    done += static_cast<size_t>(n);
-  }
-  buffer_.clear();
-}
-
-void TOutputFile::Close() {
-  if (fd_ < 0) return;
-  Flush();
-  int fd = std::exchange(fd_, -1);
-  if (::close(fd) != 0) throw EOutputError(OutputErrorMessage(path_));
-}
-
-TOutputFolder::TOutputFolder(std::string directory) : directory_(std::move(directory)) {
-  if (!directory_.empty() && directory_.back() != '/') directory_.push_back('/');
-}
-
-TOutputFolder::~TOutputFolder() {
-  if (root_fd_ >= 0) ::close(root_fd_);
-}
-
-int TOutputFolder::RootFd() const {
-  std::call_once(root_once_, [this] {
-    root_fd_ = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  });
-  return root_fd_;
-}
-
-bool TOutputFolder::IsInside(std::string_view relative) {
+// `relative` stays inside the folder: not empty, not absolute, never above its start, and
+// naming a file (not "." or "..") at its end.
+bool IsInside(std::string_view relative) {
   if (relative.empty() || relative.front() == '/') return false;
   int depth = 0;
   const auto parts = SplitPath(relative);
@@ -116,6 +48,32 @@ bool TOutputFolder::IsInside(std::string_view relative) {
   return true;
 }
 
+}  // namespace
+
+bool IsNameInsideFolder(const std::string& pattern, const std::string& old_name,
+                        const std::string& extension) {
+  if (!pattern.empty() && pattern.front() == '/') return false;
+  if (!IsSystemPath(pattern) || !IsSystemPath(old_name) || !IsSystemPath(extension)) return false;
+  std::string name = (pattern.empty() ? "%old%" : pattern) + extension;
+  ReplaceTextIgnoreCase(name, "%old%", old_name);
+  return IsInside(name);
+}
+
+TOutputFolder::TOutputFolder(std::string directory) : directory_(std::move(directory)) {
+  if (!directory_.empty() && directory_.back() != '/') directory_.push_back('/');
+}
+
+TOutputFolder::~TOutputFolder() {
+  if (root_fd_ >= 0) ::close(root_fd_);
+}
+
+int TOutputFolder::RootFd() const {
+  std::call_once(root_once_, [this] {
+    root_fd_ = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  });
+  return root_fd_;
+}
+
 int TOutputFolder::OpenParent(std::string_view relative, bool create, std::string& leaf,
                               TFd& opened) const {
   const auto parts = SplitPath(relative);
@@ -131,22 +89,14 @@ int TOutputFolder::OpenParent(std::string_view relative, bool create, std::strin
   return fd;
 }
 
-bool TOutputFolder::IsValidName(const std::string& pattern, const std::string& old_name,
-                                const std::string& extension) const {
-  if (!pattern.empty() && pattern.front() == '/') return false;
-  std::string name = directory_ + (pattern.empty() ? "%old%" : pattern) + extension;
-  ReplaceTextIgnoreCase(name, "%old%", old_name);
-  return name.compare(0, directory_.size(), directory_) == 0 &&
-         IsInside(std::string_view(name).substr(directory_.size()));
-}
-
 TOutputFolder::TResult TOutputFolder::Create(const std::string& pattern,
                                              const std::string& old_name,
                                              const std::string& extension, std::string& path) {
   // A number never adds a folder or "..", so the unnumbered name decides.
-  if (!IsValidName(pattern, old_name, extension)) return TResult::kInvalidName;
+  if (!IsNameInsideFolder(pattern, old_name, extension)) return TResult::kInvalidName;
   for (int attempt = 0; attempt < kMaxCreateAttempts; ++attempt) {
     path = namer_.Make(directory_, pattern, old_name, extension);
+    if (path.empty()) return TResult::kFailed;
     std::string leaf;
     TFd opened;
     const int parent =
@@ -161,18 +111,19 @@ TOutputFolder::TResult TOutputFolder::Create(const std::string& pattern,
     struct stat st;
     if (::fstat(file.get(), &st) != 0) return TResult::kFailed;
     std::lock_guard lock(mutex_);
-    created_[path] = {st.st_dev, st.st_ino};
+    created_[path] = {st.st_dev, st.st_ino, false};
     return TResult::kCreated;
   }
   return TResult::kFailed;
 }
 
-TOutputFile TOutputFolder::OpenCreated(const std::string& path) const {
-  std::pair<dev_t, ino_t> identity;
+TOutputFile TOutputFolder::OpenCreated(const std::string& path) {
+  TCreated identity;
   {
     std::lock_guard lock(mutex_);
     auto found = created_.find(path);
     if (found == created_.end()) throw EOutputError(OutputErrorMessage(path));
+    found->second.finished = false;  // written anew from its start
     identity = found->second;
   }
   std::string leaf;
@@ -182,11 +133,51 @@ TOutputFile TOutputFolder::OpenCreated(const std::string& path) const {
   if (parent < 0) throw EOutputError(OutputErrorMessage(path));
   TFd file(::openat(parent, leaf.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat st;
-  if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || st.st_dev != identity.first ||
-      st.st_ino != identity.second || !S_ISREG(st.st_mode) ||
+  if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || st.st_dev != identity.device ||
+      st.st_ino != identity.inode || !S_ISREG(st.st_mode) ||
       (st.st_size != 0 && ::ftruncate(file.get(), 0) != 0))
     throw EOutputError(OutputErrorMessage(path));
   return TOutputFile(file.release(), path);
+}
+
+void TOutputFolder::Finish(TOutputFile& file) {
+  const std::string path = file.Path();
+  file.Close();
+  std::lock_guard lock(mutex_);
+  auto found = created_.find(path);
+  if (found != created_.end()) found->second.finished = true;
+}
+
+bool TOutputFolder::Remove(const std::string& path) {
+  TCreated identity;
+  {
+    std::lock_guard lock(mutex_);
+    auto found = created_.find(path);
+    if (found == created_.end()) return false;
+    identity = found->second;
+    created_.erase(found);
+  }
+  std::string leaf;
+  TFd opened;
+  const int parent =
+      OpenParent(std::string_view(path).substr(directory_.size()), false, leaf, opened);
+  struct stat st;
+  // Only the very file that was created goes; whatever took its place meanwhile stays.
+  return parent >= 0 && ::fstatat(parent, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+         st.st_dev == identity.device && st.st_ino == identity.inode &&
+         ::unlinkat(parent, leaf.c_str(), 0) == 0;
+}
+
+int TOutputFolder::RemoveUnfinished() {
+  std::vector<std::string> unfinished;
+  {
+    std::lock_guard lock(mutex_);
+    for (const auto& [path, created] : created_)
+      if (!created.finished) unfinished.push_back(path);
+  }
+  int removed = 0;
+  for (const std::string& path : unfinished) removed += Remove(path) ? 1 : 0;
+  return removed;
 }
 
 }  // namespace vistrel

@@ -1,4 +1,4 @@
-#include "model/progress_log.h"
+#include "generation/progress_log.h"
 
 #include "model/progress.h"
 
@@ -22,6 +22,8 @@ std::string TProgressLog::StepLine(int step) {
       return "Galerie erfolgreich erstellt!";
     case kStepEmptying:
       return "Leere Ausgabeverzeichnis...";
+    case kStepCancelled:
+      return "Abgebrochen";
     default:
       return {};
   }
@@ -35,6 +37,7 @@ void TProgressLog::Reset() {
   bar_position_ = 0;
   bar_max_ = 0;
   had_error_ = false;
+  cancelled_ = false;
   LastStep = -1;
   LastStepLine = -1;
   LastSubStep = -1;
@@ -48,12 +51,18 @@ void TProgressLog::Report(int step, int sub_step, int sub_step_count, int positi
     lines_.push_back(message);
   }
   if (step != LastStep) {
-    if (LastStepLine >= 0) lines_[LastStepLine] += "fertig";
-    if (step >= kStepStart && step <= kStepEmptying) {
-      lines_.push_back(StepLine(step));
+    // A cancelled step did not finish.
+    if (LastStepLine >= 0 && step != kStepCancelled) lines_[LastStepLine] += "fertig";
+    if (step >= kStepStart && step <= kStepCancelled) {
+      // The last line of a finished run says so, or how many images could not be processed.
+      lines_.push_back(step == kStepFinished && !message.empty() ? message : StepLine(step));
       if (step == kStepFinished) {
         ok_enabled_ = true;
         show_gallery_ = has_start_page_;
+      }
+      if (step == kStepCancelled) {
+        ok_enabled_ = true;
+        cancelled_ = true;
       }
     }
     LastSubStep = -1;

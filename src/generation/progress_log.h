@@ -3,7 +3,9 @@
 //
 // Each new step adds its line ("Erzeuge verkleinerte Bilder..." and so on) and the line of the
 // step before receives "fertig"; a new sub-step adds "  Schritt i von n"; an error report adds
-// its message. The desktop window and the command-line program both use this class, so a run
+// its message. A finished run's last line is its step 6 message when it has one (images that
+// failed); a cancelled run ends with "Abgebrochen", and the step it stopped in gets no
+// "fertig". The desktop window and the command-line program both use this class, so a run
 // reads the same in both. Plain data; one thread.
 #pragma once
 
@@ -33,6 +35,8 @@ class TProgressLog {
   int BarMax() const { return bar_max_; }
   // True when the run reported an error (step -1).
   bool HadError() const { return had_error_; }
+  // True when the run was cancelled (step 8).
+  bool Cancelled() const { return cancelled_; }
 
   int LastStep = -1;
   int LastStepLine = -1;
@@ -47,6 +51,7 @@ class TProgressLog {
   int bar_position_ = 0;
   int bar_max_ = 0;
   bool had_error_ = false;
+  bool cancelled_ = false;
 };
 
 }  // namespace vistrel

@@ -1,11 +1,67 @@
-#include "model/gallery_setup.h"
+#include "generation/run_request.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <set>
 
+#include "generation/output_folder.h"
+#include "generation/run_services.h"
 #include "model/color.h"
+#include "model/file_naming.h"
+#include "support/file_io.h"
 #include "support/text.h"
 
 namespace vistrel {
+
+namespace {
+
+// A name that stands for an image's own name while patterns are checked on their own.
+constexpr const char* kSampleOldName = "bild";
+
+TRequestResult Refuse(TRequestProblem problem, std::string message, std::string reason = {}) {
+  TRequestResult result;
+  result.problem = problem;
+  result.message = std::move(message);
+  result.reason = std::move(reason);
+  return result;
+}
+
+// A whole number from `low` to `high` written as text.
+bool IsNumberIn(const std::string& text, int low, int high) {
+  const std::optional<int32_t> number = ParseInt32(Trim(text));
+  return number && *number >= low && *number <= high;
+}
+
+// The output path as an absolute, lexically normal folder with a trailing "/".
+std::string OutputFolderOf(const std::string& typed, const std::string& relative_to) {
+  std::filesystem::path path(typed);
+  if (path.is_relative()) path = std::filesystem::path(relative_to) / path;
+  std::string folder = path.lexically_normal().string();
+  return IncludeTrailingPathDelimiter(folder);
+}
+
+// Why emptying the resolved folder `folder` would lose what must not be lost; empty when it
+// may be emptied.
+std::string WhyNotEmpty(const std::string& folder, const TRunInput& input,
+                        const TFileServices& files) {
+  if (files.IsMountRoot(folder)) return "Es ist die Wurzel eines Dateisystems.";
+  const std::string home = files.HomeFolder();
+  if (!home.empty() && IsSameOrBelow(RealPath(home), folder))
+    return "Es ist der persönliche Ordner oder ein Ordner, der ihn enthält.";
+  for (const std::string& skins : {input.skins_folder, input.skin->Directory}) {
+    const std::string resolved = RealPath(skins);
+    if (IsSameOrBelow(resolved, folder) || IsSameOrBelow(folder, resolved))
+      return "Es enthält Skins oder liegt in einem Skin.";
+  }
+  std::set<std::string> photo_folders;
+  for (int i = 0; i < input.records->Count(); ++i)
+    photo_folders.insert(input.records->Item(i).Directory);
+  for (const std::string& photos : photo_folders)
+    if (IsSameOrBelow(RealPath(photos), folder)) return "Es enthält Bilder der Liste.";
+  return {};
+}
+
+}  // namespace
 
 TValueType ValueTypeOf(const std::string& type) {
   const std::string upper = UpperCase(type);
@@ -35,29 +91,107 @@ TVariantSetting DefaultVariantSetting(const TVTLValueList& row) {
           std::to_string(kDefaultJpegQuality)};
 }
 
-void FillGallerySettings(TVTLGalleryProperties& settings, const TVTLSkin& skin,
-                         const std::string& output_directory, bool copy_originals,
-                         const std::vector<std::string>& values,
-                         const std::vector<TVariantSetting>& variants) {
-  settings.OutputDirectory = output_directory;
-  settings.CopyOriginals = copy_originals;
+TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& files) {
+  const TVTLSkin* skin = input.skin;
+  if (!skin)
+    return Refuse(TRequestProblem::kSkin, "Bitte wählen Sie einen Skin aus der Liste oben aus!");
+  if (!skin->Valid)
+    return Refuse(TRequestProblem::kSkin,
+                  "Der Skin " + skin->SkinName +
+                      " konnte nicht geladen werden. Fehlermeldung: " + skin->ErrorMessage);
+  if (Trim(input.output_path).empty())
+    return Refuse(TRequestProblem::kOutputFolder, "Bitte geben Sie ein Ausgabeverzeichnis an!");
+  if (!IsSystemPath(input.output_path))
+    return Refuse(TRequestProblem::kOutputFolder,
+                  "Ungültiges Ausgabeverzeichnis " + PrintableName(input.output_path) + "!");
+
+  TRunRequest request;
+  request.skin = skin;
+  request.records = input.records;
+  request.copy_originals = input.copy_originals;
+  request.empty_output = input.empty_output;
+  request.output_folder = OutputFolderOf(input.output_path, input.relative_to);
+  request.output_path = input.output_path;
+
+  const TRequiredVarsValueList& required = skin->RequiredVars;
+  for (int i = 0; i < required.Count(); ++i) {
+    const TVTLValueList& row = required.Row(i);
+    const std::string given = i < static_cast<int>(input.values.size())
+                                  ? input.values[static_cast<size_t>(i)]
+                                  : row.Value(TRequiredVarsValueList::kDefaultValue);
+    try {
+      request.values.push_back(
+          NormalizeValue(ValueTypeOf(row.Value(TRequiredVarsValueList::kType)), given));
+    } catch (const EConvertError& error) {
+      return Refuse(TRequestProblem::kValue, std::string(error.what()) + " (" +
+                                                 row.Value(TRequiredVarsValueList::kVariableName) +
+                                                 ")");
+    }
+  }
+
+  const TImageModificationValueList& variants = skin->ImageModifications;
+  for (int i = 0; i < variants.Count(); ++i) {
+    const TVTLValueList& row = variants.Row(i);
+    const TVariantSetting setting = i < static_cast<int>(input.variants.size())
+                                        ? input.variants[static_cast<size_t>(i)]
+                                        : DefaultVariantSetting(row);
+    const int max_side = static_cast<int>(kMaxVariantSide);
+    if (!IsNumberIn(setting.max_width, 1, max_side) ||
+        !IsNumberIn(setting.max_height, 1, max_side) ||
+        !IsNumberIn(setting.quality, kMinJpegQuality, kMaxJpegQuality))
+      return Refuse(TRequestProblem::kVariant, "Ungültige Werte für die Bildvariante " +
+                                                   row.Value(TImageModificationValueList::kName) +
+                                                   "!");
+    request.variants.push_back({std::to_string(*ParseInt32(Trim(setting.max_width))),
+                                std::to_string(*ParseInt32(Trim(setting.max_height))),
+                                std::to_string(*ParseInt32(Trim(setting.quality)))});
+    const std::string& pattern = row.Value(TImageModificationValueList::kNewName);
+    if (!IsNameInsideFolder(pattern, kSampleOldName, ".jpg"))
+      return Refuse(TRequestProblem::kFileName,
+                    "Ungültiger Dateiname " + PrintableName(pattern) + "!");
+  }
+  for (int i = 0; i < skin->HTMLPatterns.Count(); ++i) {
+    const std::string& pattern =
+        skin->HTMLPatterns.Row(i).Value(THTMLPatternValueList::kNewFileName);
+    if (!IsNameInsideFolder(pattern, kSampleOldName, pattern.empty() ? ".html" : ""))
+      return Refuse(TRequestProblem::kFileName,
+                    "Ungültiger Dateiname " + PrintableName(pattern) + "!");
+  }
+
+  if (request.empty_output && IsFolder(request.output_folder)) {
+    const std::string resolved = RealPath(request.output_folder);
+    const std::string why = WhyNotEmpty(resolved, input, files);
+    if (!why.empty())
+      return Refuse(TRequestProblem::kEmptying,
+                    "Das Verzeichnis " + input.output_path + " kann nicht geleert werden!", why);
+  }
+
+  TRequestResult result;
+  result.request = std::move(request);
+  return result;
+}
+
+void FillGallerySettings(TVTLGalleryProperties& settings, const TRunRequest& request) {
+  const TVTLSkin& skin = *request.skin;
+  settings.OutputDirectory = request.output_folder;
+  settings.CopyOriginals = request.copy_originals;
   settings.HTMLPatterns = &skin.HTMLPatterns;
-  for (int i = 0; i < skin.ImageModifications.Count() && i < static_cast<int>(variants.size());
-       ++i) {
+  for (int i = 0; i < skin.ImageModifications.Count(); ++i) {
     const TVTLValueList& skin_row = skin.ImageModifications.Row(i);
+    const TVariantSetting& variant = request.variants[static_cast<size_t>(i)];
     TVTLValueList& row = settings.ImageVariants.AppendRow();
     row.SetValue(TVTLGalleryProperties::kName, skin_row.Value(TImageModificationValueList::kName));
-    row.SetValue(TVTLGalleryProperties::kMaxWidth, variants[i].max_width);
-    row.SetValue(TVTLGalleryProperties::kMaxHeight, variants[i].max_height);
+    row.SetValue(TVTLGalleryProperties::kMaxWidth, variant.max_width);
+    row.SetValue(TVTLGalleryProperties::kMaxHeight, variant.max_height);
     row.SetValue(TVTLGalleryProperties::kNewName,
                  skin_row.Value(TImageModificationValueList::kNewName));
-    row.SetValue(TVTLGalleryProperties::kJpgQuality, variants[i].quality);
+    row.SetValue(TVTLGalleryProperties::kJpgQuality, variant.quality);
   }
-  for (int i = 0; i < skin.RequiredVars.Count() && i < static_cast<int>(values.size()); ++i) {
+  for (int i = 0; i < skin.RequiredVars.Count(); ++i) {
     TVTLValueList& row = settings.RequiredValues.AppendRow();
     row.SetValue(TVTLGalleryProperties::kVariableName,
                  skin.RequiredVars.Row(i).Value(TRequiredVarsValueList::kVariableName));
-    row.SetValue(TVTLGalleryProperties::kValue, values[i]);
+    row.SetValue(TVTLGalleryProperties::kValue, request.values[static_cast<size_t>(i)]);
   }
 }
 

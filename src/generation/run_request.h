@@ -1,24 +1,44 @@
-// Turning a skin and the user's input into the settings of a run.
+// The request for one gallery run: everything the user chose, checked once for every caller.
 //
-// The create-gallery dialog and the command-line program fill TVTLGalleryProperties the same
-// way: one RequiredValues row per row of the skin's required-values table, one ImageVariants row
-// per image variant, the skin's own template table borrowed. They also agree on the value a
-// required value starts with: a TEXT default as it is, a COLOR default as colour text in capital
-// letters, a NUMBER default limited to 0..16777215. Free functions without state.
+// The create-gallery dialog and the command-line program collect the same things (skin, the
+// values it asks for, size and quality of each image variant, output folder, image list,
+// options) as text in a TRunInput and hand it to BuildRunRequest(). That one function decides
+// what a run may do, so both callers refuse the same input with the same German message:
+//   - a skin that is missing or failed to load;
+//   - an empty output path, or one holding a NUL;
+//   - a COLOR or NUMBER value that is none (numbers are limited to 0..16777215, colours become
+//     "#RRGGBB" in capitals);
+//   - an image variant whose maximum width or height is not a whole number from 1 to 16384, or
+//     whose JPEG quality is not a whole number from 0 to 100;
+//   - a file-name pattern (NEWNAME, NEWFILENAME) that is absolute, leaves the output folder or
+//     holds a NUL;
+//   - emptying an output folder that is a file-system root, the home folder or a folder above
+//     it, a folder that holds (or lies inside) the program's skins or the skin in use, or one
+//     that holds a listed image.
+// A relative output path is taken relative to TRunInput::relative_to.
+//
+// Free functions without state; they read the file system (to resolve folders) and nothing
+// else.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "model/gallery_properties.h"
+#include "model/record.h"
 #include "model/skin.h"
 
 namespace vistrel {
+
+class TFileServices;
 
 enum class TValueType { kText, kColor, kNumber, kOther };
 
 inline constexpr int kMaxNumberValue = 16777215;
 inline constexpr int kDefaultJpegQuality = 80;
+inline constexpr int kMinJpegQuality = 0;
+inline constexpr int kMaxJpegQuality = 100;
 
 // The kind of input of a TYPE cell ("TEXT", "COLOR", "NUMBER" in any case).
 TValueType ValueTypeOf(const std::string& type);
@@ -37,11 +57,44 @@ struct TVariantSetting {
 // The settings a variant starts with: the skin's default size and quality 80.
 TVariantSetting DefaultVariantSetting(const TVTLValueList& image_modification_row);
 
-// Fills `settings` for a run of `skin`. `values` holds one value per row of the skin's
-// required-values table, `variants` one setting per image variant.
-void FillGallerySettings(TVTLGalleryProperties& settings, const TVTLSkin& skin,
-                         const std::string& output_directory, bool copy_originals,
-                         const std::vector<std::string>& values,
-                         const std::vector<TVariantSetting>& variants);
+// What a caller collected for one run, as the user gave it.
+struct TRunInput {
+  const TVTLSkin* skin = nullptr;
+  TVTLRecordList* records = nullptr;      // the image list; must outlive the run
+  std::vector<std::string> values;        // one per row of the skin's required values
+  std::vector<TVariantSetting> variants;  // one per image variant of the skin
+  std::string output_path;                // as typed
+  std::string relative_to;                // the folder a relative output path starts from
+  std::string skins_folder;               // the program's skins, never emptied
+  bool copy_originals = false;            // "Originale der Bilddateien kopieren"
+  bool empty_output = false;              // "Verzeichnis vor Galerieerzeugung leeren"
+};
+
+// A checked request; only BuildRunRequest() makes one.
+struct TRunRequest {
+  const TVTLSkin* skin = nullptr;
+  TVTLRecordList* records = nullptr;
+  std::vector<std::string> values;        // handed over as the run uses them
+  std::vector<TVariantSetting> variants;  // whole numbers within their ranges
+  std::string output_folder;              // absolute, lexically normal, with a trailing "/"
+  std::string output_path;                // as typed, for messages
+  bool copy_originals = false;
+  bool empty_output = false;
+};
+
+// What BuildRunRequest() refused, so callers can tell a mistyped value from a refused run.
+enum class TRequestProblem { kNone, kSkin, kOutputFolder, kValue, kVariant, kFileName, kEmptying };
+
+struct TRequestResult {
+  std::optional<TRunRequest> request;
+  TRequestProblem problem = TRequestProblem::kNone;
+  std::string message;  // German, as the user sees it; empty when there is a request
+  std::string reason;   // a second line saying why, or empty
+};
+
+TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& files);
+
+// Fills `settings` for a run of `request` into its output folder.
+void FillGallerySettings(TVTLGalleryProperties& settings, const TRunRequest& request);
 
 }  // namespace vistrel

@@ -1,5 +1,6 @@
-#include "model/vistrel.h"
+#include "generation/vistrel.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
@@ -7,7 +8,6 @@
 #include <thread>
 
 #include "model/file_naming.h"
-#include "model/gallery_setup.h"
 #include "support/file_io.h"
 #include "support/file_operations.h"
 #include "support/text.h"
@@ -19,129 +19,176 @@ namespace {
 
 constexpr int kMaxImageThreads = 8;
 
+// The extension argument of a page name: ".html" for an empty pattern.
+std::string PageExtension(const std::string& pattern) { return pattern.empty() ? ".html" : ""; }
+
 }  // namespace
 
-TVistrel::TVistrel() = default;
+std::string FailedImagesLine(int failed) {
+  if (failed <= 0) return {};
+  if (failed == 1) return "Galerie erstellt, 1 Bild konnte nicht verarbeitet werden.";
+  return "Galerie erstellt, " + std::to_string(failed) +
+         " Bilder konnten nicht verarbeitet werden.";
+}
+
+TVistrel::TVistrel(const TRunRequest& request, TRunServices services)
+    : request_(request), services_(std::move(services)) {
+  FillGallerySettings(properties_, request_);
+}
+
 TVistrel::~TVistrel() = default;
 
 void TVistrel::Report(int step, int sub_step, int sub_step_count, int position, int max,
                       const std::string& message) {
-  if (!OnProgress) return;
-  OnProgress(step, sub_step == -1 ? CurrentSubStep : sub_step,
-             sub_step_count == -1 ? SubStepCount : sub_step_count, position, max, message);
+  if (!services_.progress) return;
+  services_.progress(step, sub_step == -1 ? CurrentSubStep : sub_step,
+                     sub_step_count == -1 ? SubStepCount : sub_step_count, position, max, message);
 }
 
-TOutputFolder& TVistrel::Output() {
-  if (!output_) output_ = std::make_unique<TOutputFolder>(Properties->OutputDirectory);
-  return *output_;
+bool TVistrel::Stop() {
+  if (!services_.cancel.Cancelled()) return false;
+  cancelled_ = true;
+  if (output_) output_->RemoveUnfinished();
+  Report(kStepCancelled, 0, 0, 0, 0, "");
+  return true;
 }
 
-bool TVistrel::CheckVariants() {
-  const TVTL2dValueList& variants = Properties->ImageVariants;
-  for (int i = 0; i < variants.Count(); ++i) {
-    const TVTLValueList& row = variants.Row(i);
-    const auto width = ParseInt32(row.Value(TVTLGalleryProperties::kMaxWidth));
-    const auto height = ParseInt32(row.Value(TVTLGalleryProperties::kMaxHeight));
-    const auto quality = ParseInt32(row.Value(TVTLGalleryProperties::kJpgQuality));
-    auto valid_side = [](std::optional<int32_t> side) {
-      return side && *side >= 1 && static_cast<uint32_t>(*side) <= kMaxVariantSide;
-    };
-    if (!valid_side(width) || !valid_side(height) || !quality) {
-      Report(
-          kStepError, 0, 0, 0, 0,
-          "Ungültige Werte für die Bildvariante " + row.Value(TVTLGalleryProperties::kName) + "!");
+bool TVistrel::Run() {
+  if (Stop()) return false;
+  if (request_.empty_output && IsFolder(request_.output_folder)) {
+    Report(kStepEmptying, 0, 0, 0, 0, "");
+    std::string reason;
+    if (!EmptyDirectory(request_.output_folder, services_.files.Trash(), reason)) {
+      Report(kStepError, 0, 0, 0, 0,
+             "Das Verzeichnis " + request_.output_path + " kann nicht geleert werden!");
+      Report(kStepError, 0, 0, 0, 0, reason);
       return false;
     }
   }
-  return true;
+  return Generate();
 }
 
-bool TVistrel::CheckFileNames() {
-  const TVTL2dValueList& variants = Properties->ImageVariants;
-  for (int i = 0; i < variants.Count(); ++i) {
-    const std::string& pattern = variants.Row(i).Value(TVTLGalleryProperties::kNewName);
-    for (int j = 0; j < Records->Count(); ++j) {
-      const TVTLRecord& record = Records->Item(j);
-      if (!Output().IsValidName(pattern, RemoveFileExt(record.FileName),
-                                ExtractFileExt(record.FileName))) {
-        Report(kStepError, 0, 0, 0, 0, "Ungültiger Dateiname " + pattern + "!");
-        return false;
-      }
-    }
-  }
-  return true;
-}
-
-void TVistrel::ReportFailedImage(const TVTLRecord& record) {
+void TVistrel::FailImage(int index) {
+  if (failed_[static_cast<size_t>(index)]) return;
+  failed_[static_cast<size_t>(index)] = true;
+  ++failed_count_;
+  TVTLRecord& record = Records().Item(index);
   Report(kStepError, 0, 0, 0, 0,
-         "Fehler beim Verarbeiten der Bilddatei " + record.FullPath() + "!");
+         "Fehler beim Verarbeiten der Bilddatei " + PrintableName(record.FullPath()) + "!");
+  if (!record.VariantFiles) return;
+  for (int v = 0; v < record.VariantFiles->Count(); ++v) {
+    if (!record.VariantFiles->Value(v).empty()) output_->Remove(record.VariantFiles->Value(v));
+    record.VariantFiles->SetValue(v, "");
+  }
 }
 
-bool TVistrel::Generate(TReportCallback on_progress) {
-  OnProgress = std::move(on_progress);
+bool TVistrel::Generate() {
   Report(kStepStart, 0, 0, 0, 0, "");
-  Properties->OutputDirectory = IncludeTrailingPathDelimiter(Properties->OutputDirectory);
-  output_.reset();
+  TVTLRecordList& records = Records();
+  const int images = records.Count();
 
   // Every image gets its lists of variant files and page files for this run; the names lists
   // live as long as the last list built on them.
   auto variant_names = std::make_shared<TNamesList>();
-  for (int i = 0; i < Properties->ImageVariants.Count(); ++i)
-    variant_names->push_back(Properties->ImageVariants.Row(i).Value(TVTLGalleryProperties::kName));
+  for (int i = 0; i < properties_.ImageVariants.Count(); ++i)
+    variant_names->push_back(properties_.ImageVariants.Row(i).Value(TVTLGalleryProperties::kName));
   auto page_names = std::make_shared<TNamesList>();
-  const TVTL2dValueList& patterns = *Properties->HTMLPatterns;
+  const TVTL2dValueList& patterns = *properties_.HTMLPatterns;
   for (int i = 0; i < patterns.Count(); ++i)
     page_names->push_back(patterns.Row(i).Value(THTMLPatternValueList::kName));
-  for (int j = 0; j < Records->Count(); ++j) {
-    Records->Item(j).VariantFiles = std::make_unique<TVTLValueList>(variant_names);
-    Records->Item(j).PageFiles = std::make_unique<TVTLValueList>(page_names);
+  for (int j = 0; j < images; ++j) {
+    records.Item(j).VariantFiles = std::make_unique<TVTLValueList>(variant_names);
+    records.Item(j).PageFiles = std::make_unique<TVTLValueList>(page_names);
   }
+  failed_.assign(static_cast<size_t>(images), false);
+  failed_count_ = 0;
+  shown_.clear();
 
-  if (!CheckVariants() || !CheckFileNames()) return false;
   std::error_code error;
-  std::filesystem::create_directories(Properties->OutputDirectory, error);
-  if (!std::filesystem::is_directory(Properties->OutputDirectory, error)) {
+  std::filesystem::create_directories(properties_.OutputDirectory, error);
+  if (!IsFolder(properties_.OutputDirectory)) {
     Report(kStepError, 0, 0, 0, 0, "Kann Ausgabeverzeichnis nicht erstellen!");
     return false;
   }
+  output_ = std::make_unique<TOutputFolder>(properties_.OutputDirectory);
+  // However the run ends, it leaves no file behind that it began and did not finish.
+  struct TCleanup {
+    TOutputFolder& output;
+    ~TCleanup() { output.RemoveUnfinished(); }
+  } cleanup{*output_};
 
-  std::vector<int> rows;
-  for (int i = 0; i < Properties->ImageVariants.Count(); ++i) rows.push_back(i);
-  if (!CreateImageVariants(rows)) return false;
+  // An image whose name cannot be used (it holds a NUL, or a pattern would place one of its
+  // files outside the output folder) fails before anything is made for it.
+  for (int j = 0; j < images; ++j) {
+    const TVTLRecord& record = records.Item(j);
+    const std::string old_name = RemoveFileExt(record.FileName);
+    const std::string extension = ExtractFileExt(record.FileName);
+    bool usable = IsSystemPath(record.Directory) && IsSystemPath(record.FileName);
+    for (int v = 0; usable && v < properties_.ImageVariants.Count(); ++v)
+      usable = IsNameInsideFolder(
+          properties_.ImageVariants.Row(v).Value(TVTLGalleryProperties::kNewName), old_name,
+          extension);
+    for (int t = 0; usable && t < patterns.Count(); ++t) {
+      const std::string& pattern = patterns.Row(t).Value(THTMLPatternValueList::kNewFileName);
+      usable = IsNameInsideFolder(pattern, old_name, PageExtension(pattern));
+    }
+    if (usable && properties_.CopyOriginals) usable = IsNameInsideFolder(old_name, "", extension);
+    if (!usable) FailImage(j);
+  }
 
-  if (Properties->CopyOriginals) {
+  if (!CreateImageVariants()) {
+    Stop();
+    return false;
+  }
+  if (properties_.CopyOriginals) {
     Report(kStepCopying, 0, 0, 0, 0, "");
     CopyOriginalFiles();
+    if (Stop()) return false;
   }
-  const std::string files_folder = Skin->Directory + "files";
+  const std::string files_folder = Skin().Directory + "files";
   if (IsFolder(files_folder, /*follow_links=*/false)) {
     Report(kStepCopying, 0, 0, 0, 0, "");
-    CopyFolder(files_folder, Properties->OutputDirectory + "files/");
+    CopyFolder(files_folder, properties_.OutputDirectory + "files/");
   }
 
+  for (int j = 0; j < images; ++j)
+    if (!failed_[static_cast<size_t>(j)]) shown_.push_back(&records.Item(j));
+  if (!WritePages()) {
+    Stop();
+    return false;
+  }
+  for (int j = 0; j < images; ++j) records.Item(j).VariantFiles.reset();
+  Report(kStepFinished, 0, 0, 0, 0, FailedImagesLine(failed_count_));
+  return true;
+}
+
+bool TVistrel::WritePages() {
+  const TVTL2dValueList& patterns = *properties_.HTMLPatterns;
   std::vector<std::unique_ptr<TVTLParser>> parsers;
   for (int i = 0; i < patterns.Count(); ++i) {
     auto parser = std::make_unique<TVTLParser>();
-    parser->Records = Records;
-    parser->Properties = Properties;
-    parser->Output = &Output();
-    parser->Messages = Messages;
-    parser->ConfineToFolder = Skin->Directory;
+    parser->Records = shown_;
+    parser->Properties = &properties_;
+    parser->Output = output_.get();
+    parser->Messages = &services_.messages;
+    parser->Cancel = &services_.cancel;
+    parser->ConfineToFolder = Skin().Directory;
     parsers.push_back(std::move(parser));
   }
-  TReportCallback report = [this](int step, int sub_step, int count, int position, int max,
-                                  const std::string& message) {
+  const TReportCallback report = [this](int step, int sub_step, int count, int position, int max,
+                                        const std::string& message) {
     Report(step, sub_step, count, position, max, message);
   };
   for (int i = 0; i < patterns.Count(); ++i) {
+    if (services_.cancel.Cancelled()) return false;
     SubStepCount = patterns.Count();
     CurrentSubStep = i + 1;
     Report(kStepTemplates, i + 1, patterns.Count(), 0, 0, "");
     parsers[i]->RefreshVariables();
     const std::string file = patterns.Row(i).Value(THTMLPatternValueList::kFileName);
-    if (!parsers[i]->ReadTemplate(Skin->Directory + file, report)) return false;
+    if (!parsers[i]->ReadTemplate(Skin().Directory + file, report)) return false;
     if (!parsers[i]->PlanPages(i, report)) {
-      Report(kStepError, 0, 0, 0, 0, "Fehler!");
+      if (!services_.cancel.Cancelled()) Report(kStepError, 0, 0, 0, 0, "Fehler!");
       return false;
     }
   }
@@ -149,21 +196,17 @@ bool TVistrel::Generate(TReportCallback on_progress) {
     SubStepCount = patterns.Count();
     CurrentSubStep = i + 1;
     if (!parsers[i]->WritePages(i, report)) {
-      Report(kStepError, 0, 0, 0, 0, "Fehler!");
+      if (!services_.cancel.Cancelled()) Report(kStepError, 0, 0, 0, 0, "Fehler!");
       return false;
     }
   }
-  for (int j = 0; j < Records->Count(); ++j) Records->Item(j).VariantFiles.reset();
-  parsers.clear();
-  Report(kStepFinished, 0, 0, 0, 0, "");
   return true;
 }
 
-bool TVistrel::CreateImageVariant(int row) { return CreateImageVariants({row}); }
-
-bool TVistrel::CreateImageVariants(const std::vector<int>& rows) {
-  const int images = Records->Count();
-  const int variants = static_cast<int>(rows.size());
+bool TVistrel::CreateImageVariants() {
+  TVTLRecordList& records = Records();
+  const int images = records.Count();
+  const int variants = properties_.ImageVariants.Count();
   if (images == 0 || variants == 0) return true;
 
   // Names first, in the order of the reports: variant by variant, image by image. Each file is
@@ -171,54 +214,47 @@ bool TVistrel::CreateImageVariants(const std::vector<int>& rows) {
   std::vector<TScaleRequest> requests;
   std::vector<std::vector<std::string>> paths(static_cast<size_t>(images));
   for (int v = 0; v < variants; ++v) {
-    const TVTLValueList& row = Properties->ImageVariants.Row(rows[v]);
+    const TVTLValueList& row = properties_.ImageVariants.Row(v);
     requests.push_back(
         {static_cast<uint32_t>(ParseInt32Or(row.Value(TVTLGalleryProperties::kMaxWidth), 0)),
          static_cast<uint32_t>(ParseInt32Or(row.Value(TVTLGalleryProperties::kMaxHeight), 0)),
          ParseInt32Or(row.Value(TVTLGalleryProperties::kJpgQuality), kDefaultJpegQuality)});
     for (int j = 0; j < images; ++j) {
-      TVTLRecord& record = Records->Item(j);
+      TVTLRecord& record = records.Item(j);
       std::string path;
-      switch (Output().Create(row.Value(TVTLGalleryProperties::kNewName),
-                              RemoveFileExt(record.FileName), ExtractFileExt(record.FileName),
-                              path)) {
-        case TOutputFolder::TResult::kInvalidName:
-          Report(kStepError, 0, 0, 0, 0,
-                 "Ungültiger Dateiname " + row.Value(TVTLGalleryProperties::kNewName) + "!");
-          return false;
-        case TOutputFolder::TResult::kFailed:
-          path.clear();  // the image is reported as failed below
-          break;
-        case TOutputFolder::TResult::kCreated:
-          break;
-      }
-      if (record.VariantFiles)
-        record.VariantFiles->SetValueOf(row.Value(TVTLGalleryProperties::kName), path);
+      if (!failed_[static_cast<size_t>(j)] &&
+          output_->Create(row.Value(TVTLGalleryProperties::kNewName),
+                          RemoveFileExt(record.FileName), ExtractFileExt(record.FileName),
+                          path) != TOutputFolder::TResult::kCreated)
+        path.clear();  // the image is reported as failed below
+      record.VariantFiles->SetValue(v, path);
       paths[static_cast<size_t>(j)].push_back(std::move(path));
     }
   }
 
-  // Then the pixels, image by image on every processor; each image is decoded once.
+  // Then the pixels, image by image on every processor; each image is decoded once. Workers
+  // take no new image once the run is cancelled.
   enum class TState : unsigned char { kPending, kDone, kFailed };
   std::vector<TState> states(static_cast<size_t>(images), TState::kPending);
   std::mutex mutex;
   std::condition_variable done;
   std::atomic<int> next{0};
   auto work = [&] {
-    for (int j = next++; j < images; j = next++) {
-      bool ok = false;
+    for (int j = next++; j < images && !services_.cancel.Cancelled(); j = next++) {
+      const std::vector<std::string>& files = paths[static_cast<size_t>(j)];
+      // An image without a file for each variant has failed already; it is not even read.
+      bool ok = std::none_of(files.begin(), files.end(),
+                             [](const std::string& path) { return path.empty(); });
       try {
         std::vector<std::string> jpegs;
-        ok = Images && Images->ScaleImage(Records->Item(j).FullPath(), requests, jpegs);
+        ok = ok && services_.images.ScaleImage(records.Item(j).FullPath(), requests, jpegs);
         for (int v = 0; ok && v < variants; ++v) {
-          const std::string& path = paths[static_cast<size_t>(j)][static_cast<size_t>(v)];
-          if (path.empty() || jpegs[static_cast<size_t>(v)].empty()) {
-            ok = false;
-            break;
-          }
-          TOutputFile file = Output().OpenCreated(path);
-          file.Write(jpegs[static_cast<size_t>(v)]);
-          file.Close();
+          const std::string& jpeg = jpegs[static_cast<size_t>(v)];
+          ok = !jpeg.empty();
+          if (!ok) break;
+          TOutputFile file = output_->OpenCreated(files[static_cast<size_t>(v)]);
+          file.Write(jpeg);
+          output_->Finish(file);
         }
       } catch (...) {
         ok = false;  // nothing may leave a worker thread; the image is reported as failed
@@ -227,8 +263,10 @@ bool TVistrel::CreateImageVariants(const std::vector<int>& rows) {
       states[static_cast<size_t>(j)] = ok ? TState::kDone : TState::kFailed;
       done.notify_all();
     }
+    // A cancelled worker wakes the reporting loop, which then stops too.
+    std::lock_guard lock(mutex);
+    done.notify_all();
   };
-  Output();  // made before the threads start
   // One thread more than there are processors keeps every processor busy while a thread waits
   // for its file; more would only cost memory.
   const int processors = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
@@ -243,10 +281,13 @@ bool TVistrel::CreateImageVariants(const std::vector<int>& rows) {
     for (int j = 0; j < images; ++j) {
       if (v == 0) {
         std::unique_lock lock(mutex);
-        done.wait(lock, [&] { return states[static_cast<size_t>(j)] != TState::kPending; });
+        done.wait(lock, [&] {
+          return states[static_cast<size_t>(j)] != TState::kPending || services_.cancel.Cancelled();
+        });
+        if (states[static_cast<size_t>(j)] == TState::kPending) return false;  // cancelled
         const bool failed = states[static_cast<size_t>(j)] == TState::kFailed;
         lock.unlock();
-        if (failed) ReportFailedImage(Records->Item(j));
+        if (failed) FailImage(j);
       }
       Report(kStepImages, -1, -1, j + 1, images, "");
     }
@@ -255,26 +296,35 @@ bool TVistrel::CreateImageVariants(const std::vector<int>& rows) {
 }
 
 void TVistrel::CopyOriginalFiles() {
-  for (int j = 0; j < Records->Count(); ++j) {
-    const TVTLRecord& record = Records->Item(j);
+  TVTLRecordList& records = Records();
+  for (int j = 0; j < records.Count() && !services_.cancel.Cancelled(); ++j) {
+    if (failed_[static_cast<size_t>(j)]) continue;
+    const TVTLRecord& record = records.Item(j);
     // A list file can name any file; only photos are published.
     if (!IsJpegFileName(record.FileName)) continue;
     std::string contents;
     std::string path;
     bool ok = ReadWholeFile(record.FullPath(), contents) &&
-              Output().Create(RemoveFileExt(record.FileName), "", ExtractFileExt(record.FileName),
+              output_->Create(RemoveFileExt(record.FileName), "", ExtractFileExt(record.FileName),
                               path) == TOutputFolder::TResult::kCreated;
     if (ok) {
       try {
-        TOutputFile file = Output().OpenCreated(path);
+        TOutputFile file = output_->OpenCreated(path);
         file.Write(contents);
-        file.Close();
+        output_->Finish(file);
       } catch (const EOutputError&) {
+        output_->Remove(path);
         ok = false;
       }
     }
-    if (!ok) ReportFailedImage(record);
+    if (!ok) FailImage(j);
   }
+}
+
+std::string TVistrel::StartPage() const {
+  const std::string& start = Skin().Startpage;
+  if (start.empty() || shown_.empty() || !shown_.front()->PageFiles) return {};
+  return shown_.front()->PageFiles->ValueOf(start);
 }
 
 }  // namespace vistrel

@@ -1,72 +1,95 @@
-// The generation driver: makes one gallery from the image list, a skin and the run's settings.
+// The gallery run: one gallery made from one checked request, through the run's services.
 //
-// Generate() writes the scaled copies of every image for every image variant, copies the source
-// images and the skin's "files" folder when asked or present, has one template engine per
-// template read and plan its pages and then write them, and reports each step through the
-// callback (see progress.h). Every generated file is named and created through one
-// TOutputFolder, so nothing existing is overwritten and nothing is written outside the output
-// folder.
+// Run() empties the output folder first when the request asks for it (every entry into the
+// trash, or nothing at all), then Generate() writes the scaled copies of every image for every
+// image variant, copies the source images and the skin's "files" folder when asked or present,
+// has one template engine per template read and plan its pages and then write them, and
+// reports each step through the progress service (see progress.h). Every generated file is
+// named and created through the run's TOutputFolder, so nothing existing is overwritten and
+// nothing is written outside the output folder.
+//
+// An image whose copies or original cannot be made (or whose name cannot be used) is a failed
+// image: it is reported ("Fehler beim Verarbeiten der Bilddatei ...!"), its files are removed,
+// and the rest of the run goes on as if it were not in the list: no page, no link to it, not
+// counted. The last line then says how many images failed instead of "Galerie erfolgreich
+// erstellt!".
+//
+// The run stops between images and between pages when the cancel service is set: files it
+// reserved or began and did not finish are removed, finished ones stay, and it reports step 8
+// ("Abgebrochen"). A run that fails leaves no unfinished file behind either.
 //
 // Images are processed on several threads, each image decoded once for all its variants, while
 // file names are chosen, and reports made, variant by variant and image by image. Reports come
-// from the thread that calls Generate(). An image that cannot be processed is reported
-// ("Fehler beim Verarbeiten der Bilddatei ...!") and the run goes on.
-//
-// Records, Properties, Skin, Images and Messages are borrowed and must outlive Generate().
+// from the thread that calls Run(). The records of the request and every service must outlive
+// the run; one Run() per object.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "generation/output_folder.h"
+#include "generation/run_request.h"
+#include "generation/run_services.h"
 #include "model/gallery_properties.h"
-#include "model/image_processor.h"
-#include "model/output_folder.h"
-#include "model/progress.h"
 #include "model/record.h"
 #include "model/skin.h"
 
 namespace vistrel {
 
-class UserMessages;
-
 class TVistrel {
  public:
-  TVistrel();
+  TVistrel(const TRunRequest& request, TRunServices services);
   ~TVistrel();
   TVistrel(const TVistrel&) = delete;
   TVistrel& operator=(const TVistrel&) = delete;
 
-  // Passes a report on to OnProgress; a SubStep or SubStepCount of -1 stands for the current one.
+  // Empties the output folder when asked, then generates. True when the gallery was finished
+  // (also when some images failed); false after an error report, or when cancelled. Errors of
+  // the template engine that are exceptions (EParserError, EOutputError) leave it.
+  [[nodiscard]] bool Run();
+  // The generation itself, without emptying.
+  [[nodiscard]] bool Generate();
+
+  // Passes a report on to the progress service; a SubStep or SubStepCount of -1 stands for the
+  // current one.
   void Report(int step, int sub_step, int sub_step_count, int position, int max,
               const std::string& message);
-  // Makes the gallery; true when it was finished, false after an error was reported (step -1).
-  // Errors of the template engine that are exceptions (EParserError, EOutputError) leave it.
-  [[nodiscard]] bool Generate(TReportCallback on_progress);
-  // Writes the copies of every image for the image variant in row `row` of ImageVariants.
-  bool CreateImageVariant(int row);
-  // Copies every source image whose name is a JPEG name unchanged into the output folder.
-  void CopyOriginalFiles();
 
-  TReportCallback OnProgress;
-  TVTLRecordList* Records = nullptr;
-  TVTLGalleryProperties* Properties = nullptr;
-  const TVTLSkin* Skin = nullptr;
+  // After a run: whether it was cancelled, how many images failed, and the page that
+  // "Galerie anzeigen" opens (the skin's start page for the first image shown), or empty.
+  bool Cancelled() const { return cancelled_; }
+  int FailedImages() const { return failed_count_; }
+  std::string StartPage() const;
+
+  TVTLRecordList& Records() const { return *request_.records; }
+  const TVTLGalleryProperties& Properties() const { return properties_; }
+  const TVTLSkin& Skin() const { return *request_.skin; }
   int CurrentSubStep = 0;
   int SubStepCount = 0;
-  TImageProcessor* Images = nullptr;  // how the copies are made
-  UserMessages* Messages = nullptr;   // where template reading errors are shown
-  int Threads = 0;                    // image threads; 0 for one more than processors, at most 8
+  int Threads = 0;  // image threads; 0 for one more than processors, at most 8
 
  private:
-  // Makes the copies of the variants in `rows` for every image.
-  bool CreateImageVariants(const std::vector<int>& rows);
-  bool CheckVariants();
-  bool CheckFileNames();
-  void ReportFailedImage(const TVTLRecord& record);
-  TOutputFolder& Output();
+  // Writes the copies of every image for every image variant; false when cancelled.
+  bool CreateImageVariants();
+  // Copies every source image whose name is a JPEG name unchanged into the output folder.
+  void CopyOriginalFiles();
+  bool WritePages();
+  // Marks image `index` as failed: reported, and its files removed.
+  void FailImage(int index);
+  bool Stop();  // true (after cleaning up) when the run was cancelled
 
+  TRunRequest request_;
+  TRunServices services_;
+  TVTLGalleryProperties properties_;
   std::unique_ptr<TOutputFolder> output_;
+  std::vector<bool> failed_;
+  int failed_count_ = 0;
+  bool cancelled_ = false;
+  TRecordView shown_;
 };
+
+// The run's last line when `failed` images could not be processed (empty for none).
+std::string FailedImagesLine(int failed);
 
 }  // namespace vistrel

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "model/image_processor.h"
+#include "generation/image_processor.h"
 
 namespace vistrel {
 

@@ -1,12 +1,12 @@
 #include "imaging/jpeg_header.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "support/file_io.h"
 
 namespace vistrel {
 
@@ -116,17 +116,16 @@ int CountJpegScans(std::string_view bytes, int stop_after) {
 
 TJpegHeader ReadJpegHead(const std::string& path, std::string& head, size_t max_bytes) {
   head.clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return {};
-  struct stat st;
+  TFd fd(OpenRegularForReading(path));
+  if (fd.get() < 0) return {};
   TJpegHeader header;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+  {
     size_t want = 64 * 1024;
     bool at_end = false;
     while (true) {
       while (!at_end && head.size() < want) {
         char buffer[65536];
-        ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, want - head.size()));
+        ssize_t n = ::read(fd.get(), buffer, std::min(sizeof buffer, want - head.size()));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
           at_end = true;
@@ -140,7 +139,6 @@ TJpegHeader ReadJpegHead(const std::string& path, std::string& head, size_t max_
     }
     if (header.valid) head.resize(header.head_size);
   }
-  ::close(fd);
   return header;
 }
 

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "support/file_io.h"
 #include "support/text.h"
 
 namespace vistrel {
@@ -10,15 +11,28 @@ namespace {
 
 constexpr std::string_view kOldPlaceholder = "%old%";
 
+// A number above this is never tried: a run cannot have made that many files of one name, so
+// the names must be taken by something else (or the name cannot be tested at all).
+constexpr uint64_t kMaxNumber = 100000;
+
 bool EntryExists(const std::string& path) {
   struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
+  // A name the system would cut at a NUL is never handed to it; it counts as taken.
+  return !IsSystemPath(path) || ::lstat(path.c_str(), &st) == 0;
+}
+
+// Control characters never reach a generated name: each becomes "_".
+std::string WithoutControlCharacters(std::string text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 && c != '\0') c = '_';
+  return text;
 }
 
 // The names a pattern gives: the unnumbered one is prefix + suffix, the one with number n is
 // prefix + n + suffix. The number goes before the extension argument, or before the pattern's
 // own extension when there is no extension argument. "%old%" cannot reach across the digits,
-// so replacing it in both parts is the same as replacing it in the whole name.
+// so replacing it in both parts is the same as replacing it in the whole name. The folder is
+// the user's, not part of the pattern: it is taken as it is.
 struct TNameParts {
   std::string prefix;
   std::string suffix;
@@ -29,14 +43,16 @@ TNameParts SplitName(const std::string& directory, const std::string& pattern,
   TNameParts parts;
   const std::string own_ext = ExtractFileExt(pattern);
   if (!extension.empty() || own_ext.empty()) {
-    parts.prefix = directory + pattern;
+    parts.prefix = pattern;
     parts.suffix = extension;
   } else {
-    parts.prefix = directory + pattern.substr(0, pattern.size() - own_ext.size());
+    parts.prefix = pattern.substr(0, pattern.size() - own_ext.size());
     parts.suffix = own_ext;
   }
   ReplaceTextIgnoreCase(parts.prefix, kOldPlaceholder, old_name);
   ReplaceTextIgnoreCase(parts.suffix, kOldPlaceholder, old_name);
+  parts.prefix = directory + WithoutControlCharacters(std::move(parts.prefix));
+  parts.suffix = WithoutControlCharacters(std::move(parts.suffix));
   return parts;
 }
 
@@ -78,13 +94,23 @@ bool IsJpegFileName(std::string_view name) {
 void ReplaceTextIgnoreCase(std::string& text, std::string_view pattern,
                            std::string_view replacement) {
   if (pattern.empty()) return;
+  // One pass over the text folded once: a replacement is never searched again, and the text
+  // is copied once, however many times the pattern occurs.
+  const std::string folded = UpperCase(text);
+  const std::string folded_pattern = UpperCase(pattern);
+  size_t pos = folded.find(folded_pattern);
+  if (pos == std::string::npos) return;
+  std::string result;
+  result.reserve(text.size());
   size_t from = 0;
-  while (true) {
-    size_t pos = FindIgnoreCase(text, pattern, from);
-    if (pos == std::string::npos) return;
-    text.replace(pos, pattern.size(), replacement);
-    from = pos + replacement.size();
+  while (pos != std::string::npos) {
+    result.append(text, from, pos - from);
+    result.append(replacement);
+    from = pos + pattern.size();
+    pos = folded.find(folded_pattern, from);
   }
+  result.append(text, from, std::string::npos);
+  text = std::move(result);
 }
 
 std::string MakeUniqueFileName(const std::string& directory, const std::string& pattern,
@@ -101,6 +127,7 @@ std::string TUniqueNamer::Make(const std::string& directory, const std::string& 
                                const std::string& old_name, const std::string& extension) {
   const std::string pattern = pattern_in.empty() ? std::string(kOldPlaceholder) : pattern_in;
   const TNameParts parts = SplitName(directory, pattern, old_name, extension);
+  if (!IsSystemPath(parts.prefix) || !IsSystemPath(parts.suffix)) return {};
   std::string key = parts.prefix;
   key.push_back('\0');
   key += parts.suffix;
@@ -117,7 +144,11 @@ std::string TUniqueNamer::Make(const std::string& directory, const std::string& 
     n = found->second;
   }
   std::string candidate;
-  while (Taken(candidate = parts.prefix + std::to_string(n) + parts.suffix)) ++n;
+  for (;; ++n) {
+    if (n > kMaxNumber) return {};
+    candidate = parts.prefix + std::to_string(n) + parts.suffix;
+    if (!Taken(candidate)) break;
+  }
   chosen_.insert(candidate);
   next_number_[key] = n + 1;
   return candidate;

@@ -40,15 +40,18 @@ void ReplaceTextIgnoreCase(std::string& text, std::string_view pattern,
                            std::string_view replacement);
 
 // Full path of a file that does not exist yet: `directory` (ending in "/") + `pattern`
-// (empty means "%old%") + `extension`, with "%old%" replaced by `old_name`, numbered 2, 3, ...
-// before the extension while an entry of that name exists. An entry of any kind (file, folder,
-// link, also a dangling one) counts as existing. The file is not created.
+// (empty means "%old%") + `extension`, with "%old%" in the pattern and extension replaced by
+// `old_name`, numbered 2, 3, ... before the extension while an entry of that name exists. An
+// entry of any kind (file, folder, link, also a dangling one) counts as existing. Control
+// characters (codes 1 to 31) of the name become "_". Numbers end at 100000: past it, and for a
+// name holding a NUL, the result is empty. The file is not created.
 std::string MakeUniqueFileName(const std::string& directory, const std::string& pattern,
                                const std::string& old_name, const std::string& extension);
 
 class TUniqueNamer {
  public:
-  // As MakeUniqueFileName(), and the returned name counts as taken from now on.
+  // As MakeUniqueFileName(), and the returned name counts as taken from now on (an empty
+  // result is no name).
   std::string Make(const std::string& directory, const std::string& pattern,
                    const std::string& old_name, const std::string& extension);
 

@@ -1,10 +1,11 @@
 // The progress protocol of a gallery run.
 //
 // Every step of a run is reported through a callback with six arguments: Step, SubStep,
-// SubStepCount, Position, Max and Message. The driver reports steps 0, 1, 2, 4 and 6 and
-// errors (-1); the template engine reports errors only; whoever runs the driver may report
-// step 7 (emptying the output folder) before it. Callers must not rely on the thread a report
-// arrives on being their own unless they run the driver themselves.
+// SubStepCount, Position, Max and Message. A run reports steps 0, 1, 2, 4 and 6, step 7 when it
+// empties the output folder first, step 8 when it was cancelled, and errors (-1); the template
+// engine reports errors only. Step 6 may carry a message: the run's last line when some images
+// could not be processed. Callers must not rely on the thread a report arrives on being their
+// own unless they run the driver themselves.
 #pragma once
 
 #include <functional>
@@ -26,6 +27,7 @@ enum TStep : int {
   kStepCleanup = 5,
   kStepFinished = 6,
   kStepEmptying = 7,
+  kStepCancelled = 8,
 };
 
 }  // namespace vistrel

@@ -77,6 +77,13 @@ int TVTLRecordList::Remove(const TVTLRecord& record, std::unique_ptr<TVTLRecord>
   return -1;
 }
 
+TRecordView ViewOf(TVTLRecordList& list) {
+  TRecordView view;
+  view.reserve(static_cast<size_t>(list.Count()));
+  for (int i = 0; i < list.Count(); ++i) view.push_back(&list.Item(i));
+  return view;
+}
+
 int AddImageFile(TVTLRecordList& list, const std::string& file_name, const std::string& folder_path,
                  const TMetadataReader& read_metadata, TLogger& log) {
   log.Log("AddRecordToList: " + file_name + "," + folder_path);

@@ -80,6 +80,12 @@ class TVTLRecordList {
   std::unordered_map<std::string, int> key_counts_;
 };
 
+// The images a run shows, in gallery order: records of an image list, which must outlive the
+// view. A run leaves out the images it could not process.
+using TRecordView = std::vector<TVTLRecord*>;
+// Every record of `list`, in list order.
+TRecordView ViewOf(TVTLRecordList& list);
+
 // Adds the image `file_name` in `folder_path` (with its trailing "/") to `list` the way every
 // way of adding images does: a file already in the list (folder and name ignoring case) or one
 // without a JPEG name is dropped silently. Returns the index of the new record, or -1.

@@ -1,7 +1,5 @@
 #include "model/skin.h"
 
-#include <dirent.h>
-
 #include <algorithm>
 
 #include "csv/csv_file.h"
@@ -30,20 +28,6 @@ bool RequiredValid(const TVTL2dValueList& t) {
 }
 bool VariantsValid(const TVTL2dValueList& t) {
   return static_cast<const TImageModificationValueList&>(t).IsValid();
-}
-
-// Entry names of a folder in byte order, without "." and "..".
-std::vector<std::string> SortedEntries(const std::string& folder) {
-  std::vector<std::string> names;
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return names;
-  while (dirent* entry = ::readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(std::move(name));
-  }
-  ::closedir(dir);
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 }  // namespace
@@ -122,7 +106,7 @@ std::string TVTLSkin::PreviewPath() const {
 
 void TVTLSkinList::ScanFolder(const std::string& folder_in, UserMessages& messages) {
   const std::string folder = IncludeTrailingPathDelimiter(folder_in);
-  const std::vector<std::string> entries = SortedEntries(folder);
+  const std::vector<std::string> entries = ListFolderEntries(folder);
   // Sub-folders first; hidden ones and links are not searched.
   for (const std::string& name : entries) {
     if (name.front() == '.' || !IsFolder(folder + name, /*follow_links=*/false)) continue;

@@ -1,30 +1,19 @@
 #include "support/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
 namespace vistrel {
 
 namespace {
-
-// Opens `path` for reading without blocking on a FIFO and without becoming its controlling
-// terminal; -1 unless it is a regular file.
-int OpenRegularForReading(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return -1;
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 // Reads to the end of the file, straight into `contents` (sized by the file's length, grown if
 // the file grows meanwhile).
@@ -61,6 +50,7 @@ std::string PathOfOpenFile(int fd) {
 // Opens a regular file inside `root` for reading, checking where the opened file really is
 // (so a link swapped in between cannot lead outside); -1 when refused.
 int OpenInside(const std::string& root, const std::string& relative_path) {
+  if (!IsSystemPath(root) || !IsSystemPath(relative_path)) return -1;
   if (relative_path.empty() || relative_path.front() == '/') return -1;
   std::string root_resolved = RealPath(root);
   if (root_resolved.empty()) return -1;
@@ -77,6 +67,42 @@ int OpenInside(const std::string& root, const std::string& relative_path) {
 
 }  // namespace
 
+bool IsSystemPath(std::string_view path) { return path.find('\0') == std::string_view::npos; }
+
+int OpenRegularForReading(const std::string& path) {
+  if (!IsSystemPath(path)) return -1;
+  // O_NONBLOCK: a FIFO must not block the program; O_NOCTTY: a terminal must not become ours.
+  TFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat st;
+  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  return fd.release();
+}
+
+std::vector<std::string> ListFolderEntries(int folder_fd) {
+  std::vector<std::string> names;
+  const int own_fd = ::dup(folder_fd);  // closedir() closes the descriptor it was given
+  if (own_fd < 0) return names;
+  DIR* dir = ::fdopendir(own_fd);
+  if (!dir) {
+    ::close(own_fd);
+    return names;
+  }
+  ::rewinddir(dir);
+  while (dirent* entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(std::move(name));
+  }
+  ::closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> ListFolderEntries(const std::string& folder) {
+  if (!IsSystemPath(folder)) return {};
+  TFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return fd.get() < 0 ? std::vector<std::string>() : ListFolderEntries(fd.get());
+}
+
 TFd::~TFd() {
   if (fd_ >= 0) ::close(fd_);
 }
@@ -90,6 +116,7 @@ TFd& TFd::operator=(TFd&& other) noexcept {
 }
 
 std::string RealPath(const std::string& path) {
+  if (!IsSystemPath(path)) return {};
   std::unique_ptr<char, decltype(&::free)> resolved(::realpath(path.c_str(), nullptr), &::free);
   return resolved ? std::string(resolved.get()) : std::string();
 }
@@ -102,6 +129,7 @@ bool IsSameOrBelow(const std::string& inner, const std::string& outer) {
 }
 
 bool IsFolder(const std::string& path, bool follow_links) {
+  if (!IsSystemPath(path)) return false;
   struct stat st;
   const int result = follow_links ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
   return result == 0 && S_ISDIR(st.st_mode);
@@ -109,7 +137,7 @@ bool IsFolder(const std::string& path, bool follow_links) {
 
 bool IsRegularFile(const std::string& path) {
   struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return IsSystemPath(path) && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool ReadWholeFile(const std::string& path, std::string& contents) {
@@ -129,6 +157,7 @@ bool IsRegularFileInside(const std::string& root, const std::string& relative_pa
 }
 
 bool WriteFileReplacing(const std::string& path, std::string_view contents) {
+  if (!IsSystemPath(path)) return false;
   std::string temp_path = path + ".XXXXXX";
   TFd fd(::mkstemp(temp_path.data()));
   if (fd.get() < 0) return false;

@@ -11,6 +11,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vistrel {
 
@@ -34,6 +35,21 @@ class TFd {
  private:
   int fd_;
 };
+
+// True when `path` can be handed to the system as it is. The system takes a NUL byte as the
+// end of a name, so a path holding one would name something else than it says ("..<NUL>x"
+// becomes ".."); every function here refuses such a path, and so does everything that names
+// generated files.
+bool IsSystemPath(std::string_view path);
+
+// Opens the regular file `path` for reading without blocking on a FIFO or a device; -1 when it
+// cannot be opened or is no regular file.
+int OpenRegularForReading(const std::string& path);
+
+// The names in a folder (an open one, or by path), sorted by their bytes, without "." and "..";
+// empty when the folder cannot be read.
+std::vector<std::string> ListFolderEntries(int folder_fd);
+std::vector<std::string> ListFolderEntries(const std::string& folder);
 
 // Reads the regular file `path` into `contents`; false when it cannot be opened or read or is
 // not a regular file.

@@ -1,42 +1,21 @@
 #include "support/file_operations.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
-#include <QString>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
 #include "support/file_io.h"
+#include "support/trash.h"
 
 namespace vistrel {
 
 namespace {
-
-// Names of the entries of an open folder, without "." and "..".
-std::vector<std::string> ListEntries(int dir_fd) {
-  std::vector<std::string> names;
-  int dup_fd = ::dup(dir_fd);
-  if (dup_fd < 0) return names;
-  DIR* dir = ::fdopendir(dup_fd);
-  if (!dir) {
-    ::close(dup_fd);
-    return names;
-  }
-  ::rewinddir(dir);
-  while (dirent* entry = ::readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(std::move(name));
-  }
-  ::closedir(dir);
-  return names;
-}
 
 bool CopyRegularFile(int source_dir, int target_dir, const std::string& name) {
   TFd in(::openat(source_dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
@@ -77,7 +56,7 @@ int OpenOrMakeFolder(int parent_fd, const char* name) {
 bool CopyFolderContents(int source_dir, int target_dir, int depth) {
   if (depth > 64) return false;  // a folder nested this deep is not a skin's static files
   bool ok = true;
-  for (const std::string& name : ListEntries(source_dir)) {
+  for (const std::string& name : ListFolderEntries(source_dir)) {
     struct stat st;
     if (::fstatat(source_dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
       ok = false;
@@ -101,18 +80,10 @@ bool MatchesPattern(const std::string& pattern, const std::string& name) {
   return ::fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD) == 0;
 }
 
-// Moves one entry to the trash, or deletes it where no trash takes it.
-bool Discard(const std::string& path) {
-  if (QFile::moveToTrash(QString::fromLocal8Bit(path.c_str()))) return true;
-  std::error_code error;
-  std::filesystem::remove_all(path, error);
-  struct stat st;
-  return ::lstat(path.c_str(), &st) != 0;
-}
-
 }  // namespace
 
 bool CopyFolder(const std::string& source, const std::string& target) {
+  if (!IsSystemPath(source) || !IsSystemPath(target)) return false;
   TFd source_fd(::open(source.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (source_fd.get() < 0) return false;
   std::string target_path = target;
@@ -125,25 +96,72 @@ bool CopyFolder(const std::string& source, const std::string& target) {
   return CopyFolderContents(source_fd.get(), target_fd.get(), 0);
 }
 
-bool ShellFileOperation(const std::string& path, TFileOperation operation) {
-  if (operation != TFileOperation::kDelete) return false;
+bool ShellFileOperation(const std::string& path, TFileOperation operation, TTrash& trash,
+                        std::string& reason) {
+  if (operation != TFileOperation::kDelete || !IsSystemPath(path)) return false;
   const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  const std::string pattern = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (pattern.find_first_of("*?[") == std::string::npos) return Discard(path);
-  TFd folder_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder_fd.get() < 0) return false;
-  bool ok = true;
-  for (const std::string& name : ListEntries(folder_fd.get()))
-    if (MatchesPattern(pattern, name)) ok = Discard(folder + name) && ok;
-  return ok;
+  if (slash == std::string::npos) return false;  // only a path says which folder is meant
+  const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+  const std::string pattern = path.substr(slash + 1);
+  const std::string resolved = RealPath(folder);
+  struct stat folder_st;
+  if (resolved.empty() || ::stat(folder.c_str(), &folder_st) != 0) {
+    reason = "Das Verzeichnis " + folder + " ist nicht lesbar.";
+    return false;
+  }
+  const std::string prefix = folder == "/" ? "/" : folder + "/";
+
+  // Everything is checked before anything moves: each entry needs a trash that lies outside
+  // the folder, and must be movable.
+  std::vector<std::string> entries;
+  for (const std::string& name : ListFolderEntries(folder))
+    if (MatchesPattern(pattern, name)) entries.push_back(prefix + name);
+  if (!entries.empty() && ::access(folder.c_str(), W_OK | X_OK) != 0) {
+    reason = "Im Verzeichnis " + folder + " darf nichts verschoben werden.";
+    return false;
+  }
+  for (const std::string& entry : entries) {
+    struct stat st;
+    if (::lstat(entry.c_str(), &st) != 0) continue;
+    if (st.st_dev != folder_st.st_dev) {
+      reason = entry + " ist ein eingehängtes Dateisystem.";
+      return false;
+    }
+    // Moving a folder rewrites its "..", which needs write permission on the folder itself.
+    if (S_ISDIR(st.st_mode) && ::access(entry.c_str(), W_OK) != 0) {
+      reason = entry + " darf nicht verschoben werden.";
+      return false;
+    }
+    std::string trash_folder;
+    if (!trash.Locate(entry, trash_folder, reason)) return false;
+    if (IsSameOrBelow(RealPath(trash_folder), resolved)) {
+      reason = "Der Papierkorb " + trash_folder + " liegt im Verzeichnis selbst.";
+      return false;
+    }
+  }
+
+  // Each entry must have left the folder; when one cannot be moved, those moved before it
+  // are put back, so the folder is emptied completely or not at all.
+  std::vector<TTrash::TTrashed> moved;
+  for (const std::string& entry : entries) {
+    TTrash::TTrashed trashed;
+    struct stat st;
+    const bool ok = trash.Move(entry, trashed, reason);
+    if (ok) moved.push_back(trashed);
+    if (!ok || ::lstat(entry.c_str(), &st) == 0) {
+      if (ok) reason = entry + " hat das Verzeichnis nicht verlassen.";
+      for (auto it = moved.rbegin(); it != moved.rend(); ++it) trash.Restore(*it);
+      return false;
+    }
+  }
+  return true;
 }
 
-bool EmptyDirectory(const std::string& directory) {
+bool EmptyDirectory(const std::string& directory, TTrash& trash, std::string& reason) {
   std::string pattern = directory;
   if (pattern.empty() || pattern.back() != '/') pattern.push_back('/');
   pattern += "*.*";
-  return ShellFileOperation(pattern, TFileOperation::kDelete);
+  return ShellFileOperation(pattern, TFileOperation::kDelete, trash, reason);
 }
 
 }  // namespace vistrel

@@ -1,11 +1,12 @@
 // Folder operations that run without asking anything: copying a folder into a gallery and
 // emptying a folder before a gallery is written into it.
 //
-// They never show a question, a progress or an error window; the caller gets a success flag
-// only. Emptying moves every entry to the desktop trash (freedesktop.org trash, through QtCore)
-// and deletes for good whatever no trash can take; the folder itself stays. Copying follows no
-// link, neither in the source (links are skipped) nor in the target (a link where a file or
-// folder is to go is never written through).
+// They never show a question, a progress or an error window. Emptying moves every entry to the
+// desktop trash (see trash.h), completely or not at all: before anything moves, each entry must
+// have a trash outside the folder that can take it; an entry that then still fails to leave
+// the folder brings those moved before it back. Nothing is ever deleted for good. Copying
+// follows no link, neither in the source (links are skipped) nor in the target (a link where a
+// file or folder is to go is never written through).
 //
 // Free functions without state; each call blocks its thread until done.
 #pragma once
@@ -13,6 +14,8 @@
 #include <string>
 
 namespace vistrel {
+
+class TTrash;
 
 // Operation codes of ShellFileOperation().
 enum class TFileOperation { kMove = 1, kCopy = 2, kDelete = 3, kRename = 4 };
@@ -22,14 +25,16 @@ enum class TFileOperation { kMove = 1, kCopy = 2, kDelete = 3, kRename = 4 };
 // True when every entry was copied.
 bool CopyFolder(const std::string& source, const std::string& target);
 
-// Carries out `operation` on the entries named by `path`, whose last component may hold the
-// wildcards "*" and "?" ("*.*" matches every name, also one without a dot). Only deletion is
-// possible without a target: it moves the entries to the trash or deletes them. Move, copy and
-// rename need a target and return false. True when every matching entry is gone.
-bool ShellFileOperation(const std::string& path, TFileOperation operation);
+// Carries out `operation` on the entries named by the absolute `path`, whose last component may
+// hold the wildcards "*" and "?" ("*.*" matches every name, also one without a dot). Only
+// deletion is possible without a target: it moves the matching entries into `trash`, all or
+// none. Move, copy and rename need a target and return false. False, with a German `reason`,
+// when the entries stay where they were.
+bool ShellFileOperation(const std::string& path, TFileOperation operation, TTrash& trash,
+                        std::string& reason);
 
 // Empties `directory` (with or without a trailing "/"): ShellFileOperation() of
 // directory + "/*.*" with kDelete. The directory itself stays.
-bool EmptyDirectory(const std::string& directory);
+bool EmptyDirectory(const std::string& directory, TTrash& trash, std::string& reason);
 
 }  // namespace vistrel

@@ -138,4 +138,21 @@ std::string_view Trim(std::string_view text) {
   return text.substr(begin, end - begin);
 }
 
+std::string PrintableName(std::string_view name) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string result;
+  result.reserve(name.size());
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20) {
+      result.push_back(c);
+    } else {
+      result += "\\x";
+      result.push_back(kHex[byte >> 4]);
+      result.push_back(kHex[byte & 15]);
+    }
+  }
+  return result;
+}
+
 }  // namespace vistrel

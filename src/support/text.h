@@ -47,6 +47,10 @@ int HexDigitValue(char c);
 // True for the bytes that count as blanks when fields are trimmed: codes 32 and below.
 inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
+// `name` for a message: every control character (codes 0 to 31) written as "\xNN", so a name
+// holding a NUL or a line break shows as what it is.
+std::string PrintableName(std::string_view name);
+
 // The text without blanks (codes 32 and below) at either end.
 std::string_view Trim(std::string_view text);
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "model/file_naming.h"
+#include "support/cancel_flag.h"
 #include "support/file_io.h"
 #include "support/text.h"
 #include "support/user_messages.h"
@@ -157,11 +158,7 @@ bool TVTLParser::ReadLines(const std::vector<std::string>& lines, const TReportC
   return true;
 }
 
-TOutputFolder& TVTLParser::OutputFolder() {
-  if (Output) return *Output;
-  if (!own_output_) own_output_ = std::make_unique<TOutputFolder>(Properties->OutputDirectory);
-  return *own_output_;
-}
+bool TVTLParser::CancelRequested() const { return Cancel && Cancel->Cancelled(); }
 
 std::string TVTLParser::PageFileOf(const TVTLRecord& record, int template_index) {
   if (!record.PageFiles || template_index < 0 || template_index >= record.PageFiles->Count())
@@ -170,32 +167,28 @@ std::string TVTLParser::PageFileOf(const TVTLRecord& record, int template_index)
 }
 
 bool TVTLParser::PlanPages(int template_index, const TReportCallback& report) {
-  if (!Root || !Properties) return false;
+  if (!Root || !Properties || !Output) return false;
   RecordIndex = 0;
   TemplateIndex = template_index;
   PageList.clear();
   page_positions_.clear();
-  const bool ok = Root->Execute(true, report);
-  ClosePage();
-  return ok;
+  return Finish(Root->Execute(true, report));
 }
 
 bool TVTLParser::WritePages(int template_index, const TReportCallback& report) {
-  if (!Root || !Properties) return false;
+  if (!Root || !Properties || !Output) return false;
   RecordIndex = 0;
   PageIndex = 0;
   TemplateIndex = template_index;
   RefreshVariables();
-  const bool ok = Root->Execute(false, report);
-  ClosePage();
-  return ok;
+  return Finish(Root->Execute(false, report));
 }
 
 bool TVTLParser::StartPage(bool planning, const TReportCallback& report) {
-  const TVTLRecord& image = Records->Item(RecordIndex);
+  const TVTLRecord& image = Image(RecordIndex);
   if (!planning) {
     CurrentPageFile = PageFileOf(image, TemplateIndex);
-    OutFile = OutputFolder().OpenCreated(CurrentPageFile);
+    OutFile = Output->OpenCreated(CurrentPageFile);
     RefreshVariables();
     return true;
   }
@@ -203,13 +196,14 @@ bool TVTLParser::StartPage(bool planning, const TReportCallback& report) {
   const std::string extension = pattern.empty() ? ".html" : "";
   const std::string old_name = RemoveFileExt(image.FileName);
   std::string path;
-  switch (OutputFolder().Create(pattern, old_name, extension, path)) {
-    case TOutputFolder::TResult::kInvalidName:
-      if (report) report(kStepError, 0, 0, 0, 0, "Ungültiger Dateiname " + pattern + "!");
+  switch (Output->Create(pattern, old_name, extension, path)) {
+    case TPageFolder::TResult::kInvalidName:
+      if (report)
+        report(kStepError, 0, 0, 0, 0, "Ungültiger Dateiname " + PrintableName(pattern) + "!");
       return false;
-    case TOutputFolder::TResult::kFailed:
-      throw EOutputError(OutputErrorMessage(path));
-    case TOutputFolder::TResult::kCreated:
+    case TPageFolder::TResult::kFailed:
+      throw EOutputError(OutputErrorMessage(Output->Directory() + PrintableName(pattern)));
+    case TPageFolder::TResult::kCreated:
       break;
   }
   CurrentPageFile = path;
@@ -218,13 +212,23 @@ bool TVTLParser::StartPage(bool planning, const TReportCallback& report) {
   return true;
 }
 
+bool TVTLParser::Finish(bool ok) {
+  if (ok)
+    ClosePage();
+  else
+    AbandonPage();
+  return ok;
+}
+
+void TVTLParser::AbandonPage() { OutFile = TOutputFile(); }
+
 void TVTLParser::ClosePage() {
-  if (OutFile.IsOpen()) OutFile.Close();
+  if (OutFile.IsOpen()) Output->Finish(OutFile);
 }
 
 void TVTLParser::ConsumeImage(bool planning) {
   if (planning) {
-    TVTLRecord& image = Records->Item(RecordIndex);
+    TVTLRecord& image = Image(RecordIndex);
     if (image.PageFiles && TemplateIndex >= 0 && TemplateIndex < image.PageFiles->Count())
       image.PageFiles->SetValue(TemplateIndex, CurrentPageFile);
   }

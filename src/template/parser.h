@@ -17,8 +17,11 @@
 // recursion, and a template whose pages or repetitions never run out of images is stopped with
 // "Endlosschleife in der Vorlagendatei <path>!".
 //
-// Ownership: the parser owns its tree and tables. Records, Properties, Output and Messages are
-// borrowed and must outlive the passes. One thread at a time.
+// A pass stops before the next page when Cancel is set; it then returns false without a
+// report of its own, and the page begun last is left unfinished in the page folder.
+//
+// Ownership: the parser owns its tree and tables. The records of Records, and Properties,
+// Output, Messages and Cancel are borrowed and must outlive the passes. One thread at a time.
 #pragma once
 
 #include <array>
@@ -31,13 +34,15 @@
 #include <vector>
 
 #include "model/gallery_properties.h"
-#include "model/output_folder.h"
 #include "model/progress.h"
 #include "model/record.h"
+#include "support/output_file.h"
+#include "template/page_folder.h"
 #include "template/section.h"
 
 namespace vistrel {
 
+class TCancelFlag;
 class UserMessages;
 
 // A condition name and its truth value at the moment a text is written.
@@ -82,11 +87,12 @@ class TVTLParser {
   [[nodiscard]] bool WritePages(int template_index, const TReportCallback& report);
 
   // Borrowed state, set before reading.
-  TVTLRecordList* Records = nullptr;
+  TRecordView Records;  // the images the pages show
   TVTLGalleryProperties* Properties = nullptr;
-  TOutputFolder* Output = nullptr;   // the run's output folder; one of its own when none
-  UserMessages* Messages = nullptr;  // where a reading error is shown; nowhere when none
-  std::string ConfineToFolder;       // when set, only a template inside it is read
+  TPageFolder* Output = nullptr;        // where the pages go; needed by the passes
+  UserMessages* Messages = nullptr;     // where a reading error is shown; nowhere when none
+  const TCancelFlag* Cancel = nullptr;  // stops the passes between pages; none when null
+  std::string ConfineToFolder;          // when set, only a template inside it is read
 
   std::unique_ptr<TVTLPatternRepeatSection> Root;
   std::vector<std::string> VarNames;
@@ -99,14 +105,22 @@ class TVTLParser {
   std::string CurrentPageFile;
 
   // Used by the sections while a pass runs.
-  int ImageCount() const { return Records ? Records->Count() : 0; }
+  int ImageCount() const { return static_cast<int>(Records.size()); }
+  // The image at a 0-based index of Records.
+  TVTLRecord& Image(int index) const { return *Records[static_cast<size_t>(index)]; }
+  bool CancelRequested() const;
   bool StartPage(bool planning, const TReportCallback& report);
+  // Closes the page being written as complete.
   void ClosePage();
+  // Closes the page being written without finishing it (the pass failed).
+  void AbandonPage();
   void ConsumeImage(bool planning);
   void WriteText(const TVTLPatternStringSection& section);
   void ReportEndlessLoop(const TReportCallback& report) const;
 
  private:
+  // Ends a pass: the last page is closed as complete when the pass succeeded.
+  bool Finish(bool ok);
   bool ReadLines(const std::vector<std::string>& lines, const TReportCallback& report);
   void ReportReadError(const TReportCallback& report) const;
   std::string RelativePath(const std::string& path) const;
@@ -115,12 +129,10 @@ class TVTLParser {
   std::string SubstitutePlaceholders(const std::string& text) const;
   TConditionSlots BuildConditionSlots() const;
   bool EvaluateOperand(const std::string& operand, const TConditionSlots& slots, bool& value);
-  TOutputFolder& OutputFolder();
 
   std::string template_file_;
   std::unordered_map<std::string, size_t> var_index_;       // stored name -> first entry
   std::unordered_map<std::string, size_t> page_positions_;  // upper-cased page -> position
-  std::unique_ptr<TOutputFolder> own_output_;
 };
 
 // Values from photo files are written into pages with &, <, >, " and ' as character references.

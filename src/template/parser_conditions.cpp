@@ -22,8 +22,7 @@ constexpr size_t kDoesExistPrefix = 10;
 TConditionSlots TVTLParser::BuildConditionSlots() const {
   const int images = ImageCount();
   const bool has_image = RecordIndex >= 0 && RecordIndex < images;
-  const bool portrait =
-      has_image && Records->Item(RecordIndex).Width() < Records->Item(RecordIndex).Height();
+  const bool portrait = has_image && Image(RecordIndex).Width() < Image(RecordIndex).Height();
   return {{
       {"ISFIRSTIMAGE", RecordIndex == 0},
       {"ISLASTIMAGE", RecordIndex == images - 1},

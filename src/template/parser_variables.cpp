@@ -79,8 +79,8 @@ void TVTLParser::RefreshVariables() {
   const int templates = Properties->HTMLPatterns ? Properties->HTMLPatterns->Count() : 0;
   // With no images there is no first or last page; those variables are left out.
   if (images > 0) {
-    const TVTLRecord& first = Records->Item(0);
-    const TVTLRecord& last = Records->Item(images - 1);
+    const TVTLRecord& first = *Records.front();
+    const TVTLRecord& last = *Records.back();
     for (int j = 0; j < templates; ++j) {
       SetVariable("FIRST_" + PatternName(j), RelativePath(PageFileOf(first, j)));
       SetVariable("LAST_" + PatternName(j), RelativePath(PageFileOf(last, j)));
@@ -100,18 +100,16 @@ void TVTLParser::RefreshVariables() {
   SetVariable("NUM_PATTERNPAGES", std::to_string(PageList.size()));
 
   if (RecordIndex < 0 || RecordIndex >= images) return;
-  const TVTLRecord& image = Records->Item(RecordIndex);
+  const TVTLRecord& image = Image(RecordIndex);
   for (int i = 0; i < image.Details.Count(); ++i)
     SetVariable(image.Details.Name(i), image.Details.Value(i));
   for (int j = 0; j < templates; ++j) {
     const std::string name = PatternName(j);
     SetVariable(name, RelativePath(PageFileOf(image, j)));
     if (RecordIndex > 0)
-      SetVariable("PREVIOUSRECORD_" + name,
-                  RelativePath(PageFileOf(Records->Item(RecordIndex - 1), j)));
+      SetVariable("PREVIOUSRECORD_" + name, RelativePath(PageFileOf(Image(RecordIndex - 1), j)));
     if (RecordIndex < images - 1)
-      SetVariable("NEXTRECORD_" + name,
-                  RelativePath(PageFileOf(Records->Item(RecordIndex + 1), j)));
+      SetVariable("NEXTRECORD_" + name, RelativePath(PageFileOf(Image(RecordIndex + 1), j)));
   }
   const TVTL2dValueList& variants = Properties->ImageVariants;
   for (int l = 0; l < variants.Count(); ++l) {

@@ -36,13 +36,14 @@ bool TVTLPatternRepeatSection::RunPages(bool planning, const TReportCallback& re
     parser.ClosePage();
     ++parser.PageIndex;
     if (parser.RecordIndex >= images) return true;
+    if (parser.CancelRequested()) return false;
     const int first_image = parser.RecordIndex;
     if (!parser.StartPage(planning, report)) return false;
     if (!RunRepetitions(planning, report)) return false;
     // A page that ends where it began would be followed by the same page for ever; more pages
     // than images means the pages go round in a circle.
     if (parser.RecordIndex == first_image || ++pages > images) {
-      parser.ClosePage();
+      parser.AbandonPage();
       parser.ReportEndlessLoop(report);
       return false;
     }

@@ -16,12 +16,13 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "generation/run_request.h"
+#include "generation/run_services.h"
+#include "generation/vistrel.h"
 #include "imaging/image_operations.h"
 #include "model/color.h"
 #include "model/file_naming.h"
-#include "model/gallery_properties.h"
-#include "model/gallery_setup.h"
-#include "model/vistrel.h"
+#include "support/cancel_flag.h"
 #include "support/text.h"
 #include "ui/dialogs.h"
 #include "ui/dir_dialog.h"
@@ -65,7 +66,8 @@ TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
       preview_(preview),
       directory_chooser_(directory_chooser),
       messages_(std::make_unique<TDialogMessages>(dialogs, this)),
-      images_(std::make_unique<TVipsImageProcessor>()) {
+      images_(std::make_unique<TVipsImageProcessor>()),
+      files_(std::make_unique<TSystemFiles>()) {
   setWindowTitle("Galerie erzeugen");
   cbSkin->setEditable(true);
   cbSkin->setInsertPolicy(QComboBox::NoInsert);
@@ -142,6 +144,10 @@ TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
 
 TfrmCreateGallery::~TfrmCreateGallery() { ClearControls(); }
 
+void TfrmCreateGallery::SetFileServices(std::unique_ptr<TFileServices> files) {
+  files_ = std::move(files);
+}
+
 void TfrmCreateGallery::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   Prepare();
@@ -165,6 +171,7 @@ void TfrmCreateGallery::Prepare() {
   for (int i = 0; i < SkinList.Count(); ++i) AddSkinEntry(SkinList.Item(i));
   cbSkin->setCurrentIndex(cbSkin->count() > 0 ? 0 : -1);
   LoadedSkinIndex = -1;
+  btnGoGo->setEnabled(false);
   ApplySkinChoice();
 }
 
@@ -196,13 +203,26 @@ void TfrmCreateGallery::ApplySkinChoice() {
     if (LoadedSkinIndex < 0) cbSkin->setEditText(QString());
     return;
   }
-  LoadedSkinIndex = index;
   ClearControls();
   edPath->setText(PathToQString(skin->Directory));
   edFilename->setText(PathToQString(skin->FileName));
   lblAutor->setText(ToQString(skin->Author));
   ShowPreview(*skin);
-  BuildControls(*skin);
+  try {
+    BuildControls(*skin);
+  } catch (const EConvertError& error) {
+    // Half a set of controls would pair values with the wrong rows: none stay, and no skin is
+    // applied until one is chosen again.
+    ClearControls();
+    LoadedSkinIndex = -1;
+    btnGoGo->setEnabled(false);
+    dialogs_.ShowError(
+        this, "Der Skin " + ToQString(skin->SkinName) +
+                  " konnte nicht geladen werden. Fehlermeldung: " + ToQString(error.what()));
+    return;
+  }
+  LoadedSkinIndex = index;
+  btnGoGo->setEnabled(true);
 }
 
 void TfrmCreateGallery::ShowPreview(const TVTLSkin& skin) {
@@ -345,55 +365,50 @@ void TfrmCreateGallery::imgPreviewClick() {
 }
 
 void TfrmCreateGallery::btnGoGoClick() {
-  TVTLSkin* skin = SelectedSkin();
-  if (!skin || !skin->Valid || cbSkin->currentIndex() != LoadedSkinIndex) {
+  TVTLSkin* selected = SelectedSkin();
+  const bool applied = selected && cbSkin->currentIndex() == LoadedSkinIndex;
+  TRunInput input;
+  input.skin = applied ? selected : nullptr;
+  input.records = &source_.records();
+  if (applied) {
+    // One value per required-value row: its control's, or the default for a row without one.
+    size_t control = 0;
+    for (int i = 0; i < selected->RequiredVars.Count(); ++i) {
+      const TVTLValueList& row = selected->RequiredVars.Row(i);
+      if (ValueTypeOf(row.Value(TRequiredVarsValueList::kType)) == TValueType::kOther)
+        input.values.push_back(row.Value(TRequiredVarsValueList::kDefaultValue));
+      else
+        input.values.push_back(ValueControls[control++]->GetValue());
+    }
+    for (int i = 0; i < selected->ImageModifications.Count(); ++i) {
+      const size_t first = static_cast<size_t>(RequiredValueCount + 3 * i);
+      input.variants.push_back({ValueControls[first]->GetValue(),
+                                ValueControls[first + 1]->GetValue(),
+                                ValueControls[first + 2]->GetValue()});
+    }
+  }
+  input.output_path = PathFromQString(edOutputPath->text());
+  input.relative_to = PathFromQString(QDir::homePath());
+  input.skins_folder = PathFromQString(SkinsFolder);
+  input.copy_originals = cbCopyOrigImages->isChecked();
+  input.empty_output = cbCleanDirectoryBefore->isChecked();
+  const TRequestResult result = BuildRunRequest(input, *files_);
+  if (!result.request) {
     QGuiApplication::restoreOverrideCursor();
-    dialogs_.ShowError(this, "Bitte wählen Sie einen Skin aus der Liste oben aus!");
+    dialogs_.ShowError(this,
+                       ToQString(result.message) +
+                           (result.reason.empty() ? QString() : "\n" + ToQString(result.reason)));
     return;
   }
-  if (edOutputPath->text().trimmed().isEmpty()) {
-    QGuiApplication::restoreOverrideCursor();
-    dialogs_.ShowError(this, "Bitte geben Sie ein Ausgabeverzeichnis an!");
-    return;
-  }
-  SkinInUse = skin;
-  // One value per required-value row: its control's, or the default for a row without one.
-  std::vector<std::string> values;
-  size_t control = 0;
-  for (int i = 0; i < skin->RequiredVars.Count(); ++i) {
-    const TVTLValueList& row = skin->RequiredVars.Row(i);
-    if (ValueTypeOf(row.Value(TRequiredVarsValueList::kType)) == TValueType::kOther)
-      values.push_back(row.Value(TRequiredVarsValueList::kDefaultValue));
-    else
-      values.push_back(ValueControls[control++]->GetValue());
-  }
-  std::vector<TVariantSetting> variants;
-  for (int i = 0; i < skin->ImageModifications.Count(); ++i) {
-    const size_t first = static_cast<size_t>(RequiredValueCount + 3 * i);
-    variants.push_back({ValueControls[first]->GetValue(), ValueControls[first + 1]->GetValue(),
-                        ValueControls[first + 2]->GetValue()});
-  }
-  gallery_properties_ = std::make_unique<TVTLGalleryProperties>();
-  FillGallerySettings(*gallery_properties_, *skin, PathFromQString(edOutputPath->text()),
-                      cbCopyOrigImages->isChecked(), values, variants);
-  gallery_ = std::make_unique<TVistrel>();
-  gallery_->Properties = gallery_properties_.get();
-  gallery_->Records = &source_.records();
-  gallery_->Skin = SkinInUse;
-  gallery_->Images = images_.get();
-  gallery_->Messages = messages_.get();
-
-  TRunRequest request;
-  request.driver = gallery_.get();
-  request.skin = SkinInUse;
-  request.empty_output = cbCleanDirectoryBefore->isChecked();
-  request.output_path = PathFromQString(edOutputPath->text());
-  request.protected_folders = {PathFromQString(SkinsFolder)};
-  progress_.SetRequest(request);
+  SkinInUse = selected;
+  cancel_ = std::make_unique<TCancelFlag>();
+  gallery_ = std::make_unique<TVistrel>(
+      *result.request, TRunServices{*images_, *files_, *messages_, progress_.Reporter(), *cancel_});
+  progress_.SetRun(gallery_.get(), cancel_.get());
   progress_.exec();
-  progress_.SetRequest({});
+  progress_.SetRun(nullptr, nullptr);
   gallery_.reset();
-  gallery_properties_.reset();
+  cancel_.reset();
 }
 
 }  // namespace vistrel

@@ -3,11 +3,13 @@
 //
 // Each showing reads the skin catalogue of the program's "skins" folder anew, lists the skins
 // by name and applies the first: one run-time control per value the skin asks for (text,
-// colour or number), three per image variant (maximum width and height, JPEG quality). "Start!"
-// turns the controls into the settings of a run (FillGallerySettings), creates the driver for
-// the main window's image list and shows the progress window, which runs it.
+// colour or number), three per image variant (maximum width and height, JPEG quality). A skin
+// whose controls cannot be built (a default that is no number or colour) is not applied, and
+// "Start!" stays disabled until a skin is. "Start!" hands the controls' values to
+// BuildRunRequest(), shows what it refuses in a "Fehler" box, and otherwise creates the run for
+// the main window's image list and shows the progress window, which makes it.
 //
-// The dialog owns the catalogue and, during a run, the settings and the driver.
+// The dialog owns the catalogue, the run's services and, during a run, the run itself.
 #pragma once
 
 #include <QDialog>
@@ -26,13 +28,14 @@ class QPushButton;
 
 namespace vistrel {
 
+class TCancelFlag;
 class TDialogs;
+class TFileServices;
 class TfrmDirDlg;
 class TfrmImgPreview;
 class TfrmProgress;
 class TframEmpty;
 class TVistrel;
-class TVTLGalleryProperties;
 class TVTLRecordList;
 class TVTLRuntimeControl;
 class TImageProcessor;
@@ -51,6 +54,8 @@ class TfrmCreateGallery : public QDialog {
   ~TfrmCreateGallery() override;
 
   void SetSource(TGallerySource source) { source_ = std::move(source); }
+  // The machine's files for runs (home, mount roots, trash); tests hand in a fake.
+  void SetFileServices(std::unique_ptr<TFileServices> files);
   // The folder whose skins are offered (the program's "skins" folder).
   QString SkinsFolder;
 
@@ -92,6 +97,7 @@ class TfrmCreateGallery : public QDialog {
  private:
   TVTLSkin* SelectedSkin() const;
   void AddSkinEntry(TVTLSkin& skin);
+  // Builds the controls of `skin`; throws EConvertError for a default that is none.
   void BuildControls(const TVTLSkin& skin);
   void ClearControls();
   void ShowPreview(const TVTLSkin& skin);
@@ -103,7 +109,8 @@ class TfrmCreateGallery : public QDialog {
   TGallerySource source_;
   std::unique_ptr<UserMessages> messages_;
   std::unique_ptr<TImageProcessor> images_;
-  std::unique_ptr<TVTLGalleryProperties> gallery_properties_;
+  std::unique_ptr<TFileServices> files_;
+  std::unique_ptr<TCancelFlag> cancel_;
   std::unique_ptr<TVistrel> gallery_;
 };
 

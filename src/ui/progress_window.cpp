@@ -9,9 +9,9 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "model/gallery_run.h"
+#include "generation/vistrel.h"
 #include "model/skin.h"
-#include "model/vistrel.h"
+#include "support/cancel_flag.h"
 #include "ui/dialogs.h"
 #include "ui/text.h"
 
@@ -23,12 +23,14 @@ TfrmProgress::TfrmProgress(TDialogs& dialogs, QWidget* parent)
       lbAction(new QListWidget(this)),
       pbImages(new QProgressBar(this)),
       btnOk(new QPushButton("OK", this)),
+      btnCancel(new QPushButton("Abbrechen", this)),
       btnShowGal(new QPushButton("Galerie anzeigen", this)),
       CreateGalleryTimer(new QTimer(this)),
       dialogs_(dialogs) {
   setWindowTitle("Erzeuge Galerie...");
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(btnOk);
+  buttons->addWidget(btnCancel);
   buttons->addStretch();
   buttons->addWidget(btnShowGal);
   auto* layout = new QVBoxLayout(this);
@@ -41,36 +43,46 @@ TfrmProgress::TfrmProgress(TDialogs& dialogs, QWidget* parent)
   connect(CreateGalleryTimer, &QTimer::timeout, this, [this] { StartRun(); });
   connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
   connect(btnShowGal, &QPushButton::clicked, this, [this] { btnShowGalClick(); });
+  connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
 }
 
 TfrmProgress::~TfrmProgress() {
   if (worker_.joinable()) worker_.join();
 }
 
+TReportCallback TfrmProgress::Reporter() {
+  return
+      [this](int step, int sub_step, int count, int position, int max, const std::string& message) {
+        QMetaObject::invokeMethod(
+            this, [=, this] { ReportProgress(step, sub_step, count, position, max, message); },
+            Qt::QueuedConnection);
+      };
+}
+
+void TfrmProgress::SetRun(TVistrel* run, TCancelFlag* cancel) {
+  run_ = run;
+  cancel_ = cancel;
+}
+
 void TfrmProgress::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   btnOk->setEnabled(false);
   btnShowGal->hide();
-  log_ = TProgressLog(request_.skin && !request_.skin->Startpage.empty());
+  log_ = TProgressLog(run_ && !run_->Skin().Startpage.empty());
   ShowLog();
+  btnCancel->setVisible(run_ != nullptr);
+  btnCancel->setEnabled(run_ != nullptr);
   CreateGalleryTimer->start();
 }
 
 void TfrmProgress::StartRun() {
   CreateGalleryTimer->stop();
-  if (!request_.driver || running_) return;
+  if (!run_ || running_) return;
   running_ = true;
-  worker_ = std::thread([this, request = request_] {
+  worker_ = std::thread([this, run = run_] {
     QString error;
     try {
-      RunGallery(
-          *request.driver, request.empty_output, request.output_path, request.protected_folders,
-          [this](int step, int sub_step, int count, int position, int max,
-                 const std::string& message) {
-            QMetaObject::invokeMethod(
-                this, [=, this] { ReportProgress(step, sub_step, count, position, max, message); },
-                Qt::QueuedConnection);
-          });
+      (void)run->Run();
     } catch (const std::exception& exception) {
       error = ToQString(exception.what());
     } catch (...) {
@@ -84,6 +96,7 @@ void TfrmProgress::StartRun() {
 void TfrmProgress::RunFinished(const QString& error) {
   if (worker_.joinable()) worker_.join();
   running_ = false;
+  btnCancel->hide();
   // An error that ended the run leaves the log as it is; the window can be closed.
   if (!error.isEmpty()) dialogs_.ShowError(this, error);
 }
@@ -119,25 +132,32 @@ void TfrmProgress::ShowLog() {
 }
 
 void TfrmProgress::btnShowGalClick() {
-  if (!request_.driver || !request_.skin || !request_.driver->Records ||
-      request_.driver->Records->Count() == 0)
-    return;
-  const TVTLRecord& first = request_.driver->Records->Item(0);
-  if (!first.PageFiles) return;
-  const std::string page = first.PageFiles->ValueOf(request_.skin->Startpage);
+  if (!run_ || running_) return;
+  const std::string page = run_->StartPage();
   if (!page.empty()) dialogs_.OpenDocument(PathToQString(page));
+}
+
+void TfrmProgress::btnCancelClick() {
+  if (!running_ || !cancel_) return;
+  cancel_->Cancel();
+  btnCancel->setEnabled(false);
 }
 
 void TfrmProgress::closeEvent(QCloseEvent* event) {
   if (running_) {
-    event->ignore();  // the run cannot be stopped; the window waits for it
+    btnCancelClick();  // closing during a run stops it; the window closes once it has stopped
+    event->ignore();
     return;
   }
   QDialog::closeEvent(event);
 }
 
 void TfrmProgress::reject() {
-  if (!running_) QDialog::reject();
+  if (running_) {
+    btnCancelClick();
+    return;
+  }
+  QDialog::reject();
 }
 
 }  // namespace vistrel

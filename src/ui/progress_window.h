@@ -1,20 +1,21 @@
 // The progress window: runs one gallery and shows its course.
 //
-// Shown modally, it starts the run a moment later by itself (one run per showing). The run
-// goes on a worker thread, so the window stays responsive; every report comes back to the
-// user-interface thread and goes into the step log (TProgressLog), which decides the lines, the
-// bar and the buttons. "Galerie anzeigen" opens the skin's start page with the desktop's
-// program for HTML files. While a run is going on the window cannot be closed.
+// Shown modally, it starts the run it was given a moment later by itself (one run per
+// showing). The run goes on a worker thread, so the window stays responsive; every report
+// comes back to the user-interface thread (Reporter()) and goes into the step log
+// (TProgressLog), which decides the lines, the bar and the buttons. "Abbrechen" (and closing
+// the window) during a run asks the run to stop; it stops between images and pages and ends
+// with "Abgebrochen", and the window can then be closed. "Galerie anzeigen" opens the skin's
+// start page with the desktop's program for HTML files.
 #pragma once
 
 #include <QDialog>
 #include <QString>
-#include <functional>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include "model/progress_log.h"
+#include "generation/progress_log.h"
+#include "model/progress.h"
 
 class QListWidget;
 class QProgressBar;
@@ -23,43 +24,43 @@ class QTimer;
 
 namespace vistrel {
 
+class TCancelFlag;
 class TDialogs;
 class TVistrel;
-class TVTLSkin;
-
-// What the create-gallery dialog hands the window for one run.
-struct TRunRequest {
-  TVistrel* driver = nullptr;
-  const TVTLSkin* skin = nullptr;
-  bool empty_output = false;                   // "Verzeichnis vor Galerieerzeugung leeren"
-  std::string output_path;                     // the output path as typed
-  std::vector<std::string> protected_folders;  // never emptied (the program's skins)
-};
 
 class TfrmProgress : public QDialog {
  public:
   TfrmProgress(TDialogs& dialogs, QWidget* parent = nullptr);
   ~TfrmProgress() override;
 
-  void SetRequest(const TRunRequest& request) { request_ = request; }
+  // A report callback for the run's progress service: callable from any thread, it hands each
+  // report to ReportProgress() on the window's thread.
+  TReportCallback Reporter();
+  // The run the next showing makes and the flag that cancels it; the caller keeps both alive
+  // until the window has been closed.
+  void SetRun(TVistrel* run, TCancelFlag* cancel);
   // Takes one report of the run: the step log, the bar and the buttons follow it.
   void ReportProgress(int step, int sub_step, int sub_step_count, int position, int max,
                       const std::string& message);
   bool Running() const { return running_; }
   const TProgressLog& Log() const { return log_; }
-  // "Galerie anzeigen": the start page of the first image.
+  // "Galerie anzeigen": the start page of the first image shown.
   void btnShowGalClick();
+  // "Abbrechen": asks the run to stop.
+  void btnCancelClick();
+  // Escape and the frame's close button: during a run they ask it to stop.
+  void reject() override;
 
   QListWidget* lbAction;
   QProgressBar* pbImages;
   QPushButton* btnOk;
+  QPushButton* btnCancel;
   QPushButton* btnShowGal;
   QTimer* CreateGalleryTimer;
 
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  void reject() override;
 
  private:
   void StartRun();
@@ -67,7 +68,8 @@ class TfrmProgress : public QDialog {
   void ShowLog();
 
   TDialogs& dialogs_;
-  TRunRequest request_;
+  TVistrel* run_ = nullptr;
+  TCancelFlag* cancel_ = nullptr;
   TProgressLog log_;
   bool running_ = false;
   std::thread worker_;

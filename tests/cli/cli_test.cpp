@@ -1,6 +1,9 @@
 #include "cli/cli.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <sstream>
 
@@ -31,7 +34,8 @@ TEST(CliMetadataTest, PrintsOneLinePerEntryWithEscapes) {
   WriteFile(dir / "a.jpg", WithExif(MakeJpeg(20, 10), BuildTiff(tiff)));
   CliResult result = RunCommand({"metadata", dir / "a.jpg"});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "ImageDescription=a\\\\b\\r\\nc\\td\\0e\nEquipMake=Canon\nWidth=20\nHeight=10\n");
+  EXPECT_EQ(result.out,
+            "ImageDescription=a\\\\b\\r\\nc\\td\\0e\nEquipMake=Canon\nWidth=20\nHeight=10\n");
 }
 
 TEST(CliMetadataTest, SeveralFilesGetAHeaderLineEach) {
@@ -51,15 +55,21 @@ TEST(CliUsageTest, UnknownCommandsAndMissingArgumentsAreUsageErrors) {
   EXPECT_NE(unknown.err.find("Aufruf:"), std::string::npos);
 }
 
+// The program reads the home and trash folders from the environment: both point into the test.
 class CliGenerateTest : public ::testing::Test {
  protected:
+  TempDir home_;
+  ScopedEnv env_home_{"HOME", home_.Path()};
+  ScopedEnv env_data_{"XDG_DATA_HOME", std::nullopt};
   void SetUp() override {
     TSkinSpec spec;
-    spec.values = {{"TITEL", "Titel", "TEXT", "Standard"}, {"FARBE", "Farbe", "color", "#00ff80"},
+    spec.values = {{"TITEL", "Titel", "TEXT", "Standard"},
+                   {"FARBE", "Farbe", "color", "#00ff80"},
                    {"SPALTEN", "Spalten", "NUMBER", "99999999"}};
     spec.variants = {{"THUMB", "k", "40", "40", "th_%old%"}, {"BIG", "g", "100", "100", "%old%"}};
-    spec.template_files = {{"index.tpl", "%TITEL%|%FARBE%|%SPALTEN%\n[VTL] NEWSECTION NUMREPEAT:0\n"
-                                         "%THUMB%\n[VTL] ENDSECTION"}};
+    spec.template_files = {{"index.tpl",
+                            "%TITEL%|%FARBE%|%SPALTEN%\n[VTL] NEWSECTION NUMREPEAT:0\n"
+                            "%THUMB%\n[VTL] ENDSECTION"}};
     skin_ = WriteSkin(dir_ / "skin", spec);
     WriteFile(dir_ / "photos/b.jpg", MakeJpeg(120, 80));
     WriteFile(dir_ / "photos/a.JPG", MakeJpeg(120, 80));
@@ -79,15 +89,16 @@ TEST_F(CliGenerateTest, MakesAGalleryAndPrintsTheProgressLog) {
             "  Schritt 2 von 2\nInitialisiere Parser und erzeuge Ausgabedateien...fertig\n"
             "  Schritt 1 von 1\nGalerie erfolgreich erstellt!\n");
   // The folder's JPEG files in byte order; defaults handed over as the dialog would.
-  EXPECT_EQ(ReadFile(out_ + "/index.html"), "\r\nStandard|#00FF80|16777215\r\nth_a.JPG\r\nth_b.jpg");
+  EXPECT_EQ(ReadFile(out_ + "/index.html"),
+            "\r\nStandard|#00FF80|16777215\r\nth_a.JPG\r\nth_b.jpg");
   EXPECT_EQ(InspectJpeg(out_ + "/b.jpg").width, 100);
 }
 
 TEST_F(CliGenerateTest, OptionsSetValuesSizesAndQualities) {
-  CliResult result = RunCommand({"generate", "--skin", skin_, "--out", out_, "--set", "titel=Urlaub",
-                                 "--set", "FARBE=#102030", "--size", "big=60x30", "--quality",
-                                 "THUMB=50", "--reports", dir_ / "photos/b.jpg", dir_ / "photos/B.JPG",
-                                 dir_ / "photos/notes.txt"});
+  CliResult result =
+      RunCommand({"generate", "--skin", skin_, "--out", out_, "--set", "titel=Urlaub", "--set",
+                  "FARBE=#102030", "--size", "big=60x30", "--quality", "THUMB=50", "--reports",
+                  dir_ / "photos/b.jpg", dir_ / "photos/B.JPG", dir_ / "photos/notes.txt"});
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out.substr(0, 22), "0\t0\t0\t0\t0\t\n1\t1\t2\t1\t1\t\n");
   EXPECT_EQ(ReadFile(out_ + "/index.html"), "\r\nUrlaub|#102030|16777215\r\nth_b.jpg");
@@ -99,56 +110,86 @@ TEST_F(CliGenerateTest, UsageErrorsAndSkinsThatFailToLoadExitWithTwo) {
   EXPECT_EQ(RunCommand({"generate", "--skin", skin_}).status, 2);
   EXPECT_EQ(RunCommand({"generate", "--skin", skin_, "--out", out_, "--bogus"}).status, 2);
   EXPECT_EQ(RunCommand({"generate", "--skin", skin_, "--out", out_, "--set", "NIX=1"}).status, 2);
-  EXPECT_EQ(RunCommand({"generate", "--skin", skin_, "--out", out_, "--size", "BIG=100"}).status, 2);
-  EXPECT_EQ(RunCommand({"generate", "--skin", skin_, "--out", out_, "--set", "FARBE=#zz"}).status, 2);
+  EXPECT_EQ(RunCommand({"generate", "--skin", skin_, "--out", out_, "--size", "BIG=100"}).status,
+            2);
+  EXPECT_EQ(RunCommand({"generate", "--skin", skin_, "--out", out_, "--set", "FARBE=#zz"}).status,
+            2);
   WriteFile(dir_ / "skin/variants.csv", "\"NAME\";\"DESCRIPTION\";\r\n");
   CliResult bad_skin = RunCommand({"generate", "--skin", skin_, "--out", out_});
   EXPECT_EQ(bad_skin.status, 2);
-  EXPECT_EQ(bad_skin.err, "Der Skin Testskin konnte nicht geladen werden. Fehlermeldung: "
-                          "Fehler beim Laden der CSV-Datei " + (dir_ / "skin/variants.csv") +
-                          ": Struktur ist ungültig!\n");
+  EXPECT_EQ(bad_skin.err,
+            "Der Skin Testskin konnte nicht geladen werden. Fehlermeldung: "
+            "Fehler beim Laden der CSV-Datei " +
+                (dir_ / "skin/variants.csv") + ": Struktur ist ungültig!\n");
   EXPECT_FALSE(Exists(out_));
 }
 
 TEST_F(CliGenerateTest, FailedRunsAndErrorReportsExitWithOne) {
-  WriteFile(dir_ / "photos/broken.jpg", "broken");
-  CliResult failed_image = RunCommand({"generate", "--skin", skin_, "--out", out_, dir_ / "photos"});
-  EXPECT_EQ(failed_image.status, 1);
-  EXPECT_NE(failed_image.out.find("Fehler beim Verarbeiten der Bilddatei " + (dir_ / "photos/broken.jpg") + "!"),
-            std::string::npos);
+  CliResult bad_size = RunCommand(
+      {"generate", "--skin", skin_, "--out", out_, "--size", "BIG=0x10", dir_ / "photos"});
+  EXPECT_EQ(bad_size.status, 1);
+  EXPECT_EQ(bad_size.out, "Ungültige Werte für die Bildvariante BIG!\n");
+  EXPECT_FALSE(Exists(out_));
 
   ::unlink((dir_ / "skin/index.tpl").c_str());
-  CliResult missing = RunCommand({"generate", "--skin", skin_, "--out", dir_ / "out2", dir_ / "photos/b.jpg"});
+  CliResult missing =
+      RunCommand({"generate", "--skin", skin_, "--out", dir_ / "out2", dir_ / "photos/b.jpg"});
   EXPECT_EQ(missing.status, 1);
-  const std::string message = "Fehler beim Lesen der Vorlagendatei " + (dir_ / "skin/index.tpl") + "!";
+  const std::string message =
+      "Fehler beim Lesen der Vorlagendatei " + (dir_ / "skin/index.tpl") + "!";
   EXPECT_NE(missing.out.find(message), std::string::npos);
   EXPECT_EQ(missing.err, "Fehler: " + message + "\n");
 }
 
 TEST_F(CliGenerateTest, ListFileImagesComeFirstWithTheirProperties) {
-  WriteFile(dir_ / "list.csv", "\"Dateiname\";\"Pfad\";\"Ort\";\r\n\"b.jpg\";\"" + (dir_ / "photos/") +
-                                   "\";\"Bee\";\r\n");
-  WriteFile(dir_ / "skin/index.tpl", "[VTL] NEWSECTION NUMREPEAT:0\n%FNAME_NO_PATH%=%Ort%\n[VTL] ENDSECTION");
-  CliResult result = RunCommand({"generate", "--skin", skin_, "--out", out_, "--list", dir_ / "list.csv",
-                                 dir_ / "photos"});
+  WriteFile(dir_ / "list.csv", "\"Dateiname\";\"Pfad\";\"Ort\";\r\n\"b.jpg\";\"" +
+                                   (dir_ / "photos/") + "\";\"Bee\";\r\n");
+  WriteFile(dir_ / "skin/index.tpl",
+            "[VTL] NEWSECTION NUMREPEAT:0\n%FNAME_NO_PATH%=%Ort%\n[VTL] ENDSECTION");
+  CliResult result = RunCommand(
+      {"generate", "--skin", skin_, "--out", out_, "--list", dir_ / "list.csv", dir_ / "photos"});
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(ReadFile(out_ + "/index.html"), "\r\nb.jpg=Bee\r\na.JPG=");
 }
 
 TEST_F(CliGenerateTest, EmptyingTheOutputFolderIsReportedAsTheProgressWindowDoes) {
-  ::setenv("XDG_DATA_HOME", (dir_ / "trash").c_str(), 1);
   WriteFile(out_ + "/alt.html", "old");
-  CliResult result = RunCommand({"generate", "--skin", skin_, "--out", out_, "--empty-output",
-                                 dir_ / "photos/b.jpg"});
+  CliResult result = RunCommand(
+      {"generate", "--skin", skin_, "--out", out_, "--empty-output", dir_ / "photos/b.jpg"});
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out.substr(0, 36), "Leere Ausgabeverzeichnis...fertig\nIn");
   EXPECT_FALSE(Exists(out_ + "/alt.html"));
+  EXPECT_EQ(ReadFile(home_ / ".local/share/Trash/files/alt.html"), "old");
   // The folder of the photos is never emptied.
   CliResult refused = RunCommand({"generate", "--skin", skin_, "--out", dir_ / "photos",
                                   "--empty-output", dir_ / "photos/b.jpg"});
   EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(refused.out, "Das Verzeichnis " + (dir_ / "photos") + " kann nicht geleert werden!\n");
+  EXPECT_EQ(refused.out, "Das Verzeichnis " + (dir_ / "photos") +
+                             " kann nicht geleert werden!\nEs enthält Bilder der Liste.\n");
   EXPECT_TRUE(Exists(dir_ / "photos/notes.txt"));
+}
+
+// Run from inside the output folder on a machine whose home has no ~/.local/share: the old
+// files must go to the home trash, never into the gallery itself.
+TEST_F(CliGenerateTest, EmptyingFromInsideTheOutputFolderKeepsOldFilesOutOfTheGallery) {
+  WriteFile(out_ + "/privat.txt", "secret");
+  ScopedCurrentFolder inside(out_);
+  CliResult result = RunCommand(
+      {"generate", "--skin", skin_, "--out", ".", "--empty-output", dir_ / "photos/b.jpg"});
+  EXPECT_EQ(result.status, 0) << result.out << result.err;
+  EXPECT_EQ(ListFolder(out_), (std::vector<std::string>{"b.jpg", "index.html", "th_b.jpg"}));
+  EXPECT_EQ(ReadFile(home_ / ".local/share/Trash/files/privat.txt"), "secret");
+}
+
+TEST_F(CliGenerateTest, AFailedImageIsLeftOutAndTheLastLineSaysSo) {
+  WriteFile(dir_ / "photos/kaputt.jpg", "not a photo");
+  CliResult result = RunCommand({"generate", "--skin", skin_, "--out", out_, dir_ / "photos"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out.substr(result.out.rfind("Galerie")),
+            "Galerie erstellt, 1 Bild konnte nicht verarbeitet werden.\n");
+  EXPECT_FALSE(Exists(out_ + "/th_kaputt.jpg"));
+  EXPECT_EQ(ReadFile(out_ + "/index.html"),
+            "\r\nStandard|#00FF80|16777215\r\nth_a.JPG\r\nth_b.jpg");
 }
 
 TEST(CliSkinsTest, ListsTheCatalogue) {
@@ -173,11 +214,45 @@ TEST(CliProgramTest, ExitCodesOfTheRealProgram) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   };
   const std::string cli = VISTREL_CLI;
-  EXPECT_EQ(run(cli + " generate --skin '" + skin + "' --out '" + (dir / "out") + "' '" + (dir / "p") + "'"), 0);
+  EXPECT_EQ(run(cli + " generate --skin '" + skin + "' --out '" + (dir / "out") + "' '" +
+                (dir / "p") + "'"),
+            0);
   EXPECT_TRUE(Exists(dir / "out/index.html"));
-  EXPECT_EQ(run(cli + " generate --skin '" + (dir / "none.vsk") + "' --out '" + (dir / "o2") + "'"), 2);
+  EXPECT_EQ(run(cli + " generate --skin '" + (dir / "none.vsk") + "' --out '" + (dir / "o2") + "'"),
+            2);
   EXPECT_EQ(run(cli + " metadata '" + (dir / "p/a.jpg") + "'"), 0);
   EXPECT_EQ(run(cli), 2);
+}
+
+// SIGINT stops a run between images: exit 130, "Abgebrochen" last, no empty file left.
+TEST(CliProgramTest, AnInterruptedRunStopsAndSaysSo) {
+  TempDir dir;
+  TSkinSpec spec;
+  spec.variants = {{"BIG", "g", "1600", "1600", "%old%"}};
+  const std::string skin = WriteSkin(dir / "skin", spec);
+  const std::string photo = MakeJpeg(2400, 1800);
+  for (int i = 0; i < 40; ++i) WriteFile(dir / ("p/" + std::to_string(100 + i) + ".jpg"), photo);
+  const std::string command = std::string(VISTREL_CLI) + " generate --skin '" + skin + "' --out '" +
+                              (dir / "out") + "' '" + (dir / "p") + "' >'" + (dir / "log.txt") +
+                              "' 2>&1";
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::execl("/bin/sh", "sh", "-c", ("exec " + command).c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // Interrupt once the first copy is written (every name is reserved, empty, before that).
+  for (int i = 0; i < 3000 && ReadFile(dir / "out/100.jpg").empty(); ++i) ::usleep(10000);
+  ::kill(child, SIGINT);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  const std::string log = ReadFile(dir / "log.txt");
+  EXPECT_EQ(log.substr(log.size() - 12), "Abgebrochen\n") << log;
+  EXPECT_FALSE(Exists(dir / "out/index.html"));
+  for (const std::string& name : ListFolder(dir / "out"))
+    EXPECT_GT(ReadFile(dir / "out/" + name).size(), 1000u) << name;
 }
 
 }  // namespace

@@ -1,82 +1,108 @@
-#include "model/gallery_run.h"
-
+// Emptying the output folder before a run: what the request refuses, and what the run does.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdlib>
-
+#include "generation/run_fixture.h"
 #include "image_fixtures.h"
-#include "imaging/image_operations.h"
-#include "model/gallery_setup.h"
-#include "skin_fixture.h"
-#include "support/logger.h"
-#include "support/user_messages.h"
-#include "test_support.h"
+#include "support/file_io.h"
 
 namespace vistrel {
 namespace {
 
 using namespace vistrel::testing;
 
-class GalleryRunTest : public ::testing::Test {
+class EmptyingTest : public RunFixture {
  protected:
   void SetUp() override {
-    ::setenv("XDG_DATA_HOME", (dir_ / "trash-home").c_str(), 1);
-    WriteSkin(dir_ / "skin");
-    skin_ = std::make_unique<TVTLSkin>(dir_ / "skin", "test.vsk", messages_);
-    WriteFile(dir_ / "photos/a.jpg", MakeJpeg(40, 30));
-    records_.Add(std::make_unique<TVTLRecord>(dir_ / "photos/", "a.jpg", nullptr, log_));
+    UseSkin({});
+    AddPhoto(dir_ / "photos/a.jpg");
   }
-  bool Run(const std::string& out, bool empty) {
-    settings_ = std::make_unique<TVTLGalleryProperties>();
-    FillGallerySettings(settings_.get()[0], *skin_, out, false, {},
-                        {DefaultVariantSetting(skin_->ImageModifications.Row(0))});
-    driver_.Records = &records_;
-    driver_.Properties = settings_.get();
-    driver_.Skin = skin_.get();
-    driver_.Images = &images_;
-    reports_.clear();
-    return RunGallery(driver_, empty, out, {dir_ / "skin"},
-                      [this](int step, int, int, int, int, const std::string& message) {
-                        reports_.push_back(std::to_string(step) + (message.empty() ? "" : " " + message));
-                      });
-  }
-  TempDir dir_;
-  RecordedMessages messages_;
-  TLogger log_;
-  TVTLRecordList records_;
-  std::unique_ptr<TVTLSkin> skin_;
-  std::unique_ptr<TVTLGalleryProperties> settings_;
-  TVistrel driver_;
-  TVipsImageProcessor images_;
-  std::vector<std::string> reports_;
 };
 
-TEST_F(GalleryRunTest, EmptyingIsReportedFirstAndRemovesTheOldGallery) {
-  WriteFile(dir_ / "out/old.html", "old");
-  WriteFile(dir_ / "out/sub/old.jpg", "old");
-  ASSERT_TRUE(Run(dir_ / "out", true));
-  EXPECT_EQ(reports_.front(), "7");
-  EXPECT_EQ(reports_[1], "0");
-  EXPECT_EQ(ListFolder(dir_ / "out"), (std::vector<std::string>{"index.html", "th_a.jpg"}));
+TEST_F(EmptyingTest, TheOldGalleryGoesToTheTrashAndTheRunReportsItFirst) {
+  WriteFile(out_ + "/old.html", "old");
+  WriteFile(out_ + "/sub/old.jpg", "old");
+  ASSERT_TRUE(Run({.empty = true}));
+  EXPECT_EQ(reports_[0], "7,0,0,0,0");
+  EXPECT_EQ(reports_[1], "0,0,0,0,0");
+  EXPECT_EQ(Output(), (Files{"index.html", "th_a.jpg"}));
+  EXPECT_EQ(ListFolder(files_.TrashFiles()), (Files{"old.html", "sub"}));
 }
 
-TEST_F(GalleryRunTest, AFolderThatDoesNotExistIsNeitherReportedNorEmptied) {
-  ASSERT_TRUE(Run(dir_ / "new", true));
-  EXPECT_EQ(reports_.front(), "0");
+TEST_F(EmptyingTest, AFolderThatDoesNotExistIsNeitherReportedNorEmptied) {
+  ASSERT_TRUE(Run({.empty = true, .out = dir_ / "new"}));
+  EXPECT_EQ(reports_.front(), "0,0,0,0,0");
 }
 
-TEST_F(GalleryRunTest, EmptyingFoldersThatHoldWhatMustNotBeLostIsRefused) {
+TEST_F(EmptyingTest, FoldersHoldingWhatMustNotBeLostAreRefusedBeforeAnythingHappens) {
   WriteFile(dir_ / "photos/other.txt", "keep");
-  for (const std::string& folder : {dir_ / "photos", dir_.Path(), dir_ / "skin", std::string("/")}) {
-    EXPECT_FALSE(Run(folder, true)) << folder;
-    EXPECT_EQ(reports_, (std::vector<std::string>{"-1 Das Verzeichnis " + folder + " kann nicht geleert werden!"}));
+  WriteFile(dir_ / "skins/blau/blau.vsk", "keep");
+  WriteFile(dir_ / "mnt/data.txt", "keep");
+  files_.mount_roots.insert(RealPath(dir_ / "mnt"));
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {dir_ / "photos", "Es enthält Bilder der Liste."},
+      {dir_.Path(), "Es ist der persönliche Ordner oder ein Ordner, der ihn enthält."},
+      {files_.HomeFolder(), "Es ist der persönliche Ordner oder ein Ordner, der ihn enthält."},
+      {dir_ / "skin", "Es enthält Skins oder liegt in einem Skin."},
+      {dir_ / "skin/files", "Es enthält Skins oder liegt in einem Skin."},
+      {dir_ / "skins", "Es enthält Skins oder liegt in einem Skin."},
+      {dir_ / "mnt", "Es ist die Wurzel eines Dateisystems."},
+  };
+  for (const auto& [folder, why] : cases) {
+    ::mkdir(folder.c_str(), 0755);
+    EXPECT_FALSE(Run({.empty = true, .out = folder})) << folder;
+    EXPECT_EQ(refusal_, "Das Verzeichnis " + folder + " kann nicht geleert werden!|" + why);
+    EXPECT_TRUE(reports_.empty());
   }
   EXPECT_EQ(ReadFile(dir_ / "photos/other.txt"), "keep");
-  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "/root";
-  EXPECT_FALSE(MayEmptyFolder(home, records_, {}));
-  WriteFile(dir_ / "gallery/old.html", "");
-  EXPECT_TRUE(MayEmptyFolder(dir_ / "photos/../gallery", records_, {dir_ / "skin"}));
-  EXPECT_FALSE(MayEmptyFolder(dir_ / "missing", records_, {}));
+  EXPECT_EQ(ReadFile(dir_ / "skins/blau/blau.vsk"), "keep");
+  EXPECT_EQ(ReadFile(dir_ / "mnt/data.txt"), "keep");
+  EXPECT_TRUE(ListFolder(files_.TrashFiles()).empty());
+}
+
+// A trash that cannot take anything: the run reports why and stops; nothing moves.
+class FullTrash : public TTrash {
+ public:
+  bool Locate(const std::string& path, std::string&, std::string& reason) override {
+    reason = "Kein Papierkorb kann " + path + " aufnehmen.";
+    return false;
+  }
+  bool Move(const std::string&, TTrashed&, std::string&) override { return false; }
+  bool Restore(const TTrashed&) override { return false; }
+};
+
+class NoTrashFiles : public ScratchFiles {
+ public:
+  using ScratchFiles::ScratchFiles;
+  TTrash& Trash() override { return trash_; }
+
+ private:
+  FullTrash trash_;
+};
+
+TEST_F(EmptyingTest, WhenNoTrashCanTakeTheFilesTheFolderIsNotEmptiedAndNothingIsMade) {
+  NoTrashFiles no_trash(dir_ / "home2");
+  WriteFile(out_ + "/old.html", "old");
+  TRunInput input;
+  input.skin = skin_.get();
+  input.records = &records_;
+  input.variants = {DefaultVariantSetting(skin_->ImageModifications.Row(0))};
+  input.output_path = out_;
+  input.empty_output = true;
+  const TRequestResult request = BuildRunRequest(input, no_trash);
+  ASSERT_TRUE(request.request) << request.message;
+  Reports reports;
+  TVistrel run(*request.request,
+               TRunServices{vips_, no_trash, messages_,
+                            [&](int step, int, int, int, int, const std::string& message) {
+                              reports.push_back(std::to_string(step) + " " + message);
+                            },
+                            cancel_});
+  EXPECT_FALSE(run.Run());
+  EXPECT_EQ(reports, (Reports{"7 ", "-1 Das Verzeichnis " + out_ + " kann nicht geleert werden!",
+                              "-1 Kein Papierkorb kann " + out_ + "/old.html aufnehmen."}));
+  EXPECT_EQ(Output(), (Files{"old.html"}));
 }
 
 }  // namespace

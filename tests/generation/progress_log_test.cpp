@@ -1,4 +1,4 @@
-#include "model/progress_log.h"
+#include "generation/progress_log.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +20,11 @@ TEST(ProgressLogTest, ARunOfTwoVariantsThreeImagesAndTwoTemplates) {
   log.Report(2, 2, 2, 0, 0, "");
   EXPECT_FALSE(log.OkEnabled());
   log.Report(6, 0, 0, 0, 0, "");
-  EXPECT_EQ(log.Lines(), (Lines{"Initialisiere...fertig", "Erzeuge verkleinerte Bilder...fertig",
-                                "  Schritt 1 von 2", "  Schritt 2 von 2", "Kopiere Dateien...fertig",
-                                "Initialisiere Parser und erzeuge Ausgabedateien...fertig",
-                                "  Schritt 1 von 2", "  Schritt 2 von 2",
-                                "Galerie erfolgreich erstellt!"}));
+  EXPECT_EQ(log.Lines(),
+            (Lines{"Initialisiere...fertig", "Erzeuge verkleinerte Bilder...fertig",
+                   "  Schritt 1 von 2", "  Schritt 2 von 2", "Kopiere Dateien...fertig",
+                   "Initialisiere Parser und erzeuge Ausgabedateien...fertig", "  Schritt 1 von 2",
+                   "  Schritt 2 von 2", "Galerie erfolgreich erstellt!"}));
   EXPECT_TRUE(log.OkEnabled());
   EXPECT_TRUE(log.ShowGalleryVisible());
   EXPECT_FALSE(log.HadError());
@@ -53,9 +53,10 @@ TEST(ProgressLogTest, ErrorsAddTheirMessageAndEnableOk) {
   during.Report(2, 1, 1, 0, 0, "");
   during.Report(-1, 0, 0, 0, 0, "Fehler!");
   during.Report(6, 0, 0, 0, 0, "");
-  EXPECT_EQ(during.Lines(), (Lines{"Initialisiere...fertig",
-                                   "Initialisiere Parser und erzeuge Ausgabedateien...fertig",
-                                   "  Schritt 1 von 1", "Fehler!fertig", "Galerie erfolgreich erstellt!"}));
+  EXPECT_EQ(
+      during.Lines(),
+      (Lines{"Initialisiere...fertig", "Initialisiere Parser und erzeuge Ausgabedateien...fertig",
+             "  Schritt 1 von 1", "Fehler!fertig", "Galerie erfolgreich erstellt!"}));
 }
 
 TEST(ProgressLogTest, BarNeedsPositionAndMaximum) {
@@ -72,11 +73,32 @@ TEST(ProgressLogTest, WithoutAStartPageTheGalleryButtonStaysHidden) {
   TProgressLog log(false);
   log.Report(7, 0, 0, 0, 0, "");
   log.Report(6, 0, 0, 0, 0, "");
-  EXPECT_EQ(log.Lines(), (Lines{"Leere Ausgabeverzeichnis...fertig", "Galerie erfolgreich erstellt!"}));
+  EXPECT_EQ(log.Lines(),
+            (Lines{"Leere Ausgabeverzeichnis...fertig", "Galerie erfolgreich erstellt!"}));
   EXPECT_FALSE(log.ShowGalleryVisible());
   log.Reset();
   EXPECT_TRUE(log.Lines().empty());
   EXPECT_FALSE(log.OkEnabled());
+}
+
+TEST(ProgressLogTest, FailedImagesAndCancellingEndTheLogWithTheirOwnLine) {
+  TProgressLog log(true);
+  log.Report(0, 0, 0, 0, 0, "");
+  log.Report(-1, 0, 0, 0, 0, "Fehler beim Verarbeiten der Bilddatei /a.jpg!");
+  log.Report(6, 0, 0, 0, 0, "Galerie erstellt, 1 Bild konnte nicht verarbeitet werden.");
+  EXPECT_EQ(log.Lines().back(), "Galerie erstellt, 1 Bild konnte nicht verarbeitet werden.");
+  EXPECT_TRUE(log.ShowGalleryVisible());
+
+  log.Reset();
+  log.Report(0, 0, 0, 0, 0, "");
+  log.Report(1, 1, 2, 1, 4, "");
+  log.Report(8, 0, 0, 0, 0, "");
+  // The step that was cut short gets no "fertig".
+  EXPECT_EQ(log.Lines(), (Lines{"Initialisiere...fertig", "Erzeuge verkleinerte Bilder...",
+                                "  Schritt 1 von 2", "Abgebrochen"}));
+  EXPECT_TRUE(log.Cancelled());
+  EXPECT_TRUE(log.OkEnabled());
+  EXPECT_FALSE(log.ShowGalleryVisible());
 }
 
 }  // namespace

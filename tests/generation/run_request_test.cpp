@@ -1,9 +1,11 @@
-#include "model/gallery_setup.h"
+#include "generation/run_request.h"
 
 #include <gtest/gtest.h>
 
 #include "model/color.h"
 #include "skin_fixture.h"
+#include "support/logger.h"
+#include "support/text.h"
 #include "support/user_messages.h"
 #include "test_support.h"
 
@@ -12,7 +14,7 @@ namespace {
 
 using namespace vistrel::testing;
 
-TEST(GallerySetupTest, ValuesAreHandedOverAsTheControlsWouldHoldThem) {
+TEST(RunRequestTest, ValuesAreHandedOverAsTheControlsWouldHoldThem) {
   EXPECT_EQ(ValueTypeOf("color"), TValueType::kColor);
   EXPECT_EQ(ValueTypeOf("Number"), TValueType::kNumber);
   EXPECT_EQ(ValueTypeOf("TEXT"), TValueType::kText);
@@ -25,30 +27,114 @@ TEST(GallerySetupTest, ValuesAreHandedOverAsTheControlsWouldHoldThem) {
   EXPECT_THROW(NormalizeValue(TValueType::kColor, "#12"), EConvertError);
 }
 
-TEST(GallerySetupTest, SettingsFollowTheSkinsRows) {
-  TempDir dir;
-  TSkinSpec spec;
-  spec.values = {{"TITEL", "Titel", "TEXT", "x"}, {"FARBE", "Farbe", "COLOR", "#000000"}};
-  spec.variants = {{"THUMB", "k", "160", "120", "th_%old%"}, {"BIG", "g", "0", "600", "%old%"}};
-  WriteSkin(dir / "s", spec);
-  RecordedMessages messages;
-  TVTLSkin skin(dir / "s", "test.vsk", messages);
-  ASSERT_TRUE(skin.Valid);
+class RunRequestFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TSkinSpec spec;
+    spec.variants = {{"THUMB", "k", "160", "120", "th_%old%"}, {"BIG", "g", "0", "600", "%old%"}};
+    UseSkin(spec);
+  }
+  void UseSkin(TSkinSpec spec) {
+    spec.values = {{"TITEL", "Titel", "TEXT", "x"},
+                   {"FARBE", "Farbe", "COLOR", "#000000"},
+                   {"SPALTEN", "Spalten", "NUMBER", "4"}};
+    WriteSkin(dir_ / "skin", spec);
+    skin_ = std::make_unique<TVTLSkin>(dir_ / "skin", "test.vsk", messages_);
+    ASSERT_TRUE(skin_->Valid) << skin_->ErrorMessage;
+  }
+  TRunInput Input() {
+    TRunInput input;
+    input.skin = skin_.get();
+    input.records = &records_;
+    input.values = {"Urlaub", "#ff0000", "99999999"};
+    input.variants = {{"160", "120", "80"}, {"800", "600", "90"}};
+    input.output_path = "galerie";
+    input.relative_to = dir_ / "home";
+    input.skins_folder = dir_ / "skins";
+    return input;
+  }
+  std::string Refusal(const TRunInput& input) {
+    const TRequestResult result = BuildRunRequest(input, files_);
+    EXPECT_FALSE(result.request);
+    return result.message + (result.reason.empty() ? "" : "|" + result.reason);
+  }
+
+  TempDir dir_;
+  ScratchFiles files_{dir_ / "home"};
+  RecordedMessages messages_;
+  TLogger log_;
+  TVTLRecordList records_;
+  std::unique_ptr<TVTLSkin> skin_;
+};
+
+TEST_F(RunRequestFixture, ARequestHoldsCheckedValuesAndBecomesTheSettingsOfTheRun) {
+  const TRequestResult result = BuildRunRequest(Input(), files_);
+  ASSERT_TRUE(result.request) << result.message;
+  const TRunRequest& request = *result.request;
+  EXPECT_EQ(request.output_folder, files_.HomeFolder() + "/galerie/");  // relative to the base
+  EXPECT_EQ(request.values, (std::vector<std::string>{"Urlaub", "#FF0000", "16777215"}));
+
   TVTLGalleryProperties settings;
-  const std::vector<TVariantSetting> variants = {DefaultVariantSetting(skin.ImageModifications.Row(0)),
-                                                 {"800", "600", "90"}};
-  FillGallerySettings(settings, skin, " /out ", true, {"Urlaub", "#FF0000"}, variants);
-  EXPECT_EQ(settings.OutputDirectory, " /out ");
-  EXPECT_TRUE(settings.CopyOriginals);
-  EXPECT_EQ(settings.HTMLPatterns, &skin.HTMLPatterns);  // borrowed, not copied
+  FillGallerySettings(settings, request);
+  EXPECT_EQ(settings.OutputDirectory, request.output_folder);
+  EXPECT_EQ(settings.HTMLPatterns, &skin_->HTMLPatterns);  // borrowed, not copied
   ASSERT_EQ(settings.ImageVariants.Count(), 2);
   const TVTLValueList& thumb = settings.ImageVariants.Row(0);
-  EXPECT_EQ((std::vector<std::string>{thumb.Value(0), thumb.Value(1), thumb.Value(2), thumb.Value(3), thumb.Value(4)}),
+  EXPECT_EQ((std::vector<std::string>{thumb.Value(0), thumb.Value(1), thumb.Value(2),
+                                      thumb.Value(3), thumb.Value(4)}),
             (std::vector<std::string>{"THUMB", "160", "120", "th_%old%", "80"}));
-  EXPECT_EQ(settings.ImageVariants.Row(1).Value(1), "800");
-  ASSERT_EQ(settings.RequiredValues.Count(), 2);
+  ASSERT_EQ(settings.RequiredValues.Count(), 3);
   EXPECT_EQ(settings.RequiredValues.Row(1).Value(0), "FARBE");
   EXPECT_EQ(settings.RequiredValues.Row(1).Value(1), "#FF0000");
+}
+
+TEST_F(RunRequestFixture, SkinOutputValuesAndVariantsAreRefusedWithTheUsersMessages) {
+  TRunInput input = Input();
+  input.skin = nullptr;
+  EXPECT_EQ(Refusal(input), "Bitte wählen Sie einen Skin aus der Liste oben aus!");
+  input = Input();
+  input.output_path = "  \t ";
+  EXPECT_EQ(Refusal(input), "Bitte geben Sie ein Ausgabeverzeichnis an!");
+  input.output_path = std::string("out\0/..", 7);
+  EXPECT_EQ(Refusal(input), "Ungültiges Ausgabeverzeichnis out\\x00/..!");
+  input = Input();
+  input.values[2] = "vier";
+  EXPECT_EQ(Refusal(input), "\"vier\" ist keine gültige Zahl! (SPALTEN)");
+  input = Input();
+  input.values[1] = "#zz";
+  EXPECT_EQ(BuildRunRequest(input, files_).problem, TRequestProblem::kValue);
+
+  for (const TVariantSetting& setting :
+       {TVariantSetting{"0", "100", "80"}, TVariantSetting{"100", "-5", "80"},
+        TVariantSetting{"abc", "100", "80"}, TVariantSetting{"100", "100", "gut"},
+        TVariantSetting{"16385", "100", "80"}, TVariantSetting{"100", "100", "101"},
+        TVariantSetting{"1.5", "100", "80"}}) {
+    input = Input();
+    input.variants[1] = setting;
+    EXPECT_EQ(Refusal(input), "Ungültige Werte für die Bildvariante BIG!") << setting.max_width;
+  }
+  input = Input();
+  input.variants[1] = {"16384", "1", "0"};
+  EXPECT_TRUE(BuildRunRequest(input, files_).request);
+}
+
+TEST_F(RunRequestFixture, PatternsThatLeaveTheFolderOrHoldANulAreSkinErrors) {
+  const std::string nul_page("x\0/..\0/..\0/planted.html", 24);
+  for (const auto& [variant, page] :
+       std::vector<std::pair<std::string, std::string>>{{"../%old%", "index.html"},
+                                                        {"/tmp/%old%", "index.html"},
+                                                        {"th_%old%", nul_page},
+                                                        {std::string("a\0b", 3), "index.html"}}) {
+    TSkinSpec spec;
+    spec.variants = {{"THUMB", "k", "160", "120", variant}};
+    spec.templates = {{"index.tpl", "index", page}};
+    UseSkin(spec);
+    TRunInput input = Input();
+    input.variants.resize(1);
+    const bool page_bad = page != "index.html";
+    EXPECT_EQ(Refusal(input),
+              "Ungültiger Dateiname " + PrintableName(page_bad ? page : variant) + "!");
+  }
 }
 
 }  // namespace

@@ -1,86 +1,29 @@
-#include "model/vistrel.h"
+#include "generation/vistrel.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
+#include "generation/run_fixture.h"
 #include "image_fixtures.h"
-#include "imaging/image_operations.h"
-#include "imaging/metadata.h"
-#include "model/gallery_setup.h"
-#include "skin_fixture.h"
-#include "support/logger.h"
-#include "support/user_messages.h"
-#include "test_support.h"
 
 namespace vistrel {
 namespace {
 
 using namespace vistrel::testing;
-using Reports = std::vector<std::string>;
-using Files = std::vector<std::string>;
 
-// A skin, photos and a driver, run as the create-gallery dialog and progress window run it.
-class DriverTest : public ::testing::Test {
- protected:
-  void UseSkin(const TSkinSpec& spec) {
-    WriteSkin(dir_ / "skin", spec);
-    skin_ = std::make_unique<TVTLSkin>(dir_ / "skin/", spec.file, messages_);
-    ASSERT_TRUE(skin_->Valid) << skin_->ErrorMessage;
-  }
-  void AddPhoto(const std::string& path, int w = 300, int h = 200) {
-    WriteFile(path, MakeJpeg(w, h));
-    AddFile(path);
-  }
-  void AddFile(const std::string& path) {
-    records_.Add(std::make_unique<TVTLRecord>(ExtractFilePath(path), ExtractFileName(path),
-                                              ReadImageMetadata, log_));
-  }
-  // Runs with the skin's default variant settings unless `variants` is given.
-  bool Run(std::vector<TVariantSetting> variants = {}, bool copy = false) {
-    if (variants.empty())
-      for (int i = 0; i < skin_->ImageModifications.Count(); ++i)
-        variants.push_back(DefaultVariantSetting(skin_->ImageModifications.Row(i)));
-    std::vector<std::string> values;
-    for (int i = 0; i < skin_->RequiredVars.Count(); ++i)
-      values.push_back(skin_->RequiredVars.Row(i).Value(3));
-    settings_ = std::make_unique<TVTLGalleryProperties>();
-    FillGallerySettings(*settings_, *skin_, out_, copy, values, variants);
-    driver_ = std::make_unique<TVistrel>();
-    driver_->Records = &records_;
-    driver_->Properties = settings_.get();
-    driver_->Skin = skin_.get();
-    driver_->Images = &images_;
-    driver_->Messages = &messages_;
-    reports_.clear();
-    return driver_->Generate([this](int step, int sub, int count, int pos, int max, const std::string& message) {
-      reports_.push_back(std::to_string(step) + "," + std::to_string(sub) + "," + std::to_string(count) + "," +
-                         std::to_string(pos) + "," + std::to_string(max) + (message.empty() ? "" : " " + message));
-    });
-  }
-  Files Output() const { return ListFolder(out_); }
-
-  TempDir dir_;
-  std::string out_ = dir_ / "out";
-  RecordedMessages messages_;
-  TLogger log_;
-  TVTLRecordList records_;
-  std::unique_ptr<TVTLSkin> skin_;
-  std::unique_ptr<TVTLGalleryProperties> settings_;
-  std::unique_ptr<TVistrel> driver_;
-  TVipsImageProcessor images_;
-  Reports reports_;
-};
+using DriverTest = RunFixture;
 
 TEST_F(DriverTest, ReportsOfTwoVariantsThreeImagesAndTwoTemplates) {
   TSkinSpec spec;
-  spec.variants = {{"THUMB", "klein", "100", "100", "th_%old%"}, {"BIG", "groß", "400", "400", "%old%"}};
+  spec.variants = {{"THUMB", "klein", "100", "100", "th_%old%"},
+                   {"BIG", "groß", "400", "400", "%old%"}};
   spec.templates = {{"index.tpl", "index", "index.html"}, {"detail.tpl", "detail", ""}};
   spec.template_files = {{"index.tpl", "[VTL] NEWSECTION NUMREPEAT:0\n%THUMB%\n[VTL] ENDSECTION"},
                          {"detail.tpl", "%BIG% %INDEX%"}};
   UseSkin(spec);
-  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) AddPhoto(dir_ / (std::string("photos/") + name));
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+    AddPhoto(dir_ / (std::string("photos/") + name));
   ASSERT_TRUE(Run());
   EXPECT_EQ(reports_, (Reports{"0,0,0,0,0", "1,1,2,1,3", "1,1,2,2,3", "1,1,2,3,3", "1,2,2,1,3",
                                "1,2,2,2,3", "1,2,2,3,3", "2,1,2,0,0", "2,2,2,0,0", "6,0,0,0,0"}));
@@ -99,9 +42,11 @@ TEST_F(DriverTest, ReportsOfTwoVariantsThreeImagesAndTwoTemplates) {
 
 TEST_F(DriverTest, CopiesHaveTheFittedSizesAndNoMetadata) {
   TSkinSpec spec;
-  spec.variants = {{"BIG", "groß", "800", "600", "big_%old%"}, {"THUMB", "klein", "160", "160", "th_%old%"}};
+  spec.variants = {{"BIG", "groß", "800", "600", "big_%old%"},
+                   {"THUMB", "klein", "160", "160", "th_%old%"}};
   UseSkin(spec);
-  WriteFile(dir_ / "p/small.jpg", WithExif(MakeJpeg(400, 300), BuildTiff({{Ascii(0x010F, "Canon")}, {}, {}, {}})));
+  WriteFile(dir_ / "p/small.jpg",
+            WithExif(MakeJpeg(400, 300), BuildTiff({{Ascii(0x010F, "Canon")}, {}, {}, {}})));
   AddFile(dir_ / "p/small.jpg");
   AddPhoto(dir_ / "p/wide.jpg", 3000, 2000);
   ASSERT_TRUE(Run());
@@ -119,7 +64,7 @@ TEST_F(DriverTest, NamesAreNumberedAndNothingIsOverwritten) {
   UseSkin(spec);
   AddPhoto(dir_ / "one/bild.jpg");
   AddPhoto(dir_ / "two/bild.jpg");
-  ASSERT_TRUE(Run({}, /*copy=*/true));
+  ASSERT_TRUE(Run({.copy = true}));
   // Two images of one name; the copies of the originals come after the variant files.
   EXPECT_EQ(Output(), (Files{"bild.jpg", "bild2.jpg", "bild3.jpg", "bild4.jpg", "index.html"}));
   const std::string first_run = ReadFile(out_ + "/bild.jpg");
@@ -135,7 +80,8 @@ TEST_F(DriverTest, NamesAreNumberedAndNothingIsOverwritten) {
 TEST_F(DriverTest, WithoutVariantsOrTemplatesThoseStepsAreLeftOut) {
   TSkinSpec spec;
   spec.variants = {};
-  spec.template_files = {{"index.tpl", "[VTL] NEWSECTION NUMREPEAT:0\n%FNAME_NO_PATH%\n[VTL] ENDSECTION"}};
+  spec.template_files = {
+      {"index.tpl", "[VTL] NEWSECTION NUMREPEAT:0\n%FNAME_NO_PATH%\n[VTL] ENDSECTION"}};
   UseSkin(spec);
   AddPhoto(dir_ / "p/a.jpg");
   ASSERT_TRUE(Run());
@@ -154,7 +100,8 @@ TEST_F(DriverTest, TheSkinsStaticFilesAreCopiedWithAReport) {
   spec.static_files = {{"stil.css", "body{}"}, {"bilder/hg.png", "png"}};
   UseSkin(spec);
   WriteFile(dir_ / "secret.txt", "private");
-  ASSERT_EQ(::symlink((dir_ / "secret.txt").c_str(), (dir_ / "skin/files/gestohlen.txt").c_str()), 0);
+  ASSERT_EQ(::symlink((dir_ / "secret.txt").c_str(), (dir_ / "skin/files/gestohlen.txt").c_str()),
+            0);
   AddPhoto(dir_ / "p/a.jpg");
   ASSERT_TRUE(Run());
   EXPECT_EQ(reports_[2], "4,0,0,0,0");
@@ -163,8 +110,13 @@ TEST_F(DriverTest, TheSkinsStaticFilesAreCopiedWithAReport) {
   EXPECT_FALSE(Exists(out_ + "/files/gestohlen.txt"));
 }
 
-TEST_F(DriverTest, FailedImagesAreReportedAndTheRunGoesOn) {
-  UseSkin({});
+TEST_F(DriverTest, FailedImagesAreReportedAndLeftOutOfTheGallery) {
+  TSkinSpec spec;
+  spec.templates = {{"index.tpl", "index", "index.html"}, {"bild.tpl", "bild", ""}};
+  spec.template_files = {
+      {"index.tpl", "%NUM_RECORDS%\n[VTL] NEWSECTION NUMREPEAT:0\n%THUMB%\n[VTL] ENDSECTION"},
+      {"bild.tpl", "%PREVIOUSRECORD_bild%<%FNAME_NO_PATH%>%NEXTRECORD_bild%"}};
+  UseSkin(spec);
   AddPhoto(dir_ / "p/good.jpg");
   WriteFile(dir_ / "p/fake.jpg", "<svg xmlns='http://www.w3.org/2000/svg'/>");
   AddFile(dir_ / "p/fake.jpg");
@@ -174,36 +126,150 @@ TEST_F(DriverTest, FailedImagesAreReportedAndTheRunGoesOn) {
   AddFile(dir_ / "p/cut.jpg");
   AddPhoto(dir_ / "p/last.jpg");
   EXPECT_TRUE(Run());
-  EXPECT_EQ(reports_, (Reports{"0,0,0,0,0", "1,1,1,1,5",
-                               "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "p/fake.jpg") + "!",
-                               "1,1,1,2,5",
-                               "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "p/gone.jpg") + "!",
-                               "1,1,1,3,5",
-                               "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "p/cut.jpg") + "!",
-                               "1,1,1,4,5", "1,1,1,5,5", "2,1,1,0,0", "6,0,0,0,0"}));
-  EXPECT_GT(ReadFile(out_ + "/th_last.jpg").size(), 100u);
+  EXPECT_EQ(
+      reports_,
+      (Reports{"0,0,0,0,0", "1,1,1,1,5",
+               "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "p/fake.jpg") + "!",
+               "1,1,1,2,5",
+               "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "p/gone.jpg") + "!",
+               "1,1,1,3,5",
+               "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "p/cut.jpg") + "!",
+               "1,1,1,4,5", "1,1,1,5,5", "2,1,2,0,0", "2,2,2,0,0",
+               "6,0,0,0,0 Galerie erstellt, 3 Bilder konnten nicht verarbeitet werden."}));
+  // Nothing of the failed images: no empty files, no pages, no links, not counted.
+  EXPECT_EQ(Output(),
+            (Files{"good.html", "index.html", "last.html", "th_good.jpg", "th_last.jpg"}));
+  EXPECT_EQ(ReadFile(out_ + "/index.html"), "\r\n2\r\nth_good.jpg\r\nth_last.jpg");
+  EXPECT_EQ(ReadFile(out_ + "/good.html"), "\r\n<good.jpg>last.html");
+  EXPECT_EQ(ReadFile(out_ + "/last.html"), "\r\ngood.html<last.jpg>");
+  EXPECT_EQ(run_->FailedImages(), 3);
+  EXPECT_EQ(run_->StartPage(), out_ + "/index.html");
+  // A single failure is told in the singular.
+  EXPECT_EQ(FailedImagesLine(1), "Galerie erstellt, 1 Bild konnte nicht verarbeitet werden.");
 }
 
-TEST_F(DriverTest, InvalidVariantSizesEndTheRunBeforeAnythingIsWritten) {
+TEST_F(DriverTest, WithoutImageVariantsMissingPhotosStillGetTheirPages) {
+  TSkinSpec spec;
+  spec.variants = {};
+  spec.templates = {{"bild.tpl", "bild", ""}};
+  spec.template_files = {{"bild.tpl", "%JPGMETA:WIDTH%x%JPGMETA:HEIGHT%"}};
+  UseSkin(spec);
+  AddFile(dir_ / "p/gone.jpg");
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(ReadFile(out_ + "/gone.html"), "\r\n0x0");
+}
+
+TEST_F(DriverTest, ACopyOfTheOriginalThatFailsTakesTheImageOutWithItsVariants) {
   UseSkin({});
   AddPhoto(dir_ / "p/a.jpg");
-  for (const TVariantSetting& setting : {TVariantSetting{"0", "100", "80"}, TVariantSetting{"100", "-5", "80"},
-                                         TVariantSetting{"abc", "100", "80"}, TVariantSetting{"100", "100", "gut"},
-                                         TVariantSetting{"16385", "100", "80"}}) {
-    EXPECT_FALSE(Run({setting}));
-    EXPECT_EQ(reports_, (Reports{"0,0,0,0,0", "-1,0,0,0,0 Ungültige Werte für die Bildvariante THUMB!"}));
-    EXPECT_FALSE(Exists(out_));
-  }
-  EXPECT_TRUE(Run({TVariantSetting{"16384", "1", "500"}}));  // quality is brought into range
+  AddPhoto(dir_ / "p/b.jpg");
+  // The copies are made from the photos; b's original is gone before it can be copied.
+  on_report_ = [this](const std::string& line) {
+    if (line == "1,1,1,2,2") ::unlink((dir_ / "p/b.jpg").c_str());
+  };
+  EXPECT_TRUE(Run({.copy = true}));
+  EXPECT_EQ(reports_.back(), "6,0,0,0,0 Galerie erstellt, 1 Bild konnte nicht verarbeitet werden.");
+  EXPECT_EQ(Output(), (Files{"a.jpg", "index.html", "th_a.jpg"}));
 }
 
-TEST_F(DriverTest, NamesLeavingTheOutputFolderEndTheRun) {
+// Names holding a NUL would be cut by the system: "..<NUL>" becomes "..". Such an image fails;
+// nothing is written outside the output folder and the run ends.
+TEST_F(DriverTest, ImagesWhoseNamesHoldANulFailWithoutWritingAnywhereElse) {
+  TSkinSpec spec;
+  spec.variants = {{"THUMB", "k", "40", "40", "%old%_thumb"}};
+  UseSkin(spec);
+  AddPhoto(dir_ / "p/payload.jpg");
+  AddPhoto(dir_ / "p/valid.jpg");
+  AddPhoto(dir_ / "p/ok.jpg");
+  records_.Item(0).FileName = std::string("payload.jpg\0/..\0/..\0/planted.sh\0.jpg", 36);
+  records_.Item(1).FileName = std::string("valid\0seed.jpg", 14);
+  EXPECT_TRUE(Run({.copy = true}));
+  EXPECT_EQ(reports_[1], "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "p/") +
+                             "payload.jpg\\x00/..\\x00/..\\x00/planted.sh\\x00.jpg!");
+  EXPECT_EQ(reports_.back(),
+            "6,0,0,0,0 Galerie erstellt, 2 Bilder konnten nicht verarbeitet werden.");
+  EXPECT_EQ(Output(), (Files{"index.html", "ok.jpg", "ok_thumb.jpg"}));
+  EXPECT_FALSE(Exists(dir_ / "planted.sh"));
+  EXPECT_FALSE(Exists(dir_ / "p/planted.sh"));
+}
+
+TEST_F(DriverTest, ControlCharactersNeverReachAGeneratedName) {
+  UseSkin({});
+  AddPhoto(dir_ / "p/a\nb\x1b.jpg");
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(Output(), (Files{"index.html", "th_a_b_.jpg"}));
+}
+
+// Makes the copies through the real processor and sets the cancel flag on its second photo.
+struct CancellingImages : TImageProcessor {
+  TImageProcessor* real = nullptr;
+  TCancelFlag* cancel = nullptr;
+  int calls = 0;
+  bool ScaleImage(const std::string& source, const std::vector<TScaleRequest>& requests,
+                  std::vector<std::string>& jpegs) override {
+    if (++calls == 2) cancel->Cancel();
+    return real->ScaleImage(source, requests, jpegs);
+  }
+};
+
+TEST_F(DriverTest, CancellingWhileImagesAreMadeKeepsFinishedFilesOnly) {
+  TSkinSpec spec;
+  spec.variants = {{"THUMB", "k", "40", "40", "th_%old%"}, {"BIG", "g", "80", "80", "%old%"}};
+  UseSkin(spec);
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) AddPhoto(dir_ / (std::string("p/") + name));
+  threads_ = 1;
+  CancellingImages images;
+  images.real = &vips_;
+  images.cancel = &cancel_;
+  images_ = &images;
+  EXPECT_FALSE(Run());
+  EXPECT_TRUE(run_->Cancelled());
+  EXPECT_EQ(reports_.back(), "8,0,0,0,0");
+  // The second image was finished as the user cancelled; the third was never begun, and its
+  // reserved names are gone again.
+  EXPECT_EQ(Output(), (Files{"a.jpg", "b.jpg", "th_a.jpg", "th_b.jpg"}));
+  for (const std::string& name : Output())
+    EXPECT_GT(ReadFile(out_ + "/" + name).size(), 100u) << name;
+}
+
+TEST_F(DriverTest, CancellingBetweenPagesRemovesThePagesNotWritten) {
+  TSkinSpec spec;
+  spec.templates = {{"index.tpl", "index", "index.html"}, {"bild.tpl", "bild", ""}};
+  spec.template_files = {{"index.tpl", "[VTL] NEWSECTION NUMREPEAT:1\n%THUMB%\n[VTL] ENDSECTION"},
+                         {"bild.tpl", "%FNAME_NO_PATH%"}};
+  UseSkin(spec);
+  for (const char* name : {"a.jpg", "b.jpg"}) AddPhoto(dir_ / (std::string("p/") + name));
+  on_report_ = [this](const std::string& line) {
+    if (line == "2,2,2,0,0") cancel_.Cancel();  // the index is planned, the image pages not
+  };
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(reports_.back(), "8,0,0,0,0");
+  // The images were finished and stay; no page was written, so none is left, not even empty.
+  EXPECT_EQ(Output(), (Files{"th_a.jpg", "th_b.jpg"}));
+}
+
+TEST_F(DriverTest, ARunCancelledBeforeItStartsWritesNothing) {
+  UseSkin({});
+  AddPhoto(dir_ / "p/a.jpg");
+  cancel_.Cancel();
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(reports_, (Reports{"8,0,0,0,0"}));
+  EXPECT_FALSE(Exists(out_));
+}
+
+TEST_F(DriverTest, InvalidVariantSizesAndNamesAreRefusedBeforeAnythingIsWritten) {
+  UseSkin({});
+  AddPhoto(dir_ / "p/a.jpg");
+  EXPECT_FALSE(Run({.variants = {{"0", "100", "80"}}}));
+  EXPECT_EQ(refusal_, "Ungültige Werte für die Bildvariante THUMB!");
+  EXPECT_TRUE(reports_.empty());
+  EXPECT_FALSE(Exists(out_));
+
   TSkinSpec spec;
   spec.variants = {{"THUMB", "k", "10", "10", "../%old%"}};
   UseSkin(spec);
-  AddPhoto(dir_ / "p/a.jpg");
   EXPECT_FALSE(Run());
-  EXPECT_EQ(reports_.back(), "-1,0,0,0,0 Ungültiger Dateiname ../%old%!");
+  EXPECT_EQ(refusal_, "Ungültiger Dateiname ../%old%!");
   EXPECT_FALSE(Exists(dir_ / "a.jpg"));
 
   spec.variants = {{"THUMB", "k", "10", "10", "klein/%old%"}};  // sub-folders are made
@@ -217,7 +283,8 @@ TEST_F(DriverTest, AnOutputFolderThatCannotBeMadeIsReported) {
   AddPhoto(dir_ / "p/a.jpg");
   WriteFile(out_, "a file, not a folder");
   EXPECT_FALSE(Run());
-  EXPECT_EQ(reports_, (Reports{"0,0,0,0,0", "-1,0,0,0,0 Kann Ausgabeverzeichnis nicht erstellen!"}));
+  EXPECT_EQ(reports_,
+            (Reports{"0,0,0,0,0", "-1,0,0,0,0 Kann Ausgabeverzeichnis nicht erstellen!"}));
 }
 
 TEST_F(DriverTest, OnlyJpegNamesAreCopiedAsOriginals) {
@@ -225,7 +292,7 @@ TEST_F(DriverTest, OnlyJpegNamesAreCopiedAsOriginals) {
   AddPhoto(dir_ / "p/a.jpg");
   WriteFile(dir_ / "p/notes.txt", "private notes");
   AddFile(dir_ / "p/notes.txt");  // a list file can name anything
-  EXPECT_TRUE(Run({}, true));
+  EXPECT_TRUE(Run({.copy = true}));
   EXPECT_FALSE(Exists(out_ + "/notes.txt"));
   EXPECT_TRUE(Exists(out_ + "/a.jpg"));
 }
@@ -236,7 +303,8 @@ TEST_F(DriverTest, AMissingTemplateEndsTheRunWithTheReadingError) {
   UseSkin(spec);
   AddPhoto(dir_ / "p/a.jpg");
   EXPECT_FALSE(Run());
-  const std::string message = "Fehler beim Lesen der Vorlagendatei " + (dir_ / "skin/index.tpl") + "!";
+  const std::string message =
+      "Fehler beim Lesen der Vorlagendatei " + (dir_ / "skin/index.tpl") + "!";
   EXPECT_EQ(reports_.back(), "-1,0,0,0,0 " + message);
   EXPECT_EQ(messages_.errors, (std::vector<std::string>{message}));
 }
@@ -248,7 +316,8 @@ TEST_F(DriverTest, ATemplateOutsideTheSkinIsNotRead) {
   WriteFile(dir_ / "secret.tpl", "private %FNAME%");
   AddPhoto(dir_ / "p/a.jpg");
   EXPECT_FALSE(Run());
-  EXPECT_EQ(reports_.back(), "-1,0,0,0,0 Fehler beim Lesen der Vorlagendatei " + (dir_ / "skin/../secret.tpl") + "!");
+  EXPECT_EQ(reports_.back(), "-1,0,0,0,0 Fehler beim Lesen der Vorlagendatei " +
+                                 (dir_ / "skin/../secret.tpl") + "!");
 }
 
 TEST_F(DriverTest, AnEndlessTemplateAddsTheDriversError) {

@@ -1,9 +1,8 @@
 #include "model/file_naming.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "test_support.h"
 
@@ -102,6 +101,22 @@ TEST(FileNamingTest, NamerStaysLinearForThousandsOfPages) {
   std::string last;
   for (int i = 0; i < 5000; ++i) last = namer.Make(dir.Path(), "page.html", "", "");
   EXPECT_EQ(last, dir / "page5000.html");
+}
+
+// Hostile names: a NUL would be cut by the system, control characters would reach the name,
+// and a name whose every number is taken must not be searched for ever.
+TEST(FileNamingTest, HostileNamesGiveAnErrorOrACleanNameNeverALoop) {
+  TempDir dir;
+  WriteFile(dir / "payload.jpg", "taken");
+  TUniqueNamer namer;
+  EXPECT_EQ(namer.Make(dir.Path(), "%old%_thumb", std::string("valid\0seed", 10), ".jpg"), "");
+  EXPECT_EQ(namer.Make(dir.Path(), std::string("x\0/../planted", 14), "a", ".html"), "");
+  EXPECT_EQ(MakeUniqueFileName(dir.Path(), "%old%", "a\tb\nc\x7f", ".jpg"), dir / "a_b_c\x7f.jpg");
+  // Every candidate of this pattern is taken: the namer gives up after its last number.
+  std::string last;
+  for (int i = 0; i < 100001 && (i == 0 || !last.empty()); ++i)
+    last = namer.Make(dir.Path(), "payload", "", ".jpg");
+  EXPECT_EQ(last, "");
 }
 
 }  // namespace

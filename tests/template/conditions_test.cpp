@@ -20,7 +20,7 @@ class ConditionsTest : public ::testing::Test {
     harness_.AddProperty("Mit Blank");
     harness_.records.Item(0).Details.SetValueOf("Titel", "See");
     harness_.records.Item(0).Details.SetValueOf("Mit Blank", "x");
-    parser_.Records = &harness_.records;
+    parser_.Records = ViewOf(harness_.records);
     parser_.Properties = &harness_.properties;
     parser_.PageList = {"p1", "p2"};
     At(0, 1);
@@ -33,8 +33,9 @@ class ConditionsTest : public ::testing::Test {
   std::string Apply(const std::string& text) { return parser_.ApplyConditions(text); }
   // "kept" or "gone" for a block with this condition.
   std::string Block(const std::string& condition) {
-    return Apply("<[VTL] CONDITION(" + condition + ")kept[VTL] END CONDITION>") == "<kept>" ? "kept"
-                                                                                        : "gone";
+    return Apply("<[VTL] CONDITION(" + condition + ")kept[VTL] END CONDITION>") == "<kept>"
+               ? "kept"
+               : "gone";
   }
   TemplateHarness harness_;
   TVTLParser parser_;
@@ -74,7 +75,7 @@ TEST_F(ConditionsTest, ComparisonsOperandsAndBlanks) {
   EXPECT_EQ(Block("NOSUCHNAME=FALSE"), "gone");
   EXPECT_EQ(Block("%TITEL%"), "gone");  // a placeholder is no operand
   EXPECT_EQ(Block(""), "gone");
-  EXPECT_EQ(Block("=FALSE"), "kept");   // the empty operand is an empty slot: false
+  EXPECT_EQ(Block("=FALSE"), "kept");  // the empty operand is an empty slot: false
 }
 
 TEST_F(ConditionsTest, DoesExistExpandsItsArgument) {
@@ -94,7 +95,8 @@ TEST_F(ConditionsTest, DoesExistExpandsItsArgument) {
 }
 
 TEST_F(ConditionsTest, WhatAroundTheBlockStays) {
-  EXPECT_EQ(Apply("a<!--[VTL] CONDITION(TRUE)-->b<!--[VTL] END CONDITION-->c"), "a<!---->b<!---->c");
+  EXPECT_EQ(Apply("a<!--[VTL] CONDITION(TRUE)-->b<!--[VTL] END CONDITION-->c"),
+            "a<!---->b<!---->c");
   EXPECT_EQ(Apply("a<!--[VTL] CONDITION(FALSE)-->b<!--[VTL] END CONDITION-->c"), "a<!---->c");
   EXPECT_EQ(Apply("[vtl] condition junk (TRUE)x[Vtl] End Condition"), "x");
   EXPECT_EQ(Apply("no blocks [VTL] END CONDITION here"), "no blocks [VTL] END CONDITION here");
@@ -132,8 +134,9 @@ TEST_F(ConditionsTest, AMissingEndIsAnError) {
 TEST_F(ConditionsTest, ManyBlocksInOneTextAreResolvedQuickly) {
   std::string text;
   for (int i = 0; i < 20000; ++i)
-    text += "<[VTL] CONDITION(IMGINDEXISEVEN)e[VTL] END CONDITION[VTL] CONDITION(FALSE)x"
-            "[VTL] END CONDITION>";
+    text +=
+        "<[VTL] CONDITION(IMGINDEXISEVEN)e[VTL] END CONDITION[VTL] CONDITION(FALSE)x"
+        "[VTL] END CONDITION>";
   const std::string result = Apply(text);
   EXPECT_EQ(result.size(), 20000u * 3);
 }
@@ -149,7 +152,8 @@ TEST(ConditionsInPagesTest, BlocksSeeTheImageTheyAreWrittenFor) {
                 "[VTL] CONDITION(ISLASTIMAGE)last?[VTL] END CONDITION"
                 "[VTL] CONDITION(ISLASTPATTERNPAGE=TRUE)only page[VTL] END CONDITION");
   ASSERT_TRUE(h.Run());
-  EXPECT_EQ(h.Page("index.html"), PageText({"<!---->first!<!---->", "0", "1 odd", "2", "3 odd", "only page"}));
+  EXPECT_EQ(h.Page("index.html"),
+            PageText({"<!---->first!<!---->", "0", "1 odd", "2", "3 odd", "only page"}));
 }
 
 TEST(ConditionsInPagesTest, AMissingEndWhileWritingEndsTheRunWithTheError) {

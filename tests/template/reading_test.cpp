@@ -38,7 +38,7 @@ class ReadingTest : public ::testing::Test {
   // Reads `contents` as a template; the tree, or "error" with the reports.
   std::string Read(const std::string& contents) {
     WriteFile(harness_.skin_dir + "t.html", contents);
-    parser_.Records = &harness_.records;
+    parser_.Records = ViewOf(harness_.records);
     parser_.Properties = &harness_.properties;
     parser_.Messages = &harness_.messages;
     parser_.RefreshVariables();
@@ -77,9 +77,11 @@ TEST_F(ReadingTest, TreesOfTheBasicForms) {
       {"<!--[VTL] newsection numrepeat:4 -->\nb\n<!--[VTL] EndSection -->",
        "S(PatternFile,1){S(,4){T\"/b\"}}"},
       // an indented directive is text
-      {" <!--[VTL] NEWSECTION NUMREPEAT:4 -->", "S(PatternFile,1){T\"/ <!--[VTL] NEWSECTION NUMREPEAT:4 -->\"}"},
+      {" <!--[VTL] NEWSECTION NUMREPEAT:4 -->",
+       "S(PatternFile,1){T\"/ <!--[VTL] NEWSECTION NUMREPEAT:4 -->\"}"},
       // a marker in small letters is text
-      {"<!--[vtl] NEWSECTION NUMREPEAT:4 -->", "S(PatternFile,1){T\"/<!--[vtl] NEWSECTION NUMREPEAT:4 -->\"}"},
+      {"<!--[vtl] NEWSECTION NUMREPEAT:4 -->",
+       "S(PatternFile,1){T\"/<!--[vtl] NEWSECTION NUMREPEAT:4 -->\"}"},
       // a keyword run together with the comment closer is text; the section stays open and the
       // trailing text goes to the top level
       {"[VTL] NEWSECTION NUMREPEAT:2\nb\n<!--[VTL] ENDSECTION-->\nafter",
@@ -88,14 +90,16 @@ TEST_F(ReadingTest, TreesOfTheBasicForms) {
       {"<!--[VTL] CONDITION(TRUE)-->x<!--[VTL] END CONDITION-->",
        "S(PatternFile,1){T\"/<!--[VTL] CONDITION(TRUE)-->x<!--[VTL] END CONDITION-->\"}"},
       // the name ends at a blank, ";" or ")"
-      {"[VTL] NEWSECTION NAME:a;b NUMREPEAT:1\n[VTL] ENDSECTION", "S(PatternFile,1){S(a,1){T\"\"}}"},
+      {"[VTL] NEWSECTION NAME:a;b NUMREPEAT:1\n[VTL] ENDSECTION",
+       "S(PatternFile,1){S(a,1){T\"\"}}"},
       {"[VTL] NEWSECTION (NAME:cells) NUMREPEAT:1)\n[VTL] ENDSECTION",
        "S(PatternFile,1){S(cells,1){T\"\"}}"},
       // hexadecimal counts
       {"[VTL] NEWSECTION NUMREPEAT:$10\n[VTL] ENDSECTION", "S(PatternFile,1){S(,16){T\"\"}}"},
       {"[VTL] NEWSECTION NUMREPEAT:0x0A\n[VTL] ENDSECTION", "S(PatternFile,1){S(,10){T\"\"}}"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Read(c.contents), c.tree) << "template: «" << c.contents << "»";
+  for (const auto& c : cases)
+    EXPECT_EQ(Read(c.contents), c.tree) << "template: «" << c.contents << "»";
 }
 
 TEST_F(ReadingTest, LineEndsOfAnyKindGiveTheSameTree) {
@@ -103,28 +107,34 @@ TEST_F(ReadingTest, LineEndsOfAnyKindGiveTheSameTree) {
   EXPECT_EQ(Read("a\r\n[VTL] NEWSECTION NUMREPEAT:2\r\nb\r\n[VTL] ENDSECTION\r\nc\r\n"), lf);
   EXPECT_EQ(Read("a\n[VTL] NEWSECTION NUMREPEAT:2\nb\r\n[VTL] ENDSECTION\nc"), lf);
   EXPECT_EQ(Read("a\rx\n"), "S(PatternFile,1){T\"/ax\"}");  // a lone CR is dropped
-  EXPECT_EQ(Read("a\nb\x1A" "c\n[VTL] NEWSECTION\n"), "S(PatternFile,1){T\"/a/b\"}");
+  EXPECT_EQ(Read("a\nb\x1A"
+                 "c\n[VTL] NEWSECTION\n"),
+            "S(PatternFile,1){T\"/a/b\"}");
 }
 
 TEST_F(ReadingTest, BadCountsGiveTheNumRepeatError) {
   harness_.SetValue("Spalten", "5");
-  for (const char* line : {"[VTL] NEWSECTION NAME:x", "[VTL] NEWSECTION NUMREPEAT: 3",
-                           "[VTL] NEWSECTION NUMREPEAT:-1", "[VTL] NEWSECTION NUMREPEAT:3x",
-                           "<!--[VTL] NEWSECTION NUMREPEAT:3-->", "[VTL] NEWSECTION NUMREPEAT:%nix%"}) {
+  for (const char* line :
+       {"[VTL] NEWSECTION NAME:x", "[VTL] NEWSECTION NUMREPEAT: 3", "[VTL] NEWSECTION NUMREPEAT:-1",
+        "[VTL] NEWSECTION NUMREPEAT:3x", "<!--[VTL] NEWSECTION NUMREPEAT:3-->",
+        "[VTL] NEWSECTION NUMREPEAT:%nix%"}) {
     EXPECT_EQ(Read(std::string(line) + "\nb\n[VTL] ENDSECTION"), "error") << line;
-    EXPECT_EQ(reports_, std::vector<std::string>{
-                            "-1|Ungültiger Wert der \"NumRepeat\"-Eigenschaft in der Vorlagendatei " +
-                            harness_.skin_dir + "t.html!"})
+    EXPECT_EQ(reports_,
+              std::vector<std::string>{
+                  "-1|Ungültiger Wert der \"NumRepeat\"-Eigenschaft in der Vorlagendatei " +
+                  harness_.skin_dir + "t.html!"})
         << line;
   }
   EXPECT_TRUE(harness_.messages.errors.empty());  // no box for this error
   EXPECT_EQ(Read("[VTL] NEWSECTION NUMREPEAT:%SPALTEN%\n[VTL] ENDSECTION"),
             "S(PatternFile,1){S(,5){T\"\"}}");
-  EXPECT_EQ(Read("[VTL] NEWSECTION NUMREPEAT:0\n[VTL] ENDSECTION"), "S(PatternFile,1){S(,0){T\"\"}}");
+  EXPECT_EQ(Read("[VTL] NEWSECTION NUMREPEAT:0\n[VTL] ENDSECTION"),
+            "S(PatternFile,1){S(,0){T\"\"}}");
 }
 
 TEST_F(ReadingTest, UnreadableTemplatesGiveTheReadingErrorAndABox) {
-  const std::string expected = "Fehler beim Lesen der Vorlagendatei " + harness_.skin_dir + "t.html!";
+  const std::string expected =
+      "Fehler beim Lesen der Vorlagendatei " + harness_.skin_dir + "t.html!";
   // one ENDSECTION too many, then a directive
   EXPECT_EQ(Read("[VTL] ENDSECTION\ntext\n[VTL] RESETCOUNTER"), "error");
   EXPECT_EQ(reports_, std::vector<std::string>{"-1|" + expected});

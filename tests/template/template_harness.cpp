@@ -74,7 +74,7 @@ bool TemplateHarness::Run() {
   parsers.clear();
   for (int j = 0; j < patterns.Count(); ++j) {
     auto parser = std::make_unique<TVTLParser>();
-    parser->Records = &records;
+    parser->Records = ViewOf(records);
     parser->Properties = &properties;
     parser->Output = &output;
     parser->Messages = &messages;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "generation/output_folder.h"
 #include "model/gallery_properties.h"
-#include "model/output_folder.h"
 #include "model/record.h"
 #include "support/logger.h"
 #include "support/user_messages.h"

@@ -14,8 +14,7 @@ TEST(PlaceholderTest, ScanRules) {
   h.AddTemplate("t.html", "page", "",
                 "100%% sicher\n[%fname_no_path%]\nx%unknown%y\n50 % off % now\nend %FNAME");
   ASSERT_TRUE(h.Run());
-  EXPECT_EQ(h.Page("a.html"),
-            PageText({"100% sicher", "[a.jpg]", "xy", "50  now", "end FNAME"}));
+  EXPECT_EQ(h.Page("a.html"), PageText({"100% sicher", "[a.jpg]", "xy", "50  now", "end FNAME"}));
 }
 
 TEST(PlaceholderTest, ValuesAreInsertedAsTheyAre) {
@@ -87,7 +86,8 @@ TEST(VariableTableTest, NeighbourImagesAndPagesExistOnlyWhereThereAreNeighbours)
                 "%PATTERN_INDEX%/%NUM_PATTERNPAGES%|%FIRST_BILD%|%LAST_BILD%>");
   ASSERT_TRUE(h.Run());
   EXPECT_EQ(h.Page("img1.html"), "\n<|img2.html||img2.html|1/3|img1.html|img3.html>");
-  EXPECT_EQ(h.Page("img2.html"), "\n<img1.html|img3.html|img1.html|img3.html|2/3|img1.html|img3.html>");
+  EXPECT_EQ(h.Page("img2.html"),
+            "\n<img1.html|img3.html|img1.html|img3.html|2/3|img1.html|img3.html>");
   EXPECT_EQ(h.Page("img3.html"), "\n<img2.html||img2.html||3/3|img1.html|img3.html>");
 }
 
@@ -113,7 +113,7 @@ TEST(VariableTableTest, WithoutImagesFirstAndLastAreLeftOutAndNoPageIsWritten) {
   TemplateHarness h;
   h.AddTemplate("t.html", "index", "index.html", "%FIRST_INDEX%");
   TVTLParser parser;
-  parser.Records = &h.records;
+  parser.Records = ViewOf(h.records);
   parser.Properties = &h.properties;
   parser.RefreshVariables();
   EXPECT_EQ(parser.VariableValue("FIRST_INDEX"), std::nullopt);
@@ -130,7 +130,8 @@ TEST(VariableTableTest, FootOfTheLastPageSeesNoImage) {
                 "head %IMG_INDEX%\n[VTL] NEWSECTION NUMREPEAT:2\n[%FNAME_NO_PATH%]\n"
                 "[VTL] ENDSECTION\nfoot <%IMG_INDEX%|%FNAME_NO_PATH%|%NUM_RECORDS%>");
   ASSERT_TRUE(h.Run());
-  EXPECT_EQ(h.Page("index.html"), PageText({"head 0", "[img1.jpg]", "[img2.jpg]", "foot <2|img3.jpg|3>"}));
+  EXPECT_EQ(h.Page("index.html"),
+            PageText({"head 0", "[img1.jpg]", "[img2.jpg]", "foot <2|img3.jpg|3>"}));
   EXPECT_EQ(h.Page("index2.html"), PageText({"head 2", "[img3.jpg]", "foot <||3>"}));
 }
 

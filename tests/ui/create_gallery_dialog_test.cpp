@@ -1,5 +1,7 @@
 #include "ui/create_gallery_dialog.h"
 
+#include <gtest/gtest.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -9,7 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
+#include <tuple>
 
 #include "image_fixtures.h"
 #include "model/color.h"
@@ -39,9 +41,11 @@ class CreateGalleryTest : public ::testing::Test {
                    {"SPALTEN", "Spalten", "number", "99999999"},
                    {"DATUM", "Datum", "DATE", "heute"},
                    {"ZEILEN", "Zeilen", "NUMBER", "-3"}};
-    spec.variants = {{"THUMB", "Vorschau", "0", "120", "th_%old%"}, {"BIG", "Groß", "300", "200", "%old%"}};
-    spec.template_files = {{"index.tpl", "%TITEL%|%FARBE%|%SPALTEN%|%DATUM%|%ZEILEN%\n"
-                                         "[VTL] NEWSECTION NUMREPEAT:0\n%THUMB% %BIG%\n[VTL] ENDSECTION"}};
+    spec.variants = {{"THUMB", "Vorschau", "0", "120", "th_%old%"},
+                     {"BIG", "Groß", "300", "200", "%old%"}};
+    spec.template_files = {{"index.tpl",
+                            "%TITEL%|%FARBE%|%SPALTEN%|%DATUM%|%ZEILEN%\n"
+                            "[VTL] NEWSECTION NUMREPEAT:0\n%THUMB% %BIG%\n[VTL] ENDSECTION"}};
     WriteSkin(dir_ / "skins/zwei", spec);
     TSkinSpec other;
     other.name = "alpha";
@@ -54,6 +58,7 @@ class CreateGalleryTest : public ::testing::Test {
     }
     dialog_.SetSource({[this]() -> TVTLRecordList& { return records_; },
                        [this] { return QString::fromStdString(dir_ / "photos"); }});
+    dialog_.SetFileServices(std::make_unique<ScratchFiles>(dir_ / "home"));
   }
   void Choose(const QString& name) {
     dialog_.cbSkin->setCurrentIndex(dialog_.cbSkin->findText(name));
@@ -64,12 +69,15 @@ class CreateGalleryTest : public ::testing::Test {
     QTimer closer;
     closer.setInterval(20);
     QObject::connect(&closer, &QTimer::timeout, [this] {
-      if (progress_.isVisible() && !progress_.Running() && progress_.Log().OkEnabled()) progress_.accept();
+      if (progress_.isVisible() && !progress_.Running() && progress_.Log().OkEnabled())
+        progress_.accept();
     });
     closer.start();
     dialog_.btnGoGoClick();
   }
-  std::string Value(int control) const { return dialog_.ValueControls[static_cast<size_t>(control)]->GetValue(); }
+  std::string Value(int control) const {
+    return dialog_.ValueControls[static_cast<size_t>(control)]->GetValue();
+  }
 
   TempDir dir_;
   FakeDialogs dialogs_;
@@ -107,7 +115,8 @@ TEST_F(CreateGalleryTest, ControlsForEachValueTypeAndThreePerVariant) {
   EXPECT_EQ(Value(3), "0");
   // Each control sits 4 pixels below the one before.
   EXPECT_EQ(dialog_.ValueControls[0]->Panel->y(), 0);
-  EXPECT_EQ(dialog_.ValueControls[1]->Panel->y(), dialog_.ValueControls[0]->Panel->geometry().bottom() + 5);
+  EXPECT_EQ(dialog_.ValueControls[1]->Panel->y(),
+            dialog_.ValueControls[0]->Panel->geometry().bottom() + 5);
   EXPECT_EQ(dialog_.ValueControls[0]->Panel->x(), 4);
   // Variant controls: width shown as the skin gives it even below the range, quality 80.
   EXPECT_EQ(dialog_.ValueControls[4]->Lbl->text(), "Maximale Breite: ");
@@ -122,7 +131,8 @@ TEST_F(CreateGalleryTest, ControlsForEachValueTypeAndThreePerVariant) {
   EXPECT_GT(dialog_.VariantGroups[1]->y(), dialog_.VariantGroups[0]->geometry().bottom());
   // Nothing cut off: each label is as wide as its text needs.
   for (const auto& control : dialog_.ValueControls)
-    EXPECT_GE(control->Lbl->width(), control->Lbl->sizeHint().width()) << control->Lbl->text().toStdString();
+    EXPECT_GE(control->Lbl->width(), control->Lbl->sizeHint().width())
+        << control->Lbl->text().toStdString();
 
   // Choosing the applied skin again rebuilds nothing.
   auto* first = dialog_.ValueControls[0].get();
@@ -136,8 +146,9 @@ TEST_F(CreateGalleryTest, ASkinThatFailedToLoadKeepsThePreviousControls) {
   const size_t controls = dialog_.ValueControls.size();
   Choose("Kaputt");
   ASSERT_EQ(dialogs_.errors.size(), 1);
-  EXPECT_TRUE(dialogs_.errors[0].startsWith("Der Skin Kaputt konnte nicht geladen werden. Fehlermeldung: "
-                                            "Fehler beim Laden der Datei "));
+  EXPECT_TRUE(
+      dialogs_.errors[0].startsWith("Der Skin Kaputt konnte nicht geladen werden. Fehlermeldung: "
+                                    "Fehler beim Laden der Datei "));
   EXPECT_EQ(dialog_.cbSkin->currentText(), "Zwei Varianten");
   EXPECT_EQ(dialog_.ValueControls.size(), controls);
 }
@@ -165,7 +176,8 @@ TEST_F(CreateGalleryTest, StartMakesTheGalleryThroughTheProgressWindow) {
             "\r\nUrlaub|#00FF80|16777215|heute|0\r\nth_a.jpg a.jpg\r\nth_b.jpg b.jpg");
   EXPECT_EQ(InspectJpeg(out + "/th_a.jpg").width, 100);
   QStringList lines;
-  for (int i = 0; i < progress_.lbAction->count(); ++i) lines << progress_.lbAction->item(i)->text();
+  for (int i = 0; i < progress_.lbAction->count(); ++i)
+    lines << progress_.lbAction->item(i)->text();
   EXPECT_EQ(lines, (QStringList{"Initialisiere...fertig", "Erzeuge verkleinerte Bilder...fertig",
                                 "  Schritt 1 von 2", "  Schritt 2 von 2",
                                 "Initialisiere Parser und erzeuge Ausgabedateien...fertig",
@@ -175,6 +187,54 @@ TEST_F(CreateGalleryTest, StartMakesTheGalleryThroughTheProgressWindow) {
   EXPECT_EQ(Value(0), "Urlaub");
   Start();
   EXPECT_TRUE(Exists(out + "/index2.html"));
+}
+
+TEST_F(CreateGalleryTest, ASkinWhoseControlsCannotBeBuiltCannotBeStarted) {
+  for (const auto& [name, values, variants] :
+       std::vector<std::tuple<std::string, std::vector<std::vector<std::string>>,
+                              std::vector<std::vector<std::string>>>>{
+           {"Zahlenfehler",
+            {{"TITEL", "Titel", "TEXT", "x"}, {"N", "Anzahl", "NUMBER", "zwei"}},
+            {{"THUMB", "k", "160", "160", "th_%old%"}}},
+           {"Farbfehler",
+            {{"F", "Farbe", "COLOR", "blau"}},
+            {{"THUMB", "k", "160", "160", "th_%old%"}}},
+           {"Größenfehler", {}, {{"THUMB", "k", "160", "1.5", "th_%old%"}}}}) {
+    TSkinSpec spec;
+    spec.name = name;
+    spec.values = values;
+    spec.variants = variants;
+    WriteSkin(dir_ / ("skins/" + name), spec);
+    dialog_.Prepare();
+    Choose(QString::fromStdString(name));
+    ASSERT_FALSE(dialogs_.errors.isEmpty()) << name;
+    EXPECT_TRUE(dialogs_.errors.back().startsWith(QString::fromStdString(
+        "Der Skin " + name + " konnte nicht geladen werden. Fehlermeldung: ")));
+    EXPECT_TRUE(dialog_.ValueControls.empty()) << name;
+    EXPECT_FALSE(dialog_.btnGoGo->isEnabled()) << name;
+    dialog_.btnGoGoClick();  // refused, not a crash
+    EXPECT_EQ(dialogs_.errors.back(), "Bitte wählen Sie einen Skin aus der Liste oben aus!");
+    // A good skin chosen afterwards can be started again.
+    Choose("alpha");
+    EXPECT_TRUE(dialog_.btnGoGo->isEnabled());
+  }
+}
+
+TEST_F(CreateGalleryTest, EmptyingNeverTakesTheSkinInUse) {
+  const std::string out = dir_ / "galerie";
+  WriteSkin(out + "/meinskin", TSkinSpec{});
+  dialog_.Prepare();
+  dialogs_.open_files = {QString::fromStdString(out + "/meinskin/test.vsk")};
+  dialog_.BtnLoadOtherSkinClick();
+  dialog_.edOutputPath->setText(QString::fromStdString(out));
+  dialog_.cbCleanDirectoryBefore->setChecked(true);
+  dialog_.btnGoGoClick();
+  EXPECT_EQ(dialogs_.errors.back(),
+            QString::fromStdString(
+                "Das Verzeichnis " + out +
+                " kann nicht geleert werden!\nEs enthält Skins oder liegt in einem Skin."));
+  EXPECT_TRUE(Exists(out + "/meinskin/index.tpl"));
+  EXPECT_FALSE(progress_.isVisible());
 }
 
 TEST_F(CreateGalleryTest, LoadingTheSameSkinTwiceIsRefused) {

@@ -1,4 +1,6 @@
 // The progress window, the run-time controls and the small windows.
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,10 +9,16 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
-#include <gtest/gtest.h>
+#include <chrono>
+#include <thread>
 
+#include "generation/run_request.h"
+#include "generation/vistrel.h"
 #include "image_fixtures.h"
-#include "model/vistrel.h"
+#include "skin_fixture.h"
+#include "support/cancel_flag.h"
+#include "support/logger.h"
+#include "support/user_messages.h"
 #include "test_support.h"
 #include "ui/about_box.h"
 #include "ui/dir_dialog.h"
@@ -41,29 +49,66 @@ TEST(ProgressWindowTest, ReportsBecomeLinesBarAndButtons) {
   window.ReportProgress(-1, 0, 0, 0, 0, "Fehler beim Verarbeiten der Bilddatei /x.jpg!");
   EXPECT_FALSE(window.pbImages->isVisibleTo(&window));
   EXPECT_TRUE(window.btnOk->isEnabled());
-  EXPECT_EQ(Lines(window), (QStringList{"Initialisiere...fertig", "Erzeuge verkleinerte Bilder...fertig",
-                                        "  Schritt 1 von 1", "Fehler beim Verarbeiten der Bilddatei /x.jpg!"}));
+  EXPECT_EQ(Lines(window),
+            (QStringList{"Initialisiere...fertig", "Erzeuge verkleinerte Bilder...fertig",
+                         "  Schritt 1 von 1", "Fehler beim Verarbeiten der Bilddatei /x.jpg!"}));
   EXPECT_EQ(window.lbAction->currentRow(), 3);  // the last line is selected
 }
 
-TEST(ProgressWindowTest, EmptyingTheHomeFolderIsRefusedInTheLog) {
+// A photo processor that holds each image until the run is cancelled.
+class WaitingImages : public TImageProcessor {
+ public:
+  explicit WaitingImages(const TCancelFlag& cancel) : cancel_(cancel) {}
+  bool ScaleImage(const std::string&, const std::vector<TScaleRequest>& requests,
+                  std::vector<std::string>& jpegs) override {
+    while (!cancel_.Cancelled()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    jpegs.assign(requests.size(), std::string());
+    return false;
+  }
+
+ private:
+  const TCancelFlag& cancel_;
+};
+
+TEST(ProgressWindowTest, AbbrechenStopsTheRunAndTheWindowCanThenBeClosed) {
+  TempDir dir;
   FakeDialogs dialogs;
   TfrmProgress window(dialogs);
+  RecordedMessages messages;
+  TLogger log;
+  ScratchFiles files(dir / "home");
+  TCancelFlag cancel;
+  WaitingImages images(cancel);
+  const std::string skin_file = WriteSkin(dir / "skin");
+  TVTLSkin skin(dir / "skin/", "test.vsk", messages);
   TVTLRecordList records;
-  TVTLGalleryProperties settings;
-  TVistrel driver;
-  driver.Records = &records;
-  driver.Properties = &settings;
-  TRunRequest request;
-  request.driver = &driver;
-  request.empty_output = true;
-  request.output_path = QDir::homePath().toStdString();
-  window.SetRequest(request);
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+    records.Add(std::make_unique<TVTLRecord>(dir / "p/", name, nullptr, log));
+  TRunInput input;
+  input.skin = &skin;
+  input.records = &records;
+  input.variants = {DefaultVariantSetting(skin.ImageModifications.Row(0))};
+  input.output_path = dir / "out";
+  const TRequestResult request = BuildRunRequest(input, files);
+  ASSERT_TRUE(request.request) << request.message;
+  TVistrel run(*request.request, TRunServices{images, files, messages, window.Reporter(), cancel});
+  window.SetRun(&run, &cancel);
   window.show();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return window.lbAction->count() > 0 && !window.Running(); }, 5000));
-  EXPECT_EQ(Lines(window), (QStringList{"Das Verzeichnis " + QDir::homePath() + " kann nicht geleert werden!"}));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return window.Running() && window.lbAction->count() > 0; }, 5000));
+  EXPECT_TRUE(window.btnCancel->isVisible());
+  window.reject();  // closing during the run asks it to stop, and keeps the window open
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_FALSE(window.btnCancel->isEnabled());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.Running(); }, 10000));
+  QTest::qWait(20);  // the last reports arrive
+  EXPECT_EQ(Lines(window).back(), "Abgebrochen");
   EXPECT_TRUE(window.btnOk->isEnabled());
-  window.accept();
+  EXPECT_FALSE(window.btnCancel->isVisible());
+  EXPECT_TRUE(ListFolder(dir / "out").empty());  // the reserved names are gone again
+  window.reject();
+  EXPECT_FALSE(window.isVisible());
+  window.SetRun(nullptr, nullptr);
 }
 
 TEST(RuntimeControlsTest, ColourControlShowsAndHandsOutColourText) {
@@ -83,7 +128,8 @@ TEST(RuntimeControlsTest, ColourControlShowsAndHandsOutColourText) {
   const QImage swatch = control.Swatch->pixmap().toImage();
   bool white_text = false;
   for (int y = 0; y < swatch.height() && !white_text; ++y)
-    for (int x = 0; x < swatch.width() && !white_text; ++x) white_text = swatch.pixelColor(x, y) == Qt::white;
+    for (int x = 0; x < swatch.width() && !white_text; ++x)
+      white_text = swatch.pixelColor(x, y) == Qt::white;
   EXPECT_TRUE(white_text);
   // Cancelling the colour dialog changes nothing; choosing sets the colour.
   control.ChooseColor();

@@ -1,0 +1,58 @@
+// The services a gallery run works through: everything it does to the machine or tells the
+// user goes through these, so tests can replace each one.
+//
+//   images    scaled JPEG copies of a photo (the imaging module's libvips implementation)
+//   files     the user's home folder, which folders are mount roots, and the trash
+//   messages  errors the user must see in a box ("Fehler"), such as an unreadable template
+//   progress  the reports of the run (see progress.h)
+//   cancel    set by the user to stop the run between images and pages
+//
+// The caller owns every service and keeps it alive while the run exists. Reports, messages and
+// file services are used from the thread that runs the run; images from its worker threads too.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "generation/image_processor.h"
+#include "model/progress.h"
+#include "support/cancel_flag.h"
+#include "support/trash.h"
+#include "support/user_messages.h"
+
+namespace vistrel {
+
+// What a run asks of the machine's files beyond the output folder.
+class TFileServices {
+ public:
+  virtual ~TFileServices() = default;
+  // The user's home folder (resolved), or empty when there is none.
+  virtual std::string HomeFolder() const = 0;
+  // True when the resolved folder `path` is the root of a file system (a mount point or "/").
+  virtual bool IsMountRoot(const std::string& path) const = 0;
+  // Where emptying the output folder puts the old files.
+  virtual TTrash& Trash() = 0;
+};
+
+// The machine itself: $HOME, the mount points as the kernel sees them, the desktop trash.
+class TSystemFiles : public TFileServices {
+ public:
+  TSystemFiles();
+  std::string HomeFolder() const override { return home_; }
+  bool IsMountRoot(const std::string& path) const override;
+  TTrash& Trash() override { return *trash_; }
+
+ private:
+  std::string home_;
+  std::unique_ptr<TTrash> trash_;
+};
+
+struct TRunServices {
+  TImageProcessor& images;
+  TFileServices& files;
+  UserMessages& messages;
+  TReportCallback progress;
+  const TCancelFlag& cancel;
+};
+
+}  // namespace vistrel

@@ -1,0 +1,53 @@
+// A generated file open for writing.
+//
+// Gallery files (pages, image copies) are written through TOutputFile: a buffered writer over
+// a file descriptor that the output folder of a run opened. Every failure to write or close
+// throws EOutputError with the German message of OutputErrorMessage(), so a page that could not
+// be written completely is never taken for a finished one.
+//
+// An object belongs to one thread at a time; it closes its descriptor when it goes.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace vistrel {
+
+// A generated file that cannot be created or written.
+class EOutputError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// "Die Datei <path> konnte nicht geschrieben werden!"
+std::string OutputErrorMessage(const std::string& path);
+
+class TOutputFile {
+ public:
+  TOutputFile() = default;
+  // Takes ownership of `fd`, opened for writing the file at `path`.
+  TOutputFile(int fd, std::string path);
+  ~TOutputFile();
+  TOutputFile(TOutputFile&& other) noexcept;
+  TOutputFile& operator=(TOutputFile&& other) noexcept;
+
+  bool IsOpen() const { return fd_ >= 0; }
+  const std::string& Path() const { return path_; }
+  // Bytes written so far (buffered ones included).
+  uint64_t Size() const { return size_; }
+  void Write(std::string_view bytes);
+  // Writes what is buffered and closes the file; throws EOutputError when that fails.
+  void Close();
+
+ private:
+  void Flush();
+
+  int fd_ = -1;
+  std::string path_;
+  std::string buffer_;
+  uint64_t size_ = 0;
+};
+
+}  // namespace vistrel

@@ -1,0 +1,245 @@
+#include "support/trash.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <string_view>
+
+#include "support/file_io.h"
+
+namespace vistrel {
+
+namespace {
+
+// A trash holds at most this many entries of one name; past it the entry is refused.
+constexpr int kMaxNameTries = 10000;
+
+std::string ParentOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseNameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Creates the absolute folder `path` and its missing parents with mode 0700. Existing folders
+// are taken as they are (also through a link the user made); true when `path` is a folder.
+bool MakeFolders(const std::string& path) {
+  if (path.empty() || path.front() != '/') return false;
+  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    const std::string prefix = slash == std::string::npos ? path : path.substr(0, slash);
+    if (!prefix.empty() && ::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (slash == std::string::npos) break;
+  }
+  return IsFolder(path);
+}
+
+// A trash folder that must belong to the user and be no link: true when `path` is such a
+// folder, after creating it (mode 0700) when it is missing.
+bool MakeOwnFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
+}
+
+bool HasFilesAndInfo(const std::string& trash, bool own) {
+  for (const char* sub : {"/files", "/info"}) {
+    const std::string folder = trash + sub;
+    if (!(own ? MakeOwnFolder(folder) : MakeFolders(folder))) return false;
+  }
+  return true;
+}
+
+std::string DeletionDate() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+  return text;
+}
+
+// Writes all of `bytes` to `fd`.
+bool WriteAll(int fd, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+dev_t DeviceOf(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 ? st.st_dev : static_cast<dev_t>(-1);
+}
+
+}  // namespace
+
+std::string MountRootOf(const std::string& path) {
+  std::string current = path;
+  struct stat st;
+  if (::lstat(current.c_str(), &st) != 0) return {};
+  const dev_t device = st.st_dev;
+  while (current != "/") {
+    const std::string parent = ParentOf(current);
+    struct stat parent_st;
+    if (::stat(parent.c_str(), &parent_st) != 0 || parent_st.st_dev != device) break;
+    current = parent;
+  }
+  return current;
+}
+
+std::string EncodeTrashPath(const std::string& path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string encoded;
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool keep = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                      (byte >= '0' && byte <= '9') ||
+                      std::string_view("/-_.!~*'()").find(c) != std::string_view::npos;
+    if (keep) {
+      encoded.push_back(c);
+    } else {
+      encoded.push_back('%');
+      encoded.push_back(kHex[byte >> 4]);
+      encoded.push_back(kHex[byte & 15]);
+    }
+  }
+  return encoded;
+}
+
+TFreedesktopTrash::TFreedesktopTrash(std::string data_home, TTopFolderOf top_folder_of)
+    : data_home_(std::move(data_home)), top_folder_of_(std::move(top_folder_of)) {
+  if (!top_folder_of_) top_folder_of_ = MountRootOf;
+  while (data_home_.size() > 1 && data_home_.back() == '/') data_home_.pop_back();
+}
+
+std::string TFreedesktopTrash::DataHomeFromEnvironment() {
+  // Relative values are invalid and ignored, so a trash never follows the current folder.
+  const char* data_home = std::getenv("XDG_DATA_HOME");
+  if (data_home && data_home[0] == '/') return data_home;
+  std::string home;
+  if (const char* env = std::getenv("HOME"); env && env[0] == '/') {
+    home = env;
+  } else if (const passwd* user = ::getpwuid(::getuid());
+             user && user->pw_dir && user->pw_dir[0] == '/') {
+    home = user->pw_dir;
+  }
+  return home.empty() ? std::string() : home + "/.local/share";
+}
+
+std::string TFreedesktopTrash::HomeTrash() const {
+  if (data_home_.empty() || data_home_.front() != '/' || !IsSystemPath(data_home_)) return {};
+  const std::string trash = data_home_ + "/Trash";
+  return MakeFolders(trash) && HasFilesAndInfo(trash, false) ? trash : std::string();
+}
+
+std::string TFreedesktopTrash::TopTrash(const std::string& top) const {
+  const std::string base = top == "/" ? std::string() : top;
+  const std::string uid = std::to_string(::getuid());
+  // An administrator's shared trash: a real folder with the sticky bit, one folder per user.
+  const std::string shared = base + "/.Trash";
+  struct stat st;
+  if (::lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
+    const std::string own = shared + "/" + uid;
+    if (MakeOwnFolder(own) && HasFilesAndInfo(own, true)) return own;
+  }
+  const std::string own = base + "/.Trash-" + uid;
+  return MakeOwnFolder(own) && HasFilesAndInfo(own, true) ? own : std::string();
+}
+
+bool TFreedesktopTrash::Find(const std::string& path, std::string& trash_folder, std::string& top,
+                             std::string& reason) const {
+  struct stat st;
+  if (!IsSystemPath(path) || ::lstat(path.c_str(), &st) != 0) {
+    reason = "Der Eintrag " + path + " ist nicht mehr da.";
+    return false;
+  }
+  const std::string home = HomeTrash();
+  if (!home.empty() && DeviceOf(home + "/files") == st.st_dev) {
+    trash_folder = home;
+    top.clear();
+    return true;
+  }
+  const std::string parent = RealPath(ParentOf(path));
+  top = parent.empty() ? std::string() : top_folder_of_(parent);
+  const std::string trash = top.empty() ? std::string() : TopTrash(top);
+  if (!trash.empty() && DeviceOf(trash + "/files") == st.st_dev) {
+    trash_folder = trash;
+    return true;
+  }
+  reason = "Kein Papierkorb kann " + path + " aufnehmen.";
+  return false;
+}
+
+bool TFreedesktopTrash::Locate(const std::string& path, std::string& trash_folder,
+                               std::string& reason) {
+  std::string top;
+  return Find(path, trash_folder, top, reason);
+}
+
+bool TFreedesktopTrash::Move(const std::string& path, TTrashed& trashed, std::string& reason) {
+  std::string trash;
+  std::string top;
+  if (!Find(path, trash, top, reason)) return false;
+  // The original path as the trash records it: absolute for the home trash, relative to the
+  // top folder for the trash at the top of another file system.
+  const std::string original = RealPath(ParentOf(path)) + "/" + BaseNameOf(path);
+  std::string recorded = original;
+  if (!top.empty() && IsSameOrBelow(original, top))
+    recorded = original.substr(top == "/" ? 1 : top.size() + 1);
+  const std::string info_text =
+      "[Trash Info]\nPath=" + EncodeTrashPath(recorded) + "\nDeletionDate=" + DeletionDate() + "\n";
+  const std::string name = BaseNameOf(path);
+  for (int n = 1; n <= kMaxNameTries; ++n) {
+    const std::string candidate = n == 1 ? name : name + "." + std::to_string(n);
+    const std::string info_path = trash + "/info/" + candidate + ".trashinfo";
+    const std::string files_path = trash + "/files/" + candidate;
+    // The info file is created exclusively first: it reserves the name against other programs
+    // trashing at the same time.
+    TFd info(::open(info_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (info.get() < 0) {
+      if (errno == EEXIST) continue;
+      reason = "Der Papierkorb " + trash + " nimmt nichts auf.";
+      return false;
+    }
+    struct stat st;
+    if (::lstat(files_path.c_str(), &st) == 0) {  // an entry left without its info file
+      ::unlink(info_path.c_str());
+      continue;
+    }
+    const bool written = WriteAll(info.get(), info_text) && ::close(info.release()) == 0;
+    if (!written ||
+        ::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, files_path.c_str(), RENAME_NOREPLACE) != 0) {
+      ::unlink(info_path.c_str());
+      reason = path + " kann nicht in den Papierkorb verschoben werden.";
+      return false;
+    }
+    trashed = {path, files_path, info_path};
+    return true;
+  }
+  reason = "Der Papierkorb " + trash + " hat keinen freien Namen für " + name + ".";
+  return false;
+}
+
+bool TFreedesktopTrash::Restore(const TTrashed& trashed) {
+  if (::renameat2(AT_FDCWD, trashed.files_path.c_str(), AT_FDCWD, trashed.original.c_str(),
+                  RENAME_NOREPLACE) != 0)
+    return false;
+  ::unlink(trashed.info_path.c_str());
+  return true;
+}
+
+}  // namespace vistrel

@@ -1,0 +1,83 @@
+// The desktop trash: where emptying a folder puts what it takes out, so nothing is lost.
+//
+// TTrash is what the program asks of a trash: find the trash that can take an entry, move the
+// entry there, and put it back. TFreedesktopTrash is the trash of Linux desktops, as the
+// freedesktop.org trash specification lays it out, so file managers show and restore what it
+// holds:
+//   - entries on the device of the home trash go to $XDG_DATA_HOME/Trash (else
+//     ~/.local/share/Trash), created with its missing parents, mode 0700;
+//   - entries on other devices go to the trash at the top of their file system:
+//     $topdir/.Trash/$uid when an administrator made $topdir/.Trash (a real folder with the
+//     sticky bit), else $topdir/.Trash-$uid (created, mode 0700, and only used when it is a
+//     real folder of the user's own).
+// An entry is moved by one rename within its file system, never copied and never written
+// through a link; its ".trashinfo" file (original path, time of deletion) is created first,
+// exclusively. A trash folder is never the current folder or a relative path: the home trash
+// is only used when its path is absolute.
+//
+// Objects hold no open files; calls may come from any one thread at a time.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace vistrel {
+
+class TTrash {
+ public:
+  // Where a moved entry went, so the move can be undone.
+  struct TTrashed {
+    std::string original;    // where it was
+    std::string files_path;  // where it is now
+    std::string info_path;   // its .trashinfo file
+  };
+
+  virtual ~TTrash() = default;
+  // The trash folder that takes `path` (an entry that exists), created when missing. False,
+  // with a German `reason`, when no trash can take it.
+  virtual bool Locate(const std::string& path, std::string& trash_folder, std::string& reason) = 0;
+  // Moves `path` into its trash.
+  virtual bool Move(const std::string& path, TTrashed& trashed, std::string& reason) = 0;
+  // Puts a moved entry back; false when its old place has been taken meanwhile.
+  virtual bool Restore(const TTrashed& trashed) = 0;
+};
+
+class TFreedesktopTrash : public TTrash {
+ public:
+  // The top folder of the file system holding the resolved path `path` (a mount root).
+  using TTopFolderOf = std::function<std::string(const std::string& path)>;
+
+  // `data_home` is the user's data folder ($XDG_DATA_HOME or ~/.local/share); when it is empty
+  // or relative there is no home trash. `top_folder_of` defaults to MountRootOf().
+  explicit TFreedesktopTrash(std::string data_home, TTopFolderOf top_folder_of = {});
+
+  // $XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share, else empty.
+  static std::string DataHomeFromEnvironment();
+
+  bool Locate(const std::string& path, std::string& trash_folder, std::string& reason) override;
+  bool Move(const std::string& path, TTrashed& trashed, std::string& reason) override;
+  bool Restore(const TTrashed& trashed) override;
+
+ private:
+  // A trash folder with its "files" and "info" folders, created as needed; empty when it
+  // cannot be used.
+  std::string HomeTrash() const;
+  // The trash for `path`; `top` is the top folder of its file system when the trash lies
+  // there, empty for the home trash.
+  bool Find(const std::string& path, std::string& trash_folder, std::string& top,
+            std::string& reason) const;
+  std::string TopTrash(const std::string& top) const;
+
+  std::string data_home_;
+  TTopFolderOf top_folder_of_;
+};
+
+// The mount root of the file system that holds the resolved path `path`: the highest folder
+// above it on the same device.
+std::string MountRootOf(const std::string& path);
+
+// `path` percent-encoded as a .trashinfo file writes it (bytes other than letters, digits,
+// "/" and -_.!~*'() become %XX).
+std::string EncodeTrashPath(const std::string& path);
+
+}  // namespace vistrel

@@ -1,0 +1,60 @@
+#include "generation/run_fixture.h"
+
+#include "image_fixtures.h"
+#include "imaging/metadata.h"
+#include "model/file_naming.h"
+
+namespace vistrel::testing {
+
+void RunFixture::UseSkin(const TSkinSpec& spec) {
+  WriteSkin(dir_ / "skin", spec);
+  skin_ = std::make_unique<TVTLSkin>(dir_ / "skin/", spec.file, messages_);
+  ASSERT_TRUE(skin_->Valid) << skin_->ErrorMessage;
+}
+
+void RunFixture::AddPhoto(const std::string& path, int width, int height) {
+  WriteFile(path, MakeJpeg(width, height));
+  AddFile(path);
+}
+
+void RunFixture::AddFile(const std::string& path) {
+  records_.Add(std::make_unique<TVTLRecord>(ExtractFilePath(path), ExtractFileName(path),
+                                            ReadImageMetadata, log_));
+}
+
+bool RunFixture::Run(const RunOptions& options) {
+  TRunInput input;
+  input.skin = skin_.get();
+  input.records = &records_;
+  for (int i = 0; i < skin_->RequiredVars.Count(); ++i)
+    input.values.push_back(skin_->RequiredVars.Row(i).Value(TRequiredVarsValueList::kDefaultValue));
+  input.variants = options.variants;
+  for (int i = static_cast<int>(input.variants.size()); i < skin_->ImageModifications.Count(); ++i)
+    input.variants.push_back(DefaultVariantSetting(skin_->ImageModifications.Row(i)));
+  input.output_path = options.out.empty() ? out_ : options.out;
+  input.relative_to = dir_.Path();
+  input.skins_folder = dir_ / "skins";
+  input.copy_originals = options.copy;
+  input.empty_output = options.empty;
+  reports_.clear();
+  refusal_.clear();
+  const TRequestResult result = BuildRunRequest(input, files_);
+  if (!result.request) {
+    refusal_ = result.message + (result.reason.empty() ? "" : "|" + result.reason);
+    return false;
+  }
+  TReportCallback report = [this](int step, int sub, int count, int pos, int max,
+                                  const std::string& message) {
+    const std::string line = std::to_string(step) + "," + std::to_string(sub) + "," +
+                             std::to_string(count) + "," + std::to_string(pos) + "," +
+                             std::to_string(max) + (message.empty() ? "" : " " + message);
+    if (on_report_) on_report_(line);
+    reports_.push_back(line);
+  };
+  run_ = std::make_unique<TVistrel>(*result.request,
+                                    TRunServices{*images_, files_, messages_, report, cancel_});
+  run_->Threads = threads_;
+  return run_->Run();
+}
+
+}  // namespace vistrel::testing

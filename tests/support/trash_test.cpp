@@ -1,0 +1,115 @@
+#include "support/trash.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "support/file_io.h"
+#include "test_support.h"
+
+namespace vistrel {
+namespace {
+
+using namespace vistrel::testing;
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+TEST(TrashTest, HomeTrashIsMadeWithItsParentsPrivateAndRecordsWhereEntriesCameFrom) {
+  TempDir dir;
+  const std::string home = RealPath(dir.Path()) + "/home";
+  WriteFile(dir / "out/a b%.html", "old");
+  TFreedesktopTrash trash(home + "/.local/share");
+
+  TTrash::TTrashed trashed;
+  std::string reason;
+  ASSERT_TRUE(trash.Move(dir / "out/a b%.html", trashed, reason)) << reason;
+  EXPECT_FALSE(Exists(dir / "out/a b%.html"));
+  const std::string bin = home + "/.local/share/Trash";
+  EXPECT_EQ(trashed.files_path, bin + "/files/a b%.html");
+  EXPECT_EQ(ReadFile(trashed.files_path), "old");
+  for (const std::string& folder :
+       {home + "/.local", home + "/.local/share", bin, bin + "/files", bin + "/info"})
+    EXPECT_EQ(ModeOf(folder), 0700u) << folder;
+  const std::string info = ReadFile(bin + "/info/a b%.html.trashinfo");
+  EXPECT_EQ(info.substr(0, 18), "[Trash Info]\nPath=");
+  EXPECT_NE(info.find("Path=" + EncodeTrashPath(RealPath(dir / "out") + "/a b%.html") + "\n"),
+            std::string::npos);
+  EXPECT_NE(info.find("%20"), std::string::npos);  // the blank, percent-encoded
+  EXPECT_NE(info.find("\nDeletionDate=20"), std::string::npos);
+
+  // The same name again takes another name in the trash, and both come back when restored.
+  WriteFile(dir / "out/a b%.html", "newer");
+  TTrash::TTrashed second;
+  ASSERT_TRUE(trash.Move(dir / "out/a b%.html", second, reason)) << reason;
+  EXPECT_NE(second.files_path, trashed.files_path);
+  EXPECT_TRUE(trash.Restore(second));
+  EXPECT_EQ(ReadFile(dir / "out/a b%.html"), "newer");
+  EXPECT_FALSE(Exists(second.info_path));
+  // Restoring never replaces what took the place meanwhile.
+  EXPECT_FALSE(trash.Restore(trashed));
+  EXPECT_EQ(ReadFile(dir / "out/a b%.html"), "newer");
+}
+
+TEST(TrashTest, WithoutAnAbsoluteDataFolderOnlyATrashAtTheTopOfTheFileSystemCanTakeAnEntry) {
+  TempDir dir;
+  WriteFile(dir / "disk/out/page.html", "x");
+  const std::string top = RealPath(dir / "disk");
+  TFreedesktopTrash trash("relative/share", [top](const std::string&) { return top; });
+
+  std::string folder, reason;
+  ASSERT_TRUE(trash.Locate(dir / "disk/out/page.html", folder, reason)) << reason;
+  const std::string own = top + "/.Trash-" + std::to_string(::getuid());
+  EXPECT_EQ(folder, own);
+  EXPECT_EQ(ModeOf(own), 0700u);
+  TTrash::TTrashed trashed;
+  ASSERT_TRUE(trash.Move(dir / "disk/out/page.html", trashed, reason)) << reason;
+  // The trash at the top records the path relative to the top.
+  EXPECT_NE(ReadFile(trashed.info_path).find("\nPath=out/page.html\n"), std::string::npos);
+}
+
+TEST(TrashTest, AnAdministratorsStickyTrashIsUsedAndAnythingElseIsNotTrusted) {
+  TempDir dir;
+  WriteFile(dir / "disk/a.txt", "a");
+  const std::string top = RealPath(dir / "disk");
+  auto top_of = [top](const std::string&) { return top; };
+  ASSERT_EQ(::mkdir((top + "/.Trash").c_str(), 01777), 0);
+  ASSERT_EQ(::chmod((top + "/.Trash").c_str(), 01777), 0);
+  TFreedesktopTrash trash("", top_of);
+  std::string folder, reason;
+  ASSERT_TRUE(trash.Locate(dir / "disk/a.txt", folder, reason)) << reason;
+  EXPECT_EQ(folder, top + "/.Trash/" + std::to_string(::getuid()));
+
+  // Without the sticky bit the shared trash is passed over; a link where the own trash should
+  // be is refused, and nothing is moved.
+  TempDir other;
+  WriteFile(other / "disk/a.txt", "a");
+  const std::string other_top = RealPath(other / "disk");
+  ASSERT_EQ(::mkdir((other_top + "/.Trash").c_str(), 0777), 0);
+  ASSERT_EQ(::symlink(other.Path().c_str(),
+                      (other_top + "/.Trash-" + std::to_string(::getuid())).c_str()),
+            0);
+  TFreedesktopTrash untrusted("", [other_top](const std::string&) { return other_top; });
+  TTrash::TTrashed trashed;
+  EXPECT_FALSE(untrusted.Move(other / "disk/a.txt", trashed, reason));
+  EXPECT_EQ(reason, "Kein Papierkorb kann " + (other / "disk/a.txt") + " aufnehmen.");
+  EXPECT_EQ(ReadFile(other / "disk/a.txt"), "a");
+}
+
+TEST(TrashTest, TrashPathsArePercentEncoded) {
+  EXPECT_EQ(EncodeTrashPath("/home/ü/a b+c%d.txt"), "/home/%C3%BC/a%20b%2Bc%25d.txt");
+  EXPECT_EQ(EncodeTrashPath("A-z_0.9!~*'()"), "A-z_0.9!~*'()");
+}
+
+TEST(TrashTest, TheDataFolderComesFromTheEnvironmentOnlyWhenAbsolute) {
+  ScopedEnv data("XDG_DATA_HOME", "/somewhere/data");
+  ScopedEnv home("HOME", "/home/tester");
+  EXPECT_EQ(TFreedesktopTrash::DataHomeFromEnvironment(), "/somewhere/data");
+  ScopedEnv relative("XDG_DATA_HOME", "data");
+  EXPECT_EQ(TFreedesktopTrash::DataHomeFromEnvironment(), "/home/tester/.local/share");
+}
+
+}  // namespace
+}  // namespace vistrel
