@@ -1,0 +1,253 @@
+#!/usr/bin/env node
+// Quick checks of generated galleries, without a browser:
+//   node check.mjs GALLERY_DIR...
+// Every .html file is validated with html-validate (settings in htmlvalidate.config.mjs), and
+// every reference in the pages and style sheets (href, src, srcset, poster, CSS url() and
+// @import, ...) must name a file inside the gallery folder. A gallery has to work when copied
+// anywhere, even opened from disk, so nothing may point outside it: no http(s): or //host,
+// no absolute /paths, no file:. The exceptions are <a href> links to OpenStreetMap (the map
+// links), mailto: links, and small data: URIs.
+// Prints one line per problem ("file:line: what") and exits with 0 when there is none, 1 when
+// there are problems, 2 for a usage error.
+import { readFileSync, statSync } from "node:fs";
+import { dirname, join, relative, resolve, sep } from "node:path";
+import { HtmlValidate } from "html-validate";
+import config from "./htmlvalidate.config.mjs";
+import { walk, isHtml, isCss } from "./files.mjs";
+
+const MAP_LINK_PREFIX = "https://www.openstreetmap.org/";
+const MAX_DATA_URI = 4096; // characters; enough for a small inline icon
+
+// Attributes that hold one reference, and the elements they count on (null: any element).
+const URL_ATTRIBUTES = {
+  href: null,
+  src: null,
+  poster: ["video"],
+  data: ["object"],
+  action: ["form"],
+  formaction: ["button", "input"],
+  background: null,
+  cite: ["blockquote", "q", "del", "ins"],
+};
+// Elements whose src or srcset must not be empty (an empty src requests the page itself).
+const EMBEDDING = new Set(["img", "script", "iframe", "source", "audio", "video", "track", "embed", "input"]);
+
+// Line number (1-based) of character INDEX in TEXT, through a table of line starts.
+function lineIndex(text) {
+  const starts = [0];
+  for (let i = 0; i < text.length; i++) if (text.charCodeAt(i) === 10) starts.push(i + 1);
+  return (index) => {
+    let lo = 0, hi = starts.length - 1;
+    while (lo < hi) {
+      const mid = (lo + hi + 1) >> 1;
+      if (starts[mid] <= index) lo = mid; else hi = mid - 1;
+    }
+    return lo + 1;
+  };
+}
+
+// Blanks out the ranges matched by RE in TEXT, keeping newlines so line numbers still fit.
+function blank(text, re) {
+  return text.replace(re, (m) => m.replace(/[^\n]/g, " "));
+}
+
+const NAMED_ENTITIES = { amp: "&", lt: "<", gt: ">", quot: '"', apos: "'", nbsp: "\u00a0" };
+function decodeEntities(s) {
+  return s.replace(/&(#x[0-9a-f]+|#[0-9]+|[a-z]+);/gi, (m, e) => {
+    if (e[0] === "#") {
+      const code = e[1] === "x" || e[1] === "X" ? parseInt(e.slice(2), 16) : parseInt(e.slice(1), 10);
+      return Number.isFinite(code) && code <= 0x10ffff ? String.fromCodePoint(code) : m;
+    }
+    return NAMED_ENTITIES[e.toLowerCase()] ?? m;
+  });
+}
+
+// The URLs of a srcset value (descriptors dropped).
+function srcsetUrls(value) {
+  const urls = [];
+  let i = 0;
+  const n = value.length;
+  while (i < n) {
+    while (i < n && /[\s,]/.test(value[i])) i++;
+    if (i >= n) break;
+    let start = i;
+    while (i < n && !/\s/.test(value[i])) i++;
+    let url = value.slice(start, i);
+    if (url.endsWith(",")) {
+      urls.push(url.replace(/,+$/, ""));
+      continue;
+    }
+    urls.push(url);
+    // skip the descriptors up to the next comma outside parentheses
+    let depth = 0;
+    while (i < n) {
+      const c = value[i];
+      if (c === "(") depth++;
+      else if (c === ")") depth = Math.max(0, depth - 1);
+      else if (c === "," && depth === 0) break;
+      i++;
+    }
+  }
+  return urls;
+}
+
+// References in CSS text: url(...) and @import "...". OFFSET is added to each position.
+function cssReferences(css, offset = 0) {
+  const refs = [];
+  const clean = blank(css, /\/\*[\s\S]*?\*\//g);
+  const urlRe = /url\(\s*(?:"([^"]*)"|'([^']*)'|([^)'"]*?))\s*\)/gi;
+  for (const m of clean.matchAll(urlRe)) {
+    refs.push({ url: m[1] ?? m[2] ?? m[3] ?? "", index: offset + m.index, what: "CSS url()" });
+  }
+  const importRe = /@import\s+(?:"([^"]*)"|'([^']*)')/gi;
+  for (const m of clean.matchAll(importRe)) {
+    refs.push({ url: m[1] ?? m[2], index: offset + m.index, what: "CSS @import" });
+  }
+  return refs;
+}
+
+// All references in an HTML page, each as { url, index, what, tag, attr }.
+function htmlReferences(html) {
+  const refs = [];
+  // Comments hide their content; scripts are JavaScript, not markup.
+  let text = blank(html, /<!--[\s\S]*?-->/g);
+  text = text.replace(/(<script\b[^>]*>)([\s\S]*?)(<\/script\s*>)/gi,
+    (m, open, body, close) => open + body.replace(/[^\n]/g, " ") + close);
+  // Style sheets inside the page
+  for (const m of text.matchAll(/(<style\b[^>]*>)([\s\S]*?)<\/style\s*>/gi)) {
+    refs.push(...cssReferences(m[2], m.index + m[1].length));
+  }
+  text = text.replace(/(<style\b[^>]*>)([\s\S]*?)(<\/style\s*>)/gi,
+    (m, open, body, close) => open + body.replace(/[^\n]/g, " ") + close);
+
+  const tagRe = /<([a-zA-Z][a-zA-Z0-9-]*)((?:[^>"']|"[^"]*"|'[^']*')*)>/g;
+  const attrRe = /([^\s"'=<>\/]+)(?:\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'=<>`]+)))?/g;
+  for (const tm of text.matchAll(tagRe)) {
+    const tag = tm[1].toLowerCase();
+    const attrsStart = tm.index + 1 + tm[1].length;
+    for (const am of tm[2].matchAll(attrRe)) {
+      const attr = am[1].toLowerCase();
+      const raw = am[2] ?? am[3] ?? am[4];
+      if (raw === undefined) continue;
+      const value = decodeEntities(raw);
+      const index = attrsStart + am.index;
+      if (attr === "srcset" && (tag === "img" || tag === "source")) {
+        const urls = srcsetUrls(value);
+        if (urls.length === 0 && EMBEDDING.has(tag)) refs.push({ url: "", index, what: `<${tag} srcset>`, tag, attr, empty: true });
+        for (const url of urls) refs.push({ url, index, what: `<${tag} srcset>`, tag, attr });
+      } else if (attr === "style") {
+        refs.push(...cssReferences(value, index));
+      } else if (attr === "content" && tag === "meta" && /^\s*\d+\s*[;,]\s*url\s*=/i.test(value)) {
+        refs.push({ url: value.replace(/^\s*\d+\s*[;,]\s*url\s*=\s*/i, "").replace(/^['"]|['"]$/g, ""), index, what: "<meta refresh>", tag, attr });
+      } else if (attr in URL_ATTRIBUTES) {
+        const on = URL_ATTRIBUTES[attr];
+        if (on && !on.includes(tag)) continue;
+        if (attr === "src" && tag === "input" && !/type\s*=\s*["']?image/i.test(tm[2])) continue;
+        refs.push({ url: value.trim(), index, what: `<${tag} ${attr}>`, tag, attr });
+      }
+    }
+  }
+  return refs;
+}
+
+// What is wrong with reference REF found in file FILE of gallery ROOT, or null.
+function judge(ref, file, root) {
+  const url = ref.url;
+  if (url === "") {
+    if (ref.empty || (ref.attr === "src" && EMBEDDING.has(ref.tag))) return `${ref.what}: empty reference`;
+    return null; // href="" is the page itself
+  }
+  if (url.startsWith("#")) return null;
+  const scheme = /^([a-zA-Z][a-zA-Z0-9+.-]*):/.exec(url);
+  if (scheme) {
+    const s = scheme[1].toLowerCase();
+    if (s === "data") {
+      return url.length > MAX_DATA_URI ? `${ref.what}: data: URI of ${url.length} characters (keep inline data small)` : null;
+    }
+    if (ref.tag === "a" && ref.attr === "href") {
+      if (url.startsWith(MAP_LINK_PREFIX)) return null;
+      if (s === "mailto") return null;
+    }
+    return `${ref.what}: leaves the gallery: ${url}`;
+  }
+  if (url.startsWith("//")) return `${ref.what}: leaves the gallery: ${url}`;
+  if (url.startsWith("/")) return `${ref.what}: absolute path ${url} (use a path relative to the page)`;
+  if (url.includes("\\")) return `${ref.what}: backslash in ${url} (use /)`;
+  let path = url.replace(/#.*$/, "").replace(/\?.*$/, "");
+  if (path === "") return null;
+  try {
+    path = decodeURIComponent(path);
+  } catch {
+    return `${ref.what}: bad percent-encoding in ${url}`;
+  }
+  const target = resolve(dirname(file), path);
+  const rel = relative(root, target);
+  if (rel === "" || rel === ".." || rel.startsWith(".." + sep)) return `${ref.what}: points outside the gallery folder: ${url}`;
+  let st;
+  try {
+    st = statSync(target);
+  } catch {
+    return `${ref.what}: missing file ${url}`;
+  }
+  if (st.isDirectory()) return `${ref.what}: points to a folder, not a file: ${url}`;
+  return null;
+}
+
+async function checkGallery(dir, validator, report) {
+  const root = resolve(dir);
+  let st;
+  try {
+    st = statSync(root);
+  } catch {
+    report(dir, null, "gallery folder not found");
+    return;
+  }
+  if (!st.isDirectory()) {
+    report(dir, null, "not a folder");
+    return;
+  }
+  const files = walk(root);
+  const pages = files.filter(isHtml);
+  if (pages.length === 0) report(dir, null, "no HTML pages in the gallery folder");
+  const shown = (f) => join(dir, relative(root, f));
+
+  for (const file of pages) {
+    const html = readFileSync(file, "utf8");
+    const result = await validator.validateString(html, file);
+    for (const r of result.results) {
+      for (const m of r.messages) report(shown(file), m.line, `${m.message} [${m.ruleId}]`);
+    }
+    const lineOf = lineIndex(html);
+    for (const ref of htmlReferences(html)) {
+      const problem = judge(ref, file, root);
+      if (problem) report(shown(file), lineOf(ref.index), problem);
+    }
+  }
+  for (const file of files.filter(isCss)) {
+    const css = readFileSync(file, "utf8");
+    const lineOf = lineIndex(css);
+    for (const ref of cssReferences(css)) {
+      const problem = judge(ref, file, root);
+      if (problem) report(shown(file), lineOf(ref.index), problem);
+    }
+  }
+}
+
+async function main(args) {
+  if (args.length === 0 || args.includes("-h") || args.includes("--help")) {
+    console.error("usage: node check.mjs GALLERY_DIR...");
+    return 2;
+  }
+  const validator = new HtmlValidate(config);
+  let problems = 0;
+  const report = (file, line, what) => {
+    problems++;
+    console.log(`${file}${line ? ":" + line : ""}: ${what}`);
+  };
+  for (const dir of args) await checkGallery(dir, validator, report);
+  console.log(problems === 0 ? `gallery check: ${args.length} folder(s), no problems`
+    : `gallery check: ${problems} problem(s) in ${args.length} folder(s)`);
+  return problems === 0 ? 0 : 1;
+}
+
+process.exitCode = await main(process.argv.slice(2));

@@ -1,0 +1,189 @@
+#!/usr/bin/env node
+// Self-test of the gallery checks: builds small galleries in a temporary folder, one clean and
+// some with planted faults, runs check.mjs on them and looks at its exit code and report; then,
+// when Chromium is installed, runs measure.mjs (without Lighthouse) on a page with known flaws.
+//   node selftest.mjs        (exit code 0 when all is well)
+import { test, after } from "node:test";
+import assert from "node:assert/strict";
+import { spawnSync } from "node:child_process";
+import { existsSync, mkdtempSync, mkdirSync, readFileSync, writeFileSync, rmSync } from "node:fs";
+import { tmpdir } from "node:os";
+import { join, dirname } from "node:path";
+import { fileURLToPath } from "node:url";
+
+const HERE = dirname(fileURLToPath(import.meta.url));
+const CHECK = join(HERE, "check.mjs");
+const CHROMIUM = process.env.CHROME_PATH || "/usr/bin/chromium";
+const scratch = mkdtempSync(join(tmpdir(), "gallery-check-selftest-"));
+after(() => rmSync(scratch, { recursive: true, force: true }));
+
+// gallery NAME {path: content} -> folder
+function gallery(name, files) {
+  const dir = join(scratch, name);
+  for (const [path, content] of Object.entries(files)) {
+    mkdirSync(dirname(join(dir, path)), { recursive: true });
+    writeFileSync(join(dir, path), content);
+  }
+  return dir;
+}
+
+function check(...dirs) {
+  const r = spawnSync(process.execPath, [CHECK, ...dirs], { encoding: "utf8" });
+  const lines = r.stdout.split("\n").filter((l) => l && !l.startsWith("gallery check:"));
+  return { code: r.status, lines, stderr: r.stderr };
+}
+
+const page = (title, body, head = "") => `<!DOCTYPE html>
+<html lang="de">
+<head>
+<meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1">
+<title>${title}</title>
+<link rel="stylesheet" href="files/stil.css">
+${head}</head>
+<body>
+${body}
+</body>
+</html>
+`;
+
+const CLEAN = {
+  "index.html": page("Übersicht", `<main>
+<h1>Urlaub &amp; Meer</h1>
+<!-- <a href="https://example.org/">commented out</a> -->
+<a href="bild_1.html?from=index#oben"><img src="klein/mein%20bild.jpg" srcset="klein/mein%20bild.jpg 1x, gross/bild.jpg 2x" width="160" height="120" alt="Möwe"></a>
+<a href="#unten">nach unten</a>
+<p id="unten"><a href="https://www.openstreetmap.org/?mlat=43.2&amp;mlon=-4.85#map=15/43.2/-4.85">Karte</a></p>
+</main>
+<script>const s = '<img src="https://example.org/not-markup.png">';</script>`),
+  "bild_1.html": page("Bild 1", `<main><h1 id="oben">Bild 1</h1>
+<picture><source srcset="gross/bild.jpg" media="(min-width: 800px)"><img src="klein/mein bild.jpg" width="160" height="120" alt="Möwe"></picture>
+<p><a href="index.html">Übersicht</a> <a href="mailto:ich@example.org">Post</a></p></main>`,
+  '<style>body { background: url("files/muster.png") }</style>'),
+  "files/stil.css": "/* url(fehlt-aber-kommentiert.png) */\nbody { background-image: url(muster.png); }\n@import 'extra.css';\n",
+  "files/extra.css": "h1 { color: #333; }\n",
+  "files/muster.png": "png",
+  "klein/mein bild.jpg": "jpg",
+  "gross/bild.jpg": "jpg",
+};
+
+test("a clean gallery passes", () => {
+  const r = check(gallery("clean", CLEAN));
+  assert.deepEqual(r.lines, []);
+  assert.equal(r.code, 0);
+});
+
+test("a broken link, an external script and an invalid element are each reported", () => {
+  const dir = gallery("broken", {
+    ...CLEAN,
+    "index.html": page("Übersicht", `<main><h1>Urlaub</h1>
+<a href="bild_2.html">Bild 2</a>
+<galerie>kein HTML-Element</galerie>
+</main>`, '<script src="https://cdn.example.com/lightbox.js"></script>\n'),
+  });
+  const r = check(dir);
+  assert.equal(r.code, 1);
+  const at = (re) => r.lines.filter((l) => re.test(l));
+  assert.equal(at(/^.*index\.html:12: <a href>: missing file bild_2\.html$/).length, 1, r.lines.join("\n"));
+  assert.equal(at(/index\.html:8: <script src>: leaves the gallery: https:\/\/cdn\.example\.com\/lightbox\.js$/).length, 1, r.lines.join("\n"));
+  assert.ok(at(/index\.html:13: .*galerie.*\[element-name\]$/).length >= 1, r.lines.join("\n"));
+  assert.equal(r.lines.length, 3, r.lines.join("\n"));
+});
+
+test("references leaving the gallery in other ways are reported", () => {
+  const dir = gallery("leaks", {
+    ...CLEAN,
+    "index.html": page("Übersicht", `<main><h1>Urlaub</h1>
+<img src="/bilder/a.jpg" width="1" height="1" alt="a">
+<img src="//cdn.example.com/b.jpg" width="1" height="1" alt="b">
+<img src="../ausserhalb.jpg" width="1" height="1" alt="c">
+<img src="https://www.openstreetmap.org/tile.png" width="1" height="1" alt="d">
+<img src="klein" width="1" height="1" alt="e">
+<img src="" width="1" height="1" alt="f">
+<a href="file:///home/ich/bild.jpg">g</a>
+</main>`),
+    "files/stil.css": "body { background: url('http://example.org/bg.png'); }\nh1 { background: url(fehlt.png); }\n",
+  });
+  writeFileSync(join(scratch, "ausserhalb.jpg"), "jpg");
+  const r = check(dir);
+  assert.equal(r.code, 1);
+  const expect = [
+    /index\.html:11: <img src>: absolute path \/bilder\/a\.jpg/,
+    /index\.html:12: <img src>: leaves the gallery: \/\/cdn\.example\.com\/b\.jpg/,
+    /index\.html:13: <img src>: points outside the gallery folder: \.\.\/ausserhalb\.jpg/,
+    /index\.html:14: <img src>: leaves the gallery: https:\/\/www\.openstreetmap\.org\/tile\.png/,
+    /index\.html:15: <img src>: points to a folder, not a file: klein/,
+    /index\.html:16: <img src>: empty reference/,
+    /index\.html:17: <a href>: leaves the gallery: file:/,
+    /stil\.css:1: CSS url\(\): leaves the gallery: http:\/\/example\.org\/bg\.png/,
+    /stil\.css:2: CSS url\(\): missing file fehlt\.png/,
+  ];
+  for (const re of expect) assert.ok(r.lines.some((l) => re.test(l)), `${re} not in:\n${r.lines.join("\n")}`);
+});
+
+test("several folders are checked in one run and a missing folder is a problem", () => {
+  const r = check(gallery("clean2", CLEAN), join(scratch, "gibt-es-nicht"));
+  assert.equal(r.code, 1);
+  assert.deepEqual(r.lines, [`${join(scratch, "gibt-es-nicht")}: gallery folder not found`]);
+});
+
+test("no arguments is a usage error", () => {
+  assert.equal(check().code, 2);
+});
+
+// A 1×1 PNG
+const PNG = Buffer.from("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAQAAAC1HAwCAAAAC0lEQVR42mNkYAAAAAYAAjCB0C8AAAAASUVORK5CYII=", "base64");
+
+test("measure.mjs finds the planted layout flaws", { skip: !existsSync(CHROMIUM) && "no Chromium", timeout: 120000 }, () => {
+  const dir = gallery("messprobe", {
+    "index.html": `<!DOCTYPE html>
+<html lang="de"><head><meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1, maximum-scale=1">
+<title>Messprobe</title>
+<style>body { margin: 0 } .breit { width: 350px; height: 10px }</style>
+<script src="viewer.js" defer></script></head>
+<body><main><h1>Messprobe</h1>
+<div class="breit"></div>
+<a href="bild.html" data-lightbox><img src="a.png" width="100" height="100" alt="A"></a>
+<p><a href="bild.html">x</a></p>
+<img src="ohne-groesse.png" alt="B">
+<img src="fehlt.png" width="10" height="10" alt="C">
+<div style="height: 2000px"></div>
+<img src="tief.png" width="10" height="10" alt="D">
+<img src="tief-lazy.png" width="10" height="10" alt="E" loading="lazy">
+</main>
+<dialog><p>Großansicht</p><button type="button">Schließen</button></dialog>
+</body></html>
+`,
+    "bild.html": `<!DOCTYPE html><html lang="de"><head><meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1"><title>Bild</title></head>
+<body><main><h1>Bild</h1><img src="a.png" width="100" height="100" alt="A"></main></body></html>
+`,
+    "viewer.js": "document.querySelector('[data-lightbox]').addEventListener('click', (e) => { e.preventDefault(); document.querySelector('dialog').showModal(); });\n",
+    "a.png": PNG, "ohne-groesse.png": PNG, "tief.png": PNG, "tief-lazy.png": PNG,
+  });
+  const shots = join(scratch, "shots");
+  const r = spawnSync(process.execPath, [join(HERE, "measure.mjs"), "--out", shots, "--no-lighthouse", "--chromium", CHROMIUM, dir],
+    { encoding: "utf8", timeout: 110000 });
+  assert.equal(r.status, 0, r.stderr + r.stdout);
+  const [m] = JSON.parse(readFileSync(join(shots, "results.json"), "utf8"));
+  const index = m.pages.index;
+  assert.deepEqual(index.scroll, { 320: 30, 390: 0, 1440: 0 });
+  assert.equal(index.zoomBlocked, true);
+  assert.ok(index.smallTargets.some((t) => t.startsWith('<a> "x"')), index.smallTargets.join("; "));
+  assert.ok(!index.smallTargets.some((t) => t.startsWith('<a> "A"')), "a link around a 100 px image is big enough");
+  assert.deepEqual(index.imagesWithoutSize, ["ohne-groesse.png"]);
+  assert.deepEqual(index.belowFoldNotLazy, ["tief.png"]);
+  assert.deepEqual(index.failedRequests.map((f) => f.replace(/^.*\//, "")), ["fehlt.png (HTTP 404)"]);
+  // the lazy image far down is not part of the first view
+  assert.equal(m.firstView[390].requests, 6);
+  assert.equal(m.jsFiles, 1);
+  assert.equal(m.pages.image.page, "bild.html");
+  assert.equal(m.pages.image.zoomBlocked, false);
+  assert.equal(m.viewer.selector, "[data-lightbox]");
+  assert.equal(m.viewer.status, "opened");
+  assert.ok(m.fileUrl.some((p) => p === "image not shown: fehlt.png"), m.fileUrl.join("; "));
+  for (const name of ["index-390", "index-1440", "bild-390", "bild-1440", "viewer-390", "viewer-1440"]) {
+    assert.ok(existsSync(join(shots, `messprobe-${name}.png`)), `screenshot ${name}`);
+  }
+});
