@@ -1,5 +1,7 @@
 #include "support/text.h"
 
+#include <algorithm>
+#include <functional>
 #include <limits>
 
 namespace vistrel {
@@ -108,25 +110,36 @@ int32_t ParseInt32Or(std::string_view text, int32_t fallback) {
   return ParseInt32(text).value_or(fallback);
 }
 
-std::vector<std::string> SplitTextLines(std::string_view contents) {
-  std::vector<std::string> lines;
+bool ForEachTextLine(std::string_view contents,
+                     const std::function<bool(const std::string& line)>& visit) {
   std::string line;
   bool pending = false;  // true when `line` holds a started line
   for (size_t i = 0; i < contents.size(); ++i) {
-    char c = contents[i];
+    const char c = contents[i];
     if (c == '\x1A') break;
     if (c == '\n') {
-      lines.push_back(std::move(line));
+      if (!visit(line)) return false;
       line.clear();
       pending = false;
     } else if (c == '\r') {
       pending = true;  // a lone CR is dropped; CR LF ends the line at the LF
     } else {
-      line.push_back(c);
+      // The rest of the line up to its end is copied in one go.
+      const size_t stop = std::min(contents.find_first_of("\r\n\x1A", i), contents.size());
+      line.append(contents.substr(i, stop - i));
+      i = stop - 1;
       pending = true;
     }
   }
-  if (pending) lines.push_back(std::move(line));
+  return !pending || visit(line);
+}
+
+std::vector<std::string> SplitTextLines(std::string_view contents) {
+  std::vector<std::string> lines;
+  ForEachTextLine(contents, [&](const std::string& line) {
+    lines.push_back(line);
+    return true;
+  });
   return lines;
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,10 @@ int32_t ParseInt32Or(std::string_view text, int32_t fallback);
 // by LF is dropped and the line goes on after it; a byte 0x1A (Ctrl-Z) ends the input. Line
 // ends are not part of the lines, and a final line end does not start a further, empty line.
 std::vector<std::string> SplitTextLines(std::string_view contents);
+// The same lines handed to `visit` one by one, without keeping them; a visit that returns false
+// ends the walk, and the result is then false.
+bool ForEachTextLine(std::string_view contents,
+                     const std::function<bool(const std::string& line)>& visit);
 
 // The value of a hexadecimal digit (0-9, a-f, A-F), or -1.
 int HexDigitValue(char c);

@@ -1,5 +1,6 @@
 #include "template/parser.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "model/file_naming.h"
@@ -73,7 +74,7 @@ bool TVTLParser::ReadTemplate(const std::string& file_name, const TReportCallbac
   std::string contents;
   bool read = false;
   if (ConfineToFolder.empty()) {
-    read = ReadWholeFile(file_name, contents);
+    read = ReadWholeFile(file_name, contents, kMaxSkinFileSize);
   } else {
     const std::string folder = IncludeTrailingPathDelimiter(ConfineToFolder);
     read = file_name.compare(0, folder.size(), folder) == 0 &&
@@ -83,6 +84,14 @@ bool TVTLParser::ReadTemplate(const std::string& file_name, const TReportCallbac
     ReportReadError(report);
     return false;
   }
+  return ReadTemplateText(contents, file_name, report);
+}
+
+bool TVTLParser::ReadTemplateText(std::string_view contents, const std::string& file_name,
+                                  const TReportCallback& report) {
+  template_file_ = file_name;
+  Root = std::make_unique<TVTLPatternRepeatSection>("PatternFile", 1, nullptr);
+  Root->Parser = this;
   try {
     return ReadLines(SplitTextLines(contents), report);
   } catch (const EParserError&) {
@@ -170,6 +179,7 @@ bool TVTLParser::PlanPages(int template_index, const TReportCallback& report) {
   if (!Root || !Properties || !Output) return false;
   RecordIndex = 0;
   TemplateIndex = template_index;
+  repetitions_ = 0;
   PageList.clear();
   page_positions_.clear();
   return Finish(Root->Execute(true, report));
@@ -180,6 +190,7 @@ bool TVTLParser::WritePages(int template_index, const TReportCallback& report) {
   RecordIndex = 0;
   PageIndex = 0;
   TemplateIndex = template_index;
+  repetitions_ = 0;
   RefreshVariables();
   return Finish(Root->Execute(false, report));
 }
@@ -236,8 +247,26 @@ void TVTLParser::ConsumeImage(bool planning) {
   if (!planning) RefreshVariables();
 }
 
-void TVTLParser::WriteText(const TVTLPatternStringSection& section) {
-  OutFile.Write(ExpandText(section.Text));
+bool TVTLParser::WriteText(const TVTLPatternStringSection& section, const TReportCallback& report) {
+  const size_t room = MaxPageSize - std::min<uint64_t>(OutFile.Size(), MaxPageSize);
+  std::string text;
+  if (!SubstitutePlaceholders(ApplyConditions(section.Text), room, text)) {
+    if (report)
+      report(kStepError, 0, 0, 0, 0,
+             "Die Seite " + CurrentPageFile + " würde größer als " +
+                 std::to_string(MaxPageSize / (1024 * 1024)) + " MB (Vorlagendatei " +
+                 template_file_ + ")!");
+    return false;
+  }
+  OutFile.Write(text);
+  return true;
+}
+
+bool TVTLParser::CountRepetition(const TReportCallback& report) {
+  const int64_t limit = kMaxRepetitionsPerImage * std::max(1, ImageCount());
+  if (++repetitions_ <= limit) return true;
+  ReportEndlessLoop(report);
+  return false;
 }
 
 }  // namespace vistrel

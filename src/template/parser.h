@@ -14,8 +14,9 @@
 // Pages are made in two passes over the tree: PlanPages() names and creates every page file
 // and records on which page each image stands (the image's PageFiles entry for this template);
 // WritePages() writes the expanded text into those files. Pages come from a loop, not from
-// recursion, and a template whose pages or repetitions never run out of images is stopped with
-// "Endlosschleife in der Vorlagendatei <path>!".
+// recursion. A template whose pages or repetitions never run out of images, or that repeats its
+// sections more than kMaxRepetitionsPerImage times per image in one pass, is stopped with
+// "Endlosschleife in der Vorlagendatei <path>!"; a page is never written past kMaxPageSize.
 //
 // A pass stops before the next page when Cancel is set; it then returns false without a
 // report of its own, and the page begun last is left unfinished in the page folder.
@@ -52,6 +53,14 @@ struct TConditionSlot {
 };
 using TConditionSlots = std::array<TConditionSlot, 16>;
 
+// Limits against runaway templates, far beyond what any sensible skin needs: a skin shows each
+// image a few times per pass (a grid, a list, a counter reset that starts over), not a thousand.
+// One pass of a template repeats its sections at most this many times per image it shows (and
+// this many times when it shows none).
+inline constexpr int64_t kMaxRepetitionsPerImage = 1000;
+// No page grows past 256 MB; neither does the expansion of one text.
+inline constexpr size_t kMaxPageSize = 256u * 1024 * 1024;
+
 // A conditional block without its end.
 class EParserError : public std::runtime_error {
  public:
@@ -68,6 +77,9 @@ class TVTLParser {
   // Reads the template file into a new tree under Root. False after an error was reported
   // (step -1) and, for a file that cannot be read, also shown through Messages.
   [[nodiscard]] bool ReadTemplate(const std::string& file_name, const TReportCallback& report);
+  // The same for a template already read; `file_name` is used in messages only.
+  [[nodiscard]] bool ReadTemplateText(std::string_view contents, const std::string& file_name,
+                                      const TReportCallback& report);
 
   // Empties the variable table and fills it from the current state.
   void RefreshVariables();
@@ -75,7 +87,7 @@ class TVTLParser {
   void SetVariable(const std::string& name, const std::string& value);
   // The value of a placeholder name (any case), or nullopt when no variable has that name.
   std::optional<std::string> VariableValue(std::string_view name) const;
-  // Resolves conditional blocks, then replaces placeholders.
+  // Resolves conditional blocks, then replaces placeholders. The result ends at kMaxPageSize.
   std::string ExpandText(const std::string& text);
   // Resolves every conditional block of `text`. Throws EParserError for a block without end.
   std::string ApplyConditions(const std::string& text);
@@ -92,6 +104,7 @@ class TVTLParser {
   TPageFolder* Output = nullptr;        // where the pages go; needed by the passes
   UserMessages* Messages = nullptr;     // where a reading error is shown; nowhere when none
   const TCancelFlag* Cancel = nullptr;  // stops the passes between pages; none when null
+  size_t MaxPageSize = kMaxPageSize;    // the largest page the writing pass makes
   std::string ConfineToFolder;          // when set, only a template inside it is read
 
   std::unique_ptr<TVTLPatternRepeatSection> Root;
@@ -115,7 +128,11 @@ class TVTLParser {
   // Closes the page being written without finishing it (the pass failed).
   void AbandonPage();
   void ConsumeImage(bool planning);
-  void WriteText(const TVTLPatternStringSection& section);
+  // Writes the expanded text of a block to the page; false (reported) when the page would
+  // grow past kMaxPageSize.
+  bool WriteText(const TVTLPatternStringSection& section, const TReportCallback& report);
+  // Counts one repetition of a section; false (reported) past the limit of the pass.
+  bool CountRepetition(const TReportCallback& report);
   void ReportEndlessLoop(const TReportCallback& report) const;
 
  private:
@@ -126,11 +143,14 @@ class TVTLParser {
   std::string RelativePath(const std::string& path) const;
   std::string PatternName(int row) const;
   static std::string PageFileOf(const TVTLRecord& record, int template_index);
-  std::string SubstitutePlaceholders(const std::string& text) const;
+  // Replaces the placeholders of `text` into `result`; false when the result would be longer
+  // than `limit` (it then holds the first `limit` bytes at most).
+  bool SubstitutePlaceholders(const std::string& text, size_t limit, std::string& result) const;
   TConditionSlots BuildConditionSlots() const;
   bool EvaluateOperand(const std::string& operand, const TConditionSlots& slots, bool& value);
 
   std::string template_file_;
+  int64_t repetitions_ = 0;                                 // in the pass going on
   std::unordered_map<std::string, size_t> var_index_;       // stored name -> first entry
   std::unordered_map<std::string, size_t> page_positions_;  // upper-cased page -> position
 };

@@ -1,5 +1,7 @@
 // The variable table of the template engine and placeholder substitution.
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "support/text.h"
 #include "template/parser.h"
@@ -125,32 +127,51 @@ void TVTLParser::RefreshVariables() {
 }
 
 std::string TVTLParser::ExpandText(const std::string& text) {
-  return SubstitutePlaceholders(ApplyConditions(text));
+  std::string result;
+  SubstitutePlaceholders(ApplyConditions(text), kMaxPageSize, result);
+  return result;
 }
 
-std::string TVTLParser::SubstitutePlaceholders(const std::string& text) const {
-  std::string result;
-  result.reserve(text.size());
+bool TVTLParser::SubstitutePlaceholders(const std::string& text, size_t limit,
+                                        std::string& result) const {
+  result.clear();
+  result.reserve(std::min(text.size(), limit));
   std::string name;
   bool in_name = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c != '%') {
-      (in_name ? name : result).push_back(c);
-    } else if (in_name) {
+  auto append = [&](std::string_view part) {
+    if (part.size() > limit - result.size()) {
+      result.append(part.substr(0, limit - result.size()));
+      return false;
+    }
+    result.append(part);
+    return true;
+  };
+  // Runs of text between percent signs are copied whole.
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t percent = std::min(text.find('%', i), text.size());
+    const std::string_view run(text.data() + i, percent - i);
+    if (in_name) {
+      name.append(run);
+    } else if (!append(run)) {
+      return false;
+    }
+    if (percent == text.size()) break;
+    i = percent + 1;
+    if (in_name) {
       auto found = var_index_.find(StoredName(name));
-      if (found != var_index_.end()) result += VarValues[found->second];
+      if (found != var_index_.end() && !append(VarValues[found->second])) return false;
       name.clear();
       in_name = false;
-    } else if (i + 1 < text.size() && text[i + 1] == '%') {
-      result.push_back('%');
+    } else if (i < text.size() && text[i] == '%') {
+      if (!append("%")) return false;
       ++i;
     } else {
       in_name = true;
     }
   }
-  if (in_name) result += name;  // a name that never closes keeps its text, not its "%"
-  return result;
+  // A name that never closes keeps its text, not its "%".
+  return !in_name || append(name);
 }
 
 }  // namespace vistrel

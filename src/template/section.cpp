@@ -8,9 +8,8 @@ namespace vistrel {
 
 TVTLPatternStringSection::TVTLPatternStringSection(std::string text) : Text(std::move(text)) {}
 
-bool TVTLPatternStringSection::Execute(bool planning, const TReportCallback& /*report*/) {
-  if (!planning) Parser->WriteText(*this);
-  return true;
+bool TVTLPatternStringSection::Execute(bool planning, const TReportCallback& report) {
+  return planning || Parser->WriteText(*this, report);
 }
 
 TVTLPatternRepeatSection::TVTLPatternRepeatSection(std::string name, int32_t num_repeat,
@@ -58,6 +57,7 @@ bool TVTLPatternRepeatSection::RunRepetitions(bool planning, const TReportCallba
   int64_t idle_limit = static_cast<int64_t>(images) + 1;
   while ((NumRepeat == 0 || repetition < NumRepeat) && parser.RecordIndex < images) {
     const int first_image = parser.RecordIndex;
+    if (!parser.CountRepetition(report)) return false;
     for (const auto& child : Sections) {
       if (parser.RecordIndex >= images &&
           dynamic_cast<TVTLPatternRepeatSection*>(child.get()) != nullptr)

@@ -41,6 +41,14 @@ TEST(FileNamingTest, ReplaceTextIgnoreCaseEndsWhenTheReplacementHoldsThePattern)
   EXPECT_EQ(text, "a[%OLD%]b[%OLD%]");
 }
 
+TEST(FileNamingTest, ReplaceTextIgnoreCaseIsLinearInALongPattern) {
+  std::string text;
+  for (int i = 0; i < 32000 / 5; ++i) text += i % 2 ? "%OLD%" : "%old%";
+  ReplaceTextIgnoreCase(text, "%old%", "Bild_0001");
+  EXPECT_EQ(text.size(), 32000u / 5 * 9);
+  EXPECT_EQ(text.substr(0, 18), "Bild_0001Bild_0001");
+}
+
 TEST(FileNamingTest, NumbersGoBeforeTheImageExtension) {
   TempDir dir;
   const std::string out = dir.Path();

@@ -141,6 +141,30 @@ TEST_F(ConditionsTest, ManyBlocksInOneTextAreResolvedQuickly) {
   EXPECT_EQ(result.size(), 20000u * 3);
 }
 
+TEST_F(ConditionsTest, MarkersThatARemovalJoinsCountLikeWrittenOnes) {
+  // Removing the first block joins "[VTL] CONDI" and "TION(FALSE)" into a new start marker.
+  EXPECT_EQ(Apply("a[VTL] CONDI[VTL] CONDITION(TRUE)TION(FALSE)b[VTL] END CONDITIONc"
+                  "[VTL] END CONDITION"),
+            "a");
+  // A joined end marker in front of the block leaves the block without an end.
+  EXPECT_THROW(Apply("[VTL] END CON[VTL] CONDITION(x)DITION y[VTL] END CONDITION"), EParserError);
+}
+
+// Thousands of true blocks inside each other: every block keeps its content, and the work
+// grows with the text, not with its square.
+TEST_F(ConditionsTest, DeeplyNestedTrueBlocksAreResolvedInLinearTime) {
+  const int depth = 8000;
+  std::string text;
+  for (int i = 0; i < depth; ++i) text += "<!--[VTL] CONDITION(TRUE)-->(";
+  text += "x";
+  for (int i = 0; i < depth; ++i) text += ")<!--[VTL] END CONDITION-->";
+  std::string expected;
+  for (int i = 0; i < depth; ++i) expected += "<!---->(";
+  expected += "x";
+  for (int i = 0; i < depth; ++i) expected += ")<!---->";
+  EXPECT_EQ(Apply(text), expected);
+}
+
 TEST(ConditionsInPagesTest, BlocksSeeTheImageTheyAreWrittenFor) {
   TemplateHarness h;
   h.AddImages(4);

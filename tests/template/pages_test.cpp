@@ -1,7 +1,8 @@
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
+#include <algorithm>
 
 #include "template/template_harness.h"
 
@@ -17,7 +18,8 @@ TEST(PagesTest, OnePagePerImageWithoutSections) {
   h.AddImages(5);
   h.AddTemplate("t.html", "bild", "", "<h1>%FNAME_NO_PATH%</h1>");
   ASSERT_TRUE(h.Run());
-  EXPECT_EQ(h.OutputFiles(), (Files{"img1.html", "img2.html", "img3.html", "img4.html", "img5.html"}));
+  EXPECT_EQ(h.OutputFiles(),
+            (Files{"img1.html", "img2.html", "img3.html", "img4.html", "img5.html"}));
   // A page starts with a line break, separates lines by CR LF and has no final line break.
   EXPECT_EQ(testing::ReadFile(h.out_dir + "img3.html"), "\r\n<h1>img3.jpg</h1>");
   EXPECT_EQ(h.PageOf(4), "img5.html");
@@ -34,7 +36,8 @@ TEST(PagesTest, EmptyTemplateGivesOneEmptyPagePerImage) {
 
 TEST(PagesTest, EmptyImageListWritesNoPage) {
   TemplateHarness h;
-  h.AddTemplate("t.html", "index", "index.html", "head\n[VTL] NEWSECTION NUMREPEAT:0\nx\n[VTL] ENDSECTION");
+  h.AddTemplate("t.html", "index", "index.html",
+                "head\n[VTL] NEWSECTION NUMREPEAT:0\nx\n[VTL] ENDSECTION");
   ASSERT_TRUE(h.Run());
   EXPECT_TRUE(h.OutputFiles().empty());
 }
@@ -52,7 +55,8 @@ TEST(PagesTest, PagingTenImagesByFourWithAFixedName) {
             PageText({"<p>1 von 3</p>", "0", "1", "2", "3", "<a href=\"index2.html\">weiter</a>"}));
   EXPECT_EQ(h.Page("index2.html"),
             PageText({"<p>2 von 3</p>", "4", "5", "6", "7", "<a href=\"index3.html\">weiter</a>"}));
-  EXPECT_EQ(h.Page("index3.html"), PageText({"<p>3 von 3</p>", "8", "9", "<a href=\"\">weiter</a>"}));
+  EXPECT_EQ(h.Page("index3.html"),
+            PageText({"<p>3 von 3</p>", "8", "9", "<a href=\"\">weiter</a>"}));
   EXPECT_EQ(h.PageOf(3), "index.html");
   EXPECT_EQ(h.PageOf(4), "index2.html");
   EXPECT_EQ(h.PageOf(9), "index3.html");
@@ -70,7 +74,8 @@ TEST(PagesTest, OuterSectionOfTwoAroundALeafOfThreeOverSevenImages) {
   EXPECT_EQ(h.Page("index.html"),
             PageText({"<table>", "<tr>", "<td>0</td>", "<td>1</td>", "<td>2</td>", "</tr>", "<tr>",
                       "<td>3</td>", "<td>4</td>", "<td>5</td>", "</tr>", "</table>"}));
-  EXPECT_EQ(h.Page("index2.html"), PageText({"<table>", "<tr>", "<td>6</td>", "</tr>", "</table>"}));
+  EXPECT_EQ(h.Page("index2.html"),
+            PageText({"<table>", "<tr>", "<td>6</td>", "</tr>", "</table>"}));
 }
 
 TEST(PagesTest, ACounterResetShowsAllImagesTwiceOnOnePage) {
@@ -103,10 +108,12 @@ TEST(PagesTest, HeadSeesTheFirstImageOfItsPageAndFootTheNext) {
 TEST(PagesTest, PagesLinkToThePagesOfOtherTemplates) {
   TemplateHarness h;
   h.AddImages(5);
-  h.AddTemplate("index.tpl", "index", "index.html",
-                "[VTL] NEWSECTION NUMREPEAT:2\n<a href=\"%DETAIL%\">%IMG_INDEX%</a>\n[VTL] ENDSECTION");
-  h.AddTemplate("detail.tpl", "detail", "bild_%old%.html",
-                "back: %INDEX% prev: %PREVIOUSRECORD_DETAIL% first: %FIRST_DETAIL% last: %LAST_INDEX%");
+  h.AddTemplate(
+      "index.tpl", "index", "index.html",
+      "[VTL] NEWSECTION NUMREPEAT:2\n<a href=\"%DETAIL%\">%IMG_INDEX%</a>\n[VTL] ENDSECTION");
+  h.AddTemplate(
+      "detail.tpl", "detail", "bild_%old%.html",
+      "back: %INDEX% prev: %PREVIOUSRECORD_DETAIL% first: %FIRST_DETAIL% last: %LAST_INDEX%");
   ASSERT_TRUE(h.Run());
   EXPECT_EQ(h.Page("index2.html"),
             PageText({"<a href=\"bild_img3.html\">2</a>", "<a href=\"bild_img4.html\">3</a>"}));
@@ -208,6 +215,56 @@ TEST(PagesTest, TemplatesThatNeverRunOutOfImagesAreStopped) {
         << contents;
     EXPECT_LE(h.OutputFiles().size(), 5u) << contents;
   }
+}
+
+// Templates whose repetitions do show images, but far too many times: a huge count around a
+// counter reset, or resets nested deep. Each pass stops at its repetition limit, at once.
+TEST(PagesTest, RunawayRepetitionsAreStoppedAtTheirLimit) {
+  std::string nested = "x\n[VTL] RESETCOUNTER\n";
+  for (int depth = 0; depth < 20; ++depth)
+    nested = "[VTL] NEWSECTION NUMREPEAT:2\n" + nested + "[VTL] ENDSECTION\n";
+  const std::string runaway[] = {
+      "[VTL] NEWSECTION NUMREPEAT:2147483647\n[VTL] NEWSECTION NUMREPEAT:0\n%IMG_INDEX%\n"
+      "[VTL] ENDSECTION\n[VTL] RESETCOUNTER\n[VTL] ENDSECTION\n"
+      "[VTL] NEWSECTION NUMREPEAT:0\nlast\n[VTL] ENDSECTION",
+      "[VTL] NEWSECTION NUMREPEAT:1000000\n[VTL] NEWSECTION NUMREPEAT:0\n%IMG_INDEX%\n"
+      "[VTL] ENDSECTION\n[VTL] RESETCOUNTER\n[VTL] ENDSECTION",
+      nested + "[VTL] NEWSECTION NUMREPEAT:0\ny\n[VTL] ENDSECTION",
+  };
+  for (const std::string& contents : runaway) {
+    TemplateHarness h;
+    h.AddImages(2);
+    h.AddTemplate("t.html", "index", "index.html", contents);
+    EXPECT_FALSE(h.Run()) << contents;
+    EXPECT_EQ(h.reports, std::vector<std::string>{"-1|Endlosschleife in der Vorlagendatei " +
+                                                  h.skin_dir + "t.html!"});
+  }
+  // Showing every image many times over within the limit is fine.
+  TemplateHarness h;
+  h.AddImages(2);
+  h.AddTemplate("t.html", "index", "index.html",
+                "[VTL] NEWSECTION NUMREPEAT:600\n[VTL] NEWSECTION NUMREPEAT:0\n.\n"
+                "[VTL] ENDSECTION\n[VTL] RESETCOUNTER\n[VTL] ENDSECTION\n"
+                "[VTL] NEWSECTION NUMREPEAT:0\nlast\n[VTL] ENDSECTION");
+  ASSERT_TRUE(h.Run()) << (h.reports.empty() ? "" : h.reports[0]);
+  const std::string page = h.Page("index.html");
+  EXPECT_EQ(std::count(page.begin(), page.end(), '.'), 600 * 2);
+}
+
+TEST(PagesTest, APageNeverGrowsPastItsLimit) {
+  TemplateHarness h;
+  h.AddImages(3);
+  h.AddProperty("Text");
+  h.records.Item(1).Details.SetValueOf("Text", std::string(600, 'w'));
+  h.AddTemplate("t.html", "index", "index.html",
+                "[VTL] NEWSECTION NUMREPEAT:0\n%Text%%Text%\n[VTL] ENDSECTION");
+  h.max_page_size = 1000;
+  EXPECT_FALSE(h.Run());
+  EXPECT_EQ(h.reports, std::vector<std::string>{"-1|Die Seite " + h.out_dir +
+                                                "index.html würde größer als 0 MB (Vorlagendatei " +
+                                                h.skin_dir + "t.html)!"});
+  // Nothing past the limit was written.
+  EXPECT_LE(testing::ReadFile(h.out_dir + "index.html").size(), 1000u);
 }
 
 TEST(PagesTest, TensOfThousandsOfPagesDoNotExhaustTheStack) {

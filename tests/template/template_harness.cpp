@@ -78,6 +78,7 @@ bool TemplateHarness::Run() {
     parser->Properties = &properties;
     parser->Output = &output;
     parser->Messages = &messages;
+    parser->MaxPageSize = max_page_size;
     parser->RefreshVariables();
     if (!parser->ReadTemplate(skin_dir + patterns.Row(j).Value(0), report)) return false;
     if (!parser->PlanPages(j, report)) return false;

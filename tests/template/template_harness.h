@@ -46,6 +46,7 @@ class TemplateHarness {
   std::vector<std::string> reports;  // "step|message"
   RecordedMessages messages;
   std::vector<std::unique_ptr<TVTLParser>> parsers;
+  size_t max_page_size = kMaxPageSize;
 
  private:
   TLogger log_;
