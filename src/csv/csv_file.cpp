@@ -69,24 +69,24 @@ bool TCSVFile::LoadFromFile(const std::string& file_name, UserMessages& messages
 
 bool TCSVFile::LoadFromText(std::string_view contents, const std::string& file_name,
                             UserMessages& messages) {
-  const std::vector<std::string> lines = SplitTextLines(contents);
   std::vector<std::string> fields;
-  if (!SplitLine(lines.empty() ? std::string_view() : std::string_view(lines[0]), fields)) {
-    messages.ShowError(InvalidCsvMessage(file_name));
-    return false;
-  }
-  const size_t column_count = fields.size();
-  for (auto& name : fields) table_.AddColumn(std::move(name));
-  for (size_t i = 1; i < lines.size(); ++i) {
-    if (!SplitLine(lines[i], fields) || fields.size() != column_count) {
-      messages.ShowError(InvalidCsvMessage(file_name));
-      return false;
+  size_t column_count = 0;
+  bool header = true;
+  const bool read = ForEachTextLine(contents, [&](const std::string& line) {
+    if (!SplitLine(line, fields) || (!header && fields.size() != column_count)) return false;
+    if (header) {
+      header = false;
+      column_count = fields.size();
+      for (auto& name : fields) table_.AddColumn(std::move(name));
+      return true;
     }
     TVTLValueList& row = table_.AppendRow();
     for (size_t c = 0; c < column_count; ++c)
       row.SetValue(static_cast<int>(c), std::move(fields[c]));
-  }
-  return true;
+    return true;
+  });
+  if (!read) messages.ShowError(InvalidCsvMessage(file_name));
+  return read;
 }
 
 }  // namespace vistrel

@@ -45,30 +45,51 @@ bool TCSVVTLRecordFile::LoadRecordList(TVTLRecordList& list, const std::string& 
                                        UserMessages& messages) {
   std::string contents;
   if (!ReadWholeFile(file_name, contents)) return false;
-  const std::vector<std::string> lines = SplitTextLines(contents);
+  return LoadRecordListFromText(list, contents, read_metadata, log, messages);
+}
+
+bool TCSVVTLRecordFile::LoadRecordListFromText(TVTLRecordList& list, std::string_view contents,
+                                               const TMetadataReader& read_metadata, TLogger& log,
+                                               UserMessages& messages) {
+  // Lines are taken one at a time: a large list costs the file and its records, no more.
   std::vector<std::string> header;
-  if (!SplitLine(lines.empty() ? std::string_view() : std::string_view(lines[0]), header)) {
-    messages.ShowError(kInvalidFile);
-    return false;
-  }
-  if (!CheckHeader(header)) {
-    messages.ShowError(kUnknownHeader);
-    return false;
-  }
-  const size_t field_count = header.size();
   std::vector<std::string> fields;
-  for (size_t line = 1; line < lines.size(); ++line) {
-    if (!SplitLine(lines[line], fields) || fields.size() != field_count) {
+  bool first = true;
+  bool first_image = true;
+  bool valid = true;
+  size_t field_count = 0;
+  ForEachTextLine(contents, [&](const std::string& line) {
+    if (first) {
+      first = false;
+      if (!SplitLine(line, header)) {
+        messages.ShowError(kInvalidFile);
+        return valid = false;
+      }
+      if (!CheckHeader(header)) {
+        messages.ShowError(kUnknownHeader);
+        return valid = false;
+      }
+      field_count = header.size();
+      return true;
+    }
+    if (!SplitLine(line, fields) || fields.size() != field_count) {
       messages.ShowError(kInvalidFile);
-      return false;
+      return valid = false;
     }
     auto record = std::make_unique<TVTLRecord>(fields[1], fields[0], read_metadata, log);
     TVTLRecord& added = *record;
     list.Add(std::move(record));
-    if (line == 1)
+    if (first_image)
       for (size_t k = 2; k < field_count; ++k) list.AddProperty(header[k]);
+    first_image = false;
     for (size_t k = 2; k < field_count; ++k)
       added.Details.SetValue(static_cast<int>(k - 2), std::move(fields[k]));
+    return true;
+  });
+  if (!valid) return false;
+  if (first) {  // an empty file: its empty first line is no known header
+    messages.ShowError(kUnknownHeader);
+    return false;
   }
   return true;
 }

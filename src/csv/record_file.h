@@ -11,6 +11,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "csv/csv_file.h"
@@ -32,6 +33,10 @@ class TCSVVTLRecordFile : public TCSVBase {
   [[nodiscard]] bool LoadRecordList(TVTLRecordList& list, const std::string& file_name,
                                     const TMetadataReader& read_metadata, TLogger& log,
                                     UserMessages& messages);
+  // The same for contents already read.
+  [[nodiscard]] bool LoadRecordListFromText(TVTLRecordList& list, std::string_view contents,
+                                            const TMetadataReader& read_metadata, TLogger& log,
+                                            UserMessages& messages);
   // True when there are at least two fields and they are exactly "Dateiname" and "Pfad".
   bool CheckHeader(const std::vector<std::string>& fields) const;
 };

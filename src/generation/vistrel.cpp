@@ -97,7 +97,9 @@ bool TVistrel::Generate() {
   for (int i = 0; i < patterns.Count(); ++i)
     page_names->push_back(patterns.Row(i).Value(THTMLPatternValueList::kName));
   for (int j = 0; j < images; ++j) {
-    records.Item(j).VariantFiles = std::make_unique<TVTLValueList>(variant_names);
+    // Without image variants there is nothing to list (and a large list saves the memory).
+    records.Item(j).VariantFiles =
+        variant_names->empty() ? nullptr : std::make_unique<TVTLValueList>(variant_names);
     records.Item(j).PageFiles = std::make_unique<TVTLValueList>(page_names);
   }
   failed_.assign(static_cast<size_t>(images), false);

@@ -35,10 +35,17 @@ const TVTLRecord& TVTLRecordList::Item(int index) const {
   return const_cast<TVTLRecordList*>(this)->Item(index);
 }
 
-std::string TVTLRecordList::Key(const std::string& directory, const std::string& file_name) {
-  // The length prefix keeps folder and name apart whatever bytes they hold.
-  std::string folder = UpperCase(directory);
-  return std::to_string(folder.size()) + ":" + folder + UpperCase(file_name);
+uint64_t TVTLRecordList::KeyHash(const std::string& directory, const std::string& file_name) {
+  // The length keeps folder and name apart whatever bytes they hold.
+  const std::string folder = UpperCase(directory);
+  return std::hash<std::string>{}(std::to_string(folder.size()) + ":" + folder +
+                                  UpperCase(file_name));
+}
+
+bool TVTLRecordList::SameKey(const TVTLRecord& record, const std::string& directory,
+                             const std::string& file_name) {
+  return SameTextIgnoreCase(record.Directory, directory) &&
+         SameTextIgnoreCase(record.FileName, file_name);
 }
 
 bool TVTLRecordList::Contains(const TVTLRecord& record) const {
@@ -46,32 +53,61 @@ bool TVTLRecordList::Contains(const TVTLRecord& record) const {
 }
 
 bool TVTLRecordList::Contains(const std::string& directory, const std::string& file_name) const {
-  return key_counts_.count(Key(directory, file_name)) > 0;
+  const auto [first, last] = by_key_.equal_range(KeyHash(directory, file_name));
+  for (auto it = first; it != last; ++it)
+    if (SameKey(*it->second, directory, file_name)) return true;
+  return false;
 }
 
 int TVTLRecordList::Add(std::unique_ptr<TVTLRecord> record) {
-  if (!records_.empty()) {
+  TVTLValueList& details = record->Details;
+  if (records_.empty()) {
+    // The first record brings the names (normally none yet); the list shares them from now on.
+    property_names_ = details.ShareNames();
+  } else if (details.Count() == 0) {
+    details.UseSharedNames(property_names_);
+  } else {
+    // A record that has properties of its own keeps them and gains the list's after them.
     const TVTLValueList& first = records_.front()->Details;
-    for (int i = 0; i < first.Count(); ++i) record->Details.AddName(first.Name(i));
+    for (int i = 0; i < first.Count(); ++i) details.AddName(first.Name(i));
   }
-  ++key_counts_[Key(record->Directory, record->FileName)];
+  // Photos of one camera have the same metadata names: they keep them once.
+  std::string names_key;
+  for (const std::string& name : record->Metadata.Names()) {
+    names_key += name;
+    names_key.push_back('\0');
+  }
+  auto [names, inserted] = metadata_names_.try_emplace(std::move(names_key));
+  if (inserted)
+    names->second = record->Metadata.NamesStorage();
+  else
+    record->Metadata.ShareEqualNames(names->second);
+  by_key_.emplace(KeyHash(record->Directory, record->FileName), record.get());
   records_.push_back(std::move(record));
   return Count() - 1;
 }
 
 void TVTLRecordList::AddProperty(const std::string& name) {
+  if (records_.empty()) return;
+  // The shared names gain the name once; every record an empty value (and the name too, when
+  // its names are its own).
+  property_names_->push_back(name);
   for (auto& record : records_) record->Details.AddName(name);
 }
 
 int TVTLRecordList::Remove(const TVTLRecord& record, std::unique_ptr<TVTLRecord>& taken) {
-  const std::string key = Key(record.Directory, record.FileName);
-  auto count = key_counts_.find(key);
-  if (count == key_counts_.end()) return -1;
+  if (!Contains(record)) return -1;
   for (size_t i = 0; i < records_.size(); ++i) {
-    if (Key(records_[i]->Directory, records_[i]->FileName) != key) continue;
+    if (!SameKey(*records_[i], record.Directory, record.FileName)) continue;
+    const auto [first, last] = by_key_.equal_range(KeyHash(record.Directory, record.FileName));
+    for (auto it = first; it != last; ++it) {
+      if (it->second == records_[i].get()) {
+        by_key_.erase(it);
+        break;
+      }
+    }
     taken = std::move(records_[i]);
     records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(i));
-    if (--count->second == 0) key_counts_.erase(count);
     return static_cast<int>(i);
   }
   return -1;

@@ -6,13 +6,17 @@
 // and the page on which the image stands in each template (PageFiles). The record owns all four.
 //
 // TVTLRecordList keeps the records in gallery order and owns them. Its operations keep every
-// record's property names equal (same names, same order). Contains() is a hash lookup on the
+// record's property names equal (same names, same order), and the records of a list share one
+// list of those names: a record holds only its values, so a list file with long property names
+// costs memory in proportion to its size. Records whose metadata have the same entry names (the
+// photos of one camera) share those names as well. Contains() is a hash lookup on the
 // case-folded folder and file name, so adding thousands of images stays linear.
 //
 // The metadata reader is handed in by the creator (the imaging module provides the real one),
 // which keeps this module free of image libraries. Not thread-safe; one thread at a time.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -74,10 +78,16 @@ class TVTLRecordList {
   int Remove(const TVTLRecord& record, std::unique_ptr<TVTLRecord>& taken);
 
  private:
-  static std::string Key(const std::string& directory, const std::string& file_name);
+  // A hash of the folder and file name, each folded to capitals.
+  static uint64_t KeyHash(const std::string& directory, const std::string& file_name);
+  static bool SameKey(const TVTLRecord& record, const std::string& directory,
+                      const std::string& file_name);
 
   std::vector<std::unique_ptr<TVTLRecord>> records_;
-  std::unordered_map<std::string, int> key_counts_;
+  std::unordered_multimap<uint64_t, const TVTLRecord*> by_key_;
+  std::shared_ptr<TNamesList> property_names_;  // shared by the records' Details
+  // The metadata names lists of the records, one per distinct list (joined by NUL).
+  std::unordered_map<std::string, std::shared_ptr<TNamesList>> metadata_names_;
 };
 
 // The images a run shows, in gallery order: records of an image list, which must outlive the

@@ -17,12 +17,24 @@ TVTLValueList::TVTLValueList() : names_(std::make_shared<TNamesList>()), owns_na
 TVTLValueList::TVTLValueList(std::shared_ptr<TNamesList> shared_names)
     : names_(std::move(shared_names)), owns_names_(false) {
   if (!names_) names_ = std::make_shared<TNamesList>();
-  values_.resize(names_->size());
 }
 
 void TVTLValueList::CheckIndex(int index) const {
   if (index < 0 || index >= Count() || static_cast<size_t>(index) >= names_->size())
     ThrowListIndexError(index);
+}
+
+const std::string& TVTLValueList::StoredValue(size_t index) const {
+  static const std::string kEmpty;
+  return index < values_.size() ? values_[index] : kEmpty;
+}
+
+void TVTLValueList::Store(size_t index, std::string value) {
+  if (index >= values_.size()) {
+    if (value.empty()) return;  // an entry beyond the stored ones is empty already
+    values_.resize(index + 1);
+  }
+  values_[index] = std::move(value);
 }
 
 const std::string& TVTLValueList::Name(int index) const {
@@ -32,11 +44,11 @@ const std::string& TVTLValueList::Name(int index) const {
 
 const std::string& TVTLValueList::Value(int index) const {
   CheckIndex(index);
-  return values_[index];
+  return StoredValue(static_cast<size_t>(index));
 }
 
 int TVTLValueList::IndexOf(std::string_view name) const {
-  const size_t n = std::min(names_->size(), values_.size());
+  const size_t n = std::min(names_->size(), static_cast<size_t>(Count()));
   for (size_t i = 0; i < n; ++i)
     if (SameTextIgnoreCase((*names_)[i], name)) return static_cast<int>(i);
   return -1;
@@ -44,24 +56,46 @@ int TVTLValueList::IndexOf(std::string_view name) const {
 
 std::string TVTLValueList::ValueOf(std::string_view name) const {
   int index = IndexOf(name);
-  return index < 0 ? std::string() : values_[index];
+  return index < 0 ? std::string() : StoredValue(static_cast<size_t>(index));
 }
 
 void TVTLValueList::AddName(std::string name) {
-  if (owns_names_) names_->push_back(std::move(name));
-  values_.emplace_back();
+  if (owns_names_) {
+    // Own names kept together with equal lists are copied before they change.
+    if (names_.use_count() > 1) names_ = std::make_shared<TNamesList>(*names_);
+    names_->push_back(std::move(name));
+    values_.emplace_back();
+  }
 }
 
 bool TVTLValueList::SetValueOf(std::string_view name, std::string value) {
   int index = IndexOf(name);
   if (index < 0) return false;
-  values_[index] = std::move(value);
+  Store(static_cast<size_t>(index), std::move(value));
+  return true;
+}
+
+std::shared_ptr<TNamesList> TVTLValueList::ShareNames() {
+  owns_names_ = false;
+  return names_;
+}
+
+void TVTLValueList::UseSharedNames(std::shared_ptr<TNamesList> shared_names) {
+  if (Count() != 0 || !shared_names) return;
+  names_ = std::move(shared_names);
+  owns_names_ = false;
+  values_.clear();
+}
+
+bool TVTLValueList::ShareEqualNames(std::shared_ptr<TNamesList> equal_names) {
+  if (!equal_names || *equal_names != *names_) return false;
+  names_ = std::move(equal_names);
   return true;
 }
 
 bool TVTLValueList::SetValue(int index, std::string value) {
   CheckIndex(index);
-  values_[index] = std::move(value);
+  Store(static_cast<size_t>(index), std::move(value));
   return true;
 }
 

@@ -6,6 +6,10 @@
 // match. TVTL2dValueList is a table: it owns its column list and its rows, and accepts only rows
 // built on that very column list.
 //
+// A list on shared names has an entry for every name of the shared list; its values are kept
+// only up to the last one that was set, so the rows of a large image list cost nothing for
+// their empty properties.
+//
 // Ownership: a shared names list lives as long as the last value list or table that uses it
 // (it is held by shared_ptr). A table owns its rows. Not thread-safe; one thread at a time.
 #pragma once
@@ -26,13 +30,14 @@ class TVTLValueList {
  public:
   // A value list with names of its own (OwnsNames() is true).
   TVTLValueList();
-  // A value list on a shared names list: one empty value for every name the list holds now.
+  // A value list on a shared names list: an empty value for every name the list holds, now and
+  // when the names list grows.
   explicit TVTLValueList(std::shared_ptr<TNamesList> shared_names);
 
   TVTLValueList(const TVTLValueList&) = delete;
   TVTLValueList& operator=(const TVTLValueList&) = delete;
 
-  int Count() const { return static_cast<int>(values_.size()); }
+  int Count() const { return static_cast<int>(owns_names_ ? values_.size() : names_->size()); }
   // Entry at a 0-based index; an index outside 0..Count()-1 throws std::out_of_range.
   const std::string& Name(int index) const;
   const std::string& Value(int index) const;
@@ -43,12 +48,25 @@ class TVTLValueList {
   int IndexOf(std::string_view name) const;
 
   // Appends an empty value, and the name when the names are this list's own. On shared names
-  // the table appends the name itself (TVTL2dValueList::AddColumn).
+  // the table appends the name itself (TVTL2dValueList::AddColumn), and the list has the new
+  // entry with it.
   void AddName(std::string name);
   // Sets the value of the first entry named `name` (ignoring case); false when there is none.
   bool SetValueOf(std::string_view name, std::string value);
   // Sets the value at `index`; an index outside the list throws std::out_of_range.
   bool SetValue(int index, std::string value);
+
+  // Hands this list's own names over to be shared (the list then no longer owns them) and
+  // returns them; a list on shared names returns its shared list.
+  std::shared_ptr<TNamesList> ShareNames();
+  // A list without entries takes `shared_names` as its names, with an empty value for each.
+  void UseSharedNames(std::shared_ptr<TNamesList> shared_names);
+  // Takes `equal_names`, a names list equal to this list's own, in place of its own, so that
+  // lists with the same names keep them once; the names stay this list's own (a name added
+  // later goes into a copy). False (and no change) when they differ.
+  bool ShareEqualNames(std::shared_ptr<TNamesList> equal_names);
+  // The names list itself, for ShareEqualNames() of other lists.
+  const std::shared_ptr<TNamesList>& NamesStorage() const { return names_; }
 
   bool OwnsNames() const { return owns_names_; }
   const TNamesList& Names() const { return *names_; }
@@ -57,6 +75,8 @@ class TVTLValueList {
 
  private:
   void CheckIndex(int index) const;
+  const std::string& StoredValue(size_t index) const;
+  void Store(size_t index, std::string value);
 
   std::shared_ptr<TNamesList> names_;
   std::vector<std::string> values_;

@@ -329,6 +329,8 @@ TEST_F(DriverTest, AnEndlessTemplateAddsTheDriversError) {
   EXPECT_EQ(reports_[reports_.size() - 2],
             "-1,0,0,0,0 Endlosschleife in der Vorlagendatei " + (dir_ / "skin/index.tpl") + "!");
   EXPECT_EQ(reports_.back(), "-1,0,0,0,0 Fehler!");
+  // The page the pass had begun is gone again; the finished image stays.
+  EXPECT_EQ(Output(), (Files{"th_a.jpg"}));
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ TEST_F(RecordTest, RemoveTakesTheFirstMatchingRecordOut) {
   EXPECT_EQ(taken->FileName, "b.jpg");
   EXPECT_EQ(list.Count(), 2);
   EXPECT_TRUE(list.Contains(*Make("/p/", "b.jpg")));  // the second one is still there
-  EXPECT_EQ(list.Remove(list.Item(1), taken), 1);      // removing a listed record itself
+  EXPECT_EQ(list.Remove(list.Item(1), taken), 1);     // removing a listed record itself
   EXPECT_FALSE(list.Contains(*Make("/p/", "b.jpg")));
   taken.reset();
   EXPECT_EQ(list.Remove(*Make("/p/", "zzz.jpg"), taken), -1);
@@ -102,6 +102,31 @@ TEST_F(RecordTest, ManyImagesAreAddedWithoutDuplicates) {
     if (!list.Contains(*record)) list.Add(std::move(record));
   }
   EXPECT_EQ(list.Count(), 10000);
+}
+
+TEST(RecordListTest, TheRecordsOfAListShareOnePropertyNamesList) {
+  TLogger log;
+  TVTLRecordList list;
+  for (const char* name : {"a.jpg", "b.jpg"})
+    list.Add(std::make_unique<TVTLRecord>("/p/", name, nullptr, log));
+  list.AddProperty(std::string(10000, 'T'));
+  list.Add(std::make_unique<TVTLRecord>("/p/", "c.jpg", nullptr, log));
+  list.AddProperty("Ort");
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(list.Item(i).Details.NamesList(), list.Item(0).Details.NamesList()) << i;
+    EXPECT_EQ(list.Item(i).Details.Count(), 2) << i;
+    EXPECT_EQ(list.Item(i).Details.Name(1), "Ort");
+  }
+  // Values stay each record's own.
+  list.Item(1).Details.SetValueOf("Ort", "Bern");
+  EXPECT_EQ(list.Item(0).Details.ValueOf("Ort"), "");
+  EXPECT_EQ(list.Item(1).Details.ValueOf("ort"), "Bern");
+  // With the first record gone, the others keep the names.
+  std::unique_ptr<TVTLRecord> taken;
+  EXPECT_EQ(list.Remove(list.Item(0), taken), 0);
+  list.AddProperty("Datum");
+  EXPECT_EQ(list.Item(1).Details.Name(2), "Datum");
+  EXPECT_EQ(list.Item(1).Details.Count(), 3);
 }
 
 }  // namespace

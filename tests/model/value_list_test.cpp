@@ -126,5 +126,22 @@ TEST(GalleryPropertiesTest, ReleasingTheSettingsLeavesTheBorrowedPatternTable) {
   EXPECT_EQ(patterns.Row(0).Value(0), "index.html");
 }
 
+TEST(ValueListTest, ListsWithEqualOwnNamesKeepThemOnceUntilOneChanges) {
+  TVTLValueList a, b, c;
+  for (TVTLValueList* list : {&a, &b}) {
+    list->AddName("Width");
+    list->AddName("Height");
+  }
+  c.AddName("Width");
+  EXPECT_TRUE(b.ShareEqualNames(a.NamesStorage()));
+  EXPECT_FALSE(c.ShareEqualNames(a.NamesStorage()));
+  EXPECT_EQ(a.NamesList(), b.NamesList());
+  EXPECT_TRUE(b.OwnsNames());
+  b.AddName("Orientation");  // b's names are copied first
+  EXPECT_NE(a.NamesList(), b.NamesList());
+  EXPECT_EQ(a.Count(), 2);
+  EXPECT_EQ(b.Name(2), "Orientation");
+}
+
 }  // namespace
 }  // namespace vistrel
