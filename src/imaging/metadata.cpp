@@ -316,7 +316,7 @@ void AddEntry(TVTLValueList& list, const std::string& key, std::string value) {
 }
 
 // Adds the entries of the file's EXIF items; returns the EXIF orientation (0 when none).
-int AddExifItems(const std::string& head, TVTLValueList& list) {
+int AddExifItems(std::string_view head, TVTLValueList& list) {
   int orientation = 0;
   try {
     auto image = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte*>(head.data()),
@@ -338,12 +338,29 @@ int AddExifItems(const std::string& head, TVTLValueList& list) {
       std::string text = ItemText(type, bytes);
       std::string name = PropertyTagName(id);
       if (text.empty() || name.size() <= kTagPrefix.size() || name == "<Unknown>") continue;
-      AddEntry(list, name.substr(kTagPrefix.size()), std::move(text));
+      // A directory that holds a tag twice keeps its first value, as EXIF readers do; a second
+      // entry of the name would stay empty, since values are set by name.
+      const std::string key = name.substr(kTagPrefix.size());
+      if (list.IndexOf(key) < 0) AddEntry(list, key, std::move(text));
     }
   } catch (...) {
     // exiv2 throws on metadata it cannot parse; the items added so far are kept.
   }
   return orientation;
+}
+
+// The entries of a photo whose head (through its first scan header) is `head`.
+void AddMetadata(const TJpegHeader& header, std::string_view head, TVTLValueList& list) {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  if (header.valid) {
+    const int orientation = AddExifItems(head, list);
+    const bool turned = orientation >= 5 && orientation <= 8;
+    width = turned ? header.height : header.width;
+    height = turned ? header.width : header.height;
+  }
+  AddEntry(list, "Width", std::to_string(width));
+  AddEntry(list, "Height", std::to_string(height));
 }
 
 }  // namespace
@@ -383,16 +400,12 @@ std::string PropertyTypeName(uint16_t type_code) {
 void ReadImageMetadata(const std::string& file_name, TVTLValueList& list) {
   std::string head;
   const TJpegHeader header = ReadJpegHead(file_name, head, kMaxHeadBytes);
-  uint32_t width = 0;
-  uint32_t height = 0;
-  if (header.valid) {
-    const int orientation = AddExifItems(head, list);
-    const bool turned = orientation >= 5 && orientation <= 8;
-    width = turned ? header.height : header.width;
-    height = turned ? header.width : header.height;
-  }
-  AddEntry(list, "Width", std::to_string(width));
-  AddEntry(list, "Height", std::to_string(height));
+  AddMetadata(header, head, list);
+}
+
+void ReadImageMetadataFromBytes(std::string_view bytes, TVTLValueList& list) {
+  const TJpegHeader header = ParseJpegHeader(bytes.substr(0, kMaxHeadBytes));
+  AddMetadata(header, header.valid ? bytes.substr(0, header.head_size) : std::string_view(), list);
 }
 
 }  // namespace vistrel

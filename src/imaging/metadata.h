@@ -16,12 +16,15 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vistrel {
 
 class TVTLValueList;
 
 void ReadImageMetadata(const std::string& file_name, TVTLValueList& list);
+// The same for a photo already in memory (its first bytes; the rest is not needed).
+void ReadImageMetadataFromBytes(std::string_view bytes, TVTLValueList& list);
 
 // "PropertyTag" + key for the 214 known tag IDs, "<Unknown>" for every other one.
 std::string PropertyTagName(uint32_t tag_id);

@@ -16,15 +16,23 @@ namespace vistrel {
 namespace {
 
 // Reads to the end of the file, straight into `contents` (sized by the file's length, grown if
-// the file grows meanwhile).
-bool ReadAll(int fd, std::string& contents) {
+// the file grows meanwhile); false for a file longer than `max_size`.
+bool ReadAll(int fd, std::string& contents, size_t max_size) {
   struct stat st;
   const size_t expected =
       ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+  contents.clear();
+  if (expected > max_size) return false;
   contents.resize(expected + 1);
   size_t filled = 0;
   while (true) {
-    if (filled == contents.size()) contents.resize(contents.size() * 2 + 65536);
+    if (filled == contents.size()) {
+      if (filled > max_size) {
+        contents.clear();
+        return false;
+      }
+      contents.resize(std::min(contents.size() * 2 + 65536, max_size + 1));
+    }
     ssize_t n = ::read(fd, contents.data() + filled, contents.size() - filled);
     if (n == 0) break;
     if (n < 0) {
@@ -33,6 +41,10 @@ bool ReadAll(int fd, std::string& contents) {
       return false;
     }
     filled += static_cast<size_t>(n);
+  }
+  if (filled > max_size) {
+    contents.clear();
+    return false;
   }
   contents.resize(filled);
   return true;
@@ -140,15 +152,15 @@ bool IsRegularFile(const std::string& path) {
   return IsSystemPath(path) && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& contents) {
+bool ReadWholeFile(const std::string& path, std::string& contents, size_t max_size) {
   TFd fd(OpenRegularForReading(path));
-  return fd.get() >= 0 && ReadAll(fd.get(), contents);
+  return fd.get() >= 0 && ReadAll(fd.get(), contents, max_size);
 }
 
 bool ReadFileInside(const std::string& root, const std::string& relative_path,
-                    std::string& contents) {
+                    std::string& contents, size_t max_size) {
   TFd fd(OpenInside(root, relative_path));
-  return fd.get() >= 0 && ReadAll(fd.get(), contents);
+  return fd.get() >= 0 && ReadAll(fd.get(), contents, max_size);
 }
 
 bool IsRegularFileInside(const std::string& root, const std::string& relative_path) {

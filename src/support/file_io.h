@@ -51,14 +51,21 @@ int OpenRegularForReading(const std::string& path);
 std::vector<std::string> ListFolderEntries(int folder_fd);
 std::vector<std::string> ListFolderEntries(const std::string& folder);
 
-// Reads the regular file `path` into `contents`; false when it cannot be opened or read or is
-// not a regular file.
-[[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& contents);
+// Files read whole are refused past a size: what comes from strangers must not take the
+// machine's memory. A skin's files (skin file, tables, templates) are small text; no sensible
+// one comes near 32 MB. Photos and image lists may be large, but not beyond 1 GB.
+inline constexpr size_t kMaxSkinFileSize = 32u * 1024 * 1024;
+inline constexpr size_t kMaxDataFileSize = 1024u * 1024 * 1024;
+
+// Reads the regular file `path` into `contents`; false when it cannot be opened or read, is
+// not a regular file, or is longer than `max_size`.
+[[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& contents,
+                                 size_t max_size = kMaxDataFileSize);
 
 // As ReadWholeFile(), but only when `relative_path` is relative and the file it names, with
 // every link resolved, lies inside the folder `root`.
 [[nodiscard]] bool ReadFileInside(const std::string& root, const std::string& relative_path,
-                                  std::string& contents);
+                                  std::string& contents, size_t max_size = kMaxSkinFileSize);
 
 // True when `relative_path` names a regular file inside `root` as ReadFileInside() requires.
 bool IsRegularFileInside(const std::string& root, const std::string& relative_path);

@@ -18,7 +18,7 @@ std::string Key(std::string_view section, std::string_view key) {
 
 TIniFile::TIniFile(const std::string& path) {
   std::string contents;
-  if (ReadWholeFile(path, contents)) Parse(contents);
+  if (ReadWholeFile(path, contents, kMaxSkinFileSize)) Parse(contents);
 }
 
 TIniFile TIniFile::FromText(std::string_view text) {

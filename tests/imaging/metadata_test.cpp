@@ -46,19 +46,22 @@ TEST_F(MetadataTest, JpegWithoutMetadataGivesExactlyWidthAndHeight) {
 
 TEST_F(MetadataTest, ConvertsEachItemTypeAsTheTableSays) {
   TTiff tiff;
-  tiff.ifd0 = {Ascii(0x010F, "Canon"), Ascii(0x0110, "EOS 550D"), Short(0x0112, 1),
-               Ascii(0x0132, "2023:05:24 10:20:00"), Ascii(0x013B, ""),
-               Bytes(0x0131, 2, std::string("Soft\0ware\0", 10))};
-  tiff.exif = {Rational(0x829A, 10, 2500), Rational(0x829D, 28, 10), Short(0x8827, 65535),
-               Rational(0x9202, 0, 0),         // aperture 0/0
-               SRational(0x9204, -1, 3),       // exposure bias: SRATIONAL, no text
-               Bytes(0x9000, 7, "0232"),       // ExifVer: UNDEFINED, no text
-               Long(0xA002, 640),              // LONG, no text
-               Ascii(0xA431, "SERIAL123"),     // outside the table
+  tiff.ifd0 = {Ascii(0x010F, "Canon"), Ascii(0x0110, "EOS 550D"),
+               Short(0x0112, 1),       Ascii(0x0132, "2023:05:24 10:20:00"),
+               Ascii(0x013B, ""),      Bytes(0x0131, 2, std::string("Soft\0ware\0", 10))};
+  tiff.exif = {Rational(0x829A, 10, 2500),
+               Rational(0x829D, 28, 10),
+               Short(0x8827, 65535),
+               Rational(0x9202, 0, 0),      // aperture 0/0
+               SRational(0x9204, -1, 3),    // exposure bias: SRATIONAL, no text
+               Bytes(0x9000, 7, "0232"),    // ExifVer: UNDEFINED, no text
+               Long(0xA002, 640),           // LONG, no text
+               Ascii(0xA431, "SERIAL123"),  // outside the table
                Ascii(0x9003, "2023:05:24 10:20:00")};
-  tiff.gps = {Bytes(0x0000, 1, std::string("\2\3\0\0", 4)),  // GpsVer: BYTE, no text
-              Ascii(0x0001, "N"),
-              {0x0002, 5, 3, std::string("\x30\0\0\0\1\0\0\0\x0B\0\0\0\1\0\0\0\x05\0\0\0\1\0\0\0", 24)}};
+  tiff.gps = {
+      Bytes(0x0000, 1, std::string("\2\3\0\0", 4)),  // GpsVer: BYTE, no text
+      Ascii(0x0001, "N"),
+      {0x0002, 5, 3, std::string("\x30\0\0\0\1\0\0\0\x0B\0\0\0\1\0\0\0\x05\0\0\0\1\0\0\0", 24)}};
   tiff.ifd1 = {Short(0x0103, 6), Rational(0x011A, 72, 1), Ascii(0x0132, "2023:05:24 10:20:01")};
   const Entries entries = Read(Photo("exif.jpg", tiff, 64, 48));
 
@@ -67,7 +70,7 @@ TEST_F(MetadataTest, ConvertsEachItemTypeAsTheTableSays) {
   EXPECT_EQ(ValueOf(entries, "Orientation"), "1");
   EXPECT_EQ(ValueOf(entries, "DateTime"), "2023:05:24 10:20:00");
   EXPECT_EQ(ValueOf(entries, "SoftwareUsed"), std::string("Soft\0ware", 9));  // inner NUL kept
-  EXPECT_EQ(ValueOf(entries, "Artist"), "<missing>");  // only its NUL
+  EXPECT_EQ(ValueOf(entries, "Artist"), "<missing>");                         // only its NUL
   EXPECT_EQ(ValueOf(entries, "ExifExposureTime"), "10/2500");
   EXPECT_EQ(ValueOf(entries, "ExifFNumber"), "28/10");
   EXPECT_EQ(ValueOf(entries, "ExifISOSpeed"), "65535");
@@ -103,6 +106,15 @@ TEST_F(MetadataTest, ItemsComeInFileOrderDirectoryByDirectory) {
   EXPECT_EQ(names, (std::vector<std::string>{"EquipMake", "EquipModel", "ExifExposureTime",
                                              "GpsLatitudeRef", "ThumbnailCompression", "Width",
                                              "Height"}));
+}
+
+TEST_F(MetadataTest, ATagThatADirectoryHoldsTwiceKeepsItsFirstValue) {
+  TTiff tiff;
+  tiff.ifd0 = {Ascii(0x010F, "Canon"), Ascii(0x010F, "Nikon"), Ascii(0x0110, "EOS 550D")};
+  EXPECT_EQ(
+      Read(Photo("twice.jpg", tiff)),
+      (Entries{
+          {"EquipMake", "Canon"}, {"EquipModel", "EOS 550D"}, {"Width", "64"}, {"Height", "48"}}));
 }
 
 TEST_F(MetadataTest, SidewaysPhotoReportsItsUprightSize) {
@@ -151,14 +163,18 @@ TEST_F(MetadataTest, TruncatedJpegStillGivesItsHeaderSize) {
 TEST_F(MetadataTest, CorruptExifNeverCrashes) {
   std::string le32_far = std::string("\xF0\xFF\xFF\x7F", 4);
   std::vector<std::string> blocks = {
-      "",                                                       // empty TIFF
-      "II*\0",                                                  // cut header
-      std::string("II*\0", 4) + le32_far,                       // IFD0 outside the block
-      std::string("MM\0*\0\0\0\x08\xFF\xFF", 10),               // 65535 entries announced
-      std::string("II*\0\x08\0\0\0\x01\0\x0F\x01\x02\0", 14) + le32_far + le32_far,  // value far out
-      std::string("II*\0\x08\0\0\0\x01\0\x0F\x01\x02\0\0\0\0\0\0\0\0\0\0\0\0\0", 26),  // zero-length ASCII
-      std::string("II*\0\x08\0\0\0\x01\0\x69\x87\x04\0\x01\0\0\0\x08\0\0\0\0\0\0\0", 26),  // Exif IFD loops to IFD0
-      std::string("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\0\0\0\x40\x06\0\0\0\0\0\0\0", 26),  // 1 GiB of shorts
+      "",                                          // empty TIFF
+      "II*\0",                                     // cut header
+      std::string("II*\0", 4) + le32_far,          // IFD0 outside the block
+      std::string("MM\0*\0\0\0\x08\xFF\xFF", 10),  // 65535 entries announced
+      std::string("II*\0\x08\0\0\0\x01\0\x0F\x01\x02\0", 14) + le32_far +
+          le32_far,  // value far out
+      std::string("II*\0\x08\0\0\0\x01\0\x0F\x01\x02\0\0\0\0\0\0\0\0\0\0\0\0\0",
+                  26),  // zero-length ASCII
+      std::string("II*\0\x08\0\0\0\x01\0\x69\x87\x04\0\x01\0\0\0\x08\0\0\0\0\0\0\0",
+                  26),  // Exif IFD loops to IFD0
+      std::string("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\0\0\0\x40\x06\0\0\0\0\0\0\0",
+                  26),  // 1 GiB of shorts
       std::string(3000, '\xFF'),
   };
   int i = 0;
@@ -169,7 +185,8 @@ TEST_F(MetadataTest, CorruptExifNeverCrashes) {
     ASSERT_GE(entries.size(), 2u) << "block " << i;
     EXPECT_EQ(entries[entries.size() - 2].first, "Width") << "block " << i;
     EXPECT_EQ(entries[entries.size() - 2].second, "32") << "block " << i;
-    EXPECT_EQ(entries.back(), (std::pair<std::string, std::string>{"Height", "16"})) << "block " << i;
+    EXPECT_EQ(entries.back(), (std::pair<std::string, std::string>{"Height", "16"}))
+        << "block " << i;
   }
 }
 

@@ -1,9 +1,8 @@
 #include "support/file_io.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "test_support.h"
 
@@ -66,6 +65,30 @@ TEST(FileIoTest, WriteFileReplacingKeepsTheOldFileWhenWritingFails) {
   }
   EXPECT_FALSE(WriteFileReplacing(dir / "no/such/folder/list.csv", "x"));
   EXPECT_EQ(testing::ListFolder(dir.Path()), std::vector<std::string>{"list.csv"});
+}
+
+TEST(FileIoTest, FilesLongerThanTheLimitAreRefusedWhole) {
+  TempDir dir;
+  WriteFile(dir / "ten.txt", "0123456789");
+  std::string contents;
+  EXPECT_TRUE(ReadWholeFile(dir / "ten.txt", contents, 10));
+  EXPECT_EQ(contents, "0123456789");
+  EXPECT_FALSE(ReadWholeFile(dir / "ten.txt", contents, 9));
+  EXPECT_TRUE(contents.empty());
+  EXPECT_FALSE(ReadFileInside(dir.Path(), "ten.txt", contents, 9));
+}
+
+TEST(FileIoTest, PathsHoldingANulAreNeverHandedToTheSystem) {
+  TempDir dir;
+  WriteFile(dir / "a", "secret");
+  const std::string cut = dir / std::string("a\0/../b", 8);
+  std::string contents;
+  EXPECT_FALSE(ReadWholeFile(cut, contents));
+  EXPECT_FALSE(IsRegularFile(cut));
+  EXPECT_EQ(RealPath(cut), "");
+  EXPECT_TRUE(ListFolderEntries(dir / std::string("\0", 1)).empty());
+  EXPECT_FALSE(WriteFileReplacing(cut, "x"));
+  EXPECT_EQ(ReadFile(dir / "a"), "secret");
 }
 
 }  // namespace
