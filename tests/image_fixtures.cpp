@@ -119,6 +119,11 @@ TTiffEntry SRational(uint16_t tag, int32_t numerator, int32_t denominator) {
   return {tag, 10, 1,
           Le32(static_cast<uint32_t>(numerator)) + Le32(static_cast<uint32_t>(denominator))};
 }
+TTiffEntry Rationals(uint16_t tag, const std::vector<std::pair<uint32_t, uint32_t>>& values) {
+  std::string data;
+  for (const auto& [numerator, denominator] : values) data += Le32(numerator) + Le32(denominator);
+  return {tag, 5, static_cast<uint32_t>(values.size()), data};
+}
 TTiffEntry Bytes(uint16_t tag, uint16_t type, const std::string& data) {
   return {tag, type, static_cast<uint32_t>(data.size()), data};
 }

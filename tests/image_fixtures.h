@@ -37,6 +37,7 @@ TTiffEntry Short(uint16_t tag, uint16_t value);
 TTiffEntry Long(uint16_t tag, uint32_t value);
 TTiffEntry Rational(uint16_t tag, uint32_t numerator, uint32_t denominator);
 TTiffEntry SRational(uint16_t tag, int32_t numerator, int32_t denominator);
+TTiffEntry Rationals(uint16_t tag, const std::vector<std::pair<uint32_t, uint32_t>>& values);
 TTiffEntry Bytes(uint16_t tag, uint16_t type, const std::string& data);
 
 struct TTiff {

@@ -106,10 +106,10 @@ void AddImageArgument(TVTLRecordList& records, const std::string& argument, TLog
   if (IsFolder(path)) {
     const std::string folder = IncludeTrailingPathDelimiter(path);
     for (const std::string& name : ListFolderEntries(folder))
-      if (IsRegularFile(folder + name)) AddImageFile(records, name, folder, ReadImageMetadata, log);
+      if (IsRegularFile(folder + name)) AddImageFile(records, name, folder, ReadPhotoMetadata, log);
     return;
   }
-  AddImageFile(records, ExtractFileName(path), ExtractFilePath(path), ReadImageMetadata, log);
+  AddImageFile(records, ExtractFileName(path), ExtractFilePath(path), ReadPhotoMetadata, log);
 }
 
 // One report as a line: the six arguments separated by tabs.
@@ -254,7 +254,7 @@ int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::os
   TVTLRecordList records;
   if (!options.list.empty()) {
     TCSVVTLRecordFile list_file;
-    if (!list_file.LoadRecordList(records, options.list, ReadImageMetadata, log, messages)) {
+    if (!list_file.LoadRecordList(records, options.list, ReadPhotoMetadata, log, messages)) {
       err << "Fehler: Die Bilderliste " << options.list << " konnte nicht geladen werden!\n";
       return kUsageError;
     }

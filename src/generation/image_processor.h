@@ -21,13 +21,20 @@ struct TScaleRequest {
   int quality = 80;
 };
 
+// One scaled copy made: the JPEG file's bytes and its size in pixels.
+struct TScaledCopy {
+  std::string jpeg;  // empty: the copy could not be made
+  uint32_t width = 0;
+  uint32_t height = 0;
+};
+
 class TImageProcessor {
  public:
   virtual ~TImageProcessor() = default;
-  // Reads the photo at `source` once and encodes one JPEG per request into `jpegs` (same order).
-  // False when the photo cannot be read; an entry left empty is a copy that could not be made.
+  // Reads the photo at `source` once and makes one copy per request into `copies` (same order).
+  // False when the photo cannot be read; a copy left empty is one that could not be made.
   virtual bool ScaleImage(const std::string& source, const std::vector<TScaleRequest>& requests,
-                          std::vector<std::string>& jpegs) = 0;
+                          std::vector<TScaledCopy>& copies) = 0;
 };
 
 }  // namespace vistrel

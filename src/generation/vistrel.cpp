@@ -101,6 +101,7 @@ bool TVistrel::Generate() {
     records.Item(j).VariantFiles =
         variant_names->empty() ? nullptr : std::make_unique<TVTLValueList>(variant_names);
     records.Item(j).PageFiles = std::make_unique<TVTLValueList>(page_names);
+    records.Item(j).VariantSizes.assign(variant_names->size(), {0, 0});
   }
   failed_.assign(static_cast<size_t>(images), false);
   failed_count_ = 0;
@@ -159,7 +160,10 @@ bool TVistrel::Generate() {
     Stop();
     return false;
   }
-  for (int j = 0; j < images; ++j) records.Item(j).VariantFiles.reset();
+  for (int j = 0; j < images; ++j) {
+    records.Item(j).VariantFiles.reset();
+    records.Item(j).VariantSizes.clear();
+  }
   Report(kStepFinished, 0, 0, 0, 0, FailedImagesLine(failed_count_));
   return true;
 }
@@ -248,15 +252,17 @@ bool TVistrel::CreateImageVariants() {
       bool ok = std::none_of(files.begin(), files.end(),
                              [](const std::string& path) { return path.empty(); });
       try {
-        std::vector<std::string> jpegs;
-        ok = ok && services_.images.ScaleImage(records.Item(j).FullPath(), requests, jpegs);
+        std::vector<TScaledCopy> copies;
+        TVTLRecord& record = records.Item(j);
+        ok = ok && services_.images.ScaleImage(record.FullPath(), requests, copies);
         for (int v = 0; ok && v < variants; ++v) {
-          const std::string& jpeg = jpegs[static_cast<size_t>(v)];
-          ok = !jpeg.empty();
+          const TScaledCopy& copy = copies[static_cast<size_t>(v)];
+          ok = !copy.jpeg.empty();
           if (!ok) break;
           TOutputFile file = output_->OpenCreated(files[static_cast<size_t>(v)]);
-          file.Write(jpeg);
+          file.Write(copy.jpeg);
           output_->Finish(file);
+          record.VariantSizes[static_cast<size_t>(v)] = {copy.width, copy.height};
         }
       } catch (...) {
         ok = false;  // nothing may leave a worker thread; the image is reported as failed

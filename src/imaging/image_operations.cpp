@@ -193,8 +193,8 @@ TSize FitIntoBox(int64_t w, int64_t h, int64_t box_width, int64_t box_height) {
 }
 
 bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& requests,
-                  std::vector<std::string>& jpegs) {
-  jpegs.assign(requests.size(), std::string());
+                  std::vector<TScaledCopy>& copies) {
+  copies.assign(requests.size(), TScaledCopy());
   std::string bytes;
   TJpegHeader header;
   if (!ReadDecodableJpeg(source, bytes, header)) return false;
@@ -235,7 +235,9 @@ bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& r
       resized = resized.copy_memory();
       made.push_back(resized);
       if (orient) resized = resized.autorot();
-      jpegs[i] = EncodeJpeg(ToSrgb(resized), requests[i].quality);
+      copies[i].jpeg = EncodeJpeg(ToSrgb(resized), requests[i].quality);
+      copies[i].width = static_cast<uint32_t>(resized.width());
+      copies[i].height = static_cast<uint32_t>(resized.height());
     }
     return true;
   } catch (const vips::VError&) {
@@ -246,19 +248,20 @@ bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& r
 
 bool CreateScaledJpeg(const std::string& source, const std::string& target, uint32_t max_width,
                       uint32_t max_height, int quality) {
-  std::vector<std::string> jpegs;
-  if (!ScaleToJpegs(source, {{max_width, max_height, quality}}, jpegs) || jpegs[0].empty())
+  std::vector<TScaledCopy> copies;
+  if (!ScaleToJpegs(source, {{max_width, max_height, quality}}, copies) || copies[0].jpeg.empty())
     return false;
+  const std::string& jpeg = copies[0].jpeg;
   int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   size_t done = 0;
-  while (done < jpegs[0].size()) {
-    ssize_t n = ::write(fd, jpegs[0].data() + done, jpegs[0].size() - done);
+  while (done < jpeg.size()) {
+    ssize_t n = ::write(fd, jpeg.data() + done, jpeg.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
-  const bool ok = ::close(fd) == 0 && done == jpegs[0].size();
+  const bool ok = ::close(fd) == 0 && done == jpeg.size();
   if (!ok) ::unlink(target.c_str());
   return ok;
 }

@@ -33,7 +33,7 @@ TSize FitIntoBox(int64_t w, int64_t h, int64_t box_width, int64_t box_height);
 
 // Reads `source` once and makes one JPEG per request (see TImageProcessor::ScaleImage).
 bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& requests,
-                  std::vector<std::string>& jpegs);
+                  std::vector<TScaledCopy>& copies);
 
 // Writes a scaled copy of `source` to the new file `target` (never replacing an existing one).
 // A quality outside 1..100 is taken as the nearest value in that range. False when nothing
@@ -63,8 +63,8 @@ int FindImageEncoder(const std::string& mime_type);
 class TVipsImageProcessor : public TImageProcessor {
  public:
   bool ScaleImage(const std::string& source, const std::vector<TScaleRequest>& requests,
-                  std::vector<std::string>& jpegs) override {
-    return ScaleToJpegs(source, requests, jpegs);
+                  std::vector<TScaledCopy>& copies) override {
+    return ScaleToJpegs(source, requests, copies);
   }
 };
 

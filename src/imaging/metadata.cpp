@@ -7,6 +7,7 @@
 
 #include "imaging/exiv2_include.h"
 #include "imaging/jpeg_header.h"
+#include "model/photo_data.h"
 #include "model/value_list.h"
 
 namespace vistrel {
@@ -315,8 +316,63 @@ void AddEntry(TVTLValueList& list, const std::string& key, std::string value) {
   list.SetValueOf(key, std::move(value));
 }
 
-// Adds the entries of the file's EXIF items; returns the EXIF orientation (0 when none).
-int AddExifItems(std::string_view head, TVTLValueList& list) {
+// The display-ready photo data that exiv2's reading of the items gives (see photo_data.h).
+// exiv2 knows which tags, maker notes included, hold the aperture, exposure time, focal length,
+// ISO, date taken, maker and model, so its lookups are used rather than fixed tag numbers.
+void AddPhotoData(const Exiv2::ExifData& data, TVTLValueList& photo) {
+  auto add = [&](const char* name, std::string text) {
+    if (!text.empty() && photo.IndexOf(name) < 0) AddEntry(photo, name, std::move(text));
+  };
+  auto found = [&](Exiv2::ExifData::const_iterator it) {
+    return it != data.end() && it->count() > 0;
+  };
+  auto rational = [](const Exiv2::Exifdatum& datum, long n) {
+    const Exiv2::Rational value = datum.toRational(n);
+    return TRational{value.first, value.second};
+  };
+  auto key = [&](const char* name) { return data.findKey(Exiv2::ExifKey(name)); };
+
+  if (auto it = Exiv2::fNumber(data); found(it))
+    add(kPhotoAperture, FormatAperture(rational(*it, 0)));
+  if (auto it = Exiv2::exposureTime(data); found(it))
+    add(kPhotoExposure, FormatExposureTime(rational(*it, 0)));
+  if (auto it = Exiv2::focalLength(data); found(it))
+    add(kPhotoFocalLength, FormatFocalLength(rational(*it, 0)));
+  if (auto it = key("Exif.Photo.FocalLengthIn35mmFilm"); found(it))
+    add(kPhotoFocalLength35, FormatFocalLength({it->toLong(0), 1}));
+  if (auto it = Exiv2::isoSpeed(data); found(it)) add(kPhotoIso, FormatIso(it->toLong(0)));
+  if (auto it = Exiv2::dateTimeOriginal(data); found(it)) {
+    add(kPhotoDate, FormatDate(it->toString()));
+    add(kPhotoTime, FormatTime(it->toString()));
+  }
+  const auto make = Exiv2::make(data);
+  const auto model = Exiv2::model(data);
+  add(kPhotoCamera,
+      FormatCamera(found(make) ? make->toString() : "", found(model) ? model->toString() : ""));
+  if (auto it = key("Exif.Photo.LensModel"); found(it)) add(kPhotoLens, FormatName(it->toString()));
+
+  const auto latitude = key("Exif.GPSInfo.GPSLatitude");
+  const auto longitude = key("Exif.GPSInfo.GPSLongitude");
+  const auto latitude_ref = key("Exif.GPSInfo.GPSLatitudeRef");
+  const auto longitude_ref = key("Exif.GPSInfo.GPSLongitudeRef");
+  auto is_position = [&](Exiv2::ExifData::const_iterator it) {
+    return found(it) && it->count() == 3 &&
+           (it->typeId() == Exiv2::unsignedRational || it->typeId() == Exiv2::signedRational);
+  };
+  if (is_position(latitude) && is_position(longitude) && found(latitude_ref) &&
+      found(longitude_ref)) {
+    const TRational lat[3] = {rational(*latitude, 0), rational(*latitude, 1),
+                              rational(*latitude, 2)};
+    const TRational lon[3] = {rational(*longitude, 0), rational(*longitude, 1),
+                              rational(*longitude, 2)};
+    add(kPhotoGps,
+        FormatGpsPosition(lat, latitude_ref->toString(), lon, longitude_ref->toString()));
+  }
+}
+
+// Adds the entries of the file's EXIF items, and its photo data when `photo` is given; returns
+// the EXIF orientation (0 when none).
+int AddExifItems(std::string_view head, TVTLValueList& list, TVTLValueList* photo) {
   int orientation = 0;
   try {
     auto image = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte*>(head.data()),
@@ -343,6 +399,7 @@ int AddExifItems(std::string_view head, TVTLValueList& list) {
       const std::string key = name.substr(kTagPrefix.size());
       if (list.IndexOf(key) < 0) AddEntry(list, key, std::move(text));
     }
+    if (photo) AddPhotoData(image->exifData(), *photo);
   } catch (...) {
     // exiv2 throws on metadata it cannot parse; the items added so far are kept.
   }
@@ -350,17 +407,22 @@ int AddExifItems(std::string_view head, TVTLValueList& list) {
 }
 
 // The entries of a photo whose head (through its first scan header) is `head`.
-void AddMetadata(const TJpegHeader& header, std::string_view head, TVTLValueList& list) {
+void AddMetadata(const TJpegHeader& header, std::string_view head, TVTLValueList& list,
+                 TVTLValueList* photo) {
   uint32_t width = 0;
   uint32_t height = 0;
   if (header.valid) {
-    const int orientation = AddExifItems(head, list);
+    const int orientation = AddExifItems(head, list, photo);
     const bool turned = orientation >= 5 && orientation <= 8;
     width = turned ? header.height : header.width;
     height = turned ? header.width : header.height;
   }
   AddEntry(list, "Width", std::to_string(width));
   AddEntry(list, "Height", std::to_string(height));
+  if (photo && width > 0 && height > 0) {
+    AddEntry(*photo, kPhotoWidth, std::to_string(width));
+    AddEntry(*photo, kPhotoHeight, std::to_string(height));
+  }
 }
 
 }  // namespace
@@ -400,12 +462,21 @@ std::string PropertyTypeName(uint16_t type_code) {
 void ReadImageMetadata(const std::string& file_name, TVTLValueList& list) {
   std::string head;
   const TJpegHeader header = ReadJpegHead(file_name, head, kMaxHeadBytes);
-  AddMetadata(header, head, list);
+  AddMetadata(header, head, list, nullptr);
 }
 
-void ReadImageMetadataFromBytes(std::string_view bytes, TVTLValueList& list) {
+void ReadPhotoMetadata(const std::string& file_name, TVTLValueList& list,
+                       TVTLValueList& photo_data) {
+  std::string head;
+  const TJpegHeader header = ReadJpegHead(file_name, head, kMaxHeadBytes);
+  AddMetadata(header, head, list, &photo_data);
+}
+
+void ReadImageMetadataFromBytes(std::string_view bytes, TVTLValueList& list,
+                                TVTLValueList* photo_data) {
   const TJpegHeader header = ParseJpegHeader(bytes.substr(0, kMaxHeadBytes));
-  AddMetadata(header, header.valid ? bytes.substr(0, header.head_size) : std::string_view(), list);
+  AddMetadata(header, header.valid ? bytes.substr(0, header.head_size) : std::string_view(), list,
+              photo_data);
 }
 
 }  // namespace vistrel

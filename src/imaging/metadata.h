@@ -23,8 +23,14 @@ namespace vistrel {
 class TVTLValueList;
 
 void ReadImageMetadata(const std::string& file_name, TVTLValueList& list);
-// The same for a photo already in memory (its first bytes; the rest is not needed).
-void ReadImageMetadataFromBytes(std::string_view bytes, TVTLValueList& list);
+// The same, and the photo's display-ready data (photo_data.h) into `photo_data`: the metadata
+// reader of image records.
+void ReadPhotoMetadata(const std::string& file_name, TVTLValueList& list,
+                       TVTLValueList& photo_data);
+// The same for a photo already in memory (its first bytes; the rest is not needed); the photo
+// data only when `photo_data` is given.
+void ReadImageMetadataFromBytes(std::string_view bytes, TVTLValueList& list,
+                                TVTLValueList* photo_data = nullptr);
 
 // "PropertyTag" + key for the 214 known tag IDs, "<Unknown>" for every other one.
 std::string PropertyTagName(uint32_t tag_id);

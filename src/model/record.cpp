@@ -18,7 +18,8 @@ TVTLRecord::TVTLRecord(std::string directory, std::string file_name,
   log.Log("| details created");
   log.Log("| metadata created");
   log.Log("| reading metadata...");
-  if (read_metadata) read_metadata(IncludeTrailingPathDelimiter(Directory) + FileName, Metadata);
+  if (read_metadata)
+    read_metadata(IncludeTrailingPathDelimiter(Directory) + FileName, Metadata, PhotoData);
   log.Log("| done.");
 }
 
@@ -72,16 +73,18 @@ int TVTLRecordList::Add(std::unique_ptr<TVTLRecord> record) {
     for (int i = 0; i < first.Count(); ++i) details.AddName(first.Name(i));
   }
   // Photos of one camera have the same metadata names: they keep them once.
-  std::string names_key;
-  for (const std::string& name : record->Metadata.Names()) {
-    names_key += name;
-    names_key.push_back('\0');
+  for (TVTLValueList* data : {&record->Metadata, &record->PhotoData}) {
+    std::string names_key;
+    for (const std::string& name : data->Names()) {
+      names_key += name;
+      names_key.push_back('\0');
+    }
+    auto [names, inserted] = metadata_names_.try_emplace(std::move(names_key));
+    if (inserted)
+      names->second = data->NamesStorage();
+    else
+      data->ShareEqualNames(names->second);
   }
-  auto [names, inserted] = metadata_names_.try_emplace(std::move(names_key));
-  if (inserted)
-    names->second = record->Metadata.NamesStorage();
-  else
-    record->Metadata.ShareEqualNames(names->second);
   by_key_.emplace(KeyHash(record->Directory, record->FileName), record.get());
   records_.push_back(std::move(record));
   return Count() - 1;

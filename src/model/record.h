@@ -1,7 +1,8 @@
 // Image records and the image list: the program's document.
 //
 // A TVTLRecord is one photo of the gallery: its folder and file name, the user's free
-// properties (Details), the metadata read from the file when the record is created, and two
+// properties (Details), the metadata read from the file when the record is created (with the
+// same data made ready for display, PhotoData), and two
 // lists that a generation run fills: the files written for each image variant (VariantFiles)
 // and the page on which the image stands in each template (PageFiles). The record owns all four.
 //
@@ -29,8 +30,10 @@ namespace vistrel {
 
 class TLogger;
 
-// Fills `metadata` with the entries of the file at `path` (ReadImageMetadata in production).
-using TMetadataReader = std::function<void(const std::string& path, TVTLValueList& metadata)>;
+// Fills `metadata` with the entries of the file at `path`, and `photo_data` with its
+// display-ready data (ReadPhotoMetadata in production).
+using TMetadataReader = std::function<void(const std::string& path, TVTLValueList& metadata,
+                                           TVTLValueList& photo_data)>;
 
 class TVTLRecord {
  public:
@@ -49,9 +52,12 @@ class TVTLRecord {
   std::string Directory;
   std::string FileName;
   TVTLValueList Metadata;
+  TVTLValueList PhotoData;  // aperture, exposure, ... as a gallery shows them (photo_data.h)
   TVTLValueList Details;
   std::unique_ptr<TVTLValueList> VariantFiles;  // during a run only
-  std::unique_ptr<TVTLValueList> PageFiles;     // from a run until the next one
+  // During a run: the size in pixels of each variant's copy (width, height), by variant.
+  std::vector<std::pair<uint32_t, uint32_t>> VariantSizes;
+  std::unique_ptr<TVTLValueList> PageFiles;  // from a run until the next one
 };
 
 class TVTLRecordList {

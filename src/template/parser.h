@@ -142,6 +142,9 @@ class TVTLParser {
   void ReportReadError(const TReportCallback& report) const;
   std::string RelativePath(const std::string& path) const;
   std::string PatternName(int row) const;
+  // The value of the placeholder `name`, or null when it has none; an escaped value is made
+  // in `scratch`.
+  const std::string* Resolve(std::string_view name, std::string& scratch) const;
   static std::string PageFileOf(const TVTLRecord& record, int template_index);
   // Replaces the placeholders of `text` into `result`; false when the result would be longer
   // than `limit` (it then holds the first `limit` bytes at most).

@@ -54,9 +54,32 @@ void TVTLParser::SetVariable(const std::string& name, const std::string& value) 
 }
 
 std::optional<std::string> TVTLParser::VariableValue(std::string_view name) const {
-  auto found = var_index_.find(StoredName(name));
-  if (found == var_index_.end()) return std::nullopt;
-  return VarValues[found->second];
+  std::string scratch;
+  const std::string* value = Resolve(name, scratch);
+  if (!value) return std::nullopt;
+  return *value;
+}
+
+const std::string* TVTLParser::Resolve(std::string_view name, std::string& scratch) const {
+  // "HTML:NAME" is the value of NAME with &, <, >, " and ' escaped, for attributes and text,
+  // unless a variable has that very name; a few "HTML:" in front escape as many times.
+  constexpr std::string_view kHtml = "HTML:";
+  constexpr int kMaxEscapes = 8;
+  int escapes = 0;
+  while (true) {
+    auto found = var_index_.find(StoredName(name));
+    if (found != var_index_.end()) {
+      if (escapes == 0) return &VarValues[found->second];
+      scratch = VarValues[found->second];
+      for (int i = 0; i < escapes; ++i) scratch = EscapeHtml(scratch);
+      return &scratch;
+    }
+    if (escapes == kMaxEscapes || name.size() <= kHtml.size() ||
+        !SameTextIgnoreCase(name.substr(0, kHtml.size()), kHtml))
+      return nullptr;
+    name.remove_prefix(kHtml.size());
+    ++escapes;
+  }
 }
 
 std::string TVTLParser::RelativePath(const std::string& path) const {
@@ -124,6 +147,21 @@ void TVTLParser::RefreshVariables() {
   for (int i = 0; i < image.Metadata.Count(); ++i)
     SetVariable("JPGMETA:" + image.Metadata.Name(i), EscapeHtml(image.Metadata.Value(i)));
   SetVariable("IMG_INDEX", std::to_string(RecordIndex));
+
+  // What skins need beyond the variables above, defined after all of them so that an entered
+  // value, a property or a built-in of the same name still wins: the pixel size of each
+  // variant's copy, the photo data ready for display (from the photo, so escaped like
+  // JPGMETA), and the image's number counted from 1.
+  for (int l = 0; l < variants.Count(); ++l) {
+    if (static_cast<size_t>(l) >= image.VariantSizes.size()) break;
+    const auto [width, height] = image.VariantSizes[static_cast<size_t>(l)];
+    if (width == 0 || height == 0) continue;
+    SetVariable(variants.Row(l).Value(0) + ":WIDTH", std::to_string(width));
+    SetVariable(variants.Row(l).Value(0) + ":HEIGHT", std::to_string(height));
+  }
+  for (int i = 0; i < image.PhotoData.Count(); ++i)
+    SetVariable("EXIF:" + image.PhotoData.Name(i), EscapeHtml(image.PhotoData.Value(i)));
+  SetVariable("IMG_NUMBER", std::to_string(RecordIndex + 1));
 }
 
 std::string TVTLParser::ExpandText(const std::string& text) {
@@ -137,6 +175,7 @@ bool TVTLParser::SubstitutePlaceholders(const std::string& text, size_t limit,
   result.clear();
   result.reserve(std::min(text.size(), limit));
   std::string name;
+  std::string scratch;
   bool in_name = false;
   auto append = [&](std::string_view part) {
     if (part.size() > limit - result.size()) {
@@ -159,8 +198,8 @@ bool TVTLParser::SubstitutePlaceholders(const std::string& text, size_t limit,
     if (percent == text.size()) break;
     i = percent + 1;
     if (in_name) {
-      auto found = var_index_.find(StoredName(name));
-      if (found != var_index_.end() && !append(VarValues[found->second])) return false;
+      const std::string* value = Resolve(name, scratch);
+      if (value && !append(*value)) return false;
       name.clear();
       in_name = false;
     } else if (i < text.size() && text[i] == '%') {

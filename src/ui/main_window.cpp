@@ -268,7 +268,7 @@ void TVTLMainWin::ShowFileListRoot() {
 
 void TVTLMainWin::AddRecordToList(const std::string& file_name, const std::string& folder_path) {
   const int index =
-      AddImageFile(*record_list_, file_name, folder_path, ReadImageMetadata, *logger_);
+      AddImageFile(*record_list_, file_name, folder_path, ReadPhotoMetadata, *logger_);
   if (index < 0) return;
   auto* row = new QTreeWidgetItem(lvRecordList);
   logger_->Log("| Added to Record list UI");
@@ -487,7 +487,7 @@ void TVTLMainWin::LoadImageList() {
   CurrentRecord = nullptr;
   record_list_ = std::make_unique<TVTLRecordList>();
   TCSVVTLRecordFile list_file;
-  (void)list_file.LoadRecordList(*record_list_, PathFromQString(file), ReadImageMetadata, *logger_,
+  (void)list_file.LoadRecordList(*record_list_, PathFromQString(file), ReadPhotoMetadata, *logger_,
                                  *messages_);
   FillRecordListView();
 }

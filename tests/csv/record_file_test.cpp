@@ -1,9 +1,8 @@
 #include "csv/record_file.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "support/logger.h"
 #include "support/user_messages.h"
@@ -25,7 +24,7 @@ class RecordFileTest : public ::testing::Test {
     WriteFile(dir_ / "list.csv", contents);
     return file_.LoadRecordList(list, dir_ / "list.csv", reader_, log_, messages_);
   }
-  TMetadataReader reader_ = [this](const std::string& path, TVTLValueList&) {
+  TMetadataReader reader_ = [this](const std::string& path, TVTLValueList&, TVTLValueList&) {
     read_paths_.push_back(path);
   };
   std::vector<std::string> read_paths_;
@@ -48,7 +47,8 @@ TEST_F(RecordFileTest, SavedListLoadsBackWithImagesPropertiesAndValues) {
   list.Item(2).Details.SetValue(1, "\"");
   ASSERT_TRUE(file_.SaveRecordList(list, dir_ / "saved.csv", messages_));
   const std::string start =
-      "\"Dateiname\";\"Pfad\";\"Titel\";\"Ort\";\r\n\"IMG_0001.JPG\";\"/fotos/\";\"Am See\";\"\";\r\n";
+      "\"Dateiname\";\"Pfad\";\"Titel\";\"Ort\";\r\n\"IMG_0001.JPG\";\"/fotos/\";\"Am "
+      "See\";\"\";\r\n";
   EXPECT_EQ(ReadFile(dir_ / "saved.csv").substr(0, start.size()), start);
 
   TVTLRecordList loaded;
@@ -95,7 +95,8 @@ TEST_F(RecordFileTest, FailedSaveKeepsTheOldFileAndSaysSo) {
 
 TEST_F(RecordFileTest, HeaderOfTheTwoFixedColumnsLoadsImagesWithoutProperties) {
   TVTLRecordList list;
-  ASSERT_TRUE(Load(list, "\"Dateiname\";\"Pfad\";\r\n\"a.jpg\";\"/p/\";\r\n\"a.jpg\";\"/p/\";\r\n"));
+  ASSERT_TRUE(
+      Load(list, "\"Dateiname\";\"Pfad\";\r\n\"a.jpg\";\"/p/\";\r\n\"a.jpg\";\"/p/\";\r\n"));
   ASSERT_EQ(list.Count(), 2);  // the same image twice gives two records
   EXPECT_EQ(list.Item(1).Details.Count(), 0);
 }
@@ -107,8 +108,8 @@ TEST_F(RecordFileTest, OnlyAHeaderLoadsNothingAndSucceeds) {
 }
 
 TEST_F(RecordFileTest, UnknownHeadersAreRefused) {
-  for (const char* header : {"Pfad;Dateiname\n", "dateiname;Pfad\n", "Dateiname\n", "",
-                             "Dateiname;Pfad \n"}) {
+  for (const char* header :
+       {"Pfad;Dateiname\n", "dateiname;Pfad\n", "Dateiname\n", "", "Dateiname;Pfad \n"}) {
     messages_.errors.clear();
     TVTLRecordList list;
     const bool trailing_blank = std::string(header) == "Dateiname;Pfad \n";

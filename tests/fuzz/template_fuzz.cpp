@@ -39,13 +39,19 @@ struct TWorld {
     auto variant_names = std::make_shared<TNamesList>(TNamesList{"THUMB", "BIG"});
     const char* names[] = {"a.jpg", "hoch.JPG", "c d.jpeg"};
     for (int i = 0; i < 3; ++i) {
-      auto metadata = [i](const std::string&, TVTLValueList& list) {
+      auto metadata = [i](const std::string&, TVTLValueList& list, TVTLValueList& photo) {
         list.AddName("EquipMake");
         list.SetValueOf("EquipMake", "Canon \"<&>\"");
         list.AddName("Width");
         list.SetValueOf("Width", i == 1 ? "300" : "400");
         list.AddName("Height");
         list.SetValueOf("Height", i == 1 ? "400" : "300");
+        for (const auto& [name, value] : {std::pair{"APERTURE", "f/5,6"},
+                                          {"GPS", "47.376887,8.541694"},
+                                          {"CAMERA", "Canon <EOS>"}}) {
+          photo.AddName(name);
+          photo.SetValueOf(name, value);
+        }
       };
       records.Add(std::make_unique<TVTLRecord>("/fotos/", names[i], metadata, log));
     }

@@ -19,7 +19,7 @@ void RunFixture::AddPhoto(const std::string& path, int width, int height) {
 
 void RunFixture::AddFile(const std::string& path) {
   records_.Add(std::make_unique<TVTLRecord>(ExtractFilePath(path), ExtractFileName(path),
-                                            ReadImageMetadata, log_));
+                                            ReadPhotoMetadata, log_));
 }
 
 bool RunFixture::Run(const RunOptions& options) {

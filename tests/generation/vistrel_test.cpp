@@ -148,6 +148,28 @@ TEST_F(DriverTest, FailedImagesAreReportedAndLeftOutOfTheGallery) {
   EXPECT_EQ(FailedImagesLine(1), "Galerie erstellt, 1 Bild konnte nicht verarbeitet werden.");
 }
 
+TEST_F(DriverTest, PagesKnowThePixelSizeOfEachCopyAsWritten) {
+  TSkinSpec spec;
+  spec.variants = {{"THUMB", "k", "100", "100", "th_%old%"}, {"BIG", "g", "400", "400", "%old%"}};
+  spec.templates = {{"bild.tpl", "bild", ""}};
+  spec.template_files = {{"bild.tpl", "%THUMB:WIDTH% %THUMB:HEIGHT% %BIG:WIDTH% %BIG:HEIGHT%"}};
+  UseSkin(spec);
+  AddPhoto(dir_ / "p/quer.jpg", 300, 200);
+  TTiff sideways;
+  sideways.ifd0 = {Short(0x0112, 6)};
+  WriteFile(dir_ / "p/hoch.jpg", WithExif(MakeJpeg(160, 80), BuildTiff(sideways)));
+  AddFile(dir_ / "p/hoch.jpg");
+  ASSERT_TRUE(Run());
+  for (const std::string name : {"quer", "hoch"}) {
+    const TImageInfo thumb = InspectJpeg(out_ + "/th_" + name + ".jpg");
+    const TImageInfo big = InspectJpeg(out_ + "/" + name + ".jpg");
+    EXPECT_EQ(ReadFile(out_ + "/" + name + ".html"),
+              "\r\n" + std::to_string(thumb.width) + " " + std::to_string(thumb.height) + " " +
+                  std::to_string(big.width) + " " + std::to_string(big.height));
+  }
+  EXPECT_EQ(ReadFile(out_ + "/hoch.html"), "\r\n50 100 200 400");  // upright
+}
+
 TEST_F(DriverTest, WithoutImageVariantsMissingPhotosStillGetTheirPages) {
   TSkinSpec spec;
   spec.variants = {};
@@ -206,9 +228,9 @@ struct CancellingImages : TImageProcessor {
   TCancelFlag* cancel = nullptr;
   int calls = 0;
   bool ScaleImage(const std::string& source, const std::vector<TScaleRequest>& requests,
-                  std::vector<std::string>& jpegs) override {
+                  std::vector<TScaledCopy>& copies) override {
     if (++calls == 2) cancel->Cancel();
-    return real->ScaleImage(source, requests, jpegs);
+    return real->ScaleImage(source, requests, copies);
   }
 };
 

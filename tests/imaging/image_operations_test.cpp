@@ -177,19 +177,23 @@ TEST_F(ImageOperationsTest, QualityOutsideTheRangeIsTakenAsTheNearestValue) {
   EXPECT_LT(ReadFile(dir_ / "q1.jpg").size(), ReadFile(dir_ / "q100.jpg").size());
 }
 
-TEST_F(ImageOperationsTest, OneDecodeServesSeveralCopies) {
-  std::vector<std::string> jpegs;
-  ASSERT_TRUE(ScaleToJpegs(Photo("m.jpg", 1200, 900), {{160, 160, 80}, {1024, 768, 85}}, jpegs));
-  ASSERT_EQ(jpegs.size(), 2u);
-  WriteFile(dir_ / "small.jpg", jpegs[0]);
-  WriteFile(dir_ / "large.jpg", jpegs[1]);
+TEST_F(ImageOperationsTest, OneDecodeServesSeveralCopiesAndTellsTheirSizes) {
+  std::vector<TScaledCopy> copies;
+  ASSERT_TRUE(ScaleToJpegs(Photo("m.jpg", 1200, 900), {{160, 160, 80}, {1024, 768, 85}}, copies));
+  ASSERT_EQ(copies.size(), 2u);
+  WriteFile(dir_ / "small.jpg", copies[0].jpeg);
+  WriteFile(dir_ / "large.jpg", copies[1].jpeg);
   EXPECT_EQ(InspectJpeg(dir_ / "small.jpg").width, 160);
   EXPECT_EQ(InspectJpeg(dir_ / "small.jpg").height, 120);
   EXPECT_EQ(InspectJpeg(dir_ / "large.jpg").width, 1024);
+  // The sizes told are those of the files written.
+  EXPECT_EQ(copies[0].width, 160u);
+  EXPECT_EQ(copies[0].height, 120u);
+  EXPECT_EQ(copies[1].height, 768u);
   // A side that rounds to 0 gives no copy; the others are made.
-  ASSERT_TRUE(ScaleToJpegs(Photo("line.jpg", 2000, 4), {{100, 100, 80}, {2000, 4, 80}}, jpegs));
-  EXPECT_TRUE(jpegs[0].empty());
-  EXPECT_FALSE(jpegs[1].empty());
+  ASSERT_TRUE(ScaleToJpegs(Photo("line.jpg", 2000, 4), {{100, 100, 80}, {2000, 4, 80}}, copies));
+  EXPECT_TRUE(copies[0].jpeg.empty());
+  EXPECT_FALSE(copies[1].jpeg.empty());
 }
 
 TEST_F(ImageOperationsTest, WhatIsNoDecodableJpegWritesNothing) {

@@ -220,6 +220,92 @@ TEST_F(MetadataTest, ReadsWhatExiv2Wrote) {
   EXPECT_EQ(entries.back().first, "Height");
 }
 
+std::vector<std::pair<std::string, std::string>> PhotoDataOf(const std::string& path) {
+  TVTLValueList metadata, photo;
+  ReadPhotoMetadata(path, metadata, photo);
+  std::vector<std::pair<std::string, std::string>> entries;
+  for (int i = 0; i < photo.Count(); ++i) entries.emplace_back(photo.Name(i), photo.Value(i));
+  return entries;
+}
+
+TEST_F(MetadataTest, PhotoDataIsReadyForDisplay) {
+  TTiff tiff;
+  tiff.ifd0 = {Ascii(0x010F, "NIKON CORPORATION"), Ascii(0x0110, "NIKON D5100"), Short(0x0112, 6)};
+  tiff.exif = {Rational(0x829A, 10, 5000),
+               Rational(0x829D, 28, 5),
+               Short(0x8827, 400),
+               Ascii(0x9003, "2023:05:24 13:36:17"),
+               Rational(0x920A, 35, 1),
+               Short(0xA405, 52),
+               Ascii(0xA434, "18.0-55.0 mm f/3.5-5.6")};
+  tiff.gps = {Ascii(0x0001, "N"), Rationals(0x0002, {{47, 1}, {22, 1}, {3679, 100}}),
+              Ascii(0x0003, "E"), Rationals(0x0004, {{8, 1}, {32, 1}, {3010, 100}})};
+  EXPECT_EQ(PhotoDataOf(Photo("nikon.jpg", tiff, 80, 60)),
+            (Entries{{"APERTURE", "f/5,6"},
+                     {"EXPOSURE", "1/500 s"},
+                     {"FOCALLENGTH", "35 mm"},
+                     {"FOCALLENGTH35", "52 mm"},
+                     {"ISO", "400"},
+                     {"DATE", "24.05.2023"},
+                     {"TIME", "13:36"},
+                     {"CAMERA", "NIKON D5100"},
+                     {"LENS", "18.0-55.0 mm f/3.5-5.6"},
+                     {"GPS", "47.376886,8.541694"},
+                     {"WIDTH", "60"},
+                     {"HEIGHT", "80"}}));
+}
+
+// Broken and absurd items give no entry (or are left out), never a crash or a division by 0.
+TEST_F(MetadataTest, PhotoDataOfBrokenItemsIsLeftOut) {
+  const struct {
+    const char* name;
+    TTiff tiff;
+  } cases[] = {
+      {"zero",
+       {{},
+        {Rational(0x829A, 1, 0), Rational(0x829D, 0, 0), Rational(0x920A, 4294967295, 1)},
+        {},
+        {}}},
+      {"signed", {{}, {SRational(0x829A, -3, 2), SRational(0x829D, -3, 2)}, {}, {}}},
+      {"date", {{}, {Ascii(0x9003, "gestern um drei")}, {}, {}}},
+      {"gps-count",
+       {{},
+        {},
+        {Ascii(0x0001, "N"), Rational(0x0002, 47, 1), Ascii(0x0003, "E"), Rational(0x0004, 8, 1)},
+        {}}},
+      {"gps-type",
+       {{},
+        {},
+        {Ascii(0x0001, "N"), Ascii(0x0002, "47,22,36"), Ascii(0x0003, "E"), Ascii(0x0004, "8")},
+        {}}},
+      {"gps-ref",
+       {{},
+        {},
+        {Ascii(0x0001, "Q"), Rationals(0x0002, {{1, 1}, {1, 1}, {1, 1}}), Ascii(0x0003, "E"),
+         Rationals(0x0004, {{1, 1}, {1, 1}, {1, 1}})},
+        {}}},
+      {"long-make",
+       {{Ascii(0x010F, std::string(10000, 'M')), Ascii(0x0110, std::string(10000, 'X'))},
+        {},
+        {},
+        {}}},
+      {"empty-count", {{}, {Bytes(0x829D, 5, "")}, {}, {}}},
+      {"gps-zero",
+       {{},
+        {},
+        {Ascii(0x0001, "N"), Rationals(0x0002, {{47, 1}, {22, 0}, {0, 0}}), Ascii(0x0003, "E"),
+         Rationals(0x0004, {{8, 1}, {0, 1}, {0, 1}})},
+        {}}},
+  };
+  for (const auto& c : cases) {
+    const Entries entries = PhotoDataOf(Photo(std::string(c.name) + ".jpg", c.tiff, 40, 30));
+    EXPECT_EQ(entries, (Entries{{"WIDTH", "40"}, {"HEIGHT", "30"}})) << c.name;
+  }
+  // No photo, no data: nothing at all.
+  WriteFile(dir_ / "nothing.jpg", "not a photo");
+  EXPECT_TRUE(PhotoDataOf(dir_ / "nothing.jpg").empty());
+}
+
 TEST(MetadataTableTest, TagNamesKeepTheirLiteralSpelling) {
   EXPECT_EQ(PropertyTagName(0x010F), "PropertyTagEquipMake");
   EXPECT_EQ(PropertyTagName(0x8769), "PropertyTagExifIFD");

@@ -12,7 +12,7 @@ struct FakeReader {
   std::vector<std::string> paths;
   std::string width = "640";
   TMetadataReader Reader() {
-    return [this](const std::string& path, TVTLValueList& metadata) {
+    return [this](const std::string& path, TVTLValueList& metadata, TVTLValueList&) {
       paths.push_back(path);
       metadata.AddName("Width");
       metadata.SetValueOf("Width", width);

@@ -17,7 +17,7 @@ TemplateHarness::TemplateHarness() {
 }
 
 TVTLRecord& TemplateHarness::AddImage(const std::string& name, int width, int height) {
-  auto reader = [width, height](const std::string&, TVTLValueList& metadata) {
+  auto reader = [width, height](const std::string&, TVTLValueList& metadata, TVTLValueList&) {
     metadata.AddName("DateTime");
     metadata.SetValueOf("DateTime", "2024:01:01 12:00:00");
     metadata.AddName("Width");
@@ -63,6 +63,7 @@ bool TemplateHarness::Run() {
     TVTLRecord& image = records.Item(i);
     image.PageFiles = std::make_unique<TVTLValueList>(page_names);
     image.VariantFiles = std::make_unique<TVTLValueList>(variant_names);
+    image.VariantSizes = sizes;
     const std::string base = RemoveFileExt(image.FileName);
     for (int l = 0; l < static_cast<int>(variant_names->size()); ++l)
       image.VariantFiles->SetValue(l, out_dir + (*variant_names)[l] + "_" + base + ".jpg");

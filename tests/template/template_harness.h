@@ -47,6 +47,8 @@ class TemplateHarness {
   RecordedMessages messages;
   std::vector<std::unique_ptr<TVTLParser>> parsers;
   size_t max_page_size = kMaxPageSize;
+  // The size of each variant's copy, the same for every image.
+  std::vector<std::pair<uint32_t, uint32_t>> sizes;
 
  private:
   TLogger log_;

@@ -135,5 +135,62 @@ TEST(VariableTableTest, FootOfTheLastPageSeesNoImage) {
   EXPECT_EQ(h.Page("index2.html"), PageText({"head 2", "[img3.jpg]", "foot <||3>"}));
 }
 
+// The variables for modern skins: pixel sizes of the copies, photo data, escaped values and the
+// image's number, all after the other variables.
+TEST(VariableTableTest, SizesPhotoDataAndTheNumberOfTheImage) {
+  TemplateHarness h;
+  h.AddVariant("THUMB");
+  for (const char* name : {"a.jpg", "b.jpg"}) {
+    TVTLRecord& image = h.AddImage(name);
+    image.PhotoData.AddName("APERTURE");
+    image.PhotoData.SetValueOf("APERTURE", "f/5,6");
+    image.PhotoData.AddName("CAMERA");
+    image.PhotoData.SetValueOf("CAMERA", "Nikon <D5100>");
+  }
+  h.sizes = {{160, 120}};
+  h.AddTemplate("t.html", "seite", "",
+                "%IMG_NUMBER%/%NUM_RECORDS% %THUMB:WIDTH%x%thumb:height% %EXIF:APERTURE% "
+                "%EXIF:CAMERA% %EXIF:GPS%<!--[VTL] CONDITION(DoesExist(%EXIF:GPS%))-->map"
+                "<!--[VTL] END CONDITION-->");
+  ASSERT_TRUE(h.Run());
+  EXPECT_EQ(h.Page("a.html"), "\n1/2 160x120 f/5,6 Nikon &lt;D5100&gt; <!---->");
+  EXPECT_EQ(h.Page("b.html"), "\n2/2 160x120 f/5,6 Nikon &lt;D5100&gt; <!---->");
+}
+
+TEST(VariableTableTest, NamesOfTheSkinOrTheImageWinOverTheNewVariables) {
+  TemplateHarness h;
+  h.AddVariant("THUMB");
+  TVTLRecord& image = h.AddImage("a.jpg");
+  image.PhotoData.AddName("ISO");
+  image.PhotoData.SetValueOf("ISO", "400");
+  h.AddProperty("EXIF:ISO");
+  h.records.Item(0).Details.SetValueOf("EXIF:ISO", "from the list");
+  h.SetValue("IMG_NUMBER", "entered");
+  h.SetValue("THUMB:WIDTH", "also entered");
+  h.sizes = {{160, 120}};
+  h.AddTemplate("t.html", "seite", "", "%EXIF:ISO%|%IMG_NUMBER%|%THUMB:WIDTH%|%THUMB:HEIGHT%");
+  ASSERT_TRUE(h.Run());
+  EXPECT_EQ(h.Page("a.html"), "\nfrom the list|entered|also entered|120");
+}
+
+TEST(VariableTableTest, HtmlGivesAnyValueEscapedForAttributesAndText) {
+  TemplateHarness h;
+  h.AddImage("a.jpg");
+  h.AddProperty("Titel");
+  h.AddProperty("Leer");
+  h.records.Item(0).Details.SetValueOf("Titel", "Fisch & Chips \"am Hafen\" <frisch> l'eau äöü");
+  h.SetValue("Wert", "a<b");
+  h.AddTemplate(
+      "t.html", "seite", "",
+      "<img alt=\"%HTML:Titel%\" title=\"%html:wert%\">%Titel%|%HTML:HTML:Wert%|"
+      "%HTML:Leer%|%HTML:gibtsnicht%|%HTML:FNAME_NO_PATH%"
+      "<!--[VTL] CONDITION(DoesExist(%HTML:Leer%)=FALSE)-->leer<!--[VTL] END CONDITION-->");
+  ASSERT_TRUE(h.Run());
+  EXPECT_EQ(h.Page("a.html"),
+            "\n<img alt=\"Fisch &amp; Chips &quot;am Hafen&quot; &lt;frisch&gt; l&#39;eau äöü\" "
+            "title=\"a&lt;b\">Fisch & Chips \"am Hafen\" <frisch> l'eau äöü|a&amp;lt;b||"
+            "|a.jpg<!---->leer<!---->");
+}
+
 }  // namespace
 }  // namespace vistrel

@@ -60,9 +60,9 @@ class WaitingImages : public TImageProcessor {
  public:
   explicit WaitingImages(const TCancelFlag& cancel) : cancel_(cancel) {}
   bool ScaleImage(const std::string&, const std::vector<TScaleRequest>& requests,
-                  std::vector<std::string>& jpegs) override {
+                  std::vector<TScaledCopy>& copies) override {
     while (!cancel_.Cancelled()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    jpegs.assign(requests.size(), std::string());
+    copies.assign(requests.size(), TScaledCopy());
     return false;
   }
 
