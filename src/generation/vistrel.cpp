@@ -102,6 +102,7 @@ bool TVistrel::Generate() {
         variant_names->empty() ? nullptr : std::make_unique<TVTLValueList>(variant_names);
     records.Item(j).PageFiles = std::make_unique<TVTLValueList>(page_names);
     records.Item(j).VariantSizes.assign(variant_names->size(), {0, 0});
+    records.Item(j).OriginalFile.clear();
   }
   failed_.assign(static_cast<size_t>(images), false);
   failed_count_ = 0;
@@ -163,6 +164,7 @@ bool TVistrel::Generate() {
   for (int j = 0; j < images; ++j) {
     records.Item(j).VariantFiles.reset();
     records.Item(j).VariantSizes.clear();
+    records.Item(j).OriginalFile.clear();
   }
   Report(kStepFinished, 0, 0, 0, 0, FailedImagesLine(failed_count_));
   return true;
@@ -320,6 +322,7 @@ void TVistrel::CopyOriginalFiles() {
         TOutputFile file = output_->OpenCreated(path);
         file.Write(contents);
         output_->Finish(file);
+        records.Item(j).OriginalFile = path;
       } catch (const EOutputError&) {
         output_->Remove(path);
         ok = false;

@@ -57,6 +57,7 @@ class TVTLRecord {
   std::unique_ptr<TVTLValueList> VariantFiles;  // during a run only
   // During a run: the size in pixels of each variant's copy (width, height), by variant.
   std::vector<std::pair<uint32_t, uint32_t>> VariantSizes;
+  std::string OriginalFile;  // during a run: the copy of the photo itself, when one was made
   std::unique_ptr<TVTLValueList> PageFiles;  // from a run until the next one
 };
 

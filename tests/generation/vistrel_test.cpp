@@ -60,13 +60,16 @@ TEST_F(DriverTest, CopiesHaveTheFittedSizesAndNoMetadata) {
 TEST_F(DriverTest, NamesAreNumberedAndNothingIsOverwritten) {
   TSkinSpec spec;
   spec.variants = {{"BIG", "groß", "64", "64", "%old%"}};
-  spec.template_files = {{"index.tpl", "[VTL] NEWSECTION NUMREPEAT:0\n%BIG%\n[VTL] ENDSECTION"}};
+  spec.template_files = {
+      {"index.tpl", "[VTL] NEWSECTION NUMREPEAT:0\n%BIG%|%ORIGINAL%\n[VTL] ENDSECTION"}};
   UseSkin(spec);
   AddPhoto(dir_ / "one/bild.jpg");
   AddPhoto(dir_ / "two/bild.jpg");
   ASSERT_TRUE(Run({.copy = true}));
-  // Two images of one name; the copies of the originals come after the variant files.
+  // Two images of one name; the copies of the originals come after the variant files, and
+  // each page knows where its photo's copy went.
   EXPECT_EQ(Output(), (Files{"bild.jpg", "bild2.jpg", "bild3.jpg", "bild4.jpg", "index.html"}));
+  EXPECT_EQ(ReadFile(out_ + "/index.html"), "\r\nbild.jpg|bild3.jpg\r\nbild2.jpg|bild4.jpg");
   const std::string first_run = ReadFile(out_ + "/bild.jpg");
   EXPECT_EQ(ReadFile(out_ + "/bild3.jpg"), ReadFile(dir_ / "one/bild.jpg"));
   // A second run into the same folder numbers everything anew.
@@ -74,7 +77,7 @@ TEST_F(DriverTest, NamesAreNumberedAndNothingIsOverwritten) {
   EXPECT_EQ(Output(), (Files{"bild.jpg", "bild2.jpg", "bild3.jpg", "bild4.jpg", "bild5.jpg",
                              "bild6.jpg", "index.html", "index2.html"}));
   EXPECT_EQ(ReadFile(out_ + "/bild.jpg"), first_run);
-  EXPECT_EQ(ReadFile(out_ + "/index2.html"), "\r\nbild5.jpg\r\nbild6.jpg");
+  EXPECT_EQ(ReadFile(out_ + "/index2.html"), "\r\nbild5.jpg|\r\nbild6.jpg|");
 }
 
 TEST_F(DriverTest, WithoutVariantsOrTemplatesThoseStepsAreLeftOut) {
