@@ -3,7 +3,7 @@
 #
 # Usage: bench/images.sh [ROUNDS]      (default 3; the best round of each side counts)
 # On the 48-photo corpus of make-corpus.sh (about 12 megapixels each, some portrait), it times
-#   vistrel-cli generate with the "Standard" skin: two variants, 160x160 at quality 80 and
+#   vistrel-cli generate with the benchmarks' skin (bench/skin): two variants, 160x160 at quality 80 and
 #   1024x768 at quality 85, and the pages (a few milliseconds),
 # side by side with two vipsthumbnail runs making the same two sizes, in alternating rounds,
 # and prints the ratio of the wall times and the peak memory (maximum resident set) of both.
@@ -21,7 +21,7 @@ bench_corpus
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
-SKIN=$BENCH_BUILD/skins/standard/standard.vsk
+SKIN=$BENCH_ROOT/bench/skin/bench.vsk
 photos=("$CORPUS"/p*.jpg)
 
 vistrel_run() {

@@ -3,24 +3,31 @@
 <head>
 <meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1">
-<title>%GALERIETITEL% - Seite %PATTERN_INDEX% von %NUM_PATTERNPAGES%</title>
-<link rel="stylesheet" href="files/stil.css">
-<style>body { background-color: %HINTERGRUND%; }</style>
+<meta name="color-scheme" content="light dark">
+<title>%HTML:GALERIETITEL%[VTL] CONDITION(ISFIRSTPATTERNPAGE=FALSE) – Seite %PATTERN_INDEX% von %NUM_PATTERNPAGES%[VTL] END CONDITION</title>
+<meta name="description" content="%HTML:GALERIETITEL%: %NUM_RECORDS% Bilder">
+<link rel="icon" href="data:,">
+<link rel="stylesheet" href="files/standard.css">
+<style>:root { --akzent: %AKZENTFARBE%; }</style>
+<script src="files/standard.js" defer></script>
 </head>
 <body>
-<header>
-<h1>%GALERIETITEL%</h1>
-<nav><!--[VTL] CONDITION(ISFIRSTPATTERNPAGE=FALSE)--><a href="%PREVIOUS_INDEX%">&larr; zurück</a><!--[VTL] END CONDITION--> <span>Seite %PATTERN_INDEX% von %NUM_PATTERNPAGES%</span> <!--[VTL] CONDITION(ISLASTPATTERNPAGE=FALSE)--><a href="%NEXT_INDEX%">weiter &rarr;</a><!--[VTL] END CONDITION--></nav>
+<header class="kopf">
+<h1>%HTML:GALERIETITEL%</h1>
+<p><!--[VTL] CONDITION(DoesExist(%UNTERTITEL%))-->%HTML:UNTERTITEL% · <!--[VTL] END CONDITION-->%NUM_RECORDS% Bilder<!--[VTL] CONDITION(DoesExist(%PREVIOUS_INDEX%%NEXT_INDEX%))--> · Seite %PATTERN_INDEX% von %NUM_PATTERNPAGES%<!--[VTL] END CONDITION--></p>
 </header>
-<table class="uebersicht">
-<!--[VTL] NEWSECTION NAME:zeile NUMREPEAT:%ZEILEN% -->
-<tr>
-<!--[VTL] NEWSECTION NAME:bild NUMREPEAT:%SPALTEN% -->
-<td><a href="%DETAIL%"><img src="%THUMB%" alt="%FNAME_NO_PATH%"></a><div class="unterschrift"><!--[VTL] CONDITION(DoesExist(%Titel%))-->%Titel%<!--[VTL] END CONDITION--><!--[VTL] CONDITION(DoesExist(%Titel%)=FALSE)-->%FNAME_NO_PATH%<!--[VTL] END CONDITION--></div></td>
+<main>
+<ul class="raster">
+<!--[VTL] NEWSECTION NAME:bild NUMREPEAT:%BILDERPROSEITE% -->
+<li class="[VTL] CONDITION(ISFIRSTIMAGE)erstes [VTL] END CONDITION[VTL] CONDITION(ISPORTRAIT)hoch[VTL] END CONDITION[VTL] CONDITION(ISLANDSCAPE)quer[VTL] END CONDITION"><a href="%SEITE%"><img src="%THUMB%" srcset="%THUMB% %THUMB:WIDTH%w, %THUMB2X% %THUMB2X:WIDTH%w" sizes="[VTL] CONDITION(ISFIRSTIMAGE)(max-width: 640px) calc(100vw - 2rem), (max-width: 1000px) 62vw, 480px[VTL] END CONDITION[VTL] CONDITION(ISFIRSTIMAGE=FALSE)(max-width: 640px) calc(50vw - 1.4rem), (max-width: 1000px) 31vw, 240px[VTL] END CONDITION" width="%THUMB:WIDTH%" height="%THUMB:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%: %HTML:FNAME_NO_PATH%[VTL] END CONDITION"[VTL] CONDITION(ISFIRSTIMAGE) fetchpriority="high"[VTL] END CONDITION[VTL] CONDITION(ISFIRSTIMAGE=FALSE) loading="lazy"[VTL] END CONDITION decoding="async"></a><!--[VTL] CONDITION(DoesExist(%Titel%))--><span class="titel">%HTML:Titel%</span><!--[VTL] END CONDITION--></li>
 <!--[VTL] ENDSECTION -->
-</tr>
-<!--[VTL] ENDSECTION -->
-</table>
-<footer>%NUM_RECORDS% Bilder &middot; erstellt mit Vistrel</footer>
+</ul>
+</main>
+<nav class="blaettern" aria-label="Seiten der Übersicht">
+<!--[VTL] CONDITION(ISFIRSTPATTERNPAGE=FALSE)--><a class="knopf" rel="prev" href="%PREVIOUS_INDEX%" data-taste="ArrowLeft">← Vorige Seite</a><!--[VTL] END CONDITION-->
+<a class="knopf" href="%FIRST_SEITE%">Bilder einzeln ansehen</a>
+<!--[VTL] CONDITION(ISLASTPATTERNPAGE=FALSE)--><a class="knopf" rel="next" href="%NEXT_INDEX%" data-taste="ArrowRight">Nächste Seite →</a><!--[VTL] END CONDITION-->
+</nav>
+<footer class="fuss"><p>Erstellt mit Vistrel</p></footer>
 </body>
 </html>

@@ -11,7 +11,8 @@
 // first screen without loading="lazy", requests and bytes of the start page's first view, the
 // size of the gallery's scripts, whether the start page works from file://, and Lighthouse
 // (mobile; performance, accessibility, best practices, CLS). Screenshots go to SHOTS_DIR as
-// <gallery>-<page>-<width>.png; all figures to SHOTS_DIR/results.json.
+// <gallery>-<page>-<width>.png; all figures to SHOTS_DIR/results.json, Lighthouse's own reports
+// to SHOTS_DIR/lighthouse-<gallery>-<page>.json.
 import { createServer } from "node:http";
 import { mkdirSync, mkdtempSync, readFileSync, rmSync, statSync, writeFileSync } from "node:fs";
 import { spawn } from "node:child_process";
@@ -239,6 +240,7 @@ async function runLighthouse(executablePath, url) {
     const score = (c) => (lhr.categories[c]?.score == null ? null : Math.round(lhr.categories[c].score * 100));
     const num = (a) => lhr.audits[a]?.numericValue ?? null;
     return {
+      report: lhr,
       performance: score("performance"),
       accessibility: score("accessibility"),
       bestPractices: score("best-practices"),
@@ -374,7 +376,9 @@ async function measureGallery(dir, opts, browser) {
       for (const [key, r] of Object.entries(result.pages)) {
         const url = server.url + r.page.split("/").map(encodeURIComponent).join("/");
         try {
-          r.lighthouse = await runLighthouse(opts.chromium, url);
+          const { report, ...figures } = await runLighthouse(opts.chromium, url);
+          writeFileSync(join(opts.out, `lighthouse-${name}-${shotName(r.page)}.json`), JSON.stringify(report));
+          r.lighthouse = figures;
         } catch (e) {
           r.lighthouse = { error: String(e.message ?? e) };
         }
@@ -388,7 +392,7 @@ async function measureGallery(dir, opts, browser) {
 }
 
 // ---------------------------------------------------------------------------------------------
-const kb = (n) => (n < 1024 ? `${n} B` : n < 1024 * 1024 ? `${(n / 1024).toFixed(1)} KB` : `${(n / 1024 / 1024).toFixed(2)} MB`);
+const kb = (n) => (n < 1024 ? `${n} B` : n < 1024 * 1024 ? `${(n / 1024).toFixed(1)} KiB` : `${(n / 1024 / 1024).toFixed(2)} MiB`);
 
 function axeText(list) {
   if (!list) return "-";

@@ -1,0 +1,160 @@
+// Vistrel skin "Einzelseite": the large view ("Leuchtkasten") over the page.
+//
+// Every link a.foto opens its picture large instead of on its own: with a counter "3 / 54",
+// the title and description, buttons and the arrow keys to go back and on, a swipe to the side,
+// and Escape, the close button or the browser's back button to close. The neighbours are
+// loaded ahead. The address gets "#bild-3", so a view can be linked and the back button closes
+// it. Without JavaScript the links simply open the large pictures.
+(function () {
+  "use strict";
+
+  var links = Array.prototype.slice.call(document.querySelectorAll("a.foto"));
+  if (!links.length) return;
+
+  var box, image, counter, title, text, note, closer, previous, next;
+  var current = -1;
+  var opener = null;
+
+  function element(tag, className, parent) {
+    var node = document.createElement(tag);
+    if (className) node.className = className;
+    if (parent) parent.appendChild(node);
+    return node;
+  }
+
+  function button(className, label, text, parent, action) {
+    var node = element("button", className, parent);
+    node.type = "button";
+    node.setAttribute("aria-label", label);
+    node.textContent = text;
+    node.addEventListener("click", action);
+    return node;
+  }
+
+  function build() {
+    box = element("div", "leuchtkasten", document.body);
+    box.hidden = true;
+    box.setAttribute("role", "dialog");
+    box.setAttribute("aria-modal", "true");
+    box.setAttribute("aria-label", "Bild groß");
+    var bar = element("div", "leiste", box);
+    counter = element("span", "zaehler", bar);
+    counter.setAttribute("aria-live", "polite");
+    closer = button("schliessen", "Schließen", "✕ Schließen", bar, function () { close(true); });
+    var stage = element("div", "buehne", box);
+    image = element("img", "", stage);
+    image.alt = "";
+    previous = button("zurueck", "Voriges Bild", "←", stage, function () { show(current - 1); });
+    next = button("weiter", "Nächstes Bild", "→", stage, function () { show(current + 1); });
+    var caption = element("div", "text", box);
+    title = element("p", "titel", caption);
+    text = element("p", "", caption);
+    note = element("p", "klein", caption);
+    box.addEventListener("keydown", trapFocus);
+    stage.addEventListener("touchstart", swipeStart, { passive: true });
+    stage.addEventListener("touchend", swipeEnd, { passive: true });
+  }
+
+  function preload(index) {
+    if (index >= 0 && index < links.length) new Image().src = links[index].href;
+  }
+
+  // Shows picture `index` (from 0); `record` adds a history entry when the box opens.
+  function show(index, record) {
+    if (index < 0 || index >= links.length) return;
+    if (!box) build();
+    var link = links[index];
+    var wasOpen = current >= 0;
+    current = index;
+    image.src = link.href;
+    image.width = Number(link.dataset.breite) || 0;
+    image.height = Number(link.dataset.hoehe) || 0;
+    image.alt = link.querySelector("img").alt;
+    counter.textContent = index + 1 + " / " + links.length;
+    title.textContent = link.dataset.titel || "";
+    text.textContent = link.dataset.text || "";
+    note.textContent = [link.dataset.datum, link.dataset.kamera].filter(Boolean).join(" · ");
+    previous.hidden = index === 0;
+    next.hidden = index === links.length - 1;
+    preload(index - 1);
+    preload(index + 1);
+    var hash = "#bild-" + (index + 1);
+    if (!wasOpen) {
+      opener = document.activeElement;
+      box.hidden = false;
+      document.body.classList.add("offen");
+      if (record) history.pushState({ leuchtkasten: true }, "", hash);
+      closer.focus();
+    } else if (location.hash !== hash) {
+      history.replaceState({ leuchtkasten: true }, "", hash);
+    }
+  }
+
+  // Closes the box; `back` goes back in the history when opening it added an entry.
+  function close(back) {
+    if (current < 0) return;
+    current = -1;
+    box.hidden = true;
+    document.body.classList.remove("offen");
+    if (opener && opener.focus) opener.focus();
+    if (back && history.state && history.state.leuchtkasten) history.back();
+    else if (location.hash) history.replaceState(null, "", location.pathname + location.search);
+  }
+
+  function trapFocus(event) {
+    if (event.key !== "Tab") return;
+    var focusable = Array.prototype.filter.call(box.querySelectorAll("button"), function (b) {
+      return !b.hidden;
+    });
+    var first = focusable[0];
+    var last = focusable[focusable.length - 1];
+    if (event.shiftKey && document.activeElement === first) {
+      last.focus();
+      event.preventDefault();
+    } else if (!event.shiftKey && document.activeElement === last) {
+      first.focus();
+      event.preventDefault();
+    }
+  }
+
+  var startX = null;
+  var startY = 0;
+  function swipeStart(event) {
+    startX = event.touches.length === 1 ? event.touches[0].clientX : null;
+    startY = event.touches.length === 1 ? event.touches[0].clientY : 0;
+  }
+  function swipeEnd(event) {
+    if (startX === null || event.changedTouches.length !== 1) return;
+    var dx = event.changedTouches[0].clientX - startX;
+    var dy = event.changedTouches[0].clientY - startY;
+    startX = null;
+    if (window.visualViewport && window.visualViewport.scale > 1.01) return;
+    if (Math.abs(dx) >= 60 && Math.abs(dx) >= 2 * Math.abs(dy)) show(current + (dx < 0 ? 1 : -1));
+  }
+
+  links.forEach(function (link, index) {
+    link.addEventListener("click", function (event) {
+      if (event.button !== 0 || event.ctrlKey || event.metaKey || event.shiftKey || event.altKey) return;
+      event.preventDefault();
+      show(index, true);
+    });
+  });
+
+  document.addEventListener("keydown", function (event) {
+    if (current < 0 || event.altKey || event.ctrlKey || event.metaKey) return;
+    if (event.key === "ArrowLeft") show(current - 1);
+    else if (event.key === "ArrowRight") show(current + 1);
+    else if (event.key === "Escape") close(true);
+    else return;
+    event.preventDefault();
+  });
+
+  // The back button closes the box; a link with "#bild-N" opens it.
+  function fromAddress() {
+    var match = /^#bild-(\d+)$/.exec(location.hash);
+    if (match) show(Number(match[1]) - 1, false);
+    else close(false);
+  }
+  window.addEventListener("popstate", fromAddress);
+  if (location.hash) fromAddress();
+})();

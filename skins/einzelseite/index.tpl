@@ -1,0 +1,41 @@
+<!DOCTYPE html>
+<html lang="de">
+<head>
+<meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1">
+<meta name="color-scheme" content="light dark">
+<title>%HTML:GALERIETITEL%</title>
+<meta name="description" content="%HTML:GALERIETITEL%: %NUM_RECORDS% Bilder">
+<link rel="icon" href="data:,">
+<link rel="stylesheet" href="files/einzelseite.css">
+<style>:root { --zeile: %ZEILENHOEHE%px; }</style>
+<script src="files/leuchtkasten.js" defer></script>
+</head>
+<body>
+<header class="kopf">
+<h1>%HTML:GALERIETITEL%</h1>
+<!--[VTL] CONDITION(DoesExist(%EINLEITUNG%))--><p class="einleitung">%HTML:EINLEITUNG%</p><!--[VTL] END CONDITION-->
+<p class="anzahl">%NUM_RECORDS% Bilder · ein Klick zeigt ein Bild groß</p>
+</header>
+<main>
+<ul class="raster">
+<!--[VTL] NEWSECTION NAME:erste NUMREPEAT:4 -->
+<li[VTL] CONDITION(ISFIRSTIMAGE) class="titelbild"[VTL] END CONDITION style="--w: %THUMB:WIDTH%; --h: %THUMB:HEIGHT%"><a class="foto" href="%GROSS%" data-breite="%GROSS:WIDTH%" data-hoehe="%GROSS:HEIGHT%" data-titel="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION" data-text="%HTML:Beschreibung%" data-datum="%EXIF:DATE%" data-kamera="%EXIF:CAMERA%"><img src="%THUMB%" srcset="%THUMB% %THUMB:WIDTH%w, %THUMB15X% %THUMB15X:WIDTH%w, %THUMB2X% %THUMB2X:WIDTH%w" sizes="[VTL] CONDITION(ISFIRSTIMAGE)(max-width: 480px) 100vw, [VTL] END CONDITION[VTL] CONDITION(ISPORTRAIT)(max-width: 480px) 30vw, calc(%ZEILENHOEHE%px * 0.7)[VTL] END CONDITION[VTL] CONDITION(ISPORTRAIT=FALSE)(max-width: 480px) 60vw, calc(%ZEILENHOEHE%px * 1.4)[VTL] END CONDITION" width="%THUMB:WIDTH%" height="%THUMB:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION"[VTL] CONDITION(ISFIRSTIMAGE) fetchpriority="high"[VTL] END CONDITION decoding="async"></a></li>
+<!--[VTL] ENDSECTION -->
+<!--[VTL] NEWSECTION NAME:weitere NUMREPEAT:0 -->
+<li style="--w: %THUMB:WIDTH%; --h: %THUMB:HEIGHT%"><a class="foto" href="%GROSS%" data-breite="%GROSS:WIDTH%" data-hoehe="%GROSS:HEIGHT%" data-titel="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION" data-text="%HTML:Beschreibung%" data-datum="%EXIF:DATE%" data-kamera="%EXIF:CAMERA%"><img src="%THUMB%" srcset="%THUMB% %THUMB:WIDTH%w, %THUMB15X% %THUMB15X:WIDTH%w, %THUMB2X% %THUMB2X:WIDTH%w" sizes="[VTL] CONDITION(ISPORTRAIT)(max-width: 480px) 30vw, calc(%ZEILENHOEHE%px * 0.7)[VTL] END CONDITION[VTL] CONDITION(ISPORTRAIT=FALSE)(max-width: 480px) 60vw, calc(%ZEILENHOEHE%px * 1.4)[VTL] END CONDITION" width="%THUMB:WIDTH%" height="%THUMB:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION" loading="lazy" decoding="async"></a></li>
+<!--[VTL] ENDSECTION -->
+</ul>
+<!--[VTL] RESETCOUNTER -->
+<details class="liste">
+<summary>Alle %NUM_RECORDS% Bilder als Liste</summary>
+<ol>
+<!--[VTL] NEWSECTION NAME:zeile NUMREPEAT:0 -->
+<li class="[VTL] CONDITION(IMGINDEXISEVEN)gerade[VTL] END CONDITION[VTL] CONDITION(IMGINDEXISEVEN=FALSE)ungerade[VTL] END CONDITION"><a href="%GROSS%"><!--[VTL] CONDITION(DoesExist(%Titel%))-->%HTML:Titel%<!--[VTL] END CONDITION--><!--[VTL] CONDITION(DoesExist(%Titel%)=FALSE)-->%HTML:FNAME_NO_PATH%<!--[VTL] END CONDITION--></a><!--[VTL] CONDITION(DoesExist(%EXIF:DATE%))--> · %EXIF:DATE%<!--[VTL] END CONDITION--><!--[VTL] CONDITION(DoesExist(%EXIF:GPS%))--> · <a href="https://www.openstreetmap.org/search?query=%EXIF:GPS%" rel="external">Karte</a><!--[VTL] END CONDITION--><!--[VTL] CONDITION(DoesExist(%ORIGINAL%))--> · <a href="%ORIGINAL%" download>Original</a><!--[VTL] END CONDITION--></li>
+<!--[VTL] ENDSECTION -->
+</ol>
+</details>
+</main>
+<footer class="fuss"><p>Erstellt mit Vistrel · Pfeiltasten blättern, Esc schließt</p></footer>
+</body>
+</html>

@@ -1,0 +1,32 @@
+<!DOCTYPE html>
+<html lang="de">
+<head>
+<meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1">
+<title>%HTML:GALERIETITEL%[VTL] CONDITION(ISFIRSTPATTERNPAGE=FALSE) – Seite %PATTERN_INDEX%[VTL] END CONDITION</title>
+<link rel="icon" href="data:,">
+<link rel="stylesheet" href="files/klassisch.css">
+<style>:root { --grund: %HINTERGRUND%; --text: %TEXTFARBE%; }</style>
+</head>
+<body>
+<header class="kopf">
+<h1>%HTML:GALERIETITEL%</h1>
+<p>Seite %PATTERN_INDEX% von %NUM_PATTERNPAGES% · %NUM_RECORDS% Bilder · <a href="%DATEN%">Aufnahmedaten aller Bilder</a></p>
+</header>
+<main class="gitter" style="--spalten: %SPALTEN%">
+<!--[VTL] NEWSECTION NAME:zeile NUMREPEAT:%ZEILEN% -->
+<div class="zeile">
+<!--[VTL] NEWSECTION NAME:zelle NUMREPEAT:%SPALTEN% -->
+<figure class="zelle"><a href="%BILD%"><img src="%VORSCHAU%" srcset="%VORSCHAU% 1x, %VORSCHAU2X% 2x" width="%VORSCHAU:WIDTH%" height="%VORSCHAU:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION"[VTL] CONDITION(ISFIRSTIMAGE=FALSE) loading="lazy"[VTL] END CONDITION></a><figcaption>%IMG_NUMBER%<!--[VTL] CONDITION(DoesExist(%Titel%))--> · %HTML:Titel%<!--[VTL] END CONDITION--></figcaption></figure>
+<!--[VTL] ENDSECTION -->
+</div>
+<!--[VTL] ENDSECTION -->
+</main>
+<nav class="seiten" aria-label="Seiten">
+<!--[VTL] CONDITION(ISFIRSTPATTERNPAGE=FALSE)--><a href="%FIRST_UEBERSICHT%">« Erste</a> <a rel="prev" href="%PREVIOUS_UEBERSICHT%">‹ Vorige</a><!--[VTL] END CONDITION-->
+<span>Seite %PATTERN_INDEX% von %NUM_PATTERNPAGES%</span>
+<!--[VTL] CONDITION(ISLASTPATTERNPAGE=FALSE)--><a rel="next" href="%NEXT_UEBERSICHT%">Nächste ›</a> <a href="%LAST_UEBERSICHT%">Letzte »</a><!--[VTL] END CONDITION-->
+</nav>
+<footer class="fuss"><p>Erstellt mit Vistrel</p></footer>
+</body>
+</html>
