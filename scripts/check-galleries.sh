@@ -10,7 +10,8 @@
 #                with --full the screenshots and results.json go to DIR/screenshots
 #   --lightbox-selector SEL   passed on to measure.mjs: what to click to open an in-page viewer
 # Installs what is missing: nodejs and npm (and chromium with --full) from Debian, the node
-# packages with `npm ci`. Exit status 0 when every gallery was made and passed the checks.
+# packages with `npm ci`. The image page to measure and the viewer to open are found from each
+# start page (see tools/gallery-check/measure.mjs). Exit status 0 when every gallery was made and passed the checks.
 set -euo pipefail
 
 FULL=0
@@ -45,14 +46,8 @@ if [ ! -x "$CLI" ]; then
   exit 2
 fi
 
-need=()
-command -v node >/dev/null || need+=(nodejs)
-command -v npm >/dev/null || need+=(npm)
-if [ "$FULL" = 1 ] && [ ! -x /usr/bin/chromium ]; then need+=(chromium); fi
-[ ${#need[@]} -eq 0 ] || install_packages "${need[@]}"
-if [ ! -d "$TOOL/node_modules" ]; then
-  (cd "$TOOL" && npm ci --no-audit --no-fund)
-fi
+if [ "$FULL" = 1 ] && [ ! -x /usr/bin/chromium ]; then install_packages chromium; fi
+install_gallery_check
 
 mkdir -p "$OUT"
 galleries=()

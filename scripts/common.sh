@@ -21,3 +21,17 @@ install_packages() {
   "${sudo[@]}" apt-get update
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 }
+
+# install_gallery_check : Node.js and npm when missing (from Debian), then the pinned packages of
+# tools/gallery-check with `npm ci`, again only when its lock file changed since the last install.
+install_gallery_check() {
+  local tool need=()
+  tool=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/tools/gallery-check
+  command -v node >/dev/null || need+=(nodejs)
+  command -v npm >/dev/null || need+=(npm)
+  [ ${#need[@]} -eq 0 ] || install_packages "${need[@]}"
+  if ! cmp -s "$tool/package-lock.json" "$tool/node_modules/.installed-lock.json"; then
+    (cd "$tool" && npm ci --no-audit --no-fund --loglevel=error)
+    cp "$tool/package-lock.json" "$tool/node_modules/.installed-lock.json"
+  fi
+}

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what Vistrel needs, builds it and starts the desktop program. Without a display it
-# makes the demo gallery from samples/ with the default skin instead and says where it is.
+# makes the demo galleries of samples/, one with every shipped skin, and says where they are.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
@@ -14,9 +14,15 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$BUILD/vistrel" "$@"
 fi
 
-OUT=${DEMO_OUT:-$PWD/out/demo-gallery}
-echo "No display found: making the demo gallery with vistrel-cli instead."
-rm -rf "$OUT"
-"$BUILD/vistrel-cli" generate --skin "$BUILD/skins/standard/standard.vsk" --out "$OUT" samples/
+OUT=${DEMO_OUT:-$PWD/out/demo}
+echo "No display found: making the demo galleries of samples/ with vistrel-cli instead."
+made=()
+for skin in "$BUILD"/skins/*/*.vsk; do
+  name=$(basename "$(dirname "$skin")")
+  rm -rf "${OUT:?}/$name"
+  "$BUILD/vistrel-cli" generate --skin "$skin" --out "$OUT/$name" --list samples/bilderliste.csv
+  made+=("$OUT/$name/index.html")
+done
 echo
-echo "Demo gallery: $OUT/index.html"
+echo "Demo galleries, one per skin:"
+printf '  %s\n' "${made[@]}"

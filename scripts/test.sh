@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds Vistrel with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs the whole test suite through CTest.
+# UndefinedBehaviorSanitizer, and runs the whole test suite through CTest (with the checks of the
+# galleries every shipped skin makes of samples/, which need Node.js and tools/gallery-check).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
 install_packages "${VISTREL_PACKAGES[@]}" "${VISTREL_TEST_PACKAGES[@]}"
+install_gallery_check
 
 BUILD=${BUILD_DIR:-build/asan}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVISTREL_SANITIZE=ON

@@ -3,16 +3,16 @@
 //   node measure.mjs --out SHOTS_DIR [--page FILE] [--lightbox-selector SEL] [--no-lighthouse]
 //                    [--chromium PATH] GALLERY_DIR...
 // Each gallery is served from 127.0.0.1 on a random port and opened in Debian's Chromium
-// through playwright-core: the start page (index.html), one image page (--page, else the first
-// page that is not an overview page) and, when --lightbox-selector names a thumbnail that opens
-// an in-page viewer (default: [data-lightbox] when the start page has such elements), that
-// viewer. Measured: axe-core violations, sideways scrolling at 320, 390 and 1440 px, tap targets
-// under 24×24 px, a viewport that blocks zooming, images without width/height, images below the
-// first screen without loading="lazy", requests and bytes of the start page's first view, the
-// size of the gallery's scripts, whether the start page works from file://, and Lighthouse
-// (mobile; performance, accessibility, best practices, CLS). Screenshots go to SHOTS_DIR as
-// <gallery>-<page>-<width>.png; all figures to SHOTS_DIR/results.json, Lighthouse's own reports
-// to SHOTS_DIR/lighthouse-<gallery>-<page>.json.
+// through playwright-core: the start page (index.html), one image page (--page, else the page
+// the start page's first thumbnail links to) and, when --lightbox-selector names a thumbnail
+// that opens an in-page viewer (default: [data-lightbox], else, on a start page with scripts, a
+// thumbnail linking straight to a JPEG), that viewer. Measured: axe-core violations, sideways
+// scrolling at 320, 390 and 1440 px, tap targets under 24×24 px, a viewport that blocks zooming,
+// images without width/height, images below the first screen without loading="lazy", requests
+// and bytes of the start page's first view, the size of the gallery's scripts, whether the start
+// page works from file://, and Lighthouse (mobile; performance, accessibility, best practices,
+// CLS). Screenshots go to SHOTS_DIR as <gallery>-<page>-<width>.png; all figures to
+// SHOTS_DIR/results.json, Lighthouse's own reports to SHOTS_DIR/lighthouse-<gallery>-<page>.json.
 import { createServer } from "node:http";
 import { mkdirSync, mkdtempSync, readFileSync, rmSync, statSync, writeFileSync } from "node:fs";
 import { spawn } from "node:child_process";
@@ -263,11 +263,21 @@ async function runLighthouse(executablePath, url) {
 }
 
 // ---------------------------------------------------------------------------------------------
+const THUMBNAIL_TO_PICTURE = 'a:has(> img)[href$=".jpg" i], a:has(> img)[href$=".jpeg" i]';
+
+// The image page to measure: the one asked for, else the page the start page's first thumbnail
+// links to, else the first page that is not an overview page.
 function pickImagePage(root, wanted) {
   const pages = walk(root).filter(isHtml).map((p) => relative(root, p).split(sep).join("/"));
   if (wanted) {
     if (!pages.includes(wanted)) throw new Error(`${wanted} is not a page of ${root}`);
     return wanted;
+  }
+  let start = "";
+  try { start = readFileSync(join(root, "index.html"), "utf8"); } catch { /* no start page */ }
+  for (const m of start.matchAll(/<a\b[^>]*\bhref="([^"#?:]+\.html?)"[^>]*>\s*<img\b/gi)) {
+    const target = decodeURIComponent(m[1]);
+    if (pages.includes(target) && !/^index\d*\.html?$/i.test(target)) return target;
   }
   return pages.find((p) => !/^index\d*\.html?$/i.test(basename(p)) && p !== "index.html")
     ?? pages.find((p) => p !== "index.html") ?? null;
@@ -320,6 +330,9 @@ async function measureGallery(dir, opts, browser) {
     if (!selector) {
       const v = await browser.open(server.url + "index.html", DESKTOP);
       if (await v.page.$("[data-lightbox]")) selector = "[data-lightbox]";
+      // A page with scripts whose thumbnails link straight to a picture: a viewer is likely to
+      // take over that click.
+      else if ((await v.page.$("script[src]")) && (await v.page.$(THUMBNAIL_TO_PICTURE))) selector = THUMBNAIL_TO_PICTURE;
       await v.close();
     }
     if (selector) {
