@@ -109,6 +109,8 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
   request.skin = skin;
   request.records = input.records;
   request.copy_originals = input.copy_originals;
+  request.use_cache = input.use_cache;
+  request.cache_size_limit = input.cache_size_limit;
   request.empty_output = input.empty_output;
   request.output_folder = OutputFolderOf(input.output_path, input.relative_to);
   request.output_path = input.output_path;

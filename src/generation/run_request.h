@@ -21,6 +21,7 @@
 // else.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,8 @@ inline constexpr int kMaxNumberValue = 16777215;
 inline constexpr int kDefaultJpegQuality = 80;
 inline constexpr int kMinJpegQuality = 0;
 inline constexpr int kMaxJpegQuality = 100;
+// The variant cache's size limit unless the user sets another (2 GB).
+inline constexpr std::uint64_t kDefaultCacheSizeLimit = 2'000'000'000;
 
 // The kind of input of a TYPE cell ("TEXT", "COLOR", "NUMBER" in any case).
 TValueType ValueTypeOf(const std::string& type);
@@ -68,6 +71,8 @@ struct TRunInput {
   std::string skins_folder;               // the program's skins, never emptied
   bool copy_originals = false;            // "Originale der Bilddateien kopieren"
   bool empty_output = false;              // "Verzeichnis vor Galerieerzeugung leeren"
+  bool use_cache = true;                  // reuse and keep copies in the variant cache
+  std::uint64_t cache_size_limit = kDefaultCacheSizeLimit;  // bytes
 };
 
 // A checked request; only BuildRunRequest() makes one.
@@ -80,6 +85,8 @@ struct TRunRequest {
   std::string output_path;                // as typed, for messages
   bool copy_originals = false;
   bool empty_output = false;
+  bool use_cache = true;
+  std::uint64_t cache_size_limit = kDefaultCacheSizeLimit;
 };
 
 // What BuildRunRequest() refused, so callers can tell a mistyped value from a refused run.
