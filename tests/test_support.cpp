@@ -91,6 +91,8 @@ ScopedCurrentFolder::~ScopedCurrentFolder() {
 
 ScratchFiles::ScratchFiles(const std::string& home)
     : home_((fs::create_directories(home), fs::canonical(home).string())),
-      trash_(home_ + "/.local/share") {}
+      trash_(home_ + "/.local/share") {
+  cache_folder = home_ + "/.cache/vistrel";
+}
 
 }  // namespace vistrel::testing

@@ -63,18 +63,21 @@ class ScopedCurrentFolder {
 };
 
 // The machine of a run made by a test: a home folder in a scratch folder (created), the
-// folders the test declares mount roots, and a real desktop trash under that home, so nothing
-// the test empties ever reaches the user's trash.
+// folders the test declares mount roots, a real desktop trash under that home, so nothing
+// the test empties ever reaches the user's trash, and the variant cache under that home too
+// (`cache_folder`, which a test may point elsewhere).
 class ScratchFiles : public TFileServices {
  public:
   explicit ScratchFiles(const std::string& home);
   std::string HomeFolder() const override { return home_; }
   bool IsMountRoot(const std::string& path) const override { return mount_roots.count(path) > 0; }
   TTrash& Trash() override { return trash_; }
+  std::string CacheFolder() const override { return cache_folder; }
   // The trash's "files" folder, where emptied entries go.
   std::string TrashFiles() const { return home_ + "/.local/share/Trash/files"; }
 
   std::set<std::string> mount_roots;  // resolved paths
+  std::string cache_folder;           // <home>/.cache/vistrel
 
  private:
   std::string home_;

@@ -134,8 +134,22 @@ struct TGenerateOptions {
   std::string skin, out, list;
   std::vector<std::pair<std::string, std::string>> values, sizes, qualities;
   std::vector<std::string> images;
-  bool copy_originals = false, empty_output = false, reports = false;
+  bool copy_originals = false, empty_output = false, reports = false, use_cache = true;
+  uint64_t cache_size_limit = kDefaultCacheSizeLimit;
 };
+
+// A size as --cache-size takes it: a whole number of megabytes, or of gigabytes with "G"
+// ("M", "MB" and "GB" are understood too, in any case).
+std::optional<uint64_t> ParseCacheSize(const std::string& text) {
+  size_t digits = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+  if (digits == 0 || digits > 9) return std::nullopt;
+  const uint64_t number = std::stoull(text.substr(0, digits));
+  const std::string unit = UpperCase(text.substr(digits));
+  if (unit.empty() || unit == "M" || unit == "MB") return number * 1'000'000;
+  if (unit == "G" || unit == "GB") return number * 1'000'000'000;
+  return std::nullopt;
+}
 
 // Parses the arguments of "generate"; an error message, or empty.
 std::string ParseGenerate(const std::vector<std::string>& args, TGenerateOptions& options) {
@@ -171,7 +185,14 @@ std::string ParseGenerate(const std::vector<std::string>& args, TGenerateOptions
       options.empty_output = true;
     else if (arg == "--reports")
       options.reports = true;
-    else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-')
+    else if (arg == "--no-cache")
+      options.use_cache = false;
+    else if (arg == "--cache-size") {
+      std::string text;
+      const std::optional<uint64_t> size = next(text) ? ParseCacheSize(text) : std::nullopt;
+      if (!size) return "--cache-size erwartet eine Größe wie 500M oder 2G";
+      options.cache_size_limit = *size;
+    } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-')
       return "Unbekannte Option " + arg;
     else
       options.images.push_back(arg);
@@ -285,6 +306,8 @@ int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::os
   input.skins_folder = SkinsFolder();
   input.copy_originals = options.copy_originals;
   input.empty_output = options.empty_output;
+  input.use_cache = options.use_cache;
+  input.cache_size_limit = options.cache_size_limit;
   const TRequestResult request = BuildRunRequest(input, files);
   if (!request.request) {
     if (request.problem == TRequestProblem::kValue) return UsageError(err, request.message);
@@ -379,6 +402,8 @@ std::string CliUsage() {
          "      --copy-originals      Originale der Bilddateien kopieren\n"
          "      --empty-output        Verzeichnis vor Galerieerzeugung leeren\n"
          "      --reports             jede Fortschrittsmeldung als Zeile ausgeben\n"
+         "      --no-cache            den Zwischenspeicher für verkleinerte Bilder nicht nutzen\n"
+         "      --cache-size GRÖSSE   dessen Grenze in MB, oder mit G in GB (Vorgabe 2G)\n"
          "  vistrel-cli metadata DATEI...\n"
          "  vistrel-cli skins VERZEICHNIS\n";
 }

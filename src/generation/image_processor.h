@@ -35,6 +35,20 @@ class TImageProcessor {
   // False when the photo cannot be read; a copy left empty is one that could not be made.
   virtual bool ScaleImage(const std::string& source, const std::vector<TScaleRequest>& requests,
                           std::vector<TScaledCopy>& copies) = 0;
+
+  // What the variant cache needs of a processor whose copies it may keep: an identity that
+  // changes whenever the bytes made for the same photo and request could change (its own
+  // pipeline's version and those of the libraries it uses), and copies made from the photo's
+  // bytes in memory, each depending on those bytes and its own request only. The default,
+  // an empty identity, keeps a processor's copies out of the cache.
+  virtual std::string Identity() const { return {}; }
+  // As ScaleImage(), from the photo's bytes; used only when Identity() is not empty.
+  virtual bool ScaleImageData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                              std::vector<TScaledCopy>& copies) {
+    (void)bytes;
+    copies.assign(requests.size(), TScaledCopy());
+    return false;
+  }
 };
 
 }  // namespace vistrel

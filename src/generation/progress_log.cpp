@@ -50,6 +50,10 @@ void TProgressLog::Report(int step, int sub_step, int sub_step_count, int positi
     had_error_ = true;
     lines_.push_back(message);
   }
+  if (step == kStepNote) {  // a line for the user that is no error; the step goes on
+    lines_.push_back(message);
+    return;
+  }
   if (step != LastStep) {
     // A cancelled step did not finish.
     if (LastStepLine >= 0 && step != kStepCancelled) lines_[LastStepLine] += "fertig";

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "generation/variant_cache.h"
 #include "support/file_io.h"
 #include "support/text.h"
 
@@ -56,6 +57,8 @@ TSystemFiles::TSystemFiles()
     home_ = RealPath(user->pw_dir);
   }
 }
+
+std::string TSystemFiles::CacheFolder() const { return TVariantCache::DefaultFolder(home_); }
 
 bool TSystemFiles::IsMountRoot(const std::string& path) const {
   if (path == "/") return true;

@@ -2,7 +2,8 @@
 // user goes through these, so tests can replace each one.
 //
 //   images    scaled JPEG copies of a photo (the imaging module's libvips implementation)
-//   files     the user's home folder, which folders are mount roots, and the trash
+//   files     the user's home folder, which folders are mount roots, the trash, and where the
+//             variant cache lives
 //   messages  errors the user must see in a box ("Fehler"), such as an unreadable template
 //   progress  the reports of the run (see progress.h)
 //   cancel    set by the user to stop the run between images and pages
@@ -32,15 +33,19 @@ class TFileServices {
   virtual bool IsMountRoot(const std::string& path) const = 0;
   // Where emptying the output folder puts the old files.
   virtual TTrash& Trash() = 0;
+  // The folder of the variant cache (see variant_cache.h), or empty when there is none.
+  virtual std::string CacheFolder() const = 0;
 };
 
-// The machine itself: $HOME, the mount points as the kernel sees them, the desktop trash.
+// The machine itself: $HOME, the mount points as the kernel sees them, the desktop trash, the
+// user's cache folder.
 class TSystemFiles : public TFileServices {
  public:
   TSystemFiles();
   std::string HomeFolder() const override { return home_; }
   bool IsMountRoot(const std::string& path) const override;
   TTrash& Trash() override { return *trash_; }
+  std::string CacheFolder() const override;
 
  private:
   std::string home_;

@@ -240,8 +240,11 @@ bool TVistrel::CreateImageVariants() {
     }
   }
 
-  // Then the pixels, image by image on every processor; each image is decoded once. Workers
-  // take no new image once the run is cancelled.
+  // Copies kept from earlier runs are taken as they are; the rest are made and kept.
+  TVariantCache* cache = OpenCache();
+
+  // Then the pixels, image by image on every processor; each image is decoded once for the
+  // copies that must be made. Workers take no new image once the run is cancelled.
   enum class TState : unsigned char { kPending, kDone, kFailed };
   std::vector<TState> states(static_cast<size_t>(images), TState::kPending);
   std::mutex mutex;
@@ -256,7 +259,8 @@ bool TVistrel::CreateImageVariants() {
       try {
         std::vector<TScaledCopy> copies;
         TVTLRecord& record = records.Item(j);
-        ok = ok && services_.images.ScaleImage(record.FullPath(), requests, copies);
+        ok = ok && (cache ? MakeCopiesWithCache(*cache, record.FullPath(), requests, copies)
+                          : services_.images.ScaleImage(record.FullPath(), requests, copies));
         for (int v = 0; ok && v < variants; ++v) {
           const TScaledCopy& copy = copies[static_cast<size_t>(v)];
           ok = !copy.jpeg.empty();
@@ -286,21 +290,68 @@ bool TVistrel::CreateImageVariants() {
   for (int t = 0; t < thread_count; ++t) threads.emplace_back(work);
 
   SubStepCount = variants;
-  for (int v = 0; v < variants; ++v) {
-    CurrentSubStep = v + 1;
-    for (int j = 0; j < images; ++j) {
-      if (v == 0) {
-        std::unique_lock lock(mutex);
-        done.wait(lock, [&] {
-          return states[static_cast<size_t>(j)] != TState::kPending || services_.cancel.Cancelled();
-        });
-        if (states[static_cast<size_t>(j)] == TState::kPending) return false;  // cancelled
-        const bool failed = states[static_cast<size_t>(j)] == TState::kFailed;
-        lock.unlock();
-        if (failed) FailImage(j);
+  const bool finished = [&] {
+    for (int v = 0; v < variants; ++v) {
+      CurrentSubStep = v + 1;
+      for (int j = 0; j < images; ++j) {
+        if (v == 0) {
+          std::unique_lock lock(mutex);
+          done.wait(lock, [&] {
+            return states[static_cast<size_t>(j)] != TState::kPending ||
+                   services_.cancel.Cancelled();
+          });
+          if (states[static_cast<size_t>(j)] == TState::kPending) return false;  // cancelled
+          const bool failed = states[static_cast<size_t>(j)] == TState::kFailed;
+          lock.unlock();
+          if (failed) FailImage(j);
+        }
+        Report(kStepImages, -1, -1, j + 1, images, "");
       }
-      Report(kStepImages, -1, -1, j + 1, images, "");
     }
+    return true;
+  }();
+  threads.clear();  // waits for every worker
+  if (cache) {
+    cache->Trim();
+    if (const std::string problem = cache->Problem(); !problem.empty())
+      Report(kStepNote, 0, 0, 0, 0, problem);
+  }
+  return finished;
+}
+
+TVariantCache* TVistrel::OpenCache() {
+  if (!request_.use_cache) return nullptr;
+  const std::string identity = services_.images.Identity();
+  if (identity.empty()) return nullptr;
+  cache_ = std::make_unique<TVariantCache>(services_.files.CacheFolder(), request_.cache_size_limit,
+                                           identity);
+  return cache_.get();
+}
+
+bool TVistrel::MakeCopiesWithCache(TVariantCache& cache, const std::string& source,
+                                   const std::vector<TScaleRequest>& requests,
+                                   std::vector<TScaledCopy>& copies) {
+  copies.assign(requests.size(), TScaledCopy());
+  std::string bytes;
+  if (!ReadWholeFile(source, bytes)) return false;
+  const THash128 contents = Hash128(bytes);
+  std::vector<THash128> keys;
+  std::vector<TScaleRequest> missing;
+  std::vector<size_t> missing_at;
+  for (size_t v = 0; v < requests.size(); ++v) {
+    keys.push_back(cache.KeyOf(contents, requests[v]));
+    if (!cache.Find(keys.back(), copies[v])) {
+      missing.push_back(requests[v]);
+      missing_at.push_back(v);
+    }
+  }
+  if (missing.empty()) return true;
+  std::vector<TScaledCopy> made;
+  if (!services_.images.ScaleImageData(bytes, missing, made)) return false;
+  for (size_t m = 0; m < missing.size(); ++m) {
+    const size_t v = missing_at[m];
+    copies[v] = std::move(made[m]);
+    cache.Store(keys[v], copies[v]);
   }
   return true;
 }

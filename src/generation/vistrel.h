@@ -31,6 +31,7 @@
 #include "generation/output_folder.h"
 #include "generation/run_request.h"
 #include "generation/run_services.h"
+#include "generation/variant_cache.h"
 #include "model/gallery_properties.h"
 #include "model/record.h"
 #include "model/skin.h"
@@ -72,6 +73,14 @@ class TVistrel {
  private:
   // Writes the copies of every image for every image variant; false when cancelled.
   bool CreateImageVariants();
+  // The variant cache of this run, or null when the request or the image processor keeps
+  // copies out of it.
+  TVariantCache* OpenCache();
+  // The copies of the photo `source`: those the cache holds taken from it, the others made
+  // (the photo decoded once for them) and kept in it. False when the photo cannot be read.
+  bool MakeCopiesWithCache(TVariantCache& cache, const std::string& source,
+                           const std::vector<TScaleRequest>& requests,
+                           std::vector<TScaledCopy>& copies);
   // Copies every source image whose name is a JPEG name unchanged into the output folder.
   void CopyOriginalFiles();
   bool WritePages();
@@ -83,6 +92,7 @@ class TVistrel {
   TRunServices services_;
   TVTLGalleryProperties properties_;
   std::unique_ptr<TOutputFolder> output_;
+  std::unique_ptr<TVariantCache> cache_;
   std::vector<bool> failed_;
   int failed_count_ = 0;
   bool cancelled_ = false;

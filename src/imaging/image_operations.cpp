@@ -8,6 +8,11 @@
 #include <cstring>
 #include <memory>
 #include <vips/vips8>
+#if __has_include(<jpeglib.h>)
+#include <jpeglib.h>  // the version of the JPEG library, part of the processor's identity
+
+#include <cstdio>  // jpeglib.h needs FILE
+#endif
 
 #include "imaging/jpeg_header.h"
 #include "support/file_io.h"
@@ -196,8 +201,14 @@ bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& r
                   std::vector<TScaledCopy>& copies) {
   copies.assign(requests.size(), TScaledCopy());
   std::string bytes;
-  TJpegHeader header;
-  if (!ReadDecodableJpeg(source, bytes, header)) return false;
+  return ReadWholeFile(source, bytes) && ScaleJpegData(bytes, requests, copies);
+}
+
+bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                   std::vector<TScaledCopy>& copies) {
+  copies.assign(requests.size(), TScaledCopy());
+  const TJpegHeader header = ParseJpegHeader(bytes);
+  if (!IsWithinDecodeLimits(header, bytes)) return false;
   try {
     const TBlob blob(bytes);
     const int orientation = Orientation(LoadJpeg(blob, 1));
@@ -206,44 +217,59 @@ bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& r
     // Sizes are fitted to the upright photo; the pixels are scaled as stored and only the
     // finished copies are turned, which is cheaper than turning the decoded photo.
     std::vector<TSize> stored_sizes;
+    std::vector<int> shrinks;
     for (const TScaleRequest& request : requests) {
       const TSize size =
           turned ? FitIntoBox(header.height, header.width, request.max_width, request.max_height)
                  : FitIntoBox(header.width, header.height, request.max_width, request.max_height);
       stored_sizes.push_back(turned ? TSize{size.height, size.width} : size);
+      shrinks.push_back(ShrinkFactor(header.width, header.height, stored_sizes.back()));
     }
-    std::vector<size_t> order;
-    for (size_t i = 0; i < requests.size(); ++i)
-      if (stored_sizes[i].width >= 1 && stored_sizes[i].height >= 1) order.push_back(i);
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-      return stored_sizes[a].width * stored_sizes[a].height >
-             stored_sizes[b].width * stored_sizes[b].height;
-    });
-    // The largest copy is scaled from the photo decoded once, at the smallest size JPEG
-    // shrink-on-load allows, while it is decoded; each smaller copy from the smallest copy made
-    // so far that is still at least as large.
-    std::vector<VImage> made;
-    for (size_t i : order) {
-      const TSize size = stored_sizes[i];
-      const VImage* from = nullptr;
-      for (const VImage& picture : made)
-        if (picture.width() >= size.width && picture.height() >= size.height) from = &picture;
-      VImage resized =
-          from ? ResizeTo(*from, size)
-               : ResizeTo(LoadJpeg(blob, ShrinkFactor(header.width, header.height, size), true),
-                          size);
-      resized = resized.copy_memory();
-      made.push_back(resized);
-      if (orient) resized = resized.autorot();
-      copies[i].jpeg = EncodeJpeg(ToSrgb(resized), requests[i].quality);
-      copies[i].width = static_cast<uint32_t>(resized.width());
-      copies[i].height = static_cast<uint32_t>(resized.height());
+    // Every copy is scaled from the photo decoded at the smallest size JPEG shrink-on-load
+    // allows for that copy, so its bytes depend on the photo and its own request only (the
+    // variant cache relies on this). Copies that need the same decoding share it: the photo is
+    // decoded once per shrink factor, and a decoding used once is scaled while it is decoded.
+    for (size_t i = 0; i < requests.size(); ++i) {
+      if (stored_sizes[i].width < 1 || stored_sizes[i].height < 1 || shrinks[i] == 0) continue;
+      const int shrink = shrinks[i];
+      std::vector<size_t> group;
+      for (size_t j = i; j < requests.size(); ++j)
+        if (shrinks[j] == shrink && stored_sizes[j].width >= 1 && stored_sizes[j].height >= 1) {
+          group.push_back(j);
+          shrinks[j] = 0;  // made in this group
+        }
+      VImage decoded = LoadJpeg(blob, shrink, group.size() == 1);
+      if (group.size() > 1) decoded = decoded.copy_memory();
+      for (size_t j : group) {
+        VImage resized = ResizeTo(decoded, stored_sizes[j]);
+        // Turning reads the picture out of order, which a decoding done while it is read
+        // cannot give; the scaled copy is small, so it is turned in memory.
+        if (orient) resized = resized.copy_memory().autorot();
+        copies[j].jpeg = EncodeJpeg(ToSrgb(resized), requests[j].quality);
+        copies[j].width = static_cast<uint32_t>(resized.width());
+        copies[j].height = static_cast<uint32_t>(resized.height());
+      }
     }
     return true;
   } catch (const vips::VError&) {
     vips_error_clear();
+    copies.assign(requests.size(), TScaledCopy());
     return false;
   }
+}
+
+std::string TVipsImageProcessor::Identity() const {
+  // Raise the pipeline's number with every change to how copies are decoded, scaled, turned,
+  // converted or encoded.
+  constexpr int kPipelineVersion = 2;
+  std::string identity =
+      "scale " + std::to_string(kPipelineVersion) + "; libvips " + vips_version_string();
+#ifdef LIBJPEG_TURBO_VERSION
+#define VISTREL_TEXT(x) #x
+#define VISTREL_STRING(x) VISTREL_TEXT(x)
+  identity += "; libjpeg-turbo " VISTREL_STRING(LIBJPEG_TURBO_VERSION);
+#endif
+  return identity;
 }
 
 bool CreateScaledJpeg(const std::string& source, const std::string& target, uint32_t max_width,

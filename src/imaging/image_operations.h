@@ -34,6 +34,10 @@ TSize FitIntoBox(int64_t w, int64_t h, int64_t box_width, int64_t box_height);
 // Reads `source` once and makes one JPEG per request (see TImageProcessor::ScaleImage).
 bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& requests,
                   std::vector<TScaledCopy>& copies);
+// The same for a photo already read into memory. Each copy depends on the photo's bytes and its
+// own request only, never on the other requests of the call.
+bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                   std::vector<TScaledCopy>& copies);
 
 // Writes a scaled copy of `source` to the new file `target` (never replacing an existing one).
 // A quality outside 1..100 is taken as the nearest value in that range. False when nothing
@@ -65,6 +69,11 @@ class TVipsImageProcessor : public TImageProcessor {
   bool ScaleImage(const std::string& source, const std::vector<TScaleRequest>& requests,
                   std::vector<TScaledCopy>& copies) override {
     return ScaleToJpegs(source, requests, copies);
+  }
+  std::string Identity() const override;
+  bool ScaleImageData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                      std::vector<TScaledCopy>& copies) override {
+    return ScaleJpegData(bytes, requests, copies);
   }
 };
 

@@ -2,8 +2,8 @@
 //
 // Every step of a run is reported through a callback with six arguments: Step, SubStep,
 // SubStepCount, Position, Max and Message. A run reports steps 0, 1, 2, 4 and 6, step 7 when it
-// empties the output folder first, step 8 when it was cancelled, and errors (-1); the template
-// engine reports errors only. Step 6 may carry a message: the run's last line when some images
+// empties the output folder first, step 8 when it was cancelled, errors (-1) and notes (9,
+// such as a variant cache it could not use); the template engine reports errors only. Step 6 may carry a message: the run's last line when some images
 // could not be processed. Callers must not rely on the thread a report arrives on being their
 // own unless they run the driver themselves.
 #pragma once
@@ -28,6 +28,7 @@ enum TStep : int {
   kStepFinished = 6,
   kStepEmptying = 7,
   kStepCancelled = 8,
+  kStepNote = 9,  // a line of information for the log (Message), not an error
 };
 
 }  // namespace vistrel

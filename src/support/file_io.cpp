@@ -15,9 +15,37 @@ namespace vistrel {
 
 namespace {
 
-// Reads to the end of the file, straight into `contents` (sized by the file's length, grown if
-// the file grows meanwhile); false for a file longer than `max_size`.
-bool ReadAll(int fd, std::string& contents, size_t max_size) {
+// The resolved path of an open file, as the kernel knows it.
+std::string PathOfOpenFile(int fd) {
+  char buffer[PATH_MAX + 1];
+  std::string link = "/proc/self/fd/" + std::to_string(fd);
+  ssize_t n = ::readlink(link.c_str(), buffer, PATH_MAX);
+  if (n <= 0) return {};
+  return std::string(buffer, static_cast<size_t>(n));
+}
+
+// Opens a regular file inside `root` for reading, checking where the opened file really is
+// (so a link swapped in between cannot lead outside); -1 when refused.
+int OpenInside(const std::string& root, const std::string& relative_path) {
+  if (!IsSystemPath(root) || !IsSystemPath(relative_path)) return -1;
+  if (relative_path.empty() || relative_path.front() == '/') return -1;
+  std::string root_resolved = RealPath(root);
+  if (root_resolved.empty()) return -1;
+  std::string path = root;
+  if (!path.empty() && path.back() != '/') path.push_back('/');
+  path += relative_path;
+  TFd fd(OpenRegularForReading(path));
+  if (fd.get() < 0) return -1;
+  std::string opened = PathOfOpenFile(fd.get());
+  if (opened.empty()) opened = RealPath(path);
+  if (!IsSameOrBelow(opened, root_resolved)) return -1;
+  return fd.release();
+}
+
+}  // namespace
+
+// Sized by the file's length, grown if the file grows meanwhile.
+bool ReadOpenFile(int fd, std::string& contents, size_t max_size) {
   struct stat st;
   const size_t expected =
       ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
@@ -50,34 +78,20 @@ bool ReadAll(int fd, std::string& contents, size_t max_size) {
   return true;
 }
 
-// The resolved path of an open file, as the kernel knows it.
-std::string PathOfOpenFile(int fd) {
-  char buffer[PATH_MAX + 1];
-  std::string link = "/proc/self/fd/" + std::to_string(fd);
-  ssize_t n = ::readlink(link.c_str(), buffer, PATH_MAX);
-  if (n <= 0) return {};
-  return std::string(buffer, static_cast<size_t>(n));
+bool WriteAll(int fd, std::string_view bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
 }
-
-// Opens a regular file inside `root` for reading, checking where the opened file really is
-// (so a link swapped in between cannot lead outside); -1 when refused.
-int OpenInside(const std::string& root, const std::string& relative_path) {
-  if (!IsSystemPath(root) || !IsSystemPath(relative_path)) return -1;
-  if (relative_path.empty() || relative_path.front() == '/') return -1;
-  std::string root_resolved = RealPath(root);
-  if (root_resolved.empty()) return -1;
-  std::string path = root;
-  if (!path.empty() && path.back() != '/') path.push_back('/');
-  path += relative_path;
-  TFd fd(OpenRegularForReading(path));
-  if (fd.get() < 0) return -1;
-  std::string opened = PathOfOpenFile(fd.get());
-  if (opened.empty()) opened = RealPath(path);
-  if (!IsSameOrBelow(opened, root_resolved)) return -1;
-  return fd.release();
-}
-
-}  // namespace
 
 bool IsSystemPath(std::string_view path) { return path.find('\0') == std::string_view::npos; }
 
@@ -154,13 +168,13 @@ bool IsRegularFile(const std::string& path) {
 
 bool ReadWholeFile(const std::string& path, std::string& contents, size_t max_size) {
   TFd fd(OpenRegularForReading(path));
-  return fd.get() >= 0 && ReadAll(fd.get(), contents, max_size);
+  return fd.get() >= 0 && ReadOpenFile(fd.get(), contents, max_size);
 }
 
 bool ReadFileInside(const std::string& root, const std::string& relative_path,
                     std::string& contents, size_t max_size) {
   TFd fd(OpenInside(root, relative_path));
-  return fd.get() >= 0 && ReadAll(fd.get(), contents, max_size);
+  return fd.get() >= 0 && ReadOpenFile(fd.get(), contents, max_size);
 }
 
 bool IsRegularFileInside(const std::string& root, const std::string& relative_path) {
@@ -173,16 +187,7 @@ bool WriteFileReplacing(const std::string& path, std::string_view contents) {
   std::string temp_path = path + ".XXXXXX";
   TFd fd(::mkstemp(temp_path.data()));
   if (fd.get() < 0) return false;
-  bool ok = true;
-  size_t written = 0;
-  while (ok && written < contents.size()) {
-    ssize_t n = ::write(fd.get(), contents.data() + written, contents.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0)
-      ok = false;
-    else
-      written += static_cast<size_t>(n);
-  }
+  bool ok = WriteAll(fd.get(), contents);
   // mkstemp creates the file for the owner only; the new file keeps the permissions of the one
   // it replaces, and a new document gets the usual ones.
   struct stat old_file;

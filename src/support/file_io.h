@@ -57,6 +57,12 @@ std::vector<std::string> ListFolderEntries(const std::string& folder);
 inline constexpr size_t kMaxSkinFileSize = 32u * 1024 * 1024;
 inline constexpr size_t kMaxDataFileSize = 1024u * 1024 * 1024;
 
+// Reads what is left of the open file `fd` into `contents`; false when reading fails or it is
+// longer than `max_size`.
+[[nodiscard]] bool ReadOpenFile(int fd, std::string& contents, size_t max_size);
+// Writes all of `bytes` to `fd`; false (with errno set) when the system refuses.
+[[nodiscard]] bool WriteAll(int fd, std::string_view bytes);
+
 // Reads the regular file `path` into `contents`; false when it cannot be opened or read, is
 // not a regular file, or is longer than `max_size`.
 [[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& contents,

@@ -55,12 +55,14 @@ TEST(CliUsageTest, UnknownCommandsAndMissingArgumentsAreUsageErrors) {
   EXPECT_NE(unknown.err.find("Aufruf:"), std::string::npos);
 }
 
-// The program reads the home and trash folders from the environment: both point into the test.
+// The program reads the home, trash and cache folders from the environment: all point into
+// the test.
 class CliGenerateTest : public ::testing::Test {
  protected:
   TempDir home_;
   ScopedEnv env_home_{"HOME", home_.Path()};
   ScopedEnv env_data_{"XDG_DATA_HOME", std::nullopt};
+  ScopedEnv env_cache_{"XDG_CACHE_HOME", std::nullopt};
   void SetUp() override {
     TSkinSpec spec;
     spec.values = {{"TITEL", "Titel", "TEXT", "Standard"},
@@ -192,6 +194,40 @@ TEST_F(CliGenerateTest, AFailedImageIsLeftOutAndTheLastLineSaysSo) {
             "\r\nStandard|#00FF80|16777215\r\nth_a.JPG\r\nth_b.jpg");
 }
 
+TEST_F(CliGenerateTest, TheVariantCacheCanBeTurnedOffOrLimited) {
+  const std::string cache = home_ / ".cache/vistrel";
+  CliResult off =
+      RunCommand({"generate", "--skin", skin_, "--out", out_, "--no-cache", dir_ / "photos/b.jpg"});
+  EXPECT_EQ(off.status, 0) << off.err;
+  EXPECT_FALSE(Exists(cache));
+  CliResult on = RunCommand({"generate", "--skin", skin_, "--out", dir_ / "o2", "--cache-size",
+                             "1g", dir_ / "photos/b.jpg"});
+  EXPECT_EQ(on.status, 0) << on.err;
+  EXPECT_EQ(ListFolder(cache).size(), 2u);
+  EXPECT_EQ(ReadFile(dir_ / "o2/b.jpg"), ReadFile(out_ + "/b.jpg"));
+  for (const char* size : {"", "x", "12X", "-5", "1T", "9999999999"}) {
+    CliResult bad = RunCommand(
+        {"generate", "--skin", skin_, "--out", dir_ / "o3", "--cache-size", size, dir_ / "photos"});
+    EXPECT_EQ(bad.status, 2) << size;
+    EXPECT_NE(bad.err.find("--cache-size erwartet eine Größe wie 500M oder 2G"), std::string::npos);
+  }
+  EXPECT_FALSE(Exists(dir_ / "o3"));
+}
+
+// A cache folder that cannot be used is said once in the log, and the run still succeeds.
+TEST_F(CliGenerateTest, AnUnusableCacheIsNotedAndTheRunSucceeds) {
+  WriteFile(home_ / ".cache/vistrel", "a file, not a folder");
+  CliResult result = RunCommand({"generate", "--skin", skin_, "--out", out_, dir_ / "photos"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "Initialisiere...fertig\nErzeuge verkleinerte Bilder...fertig\n  Schritt 1 von 2\n"
+            "  Schritt 2 von 2\nDer Zwischenspeicher " +
+                (home_ / ".cache/vistrel") +
+                " ist kein Ordner; die Bilder werden ohne ihn erzeugt.\n"
+                "Initialisiere Parser und erzeuge Ausgabedateien...fertig\n"
+                "  Schritt 1 von 1\nGalerie erfolgreich erstellt!\n");
+}
+
 TEST(CliSkinsTest, ListsTheCatalogue) {
   TempDir dir;
   TSkinSpec spec;
@@ -204,9 +240,17 @@ TEST(CliSkinsTest, ListsTheCatalogue) {
                             (dir / "skins/bad.vsk") + ": Datei enthält keinen Skin-Namen!\n");
 }
 
-// The installed program, end to end: exit codes as scripts see them.
-TEST(CliProgramTest, ExitCodesOfTheRealProgram) {
+// The installed program, end to end, with a home of the test (where its cache goes).
+class CliProgramTest : public ::testing::Test {
+ protected:
   TempDir dir;
+  ScopedEnv env_home_{"HOME", dir / "home"};
+  ScopedEnv env_data_{"XDG_DATA_HOME", std::nullopt};
+  ScopedEnv env_cache_{"XDG_CACHE_HOME", std::nullopt};
+};
+
+// Exit codes as scripts see them.
+TEST_F(CliProgramTest, ExitCodesOfTheRealProgram) {
   const std::string skin = WriteSkin(dir / "skin");
   WriteFile(dir / "p/a.jpg", MakeJpeg(50, 50));
   auto run = [](const std::string& command) {
@@ -225,8 +269,7 @@ TEST(CliProgramTest, ExitCodesOfTheRealProgram) {
 }
 
 // SIGINT stops a run between images: exit 130, "Abgebrochen" last, no empty file left.
-TEST(CliProgramTest, AnInterruptedRunStopsAndSaysSo) {
-  TempDir dir;
+TEST_F(CliProgramTest, AnInterruptedRunStopsAndSaysSo) {
   TSkinSpec spec;
   spec.variants = {{"BIG", "g", "1600", "1600", "%old%"}};
   const std::string skin = WriteSkin(dir / "skin", spec);

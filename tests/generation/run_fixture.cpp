@@ -36,6 +36,8 @@ bool RunFixture::Run(const RunOptions& options) {
   input.skins_folder = dir_ / "skins";
   input.copy_originals = options.copy;
   input.empty_output = options.empty;
+  input.use_cache = options.cache;
+  input.cache_size_limit = options.cache_size;
   reports_.clear();
   refusal_.clear();
   const TRequestResult result = BuildRunRequest(input, files_);

@@ -27,10 +27,12 @@ using Reports = std::vector<std::string>;
 using Files = std::vector<std::string>;
 
 struct RunOptions {
-  std::vector<TVariantSetting> variants;  // none: the skin's defaults
+  std::vector<TVariantSetting> variants{};  // none: the skin's defaults
   bool copy = false;
   bool empty = false;
-  std::string out;  // none: the fixture's output folder
+  std::string out{};  // none: the fixture's output folder
+  bool cache = true;
+  uint64_t cache_size = kDefaultCacheSizeLimit;
 };
 
 class RunFixture : public ::testing::Test {

@@ -4,6 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <map>
+
 #include "generation/run_fixture.h"
 #include "image_fixtures.h"
 
@@ -356,6 +360,111 @@ TEST_F(DriverTest, AnEndlessTemplateAddsTheDriversError) {
   EXPECT_EQ(reports_.back(), "-1,0,0,0,0 Fehler!");
   // The page the pass had begun is gone again; the finished image stays.
   EXPECT_EQ(Output(), (Files{"th_a.jpg"}));
+}
+
+// The real processor, counting the photos it scales from bytes for the variant cache.
+struct CountingImages : TImageProcessor {
+  TImageProcessor* real = nullptr;
+  std::atomic<int> scaled{0};
+  std::atomic<int> copies_made{0};
+  bool ScaleImage(const std::string& source, const std::vector<TScaleRequest>& requests,
+                  std::vector<TScaledCopy>& copies) override {
+    ++scaled;
+    copies_made += static_cast<int>(requests.size());
+    return real->ScaleImage(source, requests, copies);
+  }
+  std::string Identity() const override { return real->Identity(); }
+  bool ScaleImageData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                      std::vector<TScaledCopy>& copies) override {
+    ++scaled;
+    copies_made += static_cast<int>(requests.size());
+    return real->ScaleImageData(bytes, requests, copies);
+  }
+};
+
+class CacheRunTest : public RunFixture {
+ protected:
+  void SetUp() override {
+    TSkinSpec spec;
+    spec.variants = {{"THUMB", "k", "80", "80", "th_%old%"}, {"BIG", "g", "400", "300", "%old%"}};
+    spec.template_files = {{"index.tpl",
+                            "%TITEL%\n[VTL] NEWSECTION NUMREPEAT:0\n%THUMB%\n"
+                            "[VTL] ENDSECTION"}};
+    spec.values = {{"TITEL", "Titel", "TEXT", "Urlaub"}};
+    UseSkin(spec);
+    AddPhoto(dir_ / "p/a.jpg", 1200, 900);
+    AddPhoto(dir_ / "p/b.jpg", 900, 1200);
+    TTiff upside_down;
+    upside_down.ifd0 = {Short(0x0112, 3)};
+    TJpegOptions stored;
+    stored.stored_for_orientation = 3;
+    WriteFile(dir_ / "p/c.jpg", WithExif(MakeJpeg(1000, 700, stored), BuildTiff(upside_down)));
+    AddFile(dir_ / "p/c.jpg");
+    counting_.real = &vips_;
+    images_ = &counting_;
+  }
+  // The copies of a run into `out`, by name.
+  std::map<std::string, std::string> Copies(const std::string& out) const {
+    std::map<std::string, std::string> copies;
+    for (const std::string& name : ListFolder(out))
+      if (name.ends_with(".jpg")) copies[name] = ReadFile(out + "/" + name);
+    return copies;
+  }
+  CountingImages counting_;
+};
+
+TEST_F(CacheRunTest, ARepeatedRunTakesEveryCopyFromTheCacheByteForByte) {
+  ASSERT_TRUE(Run({.out = dir_ / "without", .cache = false}));
+  EXPECT_FALSE(Exists(files_.cache_folder));
+  ASSERT_TRUE(Run({.out = dir_ / "first"}));
+  EXPECT_EQ(counting_.scaled, 6);
+  EXPECT_EQ(ListFolder(files_.cache_folder).size(), 6u);
+  ASSERT_TRUE(Run({.out = dir_ / "second"}));
+  EXPECT_EQ(counting_.scaled, 6);  // nothing decoded
+  EXPECT_EQ(Copies(dir_ / "first"), Copies(dir_ / "without"));
+  EXPECT_EQ(Copies(dir_ / "second"), Copies(dir_ / "without"));
+  // The pages know the copies' sizes from the cache as well.
+  EXPECT_EQ(ReadFile(dir_ / "second/index.html"), ReadFile(dir_ / "first/index.html"));
+  EXPECT_EQ(reports_, (Reports{"0,0,0,0,0", "1,1,2,1,3", "1,1,2,2,3", "1,1,2,3,3", "1,2,2,1,3",
+                               "1,2,2,2,3", "1,2,2,3,3", "2,1,1,0,0", "6,0,0,0,0"}));
+}
+
+TEST_F(CacheRunTest, AChangedVariantIsMadeAgainAndOnlyIt) {
+  ASSERT_TRUE(Run({.out = dir_ / "first"}));
+  const int made = counting_.copies_made;
+  ASSERT_TRUE(Run({.variants = {{"100", "100", "80"}}, .out = dir_ / "second"}));
+  EXPECT_EQ(counting_.copies_made - made, 3);  // one thumbnail per photo
+  ASSERT_TRUE(Run({.variants = {{"100", "100", "80"}}, .out = dir_ / "without", .cache = false}));
+  EXPECT_EQ(Copies(dir_ / "second"), Copies(dir_ / "without"));
+  EXPECT_EQ(InspectJpeg(dir_ / "second/th_a.jpg").width, 100);
+  EXPECT_EQ(InspectJpeg(dir_ / "second/th_c.jpg").height, 70);
+  // Another quality is another copy too.
+  const int before = counting_.copies_made;
+  ASSERT_TRUE(Run({.variants = {{"100", "100", "50"}}, .out = dir_ / "third"}));
+  EXPECT_EQ(counting_.copies_made - before, 3);
+}
+
+TEST_F(CacheRunTest, ACacheThatCannotBeUsedIsNotedOnceAndCostsNothingElse) {
+  WriteFile(dir_ / "not-a-folder", "x");
+  files_.cache_folder = dir_ / "not-a-folder";
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(Output(),
+            (Files{"a.jpg", "b.jpg", "c.jpg", "index.html", "th_a.jpg", "th_b.jpg", "th_c.jpg"}));
+  const std::string note = "9,0,0,0,0 Der Zwischenspeicher " + (dir_ / "not-a-folder") +
+                           " ist kein Ordner; die Bilder werden ohne ihn erzeugt.";
+  EXPECT_EQ(std::count(reports_.begin(), reports_.end(), note), 1)
+      << ::testing::PrintToString(reports_);
+  EXPECT_EQ(reports_.back(), "6,0,0,0,0");
+  EXPECT_EQ(ReadFile(dir_ / "not-a-folder"), "x");
+}
+
+TEST_F(CacheRunTest, TheCacheStaysWithinItsLimit) {
+  ASSERT_TRUE(Run({.cache_size = 20000}));
+  uint64_t total = 0;
+  for (const std::string& name : ListFolder(files_.cache_folder))
+    total += ReadFile(files_.cache_folder + "/" + name).size();
+  EXPECT_LE(total, 20000u);
+  EXPECT_GT(total, 0u);
 }
 
 }  // namespace

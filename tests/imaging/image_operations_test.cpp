@@ -102,7 +102,8 @@ TEST_F(ImageOperationsTest, GreyAndCmykSourcesGiveColourCopies) {
 }
 
 // For every EXIF orientation, a photo stored as a camera writes it comes out upright: fitted by
-// its upright size, red on the left, blue on the right, bright at the top.
+// its upright size, red on the left, blue on the right, bright at the top. Copy and photo are
+// large enough that the photo is decoded while it is read, as for camera photos.
 TEST_F(ImageOperationsTest, EveryOrientationGivesAnUprightCopy) {
   for (int orientation = 1; orientation <= 8; ++orientation) {
     TJpegOptions stored;
@@ -110,24 +111,63 @@ TEST_F(ImageOperationsTest, EveryOrientationGivesAnUprightCopy) {
     TTiff tiff;
     tiff.ifd0 = {Short(0x0112, static_cast<uint16_t>(orientation))};
     const std::string name = "o" + std::to_string(orientation);
-    WriteFile(dir_ / (name + ".jpg"), WithExif(MakeJpeg(160, 80, stored), BuildTiff(tiff)));
-    ASSERT_TRUE(CreateScaledJpeg(dir_ / (name + ".jpg"), dir_ / (name + "-up.jpg"), 100, 100, 90));
+    WriteFile(dir_ / (name + ".jpg"), WithExif(MakeJpeg(1280, 640, stored), BuildTiff(tiff)));
+    ASSERT_TRUE(
+        CreateScaledJpeg(dir_ / (name + ".jpg"), dir_ / (name + "-up.jpg"), 1000, 1000, 90));
     const std::string up = dir_ / (name + "-up.jpg");
     const TImageInfo info = InspectJpeg(up);
-    EXPECT_EQ(info.width, 100) << orientation;
-    EXPECT_EQ(info.height, 50) << orientation;
-    const auto left = MeanColor(up, 5, 5, 35, 40);
-    const auto right = MeanColor(up, 60, 5, 35, 40);
+    EXPECT_EQ(info.width, 1000) << orientation;
+    EXPECT_EQ(info.height, 500) << orientation;
+    const auto left = MeanColor(up, 50, 50, 350, 400);
+    const auto right = MeanColor(up, 600, 50, 350, 400);
     EXPECT_GT(left[0], left[2] + 20) << orientation;
     EXPECT_GT(right[2], right[0] + 20) << orientation;
-    const auto top = MeanColor(up, 0, 0, 100, 10);
-    const auto bottom = MeanColor(up, 0, 40, 100, 10);
+    const auto top = MeanColor(up, 0, 0, 1000, 100);
+    const auto bottom = MeanColor(up, 0, 400, 1000, 100);
     EXPECT_GT(top[1], bottom[1] + 20) << orientation;
     // The preview of the image list is upright too.
     const TBitmap preview = RenderPreviewBitmap(dir_ / (name + ".jpg"), 121, 105);
     EXPECT_EQ(preview.width, 121) << orientation;
     EXPECT_EQ(preview.height, 61) << orientation;
   }
+}
+
+// The variant cache keeps each copy by the photo and its own request only: a copy must come
+// out byte for byte the same whatever else is asked of the photo, and from a file as from its
+// bytes in memory.
+TEST_F(ImageOperationsTest, EachCopyDependsOnThePhotoAndItsOwnRequestOnly) {
+  TTiff sideways;
+  sideways.ifd0 = {Short(0x0112, 6)};
+  TJpegOptions stored;
+  stored.stored_for_orientation = 6;
+  const std::string photos[] = {
+      Photo("wide.jpg", 2400, 1600),
+      (WriteFile(dir_ / "turned.jpg", WithExif(MakeJpeg(1200, 1800, stored), BuildTiff(sideways))),
+       dir_ / "turned.jpg")};
+  const std::vector<TScaleRequest> requests = {
+      {1024, 768, 85}, {160, 160, 80}, {400, 400, 80}, {300, 300, 80}, {1024, 768, 60}};
+  const TSize first_sizes[] = {{1024, 683}, {512, 768}};  // upright, fitted into 1024 x 768
+  for (size_t p = 0; p < 2; ++p) {
+    const std::string& photo = photos[p];
+    const std::string bytes = ReadFile(photo);
+    std::vector<TScaledCopy> together;
+    ASSERT_TRUE(ScaleJpegData(bytes, requests, together)) << photo;
+    std::vector<TScaledCopy> from_file;
+    ASSERT_TRUE(ScaleToJpegs(photo, requests, from_file));
+    EXPECT_EQ((TSize{together[0].width, together[0].height}), first_sizes[p]);
+    for (size_t i = 0; i < requests.size(); ++i) {
+      std::vector<TScaledCopy> alone;
+      ASSERT_TRUE(ScaleJpegData(bytes, {requests[i]}, alone));
+      EXPECT_FALSE(together[i].jpeg.empty()) << photo << " " << i;
+      EXPECT_TRUE(together[i].jpeg == alone[0].jpeg) << photo << " " << i;
+      EXPECT_TRUE(together[i].jpeg == from_file[i].jpeg) << photo << " " << i;
+      EXPECT_EQ(together[i].width, alone[0].width);
+      EXPECT_EQ(together[i].height, alone[0].height);
+    }
+  }
+  std::vector<TScaledCopy> none;
+  EXPECT_FALSE(ScaleJpegData("not a photo", requests, none));
+  EXPECT_EQ(none.size(), requests.size());
 }
 
 // An Adobe RGB (1998) profile, made the way that colour space is defined.

@@ -1,0 +1,265 @@
+#include "generation/variant_cache.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <tuple>
+#include <vector>
+
+#include "support/text.h"
+
+namespace vistrel {
+
+namespace {
+
+// An entry file: this header, then the JPEG bytes. Numbers little-endian.
+//   0  magic "VTLVC001"      8 bytes
+//   8  key                  16 bytes (high half, then low half)
+//  24  width, height         4 bytes each
+//  32  length of the JPEG    8 bytes
+//  40  Hash64 of the JPEG    8 bytes
+constexpr char kMagic[] = "VTLVC001";
+constexpr size_t kHeaderSize = 48;
+constexpr std::string_view kEntrySuffix = ".entry";
+constexpr std::string_view kTempPrefix = ".tmp-";
+// A temporary file this old belongs to no run still writing it.
+constexpr time_t kStaleTempSeconds = 3600;
+// Trimming goes below the limit by this share, so the next copies kept do not trim again.
+constexpr uint64_t kTrimHeadroomPercent = 10;
+
+void Put(std::string& out, uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+uint64_t Get(std::string_view in, size_t offset, int bytes) {
+  uint64_t value = 0;
+  for (int i = bytes; i-- > 0;)
+    value = (value << 8) | static_cast<unsigned char>(in[offset + static_cast<size_t>(i)]);
+  return value;
+}
+
+std::string EntryName(const THash128& key) { return key.Hex() + std::string(kEntrySuffix); }
+
+bool IsEntryName(std::string_view name) {
+  if (name.size() != 32 + kEntrySuffix.size() || !name.ends_with(kEntrySuffix)) return false;
+  return name.substr(0, 32).find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+// The reason for a failed system call, as the log says it.
+std::string ErrorText(int error) {
+  switch (error) {
+    case ENOSPC:
+      return "kein Platz mehr auf dem Datenträger";
+    case EFBIG:
+      return "Datei zu groß";
+    case EDQUOT:
+      return "Speicherkontingent erschöpft";
+    case EROFS:
+      return "nur lesbares Dateisystem";
+    case EACCES:
+    case EPERM:
+      return "keine Berechtigung";
+    case ELOOP:
+      return "eine Verknüpfung";
+    case ENOTDIR:
+      return "kein Ordner";
+    case ENOENT:
+      return "nicht vorhanden";
+    case EIO:
+      return "Ein-/Ausgabefehler";
+    default:
+      return "Systemfehler " + std::to_string(error);
+  }
+}
+
+// Creates `path`'s missing parent folders, for the owner only, as caches are made.
+void CreateParents(const std::string& path) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1))
+    ::mkdir(path.substr(0, slash).c_str(), 0700);
+}
+
+}  // namespace
+
+TVariantCache::TVariantCache(std::string folder, uint64_t size_limit, std::string processor)
+    : folder_(std::move(folder)), size_limit_(size_limit), processor_(std::move(processor)) {
+  while (folder_.size() > 1 && folder_.back() == '/') folder_.pop_back();
+  if (folder_.empty() || folder_[0] != '/' || !IsSystemPath(folder_)) {
+    Fail("hat keinen gültigen Ort", 0);
+    return;
+  }
+  CreateParents(folder_);
+  if (::mkdir(folder_.c_str(), 0700) != 0 && errno != EEXIST) {
+    Fail("kann nicht angelegt werden", errno);
+    return;
+  }
+  dir_ = TFd(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (dir_.get() < 0) {
+    const int error = errno;
+    struct stat st;
+    if (::lstat(folder_.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+      Fail("ist eine Verknüpfung", 0);
+    else if (error == ENOTDIR)
+      Fail("ist kein Ordner", 0);
+    else
+      Fail("kann nicht geöffnet werden", error);
+    return;
+  }
+  struct stat st;
+  if (::fstat(dir_.get(), &st) != 0 || st.st_uid != ::geteuid()) {
+    Fail("gehört einem anderen Benutzer", 0);
+    return;
+  }
+  if ((st.st_mode & 077) != 0) ::fchmod(dir_.get(), 0700);
+  usable_ = true;
+  writable_ = true;
+  uint64_t total = 0;
+  for (const std::string& name : ListFolderEntries(dir_.get())) {
+    struct stat entry;
+    if (IsEntryName(name) &&
+        ::fstatat(dir_.get(), name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(entry.st_mode))
+      total += static_cast<uint64_t>(entry.st_size);
+  }
+  stored_ = total;
+}
+
+std::string TVariantCache::DefaultFolder(const std::string& home) {
+  if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && cache[0] == '/')
+    return std::string(cache) + "/vistrel";
+  if (!home.empty() && home[0] == '/') return home + "/.cache/vistrel";
+  return {};
+}
+
+THash128 TVariantCache::KeyOf(const THash128& contents, const TScaleRequest& request) const {
+  std::string material = "vistrel variant cache 1\n" + processor_ + "\n";
+  Put(material, contents.high, 8);
+  Put(material, contents.low, 8);
+  Put(material, request.max_width, 4);
+  Put(material, request.max_height, 4);
+  Put(material, static_cast<uint32_t>(request.quality), 4);
+  return Hash128(material);
+}
+
+bool TVariantCache::Find(const THash128& key, TScaledCopy& copy) {
+  if (!usable_) return false;
+  const std::string name = EntryName(key);
+  TFd fd(::openat(dir_.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat st;
+  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  std::string data;
+  if (!ReadOpenFile(fd.get(), data, kMaxDataFileSize) || data.size() < kHeaderSize) return false;
+  const std::string_view view(data);
+  const uint64_t length = Get(view, 32, 8);
+  if (view.substr(0, 8) != std::string_view(kMagic, 8) || Get(view, 8, 8) != key.high ||
+      Get(view, 16, 8) != key.low || length != data.size() - kHeaderSize ||
+      Get(view, 40, 8) != Hash64(view.substr(kHeaderSize)))
+    return false;  // torn, foreign or damaged: the copy is made again and replaces it
+  const uint64_t width = Get(view, 24, 4);
+  const uint64_t height = Get(view, 28, 4);
+  if (width == 0 || height == 0 || width > kMaxVariantSide || height > kMaxVariantSide)
+    return false;
+  ::futimens(fd.get(), nullptr);  // used now: trimmed last
+  copy.jpeg = data.substr(kHeaderSize);
+  copy.width = static_cast<uint32_t>(width);
+  copy.height = static_cast<uint32_t>(height);
+  return true;
+}
+
+void TVariantCache::Store(const THash128& key, const TScaledCopy& copy) {
+  const uint64_t size = kHeaderSize + copy.jpeg.size();
+  if (!writable_ || copy.jpeg.empty() || size > size_limit_) return;
+  std::string header(kMagic, 8);
+  Put(header, key.high, 8);
+  Put(header, key.low, 8);
+  Put(header, copy.width, 4);
+  Put(header, copy.height, 4);
+  Put(header, copy.jpeg.size(), 8);
+  Put(header, Hash64(copy.jpeg), 8);
+
+  const std::string name = EntryName(key);
+  const std::string temp = std::string(kTempPrefix) + key.Hex() + "-" + std::to_string(::getpid()) +
+                           "-" + std::to_string(temp_counter_++);
+  TFd fd(::openat(dir_.get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  0600));
+  if (fd.get() < 0) {
+    Fail("kann nicht beschrieben werden", errno);
+    return;
+  }
+  bool ok = WriteAll(fd.get(), header) && WriteAll(fd.get(), copy.jpeg);
+  int error = errno;
+  if (::close(fd.release()) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && ::renameat(dir_.get(), temp.c_str(), dir_.get(), name.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    ::unlinkat(dir_.get(), temp.c_str(), 0);
+    Fail("kann nicht beschrieben werden", error);
+    return;
+  }
+  if (stored_ += size; stored_ > size_limit_) Trim();
+}
+
+void TVariantCache::Trim() {
+  std::lock_guard lock(trim_mutex_);
+  if (dir_.get() < 0) return;
+  const time_t now = std::time(nullptr);
+  struct TEntry {
+    struct timespec used;
+    std::string name;
+    uint64_t size;
+  };
+  std::vector<TEntry> entries;
+  uint64_t total = 0;
+  for (const std::string& name : ListFolderEntries(dir_.get())) {
+    struct stat st;
+    if (::fstatat(dir_.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+      continue;
+    if (name.starts_with(kTempPrefix)) {
+      if (now - st.st_mtim.tv_sec > kStaleTempSeconds) ::unlinkat(dir_.get(), name.c_str(), 0);
+    } else if (IsEntryName(name)) {
+      entries.push_back({st.st_mtim, name, static_cast<uint64_t>(st.st_size)});
+      total += static_cast<uint64_t>(st.st_size);
+    }
+  }
+  if (total > size_limit_) {
+    std::sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) {
+      return std::tie(a.used.tv_sec, a.used.tv_nsec, a.name) <
+             std::tie(b.used.tv_sec, b.used.tv_nsec, b.name);
+    });
+    const uint64_t goal = size_limit_ - size_limit_ / 100 * kTrimHeadroomPercent;
+    for (const TEntry& entry : entries) {
+      if (total <= goal) break;
+      if (::unlinkat(dir_.get(), entry.name.c_str(), 0) == 0) total -= entry.size;
+    }
+  }
+  stored_ = total;
+}
+
+std::string TVariantCache::Problem() const {
+  std::lock_guard lock(problem_mutex_);
+  return problem_;
+}
+
+void TVariantCache::Fail(const std::string& what, int error) {
+  writable_ = false;
+  if (dir_.get() < 0) usable_ = false;
+  std::lock_guard lock(problem_mutex_);
+  if (problem_.empty())
+    problem_ = "Der Zwischenspeicher " + PrintableName(folder_) + " " + what +
+               (error != 0 ? " (" + ErrorText(error) + ")" : "") +
+               (usable_ ? "; verkleinerte Bilder werden diesmal nicht darin aufbewahrt."
+                        : "; die Bilder werden ohne ihn erzeugt.");
+}
+
+}  // namespace vistrel

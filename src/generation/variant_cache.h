@@ -1,0 +1,87 @@
+// The variant cache: finished scaled copies of photos, kept between runs, so that making the
+// same gallery again (a new title, another colour, a caption fixed) does not decode and scale
+// one photo that did not change.
+//
+// An entry is one copy, the JPEG bytes with the copy's pixel size, under a key made of what
+// decides those bytes: the photo's contents (a 128-bit hash), the request (box and quality) and
+// the identity of the image processor that made it (its pipeline, libvips and libjpeg
+// versions). A hit gives bytes equal to what the processor would make now.
+//
+// Entries live as single files in one folder ($XDG_CACHE_HOME/vistrel, else ~/.cache/vistrel),
+// created with mode 0700. The cache reaches that folder through one descriptor opened without
+// following a link, and opens entries in it by name without following links and only when
+// they are regular files, so it never reads or writes outside it. Entries are written under a
+// temporary name and renamed into place, so two runs at once and a crash never leave a torn
+// entry; an entry whose header, length or checksum does not match is ignored and replaced.
+// The folder is kept within a size limit by removing the entries used longest ago (a hit
+// renews an entry's time). Files the cache did not write are never read, counted or removed.
+//
+// A cache that cannot be used (the folder is a file or a link, is not ours, cannot be
+// created) only costs speed: Find() then finds nothing and Store() keeps nothing. One that
+// cannot be written (read-only, full) still finds what it holds. Problem() says once, in
+// German, what went wrong first. Every member function may be called from several threads at
+// once, except the constructor.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "generation/image_processor.h"
+#include "support/content_hash.h"
+#include "support/file_io.h"
+
+namespace vistrel {
+
+class TVariantCache {
+ public:
+  // Opens the cache folder `folder` (an absolute path; created with its parents when missing)
+  // for copies made by a processor of identity `processor`. `size_limit` is in bytes.
+  TVariantCache(std::string folder, uint64_t size_limit, std::string processor);
+  TVariantCache(const TVariantCache&) = delete;
+  TVariantCache& operator=(const TVariantCache&) = delete;
+
+  // The cache folder beside the user's other caches, from $XDG_CACHE_HOME when it is an
+  // absolute path, else from the home folder; empty without either.
+  static std::string DefaultFolder(const std::string& home);
+
+  // The key of the copy that `request` asks for of a photo whose contents hash to `contents`.
+  THash128 KeyOf(const THash128& contents, const TScaleRequest& request) const;
+
+  // The stored copy for `key`, when there is an intact one.
+  bool Find(const THash128& key, TScaledCopy& copy);
+  // Keeps `copy` under `key`. Failing only means the copy is not kept.
+  void Store(const THash128& key, const TScaledCopy& copy);
+  // Removes the entries used longest ago until the cache is within its size limit, and
+  // temporary files older than an hour (left by a run that crashed).
+  void Trim();
+
+  // Whether entries can be found, and kept.
+  bool Usable() const { return usable_.load(); }
+  bool Writable() const { return writable_.load(); }
+  // Why the cache could not be used or stopped keeping copies, or empty.
+  std::string Problem() const;
+
+  const std::string& Folder() const { return folder_; }
+  uint64_t SizeLimit() const { return size_limit_; }
+
+ private:
+  // Stops keeping copies (and finding them, when the folder is not open) and keeps the first
+  // problem's message; `error` is the system's error number, or 0 when `what` says it all.
+  void Fail(const std::string& what, int error);
+
+  std::string folder_;
+  uint64_t size_limit_;
+  std::string processor_;
+  TFd dir_;
+  std::atomic<bool> usable_{false};
+  std::atomic<bool> writable_{false};
+  std::atomic<uint64_t> stored_{0};  // bytes of the entries, as far as this run knows
+  std::atomic<uint64_t> temp_counter_{0};
+  std::mutex trim_mutex_;
+  mutable std::mutex problem_mutex_;
+  std::string problem_;
+};
+
+}  // namespace vistrel

@@ -1,0 +1,24 @@
+#include "support/content_hash.h"
+
+#include <xxhash.h>
+
+namespace vistrel {
+
+std::string THash128::Hex() const {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex(32, '0');
+  for (int i = 0; i < 16; ++i) {
+    hex[static_cast<size_t>(15 - i)] = kDigits[(high >> (4 * i)) & 0xF];
+    hex[static_cast<size_t>(31 - i)] = kDigits[(low >> (4 * i)) & 0xF];
+  }
+  return hex;
+}
+
+THash128 Hash128(std::string_view bytes) {
+  const XXH128_hash_t hash = XXH3_128bits(bytes.data(), bytes.size());
+  return {hash.high64, hash.low64};
+}
+
+uint64_t Hash64(std::string_view bytes) { return XXH3_64bits(bytes.data(), bytes.size()); }
+
+}  // namespace vistrel

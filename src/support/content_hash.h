@@ -1,0 +1,26 @@
+// Fast hashes of byte strings: XXH3 with 128 bits, to name contents (the variant cache keys
+// photos by their bytes), and with 64 bits, as a checksum of stored data. Neither is meant to
+// withstand someone forging collisions; both are stable across runs, machines and versions of
+// the library, as XXH3's output is fixed by its specification.
+//
+// Free functions without state; safe from any thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vistrel {
+
+struct THash128 {
+  uint64_t high = 0;
+  uint64_t low = 0;
+  bool operator==(const THash128&) const = default;
+  // 32 lower-case hexadecimal digits, high half first.
+  std::string Hex() const;
+};
+
+THash128 Hash128(std::string_view bytes);
+uint64_t Hash64(std::string_view bytes);
+
+}  // namespace vistrel
