@@ -1,11 +1,11 @@
 #include "model/skin.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include "skin_fixture.h"
+#include "support/text.h"
 #include "support/user_messages.h"
 #include "test_support.h"
 
@@ -36,7 +36,8 @@ TEST_F(SkinTest, LoadsAllFieldsAndTables) {
   EXPECT_EQ(skin->Author, "Tester");
   EXPECT_EQ(skin->HTMLPatterns.Count(), 1);
   EXPECT_EQ(skin->RequiredVars.Row(0).ValueOf("defaultvalue"), "Hallo");
-  EXPECT_EQ(skin->ImageModifications.Row(0).Value(TImageModificationValueList::kNewName), "th_%old%");
+  EXPECT_EQ(skin->ImageModifications.Row(0).Value(TImageModificationValueList::kNewName),
+            "th_%old%");
   EXPECT_FALSE(skin->CopyOriginalImages);
 }
 
@@ -45,7 +46,8 @@ TEST_F(SkinTest, IniErrorsStopAtTheFirstAndKeepWhatWasRead) {
     std::string ini, suffix;
   } cases[] = {
       {"[General]\nAuthor=x\n", ": Datei enthält keinen Skin-Namen!"},
-      {"[General]\nSkinName=Blau\n", ": Datei enthält keinen Eintrag HTMLPatterns im Bereich [CSV]!"},
+      {"[General]\nSkinName=Blau\n",
+       ": Datei enthält keinen Eintrag HTMLPatterns im Bereich [CSV]!"},
       {"[General]\nSkinName=Blau\n[CSV]\nHTMLPatterns=p.csv\n",
        ": Datei enthält keinen Eintrag ImageModification im Bereich [CSV]!"},
       {"[general]\nskinname=Blau\n[csv]\nhtmlpatterns=p.csv\n",
@@ -60,15 +62,16 @@ TEST_F(SkinTest, IniErrorsStopAtTheFirstAndKeepWhatWasRead) {
   auto named = Load(dir_ / "s/", "x.vsk");
   EXPECT_EQ(named->SkinName, "Blau");  // read before the error
   auto missing = Load(dir_ / "s/", "none.vsk");
-  EXPECT_EQ(missing->ErrorMessage,
-            "Fehler beim Laden der Datei " + (dir_ / "s/none.vsk") + ": Datei enthält keinen Skin-Namen!");
+  EXPECT_EQ(missing->ErrorMessage, "Fehler beim Laden der Datei " + (dir_ / "s/none.vsk") +
+                                       ": Datei enthält keinen Skin-Namen!");
 }
 
 TEST_F(SkinTest, TableErrors) {
   WriteSkin(dir_ / "s");
   // No RequiredVars: the folder itself is tried as the table, after the patterns loaded.
-  WriteFile(dir_ / "s/test.vsk",
-            "[General]\nSkinName=A\n[CSV]\nHTMLPatterns=patterns.csv\nImageModification=variants.csv\n");
+  WriteFile(
+      dir_ / "s/test.vsk",
+      "[General]\nSkinName=A\n[CSV]\nHTMLPatterns=patterns.csv\nImageModification=variants.csv\n");
   auto skin = Load(dir_ / "s");
   EXPECT_EQ(skin->ErrorMessage, "Fehler beim Laden der CSV-Datei " + (dir_ / "s/") + "!");
   EXPECT_EQ(skin->HTMLPatterns.Count(), 1);
@@ -76,28 +79,32 @@ TEST_F(SkinTest, TableErrors) {
   // A table with too few columns.
   WriteSkin(dir_ / "t");
   WriteFile(dir_ / "t/patterns.csv", "\"FILENAME\";\"NAME\";\r\n");
-  EXPECT_EQ(Load(dir_ / "t")->ErrorMessage,
-            "Fehler beim Laden der CSV-Datei " + (dir_ / "t/patterns.csv") + ": Struktur ist ungültig!");
+  EXPECT_EQ(
+      Load(dir_ / "t")->ErrorMessage,
+      "Fehler beim Laden der CSV-Datei " + (dir_ / "t/patterns.csv") + ": Struktur ist ungültig!");
 
   // Header names in small letters pass.
   WriteFile(dir_ / "t/patterns.csv", "filename;name;newfilename;extra\r\n");
   EXPECT_TRUE(Load(dir_ / "t")->Valid);
 
   // A malformed line is shown by the reader, then the load fails.
-  WriteFile(dir_ / "t/variants.csv", "NAME;DESCRIPTION;DEFAULTMAXWIDTH;DEFAULTMAXHEIGHT;NEWNAME\r\n\"a\" b;c\r\n");
+  WriteFile(dir_ / "t/variants.csv",
+            "NAME;DESCRIPTION;DEFAULTMAXWIDTH;DEFAULTMAXHEIGHT;NEWNAME\r\n\"a\" b;c\r\n");
   auto broken = Load(dir_ / "t");
-  EXPECT_EQ(broken->ErrorMessage, "Fehler beim Laden der CSV-Datei " + (dir_ / "t/variants.csv") + "!");
-  EXPECT_EQ(messages_.errors,
-            std::vector<std::string>{"Die CSV-Datei " + (dir_ / "t/variants.csv") + " ist ungültig!"});
+  EXPECT_EQ(broken->ErrorMessage,
+            "Fehler beim Laden der CSV-Datei " + (dir_ / "t/variants.csv") + "!");
+  EXPECT_EQ(messages_.errors, std::vector<std::string>{
+                                  "Die CSV-Datei " + (dir_ / "t/variants.csv") + " ist ungültig!"});
 }
 
 TEST_F(SkinTest, CopyOriginalImagesIsTrueOnlyForYes) {
   for (const auto& [value, expected] : std::vector<std::pair<std::string, bool>>{
            {"yes", true}, {"YES", true}, {"Y", false}, {"No", false}, {"", false}}) {
     WriteSkin(dir_ / "s");
-    WriteFile(dir_ / "s/test.vsk", "[General]\nSkinName=A\nCopyOriginalImages=" + value +
-                                       "\n[CSV]\nHTMLPatterns=patterns.csv\nImageModification=variants.csv\n"
-                                       "RequiredVars=values.csv\n");
+    WriteFile(dir_ / "s/test.vsk",
+              "[General]\nSkinName=A\nCopyOriginalImages=" + value +
+                  "\n[CSV]\nHTMLPatterns=patterns.csv\nImageModification=variants.csv\n"
+                  "RequiredVars=values.csv\n");
     EXPECT_EQ(Load(dir_ / "s")->CopyOriginalImages, expected) << value;
   }
 }
@@ -105,11 +112,14 @@ TEST_F(SkinTest, CopyOriginalImagesIsTrueOnlyForYes) {
 TEST_F(SkinTest, ASkinReadsOnlyRegularFilesInsideItsFolder) {
   WriteSkin(dir_ / "s");
   WriteFile(dir_ / "private.csv", "FILENAME;NAME;NEWFILENAME\r\nsecret;x;y\r\n");
-  for (const std::string& path : {std::string("../private.csv"), dir_ / "private.csv", std::string("link.csv"),
-                                  std::string("fifo.csv"), std::string("sub")}) {
-    WriteFile(dir_ / "s/test.vsk", "[General]\nSkinName=A\n[CSV]\nHTMLPatterns=" + path +
-                                       "\nImageModification=variants.csv\nRequiredVars=values.csv\n");
-    if (path == "link.csv") ::symlink((dir_ / "private.csv").c_str(), (dir_ / "s/link.csv").c_str());
+  for (const std::string& path :
+       {std::string("../private.csv"), dir_ / "private.csv", std::string("link.csv"),
+        std::string("fifo.csv"), std::string("sub")}) {
+    WriteFile(dir_ / "s/test.vsk",
+              "[General]\nSkinName=A\n[CSV]\nHTMLPatterns=" + path +
+                  "\nImageModification=variants.csv\nRequiredVars=values.csv\n");
+    if (path == "link.csv")
+      ::symlink((dir_ / "private.csv").c_str(), (dir_ / "s/link.csv").c_str());
     if (path == "fifo.csv") ::mkfifo((dir_ / "s/fifo.csv").c_str(), 0600);
     if (path == "sub") ::mkdir((dir_ / "s/sub").c_str(), 0755);
     auto skin = Load(dir_ / "s");
@@ -153,7 +163,8 @@ TEST_F(SkinTest, CatalogueListsSubFoldersFirstInByteOrder) {
   TVTLSkinList list;
   list.ScanFolder(dir_ / "skins", messages_);
   std::vector<std::string> names;
-  for (int i = 0; i < list.Count(); ++i) names.push_back(list.Item(i).SkinName + (list.Item(i).Valid ? "" : "!"));
+  for (int i = 0; i < list.Count(); ++i)
+    names.push_back(list.Item(i).SkinName + (list.Item(i).Valid ? "" : "!"));
   EXPECT_EQ(names, (std::vector<std::string>{"Deep", "Alpha", "!", "Zeta", "Hidden file",
                                              "Second file", "Top"}));
   EXPECT_EQ(list.Item(5).Directory, list.Item(6).Directory);  // two skins in one folder
@@ -161,6 +172,25 @@ TEST_F(SkinTest, CatalogueListsSubFoldersFirstInByteOrder) {
   TVTLSkinList none;
   none.ScanFolder(dir_ / "missing", messages_);
   EXPECT_EQ(none.Count(), 0);
+}
+
+// The skins that ship: each loads, shows a preview, and "Galerie anzeigen" finds its start
+// page among its own templates.
+TEST_F(SkinTest, ShippedSkinsLoadWithAPreviewAndAStartPageOfTheirOwn) {
+  TVTLSkinList list;
+  list.ScanFolder(VISTREL_SKINS_DIR, messages_);
+  ASSERT_GE(list.Count(), 3);
+  for (int i = 0; i < list.Count(); ++i) {
+    const TVTLSkin& skin = list.Item(i);
+    EXPECT_TRUE(skin.Valid) << skin.FullPath() << ": " << skin.ErrorMessage;
+    EXPECT_NE(skin.PreviewPath(), "") << skin.SkinName;
+    bool found = false;
+    for (int t = 0; t < skin.HTMLPatterns.Count(); ++t)
+      found =
+          found || SameTextIgnoreCase(skin.HTMLPatterns.Row(t).Value(THTMLPatternValueList::kName),
+                                      skin.Startpage);
+    EXPECT_TRUE(found) << skin.SkinName << ": Startpage=" << skin.Startpage;
+  }
 }
 
 }  // namespace
