@@ -5,11 +5,11 @@ BENCH_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BENCH_BUILD=${BENCH_BUILD:-$BENCH_ROOT/build/release}
 CORPUS=${CORPUS:-/tmp/bench-corpus}
 
-# Builds the optimised program once.
+# Builds the optimised command-line program (all the benchmarks run).
 bench_build() {
   cmake -S "$BENCH_ROOT" -B "$BENCH_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DVISTREL_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$BENCH_BUILD" >/dev/null
+  cmake --build "$BENCH_BUILD" --target vistrel-cli >/dev/null
 }
 
 # Builds the corpus of 48 photos with the shared script when it is not there yet.

@@ -21,11 +21,13 @@ bench_corpus
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
+export XDG_CACHE_HOME=$WORK/cache
 SKIN=$BENCH_ROOT/bench/skin/bench.vsk
 photos=("$CORPUS"/p*.jpg)
 
+# Every round starts with an empty variant cache: the figure is a first run's.
 vistrel_run() {
-  rm -rf "$WORK/v"
+  rm -rf "$WORK/v" "$WORK/cache"
   "$BENCH_BUILD/vistrel-cli" generate --skin "$SKIN" --out "$WORK/v" \
     --size THUMB=160x160 --quality THUMB=80 --size BIG=1024x768 --quality BIG=85 "${photos[@]}"
 }
