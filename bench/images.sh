@@ -11,11 +11,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 ROUNDS=${1:-3}
-need=()
-command -v vipsthumbnail >/dev/null || need+=(libvips-tools)
-command -v bc >/dev/null || need+=(bc)
-[ -x /usr/bin/time ] || need+=(time)
-[ ${#need[@]} -eq 0 ] || apt-get install -y "${need[@]}" >/dev/null
+bench_tools vipsthumbnail:libvips-tools bc:bc /usr/bin/time:time
 bench_build
 bench_corpus
 

@@ -13,7 +13,7 @@
 #   empty-fields  1,000 one-letter names and lines of empty fields (the densest list there is)
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-[ -x /usr/bin/time ] || apt-get install -y time >/dev/null
+bench_tools /usr/bin/time:time
 bench_build
 
 WORK=$(mktemp -d)

@@ -7,7 +7,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 ROUNDS=${1:-20}
-command -v bc >/dev/null || apt-get install -y bc >/dev/null
+bench_tools bc:bc
 bench_build
 bench_corpus
 

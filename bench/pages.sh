@@ -15,10 +15,7 @@
 # cost swings widely; TMPDIR=/dev/shm measures the program itself.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-need=()
-command -v bc >/dev/null || need+=(bc)
-[ -x /usr/bin/time ] || need+=(time)
-[ ${#need[@]} -eq 0 ] || apt-get install -y "${need[@]}" >/dev/null
+bench_tools bc:bc /usr/bin/time:time
 COUNTS=("$@")
 [ ${#COUNTS[@]} -gt 0 ] || COUNTS=(10000 20000)
 bench_build
