@@ -31,6 +31,7 @@ std::string TProgressLog::StepLine(int step) {
 
 void TProgressLog::Reset() {
   lines_.clear();
+  errors_.clear();
   ok_enabled_ = false;
   show_gallery_ = false;
   bar_visible_ = false;
@@ -43,23 +44,32 @@ void TProgressLog::Reset() {
   LastSubStep = -1;
 }
 
+void TProgressLog::AddLine(std::string line, bool error) {
+  lines_.push_back(std::move(line));
+  errors_.push_back(error);
+}
+
 void TProgressLog::Report(int step, int sub_step, int sub_step_count, int position, int max,
                           const std::string& message) {
   if (step == kStepError) {
+    // The step that was running goes on (or the run ends); its line and sub-step stay current.
     ok_enabled_ = true;
     had_error_ = true;
-    lines_.push_back(message);
+    AddLine(message, true);
+    return;
   }
   if (step == kStepNote) {  // a line for the user that is no error; the step goes on
-    lines_.push_back(message);
+    AddLine(message, false);
     return;
   }
   if (step != LastStep) {
     // A cancelled step did not finish.
     if (LastStepLine >= 0 && step != kStepCancelled) lines_[LastStepLine] += "fertig";
+    LastStepLine = -1;
     if (step >= kStepStart && step <= kStepCancelled) {
       // The last line of a finished run says so, or how many images could not be processed.
-      lines_.push_back(step == kStepFinished && !message.empty() ? message : StepLine(step));
+      AddLine(step == kStepFinished && !message.empty() ? message : StepLine(step), false);
+      LastStepLine = static_cast<int>(lines_.size()) - 1;
       if (step == kStepFinished) {
         ok_enabled_ = true;
         show_gallery_ = has_start_page_;
@@ -71,13 +81,13 @@ void TProgressLog::Report(int step, int sub_step, int sub_step_count, int positi
     }
     LastSubStep = -1;
     LastStep = step;
-    LastStepLine = static_cast<int>(lines_.size()) - 1;
     bar_visible_ = false;
   }
   if (sub_step > 0 && sub_step != LastSubStep) {
-    lines_.push_back(sub_step_count > 0 ? "  Schritt " + std::to_string(sub_step) + " von " +
-                                              std::to_string(sub_step_count)
-                                        : "  Schritt " + std::to_string(sub_step));
+    AddLine(sub_step_count > 0
+                ? "  Schritt " + std::to_string(sub_step) + " von " + std::to_string(sub_step_count)
+                : "  Schritt " + std::to_string(sub_step),
+            false);
     LastSubStep = sub_step;
   }
   if (position > 0 && max > 0) {

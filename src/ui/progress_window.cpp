@@ -1,6 +1,7 @@
 #include "ui/progress_window.h"
 
 #include <QCloseEvent>
+#include <QColor>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QProgressBar>
@@ -37,6 +38,10 @@ TfrmProgress::TfrmProgress(TDialogs& dialogs, QWidget* parent)
   layout->addWidget(lbAction);
   layout->addWidget(pbImages);
   layout->addLayout(buttons);
+  // Enter closes the window once the run is over; it never opens the gallery by itself.
+  btnOk->setDefault(true);
+  btnCancel->setAutoDefault(false);
+  btnShowGal->setAutoDefault(false);
   resize(460, 320);
   CreateGalleryTimer->setInterval(1);
   CreateGalleryTimer->setSingleShot(true);
@@ -97,6 +102,7 @@ void TfrmProgress::RunFinished(const QString& error) {
   if (worker_.joinable()) worker_.join();
   running_ = false;
   btnCancel->hide();
+  btnOk->setFocus();
   // An error that ended the run leaves the log as it is; the window can be closed.
   if (!error.isEmpty()) dialogs_.ShowError(this, error);
 }
@@ -120,6 +126,10 @@ void TfrmProgress::ShowLog() {
     } else {
       lbAction->addItem(text);
     }
+    // Errors stand out in red.
+    const QBrush colour =
+        log_.IsErrorLine(static_cast<size_t>(i)) ? QBrush(QColor(176, 0, 0)) : QBrush();
+    if (lbAction->item(i)->foreground() != colour) lbAction->item(i)->setForeground(colour);
   }
   if (lbAction->count() > 0) lbAction->setCurrentRow(lbAction->count() - 1);
   pbImages->setVisible(log_.BarVisible());

@@ -47,16 +47,48 @@ TEST(ProgressLogTest, ErrorsAddTheirMessageAndEnableOk) {
   EXPECT_EQ(before.Lines(), (Lines{"Kann Ausgabeverzeichnis nicht erstellen!"}));  // no "fertig"
   EXPECT_TRUE(before.OkEnabled());
   EXPECT_TRUE(before.HadError());
+  EXPECT_TRUE(before.IsErrorLine(0));
+  // A step reported after the error is the first one: nothing before it gets "fertig".
+  before.Report(0, 0, 0, 0, 0, "");
+  EXPECT_EQ(before.Lines(),
+            (Lines{"Kann Ausgabeverzeichnis nicht erstellen!", "Initialisiere..."}));
 
+  // A run that ends at an error leaves its step unfinished.
   TProgressLog during(true);
   during.Report(0, 0, 0, 0, 0, "");
   during.Report(2, 1, 1, 0, 0, "");
   during.Report(-1, 0, 0, 0, 0, "Fehler!");
-  during.Report(6, 0, 0, 0, 0, "");
-  EXPECT_EQ(
-      during.Lines(),
-      (Lines{"Initialisiere...fertig", "Initialisiere Parser und erzeuge Ausgabedateien...fertig",
-             "  Schritt 1 von 1", "Fehler!fertig", "Galerie erfolgreich erstellt!"}));
+  EXPECT_EQ(during.Lines(),
+            (Lines{"Initialisiere...fertig", "Initialisiere Parser und erzeuge Ausgabedateien...",
+                   "  Schritt 1 von 1", "Fehler!"}));
+  EXPECT_FALSE(during.ShowGalleryVisible());
+}
+
+// Images that fail while the copies are made: each error is a line of its own under the step,
+// the step's header is written once and gets its "fertig" on its own line, and the sub-step
+// and the bar go on as before the error.
+TEST(ProgressLogTest, ErrorsStandUnderTheirStepWhichGoesOn) {
+  TProgressLog log(true);
+  log.Report(0, 0, 0, 0, 0, "");
+  log.Report(1, 1, 2, 1, 3, "");
+  log.Report(-1, 0, 0, 0, 0, "Fehler beim Verarbeiten der Bilddatei /p/kaputt.jpg!");
+  EXPECT_TRUE(log.BarVisible());
+  log.Report(1, 1, 2, 2, 3, "");
+  log.Report(-1, 0, 0, 0, 0, "Fehler beim Verarbeiten der Bilddatei /p/weg.jpg!");
+  log.Report(1, 1, 2, 3, 3, "");
+  log.Report(1, 2, 2, 1, 3, "");
+  log.Report(2, 1, 1, 0, 0, "");
+  log.Report(6, 0, 0, 0, 0, "Galerie erstellt, 2 Bilder konnten nicht verarbeitet werden.");
+  EXPECT_EQ(log.Lines(),
+            (Lines{"Initialisiere...fertig", "Erzeuge verkleinerte Bilder...fertig",
+                   "  Schritt 1 von 2", "Fehler beim Verarbeiten der Bilddatei /p/kaputt.jpg!",
+                   "Fehler beim Verarbeiten der Bilddatei /p/weg.jpg!", "  Schritt 2 von 2",
+                   "Initialisiere Parser und erzeuge Ausgabedateien...fertig", "  Schritt 1 von 1",
+                   "Galerie erstellt, 2 Bilder konnten nicht verarbeitet werden."}));
+  for (size_t i = 0; i < log.Lines().size(); ++i)
+    EXPECT_EQ(log.IsErrorLine(i), i == 3 || i == 4) << i;
+  EXPECT_TRUE(log.ShowGalleryVisible());
+  EXPECT_TRUE(log.HadError());
 }
 
 TEST(ProgressLogTest, BarNeedsPositionAndMaximum) {

@@ -1,6 +1,7 @@
 // The progress window, the run-time controls and the small windows.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include "generation/run_request.h"
 #include "generation/vistrel.h"
 #include "image_fixtures.h"
+#include "imaging/image_operations.h"
 #include "skin_fixture.h"
 #include "support/cancel_flag.h"
 #include "support/logger.h"
@@ -47,12 +49,78 @@ TEST(ProgressWindowTest, ReportsBecomeLinesBarAndButtons) {
   EXPECT_EQ(window.pbImages->value(), 2);
   EXPECT_EQ(window.pbImages->maximum(), 4);
   window.ReportProgress(-1, 0, 0, 0, 0, "Fehler beim Verarbeiten der Bilddatei /x.jpg!");
-  EXPECT_FALSE(window.pbImages->isVisibleTo(&window));
+  window.ReportProgress(1, 1, 1, 3, 4, "");
+  EXPECT_TRUE(window.pbImages->isVisibleTo(&window));  // the step goes on after the error
   EXPECT_TRUE(window.btnOk->isEnabled());
   EXPECT_EQ(Lines(window),
-            (QStringList{"Initialisiere...fertig", "Erzeuge verkleinerte Bilder...fertig",
+            (QStringList{"Initialisiere...fertig", "Erzeuge verkleinerte Bilder...",
                          "  Schritt 1 von 1", "Fehler beim Verarbeiten der Bilddatei /x.jpg!"}));
   EXPECT_EQ(window.lbAction->currentRow(), 3);  // the last line is selected
+  // The error stands out; the step lines do not.
+  EXPECT_NE(window.lbAction->item(3)->foreground(), window.lbAction->item(1)->foreground());
+  window.ReportProgress(2, 1, 1, 0, 0, "");
+  EXPECT_EQ(Lines(window)[1], "Erzeuge verkleinerte Bilder...fertig");
+}
+
+// Runs of two photos whose skin has a start page, so that "Galerie anzeigen" appears.
+class FinishedRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"a.jpg", "b.jpg"}) {
+      WriteFile(dir_ / (std::string("p/") + name), MakeJpeg(64, 48));
+      records_.Add(std::make_unique<TVTLRecord>(dir_ / "p/", name, nullptr, log_));
+    }
+  }
+  // Shows the window for a new run into `folder` and waits until the run is over.
+  void RunInto(const std::string& folder) {
+    TRunInput input;
+    input.skin = &skin_;
+    input.records = &records_;
+    input.output_path = dir_ / folder;
+    input.use_cache = false;
+    const TRequestResult request = BuildRunRequest(input, files_);
+    ASSERT_TRUE(request.request) << request.message;
+    run_ = std::make_unique<TVistrel>(
+        *request.request, TRunServices{images_, files_, messages_, window_.Reporter(), cancel_});
+    window_.SetRun(run_.get(), &cancel_);
+    window_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !window_.Running() && window_.Log().OkEnabled(); }, 10000));
+    QTest::qWait(20);
+    ASSERT_TRUE(window_.btnShowGal->isVisible());
+  }
+  // Enter, where the keyboard focus is, as a user's key press goes.
+  void PressEnter() {
+    QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : &window_;
+    QTest::keyClick(focus, Qt::Key_Return);
+  }
+  void TearDown() override { window_.SetRun(nullptr, nullptr); }
+
+  TempDir dir_;
+  FakeDialogs dialogs_;
+  TfrmProgress window_{dialogs_};
+  RecordedMessages messages_;
+  TLogger log_;
+  ScratchFiles files_{dir_ / "home"};
+  TCancelFlag cancel_;
+  TVipsImageProcessor images_;
+  TVTLSkin skin_{(WriteSkin(dir_ / "skin"), dir_ / "skin/"), "test.vsk", messages_};
+  TVTLRecordList records_;
+  std::unique_ptr<TVistrel> run_;
+};
+
+// The first run is closed with a click on "OK", so the window remembers that button as the one
+// with the focus; in the next run "OK" is disabled at first and the focus lands elsewhere.
+TEST_F(FinishedRunTest, EnterClosesTheWindowAfterTheRunAndOpensNothing) {
+  RunInto("erste");
+  QTest::mouseClick(window_.btnOk, Qt::LeftButton);
+  ASSERT_FALSE(window_.isVisible());
+  RunInto("zweite");
+  PressEnter();
+  EXPECT_TRUE(dialogs_.documents.isEmpty());
+  EXPECT_FALSE(window_.isVisible());
+  window_.hide();
 }
 
 // A photo processor that holds each image until the run is cancelled.
