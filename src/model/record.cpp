@@ -98,6 +98,57 @@ void TVTLRecordList::AddProperty(const std::string& name) {
   for (auto& record : records_) record->Details.AddName(name);
 }
 
+int TVTLRecordList::PropertyIndex(const std::string& name) const {
+  if (!property_names_) return -1;
+  for (size_t i = 0; i < property_names_->size(); ++i)
+    if (SameTextIgnoreCase((*property_names_)[i], name)) return static_cast<int>(i);
+  return -1;
+}
+
+bool TVTLRecordList::RenameProperty(const std::string& name, const std::string& new_name) {
+  const int index = PropertyIndex(name);
+  const int taken = PropertyIndex(new_name);
+  if (index < 0 || new_name.empty() || (taken >= 0 && taken != index)) return false;
+  // Records on the shared names follow the list's names; a record with names of its own is
+  // renamed by itself.
+  for (auto& record : records_) {
+    TVTLValueList& details = record->Details;
+    if (!details.OwnsNames()) continue;
+    const int own = details.IndexOf(name);
+    if (own >= 0) details.RenameEntry(own, new_name);
+  }
+  (*property_names_)[static_cast<size_t>(index)] = new_name;
+  return true;
+}
+
+bool TVTLRecordList::RemoveProperty(const std::string& name) {
+  const int index = PropertyIndex(name);
+  if (index < 0) return false;
+  // Every record drops its value first; the shared name goes last, so that the records on it
+  // still see the entry they drop.
+  for (auto& record : records_) {
+    TVTLValueList& details = record->Details;
+    const int own = details.OwnsNames() ? details.IndexOf(name) : index;
+    if (own >= 0) details.RemoveEntry(own);
+  }
+  property_names_->erase(property_names_->begin() + index);
+  return true;
+}
+
+bool TVTLRecordList::Reorder(const std::vector<int>& order) {
+  if (order.size() != records_.size()) return false;
+  std::vector<bool> seen(records_.size(), false);
+  for (int index : order) {
+    if (index < 0 || index >= Count() || seen[static_cast<size_t>(index)]) return false;
+    seen[static_cast<size_t>(index)] = true;
+  }
+  std::vector<std::unique_ptr<TVTLRecord>> reordered;
+  reordered.reserve(records_.size());
+  for (int index : order) reordered.push_back(std::move(records_[static_cast<size_t>(index)]));
+  records_ = std::move(reordered);
+  return true;
+}
+
 int TVTLRecordList::Remove(const TVTLRecord& record, std::unique_ptr<TVTLRecord>& taken) {
   if (!Contains(record)) return -1;
   for (size_t i = 0; i < records_.size(); ++i) {

@@ -80,6 +80,18 @@ class TVTLRecordList {
   int Add(std::unique_ptr<TVTLRecord> record);
   // Gives every record the property `name` with an empty value.
   void AddProperty(const std::string& name);
+  // The index of the property `name` (ignoring case) among the list's property names, or -1.
+  int PropertyIndex(const std::string& name) const;
+  // Renames the property `name` (ignoring case) of every record, keeping its values. False, and
+  // no change, when there is no such property, `new_name` is empty, or another property is
+  // called `new_name` already (a change of letter case only is a rename).
+  bool RenameProperty(const std::string& name, const std::string& new_name);
+  // Takes the property `name` (ignoring case) with its values out of every record; false when
+  // there is none.
+  bool RemoveProperty(const std::string& name);
+  // Puts the records into the order `order`: the record at index order[i] becomes record i.
+  // False, and no change, unless `order` holds every index of the list exactly once.
+  bool Reorder(const std::vector<int>& order);
   // Takes the first record with the same Directory and FileName (ignoring case) out of the
   // list into `taken` and returns its former index; -1 and no change when there is none.
   int Remove(const TVTLRecord& record, std::unique_ptr<TVTLRecord>& taken);

@@ -68,6 +68,23 @@ void TVTLValueList::AddName(std::string name) {
   }
 }
 
+void TVTLValueList::RemoveEntry(int index) {
+  CheckIndex(index);
+  const size_t at = static_cast<size_t>(index);
+  if (at < values_.size()) values_.erase(values_.begin() + index);
+  if (owns_names_) {
+    if (names_.use_count() > 1) names_ = std::make_shared<TNamesList>(*names_);
+    names_->erase(names_->begin() + index);
+  }
+}
+
+void TVTLValueList::RenameEntry(int index, std::string name) {
+  CheckIndex(index);
+  if (!owns_names_) return;
+  if (names_.use_count() > 1) names_ = std::make_shared<TNamesList>(*names_);
+  (*names_)[static_cast<size_t>(index)] = std::move(name);
+}
+
 bool TVTLValueList::SetValueOf(std::string_view name, std::string value) {
   int index = IndexOf(name);
   if (index < 0) return false;

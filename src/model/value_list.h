@@ -51,6 +51,13 @@ class TVTLValueList {
   // the table appends the name itself (TVTL2dValueList::AddColumn), and the list has the new
   // entry with it.
   void AddName(std::string name);
+  // Removes the entry at `index`: its value, and its name when the names are this list's own.
+  // On shared names the owner of the names removes the name itself, after every list on them
+  // has removed its value. An index outside the list throws std::out_of_range.
+  void RemoveEntry(int index);
+  // Renames the entry at `index` when the names are this list's own; shared names are renamed
+  // by their owner. An index outside the list throws std::out_of_range.
+  void RenameEntry(int index, std::string name);
   // Sets the value of the first entry named `name` (ignoring case); false when there is none.
   bool SetValueOf(std::string_view name, std::string value);
   // Sets the value at `index`; an index outside the list throws std::out_of_range.

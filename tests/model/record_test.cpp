@@ -129,5 +129,66 @@ TEST(RecordListTest, TheRecordsOfAListShareOnePropertyNamesList) {
   EXPECT_EQ(list.Item(1).Details.Count(), 3);
 }
 
+TEST(RecordListTest, PropertiesAreRenamedAndRemovedInEveryRecordWithTheirValues) {
+  TLogger log;
+  TVTLRecordList list;
+  for (const char* name : {"a.jpg", "b.jpg"})
+    list.Add(std::make_unique<TVTLRecord>("/p/", name, nullptr, log));
+  for (const char* property : {"Titel", "Ort", "Datum"}) list.AddProperty(property);
+  // A record that brings properties of its own keeps its own names list.
+  auto own = std::make_unique<TVTLRecord>("/p/", "c.jpg", nullptr, log);
+  own->Details.AddName("Kamera");
+  own->Details.SetValueOf("Kamera", "X100");
+  list.Add(std::move(own));
+  list.Item(0).Details.SetValueOf("Ort", "Bern");  // values stored up to "Ort" only
+  list.Item(1).Details.SetValueOf("Datum", "Mai");
+  list.Item(2).Details.SetValueOf("Ort", "Genf");
+
+  EXPECT_TRUE(list.RenameProperty("ORT", "Stadt"));
+  EXPECT_FALSE(list.RenameProperty("Stadt", "titel"));  // taken by another property
+  EXPECT_FALSE(list.RenameProperty("Stadt", ""));
+  EXPECT_FALSE(list.RenameProperty("Land", "Staat"));
+  EXPECT_TRUE(list.RenameProperty("datum", "DATUM"));  // letter case only
+  EXPECT_EQ(list.Item(0).Details.Names(), (TNamesList{"Titel", "Stadt", "DATUM"}));
+  EXPECT_EQ(list.Item(2).Details.Names(), (TNamesList{"Kamera", "Titel", "Stadt", "DATUM"}));
+  EXPECT_EQ(list.Item(0).Details.ValueOf("Stadt"), "Bern");
+  EXPECT_EQ(list.Item(2).Details.ValueOf("Stadt"), "Genf");
+
+  EXPECT_TRUE(list.RemoveProperty("titel"));
+  EXPECT_FALSE(list.RemoveProperty("Titel"));
+  EXPECT_EQ(list.PropertyIndex("Stadt"), 0);
+  EXPECT_EQ(list.Item(1).Details.Names(), (TNamesList{"Stadt", "DATUM"}));
+  EXPECT_EQ(list.Item(2).Details.Names(), (TNamesList{"Kamera", "Stadt", "DATUM"}));
+  EXPECT_EQ(list.Item(0).Details.Value(0), "Bern");
+  EXPECT_EQ(list.Item(0).Details.Value(1), "");
+  EXPECT_EQ(list.Item(1).Details.Value(1), "Mai");
+  EXPECT_EQ(list.Item(2).Details.ValueOf("Kamera"), "X100");
+  EXPECT_EQ(list.Item(2).Details.ValueOf("Stadt"), "Genf");
+  // A property added afterwards reaches every record once.
+  list.AddProperty("Motiv");
+  EXPECT_EQ(list.Item(1).Details.Names(), (TNamesList{"Stadt", "DATUM", "Motiv"}));
+}
+
+TEST(RecordListTest, ReorderTakesOnlyAWholePermutation) {
+  TLogger log;
+  TVTLRecordList list;
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+    list.Add(std::make_unique<TVTLRecord>("/p/", name, nullptr, log));
+  auto names = [&] {
+    std::string joined;
+    for (int i = 0; i < list.Count(); ++i) joined += list.Item(i).FileName + " ";
+    return joined;
+  };
+  EXPECT_TRUE(list.Reorder({2, 0, 1}));
+  EXPECT_EQ(names(), "c.jpg a.jpg b.jpg ");
+  for (const std::vector<int>& bad :
+       {std::vector<int>{0, 1}, std::vector<int>{0, 0, 1}, std::vector<int>{0, 1, 3}})
+    EXPECT_FALSE(list.Reorder(bad));
+  EXPECT_EQ(names(), "c.jpg a.jpg b.jpg ");
+  EXPECT_TRUE(list.Contains("/P/", "B.JPG"));
+  std::unique_ptr<TVTLRecord> taken;
+  EXPECT_EQ(list.Remove(list.Item(2), taken), 2);
+}
+
 }  // namespace
 }  // namespace vistrel
