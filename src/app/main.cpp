@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
   TImageLibrary image_library(argv[0]);
   TQtDialogs dialogs;
   TVistrelApplication application(argc, argv, dialogs);
+  application.setOrganizationName("Vistrel");
   application.setApplicationName("Vistrel");
   // The interface is German, the toolkit's own dialogs and buttons too.
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
 
   TVTLMainWin main_window(dialogs);
   TfrmImgPreview preview(&main_window);
-  TfrmDirDlg directory_chooser(&main_window);
+  TfrmDirDlg directory_chooser(dialogs, &main_window);
   TfrmProgress progress(dialogs, &main_window);
   TfrmCreateGallery create_gallery(dialogs, progress, preview, directory_chooser, &main_window);
   TAboutBox about(&main_window);

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -27,8 +28,10 @@
 #include "ui/dialogs.h"
 #include "ui/dir_dialog.h"
 #include "ui/image_preview.h"
+#include "ui/placement.h"
 #include "ui/progress_window.h"
 #include "ui/runtime_controls.h"
+#include "ui/settings.h"
 #include "ui/text.h"
 
 namespace vistrel {
@@ -40,13 +43,16 @@ constexpr int kValueInputWidth = 260;
 constexpr int kVariantLabelWidth = 100;
 constexpr int kVariantInputWidth = 50;
 constexpr int kVariantLefts[] = {4, 174, 344};
+// The size the dialog opens with until the user gives it another; it fits a screen of
+// 1366 x 768 pixels with its frame and the desktop's panel.
+constexpr QSize kDefaultSize(660, 680);
 
 }  // namespace
 
 TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
                                      TfrmImgPreview& preview, TfrmDirDlg& directory_chooser,
                                      QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       cbSkin(new QComboBox(this)),
       BtnLoadOtherSkin(new QPushButton("weiteren Skin laden...", this)),
       edPath(new QLineEdit(this)),
@@ -60,7 +66,10 @@ TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
       frEmReqVars(new TframEmpty(this)),
       cbCopyOrigImages(new QCheckBox("Originale der Bilddateien kopieren", this)),
       frEmImgMod(new TframEmpty(this)),
+      cbUseCache(new QCheckBox("Zwischenspeicher für verkleinerte Bilder verwenden", this)),
+      sbCacheSize(new QSpinBox(this)),
       btnGoGo(new QPushButton("Start!", this)),
+      btnCancel(new QPushButton("Abbrechen", this)),
       dialogs_(dialogs),
       progress_(progress),
       preview_(preview),
@@ -76,6 +85,12 @@ TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
   connect(BtnLoadOtherSkin, &QPushButton::clicked, this, [this] { BtnLoadOtherSkinClick(); });
   connect(btnSearchOutputPath, &QPushButton::clicked, this, [this] { btnSearchOutputPathClick(); });
   connect(btnGoGo, &QPushButton::clicked, this, [this] { btnGoGoClick(); });
+  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+  // The field shows the full path as soon as the user leaves it.
+  connect(edOutputPath, &QLineEdit::editingFinished, this, [this] {
+    const QString full = FullOutputPath(edOutputPath->text());
+    if (!full.isEmpty() && full != edOutputPath->text()) edOutputPath->setText(full);
+  });
 
   auto* top = new QHBoxLayout;
   top->addWidget(new QLabel("Galeriestil auswählen:", this));
@@ -120,15 +135,42 @@ TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
 
   auto* required = new QGroupBox("Für die Galerie benötigte Werte ", this);
   auto* required_layout = new QVBoxLayout(required);
+  required_layout->setSizeConstraint(QLayout::SetMinAndMaxSize);  // no taller than its values
   required_layout->addWidget(frEmReqVars);
+  // The variant cache keeps the copies of earlier runs, so a second run of the same photos
+  // only writes what changed.
+  cbUseCache->setChecked(UseVariantCache());
+  sbCacheSize->setRange(kMinCacheSizeMb, kMaxCacheSizeMb);
+  sbCacheSize->setSingleStep(100);
+  sbCacheSize->setValue(CacheSizeMb());
+  sbCacheSize->setEnabled(cbUseCache->isChecked());
+  connect(cbUseCache, &QCheckBox::toggled, this, [this](bool use) {
+    SetUseVariantCache(use);
+    sbCacheSize->setEnabled(use);
+  });
+  connect(sbCacheSize, &QSpinBox::valueChanged, this,
+          [](int megabytes) { SetCacheSizeMb(megabytes); });
+  auto* cache_size_label = new QLabel("Größe des Zwischenspeichers (MB):", this);
+  cache_size_label->setBuddy(sbCacheSize);
+  auto* cache = new QHBoxLayout;
+  cache->addWidget(cbUseCache);
+  cache->addStretch();
+  cache->addWidget(cache_size_label);
+  cache->addWidget(sbCacheSize);
+
   auto* variants = new QGroupBox("Bildverarbeitung ", this);
   auto* variants_layout = new QVBoxLayout(variants);
+  variants_layout->setSizeConstraint(QLayout::SetMinAndMaxSize);
   variants_layout->addWidget(cbCopyOrigImages);
+  variants_layout->addLayout(cache);
   variants_layout->addWidget(frEmImgMod, 1);
 
+  btnGoGo->setDefault(true);
+  btnCancel->setAutoDefault(false);
   auto* bottom = new QHBoxLayout;
   bottom->addStretch();
   bottom->addWidget(btnGoGo);
+  bottom->addWidget(btnCancel);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
@@ -138,11 +180,46 @@ TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
   layout->addWidget(cbCleanDirectoryBefore);
   layout->addWidget(required, 1);
   layout->addWidget(variants, 1);
+  layout->addStretch();  // what neither area needs
   layout->addLayout(bottom);
-  resize(QSize(572, 554).expandedTo(sizeHint()));
+  const QSize kept = CreateGalleryDialogSize();
+  resize(kept.isValid() ? kept : kDefaultSize);
 }
 
-TfrmCreateGallery::~TfrmCreateGallery() { ClearControls(); }
+TfrmCreateGallery::~TfrmCreateGallery() {
+  ClearControls();
+  // The preview belongs to whoever created it; it is only shown as a window of this dialog.
+  if (preview_.parentWidget() == this) preview_.setParent(nullptr, preview_.windowFlags());
+}
+
+void TfrmCreateGallery::setVisible(bool visible) {
+  if (visible && !isVisible()) {
+    // The size it will have once its layout has taken over, so that it is placed as it shows.
+    ensurePolished();
+    resize(size().expandedTo(minimumSizeHint()));
+    CentreOn(this, parentWidget());
+  }
+  QDialog::setVisible(visible);
+}
+
+void TfrmCreateGallery::done(int result) {
+  SetCreateGalleryDialogSize(size());
+  preview_.hide();
+  QDialog::done(result);
+}
+
+QString TfrmCreateGallery::FullOutputPath(const QString& typed) {
+  if (typed.trimmed().isEmpty()) return typed;
+  const QString home = QDir::homePath();
+  QString path = typed;
+  if (path == "~" || path.startsWith("~/")) path = home + path.mid(1);
+  if (QDir::isRelativePath(path)) path = home + '/' + path;
+  // Written out, without "." and ".." steps, keeping a trailing "/".
+  const bool folder_mark = path.endsWith('/');
+  path = QDir::cleanPath(path);
+  if (folder_mark && !path.endsWith('/')) path += '/';
+  return path;
+}
 
 void TfrmCreateGallery::SetFileServices(std::unique_ptr<TFileServices> files) {
   files_ = std::move(files);
@@ -284,6 +361,8 @@ void TfrmCreateGallery::BuildControls(const TVTLSkin& skin) {
   RequiredValueCount = static_cast<int>(ValueControls.size());
   frEmReqVars->FitContent();
 
+  // The boxes take only sizes a run accepts.
+  constexpr int kMaxSide = static_cast<int>(kMaxVariantSide);
   top = 0;
   for (int i = 0; i < skin.ImageModifications.Count(); ++i) {
     const TVTLValueList& row = skin.ImageModifications.Row(i);
@@ -298,10 +377,10 @@ void TfrmCreateGallery::BuildControls(const TVTLSkin& skin) {
       int minimum, maximum;
     } fields[] = {
         {"Maximale Breite: ", row.Value(TImageModificationValueList::kDefaultMaxWidth), 1,
-         kMaxNumberValue},
-        {"Maximale Höhe: ", row.Value(TImageModificationValueList::kDefaultMaxHeight), 1,
-         kMaxNumberValue},
-        {"JPG-Qualität (0-100): ", std::to_string(kDefaultJpegQuality), 0, 100},
+         kMaxSide},
+        {"Maximale Höhe: ", row.Value(TImageModificationValueList::kDefaultMaxHeight), 1, kMaxSide},
+        {"JPG-Qualität (0-100): ", std::to_string(kDefaultJpegQuality), kMinJpegQuality,
+         kMaxJpegQuality},
     };
     int right = 0;
     int height = 0;
@@ -320,13 +399,12 @@ void TfrmCreateGallery::BuildControls(const TVTLSkin& skin) {
       height = number->Panel->geometry().bottom();
       ValueControls.push_back(std::move(number));
     }
-    group->setGeometry(4, top, std::max(frEmImgMod->InnerWidth() - 8, right + 8), height + 1 + 8);
+    group->setGeometry(4, top, right + 8, height + 1 + 8);
+    frEmImgMod->Stretch(group, right + 8);
     group->show();
     top = group->geometry().bottom() + 1 + 4;
   }
   frEmImgMod->FitContent();
-  // The dialog keeps its size unless the controls need more.
-  resize(size().expandedTo(sizeHint()));
 }
 
 void TfrmCreateGallery::BtnLoadOtherSkinClick() {
@@ -349,10 +427,13 @@ void TfrmCreateGallery::BtnLoadOtherSkinClick() {
   ApplySkinChoice();
 }
 
-void TfrmCreateGallery::btnSearchOutputPathClick() {
-  directory_chooser_.DirectoryPath = edOutputPath->text();
-  directory_chooser_.exec();
+void TfrmCreateGallery::btnSearchOutputPathClick() { (void)ChooseOutputFolder(); }
+
+bool TfrmCreateGallery::ChooseOutputFolder() {
+  directory_chooser_.DirectoryPath = FullOutputPath(edOutputPath->text());
+  const bool chosen = directory_chooser_.exec() == QDialog::Accepted;
   edOutputPath->setText(directory_chooser_.DirectoryPath);
+  return chosen;
 }
 
 void TfrmCreateGallery::imgPreviewClick() {
@@ -360,13 +441,16 @@ void TfrmCreateGallery::imgPreviewClick() {
   if (!skin) return;
   const std::string path = skin->PreviewPath();  // only a picture inside the skin's folder
   if (path.empty()) return;
-  preview_.show();
+  // A window of this dialog: while the dialog is modal, only its own windows take input.
+  if (preview_.parentWidget() != this) preview_.setParent(this, preview_.windowFlags());
   preview_.ShowImage(PathToQString(path));
+  if (!preview_.isVisible()) CentreOn(&preview_, this);
+  preview_.show();
+  preview_.raise();
+  preview_.activateWindow();
 }
 
-void TfrmCreateGallery::btnGoGoClick() {
-  TVTLSkin* selected = SelectedSkin();
-  const bool applied = selected && cbSkin->currentIndex() == LoadedSkinIndex;
+TRunInput TfrmCreateGallery::CollectInput(TVTLSkin* selected, bool applied) {
   TRunInput input;
   input.skin = applied ? selected : nullptr;
   input.records = &source_.records();
@@ -392,13 +476,52 @@ void TfrmCreateGallery::btnGoGoClick() {
   input.skins_folder = PathFromQString(SkinsFolder);
   input.copy_originals = cbCopyOrigImages->isChecked();
   input.empty_output = cbCleanDirectoryBefore->isChecked();
-  const TRequestResult result = BuildRunRequest(input, *files_);
-  if (!result.request) {
-    QGuiApplication::restoreOverrideCursor();
-    dialogs_.ShowError(this,
-                       ToQString(result.message) +
-                           (result.reason.empty() ? QString() : "\n" + ToQString(result.reason)));
-    return;
+  input.use_cache = cbUseCache->isChecked();
+  input.cache_size_limit = CacheSizeBytes(sbCacheSize->value());
+  return input;
+}
+
+void TfrmCreateGallery::btnGoGoClick() {
+  TVTLSkin* selected = SelectedSkin();
+  const bool applied = selected && cbSkin->currentIndex() == LoadedSkinIndex;
+  // The field shows where the gallery goes, also when a relative path was typed.
+  const QString full = FullOutputPath(edOutputPath->text());
+  if (!full.trimmed().isEmpty()) edOutputPath->setText(full);
+  TRunInput input = CollectInput(selected, applied);
+  TRequestResult result;
+  for (;;) {
+    result = BuildRunRequest(input, *files_);
+    if (!result.request) {
+      QGuiApplication::restoreOverrideCursor();
+      QString reason = ToQString(result.reason);
+      if (result.problem == TRequestProblem::kVariant)
+        reason = "Maximale Breite und Höhe: 1 bis " + QString::number(kMaxVariantSide) +
+                 " Pixel, JPG-Qualität: " + QString::number(kMinJpegQuality) + " bis " +
+                 QString::number(kMaxJpegQuality) + ".";
+      dialogs_.ShowError(this, ToQString(result.message) + (reason.isEmpty() ? "" : "\n" + reason));
+      return;
+    }
+    // A folder that holds anything already would get a second gallery beside the first
+    // (index2.html, ...): the user decides.
+    const QDir folder(PathToQString(result.request->output_folder));
+    if (input.empty_output || !folder.exists() ||
+        folder.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+      break;
+    const int answer = dialogs_.Choose(
+        this, "Verzeichnis nicht leer",
+        "Das Verzeichnis " + PathToQString(result.request->output_folder) +
+            " ist nicht leer.\n\nEine neue Galerie darin stünde neben dem, was schon dort liegt "
+            "(etwa als index2.html). Soll Vistrel das Verzeichnis vorher leeren? Sein Inhalt "
+            "kommt dabei in den Papierkorb.",
+        {"Leeren und Galerie erzeugen", "Anderes Verzeichnis wählen...", "Abbrechen"});
+    if (answer == 0) {
+      input.empty_output = true;  // the request checks once more that it may be emptied
+    } else if (answer == 1) {
+      if (!ChooseOutputFolder()) return;
+      input.output_path = PathFromQString(FullOutputPath(edOutputPath->text()));
+    } else {
+      return;
+    }
   }
   SkinInUse = selected;
   cancel_ = std::make_unique<TCancelFlag>();

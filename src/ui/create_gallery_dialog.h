@@ -7,7 +7,15 @@
 // whose controls cannot be built (a default that is no number or colour) is not applied, and
 // "Start!" stays disabled until a skin is. "Start!" hands the controls' values to
 // BuildRunRequest(), shows what it refuses in a "Fehler" box, and otherwise creates the run for
-// the main window's image list and shows the progress window, which makes it.
+// the main window's image list and shows the progress window, which makes it. An output folder
+// that is not empty is not written into unasked: the user empties it first (into the trash) or
+// chooses another. A relative output path starts at the home folder, and the field then shows
+// the full path.
+//
+// The dialog keeps the size the user gives it (also from one start of the program to the
+// next), opens centred on the main window and always fits on the screen: the areas of the
+// skin's values and image variants scroll. The skin's preview opens as a window of the dialog,
+// so it takes input while the dialog is modal, and closes with it.
 //
 // The dialog owns the catalogue, the run's services and, during a run, the run itself.
 #pragma once
@@ -25,6 +33,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 
 namespace vistrel {
 
@@ -39,6 +48,7 @@ class TVistrel;
 class TVTLRecordList;
 class TVTLRuntimeControl;
 class TImageProcessor;
+struct TRunInput;
 class UserMessages;
 
 // What the dialog needs from the main window.
@@ -67,6 +77,13 @@ class TfrmCreateGallery : public QDialog {
   void btnSearchOutputPathClick();
   void imgPreviewClick();
   void btnGoGoClick();
+  // The full path the output path field stands for: a relative path starts at the home folder,
+  // "~" is the home folder.
+  static QString FullOutputPath(const QString& typed);
+  // Shows, hides and places the dialog: centred on the main window and wholly on the screen.
+  void setVisible(bool visible) override;
+  // Closing the dialog closes the preview too.
+  void done(int result) override;
 
   TVTLSkinList SkinList;
   std::vector<std::unique_ptr<TVTLRuntimeControl>> ValueControls;
@@ -88,7 +105,10 @@ class TfrmCreateGallery : public QDialog {
   TframEmpty* frEmReqVars;
   QCheckBox* cbCopyOrigImages;
   TframEmpty* frEmImgMod;
+  QCheckBox* cbUseCache;
+  QSpinBox* sbCacheSize;
   QPushButton* btnGoGo;
+  QPushButton* btnCancel;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -101,6 +121,10 @@ class TfrmCreateGallery : public QDialog {
   void BuildControls(const TVTLSkin& skin);
   void ClearControls();
   void ShowPreview(const TVTLSkin& skin);
+  // The values of the controls as the run takes them.
+  TRunInput CollectInput(TVTLSkin* selected, bool applied);
+  // Shows the directory chooser for the output path; true when the user chose a folder.
+  bool ChooseOutputFolder();
 
   TDialogs& dialogs_;
   TfrmProgress& progress_;

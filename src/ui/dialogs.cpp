@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 #include <QUrl>
 
@@ -54,6 +55,19 @@ TDialogs::TAnswer TQtDialogs::Ask(QWidget* parent, const QString& title, const Q
   }
 }
 
+int TQtDialogs::Choose(QWidget* parent, const QString& title, const QString& text,
+                       const QStringList& buttons) {
+  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+  QList<QAbstractButton*> added;
+  for (int i = 0; i < buttons.size(); ++i)
+    added.append(box.addButton(
+        buttons[i], i + 1 == buttons.size() ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+  if (!added.isEmpty()) box.setEscapeButton(added.back());
+  box.exec();
+  const int chosen = static_cast<int>(added.indexOf(box.clickedButton()));
+  return chosen < 0 ? static_cast<int>(buttons.size()) - 1 : chosen;
+}
+
 bool TQtDialogs::GetText(QWidget* parent, const QString& title, const QString& prompt,
                          QString& text) {
   bool ok = false;
@@ -74,9 +88,9 @@ QString TQtDialogs::GetOpenFileName(QWidget* parent, const QString& folder, cons
   return dialog.selectedFiles().first();
 }
 
-QString TQtDialogs::GetSaveFileName(QWidget* parent, const QString& filter,
+QString TQtDialogs::GetSaveFileName(QWidget* parent, const QString& folder, const QString& filter,
                                     const QString& default_suffix) {
-  QFileDialog dialog(parent, QString(), QString(), filter);
+  QFileDialog dialog(parent, QString(), folder, filter);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(default_suffix);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the caller asks in its own words

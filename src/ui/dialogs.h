@@ -31,13 +31,18 @@ class TDialogs {
   // A question with the question icon and Yes and No (and Cancel when `with_cancel`).
   virtual TAnswer Ask(QWidget* parent, const QString& title, const QString& text,
                       bool with_cancel) = 0;
-  // A one-line text prompt; false when cancelled.
+  // A question whose answers are the buttons `buttons`, in this order; the last one cancels, as
+  // Escape and closing the box do. Returns the index of the button chosen.
+  virtual int Choose(QWidget* parent, const QString& title, const QString& text,
+                     const QStringList& buttons) = 0;
+  // A one-line text prompt, showing `text` at first; false when cancelled.
   virtual bool GetText(QWidget* parent, const QString& title, const QString& prompt,
                        QString& text) = 0;
-  // File dialogs; an empty name when cancelled. `filter` as Qt writes it ("Name (*.a *.b)").
+  // File dialogs, starting in `folder`; an empty name when cancelled. `filter` as Qt writes it
+  // ("Name (*.a *.b)").
   virtual QString GetOpenFileName(QWidget* parent, const QString& folder,
                                   const QString& filter) = 0;
-  virtual QString GetSaveFileName(QWidget* parent, const QString& filter,
+  virtual QString GetSaveFileName(QWidget* parent, const QString& folder, const QString& filter,
                                   const QString& default_suffix) = 0;
   // The colour dialog, showing the colour last chosen in it; false when cancelled.
   virtual bool GetColor(QWidget* parent, QColor& color) = 0;
@@ -52,10 +57,12 @@ class TQtDialogs : public TDialogs {
   void ShowWarning(QWidget* parent, const QString& text) override;
   TAnswer Ask(QWidget* parent, const QString& title, const QString& text,
               bool with_cancel) override;
+  int Choose(QWidget* parent, const QString& title, const QString& text,
+             const QStringList& buttons) override;
   bool GetText(QWidget* parent, const QString& title, const QString& prompt,
                QString& text) override;
   QString GetOpenFileName(QWidget* parent, const QString& folder, const QString& filter) override;
-  QString GetSaveFileName(QWidget* parent, const QString& filter,
+  QString GetSaveFileName(QWidget* parent, const QString& folder, const QString& filter,
                           const QString& default_suffix) override;
   bool GetColor(QWidget* parent, QColor& color) override;
   void OpenDocument(const QString& path) override;

@@ -1,42 +1,61 @@
-// The main window: browse folders, collect JPEG files into the image list, attach properties,
-// save and load the list, and open the create-gallery dialog.
+// The main window: browse folders, collect JPEG files into the image list, put them in order,
+// attach properties, save and load the list, and open the create-gallery dialog.
 //
 // The window owns the image list (RecordList) for the whole run of the program and replaces it
-// only when a list file is loaded. Every way of adding images (button, double-click, drag from
-// the file list, files dropped from the desktop) goes through AddRecordToList, which drops
-// duplicates and non-JPEG files silently. The property box shows and edits the user's
-// properties of the selected image; a property is added to every image at once. Questions and
-// messages go through TDialogs.
+// only when a list file is loaded; TRecordListModel shows it. Every way of adding images
+// (button, double-click, drag from the file list, files dropped from the desktop) goes through
+// AddRecordToList, which drops duplicates and non-JPEG files silently. The order of the list is
+// the order of the gallery: rows are moved with "nach oben"/"nach unten" or by dragging them,
+// and the list can be sorted by file name or by the date the photos were taken.
+//
+// The property box shows and edits the user's properties of the selected images: with several
+// images selected, a value typed is given to all of them. A property is added to every image
+// at once; it is renamed or removed for the selected images or for all. The file list shows
+// details (sizes and dates the German way) or thumbnails, which a TThumbnailLoader makes in the
+// background. The window remembers whether the list has changes that are not saved, and
+// "Beenden" and closing the window ask whether to save them. Questions and messages go through
+// TDialogs.
 #pragma once
 
 #include <QMainWindow>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/record.h"
 #include "support/logger.h"
+#include "ui/thumbnail_loader.h"
 
 class QAction;
 class QFileSystemModel;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QListWidget;
 class QPushButton;
-class QSortFilterProxyModel;
+class QStackedWidget;
 class QToolButton;
 class QTreeView;
-class QTreeWidget;
 
 namespace vistrel {
 
 class TAboutBox;
 class TDialogs;
+class TFileListFilter;
+class TFolderReveal;
+class TRecordListModel;
 class TfrmCreateGallery;
 class UserMessages;
 
 // The file list shows an entry only when it is a file with a JPEG name.
 bool IsListedInFileList(const QString& name, bool is_folder);
+
+// A file's size as the file list shows it: "812 Bytes", "35,4 KB", "3,2 MB".
+QString GermanFileSize(qint64 bytes);
+
+// The edge of a thumbnail in the file list, in pixels.
+inline constexpr int kThumbnailSize = 72;
 
 class TVTLMainWin : public QMainWindow {
  public:
@@ -58,27 +77,56 @@ class TVTLMainWin : public QMainWindow {
   void ShowPreview();
   void ShowRecordDetails();
   void FillRecordListView();
-  void SaveImageList();
+  // True when the list was written to a file.
+  bool SaveImageList();
   void LoadImageList();
   void btnGoClick();
   void btnNeueEigenschaftClick();
-  // Delete in the image list.
+  // "Eigenschaft umbenennen" and "Eigenschaft entfernen" for the selected property line.
+  void btnEigenschaftUmbenennenClick();
+  void btnEigenschaftEntfernenClick();
+  // Delete in the image list: the selected images leave the list.
   void DeleteCurrentRecord();
+  // "nach oben" (-1) and "nach unten" (+1): the selected images move one place.
+  void MoveSelectedRecords(int step);
+  void SortByFileName();
+  void SortByDateTaken();
   void HilfezuVistrel1Click();
   void InfoClick();
+  // Details or thumbnails in the file list.
+  void ShowThumbnails(bool thumbnails);
+
+  // Whether the list has changes that have not been saved.
+  bool HasUnsavedChanges() const { return modified_; }
+  // Asks "Änderungen an der Bildliste speichern?" when there are unsaved changes and saves on
+  // "Ja"; false when the user cancelled or the list could not be saved (the window then stays).
+  bool MaySaveChanges();
+
+  // The records selected in the image list, top to bottom.
+  std::vector<TVTLRecord*> SelectedRecords() const;
 
   TVTLRecord* CurrentRecord = nullptr;
   int CurrentDetailIndex = -1;
 
   QTreeView* ShellTreeView1;
   QTreeView* ShellListView1;
+  QListView* ShellIconView;  // the same entries as thumbnails
+  QStackedWidget* FileViews;
+  QToolButton* btnDetails;
+  QToolButton* btnThumbnails;
   QPushButton* Button1;
-  QTreeWidget* lvRecordList;
+  QTreeView* lvRecordList;
+  QPushButton* btnMoveUp;
+  QPushButton* btnMoveDown;
+  QPushButton* btnSortByName;
+  QPushButton* btnSortByDate;
   QGroupBox* gbRecord;
   QLabel* imgPreview;
   QListWidget* lbDetails;
   QLineEdit* edDetailEdit;
   QPushButton* btnNeueEigenschaft;
+  QPushButton* btnEigenschaftUmbenennen;
+  QPushButton* btnEigenschaftEntfernen;
   QToolButton* spbtnSave;
   QToolButton* spbtnLoad;
   QPushButton* btnGo;
@@ -88,20 +136,34 @@ class TVTLMainWin : public QMainWindow {
   QAction* HilfezuVistrel1;
   QAction* actInfo;
 
+  TRecordListModel& RecordListModel() const { return *records_model_; }
+  TThumbnailLoader& Thumbnails() const { return *thumbnails_; }
+
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
+  void CreateActions();
+  void CreateFileList();
+  void CreateImageList();
+  void CreatePropertyBox();
   void SelectionChanged();
   void DetailClicked();
   void DetailEdited(const QString& text);
   void ShowFolderInFileList(const QString& folder);
   void ShowFileListRoot();
-  // Opens the folder tree down to pending_folder_ and selects it, as far as it has loaded.
-  void RevealFolder();
   QString DetailLine(int index) const;
+  // The value of property `index` when every selected image has the same one.
+  bool CommonValue(int index, std::string& value) const;
+  void SetModified() { modified_ = true; }
+  void Reorder(const std::vector<int>& order);
+  void SelectRows(const std::vector<int>& rows);
+  // "nur bei diesem Bild" or "nur bei den markierten Bildern", by the selection.
+  QString OnlySelectedText() const;
+  void UpdateButtons();
 
   TDialogs& dialogs_;
   std::unique_ptr<UserMessages> messages_;
@@ -111,9 +173,12 @@ class TVTLMainWin : public QMainWindow {
   TAboutBox* about_ = nullptr;
   QFileSystemModel* folders_;
   QFileSystemModel* files_;
-  QSortFilterProxyModel* file_filter_;
-  QString pending_folder_;
+  TFileListFilter* file_filter_;
+  TThumbnailLoader* thumbnails_;
+  TFolderReveal* reveal_;
+  TRecordListModel* records_model_;
   QString shown_folder_;  // the folder whose files the file list shows
+  bool modified_ = false;
 };
 
 }  // namespace vistrel

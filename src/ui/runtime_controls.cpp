@@ -1,8 +1,10 @@
 #include "ui/runtime_controls.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -56,23 +58,52 @@ void TVTLRuntimeControl::SetLabelText(const QString& text) {
 TSpinEdit::TSpinEdit(QWidget* parent) : QSpinBox(parent) {
   QSpinBox::setRange(INT_MIN, INT_MAX);
   setValue(0);
-  connect(this, &QAbstractSpinBox::editingFinished, this, [this] { Limit(); });
+  connect(this, &QSpinBox::valueChanged, this, [this] { ShowRange(); });
 }
 
 void TSpinEdit::SetRange(int minimum, int maximum) {
   minimum_ = minimum;
   maximum_ = maximum;
+  ShowRange();
 }
 
-void TSpinEdit::SetValue(int value) { setValue(value); }
+void TSpinEdit::SetValue(int value) {
+  setValue(value);
+  ShowRange();
+}
 
-void TSpinEdit::Limit() {
-  if (minimum_ != maximum_) setValue(std::clamp(value(), minimum_, maximum_));
+bool TSpinEdit::InRange() const {
+  return !HasRange() || (value() >= minimum_ && value() <= maximum_);
 }
 
 void TSpinEdit::stepBy(int steps) {
-  QSpinBox::stepBy(steps);
-  Limit();
+  if (!HasRange()) {
+    QSpinBox::stepBy(steps);
+    return;
+  }
+  // A value outside the range steps onto its nearest end first.
+  const long long next = static_cast<long long>(value()) + steps;
+  setValue(static_cast<int>(std::clamp<long long>(next, minimum_, maximum_)));
+  selectAll();
+}
+
+QValidator::State TSpinEdit::validate(QString& input, int& pos) const {
+  const QValidator::State state = QSpinBox::validate(input, pos);
+  if (state == QValidator::Invalid || !HasRange()) return state;
+  if (minimum_ >= 0 && input.contains('-')) return QValidator::Invalid;
+  if (state == QValidator::Acceptable && valueFromText(input) > maximum_)
+    return QValidator::Invalid;
+  return state;
+}
+
+void TSpinEdit::ShowRange() {
+  QPalette colours = QApplication::palette(this);
+  if (!InRange()) colours.setColor(QPalette::Text, QColor(192, 0, 0));
+  setPalette(colours);
+  const QLocale german(QLocale::German, QLocale::Germany);
+  setToolTip(HasRange() ? "Erlaubt sind Werte von " + german.toString(minimum_) + " bis " +
+                              german.toString(maximum_) + "."
+                        : QString());
 }
 
 TPanLabeledEdit::TPanLabeledEdit(QWidget* parent, int label_width, int input_width)
@@ -174,6 +205,13 @@ void TPanColorSelector::ChooseColor() {
            static_cast<TColor>(chosen.blue()) << 16);
 }
 
+namespace {
+
+// The property of a stretched child that holds its natural width.
+const char* const kNaturalWidth = "vistrelNaturalWidth";
+
+}  // namespace
+
 TframEmpty::TframEmpty(QWidget* parent) : QScrollArea(parent) {
   setWidget(new QWidget);
   setWidgetResizable(false);
@@ -181,16 +219,67 @@ TframEmpty::TframEmpty(QWidget* parent) : QScrollArea(parent) {
   resize(320, 240);
 }
 
+void TframEmpty::Stretch(QWidget* child, int natural_width) {
+  child->setProperty(kNaturalWidth, natural_width);
+}
+
+int TframEmpty::NaturalRight() const {
+  int right = 0;
+  for (QObject* object : Content()->children()) {
+    auto* child = qobject_cast<QWidget*>(object);
+    if (!child) continue;
+    const QVariant natural = child->property(kNaturalWidth);
+    right = std::max(right, child->x() + (natural.isValid() ? natural.toInt() : child->width()));
+  }
+  return right;
+}
+
+namespace {
+
+int ContentBottom(const QWidget* content) {
+  int bottom = 0;
+  for (QObject* object : content->children())
+    if (auto* child = qobject_cast<QWidget*>(object))
+      bottom = std::max(bottom, child->geometry().bottom() + 1);
+  return bottom;
+}
+
+}  // namespace
+
 void TframEmpty::FitContent() {
-  QRect bounds;
-  for (QObject* child : Content()->children())
-    if (auto* widget = qobject_cast<QWidget*>(child)) bounds |= widget->geometry();
-  Content()->resize(std::max(bounds.right() + 5, InnerWidth()), bounds.bottom() + 5);
-  // The area asks for room to show its controls whole (in width always, in height up to a
-  // limit beyond which it scrolls), so nothing is cut off whatever the font.
+  // The minimum width comes from the controls alone, never from the current width of the
+  // stretched children: otherwise every new set of controls would widen the window a little.
   const int frame = 2 * frameWidth();
-  setMinimumWidth(bounds.right() + 5 + frame + verticalScrollBar()->sizeHint().width());
-  setMinimumHeight(std::min(bounds.bottom() + 5 + frame, kMaxAutoHeight));
+  setMinimumWidth(NaturalRight() + kMargin + frame + verticalScrollBar()->sizeHint().width());
+  const int content_height = ContentBottom(Content()) + kMargin + frame;
+  setMinimumHeight(std::min(content_height, kMinVisibleHeight));
+  // Never taller than its controls: the room goes to the other areas of the window.
+  setMaximumHeight(std::max(content_height, kMinVisibleHeight));
+  updateGeometry();
+  Spread();
+}
+
+void TframEmpty::Spread() {
+  const int width = std::max(NaturalRight() + kMargin, viewport()->width());
+  for (QObject* object : Content()->children()) {
+    auto* child = qobject_cast<QWidget*>(object);
+    if (!child) continue;
+    const QVariant natural = child->property(kNaturalWidth);
+    if (natural.isValid())
+      child->resize(std::max(natural.toInt(), width - child->x() - kMargin), child->height());
+  }
+  Content()->resize(width, ContentBottom(Content()) + kMargin);
+}
+
+void TframEmpty::resizeEvent(QResizeEvent* event) {
+  QScrollArea::resizeEvent(event);
+  Spread();
+}
+
+QSize TframEmpty::sizeHint() const {
+  const int frame = 2 * frameWidth();
+  return QSize(NaturalRight() + kMargin + frame + verticalScrollBar()->sizeHint().width(),
+               std::min(ContentBottom(Content()) + kMargin + frame, kMaxHintHeight));
 }
 
 int TframEmpty::InnerWidth() const {

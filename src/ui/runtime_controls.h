@@ -12,6 +12,7 @@
 
 #include <QScrollArea>
 #include <QSpinBox>
+#include <QValidator>
 #include <string>
 
 #include "model/color.h"
@@ -47,21 +48,31 @@ class TVTLRuntimeControl {
   int input_width_ = 0;
 };
 
-// A number box whose range, once set, is applied only when the user changes the value or
-// leaves the box: a value set before the range stays visible as it is until then. Minimum and
-// maximum both 0 mean no range.
+// A number box with a range that never changes a value behind the user's back. A value set
+// before the range (a skin's default) stays as it is, and so does a number the user types below
+// the minimum; such a value is shown in red with the allowed range as its tip, and InRange()
+// tells the dialog, which refuses to start with it. Digits that would exceed the maximum, and a
+// minus sign when the minimum is 0 or more, cannot be typed at all; the arrow buttons and keys
+// step within the range. Minimum and maximum both 0 mean no range.
 class TSpinEdit : public QSpinBox {
  public:
   explicit TSpinEdit(QWidget* parent);
   void SetRange(int minimum, int maximum);
   void SetValue(int value);
+  // True when there is no range or the value lies within it.
+  bool InRange() const;
+  int Minimum() const { return minimum_; }
+  int Maximum() const { return maximum_; }
   void stepBy(int steps) override;
+  QValidator::State validate(QString& input, int& pos) const override;
 
  protected:
   StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
 
  private:
-  void Limit();
+  bool HasRange() const { return minimum_ != maximum_; }
+  // Marks a value outside the range.
+  void ShowRange();
   int minimum_ = 0;
   int maximum_ = 0;
 };
@@ -110,19 +121,36 @@ class TPanColorSelector : public TVTLRuntimeControl {
   void Arrange() override;
 };
 
-// The scrolling area that holds run-time controls at fixed positions.
+// The scrolling area that holds run-time controls at fixed positions. It scrolls when the
+// controls do not fit; it never makes the window around it grow with its own width, so the
+// window keeps the size the user gave it.
 class TframEmpty : public QScrollArea {
  public:
   explicit TframEmpty(QWidget* parent = nullptr);
   // The widget the controls are placed on.
   QWidget* Content() const { return widget(); }
-  // Sizes the content to hold all controls, so the area scrolls when they do not fit.
+  // Lets `child` (a widget on Content()) span the area's width, but never narrower than
+  // `natural_width`, the width its own controls need.
+  void Stretch(QWidget* child, int natural_width);
+  // Sizes the content to hold all controls and sets the area's size limits: at least the
+  // controls' natural width (so nothing is cut off at the side) and a small height, beyond which
+  // it scrolls; at most the height of all its controls.
   void FitContent();
   // The width controls may use without a horizontal scroll bar.
   int InnerWidth() const;
+  QSize sizeHint() const override;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
-  static constexpr int kMaxAutoHeight = 240;
+  // The right edge the controls need, ignoring how far stretched children reach now.
+  int NaturalRight() const;
+  // Gives stretched children and the content the viewport's width.
+  void Spread();
+  static constexpr int kMinVisibleHeight = 64;
+  static constexpr int kMaxHintHeight = 240;
+  static constexpr int kMargin = 4;
 };
 
 }  // namespace vistrel

@@ -4,11 +4,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <tuple>
@@ -34,6 +38,7 @@ using namespace vistrel::testing;
 class CreateGalleryTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    QSettings().clear();
     TSkinSpec spec;
     spec.name = "Zwei Varianten";
     spec.values = {{"TITEL", "Titel", "TEXT", "Meine Bilder"},
@@ -85,7 +90,7 @@ class CreateGalleryTest : public ::testing::Test {
   TVTLRecordList records_;
   TfrmProgress progress_{dialogs_};
   TfrmImgPreview preview_;
-  TfrmDirDlg chooser_;
+  TfrmDirDlg chooser_{dialogs_};
   TfrmCreateGallery dialog_{dialogs_, progress_, preview_, chooser_};
 };
 
@@ -185,8 +190,232 @@ TEST_F(CreateGalleryTest, StartMakesTheGalleryThroughTheProgressWindow) {
   EXPECT_TRUE(progress_.btnShowGal->isVisibleTo(&progress_));
   // The dialog keeps its values; a second start builds new settings from them.
   EXPECT_EQ(Value(0), "Urlaub");
+  static_cast<TPanLabeledEdit*>(dialog_.ValueControls[0].get())->Edit->setText("Winter");
+  dialogs_.choices = {0};  // the folder holds the first gallery: empty it first
   Start();
-  EXPECT_TRUE(Exists(out + "/index2.html"));
+  EXPECT_EQ(ReadFile(out + "/index.html"),
+            "\r\nWinter|#00FF80|16777215|heute|0\r\nth_a.jpg a.jpg\r\nth_b.jpg b.jpg");
+  EXPECT_FALSE(Exists(out + "/index2.html"));
+}
+
+// A second gallery is never written beside a first one unasked: the user empties the folder
+// (into the trash), chooses another folder, or stops.
+TEST_F(CreateGalleryTest, AFolderThatIsNotEmptyIsEmptiedOrAnotherChosenOnlyWhenTheUserSaysSo) {
+  dialog_.Prepare();
+  Choose("alpha");
+  const std::string out = dir_ / "galerie";
+  WriteFile(out + "/index.html", "alte Galerie");
+  dialog_.edOutputPath->setText(QString::fromStdString(out));
+
+  Start();  // the question is cancelled: nothing happens
+  ASSERT_EQ(dialogs_.questions.size(), 1);
+  EXPECT_EQ(dialogs_.questions[0],
+            QString::fromStdString(
+                "Verzeichnis nicht leer|Das Verzeichnis " + out +
+                "/ ist nicht leer.\n\nEine neue Galerie darin stünde neben dem, was schon dort "
+                "liegt (etwa als index2.html). Soll Vistrel das Verzeichnis vorher leeren? Sein "
+                "Inhalt kommt dabei in den Papierkorb."));
+  EXPECT_EQ(
+      dialogs_.choice_buttons[0],
+      (QStringList{"Leeren und Galerie erzeugen", "Anderes Verzeichnis wählen...", "Abbrechen"}));
+  EXPECT_EQ(ListFolder(out), (std::vector<std::string>{"index.html"}));
+  EXPECT_TRUE(progress_.lbAction->count() == 0);
+
+  // Another folder, chosen in the directory chooser.
+  const std::string other = dir_ / "andere";
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(other)));
+  dialogs_.choices = {1};
+  QTimer chooser;
+  chooser.setInterval(10);
+  QObject::connect(&chooser, &QTimer::timeout, [&] {
+    if (!chooser_.isVisible()) return;
+    chooser_.DirectoryPath = QString::fromStdString(other);
+    chooser_.accept();
+  });
+  chooser.start();
+  Start();
+  chooser.stop();
+  EXPECT_EQ(dialog_.edOutputPath->text(), QString::fromStdString(other));
+  EXPECT_TRUE(Exists(other + "/index.html"));
+  EXPECT_EQ(ReadFile(out + "/index.html"), "alte Galerie");
+
+  // Emptied first: the old gallery goes into the trash, the new one takes its place.
+  dialog_.edOutputPath->setText(QString::fromStdString(out));
+  dialogs_.choices = {0};
+  Start();
+  EXPECT_NE(ReadFile(out + "/index.html"), "alte Galerie");
+  EXPECT_FALSE(Exists(out + "/index2.html"));
+  EXPECT_EQ(ReadFile(dir_ / "home/.local/share/Trash/files/index.html"), "alte Galerie");
+  EXPECT_TRUE(dialogs_.errors.isEmpty()) << dialogs_.errors.join("\n").toStdString();
+}
+
+TEST_F(CreateGalleryTest, ARelativeOutputPathStartsAtTheHomeFolderAndIsShownInFull) {
+  ScopedEnv home("HOME", dir_ / "zuhause");
+  const QString full = QString::fromStdString(dir_ / "zuhause");
+  for (const auto& [typed, shown] : std::vector<std::pair<QString, QString>>{
+           {"Galerien/Urlaub", full + "/Galerien/Urlaub"},
+           {"~/Galerien/./Urlaub/", full + "/Galerien/Urlaub/"},
+           {"~", full},
+           {"/srv/www/../galerie", "/srv/galerie"}})
+    EXPECT_EQ(TfrmCreateGallery::FullOutputPath(typed), shown) << typed.toStdString();
+
+  dialog_.Prepare();
+  Choose("alpha");
+  dialog_.edOutputPath->setText("Galerien/Urlaub");
+  emit dialog_.edOutputPath->editingFinished();  // the user leaves the field
+  EXPECT_EQ(dialog_.edOutputPath->text(), full + "/Galerien/Urlaub");
+  dialog_.edOutputPath->setText("Galerien/Sommer");
+  Start();
+  EXPECT_EQ(dialog_.edOutputPath->text(), full + "/Galerien/Sommer");
+  EXPECT_TRUE(Exists(dir_ / "zuhause/Galerien/Sommer/index.html"));
+}
+
+TEST_F(CreateGalleryTest, VariantBoxesTakeWhatARunTakesAndSizesOutsideAreRefusedWithTheRange) {
+  dialog_.Prepare();
+  Choose("Zwei Varianten");
+  auto box = [&](int control) {
+    return static_cast<TPanLabeledSpinEdit*>(
+               dialog_.ValueControls[static_cast<size_t>(control)].get())
+        ->SpinEdit;
+  };
+  EXPECT_EQ(box(4)->Maximum(), 16384);
+  EXPECT_EQ(box(5)->Maximum(), 16384);
+  EXPECT_EQ(box(6)->Minimum(), 0);
+  EXPECT_EQ(box(6)->Maximum(), 100);
+  EXPECT_FALSE(box(4)->InRange());  // the skin's width 0 is shown, marked
+  dialog_.edOutputPath->setText(QString::fromStdString(dir_ / "galerie"));
+  dialog_.btnGoGoClick();
+  EXPECT_EQ(dialogs_.errors,
+            (QStringList{"Ungültige Werte für die Bildvariante THUMB!\nMaximale Breite und Höhe: "
+                         "1 bis 16384 Pixel, JPG-Qualität: 0 bis 100."}));
+  EXPECT_FALSE(Exists(dir_ / "galerie"));
+  box(4)->SetValue(16384);
+  Start();
+  EXPECT_EQ(dialogs_.errors.size(), 1);
+  EXPECT_TRUE(Exists(dir_ / "galerie/index.html"));
+}
+
+TEST_F(CreateGalleryTest, TheVariantCacheSettingsAreKeptForTheNextStart) {
+  dialog_.Prepare();
+  EXPECT_TRUE(dialog_.cbUseCache->isChecked());
+  EXPECT_EQ(dialog_.sbCacheSize->value(), 2000);
+  dialog_.cbUseCache->setChecked(false);
+  dialog_.sbCacheSize->setValue(500);
+  EXPECT_FALSE(dialog_.sbCacheSize->isEnabled());
+  TfrmCreateGallery next(dialogs_, progress_, preview_, chooser_);
+  EXPECT_FALSE(next.cbUseCache->isChecked());
+  EXPECT_EQ(next.sbCacheSize->value(), 500);
+}
+
+TEST_F(CreateGalleryTest, AbbrechenClosesTheDialog) {
+  dialog_.show();
+  dialog_.btnCancel->click();
+  EXPECT_FALSE(dialog_.isVisible());
+  EXPECT_EQ(dialog_.result(), QDialog::Rejected);
+}
+
+// The skin's preview is shown while the dialog is modal, as it is when the program runs it:
+// the preview must take input then (it is closed with Escape), not lie blocked behind the
+// dialog.
+TEST_F(CreateGalleryTest, ThePreviewOpensInFrontOfTheModalDialogAndClosesWithEscape) {
+  const std::string skin_file = dir_ / "skins/zwei/test.vsk";
+  std::string text = ReadFile(skin_file);
+  text.replace(text.find("Author=Tester\r\n"), 15, "Author=Tester\r\nPreview=vorschau.jpg\r\n");
+  WriteFile(skin_file, text);
+  WriteFile(dir_ / "skins/zwei/vorschau.jpg", MakeJpeg(320, 200));
+  QWidget main_window;
+  main_window.setGeometry(100, 100, 977, 680);
+  main_window.show();
+  preview_.setParent(&main_window, preview_.windowFlags());  // as the program creates it
+  struct TGiveBack {  // the preview belongs to the fixture, not to this main window
+    TfrmImgPreview& preview;
+    ~TGiveBack() { preview.setParent(nullptr, preview.windowFlags()); }
+  } give_back{preview_};
+  dialog_.setWindowModality(Qt::ApplicationModal);  // as exec() shows it
+  dialog_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog_));
+  Choose("Zwei Varianten");
+  dialog_.imgPreviewClick();
+  ASSERT_TRUE(preview_.isVisible());
+  EXPECT_EQ(preview_.windowTitle(), "vorschau.jpg");
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview_));
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&preview_));
+  // A key as the window system delivers it: a window blocked by the modal dialog drops it.
+  QTest::keyClick(preview_.windowHandle(), Qt::Key_Escape);
+  EXPECT_FALSE(preview_.isVisible());
+  // Shown again, it closes with the dialog.
+  dialog_.imgPreviewClick();
+  EXPECT_TRUE(preview_.isVisible());
+  dialog_.reject();
+  EXPECT_FALSE(preview_.isVisible());
+}
+
+// A skin of 16 values and 6 image variants.
+TSkinSpec LargeSkin() {
+  TSkinSpec spec;
+  spec.name = "Groß";
+  spec.values.clear();
+  for (int i = 0; i < 16; ++i)
+    spec.values.push_back({"WERT" + std::to_string(i), "Wert Nummer " + std::to_string(i),
+                           i % 3 == 0 ? "COLOR" : "TEXT", i % 3 == 0 ? "#336699" : "x"});
+  spec.variants.clear();
+  for (int i = 0; i < 6; ++i)
+    spec.variants.push_back({"V" + std::to_string(i), "Variante " + std::to_string(i), "800", "600",
+                             "v" + std::to_string(i) + "_%old%"});
+  return spec;
+}
+
+// The dialog is shown again and again, with skins of different sizes: it keeps its size, opens
+// centred on the main window, and fits the screen with its buttons.
+TEST_F(CreateGalleryTest, KeepsItsSizeOpensCentredOnTheMainWindowAndFitsTheScreen) {
+  WriteSkin(dir_ / "skins/gross", LargeSkin());
+  QWidget main_window;
+  main_window.setGeometry(250, 60, 977, 680);
+  main_window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&main_window));
+  TfrmCreateGallery dialog(dialogs_, progress_, preview_, chooser_, &main_window);
+  dialog.SkinsFolder = dialog_.SkinsFolder;
+  dialog.SetSource({[this]() -> TVTLRecordList& { return records_; },
+                    [this] { return QString::fromStdString(dir_ / "photos"); }});
+  const QRect screen = main_window.screen()->availableGeometry();
+  ASSERT_EQ(screen.size(), QSize(1366, 768));
+  QSize first_size;
+  QSize first_minimum;
+  for (int showing = 0; showing < 6; ++showing) {
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.cbSkin->setCurrentIndex(dialog.cbSkin->findText(showing % 2 ? "Groß" : "alpha"));
+    dialog.ApplySkinChoice();
+    QTest::qWait(10);
+    if (showing == 0) {
+      first_size = dialog.size();
+      first_minimum = dialog.minimumSizeHint();
+    }
+    EXPECT_EQ(dialog.size(), first_size) << "showing " << showing;
+    EXPECT_EQ(dialog.minimumSizeHint().width(), first_minimum.width()) << "showing " << showing;
+    const QPoint centre = dialog.frameGeometry().center();
+    EXPECT_LE((centre - main_window.frameGeometry().center()).manhattanLength(), 4)
+        << "showing " << showing;
+    EXPECT_TRUE(screen.contains(dialog.frameGeometry())) << "showing " << showing;
+    const QRect start(dialog.btnGoGo->mapToGlobal(QPoint(0, 0)), dialog.btnGoGo->size());
+    EXPECT_TRUE(screen.contains(start)) << "showing " << showing;
+    EXPECT_TRUE(dialog.btnCancel->isVisible());
+    if (showing % 2) {
+      // All 16 values and 6 variants are there, in areas that scroll.
+      EXPECT_EQ(dialog.ValueControls.size(), 16u + 18u);
+      EXPECT_GT(dialog.frEmReqVars->verticalScrollBar()->maximum(), 0);
+      EXPECT_GT(dialog.frEmImgMod->verticalScrollBar()->maximum(), 0);
+      // Whatever size the skin wants, the dialog fits a screen of 1366 x 768 with its frame.
+      EXPECT_LE(dialog.minimumSizeHint().height(), 680);
+    }
+    dialog.reject();
+  }
+  // A size kept from a larger screen is brought onto this one.
+  dialog.resize(2000, 1500);
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  EXPECT_TRUE(screen.contains(dialog.frameGeometry()));
+  dialog.reject();
 }
 
 TEST_F(CreateGalleryTest, ASkinWhoseControlsCannotBeBuiltCannotBeStarted) {

@@ -17,18 +17,27 @@ class FakeDialogs : public TDialogs {
     questions.append(title + "|" + text);
     return Next(answers, TAnswer::kCancel);
   }
+  int Choose(QWidget*, const QString& title, const QString& text,
+             const QStringList& buttons) override {
+    questions.append(title + "|" + text);
+    choice_buttons.append(buttons);
+    return Next(choices, static_cast<int>(buttons.size()) - 1);
+  }
   bool GetText(QWidget*, const QString& title, const QString&, QString& text) override {
     questions.append(title);
     if (texts.empty()) return false;
     text = Next(texts, QString());
     return true;
   }
-  QString GetOpenFileName(QWidget*, const QString&, const QString& filter) override {
+  QString GetOpenFileName(QWidget*, const QString& folder, const QString& filter) override {
     opened.append(filter);
+    folders.append(folder);
     return Next(open_files, QString());
   }
-  QString GetSaveFileName(QWidget*, const QString& filter, const QString&) override {
+  QString GetSaveFileName(QWidget*, const QString& folder, const QString& filter,
+                          const QString&) override {
     saved.append(filter);
+    folders.append(folder);
     return Next(save_files, QString());
   }
   bool GetColor(QWidget*, QColor& color) override {
@@ -38,8 +47,11 @@ class FakeDialogs : public TDialogs {
   }
   void OpenDocument(const QString& path) override { documents.append(path); }
 
-  QStringList errors, warnings, questions, opened, saved, documents;
+  // `folders`: where each file dialog started; `choice_buttons`: the buttons of each Choose().
+  QStringList errors, warnings, questions, opened, saved, documents, folders;
+  QList<QStringList> choice_buttons;
   std::deque<TAnswer> answers;
+  std::deque<int> choices;
   std::deque<QString> texts, open_files, save_files;
   std::deque<QColor> colors;
 

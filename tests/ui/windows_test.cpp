@@ -3,14 +3,17 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTreeView>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "generation/run_request.h"
@@ -208,22 +211,43 @@ TEST(RuntimeControlsTest, ColourControlShowsAndHandsOutColourText) {
   EXPECT_GE(control.ChangeButton->x(), control.Swatch->geometry().right());
 }
 
-TEST(RuntimeControlsTest, NumberBoxKeepsAValueOutsideItsRangeUntilChanged) {
+TEST(RuntimeControlsTest, NumberBoxNeverChangesAValueBehindTheUsersBack) {
   QWidget parent;
   TPanLabeledSpinEdit control(&parent, 100, 50);
   EXPECT_EQ(control.GetValue(), "0");
   control.SpinEdit->SetValue(0);
-  control.SpinEdit->SetRange(1, 16777215);
-  EXPECT_EQ(control.GetValue(), "0");  // shown as it is
+  control.SpinEdit->SetRange(1, 16384);
+  EXPECT_EQ(control.GetValue(), "0");  // shown as it is, marked as outside the range
+  EXPECT_FALSE(control.SpinEdit->InRange());
+  EXPECT_EQ(control.SpinEdit->toolTip(), "Erlaubt sind Werte von 1 bis 16.384.");
   control.SpinEdit->stepBy(1);
-  EXPECT_EQ(control.GetValue(), "1");  // stepped, then brought into the range
-  control.SpinEdit->SetValue(-7);
-  emit control.SpinEdit->editingFinished();  // the user leaves the box
-  EXPECT_EQ(control.GetValue(), "1");
+  EXPECT_EQ(control.GetValue(), "1");  // stepped into the range
+  EXPECT_TRUE(control.SpinEdit->InRange());
+  // A number typed below the minimum stays when the user leaves the box: it is not turned into
+  // another number unseen.
+  control.SpinEdit->selectAll();
+  QTest::keyClicks(control.SpinEdit, "0");
+  emit control.SpinEdit->editingFinished();
+  EXPECT_EQ(control.GetValue(), "0");
+  EXPECT_FALSE(control.SpinEdit->InRange());
+  // Digits beyond the maximum and a minus sign cannot be typed.
+  control.SpinEdit->selectAll();
+  QTest::keyClicks(control.SpinEdit, "20000");
+  EXPECT_EQ(control.SpinEdit->text(), "2000");
+  control.SpinEdit->selectAll();
+  QTest::keyClicks(control.SpinEdit, "-5");
+  EXPECT_EQ(control.SpinEdit->text(), "5");
+  control.SpinEdit->SetValue(20000);  // a skin's default is shown as it is
+  EXPECT_EQ(control.GetValue(), "20000");
+  EXPECT_FALSE(control.SpinEdit->InRange());
+  control.SpinEdit->stepBy(-1);
+  EXPECT_EQ(control.GetValue(), "16384");
+
   TPanLabeledSpinEdit unlimited(&parent, 100, 50);
   unlimited.SpinEdit->SetValue(-40);
   unlimited.SpinEdit->stepBy(-1);
   EXPECT_EQ(unlimited.GetValue(), "-41");
+  EXPECT_TRUE(unlimited.SpinEdit->InRange());
 }
 
 TEST(RuntimeControlsTest, DestroyingAControlRemovesItsPanel) {
@@ -240,7 +264,8 @@ TEST(RuntimeControlsTest, DestroyingAControlRemovesItsPanel) {
 TEST(DirectoryChooserTest, HandsBackTheChosenFolderOrWhatItGot) {
   TempDir dir;
   WriteFile(dir / "wahl/x.txt", "");
-  TfrmDirDlg chooser;
+  FakeDialogs dialogs;
+  TfrmDirDlg chooser(dialogs);
   chooser.DirectoryPath = QString::fromStdString(dir / "wahl");
   chooser.SelectStartFolder();
   chooser.Button1Click();
@@ -250,8 +275,64 @@ TEST(DirectoryChooserTest, HandsBackTheChosenFolderOrWhatItGot) {
   chooser.SelectStartFolder();  // opens at the home folder
   chooser.reject();             // closed without "OK"
   EXPECT_EQ(chooser.DirectoryPath, QString::fromStdString(dir / "gibt es nicht"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return chooser.SelectedFolder() == QDir::homePath(); }, 5000));
   chooser.Button1Click();
   EXPECT_EQ(chooser.DirectoryPath, QDir::homePath());
+}
+
+// The folder handed in lies among hundreds of others: once the tree has read them, it is
+// selected and visible, not somewhere below the window's edge.
+TEST(DirectoryChooserTest, ShowsTheFolderHandedInScrolledIntoView) {
+  TempDir dir;
+  for (int i = 0; i < 300; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "f%03d/", i);
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir / name)));
+  }
+  FakeDialogs dialogs;
+  TfrmDirDlg chooser(dialogs);
+  const QString wanted = QString::fromStdString(dir / "f250");
+  chooser.DirectoryPath = wanted;
+  chooser.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return chooser.SelectedFolder() == wanted; }, 5000));
+  QTest::qWait(300);  // the rest of the folders are read and sorted in
+  const QRect row = chooser.ShellTreeView1->visualRect(chooser.ShellTreeView1->currentIndex());
+  EXPECT_TRUE(chooser.ShellTreeView1->viewport()->rect().contains(row.center()))
+      << row.y() << " in a view of height " << chooser.ShellTreeView1->viewport()->height();
+  chooser.hide();
+}
+
+TEST(DirectoryChooserTest, MakesANewFolderInTheSelectedOneAndSelectsIt) {
+  TempDir dir;
+  WriteFile(dir / "galerien/alt/x.txt", "");
+  FakeDialogs dialogs;
+  TfrmDirDlg chooser(dialogs);
+  const QString parent = QString::fromStdString(dir / "galerien");
+  chooser.DirectoryPath = parent;
+  chooser.SelectStartFolder();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return chooser.SelectedFolder() == parent; }, 5000));
+
+  dialogs.texts = {"Urlaub 2026"};
+  EXPECT_TRUE(chooser.btnNewFolderClick());
+  EXPECT_TRUE(QFileInfo(parent + "/Urlaub 2026").isDir());
+  EXPECT_EQ(chooser.SelectedFolder(), parent + "/Urlaub 2026");
+  chooser.Button1Click();
+  EXPECT_EQ(chooser.DirectoryPath, parent + "/Urlaub 2026");
+
+  // Names that are no folder names, or that are taken, make nothing and say why.
+  chooser.DirectoryPath = parent;
+  chooser.SelectStartFolder();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return chooser.SelectedFolder() == parent; }, 5000));
+  for (const char* name : {"a/b", "..", "alt"}) {
+    dialogs.texts = {name};
+    EXPECT_FALSE(chooser.btnNewFolderClick()) << name;
+  }
+  EXPECT_EQ(dialogs.errors, (QStringList{"Der Name a/b ist als Ordnername nicht möglich.",
+                                         "Der Name .. ist als Ordnername nicht möglich.",
+                                         "Im Ordner " + parent + " gibt es schon alt."}));
+  EXPECT_EQ(ListFolder(dir / "galerien"), (std::vector<std::string>{"Urlaub 2026", "alt"}));
+  dialogs.texts.clear();  // cancelled
+  EXPECT_FALSE(chooser.btnNewFolderClick());
 }
 
 TEST(ImagePreviewTest, ShowsThePictureAtItsOwnSize) {

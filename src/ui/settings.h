@@ -1,0 +1,42 @@
+// What the desktop program remembers from one start to the next: where the user keeps image
+// lists, how the file list shows its entries, the size of the create-gallery dialog, and the
+// settings of the variant cache.
+//
+// The values live in the application's QSettings (on Linux ~/.config/Vistrel/Vistrel.conf); a
+// missing or unreadable value gives the default. Call on the user-interface thread, after the
+// QApplication exists.
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <cstdint>
+
+namespace vistrel {
+
+// The folder the open and save dialogs of image lists start in: the folder of the list last
+// opened or saved when it still exists, else the user's pictures folder when there is one,
+// else the home folder.
+QString ImageListFolder();
+void SetImageListFolder(const QString& folder);
+
+// Whether the file list shows thumbnails (icon mode) instead of details.
+bool FileListShowsThumbnails();
+void SetFileListShowsThumbnails(bool thumbnails);
+
+// The size the user gave the create-gallery dialog; an invalid size when none was kept.
+QSize CreateGalleryDialogSize();
+void SetCreateGalleryDialogSize(const QSize& size);
+
+// "Zwischenspeicher für verkleinerte Bilder verwenden" (on unless the user turned it off) and
+// the size of the cache in megabytes (1,000,000 bytes).
+bool UseVariantCache();
+void SetUseVariantCache(bool use);
+inline constexpr int kDefaultCacheSizeMb = 2000;
+inline constexpr int kMinCacheSizeMb = 10;
+inline constexpr int kMaxCacheSizeMb = 1'000'000;
+int CacheSizeMb();
+void SetCacheSizeMb(int megabytes);
+// `megabytes` in bytes.
+std::uint64_t CacheSizeBytes(int megabytes);
+
+}  // namespace vistrel

@@ -1,0 +1,121 @@
+#include "ui/thumbnail_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <QTest>
+#include <QThread>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+namespace vistrel {
+namespace {
+
+// A render function that the test holds: each picture waits until the test lets it through,
+// and the files are noted in the order they were made.
+class HeldRender {
+ public:
+  TThumbnailLoader::TRender Function() {
+    return [this](const QString& path, int size) {
+      std::unique_lock lock(mutex_);
+      started_.push_back(path);
+      on_worker_ = QThread::currentThread() != qApp->thread();
+      release_.wait(lock, [this] { return open_ || released_ > 0; });
+      if (!open_) --released_;
+      made_.push_back(path);
+      return path.endsWith("kaputt") ? QImage() : QImage(size, size / 2, QImage::Format_RGB32);
+    };
+  }
+  void Release(int pictures) {
+    std::lock_guard lock(mutex_);
+    released_ += pictures;
+    release_.notify_all();
+  }
+  void Open() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    release_.notify_all();
+  }
+  QStringList Started() {
+    std::lock_guard lock(mutex_);
+    return started_;
+  }
+  QStringList Made() {
+    std::lock_guard lock(mutex_);
+    return made_;
+  }
+  bool OnWorker() {
+    std::lock_guard lock(mutex_);
+    return on_worker_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable release_;
+  int released_ = 0;
+  bool open_ = false;
+  bool on_worker_ = false;
+  QStringList started_, made_;
+};
+
+TEST(ThumbnailLoaderTest, PicturesAreMadeOnTheWorkerOnceAndKept) {
+  HeldRender render;
+  QStringList ready;
+  TThumbnailLoader loader(render.Function(), 64, [&](const QString& path) { ready << path; });
+  loader.Request("/a.jpg", "a1");
+  loader.Request("/a.jpg", "a1");             // asked twice, made once
+  EXPECT_TRUE(loader.Cached("a1").isNull());  // answers at once, before the picture exists
+  render.Open();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ready.size() == 1; }, 5000));
+  EXPECT_TRUE(render.OnWorker());
+  EXPECT_EQ(loader.Cached("a1").size(), QSize(64, 32));
+  loader.Request("/a.jpg", "a1");
+  // A file changed on disk has another key and is made anew; one that cannot be read is tried
+  // once.
+  loader.Request("/a.jpg", "a2");
+  loader.Request("/kaputt", "k");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ready.size() == 3; }, 5000));
+  loader.Request("/kaputt", "k");
+  QTest::qWait(50);
+  EXPECT_EQ(render.Made(), (QStringList{"/a.jpg", "/kaputt", "/a.jpg"}));  // newest first
+  EXPECT_TRUE(loader.Cached("k").isNull());
+  EXPECT_EQ(loader.Rendered(), 3);
+}
+
+TEST(ThumbnailLoaderTest, TheNewestRequestComesFirstAndForgottenOnesAreDropped) {
+  HeldRender render;
+  QStringList ready;
+  TThumbnailLoader loader(render.Function(), 32, [&](const QString& path) { ready << path; });
+  loader.Request("/1", "1");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return render.Started().size() == 1; }, 5000));
+  for (const char* name : {"/2", "/3", "/4"}) loader.Request(name, name);
+  render.Release(2);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ready.size() == 2; }, 5000));
+  EXPECT_EQ(ready, (QStringList{"/1", "/4"}));  // the one in work, then the newest
+  ASSERT_TRUE(QTest::qWaitFor([&] { return render.Started().size() == 3; }, 5000));
+  loader.Forget();  // another folder: "/2", not yet begun, is no longer wanted
+  render.Open();
+  QTest::qWait(50);
+  EXPECT_EQ(ready, (QStringList{"/1", "/4", "/3"}));
+  loader.Request("/2", "/2");  // asked again, made after all
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ready.size() == 4; }, 5000));
+  EXPECT_EQ(render.Made(), (QStringList{"/1", "/4", "/3", "/2"}));
+}
+
+TEST(ThumbnailLoaderTest, DestroyingTheLoaderStopsTheWorkWithoutAnswering) {
+  HeldRender render;
+  std::atomic<int> answered = 0;
+  {
+    TThumbnailLoader loader(render.Function(), 32, [&](const QString&) { ++answered; });
+    for (const char* name : {"/1", "/2", "/3"}) loader.Request(name, name);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return render.Started().size() == 1; }, 5000));
+    render.Open();  // the picture in work finishes while the loader goes
+  }
+  QTest::qWait(50);
+  EXPECT_EQ(answered, 0);
+  EXPECT_LE(render.Made().size(), 1);
+}
+
+}  // namespace
+}  // namespace vistrel
