@@ -36,13 +36,21 @@ class TImageProcessor {
   virtual bool ScaleImage(const std::string& source, const std::vector<TScaleRequest>& requests,
                           std::vector<TScaledCopy>& copies) = 0;
 
-  // What the variant cache needs of a processor whose copies it may keep: an identity that
-  // changes whenever the bytes made for the same photo and request could change (its own
-  // pipeline's version and those of the libraries it uses), and copies made from the photo's
-  // bytes in memory, each depending on those bytes and its own request only. The default,
-  // an empty identity, keeps a processor's copies out of the cache.
+  // What the variant cache needs of a processor whose copies it may keep. Identity() changes
+  // whenever the bytes made for the same photo and requests could change (the processor's own
+  // pipeline version and those of the libraries it uses); an empty identity, the default,
+  // keeps the processor's copies out of the cache. PlanCopies() tells, for each request, the
+  // index of the larger copy of the same requests that copy is made from, or -1 when it is
+  // made from the photo itself: a copy's bytes depend on the photo's bytes, its own request
+  // and that source only. ScaleImageData() makes the copies left empty in `copies` from the
+  // photo's bytes, taking those given (found in the cache) as made, also as sources.
   virtual std::string Identity() const { return {}; }
-  // As ScaleImage(), from the photo's bytes; used only when Identity() is not empty.
+  virtual bool PlanCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                          std::vector<int>& sources) {
+    (void)bytes;
+    sources.assign(requests.size(), -1);
+    return false;
+  }
   virtual bool ScaleImageData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
                               std::vector<TScaledCopy>& copies) {
     (void)bytes;

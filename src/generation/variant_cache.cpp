@@ -137,10 +137,12 @@ std::string TVariantCache::DefaultFolder(const std::string& home) {
   return {};
 }
 
-THash128 TVariantCache::KeyOf(const THash128& contents, const TScaleRequest& request) const {
+THash128 TVariantCache::KeyOf(const THash128& source, const TScaleRequest& request,
+                              bool from_copy) const {
   std::string material = "vistrel variant cache 1\n" + processor_ + "\n";
-  Put(material, contents.high, 8);
-  Put(material, contents.low, 8);
+  material += from_copy ? "copy " : "photo ";
+  Put(material, source.high, 8);
+  Put(material, source.low, 8);
   Put(material, request.max_width, 4);
   Put(material, request.max_height, 4);
   Put(material, static_cast<uint32_t>(request.quality), 4);

@@ -3,9 +3,10 @@
 // one photo that did not change.
 //
 // An entry is one copy, the JPEG bytes with the copy's pixel size, under a key made of what
-// decides those bytes: the photo's contents (a 128-bit hash), the request (box and quality) and
-// the identity of the image processor that made it (its pipeline, libvips and libjpeg
-// versions). A hit gives bytes equal to what the processor would make now.
+// decides those bytes: what it was scaled from (the photo's contents as a 128-bit hash, or the
+// key of the larger copy it was made from), the request (box and quality) and the identity of
+// the image processor that made it (its pipeline, libvips and libjpeg versions). A hit gives
+// bytes equal to what the processor would make now.
 //
 // Entries live as single files in one folder ($XDG_CACHE_HOME/vistrel, else ~/.cache/vistrel),
 // created with mode 0700. The cache reaches that folder through one descriptor opened without
@@ -46,8 +47,10 @@ class TVariantCache {
   // absolute path, else from the home folder; empty without either.
   static std::string DefaultFolder(const std::string& home);
 
-  // The key of the copy that `request` asks for of a photo whose contents hash to `contents`.
-  THash128 KeyOf(const THash128& contents, const TScaleRequest& request) const;
+  // The key of the copy that `request` asks for, made from a photo whose contents hash to
+  // `source` or, with `from_copy`, from the copy whose key is `source`.
+  THash128 KeyOf(const THash128& source, const TScaleRequest& request,
+                 bool from_copy = false) const;
 
   // The stored copy for `key`, when there is an intact one.
   bool Find(const THash128& key, TScaledCopy& copy);

@@ -4,7 +4,9 @@
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "model/file_naming.h"
@@ -333,26 +335,27 @@ bool TVistrel::MakeCopiesWithCache(TVariantCache& cache, const std::string& sour
                                    std::vector<TScaledCopy>& copies) {
   copies.assign(requests.size(), TScaledCopy());
   std::string bytes;
-  if (!ReadWholeFile(source, bytes)) return false;
+  std::vector<int> sources;
+  if (!ReadWholeFile(source, bytes) || !services_.images.PlanCopies(bytes, requests, sources))
+    return false;
+  // A copy made from a larger one is keyed by that one's key; sources are always larger, so
+  // going from the largest copy down every source's key is there first.
   const THash128 contents = Hash128(bytes);
-  std::vector<THash128> keys;
-  std::vector<TScaleRequest> missing;
-  std::vector<size_t> missing_at;
-  for (size_t v = 0; v < requests.size(); ++v) {
-    keys.push_back(cache.KeyOf(contents, requests[v]));
-    if (!cache.Find(keys.back(), copies[v])) {
-      missing.push_back(requests[v]);
-      missing_at.push_back(v);
+  std::vector<std::optional<THash128>> keys(requests.size());
+  std::function<THash128(size_t)> key_of = [&](size_t v) {
+    if (!keys[v]) {
+      const int from = sources[v];
+      keys[v] = from < 0 ? cache.KeyOf(contents, requests[v])
+                         : cache.KeyOf(key_of(static_cast<size_t>(from)), requests[v], true);
     }
-  }
+    return *keys[v];
+  };
+  std::vector<size_t> missing;
+  for (size_t v = 0; v < requests.size(); ++v)
+    if (!cache.Find(key_of(v), copies[v])) missing.push_back(v);
   if (missing.empty()) return true;
-  std::vector<TScaledCopy> made;
-  if (!services_.images.ScaleImageData(bytes, missing, made)) return false;
-  for (size_t m = 0; m < missing.size(); ++m) {
-    const size_t v = missing_at[m];
-    copies[v] = std::move(made[m]);
-    cache.Store(keys[v], copies[v]);
-  }
+  if (!services_.images.ScaleImageData(bytes, requests, copies)) return false;
+  for (size_t v : missing) cache.Store(key_of(v), copies[v]);
   return true;
 }
 

@@ -77,7 +77,8 @@ class TVistrel {
   // copies out of it.
   TVariantCache* OpenCache();
   // The copies of the photo `source`: those the cache holds taken from it, the others made
-  // (the photo decoded once for them) and kept in it. False when the photo cannot be read.
+  // (the photo decoded once for them, or scaled from larger copies) and kept in it. False when
+  // the photo cannot be read.
   bool MakeCopiesWithCache(TVariantCache& cache, const std::string& source,
                            const std::vector<TScaleRequest>& requests,
                            std::vector<TScaledCopy>& copies);

@@ -204,56 +204,142 @@ bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& r
   return ReadWholeFile(source, bytes) && ScaleJpegData(bytes, requests, copies);
 }
 
-bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                   std::vector<TScaledCopy>& copies) {
-  copies.assign(requests.size(), TScaledCopy());
-  const TJpegHeader header = ParseJpegHeader(bytes);
-  if (!IsWithinDecodeLimits(header, bytes)) return false;
+namespace {
+
+// A photo's size and orientation, and the size of each copy asked of it.
+struct TPhotoPlan {
+  TJpegHeader header;
+  int orientation = 1;
+  std::vector<TSize> upright;  // each copy's size, as it is written
+  std::vector<int> sources;    // see PlanJpegCopies()
+};
+
+// True when `upright` holds a copy that can be written (both sides at least 1).
+bool IsMadeCopy(TSize size) { return size.width >= 1 && size.height >= 1; }
+
+bool Plan(const std::string& bytes, const TBlob& blob, const std::vector<TScaleRequest>& requests,
+          TPhotoPlan& plan) {
+  plan.header = ParseJpegHeader(bytes);
+  if (!IsWithinDecodeLimits(plan.header, bytes)) return false;
+  plan.orientation = Orientation(LoadJpeg(blob, 1));
+  const bool turned = IsTurned(plan.orientation);
+  const int64_t width = turned ? plan.header.height : plan.header.width;
+  const int64_t height = turned ? plan.header.width : plan.header.height;
+  for (const TScaleRequest& request : requests)
+    plan.upright.push_back(FitIntoBox(width, height, request.max_width, request.max_height));
+  // A copy at most half as wide and high as another of at least its quality is scaled from
+  // that one (the smallest such), decoded shrunk on load: far cheaper than decoding the photo
+  // again, and what the larger copy's compression lost does not survive halving.
+  plan.sources.assign(requests.size(), -1);
+  for (size_t i = 0; i < requests.size(); ++i) {
+    if (!IsMadeCopy(plan.upright[i])) continue;
+    for (size_t j = 0; j < requests.size(); ++j) {
+      const TSize& larger = plan.upright[j];
+      if (j == i || larger.width < 2 * plan.upright[i].width ||
+          larger.height < 2 * plan.upright[i].height || requests[j].quality < requests[i].quality)
+        continue;
+      const int best = plan.sources[i];
+      if (best < 0 ||
+          larger.width * larger.height < plan.upright[static_cast<size_t>(best)].width *
+                                             plan.upright[static_cast<size_t>(best)].height)
+        plan.sources[i] = static_cast<int>(j);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool PlanJpegCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                    std::vector<int>& sources) {
+  sources.clear();
   try {
     const TBlob blob(bytes);
-    const int orientation = Orientation(LoadJpeg(blob, 1));
-    const bool turned = IsTurned(orientation);
-    const bool orient = NeedsOrienting(orientation);
-    // Sizes are fitted to the upright photo; the pixels are scaled as stored and only the
-    // finished copies are turned, which is cheaper than turning the decoded photo.
-    std::vector<TSize> stored_sizes;
-    std::vector<int> shrinks;
-    for (const TScaleRequest& request : requests) {
-      const TSize size =
-          turned ? FitIntoBox(header.height, header.width, request.max_width, request.max_height)
-                 : FitIntoBox(header.width, header.height, request.max_width, request.max_height);
-      stored_sizes.push_back(turned ? TSize{size.height, size.width} : size);
-      shrinks.push_back(ShrinkFactor(header.width, header.height, stored_sizes.back()));
+    TPhotoPlan plan;
+    if (!Plan(bytes, blob, requests, plan)) return false;
+    sources = std::move(plan.sources);
+    return true;
+  } catch (const vips::VError&) {
+    vips_error_clear();
+    return false;
+  }
+}
+
+bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                   std::vector<TScaledCopy>& copies) {
+  copies.resize(requests.size());
+  std::vector<bool> wanted;
+  for (const TScaledCopy& copy : copies) wanted.push_back(copy.jpeg.empty());
+  try {
+    const TBlob blob(bytes);
+    TPhotoPlan plan;
+    if (!Plan(bytes, blob, requests, plan)) {
+      for (size_t i = 0; i < copies.size(); ++i)
+        if (wanted[i]) copies[i] = TScaledCopy();
+      return false;
     }
-    // Every copy is scaled from the photo decoded at the smallest size JPEG shrink-on-load
-    // allows for that copy, so its bytes depend on the photo and its own request only (the
-    // variant cache relies on this). Copies that need the same decoding share it: the photo is
-    // decoded once per shrink factor, and a decoding used once is scaled while it is decoded.
+    const bool turned = IsTurned(plan.orientation);
+    const bool orient = NeedsOrienting(plan.orientation);
+    auto finish = [&](size_t i, VImage picture) {
+      copies[i].jpeg = EncodeJpeg(ToSrgb(picture), requests[i].quality);
+      copies[i].width = static_cast<uint32_t>(picture.width());
+      copies[i].height = static_cast<uint32_t>(picture.height());
+    };
+
+    // Copies made from the photo: scaled as stored and only then turned, which is cheaper
+    // than turning the decoded photo. The photo is decoded at the smallest size JPEG
+    // shrink-on-load allows for each copy, once per shrink factor; a decoding used once is
+    // scaled while it is decoded.
+    std::vector<int> shrinks(requests.size(), 0);
+    std::vector<TSize> stored(requests.size());
     for (size_t i = 0; i < requests.size(); ++i) {
-      if (stored_sizes[i].width < 1 || stored_sizes[i].height < 1 || shrinks[i] == 0) continue;
+      if (!wanted[i] || plan.sources[i] >= 0 || !IsMadeCopy(plan.upright[i])) continue;
+      const TSize size = plan.upright[i];
+      stored[i] = turned ? TSize{size.height, size.width} : size;
+      shrinks[i] = ShrinkFactor(plan.header.width, plan.header.height, stored[i]);
+    }
+    for (size_t i = 0; i < requests.size(); ++i) {
+      if (shrinks[i] == 0) continue;
       const int shrink = shrinks[i];
       std::vector<size_t> group;
       for (size_t j = i; j < requests.size(); ++j)
-        if (shrinks[j] == shrink && stored_sizes[j].width >= 1 && stored_sizes[j].height >= 1) {
+        if (shrinks[j] == shrink) {
           group.push_back(j);
-          shrinks[j] = 0;  // made in this group
+          shrinks[j] = 0;
         }
       VImage decoded = LoadJpeg(blob, shrink, group.size() == 1);
       if (group.size() > 1) decoded = decoded.copy_memory();
       for (size_t j : group) {
-        VImage resized = ResizeTo(decoded, stored_sizes[j]);
+        VImage resized = ResizeTo(decoded, stored[j]);
         // Turning reads the picture out of order, which a decoding done while it is read
         // cannot give; the scaled copy is small, so it is turned in memory.
         if (orient) resized = resized.copy_memory().autorot();
-        copies[j].jpeg = EncodeJpeg(ToSrgb(resized), requests[j].quality);
-        copies[j].width = static_cast<uint32_t>(resized.width());
-        copies[j].height = static_cast<uint32_t>(resized.height());
+        finish(j, resized);
       }
+    }
+
+    // Copies made from larger copies, the larger ones first, so every source is there.
+    std::vector<size_t> order;
+    for (size_t i = 0; i < requests.size(); ++i)
+      if (wanted[i] && plan.sources[i] >= 0) order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+      return plan.upright[a].width * plan.upright[a].height >
+             plan.upright[b].width * plan.upright[b].height;
+    });
+    for (size_t i : order) {
+      const TScaledCopy& source = copies[static_cast<size_t>(plan.sources[i])];
+      if (source.jpeg.empty()) continue;  // could not be made: neither can this one
+      const TBlob source_blob(source.jpeg);
+      const TSize size = plan.upright[i];
+      finish(i,
+             ResizeTo(LoadJpeg(source_blob, ShrinkFactor(source.width, source.height, size), true),
+                      size));
     }
     return true;
   } catch (const vips::VError&) {
     vips_error_clear();
-    copies.assign(requests.size(), TScaledCopy());
+    for (size_t i = 0; i < copies.size(); ++i)
+      if (wanted[i]) copies[i] = TScaledCopy();
     return false;
   }
 }
@@ -261,7 +347,7 @@ bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& r
 std::string TVipsImageProcessor::Identity() const {
   // Raise the pipeline's number with every change to how copies are decoded, scaled, turned,
   // converted or encoded.
-  constexpr int kPipelineVersion = 2;
+  constexpr int kPipelineVersion = 3;
   std::string identity =
       "scale " + std::to_string(kPipelineVersion) + "; libvips " + vips_version_string();
 #ifdef LIBJPEG_TURBO_VERSION

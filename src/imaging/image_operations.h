@@ -7,6 +7,12 @@
 // no metadata. Only JPEG files are decoded, by libvips' JPEG loader, and only when their header
 // is within the decoding limits of jpeg_header.h. libvips errors never leave this module.
 //
+// Of the copies asked of one photo, each is scaled either from the photo, decoded at the
+// smallest size JPEG shrink-on-load allows (once for all copies that need the same), or, when
+// another copy of at least its quality is twice as wide and high, from the smallest such copy:
+// a thumbnail then costs next to nothing. Either way a copy's bytes are fixed by the photo, its
+// own request and its source, which the variant cache keys on.
+//
 // Call after TImageLibrary has started. All functions may be called from several threads.
 #pragma once
 
@@ -34,10 +40,16 @@ TSize FitIntoBox(int64_t w, int64_t h, int64_t box_width, int64_t box_height);
 // Reads `source` once and makes one JPEG per request (see TImageProcessor::ScaleImage).
 bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& requests,
                   std::vector<TScaledCopy>& copies);
-// The same for a photo already read into memory. Each copy depends on the photo's bytes and its
-// own request only, never on the other requests of the call.
+// The same for a photo already read into memory, making only the copies left empty in `copies`
+// (one entry per request): a copy given is taken as made (the variant cache has it) and serves
+// as the source of smaller ones. Which copy each is made from is PlanJpegCopies()'s answer; a
+// copy's bytes depend on the photo's bytes, its own request and its source only.
 bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
                    std::vector<TScaledCopy>& copies);
+// For each request, the index of the larger copy of the same requests it is scaled from, or -1
+// when it is scaled from the photo itself. False when the photo cannot be read.
+bool PlanJpegCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                    std::vector<int>& sources);
 
 // Writes a scaled copy of `source` to the new file `target` (never replacing an existing one).
 // A quality outside 1..100 is taken as the nearest value in that range. False when nothing
@@ -71,6 +83,10 @@ class TVipsImageProcessor : public TImageProcessor {
     return ScaleToJpegs(source, requests, copies);
   }
   std::string Identity() const override;
+  bool PlanCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                  std::vector<int>& sources) override {
+    return PlanJpegCopies(bytes, requests, sources);
+  }
   bool ScaleImageData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
                       std::vector<TScaledCopy>& copies) override {
     return ScaleJpegData(bytes, requests, copies);

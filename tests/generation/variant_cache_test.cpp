@@ -46,6 +46,7 @@ TEST_F(VariantCacheTest, KeysChangeWithEveryPartOfWhatDecidesTheBytes) {
       cache.KeyOf(photo, {160, 121, 80}),
       cache.KeyOf(photo, {160, 120, 81}),
       cache.KeyOf(photo, {120, 160, 80}),
+      cache.KeyOf(photo, request, true),  // made from the copy whose key this is
       TVariantCache(folder_, kLimit, "scale 3; libvips 8.14.1").KeyOf(photo, request),
       TVariantCache(folder_, kLimit, "scale 2; libvips 8.15.0").KeyOf(photo, request),
   };

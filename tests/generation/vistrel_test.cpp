@@ -374,10 +374,16 @@ struct CountingImages : TImageProcessor {
     return real->ScaleImage(source, requests, copies);
   }
   std::string Identity() const override { return real->Identity(); }
+  bool PlanCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                  std::vector<int>& sources) override {
+    return real->PlanCopies(bytes, requests, sources);
+  }
   bool ScaleImageData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
                       std::vector<TScaledCopy>& copies) override {
     ++scaled;
-    copies_made += static_cast<int>(requests.size());
+    // The copies given were found in the cache; only the empty ones are made.
+    copies_made += static_cast<int>(std::count_if(
+        copies.begin(), copies.end(), [](const TScaledCopy& copy) { return copy.jpeg.empty(); }));
     return real->ScaleImageData(bytes, requests, copies);
   }
 };
@@ -403,11 +409,11 @@ class CacheRunTest : public RunFixture {
     counting_.real = &vips_;
     images_ = &counting_;
   }
-  // The copies of a run into `out`, by name.
+  // The copies of a run into `out`: name and a hash of the bytes.
   std::map<std::string, std::string> Copies(const std::string& out) const {
     std::map<std::string, std::string> copies;
     for (const std::string& name : ListFolder(out))
-      if (name.ends_with(".jpg")) copies[name] = ReadFile(out + "/" + name);
+      if (name.ends_with(".jpg")) copies[name] = Hash128(ReadFile(out + "/" + name)).Hex();
     return copies;
   }
   CountingImages counting_;

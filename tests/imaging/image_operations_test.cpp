@@ -132,10 +132,10 @@ TEST_F(ImageOperationsTest, EveryOrientationGivesAnUprightCopy) {
   }
 }
 
-// The variant cache keeps each copy by the photo and its own request only: a copy must come
-// out byte for byte the same whatever else is asked of the photo, and from a file as from its
-// bytes in memory.
-TEST_F(ImageOperationsTest, EachCopyDependsOnThePhotoAndItsOwnRequestOnly) {
+// Smaller copies are scaled from larger ones of at least their quality and twice their size;
+// whichever of the copies are given (the variant cache found them), making the others gives
+// byte for byte what making all of them gives, from a file as from its bytes in memory.
+TEST_F(ImageOperationsTest, CopiesComeOutTheSameWhicheverOfThemAreGiven) {
   TTiff sideways;
   sideways.ifd0 = {Short(0x0112, 6)};
   TJpegOptions stored;
@@ -150,24 +150,63 @@ TEST_F(ImageOperationsTest, EachCopyDependsOnThePhotoAndItsOwnRequestOnly) {
   for (size_t p = 0; p < 2; ++p) {
     const std::string& photo = photos[p];
     const std::string bytes = ReadFile(photo);
-    std::vector<TScaledCopy> together;
-    ASSERT_TRUE(ScaleJpegData(bytes, requests, together)) << photo;
+    std::vector<int> sources;
+    ASSERT_TRUE(PlanJpegCopies(bytes, requests, sources));
+    // 160 from 400 (the smallest twice as large), 300 from the first 1024, nothing from the
+    // copy of quality 60, and the largest from the photo; 400 from the first 1024 only where
+    // that is twice as large (not for the upright photo, 512 wide against 267).
+    EXPECT_EQ(sources, p == 0 ? (std::vector<int>{-1, 2, 0, 0, -1})
+                              : (std::vector<int>{-1, 2, -1, 0, -1}))
+        << photo;
+    std::vector<TScaledCopy> all;
+    ASSERT_TRUE(ScaleJpegData(bytes, requests, all)) << photo;
+    EXPECT_EQ((TSize{all[0].width, all[0].height}), first_sizes[p]);
     std::vector<TScaledCopy> from_file;
     ASSERT_TRUE(ScaleToJpegs(photo, requests, from_file));
-    EXPECT_EQ((TSize{together[0].width, together[0].height}), first_sizes[p]);
+    for (unsigned given = 0; given < (1u << requests.size()); ++given) {
+      std::vector<TScaledCopy> copies = all;
+      for (size_t i = 0; i < requests.size(); ++i)
+        if (!(given & (1u << i))) copies[i] = TScaledCopy();
+      ASSERT_TRUE(ScaleJpegData(bytes, requests, copies));
+      for (size_t i = 0; i < requests.size(); ++i) {
+        EXPECT_TRUE(copies[i].jpeg == all[i].jpeg) << photo << " given " << given << " copy " << i;
+        EXPECT_EQ(copies[i].width, all[i].width);
+        EXPECT_EQ(copies[i].height, all[i].height);
+      }
+    }
     for (size_t i = 0; i < requests.size(); ++i) {
-      std::vector<TScaledCopy> alone;
-      ASSERT_TRUE(ScaleJpegData(bytes, {requests[i]}, alone));
-      EXPECT_FALSE(together[i].jpeg.empty()) << photo << " " << i;
-      EXPECT_TRUE(together[i].jpeg == alone[0].jpeg) << photo << " " << i;
-      EXPECT_TRUE(together[i].jpeg == from_file[i].jpeg) << photo << " " << i;
-      EXPECT_EQ(together[i].width, alone[0].width);
-      EXPECT_EQ(together[i].height, alone[0].height);
+      EXPECT_FALSE(all[i].jpeg.empty()) << i;
+      EXPECT_TRUE(from_file[i].jpeg == all[i].jpeg) << photo << " " << i;
     }
   }
   std::vector<TScaledCopy> none;
   EXPECT_FALSE(ScaleJpegData("not a photo", requests, none));
   EXPECT_EQ(none.size(), requests.size());
+  std::vector<int> no_sources;
+  EXPECT_FALSE(PlanJpegCopies("not a photo", requests, no_sources));
+}
+
+// A copy scaled from a larger one is still the photo fitted into its own box, upright, and
+// looks like it.
+TEST_F(ImageOperationsTest, CopiesMadeFromLargerCopiesAreFittedByThePhoto) {
+  TTiff upside_down;
+  upside_down.ifd0 = {Short(0x0112, 3)};
+  TJpegOptions stored;
+  stored.stored_for_orientation = 3;
+  WriteFile(dir_ / "p.jpg", WithExif(MakeJpeg(4000, 2667, stored), BuildTiff(upside_down)));
+  std::vector<TScaledCopy> copies;
+  ASSERT_TRUE(ScaleToJpegs(dir_ / "p.jpg", {{1000, 1000, 85}, {160, 160, 80}}, copies));
+  EXPECT_EQ(copies[0].width, 1000u);
+  EXPECT_EQ(copies[0].height, 667u);
+  EXPECT_EQ(copies[1].width, 160u);
+  EXPECT_EQ(copies[1].height, 107u);  // 106.68 rounded, as FitIntoBox says for the photo
+  WriteFile(dir_ / "t.jpg", copies[1].jpeg);
+  const auto left = MeanColor(dir_ / "t.jpg", 5, 5, 60, 60);
+  const auto right = MeanColor(dir_ / "t.jpg", 95, 5, 60, 60);
+  EXPECT_GT(left[0], left[2] + 20);
+  EXPECT_GT(right[2], right[0] + 20);
+  EXPECT_GT(MeanColor(dir_ / "t.jpg", 0, 0, 160, 15)[1],
+            MeanColor(dir_ / "t.jpg", 0, 90, 160, 15)[1] + 20);
 }
 
 // An Adobe RGB (1998) profile, made the way that colour space is defined.
