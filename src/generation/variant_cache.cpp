@@ -186,10 +186,17 @@ void TVariantCache::Store(const THash128& key, const TScaledCopy& copy) {
   Put(header, Hash64(copy.jpeg), 8);
 
   const std::string name = EntryName(key);
-  const std::string temp = std::string(kTempPrefix) + key.Hex() + "-" + std::to_string(::getpid()) +
-                           "-" + std::to_string(temp_counter_++);
-  TFd fd(::openat(dir_.get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                  0600));
+  // A name no other writer uses; one left by a crashed run of the same process number is
+  // passed over.
+  std::string temp;
+  TFd fd;
+  for (int attempt = 0; attempt < 8 && fd.get() < 0; ++attempt) {
+    temp = std::string(kTempPrefix) + key.Hex() + "-" + std::to_string(::getpid()) + "-" +
+           std::to_string(temp_counter_++);
+    fd = TFd(::openat(dir_.get(), temp.c_str(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (fd.get() < 0 && errno != EEXIST) break;
+  }
   if (fd.get() < 0) {
     Fail("kann nicht beschrieben werden", errno);
     return;

@@ -120,6 +120,19 @@ TEST_F(VariantCacheTest, LinksInTheCacheAreNeitherFollowedNorWrittenThrough) {
   EXPECT_EQ(found.jpeg, Copy('n').jpeg);
 }
 
+// A crashed run with this process number left its temporary files behind.
+TEST_F(VariantCacheTest, TemporaryNamesLeftBehindArePassedOver) {
+  TVariantCache cache(folder_, kLimit, "p");
+  for (int n = 0; n < 3; ++n)
+    WriteFile(folder_ + "/.tmp-" + Key(1).Hex() + "-" + std::to_string(::getpid()) + "-" +
+                  std::to_string(n),
+              "left");
+  cache.Store(Key(1), Copy('a'));
+  TScaledCopy found;
+  EXPECT_TRUE(cache.Find(Key(1), found));
+  EXPECT_TRUE(cache.Writable()) << cache.Problem();
+}
+
 TEST_F(VariantCacheTest, AFolderThatIsALinkOrAFileIsNotUsedAndSaysWhy) {
   fs::create_directories(dir_ / "real");
   fs::create_directories(dir_ / "cache");
