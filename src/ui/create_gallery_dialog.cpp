@@ -165,8 +165,10 @@ TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
   variants_layout->addLayout(cache);
   variants_layout->addWidget(frEmImgMod, 1);
 
+  // Enter starts, whichever control has the focus.
   btnGoGo->setDefault(true);
-  btnCancel->setAutoDefault(false);
+  for (QPushButton* button : {btnCancel, BtnLoadOtherSkin, btnSearchOutputPath})
+    button->setAutoDefault(false);
   auto* bottom = new QHBoxLayout;
   bottom->addStretch();
   bottom->addWidget(btnGoGo);

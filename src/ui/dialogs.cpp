@@ -17,15 +17,16 @@ namespace vistrel {
 
 namespace {
 
-// A message box with German button texts, whatever translations are installed.
+// A message box with German button texts, whatever translations are installed. The letters
+// after "&" answer the box from the keyboard (J, N, A).
 QMessageBox::StandardButton ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                     const QString& text, QMessageBox::StandardButtons buttons) {
   QMessageBox box(icon, title, text, buttons, parent);
   const std::pair<QMessageBox::StandardButton, const char*> names[] = {
       {QMessageBox::Ok, "OK"},
-      {QMessageBox::Yes, "Ja"},
-      {QMessageBox::No, "Nein"},
-      {QMessageBox::Cancel, "Abbrechen"}};
+      {QMessageBox::Yes, "&Ja"},
+      {QMessageBox::No, "&Nein"},
+      {QMessageBox::Cancel, "&Abbrechen"}};
   for (const auto& [button, name] : names)
     if (QAbstractButton* widget = box.button(button)) widget->setText(name);
   return static_cast<QMessageBox::StandardButton>(box.exec());
@@ -62,7 +63,11 @@ int TQtDialogs::Choose(QWidget* parent, const QString& title, const QString& tex
   for (int i = 0; i < buttons.size(); ++i)
     added.append(box.addButton(
         buttons[i], i + 1 == buttons.size() ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
-  if (!added.isEmpty()) box.setEscapeButton(added.back());
+  // Enter and Escape both take the last answer, which changes nothing.
+  if (!added.isEmpty()) {
+    box.setEscapeButton(added.back());
+    box.setDefaultButton(static_cast<QPushButton*>(added.back()));
+  }
   box.exec();
   const int chosen = static_cast<int>(added.indexOf(box.clickedButton()));
   return chosen < 0 ? static_cast<int>(buttons.size()) - 1 : chosen;

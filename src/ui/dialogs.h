@@ -32,7 +32,7 @@ class TDialogs {
   virtual TAnswer Ask(QWidget* parent, const QString& title, const QString& text,
                       bool with_cancel) = 0;
   // A question whose answers are the buttons `buttons`, in this order; the last one cancels, as
-  // Escape and closing the box do. Returns the index of the button chosen.
+  // Enter, Escape and closing the box do. Returns the index of the button chosen.
   virtual int Choose(QWidget* parent, const QString& title, const QString& text,
                      const QStringList& buttons) = 0;
   // A one-line text prompt, showing `text` at first; false when cancelled.

@@ -83,17 +83,36 @@ namespace {
 constexpr int kThumbnailKeyRole = Qt::UserRole + 100;
 
 // The thumbnail view's items: a file's picture is asked for when its item is painted, so only
-// the entries in view are made (sizing the items asks for every entry's data).
+// the entries in view are made (sizing the items asks for every entry's data). Every item has
+// the size of a thumbnail with two lines of its name below, whether its picture is there yet
+// or not: the view takes one item's size for all.
 class TThumbnailDelegate : public QStyledItemDelegate {
  public:
   TThumbnailDelegate(TThumbnailLoader& loader, QObject* parent)
       : QStyledItemDelegate(parent), loader_(loader) {}
+
+  static QSize ItemSize(const QFontMetrics& font) {
+    return QSize(kThumbnailSize + 6, kThumbnailSize + 2 * font.height() + 6);
+  }
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
+    return ItemSize(option.fontMetrics);
+  }
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override {
     const QString key = index.data(kThumbnailKeyRole).toString();
     if (!key.isEmpty()) loader_.Request(index.data(QFileSystemModel::FilePathRole).toString(), key);
     QStyledItemDelegate::paint(painter, option, index);
+  }
+
+ protected:
+  // Every picture in a square of the thumbnail's size, upright and landscape photos alike, so
+  // the names stand in one line.
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->decorationSize = QSize(kThumbnailSize, kThumbnailSize);
+    option->decorationAlignment = Qt::AlignCenter;
   }
 
  private:
@@ -270,7 +289,7 @@ TVTLMainWin::TVTLMainWin(TDialogs& dialogs, QWidget* parent)
   resize(977, 680);
   ShowThumbnails(FileListShowsThumbnails());
   UpdateButtons();
-  SelectFolder(QDir::homePath());
+  SelectFolder(FileListFolder());
 }
 
 TVTLMainWin::~TVTLMainWin() {
@@ -330,14 +349,16 @@ void TVTLMainWin::CreateFileList() {
   ShellListView1->setDragEnabled(true);
   ShellListView1->setDragDropMode(QAbstractItemView::DragOnly);
   ShellListView1->setAlternatingRowColors(true);
+  // Name and size fit the narrow column; the type and date are a scroll away.
+  ShellListView1->header()->resizeSection(0, 105);
+  ShellListView1->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
 
   // The thumbnails: the same entries and the same selection, as pictures with their names.
   ShellIconView->setModel(file_filter_);
   ShellIconView->setSelectionModel(ShellListView1->selectionModel());
   ShellIconView->setViewMode(QListView::IconMode);
   ShellIconView->setIconSize(QSize(kThumbnailSize, kThumbnailSize));
-  ShellIconView->setGridSize(
-      QSize(kThumbnailSize + 10, kThumbnailSize + 2 * fontMetrics().height() + 8));
+  ShellIconView->setGridSize(TThumbnailDelegate::ItemSize(fontMetrics()) + QSize(2, 2));
   ShellIconView->setResizeMode(QListView::Adjust);
   ShellIconView->setMovement(QListView::Static);
   ShellIconView->setUniformItemSizes(true);
@@ -460,6 +481,7 @@ void TVTLMainWin::ShowFolderInFileList(const QString& folder) {
   const QString absolute = QDir(folder).absolutePath();
   if (absolute == shown_folder_) return;
   shown_folder_ = absolute;
+  SetFileListFolder(absolute);
   thumbnails_->Forget();  // the pictures of the folder left are no longer wanted
   file_filter_->SetRoot(shown_folder_);
   files_->setRootPath(shown_folder_);

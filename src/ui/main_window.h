@@ -10,7 +10,8 @@
 //
 // The property box shows and edits the user's properties of the selected images: with several
 // images selected, a value typed is given to all of them. A property is added to every image
-// at once; it is renamed or removed for the selected images or for all. The file list shows
+// at once; it is renamed or removed for the selected images or for all. The window opens at the
+// folder the user looked at last (else the pictures folder). The file list shows
 // details (sizes and dates the German way) or thumbnails, which a TThumbnailLoader makes in the
 // background. The window remembers whether the list has changes that are not saved, and
 // "Beenden" and closing the window ask whether to save them. Questions and messages go through

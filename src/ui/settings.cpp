@@ -11,15 +11,15 @@ namespace vistrel {
 namespace {
 
 const char* const kListFolderKey = "Bilderliste/Ordner";
+const char* const kFileListFolderKey = "Dateiliste/Ordner";
 const char* const kThumbnailsKey = "Dateiliste/Miniaturen";
 const char* const kDialogSizeKey = "GalerieErzeugen/Groesse";
 const char* const kUseCacheKey = "GalerieErzeugen/Zwischenspeicher";
 const char* const kCacheSizeKey = "GalerieErzeugen/ZwischenspeicherMB";
 
-}  // namespace
-
-QString ImageListFolder() {
-  const QString kept = QSettings().value(kListFolderKey).toString();
+// The folder kept under `key` when it still exists, else the pictures folder, else home.
+QString KeptFolder(const char* key) {
+  const QString kept = QSettings().value(key).toString();
   if (!kept.isEmpty() && QFileInfo(kept).isDir()) return kept;
   // The desktop's pictures folder is only worth starting in when it exists; otherwise the home
   // folder, never the folder the program happened to be started from.
@@ -30,7 +30,15 @@ QString ImageListFolder() {
   return QDir::homePath();
 }
 
+}  // namespace
+
+QString ImageListFolder() { return KeptFolder(kListFolderKey); }
+
 void SetImageListFolder(const QString& folder) { QSettings().setValue(kListFolderKey, folder); }
+
+QString FileListFolder() { return KeptFolder(kFileListFolderKey); }
+
+void SetFileListFolder(const QString& folder) { QSettings().setValue(kFileListFolderKey, folder); }
 
 bool FileListShowsThumbnails() { return QSettings().value(kThumbnailsKey, false).toBool(); }
 

@@ -19,6 +19,11 @@ namespace vistrel {
 QString ImageListFolder();
 void SetImageListFolder(const QString& folder);
 
+// The folder the main window opens at: the one the user looked at last when it still exists,
+// else the pictures folder when there is one, else the home folder.
+QString FileListFolder();
+void SetFileListFolder(const QString& folder);
+
 // Whether the file list shows thumbnails (icon mode) instead of details.
 bool FileListShowsThumbnails();
 void SetFileListShowsThumbnails(bool thumbnails);

@@ -446,6 +446,19 @@ TEST_F(MainWindowTest, ListDialogsStartInTheFolderLastUsedElseInPicturesOrHome) 
   EXPECT_EQ(dialogs_.folders.back(), Path("listen"));
 }
 
+TEST_F(MainWindowTest, OpensAtTheFolderLookedAtLastElseAtThePictures) {
+  ScopedEnv home("HOME", dir_ / "home");
+  ASSERT_TRUE(QDir().mkpath(Path("home/Pictures")));
+  QSettings().clear();
+  TVTLMainWin first(dialogs_);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return first.SelectedFolder() == Path("home/Pictures"); }, 5000));
+  first.SelectFolder(Path("photos"));
+  TVTLMainWin next(dialogs_);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return next.SelectedFolder() == Path("photos"); }, 5000))
+      << next.SelectedFolder().toStdString();
+}
+
 TEST_F(MainWindowTest, TheFileListShowsSizesAndDatesTheGermanWay) {
   EXPECT_EQ(GermanFileSize(1), "1 Byte");
   EXPECT_EQ(GermanFileSize(812), "812 Bytes");
@@ -500,6 +513,9 @@ TEST_F(MainWindowTest, ThumbnailsOfTheEntriesInViewFillInAsTheyAreMade) {
       << window_.ShellIconView->isVisible() << " " << window_.ShellIconView->size().width() << "x"
       << window_.ShellIconView->size().height();
   EXPECT_EQ(thumbnail(0).size(), QSize(kThumbnailSize, kThumbnailSize * 2 / 3));
+  // Each item has room for a whole thumbnail and its name, also one whose picture came late.
+  const QRect item = window_.ShellIconView->visualRect(model->index(0, 0, root()));
+  EXPECT_GE(item.height(), kThumbnailSize + window_.fontMetrics().height()) << item.height();
   QTest::qWait(200);
   EXPECT_LT(window_.Thumbnails().Rendered(), 200);
   EXPECT_TRUE(thumbnail(999).isNull());  // far out of view: not made
