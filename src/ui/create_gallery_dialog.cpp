@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -194,16 +195,6 @@ TfrmCreateGallery::~TfrmCreateGallery() {
   if (preview_.parentWidget() == this) preview_.setParent(nullptr, preview_.windowFlags());
 }
 
-void TfrmCreateGallery::setVisible(bool visible) {
-  if (visible && !isVisible()) {
-    // The size it will have once its layout has taken over, so that it is placed as it shows.
-    ensurePolished();
-    resize(size().expandedTo(minimumSizeHint()));
-    CentreOn(this, parentWidget());
-  }
-  QDialog::setVisible(visible);
-}
-
 void TfrmCreateGallery::done(int result) {
   SetCreateGalleryDialogSize(size());
   preview_.hide();
@@ -229,7 +220,12 @@ void TfrmCreateGallery::SetFileServices(std::unique_ptr<TFileServices> files) {
 
 void TfrmCreateGallery::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  if (event->spontaneous()) return;  // shown again by the window system: nothing to prepare
   Prepare();
+  // Placed once its controls are there and before it appears on the screen: at the size its
+  // layout gives it, centred on the main window.
+  resize(size().expandedTo(minimumSizeHint()));
+  CentreOn(this, parentWidget());
 }
 
 bool TfrmCreateGallery::eventFilter(QObject* watched, QEvent* event) {

@@ -80,8 +80,6 @@ class TfrmCreateGallery : public QDialog {
   // The full path the output path field stands for: a relative path starts at the home folder,
   // "~" is the home folder.
   static QString FullOutputPath(const QString& typed);
-  // Shows, hides and places the dialog: centred on the main window and wholly on the screen.
-  void setVisible(bool visible) override;
   // Closing the dialog closes the preview too.
   void done(int result) override;
 
