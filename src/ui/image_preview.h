@@ -1,5 +1,6 @@
 // The image preview: a picture at its full size, in a window that takes the picture's size and
-// the file's name as its title. Shown beside the other windows (not modal) and reused.
+// the file's name as its title. Not modal, and reused; the create-gallery dialog shows it as a
+// window of its own, so that it takes input while the dialog is modal. Escape closes it.
 #pragma once
 
 #include <QDialog>

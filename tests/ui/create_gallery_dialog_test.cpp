@@ -307,13 +307,6 @@ TEST_F(CreateGalleryTest, TheVariantCacheSettingsAreKeptForTheNextStart) {
   EXPECT_EQ(next.sbCacheSize->value(), 500);
 }
 
-TEST_F(CreateGalleryTest, AbbrechenClosesTheDialog) {
-  dialog_.show();
-  dialog_.btnCancel->click();
-  EXPECT_FALSE(dialog_.isVisible());
-  EXPECT_EQ(dialog_.result(), QDialog::Rejected);
-}
-
 // The skin's preview is shown while the dialog is modal, as it is when the program runs it:
 // the preview must take input then (it is closed with Escape), not lie blocked behind the
 // dialog.
@@ -399,7 +392,6 @@ TEST_F(CreateGalleryTest, KeepsItsSizeOpensCentredOnTheMainWindowAndFitsTheScree
     EXPECT_TRUE(screen.contains(dialog.frameGeometry())) << "showing " << showing;
     const QRect start(dialog.btnGoGo->mapToGlobal(QPoint(0, 0)), dialog.btnGoGo->size());
     EXPECT_TRUE(screen.contains(start)) << "showing " << showing;
-    EXPECT_TRUE(dialog.btnCancel->isVisible());
     if (showing % 2) {
       // All 16 values and 6 variants are there, in areas that scroll.
       EXPECT_EQ(dialog.ValueControls.size(), 16u + 18u);
@@ -408,7 +400,8 @@ TEST_F(CreateGalleryTest, KeepsItsSizeOpensCentredOnTheMainWindowAndFitsTheScree
       // Whatever size the skin wants, the dialog fits a screen of 1366 x 768 with its frame.
       EXPECT_LE(dialog.minimumSizeHint().height(), 680);
     }
-    dialog.reject();
+    dialog.btnCancel->click();  // "Abbrechen" closes it
+    ASSERT_FALSE(dialog.isVisible());
   }
   // A size kept from a larger screen is brought onto this one.
   dialog.resize(2000, 1500);
