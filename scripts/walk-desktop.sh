@@ -61,6 +61,7 @@ cleanup() {
   if [ "$KEEP_HOME" = yes ]; then echo "Home folder kept: $WALK_HOME"; else rm -rf "$WALK_HOME"; fi
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM  # interrupted: the cleanup above still runs
 
 # The X server picks a free display and tells its number.
 exec 5< <(Xvfb -displayfd 1 -screen 0 1366x768x24 -nolisten tcp 2>/dev/null)
