@@ -296,6 +296,7 @@ bool TVistrel::CreateImageVariants() {
     for (int v = 0; v < variants; ++v) {
       CurrentSubStep = v + 1;
       for (int j = 0; j < images; ++j) {
+        bool failed = false;
         if (v == 0) {
           std::unique_lock lock(mutex);
           done.wait(lock, [&] {
@@ -303,11 +304,12 @@ bool TVistrel::CreateImageVariants() {
                    services_.cancel.Cancelled();
           });
           if (states[static_cast<size_t>(j)] == TState::kPending) return false;  // cancelled
-          const bool failed = states[static_cast<size_t>(j)] == TState::kFailed;
-          lock.unlock();
-          if (failed) FailImage(j);
+          failed = states[static_cast<size_t>(j)] == TState::kFailed;
         }
+        // The image's own report first: an error of the first image then stands under the
+        // step's line, as every other error does.
         Report(kStepImages, -1, -1, j + 1, images, "");
+        if (failed) FailImage(j);
       }
     }
     return true;

@@ -183,13 +183,19 @@ TEST_F(CliGenerateTest, EmptyingFromInsideTheOutputFolderKeepsOldFilesOutOfTheGa
   EXPECT_EQ(ReadFile(home_ / ".local/share/Trash/files/privat.txt"), "secret");
 }
 
+// The first image fails: its error stands under the step that was running, as the window
+// shows it.
 TEST_F(CliGenerateTest, AFailedImageIsLeftOutAndTheLastLineSaysSo) {
-  WriteFile(dir_ / "photos/kaputt.jpg", "not a photo");
+  WriteFile(dir_ / "photos/0-kaputt.jpg", "not a photo");
   CliResult result = RunCommand({"generate", "--skin", skin_, "--out", out_, dir_ / "photos"});
   EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out.substr(0, result.out.find("Initialisiere Parser")),
+            "Initialisiere...fertig\nErzeuge verkleinerte Bilder...fertig\n  Schritt 1 von 2\n"
+            "Fehler beim Verarbeiten der Bilddatei " +
+                (dir_ / "photos/0-kaputt.jpg") + "!\n  Schritt 2 von 2\n");
   EXPECT_EQ(result.out.substr(result.out.rfind("Galerie")),
             "Galerie erstellt, 1 Bild konnte nicht verarbeitet werden.\n");
-  EXPECT_FALSE(Exists(out_ + "/th_kaputt.jpg"));
+  EXPECT_FALSE(Exists(out_ + "/th_0-kaputt.jpg"));
   EXPECT_EQ(ReadFile(out_ + "/index.html"),
             "\r\nStandard|#00FF80|16777215\r\nth_a.JPG\r\nth_b.jpg");
 }

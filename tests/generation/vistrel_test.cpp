@@ -135,13 +135,13 @@ TEST_F(DriverTest, FailedImagesAreReportedAndLeftOutOfTheGallery) {
   EXPECT_TRUE(Run());
   EXPECT_EQ(
       reports_,
-      (Reports{"0,0,0,0,0", "1,1,1,1,5",
+      (Reports{"0,0,0,0,0", "1,1,1,1,5", "1,1,1,2,5",
                "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "p/fake.jpg") + "!",
-               "1,1,1,2,5",
-               "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "p/gone.jpg") + "!",
                "1,1,1,3,5",
+               "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "p/gone.jpg") + "!",
+               "1,1,1,4,5",
                "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "p/cut.jpg") + "!",
-               "1,1,1,4,5", "1,1,1,5,5", "2,1,2,0,0", "2,2,2,0,0",
+               "1,1,1,5,5", "2,1,2,0,0", "2,2,2,0,0",
                "6,0,0,0,0 Galerie erstellt, 3 Bilder konnten nicht verarbeitet werden."}));
   // Nothing of the failed images: no empty files, no pages, no links, not counted.
   EXPECT_EQ(Output(),
