@@ -14,7 +14,7 @@
 </header>
 <main>
 <figure class="rahmen [VTL] CONDITION(ISLANDSCAPE=TRUE)quer[VTL] END CONDITION[VTL] CONDITION(ISPORTRAIT)hoch[VTL] END CONDITION">
-<img src="%ANSICHT%" width="%ANSICHT:WIDTH%" height="%ANSICHT:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION" fetchpriority="high">
+<img src="%ANSICHT%" width="%ANSICHT:WIDTH%" height="%ANSICHT:HEIGHT%" style="--w: %ANSICHT:WIDTH%; --h: %ANSICHT:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION" fetchpriority="high">
 <figcaption>
 <!--[VTL] CONDITION(DoesExist(%Titel%))--><h1>%HTML:Titel%</h1><!--[VTL] END CONDITION--><!--[VTL] CONDITION(DoesExist(%Titel%)=FALSE)--><h1>%HTML:FNAME_NO_PATH%</h1><!--[VTL] END CONDITION-->
 <!--[VTL] CONDITION(DoesExist(%Beschreibung%))--><p>%HTML:Beschreibung%</p><!--[VTL] END CONDITION-->

@@ -258,7 +258,8 @@ async function runLighthouse(executablePath, url) {
       chrome.kill("SIGTERM");
       await once(chrome, "exit");
     }
-    rmSync(profile, { recursive: true, force: true });
+    // Chromium may still be writing to its profile for a moment after it ended.
+    rmSync(profile, { recursive: true, force: true, maxRetries: 10, retryDelay: 200 });
   }
 }
 
