@@ -75,16 +75,19 @@ int Digits(std::string_view text, size_t pos, size_t count) {
 }
 
 struct TDateTime {
-  int year, month, day, hour, minute;
+  int year, month, day, hour, minute, second;
 };
 
-// "YYYY:MM:DD HH:MM[:SS]" (dashes allowed in the date), checked to be a real moment.
+// "YYYY:MM:DD HH:MM[:SS]" (dashes allowed in the date), checked to be a real moment. Seconds
+// that are missing or no number count as 0: the date and time shown do not need them.
 std::optional<TDateTime> ParseDateTime(std::string_view text) {
   if (text.size() < 16 || (text[4] != ':' && text[4] != '-') || text[7] != text[4] ||
       (text[10] != ' ' && text[10] != 'T') || text[13] != ':')
     return std::nullopt;
-  const TDateTime moment{Digits(text, 0, 4), Digits(text, 5, 2), Digits(text, 8, 2),
-                         Digits(text, 11, 2), Digits(text, 14, 2)};
+  const int second = text.size() > 16 && text[16] == ':' ? Digits(text, 17, 2) : -1;
+  const TDateTime moment{Digits(text, 0, 4),  Digits(text, 5, 2),
+                         Digits(text, 8, 2),  Digits(text, 11, 2),
+                         Digits(text, 14, 2), second >= 0 && second <= 59 ? second : 0};
   if (moment.year < 1800 || moment.month < 1 || moment.month > 12 || moment.day < 1 ||
       moment.hour < 0 || moment.hour > 23 || moment.minute < 0 || moment.minute > 59)
     return std::nullopt;
@@ -158,6 +161,15 @@ std::string FormatTime(std::string_view exif_date_time) {
   const std::optional<TDateTime> moment = ParseDateTime(exif_date_time);
   if (!moment) return {};
   return TwoDigits(moment->hour) + ":" + TwoDigits(moment->minute);
+}
+
+std::optional<std::string> SortableDateTime(std::string_view exif_date_time) {
+  const std::optional<TDateTime> moment = ParseDateTime(exif_date_time);
+  if (!moment) return std::nullopt;
+  // ParseDateTime admits four-digit years only.
+  return std::to_string(moment->year) + "-" + TwoDigits(moment->month) + "-" +
+         TwoDigits(moment->day) + " " + TwoDigits(moment->hour) + ":" + TwoDigits(moment->minute) +
+         ":" + TwoDigits(moment->second);
 }
 
 std::string FormatName(std::string_view name) { return CleanName(name); }

@@ -136,12 +136,7 @@ bool TVTLRecordList::RemoveProperty(const std::string& name) {
 }
 
 bool TVTLRecordList::Reorder(const std::vector<int>& order) {
-  if (order.size() != records_.size()) return false;
-  std::vector<bool> seen(records_.size(), false);
-  for (int index : order) {
-    if (index < 0 || index >= Count() || seen[static_cast<size_t>(index)]) return false;
-    seen[static_cast<size_t>(index)] = true;
-  }
+  if (!IsPermutation(order, Count())) return false;
   std::vector<std::unique_ptr<TVTLRecord>> reordered;
   reordered.reserve(records_.size());
   for (int index : order) reordered.push_back(std::move(records_[static_cast<size_t>(index)]));
@@ -149,22 +144,39 @@ bool TVTLRecordList::Reorder(const std::vector<int>& order) {
   return true;
 }
 
+std::unique_ptr<TVTLRecord> TVTLRecordList::RemoveAt(int index) {
+  const TVTLRecord& record = Item(index);
+  // Records of one name share a hash: the entry of this record is the one that points to it.
+  const auto [first, last] = by_key_.equal_range(KeyHash(record.Directory, record.FileName));
+  for (auto it = first; it != last; ++it) {
+    if (it->second == &record) {
+      by_key_.erase(it);
+      break;
+    }
+  }
+  std::unique_ptr<TVTLRecord> taken = std::move(records_[static_cast<size_t>(index)]);
+  records_.erase(records_.begin() + index);
+  return taken;
+}
+
 int TVTLRecordList::Remove(const TVTLRecord& record, std::unique_ptr<TVTLRecord>& taken) {
   if (!Contains(record)) return -1;
-  for (size_t i = 0; i < records_.size(); ++i) {
-    if (!SameKey(*records_[i], record.Directory, record.FileName)) continue;
-    const auto [first, last] = by_key_.equal_range(KeyHash(record.Directory, record.FileName));
-    for (auto it = first; it != last; ++it) {
-      if (it->second == records_[i].get()) {
-        by_key_.erase(it);
-        break;
-      }
-    }
-    taken = std::move(records_[i]);
-    records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(i));
-    return static_cast<int>(i);
+  for (int i = 0; i < Count(); ++i) {
+    if (!SameKey(*records_[static_cast<size_t>(i)], record.Directory, record.FileName)) continue;
+    taken = RemoveAt(i);
+    return i;
   }
   return -1;
+}
+
+bool IsPermutation(const std::vector<int>& order, int count) {
+  if (static_cast<int>(order.size()) != count) return false;
+  std::vector<bool> seen(order.size(), false);
+  for (int index : order) {
+    if (index < 0 || index >= count || seen[static_cast<size_t>(index)]) return false;
+    seen[static_cast<size_t>(index)] = true;
+  }
+  return true;
 }
 
 TRecordView ViewOf(TVTLRecordList& list) {

@@ -90,8 +90,12 @@ class TVTLRecordList {
   // there is none.
   bool RemoveProperty(const std::string& name);
   // Puts the records into the order `order`: the record at index order[i] becomes record i.
-  // False, and no change, unless `order` holds every index of the list exactly once.
+  // False, and no change, unless IsPermutation(order, Count()).
   bool Reorder(const std::vector<int>& order);
+  // Takes the record at a 0-based index out of the list and hands it over; outside
+  // 0..Count()-1 throws std::out_of_range. A list may hold two records of one name (a list
+  // file is read without a duplicate test): this takes exactly the one at `index`.
+  std::unique_ptr<TVTLRecord> RemoveAt(int index);
   // Takes the first record with the same Directory and FileName (ignoring case) out of the
   // list into `taken` and returns its former index; -1 and no change when there is none.
   int Remove(const TVTLRecord& record, std::unique_ptr<TVTLRecord>& taken);
@@ -108,6 +112,9 @@ class TVTLRecordList {
   // The metadata names lists of the records, one per distinct list (joined by NUL).
   std::unordered_map<std::string, std::shared_ptr<TNamesList>> metadata_names_;
 };
+
+// True when `order` holds every index 0..count-1 exactly once.
+bool IsPermutation(const std::vector<int>& order, int count);
 
 // The images a run shows, in gallery order: records of an image list, which must outlive the
 // view. A run leaves out the images it could not process.

@@ -46,25 +46,28 @@ TEST(PhotoDataTest, RationalValuesAsAGalleryShowsThem) {
 
 TEST(PhotoDataTest, DatesAndTimesOnlyFromRealMoments) {
   const struct {
-    std::string text, date, time;
+    std::string text, date, time, sortable;
   } cases[] = {
-      {"2023:05:24 13:36:17", "24.05.2023", "13:36"},
-      {"2024:02:29 00:00:00", "29.02.2024", "00:00"},
-      {"2023-05-24T13:36", "24.05.2023", "13:36"},
-      {"2023:02:29 12:00:00", "", ""},  // not a leap year
-      {"0000:00:00 00:00:00", "", ""},  // what cameras write when they do not know
-      {"2023:13:01 10:00:00", "", ""},
-      {"2023:05:24 24:00:00", "", ""},
-      {"gestern", "", ""},
-      {"", "", ""},
+      {"2023:05:24 13:36:17", "24.05.2023", "13:36", "2023-05-24 13:36:17"},
+      {"2024:02:29 00:00:00", "29.02.2024", "00:00", "2024-02-29 00:00:00"},
+      {"2023-05-24T13:36", "24.05.2023", "13:36", "2023-05-24 13:36:00"},
+      {"2023:05:24 13:36:xx", "24.05.2023", "13:36", "2023-05-24 13:36:00"},
+      {"2023:02:29 12:00:00", "", "", ""},  // not a leap year
+      {"0000:00:00 00:00:00", "", "", ""},  // what cameras write when they do not know
+      {"2023:13:01 10:00:00", "", "", ""},
+      {"2021:04:31 10:00:00", "", "", ""},
+      {"2023:05:24 24:00:00", "", "", ""},
+      {"gestern", "", "", ""},
+      {"", "", "", ""},
       {std::string("2023:05:24\0"
                    "13:36:17",
                    19),
-       "", ""},
+       "", "", ""},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(FormatDate(c.text), c.date) << c.text;
     EXPECT_EQ(FormatTime(c.text), c.time) << c.text;
+    EXPECT_EQ(SortableDateTime(c.text).value_or(""), c.sortable) << c.text;
   }
 }
 

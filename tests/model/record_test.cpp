@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "support/logger.h"
 
 namespace vistrel {
@@ -93,6 +95,26 @@ TEST_F(RecordTest, RemoveTakesTheFirstMatchingRecordOut) {
   EXPECT_EQ(list.Remove(*Make("/p/", "zzz.jpg"), taken), -1);
   EXPECT_EQ(taken, nullptr);
   EXPECT_EQ(list.Count(), 1);
+}
+
+TEST_F(RecordTest, RemoveAtTakesTheRecordAtItsIndexEvenAmongRecordsOfOneName) {
+  // A list file may name one photo twice, with different properties.
+  TVTLRecordList list;
+  list.Add(Make("/p/", "a.jpg"));
+  list.Add(Make("/p/", "a.jpg"));
+  list.AddProperty("Titel");
+  list.Item(0).Details.SetValue(0, "erste");
+  list.Item(1).Details.SetValue(0, "zweite");
+  const std::unique_ptr<TVTLRecord> second = list.RemoveAt(1);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->Details.Value(0), "zweite");
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.Item(0).Details.Value(0), "erste");
+  // The one left is still found by its name, and goes when it is taken out too.
+  EXPECT_TRUE(list.Contains("/p/", "a.jpg"));
+  EXPECT_NE(list.RemoveAt(0), nullptr);
+  EXPECT_FALSE(list.Contains("/p/", "a.jpg"));
+  EXPECT_THROW(list.RemoveAt(0), std::out_of_range);
 }
 
 TEST_F(RecordTest, ManyImagesAreAddedWithoutDuplicates) {
