@@ -32,14 +32,6 @@ bool IsNumberIn(const std::string& text, int low, int high) {
   return number && *number >= low && *number <= high;
 }
 
-// The output path as an absolute, lexically normal folder with a trailing "/".
-std::string OutputFolderOf(const std::string& typed, const std::string& relative_to) {
-  std::filesystem::path path(typed);
-  if (path.is_relative()) path = std::filesystem::path(relative_to) / path;
-  std::string folder = path.lexically_normal().string();
-  return IncludeTrailingPathDelimiter(folder);
-}
-
 // Why emptying the resolved folder `folder` would lose what must not be lost; empty when it
 // may be emptied.
 std::string WhyNotEmpty(const std::string& folder, const TRunInput& input,
@@ -91,6 +83,17 @@ TVariantSetting DefaultVariantSetting(const TVTLValueList& row) {
           std::to_string(kDefaultJpegQuality)};
 }
 
+std::string ResolveOutputPath(const std::string& typed, const std::string& relative_to,
+                              const std::string& home) {
+  if (Trim(typed).empty()) return typed;
+  std::filesystem::path path(typed);
+  if (!home.empty() && (typed == "~" || typed.starts_with("~/")))
+    path = home + typed.substr(1);  // "~//x" is below the home folder too
+  else if (path.is_relative())
+    path = std::filesystem::path(relative_to) / path;
+  return path.lexically_normal().string();
+}
+
 TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& files) {
   const TVTLSkin* skin = input.skin;
   if (!skin)
@@ -112,7 +115,8 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
   request.use_cache = input.use_cache;
   request.cache_size_limit = input.cache_size_limit;
   request.empty_output = input.empty_output;
-  request.output_folder = OutputFolderOf(input.output_path, input.relative_to);
+  request.output_folder = IncludeTrailingPathDelimiter(
+      ResolveOutputPath(input.output_path, input.relative_to, files.HomeFolder()));
   request.output_path = input.output_path;
 
   const TRequiredVarsValueList& required = skin->RequiredVars;

@@ -15,7 +15,8 @@
 //   - emptying an output folder that is a file-system root, the home folder or a folder above
 //     it, a folder that holds (or lies inside) the program's skins or the skin in use, or one
 //     that holds a listed image.
-// A relative output path is taken relative to TRunInput::relative_to.
+// "~" and a path starting "~/" begin at the home folder; another relative output path is taken
+// relative to TRunInput::relative_to (ResolveOutputPath).
 //
 // Free functions without state; they read the file system (to resolve folders) and nothing
 // else.
@@ -59,6 +60,12 @@ struct TVariantSetting {
 
 // The settings a variant starts with: the skin's default size and quality 80.
 TVariantSetting DefaultVariantSetting(const TVTLValueList& image_modification_row);
+
+// The full path an output path stands for: "~" and a path starting "~/" begin at `home` (when
+// there is one), another relative path at `relative_to`; written without "." and ".." steps
+// or doubled "/", keeping a trailing "/". A path that is empty or blanks only stays as typed.
+std::string ResolveOutputPath(const std::string& typed, const std::string& relative_to,
+                              const std::string& home);
 
 // What a caller collected for one run, as the user gave it.
 struct TRunInput {

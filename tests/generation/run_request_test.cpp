@@ -72,6 +72,19 @@ TEST_F(RunRequestFixture, ARequestHoldsCheckedValuesAndBecomesTheSettingsOfTheRu
   ASSERT_TRUE(result.request) << result.message;
   const TRunRequest& request = *result.request;
   EXPECT_EQ(request.output_folder, files_.HomeFolder() + "/galerie/");  // relative to the base
+  // "~" is the home folder, wherever relative paths start.
+  for (const auto& [typed, folder] : std::vector<std::pair<std::string, std::string>>{
+           {"~", files_.HomeFolder() + "/"},
+           {"~//Web/./g", files_.HomeFolder() + "/Web/g/"},
+           {"~x/g", "/srv/~x/g/"},  // another user's home is not looked up
+           {"www/../g", "/srv/g/"}}) {
+    TRunInput input = Input();
+    input.relative_to = "/srv";
+    input.output_path = typed;
+    const TRequestResult other = BuildRunRequest(input, files_);
+    ASSERT_TRUE(other.request) << typed;
+    EXPECT_EQ(other.request->output_folder, folder) << typed;
+  }
   EXPECT_EQ(request.values, (std::vector<std::string>{"Urlaub", "#FF0000", "16777215"}));
 
   TVTLGalleryProperties settings;
