@@ -30,8 +30,6 @@ class TFolderReveal : public QObject {
   // Opens the tree down to `folder` (absolute) and selects it, now as far as the folders have
   // been read, the rest as they come.
   void Reveal(const QString& folder);
-  // The folder last revealed; empty once the user has chosen another.
-  const QString& Pending() const { return pending_; }
 
  private:
   void Step();

@@ -22,10 +22,7 @@ TfrmImgPreview::TfrmImgPreview(QWidget* parent) : QDialog(parent), imgPreview(ne
 void TfrmImgPreview::ShowImage(const QString& file) {
   setWindowTitle(QFileInfo(file).fileName());
   const TBitmap bitmap = RenderFullSizeBitmap(PathFromQString(file));
-  QImage image;
-  if (!bitmap.Empty())
-    image.loadFromData(reinterpret_cast<const uchar*>(bitmap.bmp.data()),
-                       static_cast<int>(bitmap.bmp.size()), "BMP");
+  const QImage image = ToQImage(bitmap);
   imgPreview->setPixmap(QPixmap::fromImage(image));
   if (!image.isNull()) {
     imgPreview->setFixedSize(bitmap.width, bitmap.height);

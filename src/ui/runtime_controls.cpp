@@ -282,8 +282,4 @@ QSize TframEmpty::sizeHint() const {
                std::min(ContentBottom(Content()) + kMargin + frame, kMaxHintHeight));
 }
 
-int TframEmpty::InnerWidth() const {
-  return viewport()->width() > 0 ? viewport()->width() : width();
-}
-
 }  // namespace vistrel

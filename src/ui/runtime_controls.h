@@ -136,8 +136,6 @@ class TframEmpty : public QScrollArea {
   // controls' natural width (so nothing is cut off at the side) and a small height, beyond which
   // it scrolls; at most the height of all its controls.
   void FitContent();
-  // The width controls may use without a horizontal scroll bar.
-  int InnerWidth() const;
   QSize sizeHint() const override;
 
  protected:

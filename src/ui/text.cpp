@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include "imaging/image_operations.h"
+
 namespace vistrel {
 
 QString ToQString(const std::string& bytes) {
@@ -20,5 +22,13 @@ QString PathToQString(const std::string& path) {
 }
 
 std::string PathFromQString(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QImage ToQImage(const TBitmap& bitmap) {
+  QImage image;
+  if (!bitmap.Empty())
+    (void)image.loadFromData(reinterpret_cast<const uchar*>(bitmap.bmp.data()),
+                             static_cast<qsizetype>(bitmap.bmp.size()), "BMP");
+  return image;
+}
 
 }  // namespace vistrel

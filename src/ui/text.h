@@ -1,13 +1,18 @@
-// Names and values are bytes in the model; windows show them as text.
+// What the model and the imaging module hand the windows, as Qt shows it.
 //
-// Bytes that are valid UTF-8 are decoded as UTF-8; bytes that are not are shown as Latin-1, one
-// character per byte, so nothing is ever dropped. Text the user edits goes back as UTF-8.
+// Names and values are bytes in the model; windows show them as text. Bytes that are valid
+// UTF-8 are decoded as UTF-8; bytes that are not are shown as Latin-1, one character per byte,
+// so nothing is ever dropped. Text the user edits goes back as UTF-8. Pictures come from the
+// imaging module as BMP data (TBitmap) and become QImages. Free functions without state.
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <string>
 
 namespace vistrel {
+
+struct TBitmap;
 
 QString ToQString(const std::string& bytes);
 std::string FromQString(const QString& text);
@@ -15,5 +20,8 @@ std::string FromQString(const QString& text);
 // File paths as the file system spells them (its bytes), and back.
 QString PathToQString(const std::string& path);
 std::string PathFromQString(const QString& path);
+
+// The picture of `bitmap`; a null image when it is empty or cannot be read.
+QImage ToQImage(const TBitmap& bitmap);
 
 }  // namespace vistrel

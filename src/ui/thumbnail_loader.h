@@ -50,7 +50,6 @@ class TThumbnailLoader : public QObject {
   void Request(const QString& path, const QString& key);
   // Drops the requests the worker has not started.
   void Forget();
-  int Size() const { return size_; }
   // How many pictures the worker has made or tried so far.
   int Rendered() const { return rendered_; }
 
