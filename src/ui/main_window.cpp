@@ -66,12 +66,7 @@ const QLocale& German() {
 
 // The picture of a photo for the file list: decoded shrunk while loading, fitted into the box.
 QImage RenderThumbnail(const QString& path, int size) {
-  const TBitmap bitmap = RenderPreviewBitmap(PathFromQString(path), size, size);
-  QImage image;
-  if (!bitmap.Empty())
-    image.loadFromData(reinterpret_cast<const uchar*>(bitmap.bmp.data()),
-                       static_cast<int>(bitmap.bmp.size()), "BMP");
-  return image;
+  return ToQImage(RenderPreviewBitmap(PathFromQString(path), size, size));
 }
 
 }  // namespace
@@ -136,11 +131,10 @@ class TFileListFilter : public QSortFilterProxyModel {
   void SetThumbnails(TThumbnailLoader* loader) {
     if (loader == thumbnails_) return;
     thumbnails_ = loader;
-    if (rowCount(root_index_) > 0)
-      emit dataChanged(index(0, 0, root_index_), index(rowCount(root_index_) - 1, 0, root_index_),
-                       {Qt::DecorationRole});
+    const QModelIndex root = mapFromSource(Files()->index(root_));
+    if (rowCount(root) > 0)
+      emit dataChanged(index(0, 0, root), index(rowCount(root) - 1, 0, root), {Qt::DecorationRole});
   }
-  void SetRootIndex(const QModelIndex& root) { root_index_ = root; }
 
   // The thumbnail of `path` has been made.
   void ThumbnailReady(const QString& path) {
@@ -197,7 +191,6 @@ class TFileListFilter : public QSortFilterProxyModel {
   }
 
   QString root_;
-  QPersistentModelIndex root_index_;
   TThumbnailLoader* thumbnails_ = nullptr;
 };
 
@@ -495,7 +488,6 @@ void TVTLMainWin::ShowFileListRoot() {
   if (!root.isValid() || root == ShellListView1->rootIndex()) return;
   ShellListView1->setRootIndex(root);
   ShellIconView->setRootIndex(root);
-  file_filter_->SetRootIndex(root);
 }
 
 void TVTLMainWin::ShowThumbnails(bool thumbnails) {
@@ -606,13 +598,17 @@ bool TVTLMainWin::MaySaveChanges() {
   return false;
 }
 
+std::vector<int> TVTLMainWin::SelectedRowNumbers() const {
+  std::vector<int> rows;
+  for (const QModelIndex& row : lvRecordList->selectionModel()->selectedRows())
+    if (row.row() < record_list_->Count()) rows.push_back(row.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
 std::vector<TVTLRecord*> TVTLMainWin::SelectedRecords() const {
-  QModelIndexList rows = lvRecordList->selectionModel()->selectedRows();
-  std::sort(rows.begin(), rows.end(),
-            [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
   std::vector<TVTLRecord*> records;
-  for (const QModelIndex& row : rows)
-    if (row.row() < record_list_->Count()) records.push_back(&record_list_->Item(row.row()));
+  for (int row : SelectedRowNumbers()) records.push_back(&record_list_->Item(row));
   return records;
 }
 
@@ -635,11 +631,9 @@ void TVTLMainWin::ShowPreview() {
   QImage image(kPreviewWidth, kPreviewHeight, QImage::Format_RGB32);
   image.fill(Qt::white);
   if (CurrentRecord) {
-    const TBitmap bitmap =
-        RenderPreviewBitmap(CurrentRecord->FullPath(), kPreviewWidth, kPreviewHeight);
-    QImage picture;
-    if (!bitmap.Empty() && picture.loadFromData(reinterpret_cast<const uchar*>(bitmap.bmp.data()),
-                                                static_cast<int>(bitmap.bmp.size()), "BMP")) {
+    const QImage picture =
+        ToQImage(RenderPreviewBitmap(CurrentRecord->FullPath(), kPreviewWidth, kPreviewHeight));
+    if (!picture.isNull()) {
       QPainter painter(&image);
       painter.drawImage(0, 0, picture);  // unscaled, at the top left corner
     }
@@ -647,17 +641,18 @@ void TVTLMainWin::ShowPreview() {
   imgPreview->setPixmap(QPixmap::fromImage(image));
 }
 
-bool TVTLMainWin::CommonValue(int index, std::string& value) const {
-  const std::string& name = CurrentRecord->Details.Name(index);
+bool TVTLMainWin::CommonValue(const std::vector<TVTLRecord*>& selected, int index,
+                              std::string& value) const {
+  // The window's records share the list's property names, so a property has one index in all.
   value = CurrentRecord->Details.Value(index);
-  for (const TVTLRecord* record : SelectedRecords())
-    if (record != CurrentRecord && record->Details.ValueOf(name) != value) return false;
+  for (const TVTLRecord* record : selected)
+    if (record->Details.Value(index) != value) return false;
   return true;
 }
 
-QString TVTLMainWin::DetailLine(int index) const {
+QString TVTLMainWin::DetailLine(const std::vector<TVTLRecord*>& selected, int index) const {
   std::string value;
-  const bool common = CommonValue(index, value);
+  const bool common = CommonValue(selected, index, value);
   return ToQString(CurrentRecord->Details.Name(index)) + ": " +
          (common ? ToQString(value) : kDifferentValues);
 }
@@ -668,9 +663,10 @@ void TVTLMainWin::ShowRecordDetails() {
     gbRecord->hide();
     return;
   }
-  const size_t selected = SelectedRecords().size();
-  gbRecord->setTitle(selected > 1
-                         ? "Bildeigenschaften (" + QString::number(selected) + " Bilder markiert) "
+  const std::vector<TVTLRecord*> selected = SelectedRecords();
+  gbRecord->setTitle(selected.size() > 1
+                         ? "Bildeigenschaften (" + QString::number(selected.size()) +
+                               " Bilder markiert) "
                          : QString("Bildeigenschaften "));
   gbRecord->show();
   {
@@ -680,7 +676,8 @@ void TVTLMainWin::ShowRecordDetails() {
   CurrentDetailIndex = -1;
   edDetailEdit->hide();
   edDetailEdit->clear();
-  for (int i = 0; i < CurrentRecord->Details.Count(); ++i) lbDetails->addItem(DetailLine(i));
+  for (int i = 0; i < CurrentRecord->Details.Count(); ++i)
+    lbDetails->addItem(DetailLine(selected, i));
   UpdateButtons();
 }
 
@@ -690,7 +687,7 @@ void TVTLMainWin::DetailClicked() {
   edDetailEdit->setVisible(CurrentDetailIndex >= 0);
   if (CurrentDetailIndex >= 0 && CurrentRecord) {
     std::string value;
-    const bool common = CommonValue(CurrentDetailIndex, value);
+    const bool common = CommonValue(SelectedRecords(), CurrentDetailIndex, value);
     edDetailEdit->setText(common ? ToQString(value) : QString());
     edDetailEdit->setPlaceholderText(
         common ? QString() : "verschiedene Werte – was Sie eingeben, gilt für alle markierten");
@@ -702,12 +699,11 @@ void TVTLMainWin::DetailClicked() {
 void TVTLMainWin::DetailEdited(const QString& text) {
   if (CurrentDetailIndex < 0 || !CurrentRecord) return;
   // Every selected image gets the value.
-  const std::string name = CurrentRecord->Details.Name(CurrentDetailIndex);
   const std::string value = FromQString(text);
+  const std::vector<TVTLRecord*> selected = SelectedRecords();
   CurrentRecord->Details.SetValue(CurrentDetailIndex, value);
-  for (TVTLRecord* record : SelectedRecords())
-    if (record != CurrentRecord) record->Details.SetValueOf(name, value);
-  lbDetails->item(CurrentDetailIndex)->setText(DetailLine(CurrentDetailIndex));
+  for (TVTLRecord* record : selected) record->Details.SetValue(CurrentDetailIndex, value);
+  lbDetails->item(CurrentDetailIndex)->setText(DetailLine(selected, CurrentDetailIndex));
   SetModified();
 }
 
@@ -803,23 +799,19 @@ void TVTLMainWin::btnEigenschaftEntfernenClick() {
 }
 
 void TVTLMainWin::DeleteCurrentRecord() {
-  if (!CurrentRecord) return;
-  std::vector<int> rows;
-  for (const QModelIndex& row : lvRecordList->selectionModel()->selectedRows())
-    rows.push_back(row.row());
-  if (rows.empty()) rows.push_back(records_model_->RowOf(CurrentRecord));
-  const int remembered = *std::min_element(rows.begin(), rows.end());
+  const std::vector<int> rows = SelectedRowNumbers();
+  if (!CurrentRecord || rows.empty()) return;
+  const int remembered = rows.front();
   CurrentRecord = nullptr;
   CurrentDetailIndex = -1;
   {
     const QSignalBlocker quiet(lvRecordList->selectionModel());
     lvRecordList->selectionModel()->clear();
-    // The records go once the views have let go of them.
-    (void)records_model_->Remove(rows);
+    records_model_->Remove(rows);
   }
   SetModified();
   ShowRecordDetails();
-  if (remembered >= 0 && remembered < record_list_->Count())
+  if (remembered < record_list_->Count())
     SelectRows({remembered});
   else
     lvRecordList->clearSelection();
@@ -837,18 +829,14 @@ void TVTLMainWin::SelectRows(const std::vector<int>& rows) {
 }
 
 void TVTLMainWin::Reorder(const std::vector<int>& order) {
-  bool unchanged = true;
-  for (size_t i = 0; i < order.size() && unchanged; ++i)
-    unchanged = order[i] == static_cast<int>(i);
-  if (unchanged || !records_model_->Reorder(order)) return;
+  // An order that moves nothing (sorting a sorted list) leaves the list unchanged.
+  if (!records_model_->Reorder(order)) return;
   SetModified();
   if (lvRecordList->currentIndex().isValid()) lvRecordList->scrollTo(lvRecordList->currentIndex());
 }
 
 void TVTLMainWin::MoveSelectedRecords(int step) {
-  std::vector<int> rows;
-  for (const QModelIndex& row : lvRecordList->selectionModel()->selectedRows())
-    rows.push_back(row.row());
+  const std::vector<int> rows = SelectedRowNumbers();
   if (rows.empty()) return;
   Reorder(OrderMovingRows(record_list_->Count(), rows, step));
 }

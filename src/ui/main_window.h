@@ -52,7 +52,7 @@ class UserMessages;
 // The file list shows an entry only when it is a file with a JPEG name.
 bool IsListedInFileList(const QString& name, bool is_folder);
 
-// A file's size as the file list shows it: "812 Bytes", "35,4 KB", "3,2 MB".
+// A file's size as the file list shows it: "812 Bytes", "35,4 kB", "3,2 MB".
 QString GermanFileSize(qint64 bytes);
 
 // The edge of a thumbnail in the file list, in pixels.
@@ -103,7 +103,8 @@ class TVTLMainWin : public QMainWindow {
   // "Ja"; false when the user cancelled or the list could not be saved (the window then stays).
   bool MaySaveChanges();
 
-  // The records selected in the image list, top to bottom.
+  // The rows selected in the image list, top to bottom, and their records.
+  std::vector<int> SelectedRowNumbers() const;
   std::vector<TVTLRecord*> SelectedRecords() const;
 
   TVTLRecord* CurrentRecord = nullptr;
@@ -156,9 +157,11 @@ class TVTLMainWin : public QMainWindow {
   void DetailEdited(const QString& text);
   void ShowFolderInFileList(const QString& folder);
   void ShowFileListRoot();
-  QString DetailLine(int index) const;
-  // The value of property `index` when every selected image has the same one.
-  bool CommonValue(int index, std::string& value) const;
+  // The line of property `index` in the property box, for the records `selected`.
+  QString DetailLine(const std::vector<TVTLRecord*>& selected, int index) const;
+  // The value of property `index` when the current image and every one of `selected` have the
+  // same one.
+  bool CommonValue(const std::vector<TVTLRecord*>& selected, int index, std::string& value) const;
   void SetModified() { modified_ = true; }
   void Reorder(const std::vector<int>& order);
   void SelectRows(const std::vector<int>& rows);

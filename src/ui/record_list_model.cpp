@@ -10,38 +10,24 @@
 #include <optional>
 #include <set>
 
+#include "model/photo_data.h"
 #include "ui/text.h"
 
 namespace vistrel {
 
 namespace {
 
-// The metadata entries that may say when a photo was taken, best first; each "YYYY:MM:DD
-// HH:MM:SS".
+// The metadata entries that may say when a photo was taken, best first.
 constexpr const char* kDateEntries[] = {"ExifDTOrig", "ExifDTDigitized", "DateTime"};
 
-// When the photo was taken, as text that sorts by time; none when no entry holds a date.
+// When the photo was taken, as text that sorts by time; none when no entry holds a real moment
+// (cameras without a clock write zeros).
 std::optional<std::string> DateTaken(const TVTLRecord& record) {
   for (const char* entry : kDateEntries) {
-    const std::string value = record.Metadata.ValueOf(entry);
-    if (value.size() < 19) continue;
-    bool digits = true;
-    for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18})
-      digits = digits && value[i] >= '0' && value[i] <= '9';
-    // Cameras without a clock write zeros.
-    if (digits && value.compare(0, 4, "0000") != 0) return value.substr(0, 19);
+    std::optional<std::string> moment = SortableDateTime(record.Metadata.ValueOf(entry));
+    if (moment) return moment;
   }
   return std::nullopt;
-}
-
-bool IsPermutation(const std::vector<int>& order, int count) {
-  if (static_cast<int>(order.size()) != count) return false;
-  std::vector<bool> seen(order.size(), false);
-  for (int index : order) {
-    if (index < 0 || index >= count || seen[static_cast<size_t>(index)]) return false;
-    seen[static_cast<size_t>(index)] = true;
-  }
-  return true;
 }
 
 std::vector<int> Identity(int count) {
@@ -68,35 +54,28 @@ void TRecordListModel::SetList(TVTLRecordList* list) {
   endResetModel();
 }
 
-int TRecordListModel::RowOf(const TVTLRecord* record) const {
-  if (!list_ || !record) return -1;
-  for (int row = 0; row < list_->Count(); ++row)
-    if (&list_->Item(row) == record) return row;
-  return -1;
-}
-
 void TRecordListModel::Appended(int row) {
   // The list has the record already; the views learn of it now.
   beginInsertRows(QModelIndex(), row, row);
   endInsertRows();
 }
 
-std::vector<std::unique_ptr<TVTLRecord>> TRecordListModel::Remove(std::vector<int> rows) {
-  std::vector<std::unique_ptr<TVTLRecord>> removed;
-  if (!list_) return removed;
+void TRecordListModel::Remove(std::vector<int> rows) {
+  if (!list_) return;
   rows = ValidRows(list_->Count(), rows);
   // From the last, so the rows still to go keep their numbers.
   for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
     beginRemoveRows(QModelIndex(), *row, *row);
-    std::unique_ptr<TVTLRecord> taken;
-    if (list_->Remove(list_->Item(*row), taken) >= 0) removed.push_back(std::move(taken));
+    // Released at the end of the step, once the views have let go of the row.
+    const std::unique_ptr<TVTLRecord> taken = list_->RemoveAt(*row);
     endRemoveRows();
   }
-  return removed;
 }
 
 bool TRecordListModel::Reorder(const std::vector<int>& order) {
-  if (!list_ || !IsPermutation(order, list_->Count())) return false;
+  // A whole permutation in rising order leaves every record where it is.
+  if (!list_ || !IsPermutation(order, list_->Count()) || std::is_sorted(order.begin(), order.end()))
+    return false;
   std::vector<int> new_row(order.size());
   for (size_t i = 0; i < order.size(); ++i)
     new_row[static_cast<size_t>(order[i])] = static_cast<int>(i);
@@ -111,10 +90,6 @@ bool TRecordListModel::Reorder(const std::vector<int>& order) {
   changePersistentIndexList(before, after);
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
   return true;
-}
-
-void TRecordListModel::Changed(int row) {
-  emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
 int TRecordListModel::rowCount(const QModelIndex& parent) const {

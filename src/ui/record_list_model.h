@@ -27,22 +27,17 @@ class TRecordListModel : public QAbstractTableModel {
 
   // Shows `list` (not owned; nullptr for none).
   void SetList(TVTLRecordList* list);
-  TVTLRecordList* List() const { return list_; }
-  TVTLRecord& Record(int row) const { return list_->Item(row); }
-  // The row of `record`, or -1.
-  int RowOf(const TVTLRecord* record) const;
 
   // Tells the views that a record has been appended to the list at `row`.
   void Appended(int row);
-  // Takes the records of `rows` out of the list and returns them, so that the caller releases
-  // them once nothing refers to them any more.
-  std::vector<std::unique_ptr<TVTLRecord>> Remove(std::vector<int> rows);
-  // Puts the records into the order `order` (see TVTLRecordList::Reorder); false, and no
-  // change, unless it is a whole permutation. Selections and the current row follow their
-  // records.
+  // Takes the records of `rows` out of the list and releases them once the views have let go
+  // of them. Rows outside the list are ignored.
+  void Remove(std::vector<int> rows);
+  // Puts the records into the order `order` (see TVTLRecordList::Reorder); selections and the
+  // current row follow their records. False, and no change, unless the order is a whole
+  // permutation that moves a record: putting the records in the order they have tells the
+  // views nothing.
   bool Reorder(const std::vector<int>& order);
-  // A record's details changed (its line in a view may say so).
-  void Changed(int row);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;

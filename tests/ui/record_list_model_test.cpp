@@ -102,8 +102,10 @@ TEST_F(RecordListModelTest, DatesTakenSortOldestFirstAndPhotosWithoutOneLast) {
   Add("/p/", "a.jpg", "2019:06:30 23:59:59");
   Add("/p/", "gleich.jpg", "2021:01:01 00:00:00");
   Add("/p/", "kaputt.jpg", "gestern");
+  Add("/p/", "Monat 13.jpg", "2021:13:45 10:00:00");  // no real date, however it looks
   EXPECT_EQ(Names(OrderByDateTaken(list_)),
-            (QStringList{"a.jpg", "c.jpg", "gleich.jpg", "b.jpg", "kaputt.jpg", "ohne Uhr.jpg"}));
+            (QStringList{"a.jpg", "c.jpg", "gleich.jpg", "b.jpg", "kaputt.jpg", "Monat 13.jpg",
+                         "ohne Uhr.jpg"}));
 }
 
 TEST_F(RecordListModelTest, ReorderingKeepsTheSelectionWithItsRecords) {
@@ -119,13 +121,28 @@ TEST_F(RecordListModelTest, ReorderingKeepsTheSelectionWithItsRecords) {
   EXPECT_TRUE(selection.isRowSelected(2));
   EXPECT_FALSE(selection.isRowSelected(0));
   EXPECT_FALSE(model.Reorder({0, 0, 1}));
+  EXPECT_FALSE(model.Reorder({0, 1, 2}));  // the order they have
   EXPECT_EQ(model.index(2, 0).data().toString(), "a.jpg");
   EXPECT_EQ(model.index(2, 1).data().toString(), "/p/");
-  // Removed rows come back to the caller, the rest keep their selection.
-  auto removed = model.Remove({0, 1});
-  ASSERT_EQ(removed.size(), 2u);
+  // Removed rows leave the list, the rest keep their selection.
+  model.Remove({0, 1});
+  ASSERT_EQ(list_.Count(), 1);
   EXPECT_EQ(model.rowCount(), 1);
   EXPECT_TRUE(selection.isRowSelected(0));
+}
+
+TEST_F(RecordListModelTest, RemovingARowTakesThatRecordAlsoWhenAnotherHasItsName) {
+  // A list file may name a photo twice, with different properties.
+  Add("/p/", "a.jpg");
+  Add("/p/", "a.jpg");
+  list_.AddProperty("Titel");
+  list_.Item(0).Details.SetValue(0, "erste");
+  list_.Item(1).Details.SetValue(0, "zweite");
+  TRecordListModel model;
+  model.SetList(&list_);
+  model.Remove({1});
+  ASSERT_EQ(list_.Count(), 1);
+  EXPECT_EQ(list_.Item(0).Details.Value(0), "erste");
 }
 
 }  // namespace
