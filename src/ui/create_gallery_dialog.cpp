@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -201,17 +200,9 @@ void TfrmCreateGallery::done(int result) {
   QDialog::done(result);
 }
 
-QString TfrmCreateGallery::FullOutputPath(const QString& typed) {
-  if (typed.trimmed().isEmpty()) return typed;
-  const QString home = QDir::homePath();
-  QString path = typed;
-  if (path == "~" || path.startsWith("~/")) path = home + path.mid(1);
-  if (QDir::isRelativePath(path)) path = home + '/' + path;
-  // Written out, without "." and ".." steps, keeping a trailing "/".
-  const bool folder_mark = path.endsWith('/');
-  path = QDir::cleanPath(path);
-  if (folder_mark && !path.endsWith('/')) path += '/';
-  return path;
+QString TfrmCreateGallery::FullOutputPath(const QString& typed) const {
+  const std::string home = files_->HomeFolder();
+  return PathToQString(ResolveOutputPath(PathFromQString(typed), home, home));
 }
 
 void TfrmCreateGallery::SetFileServices(std::unique_ptr<TFileServices> files) {
@@ -369,16 +360,15 @@ void TfrmCreateGallery::BuildControls(const TVTLSkin& skin) {
                       frEmImgMod->Content());
     VariantGroups.push_back(group);
     const int title_height = group->fontMetrics().height();
+    const TVariantSetting defaults = DefaultVariantSetting(row);
     const struct {
       const char* label;
-      std::string value;
+      const std::string& value;
       int minimum, maximum;
     } fields[] = {
-        {"Maximale Breite: ", row.Value(TImageModificationValueList::kDefaultMaxWidth), 1,
-         kMaxSide},
-        {"Maximale Höhe: ", row.Value(TImageModificationValueList::kDefaultMaxHeight), 1, kMaxSide},
-        {"JPG-Qualität (0-100): ", std::to_string(kDefaultJpegQuality), kMinJpegQuality,
-         kMaxJpegQuality},
+        {"Maximale Breite: ", defaults.max_width, 1, kMaxSide},
+        {"Maximale Höhe: ", defaults.max_height, 1, kMaxSide},
+        {"JPG-Qualität (0-100): ", defaults.quality, kMinJpegQuality, kMaxJpegQuality},
     };
     int right = 0;
     int height = 0;
@@ -470,7 +460,7 @@ TRunInput TfrmCreateGallery::CollectInput(TVTLSkin* selected, bool applied) {
     }
   }
   input.output_path = PathFromQString(edOutputPath->text());
-  input.relative_to = PathFromQString(QDir::homePath());
+  input.relative_to = files_->HomeFolder();
   input.skins_folder = PathFromQString(SkinsFolder);
   input.copy_originals = cbCopyOrigImages->isChecked();
   input.empty_output = cbCleanDirectoryBefore->isChecked();
@@ -483,14 +473,12 @@ void TfrmCreateGallery::btnGoGoClick() {
   TVTLSkin* selected = SelectedSkin();
   const bool applied = selected && cbSkin->currentIndex() == LoadedSkinIndex;
   // The field shows where the gallery goes, also when a relative path was typed.
-  const QString full = FullOutputPath(edOutputPath->text());
-  if (!full.trimmed().isEmpty()) edOutputPath->setText(full);
+  edOutputPath->setText(FullOutputPath(edOutputPath->text()));
   TRunInput input = CollectInput(selected, applied);
   TRequestResult result;
   for (;;) {
     result = BuildRunRequest(input, *files_);
     if (!result.request) {
-      QGuiApplication::restoreOverrideCursor();
       QString reason = ToQString(result.reason);
       if (result.problem == TRequestProblem::kVariant)
         reason = "Maximale Breite und Höhe: 1 bis " + QString::number(kMaxVariantSide) +
@@ -516,7 +504,7 @@ void TfrmCreateGallery::btnGoGoClick() {
       input.empty_output = true;  // the request checks once more that it may be emptied
     } else if (answer == 1) {
       if (!ChooseOutputFolder()) return;
-      input.output_path = PathFromQString(FullOutputPath(edOutputPath->text()));
+      input.output_path = PathFromQString(edOutputPath->text());
     } else {
       return;
     }

@@ -77,9 +77,9 @@ class TfrmCreateGallery : public QDialog {
   void btnSearchOutputPathClick();
   void imgPreviewClick();
   void btnGoGoClick();
-  // The full path the output path field stands for: a relative path starts at the home folder,
-  // "~" is the home folder.
-  static QString FullOutputPath(const QString& typed);
+  // The full path the output path field stands for: a relative path starts at the home folder
+  // of the file services, "~" is that folder (ResolveOutputPath).
+  QString FullOutputPath(const QString& typed) const;
   // Closing the dialog closes the preview too.
   void done(int result) override;
 

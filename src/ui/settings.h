@@ -11,6 +11,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "generation/run_request.h"
+
 namespace vistrel {
 
 // The folder the open and save dialogs of image lists start in: the folder of the list last
@@ -36,7 +38,7 @@ void SetCreateGalleryDialogSize(const QSize& size);
 // the size of the cache in megabytes (1,000,000 bytes).
 bool UseVariantCache();
 void SetUseVariantCache(bool use);
-inline constexpr int kDefaultCacheSizeMb = 2000;
+inline constexpr int kDefaultCacheSizeMb = static_cast<int>(kDefaultCacheSizeLimit / 1'000'000);
 inline constexpr int kMinCacheSizeMb = 10;
 inline constexpr int kMaxCacheSizeMb = 1'000'000;
 int CacheSizeMb();
