@@ -40,3 +40,17 @@ bench_seconds() {
   end=$(date +%s.%N)
   echo "$end - $start" | bc -l
 }
+
+# What the photo benchmarks share: the optimised program, the corpus ($photos), the
+# benchmarks' skin ($SKIN) with its two variants set as $SIZES (160x160 at quality 80, 1024x768
+# at quality 85), and a scratch folder $WORK, removed at the end, that holds the variant cache.
+bench_photo_setup() {
+  bench_build
+  bench_corpus
+  WORK=$(mktemp -d)
+  trap 'rm -rf "$WORK"' EXIT
+  export XDG_CACHE_HOME=$WORK/cache
+  SKIN=$BENCH_ROOT/bench/skin/bench.vsk
+  photos=("$CORPUS"/p*.jpg)
+  SIZES=(--size THUMB=160x160 --quality THUMB=80 --size BIG=1024x768 --quality BIG=85)
+}

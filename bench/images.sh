@@ -12,20 +12,12 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 ROUNDS=${1:-3}
 bench_tools vipsthumbnail:libvips-tools bc:bc /usr/bin/time:time
-bench_build
-bench_corpus
-
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-export XDG_CACHE_HOME=$WORK/cache
-SKIN=$BENCH_ROOT/bench/skin/bench.vsk
-photos=("$CORPUS"/p*.jpg)
+bench_photo_setup
 
 # Every round starts with an empty variant cache: the figure is a first run's.
 vistrel_run() {
   rm -rf "$WORK/v" "$WORK/cache"
-  "$BENCH_BUILD/vistrel-cli" generate --skin "$SKIN" --out "$WORK/v" \
-    --size THUMB=160x160 --quality THUMB=80 --size BIG=1024x768 --quality BIG=85 "${photos[@]}"
+  "$BENCH_BUILD/vistrel-cli" generate --skin "$SKIN" --out "$WORK/v" "${SIZES[@]}" "${photos[@]}"
 }
 thumbnail_run() {
   rm -rf "$WORK/t1" "$WORK/t2"; mkdir -p "$WORK/t1" "$WORK/t2"
@@ -34,7 +26,7 @@ thumbnail_run() {
 }
 # Runs a function under /usr/bin/time; prints "seconds peak_kb".
 measure() {
-  /usr/bin/time -f '%e %M' -o "$WORK/time" bash -c "$(declare -f "$1"); $(declare -p WORK SKIN BENCH_BUILD photos); $1" >/dev/null 2>&1
+  /usr/bin/time -f '%e %M' -o "$WORK/time" bash -c "$(declare -f "$1"); $(declare -p WORK SKIN BENCH_BUILD photos SIZES); $1" >/dev/null 2>&1
   cat "$WORK/time"
 }
 

@@ -19,15 +19,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 ROUNDS=${1:-4}
 bench_tools bc:bc /usr/bin/time:time
-bench_build
-bench_corpus
-
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-export XDG_CACHE_HOME=$WORK/cache
-SKIN=$BENCH_ROOT/bench/skin/bench.vsk
-photos=("$CORPUS"/p*.jpg)
-SIZES=(--size THUMB=160x160 --quality THUMB=80 --size BIG=1024x768 --quality BIG=85)
+bench_photo_setup
 THUMBS=(--size THUMB=200x200 --quality THUMB=80 --size BIG=1024x768 --quality BIG=85)
 
 # run NAME [OPTIONS...]: one gallery into $WORK/NAME (emptied first); prints "seconds peak_kb
