@@ -6,8 +6,10 @@
 #include <QTest>
 #include <QThread>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace vistrel {
 namespace {
@@ -96,7 +98,8 @@ TEST(ThumbnailLoaderTest, TheNewestRequestComesFirstAndForgottenOnesAreDropped) 
   ASSERT_TRUE(QTest::qWaitFor([&] { return render.Started().size() == 3; }, 5000));
   loader.Forget();  // another folder: "/2", not yet begun, is no longer wanted
   render.Open();
-  QTest::qWait(50);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ready.size() == 3; }, 5000));
+  QTest::qWait(50);  // time for "/2" to come, were it still wanted
   EXPECT_EQ(ready, (QStringList{"/1", "/4", "/3"}));
   loader.Request("/2", "/2");  // asked again, made after all
   ASSERT_TRUE(QTest::qWaitFor([&] { return ready.size() == 4; }, 5000));
@@ -106,11 +109,17 @@ TEST(ThumbnailLoaderTest, TheNewestRequestComesFirstAndForgottenOnesAreDropped) 
 TEST(ThumbnailLoaderTest, DestroyingTheLoaderStopsTheWorkWithoutAnswering) {
   HeldRender render;
   std::atomic<int> answered = 0;
+  std::jthread opener;
   {
     TThumbnailLoader loader(render.Function(), 32, [&](const QString&) { ++answered; });
     for (const char* name : {"/1", "/2", "/3"}) loader.Request(name, name);
     ASSERT_TRUE(QTest::qWaitFor([&] { return render.Started().size() == 1; }, 5000));
-    render.Open();  // the picture in work finishes while the loader goes
+    // The picture in work finishes while the loader goes: the loader has given up its queue
+    // long before the picture is let through.
+    opener = std::jthread([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      render.Open();
+    });
   }
   QTest::qWait(50);
   EXPECT_EQ(answered, 0);
