@@ -56,25 +56,24 @@ bool TCSVVTLRecordFile::LoadRecordListFromText(TVTLRecordList& list, std::string
   std::vector<std::string> fields;
   bool first = true;
   bool first_image = true;
-  bool valid = true;
   size_t field_count = 0;
-  ForEachTextLine(contents, [&](const std::string& line) {
+  const bool read = ForEachTextLine(contents, [&](const std::string& line) {
     if (first) {
       first = false;
       if (!SplitLine(line, header)) {
         messages.ShowError(kInvalidFile);
-        return valid = false;
+        return false;
       }
       if (!CheckHeader(header)) {
         messages.ShowError(kUnknownHeader);
-        return valid = false;
+        return false;
       }
       field_count = header.size();
       return true;
     }
     if (!SplitLine(line, fields) || fields.size() != field_count) {
       messages.ShowError(kInvalidFile);
-      return valid = false;
+      return false;
     }
     auto record = std::make_unique<TVTLRecord>(fields[1], fields[0], read_metadata, log);
     TVTLRecord& added = *record;
@@ -86,7 +85,7 @@ bool TCSVVTLRecordFile::LoadRecordListFromText(TVTLRecordList& list, std::string
       added.Details.SetValue(static_cast<int>(k - 2), std::move(fields[k]));
     return true;
   });
-  if (!valid) return false;
+  if (!read) return false;
   if (first) {  // an empty file: its empty first line is no known header
     messages.ShowError(kUnknownHeader);
     return false;

@@ -28,6 +28,17 @@ struct TScaledCopy {
   uint32_t height = 0;
 };
 
+// How a processor makes the copies of one photo, as it found out reading the photo's header:
+// for each request, the index of the larger copy of the same requests that copy is scaled
+// from, or -1 for the photo itself; and the photo's stored size and EXIF orientation, so making
+// the copies need not read them again.
+struct TCopyPlan {
+  std::vector<int> sources;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  int orientation = 1;
+};
+
 class TImageProcessor {
  public:
   virtual ~TImageProcessor() = default;
@@ -39,21 +50,22 @@ class TImageProcessor {
   // What the variant cache needs of a processor whose copies it may keep. Identity() changes
   // whenever the bytes made for the same photo and requests could change (the processor's own
   // pipeline version and those of the libraries it uses); an empty identity, the default,
-  // keeps the processor's copies out of the cache. PlanCopies() tells, for each request, the
-  // index of the larger copy of the same requests that copy is made from, or -1 when it is
-  // made from the photo itself: a copy's bytes depend on the photo's bytes, its own request
-  // and that source only. ScaleImageData() makes the copies left empty in `copies` from the
+  // keeps the processor's copies out of the cache. PlanCopies() reads the photo's header and
+  // says how each copy is made (a copy's bytes depend on the photo's bytes, its own request and
+  // its source only); ScaleImageData() then makes the copies left empty in `copies` from the
   // photo's bytes, taking those given (found in the cache) as made, also as sources.
   virtual std::string Identity() const { return {}; }
   virtual bool PlanCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                          std::vector<int>& sources) {
+                          TCopyPlan& plan) {
     (void)bytes;
-    sources.assign(requests.size(), -1);
+    (void)requests;
+    plan = TCopyPlan();
     return false;
   }
   virtual bool ScaleImageData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                              std::vector<TScaledCopy>& copies) {
+                              const TCopyPlan& plan, std::vector<TScaledCopy>& copies) {
     (void)bytes;
+    (void)plan;
     copies.assign(requests.size(), TScaledCopy());
     return false;
   }

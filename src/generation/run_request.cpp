@@ -145,9 +145,12 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
     if (!IsNumberIn(setting.max_width, 1, max_side) ||
         !IsNumberIn(setting.max_height, 1, max_side) ||
         !IsNumberIn(setting.quality, kMinJpegQuality, kMaxJpegQuality))
-      return Refuse(TRequestProblem::kVariant, "Ungültige Werte für die Bildvariante " +
-                                                   row.Value(TImageModificationValueList::kName) +
-                                                   "!");
+      return Refuse(TRequestProblem::kVariant,
+                    "Ungültige Werte für die Bildvariante " +
+                        row.Value(TImageModificationValueList::kName) + "!",
+                    "Maximale Breite und Höhe: 1 bis " + std::to_string(kMaxVariantSide) +
+                        " Pixel, JPG-Qualität: " + std::to_string(kMinJpegQuality) + " bis " +
+                        std::to_string(kMaxJpegQuality) + ".");
     request.variants.push_back({std::to_string(*ParseInt32(Trim(setting.max_width))),
                                 std::to_string(*ParseInt32(Trim(setting.max_height))),
                                 std::to_string(*ParseInt32(Trim(setting.quality)))});

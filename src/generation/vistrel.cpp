@@ -337,8 +337,8 @@ bool TVistrel::MakeCopiesWithCache(TVariantCache& cache, const std::string& sour
                                    std::vector<TScaledCopy>& copies) {
   copies.assign(requests.size(), TScaledCopy());
   std::string bytes;
-  std::vector<int> sources;
-  if (!ReadWholeFile(source, bytes) || !services_.images.PlanCopies(bytes, requests, sources))
+  TCopyPlan plan;
+  if (!ReadWholeFile(source, bytes) || !services_.images.PlanCopies(bytes, requests, plan))
     return false;
   // A copy made from a larger one is keyed by that one's key; sources are always larger, so
   // going from the largest copy down every source's key is there first.
@@ -346,7 +346,7 @@ bool TVistrel::MakeCopiesWithCache(TVariantCache& cache, const std::string& sour
   std::vector<std::optional<THash128>> keys(requests.size());
   std::function<THash128(size_t)> key_of = [&](size_t v) {
     if (!keys[v]) {
-      const int from = sources[v];
+      const int from = plan.sources[v];
       keys[v] = from < 0 ? cache.KeyOf(contents, requests[v])
                          : cache.KeyOf(key_of(static_cast<size_t>(from)), requests[v], true);
     }
@@ -356,7 +356,7 @@ bool TVistrel::MakeCopiesWithCache(TVariantCache& cache, const std::string& sour
   for (size_t v = 0; v < requests.size(); ++v)
     if (!cache.Find(key_of(v), copies[v])) missing.push_back(v);
   if (missing.empty()) return true;
-  if (!services_.images.ScaleImageData(bytes, requests, copies)) return false;
+  if (!services_.images.ScaleImageData(bytes, requests, plan, copies)) return false;
   for (size_t v : missing) cache.Store(key_of(v), copies[v]);
   return true;
 }

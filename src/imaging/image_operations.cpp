@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <vips/vips8>
@@ -204,80 +203,75 @@ bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& r
   return ReadWholeFile(source, bytes) && ScaleJpegData(bytes, requests, copies);
 }
 
+bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                   std::vector<TScaledCopy>& copies) {
+  TCopyPlan plan;
+  if (PlanJpegCopies(bytes, requests, plan)) return ScaleJpegData(bytes, requests, plan, copies);
+  copies.assign(requests.size(), TScaledCopy());
+  return false;
+}
+
 namespace {
 
-// A photo's size and orientation, and the size of each copy asked of it.
-struct TPhotoPlan {
-  TJpegHeader header;
-  int orientation = 1;
-  std::vector<TSize> upright;  // each copy's size, as it is written
-  std::vector<int> sources;    // see PlanJpegCopies()
-};
-
-// True when `upright` holds a copy that can be written (both sides at least 1).
+// True when a copy of this size can be written (both sides at least 1).
 bool IsMadeCopy(TSize size) { return size.width >= 1 && size.height >= 1; }
 
-bool Plan(const std::string& bytes, const TBlob& blob, const std::vector<TScaleRequest>& requests,
-          TPhotoPlan& plan) {
-  plan.header = ParseJpegHeader(bytes);
-  if (!IsWithinDecodeLimits(plan.header, bytes)) return false;
-  plan.orientation = Orientation(LoadJpeg(blob, 1));
+// The size of each copy of a planned photo, as it is written (upright).
+std::vector<TSize> UprightSizes(const TCopyPlan& plan, const std::vector<TScaleRequest>& requests) {
   const bool turned = IsTurned(plan.orientation);
-  const int64_t width = turned ? plan.header.height : plan.header.width;
-  const int64_t height = turned ? plan.header.width : plan.header.height;
+  const int64_t width = turned ? plan.height : plan.width;
+  const int64_t height = turned ? plan.width : plan.height;
+  std::vector<TSize> sizes;
   for (const TScaleRequest& request : requests)
-    plan.upright.push_back(FitIntoBox(width, height, request.max_width, request.max_height));
+    sizes.push_back(FitIntoBox(width, height, request.max_width, request.max_height));
+  return sizes;
+}
+
+}  // namespace
+
+bool PlanJpegCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                    TCopyPlan& plan) {
+  plan = TCopyPlan();
+  const TJpegHeader header = ParseJpegHeader(bytes);
+  if (!IsWithinDecodeLimits(header, bytes)) return false;
+  try {
+    plan.orientation = Orientation(LoadJpeg(TBlob(bytes), 1));
+  } catch (const vips::VError&) {
+    vips_error_clear();
+    return false;
+  }
+  plan.width = static_cast<uint32_t>(header.width);
+  plan.height = static_cast<uint32_t>(header.height);
+  const std::vector<TSize> upright = UprightSizes(plan, requests);
   // A copy at most half as wide and high as another of at least its quality is scaled from
   // that one (the smallest such), decoded shrunk on load: far cheaper than decoding the photo
   // again, and what the larger copy's compression lost does not survive halving.
   plan.sources.assign(requests.size(), -1);
   for (size_t i = 0; i < requests.size(); ++i) {
-    if (!IsMadeCopy(plan.upright[i])) continue;
+    if (!IsMadeCopy(upright[i])) continue;
     for (size_t j = 0; j < requests.size(); ++j) {
-      const TSize& larger = plan.upright[j];
-      if (j == i || larger.width < 2 * plan.upright[i].width ||
-          larger.height < 2 * plan.upright[i].height || requests[j].quality < requests[i].quality)
+      const TSize& larger = upright[j];
+      if (j == i || larger.width < 2 * upright[i].width || larger.height < 2 * upright[i].height ||
+          requests[j].quality < requests[i].quality)
         continue;
       const int best = plan.sources[i];
-      if (best < 0 ||
-          larger.width * larger.height < plan.upright[static_cast<size_t>(best)].width *
-                                             plan.upright[static_cast<size_t>(best)].height)
+      if (best < 0 || larger.width * larger.height < upright[static_cast<size_t>(best)].width *
+                                                         upright[static_cast<size_t>(best)].height)
         plan.sources[i] = static_cast<int>(j);
     }
   }
   return true;
 }
 
-}  // namespace
-
-bool PlanJpegCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                    std::vector<int>& sources) {
-  sources.clear();
-  try {
-    const TBlob blob(bytes);
-    TPhotoPlan plan;
-    if (!Plan(bytes, blob, requests, plan)) return false;
-    sources = std::move(plan.sources);
-    return true;
-  } catch (const vips::VError&) {
-    vips_error_clear();
-    return false;
-  }
-}
-
 bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                   std::vector<TScaledCopy>& copies) {
+                   const TCopyPlan& plan, std::vector<TScaledCopy>& copies) {
   copies.resize(requests.size());
+  if (plan.sources.size() != requests.size()) return false;  // a plan for other requests
   std::vector<bool> wanted;
   for (const TScaledCopy& copy : copies) wanted.push_back(copy.jpeg.empty());
   try {
     const TBlob blob(bytes);
-    TPhotoPlan plan;
-    if (!Plan(bytes, blob, requests, plan)) {
-      for (size_t i = 0; i < copies.size(); ++i)
-        if (wanted[i]) copies[i] = TScaledCopy();
-      return false;
-    }
+    const std::vector<TSize> upright = UprightSizes(plan, requests);
     const bool turned = IsTurned(plan.orientation);
     const bool orient = NeedsOrienting(plan.orientation);
     auto finish = [&](size_t i, VImage picture) {
@@ -293,10 +287,10 @@ bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& r
     std::vector<int> shrinks(requests.size(), 0);
     std::vector<TSize> stored(requests.size());
     for (size_t i = 0; i < requests.size(); ++i) {
-      if (!wanted[i] || plan.sources[i] >= 0 || !IsMadeCopy(plan.upright[i])) continue;
-      const TSize size = plan.upright[i];
+      if (!wanted[i] || plan.sources[i] >= 0 || !IsMadeCopy(upright[i])) continue;
+      const TSize size = upright[i];
       stored[i] = turned ? TSize{size.height, size.width} : size;
-      shrinks[i] = ShrinkFactor(plan.header.width, plan.header.height, stored[i]);
+      shrinks[i] = ShrinkFactor(plan.width, plan.height, stored[i]);
     }
     for (size_t i = 0; i < requests.size(); ++i) {
       if (shrinks[i] == 0) continue;
@@ -323,14 +317,13 @@ bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& r
     for (size_t i = 0; i < requests.size(); ++i)
       if (wanted[i] && plan.sources[i] >= 0) order.push_back(i);
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-      return plan.upright[a].width * plan.upright[a].height >
-             plan.upright[b].width * plan.upright[b].height;
+      return upright[a].width * upright[a].height > upright[b].width * upright[b].height;
     });
     for (size_t i : order) {
       const TScaledCopy& source = copies[static_cast<size_t>(plan.sources[i])];
       if (source.jpeg.empty()) continue;  // could not be made: neither can this one
       const TBlob source_blob(source.jpeg);
-      const TSize size = plan.upright[i];
+      const TSize size = upright[i];
       finish(i,
              ResizeTo(LoadJpeg(source_blob, ShrinkFactor(source.width, source.height, size), true),
                       size));
@@ -363,17 +356,9 @@ bool CreateScaledJpeg(const std::string& source, const std::string& target, uint
   std::vector<TScaledCopy> copies;
   if (!ScaleToJpegs(source, {{max_width, max_height, quality}}, copies) || copies[0].jpeg.empty())
     return false;
-  const std::string& jpeg = copies[0].jpeg;
-  int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  size_t done = 0;
-  while (done < jpeg.size()) {
-    ssize_t n = ::write(fd, jpeg.data() + done, jpeg.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  const bool ok = ::close(fd) == 0 && done == jpeg.size();
+  TFd fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+  if (fd.get() < 0) return false;
+  const bool ok = WriteAll(fd.get(), copies[0].jpeg) && ::close(fd.release()) == 0;
   if (!ok) ::unlink(target.c_str());
   return ok;
 }

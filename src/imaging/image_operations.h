@@ -40,16 +40,18 @@ TSize FitIntoBox(int64_t w, int64_t h, int64_t box_width, int64_t box_height);
 // Reads `source` once and makes one JPEG per request (see TImageProcessor::ScaleImage).
 bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& requests,
                   std::vector<TScaledCopy>& copies);
-// The same for a photo already read into memory, making only the copies left empty in `copies`
-// (one entry per request): a copy given is taken as made (the variant cache has it) and serves
-// as the source of smaller ones. Which copy each is made from is PlanJpegCopies()'s answer; a
-// copy's bytes depend on the photo's bytes, its own request and its source only.
+// How the copies of a photo in memory are made (see TCopyPlan); false when it cannot be read.
+bool PlanJpegCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                    TCopyPlan& plan);
+// Makes the copies of `requests` left empty in `copies` (one entry per request) from the photo
+// in memory, as `plan` (made for the same bytes and requests) says: a copy given is taken as
+// made (the variant cache has it) and serves as the source of smaller ones. A copy's bytes
+// depend on the photo's bytes, its own request and its source only.
+bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                   const TCopyPlan& plan, std::vector<TScaledCopy>& copies);
+// The same, planning first.
 bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
                    std::vector<TScaledCopy>& copies);
-// For each request, the index of the larger copy of the same requests it is scaled from, or -1
-// when it is scaled from the photo itself. False when the photo cannot be read.
-bool PlanJpegCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                    std::vector<int>& sources);
 
 // Writes a scaled copy of `source` to the new file `target` (never replacing an existing one).
 // A quality outside 1..100 is taken as the nearest value in that range. False when nothing
@@ -84,12 +86,12 @@ class TVipsImageProcessor : public TImageProcessor {
   }
   std::string Identity() const override;
   bool PlanCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                  std::vector<int>& sources) override {
-    return PlanJpegCopies(bytes, requests, sources);
+                  TCopyPlan& plan) override {
+    return PlanJpegCopies(bytes, requests, plan);
   }
   bool ScaleImageData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                      std::vector<TScaledCopy>& copies) override {
-    return ScaleJpegData(bytes, requests, copies);
+                      const TCopyPlan& plan, std::vector<TScaledCopy>& copies) override {
+    return ScaleJpegData(bytes, requests, plan, copies);
   }
 };
 

@@ -119,26 +119,24 @@ TJpegHeader ReadJpegHead(const std::string& path, std::string& head, size_t max_
   TFd fd(OpenRegularForReading(path));
   if (fd.get() < 0) return {};
   TJpegHeader header;
-  {
-    size_t want = 64 * 1024;
-    bool at_end = false;
-    while (true) {
-      while (!at_end && head.size() < want) {
-        char buffer[65536];
-        ssize_t n = ::read(fd.get(), buffer, std::min(sizeof buffer, want - head.size()));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-          at_end = true;
-          break;
-        }
-        head.append(buffer, static_cast<size_t>(n));
+  size_t want = 64 * 1024;
+  bool at_end = false;
+  while (true) {
+    while (!at_end && head.size() < want) {
+      char buffer[65536];
+      ssize_t n = ::read(fd.get(), buffer, std::min(sizeof buffer, want - head.size()));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        at_end = true;
+        break;
       }
-      header = ParseJpegHeader(head);
-      if (!header.truncated || at_end || want >= max_bytes) break;
-      want = std::min(max_bytes, want * 4);
+      head.append(buffer, static_cast<size_t>(n));
     }
-    if (header.valid) head.resize(header.head_size);
+    header = ParseJpegHeader(head);
+    if (!header.truncated || at_end || want >= max_bytes) break;
+    want = std::min(max_bytes, want * 4);
   }
+  if (header.valid) head.resize(header.head_size);
   return header;
 }
 

@@ -311,7 +311,11 @@ bool ItemId(const Exiv2::Exifdatum& datum, uint32_t& id) {
   return false;
 }
 
+// Adds the entry `key` unless the list has it already: a directory that holds a tag twice
+// keeps its first value, as EXIF readers do (values are set by name, so a second entry of the
+// name would stay empty).
 void AddEntry(TVTLValueList& list, const std::string& key, std::string value) {
+  if (list.IndexOf(key) >= 0) return;
   list.AddName(key);
   list.SetValueOf(key, std::move(value));
 }
@@ -321,7 +325,7 @@ void AddEntry(TVTLValueList& list, const std::string& key, std::string value) {
 // ISO, date taken, maker and model, so its lookups are used rather than fixed tag numbers.
 void AddPhotoData(const Exiv2::ExifData& data, TVTLValueList& photo) {
   auto add = [&](const char* name, std::string text) {
-    if (!text.empty() && photo.IndexOf(name) < 0) AddEntry(photo, name, std::move(text));
+    if (!text.empty()) AddEntry(photo, name, std::move(text));
   };
   auto found = [&](Exiv2::ExifData::const_iterator it) {
     return it != data.end() && it->count() > 0;
@@ -394,10 +398,7 @@ int AddExifItems(std::string_view head, TVTLValueList& list, TVTLValueList* phot
       std::string text = ItemText(type, bytes);
       std::string name = PropertyTagName(id);
       if (text.empty() || name.size() <= kTagPrefix.size() || name == "<Unknown>") continue;
-      // A directory that holds a tag twice keeps its first value, as EXIF readers do; a second
-      // entry of the name would stay empty, since values are set by name.
-      const std::string key = name.substr(kTagPrefix.size());
-      if (list.IndexOf(key) < 0) AddEntry(list, key, std::move(text));
+      AddEntry(list, name.substr(kTagPrefix.size()), std::move(text));
     }
     if (photo) AddPhotoData(image->exifData(), *photo);
   } catch (...) {

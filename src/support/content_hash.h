@@ -1,7 +1,7 @@
 // Fast hashes of byte strings: XXH3 with 128 bits, to name contents (the variant cache keys
 // photos by their bytes), and with 64 bits, as a checksum of stored data. Neither is meant to
-// withstand someone forging collisions; both are stable across runs, machines and versions of
-// the library, as XXH3's output is fixed by its specification.
+// withstand someone forging collisions; both give the same value for the same bytes on every
+// run, machine and version of libxxhash, so stored hashes stay valid.
 //
 // Free functions without state; safe from any thread.
 #pragma once

@@ -3,13 +3,18 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
+#include <sstream>
+
+#include "support/text.h"
 
 namespace vistrel {
 
@@ -40,6 +45,37 @@ int OpenInside(const std::string& root, const std::string& relative_path) {
   if (opened.empty()) opened = RealPath(path);
   if (!IsSameOrBelow(opened, root_resolved)) return -1;
   return fd.release();
+}
+
+// A mount point as /proc/self/mountinfo writes it: blanks and the like as \ooo.
+std::string UnescapeMountPoint(std::string_view escaped) {
+  std::string point;
+  for (size_t i = 0; i < escaped.size(); ++i) {
+    const std::string_view octal = escaped.substr(i + 1, 3);
+    if (escaped[i] == '\\' && octal.size() == 3 &&
+        octal.find_first_not_of("01234567") == std::string_view::npos) {
+      point.push_back(
+          static_cast<char>((octal[0] - '0') * 64 + (octal[1] - '0') * 8 + (octal[2] - '0')));
+      i += 3;
+    } else {
+      point.push_back(escaped[i]);
+    }
+  }
+  return point;
+}
+
+// True when `path` is a mount point the kernel lists (the fifth field of a mountinfo line).
+bool IsListedMountPoint(const std::string& path) {
+  std::string contents;
+  if (!ReadWholeFile("/proc/self/mountinfo", contents)) return false;
+  for (const std::string& line : SplitTextLines(contents)) {
+    std::istringstream fields(line);
+    std::string field;
+    int read = 0;
+    while (read < 5 && fields >> field) ++read;
+    if (read == 5 && UnescapeMountPoint(field) == path) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -198,6 +234,23 @@ bool WriteFileReplacing(const std::string& path, std::string_view contents) {
   ok = ok && ::rename(temp_path.c_str(), path.c_str()) == 0;
   if (!ok) ::unlink(temp_path.c_str());
   return ok;
+}
+
+std::string HomeFromEnvironment() {
+  if (const char* home = std::getenv("HOME"); home && home[0] == '/') return home;
+  if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir && user->pw_dir[0] == '/')
+    return user->pw_dir;
+  return {};
+}
+
+bool IsMountRoot(const std::string& path) {
+  if (path == "/") return true;
+  struct stat self;
+  struct stat parent;
+  if (::stat(path.c_str(), &self) != 0 || ::stat((path + "/..").c_str(), &parent) != 0)
+    return false;
+  // A different device than the folder above it, or a bind mount the kernel lists.
+  return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino || IsListedMountPoint(path);
 }
 
 }  // namespace vistrel

@@ -85,6 +85,13 @@ bool IsFolder(const std::string& path, bool follow_links = true);
 // True for a regular file (following links).
 bool IsRegularFile(const std::string& path);
 
+// The user's home folder as the environment names it ($HOME when it is absolute, else the
+// user database), not resolved; empty when there is none.
+std::string HomeFromEnvironment();
+// True when the resolved folder `path` is the root of a file system: "/", a folder on another
+// device than the one above it, or a mount point the kernel lists (a bind mount).
+bool IsMountRoot(const std::string& path);
+
 // Writes `contents` to a new temporary file beside `path`, flushes it and renames it over
 // `path`. On any failure the temporary file is removed, `path` is left as it was, and the
 // result is false.

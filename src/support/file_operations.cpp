@@ -38,12 +38,7 @@ bool CopyRegularFile(int source_dir, int target_dir, const std::string& name) {
       if (errno == EINTR) continue;
       return false;
     }
-    for (ssize_t done = 0; done < n;) {
-      ssize_t w = ::write(out.get(), buffer + done, static_cast<size_t>(n - done));
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) return false;
-      done += w;
-    }
+    if (!WriteAll(out.get(), std::string_view(buffer, static_cast<size_t>(n)))) return false;
   }
 }
 
@@ -111,8 +106,8 @@ bool ShellFileOperation(const std::string& path, TFileOperation operation, TTras
   }
   const std::string prefix = folder == "/" ? "/" : folder + "/";
 
-  // Everything is checked before anything moves: each entry needs a trash that lies outside
-  // the folder, and must be movable.
+  // Everything is checked before anything moves: each entry must be movable, and the trash
+  // must lie outside the folder.
   std::vector<std::string> entries;
   for (const std::string& name : ListFolderEntries(folder))
     if (MatchesPattern(pattern, name)) entries.push_back(prefix + name);
@@ -132,8 +127,11 @@ bool ShellFileOperation(const std::string& path, TFileOperation operation, TTras
       reason = entry + " darf nicht verschoben werden.";
       return false;
     }
+  }
+  // Every entry lies in the folder, on its device, so one trash takes them all.
+  if (!entries.empty()) {
     std::string trash_folder;
-    if (!trash.Locate(entry, trash_folder, reason)) return false;
+    if (!trash.Locate(entries.front(), trash_folder, reason)) return false;
     if (IsSameOrBelow(RealPath(trash_folder), resolved)) {
       reason = "Der Papierkorb " + trash_folder + " liegt im Verzeichnis selbst.";
       return false;

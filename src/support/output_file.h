@@ -12,6 +12,9 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "support/file_io.h"
 
 namespace vistrel {
 
@@ -28,23 +31,23 @@ class TOutputFile {
  public:
   TOutputFile() = default;
   // Takes ownership of `fd`, opened for writing the file at `path`.
-  TOutputFile(int fd, std::string path);
-  ~TOutputFile();
-  TOutputFile(TOutputFile&& other) noexcept;
-  TOutputFile& operator=(TOutputFile&& other) noexcept;
+  TOutputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
 
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_.get() >= 0; }
   const std::string& Path() const { return path_; }
   // Bytes written so far (buffered ones included).
   uint64_t Size() const { return size_; }
+  // Small pieces (the text of a page) are gathered; a large one (a picture) goes to the file
+  // as it is.
   void Write(std::string_view bytes);
   // Writes what is buffered and closes the file; throws EOutputError when that fails.
   void Close();
 
  private:
   void Flush();
+  void WriteOut(std::string_view bytes);
 
-  int fd_ = -1;
+  TFd fd_;
   std::string path_;
   std::string buffer_;
   uint64_t size_ = 0;

@@ -1,7 +1,6 @@
 #include "support/trash.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,14 +76,9 @@ dev_t DeviceOf(const std::string& path) {
 
 std::string MountRootOf(const std::string& path) {
   std::string current = path;
-  struct stat st;
-  if (::lstat(current.c_str(), &st) != 0) return {};
-  const dev_t device = st.st_dev;
-  while (current != "/") {
-    const std::string parent = ParentOf(current);
-    struct stat parent_st;
-    if (::stat(parent.c_str(), &parent_st) != 0 || parent_st.st_dev != device) break;
-    current = parent;
+  while (!IsMountRoot(current)) {
+    if (!IsFolder(current)) return {};
+    current = ParentOf(current);
   }
   return current;
 }
@@ -118,13 +112,7 @@ std::string TFreedesktopTrash::DataHomeFromEnvironment() {
   // Relative values are invalid and ignored, so a trash never follows the current folder.
   const char* data_home = std::getenv("XDG_DATA_HOME");
   if (data_home && data_home[0] == '/') return data_home;
-  std::string home;
-  if (const char* env = std::getenv("HOME"); env && env[0] == '/') {
-    home = env;
-  } else if (const passwd* user = ::getpwuid(::getuid());
-             user && user->pw_dir && user->pw_dir[0] == '/') {
-    home = user->pw_dir;
-  }
+  const std::string home = HomeFromEnvironment();
   return home.empty() ? std::string() : home + "/.local/share";
 }
 

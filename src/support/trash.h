@@ -1,9 +1,9 @@
 // The desktop trash: where emptying a folder puts what it takes out, so nothing is lost.
 //
 // TTrash is what the program asks of a trash: find the trash that can take an entry, move the
-// entry there, and put it back. TFreedesktopTrash is the trash of Linux desktops, as the
-// freedesktop.org trash specification lays it out, so file managers show and restore what it
-// holds:
+// entry there, and put it back. TFreedesktopTrash is the trash Linux desktops share (the
+// freedesktop.org layout of files/ and info/ folders), so file managers show and restore what
+// it holds:
 //   - entries on the device of the home trash go to $XDG_DATA_HOME/Trash (else
 //     ~/.local/share/Trash), created with its missing parents, mode 0700;
 //   - entries on other devices go to the trash at the top of their file system:
@@ -72,8 +72,8 @@ class TFreedesktopTrash : public TTrash {
   TTopFolderOf top_folder_of_;
 };
 
-// The mount root of the file system that holds the resolved path `path`: the highest folder
-// above it on the same device.
+// The root of the file system that holds the resolved folder `path` (see IsMountRoot()), or
+// empty when `path` is no folder.
 std::string MountRootOf(const std::string& path);
 
 // `path` percent-encoded as a .trashinfo file writes it (bytes other than letters, digits,

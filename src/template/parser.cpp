@@ -68,9 +68,7 @@ void TVTLParser::ReportEndlessLoop(const TReportCallback& report) const {
 }
 
 bool TVTLParser::ReadTemplate(const std::string& file_name, const TReportCallback& report) {
-  template_file_ = file_name;
-  Root = std::make_unique<TVTLPatternRepeatSection>("PatternFile", 1, nullptr);
-  Root->Parser = this;
+  template_file_ = file_name;  // the read error names it
   std::string contents;
   bool read = false;
   if (ConfineToFolder.empty()) {

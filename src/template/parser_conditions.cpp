@@ -40,8 +40,9 @@ bool HasStartMarker(std::string_view text) {
 // the positions makes each removal cost O(1), and a position in the original orders the
 // characters as the text does. The markers of the text are kept as candidate positions in two
 // min-heaps, checked when they are taken; a removal can join characters on both sides into a
-// new marker, so the few characters around each removal are searched again. So a block costs
-// its markers and condition, not the length of the text it spans.
+// new marker, so the few characters around each removal are searched again. So a block whose
+// condition holds costs its markers and condition, not the length of the text it spans; one
+// that is dropped costs one pass over the positions it spans, to mark them removed.
 class TBlockText {
  public:
   using TPos = uint32_t;

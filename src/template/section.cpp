@@ -42,8 +42,7 @@ bool TVTLPatternRepeatSection::RunPages(bool planning, const TReportCallback& re
     // A page that ends where it began would be followed by the same page for ever; more pages
     // than images means the pages go round in a circle.
     if (parser.RecordIndex == first_image || ++pages > images) {
-      parser.AbandonPage();
-      parser.ReportEndlessLoop(report);
+      parser.ReportEndlessLoop(report);  // the page begun is abandoned as the pass ends
       return false;
     }
   }

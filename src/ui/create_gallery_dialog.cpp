@@ -479,11 +479,7 @@ void TfrmCreateGallery::btnGoGoClick() {
   for (;;) {
     result = BuildRunRequest(input, *files_);
     if (!result.request) {
-      QString reason = ToQString(result.reason);
-      if (result.problem == TRequestProblem::kVariant)
-        reason = "Maximale Breite und Höhe: 1 bis " + QString::number(kMaxVariantSide) +
-                 " Pixel, JPG-Qualität: " + QString::number(kMinJpegQuality) + " bis " +
-                 QString::number(kMaxJpegQuality) + ".";
+      const QString reason = ToQString(result.reason);
       dialogs_.ShowError(this, ToQString(result.message) + (reason.isEmpty() ? "" : "\n" + reason));
       return;
     }

@@ -130,7 +130,9 @@ TEST_F(CliGenerateTest, FailedRunsAndErrorReportsExitWithOne) {
   CliResult bad_size = RunCommand(
       {"generate", "--skin", skin_, "--out", out_, "--size", "BIG=0x10", dir_ / "photos"});
   EXPECT_EQ(bad_size.status, 1);
-  EXPECT_EQ(bad_size.out, "Ungültige Werte für die Bildvariante BIG!\n");
+  EXPECT_EQ(bad_size.out,
+            "Ungültige Werte für die Bildvariante BIG!\nMaximale Breite und Höhe: 1 bis 16384 "
+            "Pixel, JPG-Qualität: 0 bis 100.\n");
   EXPECT_FALSE(Exists(out_));
 
   ::unlink((dir_ / "skin/index.tpl").c_str());

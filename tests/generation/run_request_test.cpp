@@ -124,7 +124,10 @@ TEST_F(RunRequestFixture, SkinOutputValuesAndVariantsAreRefusedWithTheUsersMessa
         TVariantSetting{"1.5", "100", "80"}}) {
     input = Input();
     input.variants[1] = setting;
-    EXPECT_EQ(Refusal(input), "Ungültige Werte für die Bildvariante BIG!") << setting.max_width;
+    EXPECT_EQ(Refusal(input),
+              "Ungültige Werte für die Bildvariante BIG!|Maximale Breite und Höhe: 1 bis 16384 "
+              "Pixel, JPG-Qualität: 0 bis 100.")
+        << setting.max_width;
   }
   input = Input();
   input.variants[1] = {"16384", "1", "0"};

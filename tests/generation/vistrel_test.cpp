@@ -290,7 +290,9 @@ TEST_F(DriverTest, InvalidVariantSizesAndNamesAreRefusedBeforeAnythingIsWritten)
   UseSkin({});
   AddPhoto(dir_ / "p/a.jpg");
   EXPECT_FALSE(Run({.variants = {{"0", "100", "80"}}}));
-  EXPECT_EQ(refusal_, "Ungültige Werte für die Bildvariante THUMB!");
+  EXPECT_EQ(refusal_,
+            "Ungültige Werte für die Bildvariante THUMB!|Maximale Breite und Höhe: 1 bis 16384 "
+            "Pixel, JPG-Qualität: 0 bis 100.");
   EXPECT_TRUE(reports_.empty());
   EXPECT_FALSE(Exists(out_));
 
@@ -375,16 +377,16 @@ struct CountingImages : TImageProcessor {
   }
   std::string Identity() const override { return real->Identity(); }
   bool PlanCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                  std::vector<int>& sources) override {
-    return real->PlanCopies(bytes, requests, sources);
+                  TCopyPlan& plan) override {
+    return real->PlanCopies(bytes, requests, plan);
   }
   bool ScaleImageData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                      std::vector<TScaledCopy>& copies) override {
+                      const TCopyPlan& plan, std::vector<TScaledCopy>& copies) override {
     ++scaled;
     // The copies given were found in the cache; only the empty ones are made.
     copies_made += static_cast<int>(std::count_if(
         copies.begin(), copies.end(), [](const TScaledCopy& copy) { return copy.jpeg.empty(); }));
-    return real->ScaleImageData(bytes, requests, copies);
+    return real->ScaleImageData(bytes, requests, plan, copies);
   }
 };
 

@@ -150,13 +150,14 @@ TEST_F(ImageOperationsTest, CopiesComeOutTheSameWhicheverOfThemAreGiven) {
   for (size_t p = 0; p < 2; ++p) {
     const std::string& photo = photos[p];
     const std::string bytes = ReadFile(photo);
-    std::vector<int> sources;
-    ASSERT_TRUE(PlanJpegCopies(bytes, requests, sources));
+    TCopyPlan plan;
+    ASSERT_TRUE(PlanJpegCopies(bytes, requests, plan));
+    const std::vector<int>& sources = plan.sources;
     // 160 from 400 (the smallest twice as large), 300 from the first 1024, nothing from the
     // copy of quality 60, and the largest from the photo; 400 from the first 1024 only where
     // that is twice as large (not for the upright photo, 512 wide against 267).
-    EXPECT_EQ(sources, p == 0 ? (std::vector<int>{-1, 2, 0, 0, -1})
-                              : (std::vector<int>{-1, 2, -1, 0, -1}))
+    EXPECT_EQ(sources,
+              p == 0 ? (std::vector<int>{-1, 2, 0, 0, -1}) : (std::vector<int>{-1, 2, -1, 0, -1}))
         << photo;
     std::vector<TScaledCopy> all;
     ASSERT_TRUE(ScaleJpegData(bytes, requests, all)) << photo;
@@ -167,7 +168,7 @@ TEST_F(ImageOperationsTest, CopiesComeOutTheSameWhicheverOfThemAreGiven) {
       std::vector<TScaledCopy> copies = all;
       for (size_t i = 0; i < requests.size(); ++i)
         if (!(given & (1u << i))) copies[i] = TScaledCopy();
-      ASSERT_TRUE(ScaleJpegData(bytes, requests, copies));
+      ASSERT_TRUE(ScaleJpegData(bytes, requests, plan, copies));
       for (size_t i = 0; i < requests.size(); ++i) {
         EXPECT_TRUE(copies[i].jpeg == all[i].jpeg) << photo << " given " << given << " copy " << i;
         EXPECT_EQ(copies[i].width, all[i].width);
@@ -182,8 +183,8 @@ TEST_F(ImageOperationsTest, CopiesComeOutTheSameWhicheverOfThemAreGiven) {
   std::vector<TScaledCopy> none;
   EXPECT_FALSE(ScaleJpegData("not a photo", requests, none));
   EXPECT_EQ(none.size(), requests.size());
-  std::vector<int> no_sources;
-  EXPECT_FALSE(PlanJpegCopies("not a photo", requests, no_sources));
+  TCopyPlan no_plan;
+  EXPECT_FALSE(PlanJpegCopies("not a photo", requests, no_plan));
 }
 
 // A copy scaled from a larger one is still the photo fitted into its own box, upright, and

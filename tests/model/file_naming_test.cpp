@@ -41,7 +41,7 @@ TEST(FileNamingTest, ReplaceTextIgnoreCaseEndsWhenTheReplacementHoldsThePattern)
   EXPECT_EQ(text, "a[%OLD%]b[%OLD%]");
 }
 
-TEST(FileNamingTest, ReplaceTextIgnoreCaseIsLinearInALongPattern) {
+TEST(FileNamingTest, ReplaceTextIgnoreCaseReplacesEveryPlaceInALongText) {
   std::string text;
   for (int i = 0; i < 32000 / 5; ++i) text += i % 2 ? "%OLD%" : "%old%";
   ReplaceTextIgnoreCase(text, "%old%", "Bild_0001");
