@@ -78,6 +78,35 @@ std::string ErrorText(int error) {
   }
 }
 
+// An entry file as the folder lists it.
+struct TEntry {
+  struct timespec used;  // last use: written or found
+  std::string name;
+  uint64_t size;
+};
+
+// Looks through the cache folder: the bytes of its entries (each noted in `entries` when
+// given); temporary files a crashed run left go on the way. Files of other names are left
+// alone and not counted.
+uint64_t ScanEntries(int dir, std::vector<TEntry>* entries) {
+  const time_t now = std::time(nullptr);
+  uint64_t total = 0;
+  for (const std::string& name : ListFolderEntries(dir)) {
+    const bool temporary = name.starts_with(kTempPrefix);
+    struct stat st;
+    if ((!temporary && !IsEntryName(name)) ||
+        ::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+      continue;
+    if (temporary) {
+      if (now - st.st_mtim.tv_sec > kStaleTempSeconds) ::unlinkat(dir, name.c_str(), 0);
+      continue;
+    }
+    total += static_cast<uint64_t>(st.st_size);
+    if (entries) entries->push_back({st.st_mtim, name, static_cast<uint64_t>(st.st_size)});
+  }
+  return total;
+}
+
 // Creates `path`'s missing parent folders, for the owner only, as caches are made.
 void CreateParents(const std::string& path) {
   for (size_t slash = path.find('/', 1); slash != std::string::npos;
@@ -119,15 +148,7 @@ TVariantCache::TVariantCache(std::string folder, uint64_t size_limit, std::strin
   if ((st.st_mode & 077) != 0) ::fchmod(dir_.get(), 0700);
   usable_ = true;
   writable_ = true;
-  uint64_t total = 0;
-  for (const std::string& name : ListFolderEntries(dir_.get())) {
-    struct stat entry;
-    if (IsEntryName(name) &&
-        ::fstatat(dir_.get(), name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(entry.st_mode))
-      total += static_cast<uint64_t>(entry.st_size);
-  }
-  stored_ = total;
+  stored_ = ScanEntries(dir_.get(), nullptr);
 }
 
 std::string TVariantCache::DefaultFolder(const std::string& home) {
@@ -221,26 +242,9 @@ void TVariantCache::Store(const THash128& key, const TScaledCopy& copy) {
 
 void TVariantCache::Trim() {
   std::lock_guard lock(trim_mutex_);
-  if (dir_.get() < 0) return;
-  const time_t now = std::time(nullptr);
-  struct TEntry {
-    struct timespec used;
-    std::string name;
-    uint64_t size;
-  };
+  if (dir_.get() < 0 || stored_ <= size_limit_) return;
   std::vector<TEntry> entries;
-  uint64_t total = 0;
-  for (const std::string& name : ListFolderEntries(dir_.get())) {
-    struct stat st;
-    if (::fstatat(dir_.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
-      continue;
-    if (name.starts_with(kTempPrefix)) {
-      if (now - st.st_mtim.tv_sec > kStaleTempSeconds) ::unlinkat(dir_.get(), name.c_str(), 0);
-    } else if (IsEntryName(name)) {
-      entries.push_back({st.st_mtim, name, static_cast<uint64_t>(st.st_size)});
-      total += static_cast<uint64_t>(st.st_size);
-    }
-  }
+  uint64_t total = ScanEntries(dir_.get(), &entries);
   if (total > size_limit_) {
     std::sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) {
       return std::tie(a.used.tv_sec, a.used.tv_nsec, a.name) <

@@ -56,8 +56,10 @@ class TVariantCache {
   bool Find(const THash128& key, TScaledCopy& copy);
   // Keeps `copy` under `key`. Failing only means the copy is not kept.
   void Store(const THash128& key, const TScaledCopy& copy);
-  // Removes the entries used longest ago until the cache is within its size limit, and
-  // temporary files older than an hour (left by a run that crashed).
+  // When the cache is over its size limit, removes the entries used longest ago until it is
+  // within it again (with a little room to spare). Looking through the folder, here and when
+  // the cache is opened, also removes temporary files older than an hour (left by a run that
+  // crashed).
   void Trim();
 
   // Whether entries can be found, and kept.
