@@ -220,7 +220,8 @@ async function runLighthouse(executablePath, url) {
   const profile = mkdtempSync(join(tmpdir(), "gallery-measure-lh-"));
   const chrome = spawn(executablePath, ["--headless", ...CHROMIUM_FLAGS, `--user-data-dir=${profile}`,
     "--remote-debugging-port=0", "--remote-debugging-address=127.0.0.1", "about:blank"],
-  { stdio: ["ignore", "ignore", "pipe"], env: chromiumEnv() });
+  // A process group of its own, so its helper processes end with it.
+  { stdio: ["ignore", "ignore", "pipe"], env: chromiumEnv(), detached: true });
   try {
     const port = await new Promise((res, rej) => {
       let seen = "";
@@ -255,11 +256,12 @@ async function runLighthouse(executablePath, url) {
     };
   } finally {
     if (chrome.exitCode === null) {
-      chrome.kill("SIGTERM");
-      await once(chrome, "exit");
+      const ended = once(chrome, "exit");
+      try { process.kill(-chrome.pid, "SIGTERM"); } catch { chrome.kill("SIGTERM"); }
+      await ended;
     }
-    // Chromium may still be writing to its profile for a moment after it ended.
-    rmSync(profile, { recursive: true, force: true, maxRetries: 10, retryDelay: 200 });
+    // Chromium's helpers may still be writing to the profile for a moment after it ended.
+    rmSync(profile, { recursive: true, force: true, maxRetries: 20, retryDelay: 250 });
   }
 }
 
