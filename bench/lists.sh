@@ -2,15 +2,17 @@
 # Peak memory of vistrel-cli on image list files of different shapes, next to their size.
 #
 # Usage: bench/lists.sh
-# Writes four list files of about 1 MB or more and runs vistrel-cli generate on each with a skin
+# Writes list files of about 1 MB or more and runs vistrel-cli generate on each with a skin
 # without image variants and one page that lists every image (the photos need not exist), under
 # /usr/bin/time. Prints, per list, its size, the peak memory (maximum resident set) above the
 # program's base (the same run with a list of one image), and the ratio of the two. Target: the
 # peak stays under 20 times the file's size plus the base.
-#   long-names    5 property names of 20,000 characters and 1 MB of short lines
+#   long-names    5 property names of 150,000 characters and 12,000 short lines
 #   many-names    20 names of 4,000 characters and short lines
 #   ordinary      100,000 records with five short properties each
 #   empty-fields  1,000 one-letter names and lines of empty fields (the densest list there is)
+# and, for what one image costs however short its line: tiny-lines, 70,000 lines of 23 bytes
+# under 5 names of 20,000 characters, printed as bytes per record.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 bench_tools /usr/bin/time:time
@@ -40,7 +42,8 @@ rows() {
     empty = ""; for (i = 1; i <= n; i++) empty = empty ";";
     for (r = 1; r <= count; r++) printf "b%d.jpg;/n/;%s\r\n", r, empty }'
 }
-{ header 5 20000; rows 70000 5; } >"$WORK/long-names.csv"
+{ header 5 150000; rows 12000 5; } >"$WORK/long-names.csv"
+{ header 5 20000; rows 70000 5; } >"$WORK/tiny-lines.csv"
 { header 20 4000; rows 30000 20; } >"$WORK/many-names.csv"
 {
   printf '"Dateiname";"Pfad";"Titel";"Beschreibung";"Ort";"Datum";"Fotograf";\r\n'
@@ -67,3 +70,6 @@ for list in long-names many-names ordinary empty-fields; do
   printf '%-13s %9d bytes  peak %5d MB  above base %5d MB  %5.1f x the file (target < 20)\n' \
     "$list" "$bytes" $((kb / 1024)) $((above / 1048576)) "$(echo "$above / $bytes" | bc -l)"
 done
+kb=$(peak "$WORK/tiny-lines.csv")
+printf '%-13s %9d bytes  peak %5d MB  above base %5d MB  %5d bytes per record\n' tiny-lines \
+  "$(stat -c %s "$WORK/tiny-lines.csv")" $((kb / 1024)) $(((kb - base) / 1024)) $(((kb - base) * 1024 / 70000))
