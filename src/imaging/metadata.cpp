@@ -344,7 +344,11 @@ void AddPhotoData(const Exiv2::ExifData& data, TVTLValueList& photo) {
     add(kPhotoFocalLength, FormatFocalLength(rational(*it, 0)));
   if (auto it = key("Exif.Photo.FocalLengthIn35mmFilm"); found(it))
     add(kPhotoFocalLength35, FormatFocalLength({it->toLong(0), 1}));
-  if (auto it = Exiv2::isoSpeed(data); found(it)) add(kPhotoIso, FormatIso(it->toLong(0)));
+  // The standard tags hold ISO as a number; a maker's note holds a code exiv2 reads out.
+  if (auto it = Exiv2::isoSpeed(data); found(it)) {
+    const bool standard = it->groupName() == "Photo" || it->groupName() == "Image";
+    add(kPhotoIso, standard ? FormatIso(it->toLong(0)) : FormatInterpretedIso(it->print(&data)));
+  }
   if (auto it = Exiv2::dateTimeOriginal(data); found(it)) {
     add(kPhotoDate, FormatDate(it->toString()));
     add(kPhotoTime, FormatTime(it->toString()));
@@ -353,7 +357,13 @@ void AddPhotoData(const Exiv2::ExifData& data, TVTLValueList& photo) {
   const auto model = Exiv2::model(data);
   add(kPhotoCamera,
       FormatCamera(found(make) ? make->toString() : "", found(model) ? model->toString() : ""));
-  if (auto it = key("Exif.Photo.LensModel"); found(it)) add(kPhotoLens, FormatName(it->toString()));
+  // The lens by name where the photo names it, else as exiv2 reads it from the maker's lens
+  // number.
+  std::string lens;
+  if (auto it = key("Exif.Photo.LensModel"); found(it)) lens = FormatName(it->toString());
+  if (auto it = Exiv2::lensName(data); lens.empty() && found(it))
+    lens = FormatInterpretedName(it->print(&data));
+  add(kPhotoLens, std::move(lens));
 
   const auto latitude = key("Exif.GPSInfo.GPSLatitude");
   const auto longitude = key("Exif.GPSInfo.GPSLongitude");

@@ -1,5 +1,6 @@
 #include "model/photo_data.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -173,6 +174,25 @@ std::optional<std::string> SortableDateTime(std::string_view exif_date_time) {
 }
 
 std::string FormatName(std::string_view name) { return CleanName(name); }
+
+std::string FormatInterpretedName(std::string_view name) {
+  std::string clean = CleanName(name);
+  const std::string upper = UpperCase(clean);
+  const bool has_letter = std::any_of(clean.begin(), clean.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  });
+  if (!has_letter || clean.front() == '(' || upper == "N/A" || upper.starts_with("UNKNOWN"))
+    return {};
+  return clean;
+}
+
+std::string FormatInterpretedIso(std::string_view iso) {
+  const std::string clean = CleanName(iso);
+  int64_t value = 0;
+  const auto [end, error] = std::from_chars(clean.data(), clean.data() + clean.size(), value);
+  if (error != std::errc() || end != clean.data() + clean.size()) return {};
+  return FormatIso(value);
+}
 
 std::string FormatCamera(std::string_view make_text, std::string_view model_text) {
   std::vector<std::string> make = Words(CleanName(make_text));

@@ -54,6 +54,12 @@ std::optional<std::string> SortableDateTime(std::string_view exif_date_time);
 std::string FormatCamera(std::string_view make, std::string_view model);
 // A name as a camera wrote it (a lens): blanks trimmed and joined, empty when absurd.
 std::string FormatName(std::string_view name);
+// A name as the metadata library reads it out of a maker's code (a lens from its number): as
+// FormatName, and empty when the library knows no name for the code: "n/a", "Unknown ...", or
+// the bare number it shows in brackets, "(9999)".
+std::string FormatInterpretedName(std::string_view name);
+// ISO as the metadata library reads it out of a maker's code ("200"): empty unless a number.
+std::string FormatInterpretedIso(std::string_view iso);
 // Degrees, minutes and seconds with their reference ("N", "S", "E", "W") as decimal degrees,
 // latitude first: "47.376887,8.541694".
 std::string FormatGpsPosition(const TRational latitude[3], std::string_view latitude_ref,

@@ -228,6 +228,26 @@ std::vector<std::pair<std::string, std::string>> PhotoDataOf(const std::string& 
   return entries;
 }
 
+// A camera that names its lens only by a number in its maker note: exiv2 reads the name out,
+// and a number it does not know gives no lens at all.
+TEST_F(MetadataTest, TheLensOfAMakerNoteAsExiv2ReadsIt) {
+  for (const auto& [code, expected] : std::vector<std::pair<uint16_t, std::string>>{
+           {1, "Canon EF 50mm f/1.8"}, {9999, "<missing>"}}) {
+    const std::string path = dir_ / ("canon" + std::to_string(code) + ".jpg");
+    WriteFile(path, MakeJpeg(60, 40));
+    {
+      auto image = Exiv2::ImageFactory::open(path);
+      image->readMetadata();
+      Exiv2::ExifData& exif = image->exifData();
+      exif["Exif.Image.Make"] = "Canon";
+      exif["Exif.Image.Model"] = "Canon EOS 5D";
+      exif["Exif.CanonCs.LensType"] = code;
+      image->writeMetadata();
+    }
+    EXPECT_EQ(ValueOf(PhotoDataOf(path), "LENS"), expected) << code;
+  }
+}
+
 TEST_F(MetadataTest, PhotoDataIsReadyForDisplay) {
   TTiff tiff;
   tiff.ifd0 = {Ascii(0x010F, "NIKON CORPORATION"), Ascii(0x0110, "NIKON D5100"), Short(0x0112, 6)};

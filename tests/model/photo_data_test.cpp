@@ -90,6 +90,15 @@ TEST(PhotoDataTest, CameraNamesTheMakerOnlyWhenTheModelDoesNot) {
   for (const auto& c : cases) EXPECT_EQ(FormatCamera(c.make, c.model), c.expected) << c.model;
   EXPECT_EQ(FormatName("  18.0-55.0 mm\tf/3.5-5.6 "), "18.0-55.0 mm f/3.5-5.6");
   EXPECT_EQ(FormatName(std::string(10000, 'L')), "");
+  // What the metadata library reads out of a maker's lens or ISO code, and what it shows when
+  // it knows no name for the code.
+  EXPECT_EQ(FormatInterpretedName(" Canon EF 50mm f/1.8"), "Canon EF 50mm f/1.8");
+  for (const char* unknown : {"(9999)", "n/a", "Unknown Lens", "0", "", "  "})
+    EXPECT_EQ(FormatInterpretedName(unknown), "") << unknown;
+  EXPECT_EQ(FormatInterpretedIso("200"), "200");
+  EXPECT_EQ(FormatInterpretedIso(" 1600 "), "1600");
+  for (const char* unknown : {"(3)", "Auto", "200 Hi", "0", "", "99999999999999999999"})
+    EXPECT_EQ(FormatInterpretedIso(unknown), "") << unknown;
 }
 
 TEST(PhotoDataTest, GpsPositionsInDecimalDegreesForAMapLink) {
