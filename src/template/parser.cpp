@@ -189,6 +189,7 @@ bool TVTLParser::WritePages(int template_index, const TReportCallback& report) {
   PageIndex = 0;
   TemplateIndex = template_index;
   repetitions_ = 0;
+  details_names_ = nullptr;  // the properties may have changed since the last pass
   RefreshVariables();
   return Finish(Root->Execute(false, report));
 }

@@ -153,8 +153,15 @@ class TVTLParser {
   bool EvaluateOperand(const std::string& operand, const TConditionSlots& slots, bool& value);
 
   std::string template_file_;
-  int64_t repetitions_ = 0;                                 // in the pass going on
-  std::unordered_map<std::string, size_t> var_index_;       // stored name -> first entry
+  int64_t repetitions_ = 0;                            // in the pass going on
+  std::unordered_map<std::string, size_t> var_index_;  // stored name -> first entry
+  // The current image's properties, which stand in the table at details_at_, with an index of
+  // their names made once for the names list the images share.
+  const TVTLValueList* details_ = nullptr;
+  size_t details_at_ = 0;
+  const TNamesList* details_names_ = nullptr;
+  size_t details_index_size_ = 0;
+  std::unordered_map<std::string, int> details_index_;      // stored name -> first property
   std::unordered_map<std::string, size_t> page_positions_;  // upper-cased page -> position
 };
 

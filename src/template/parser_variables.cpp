@@ -67,10 +67,20 @@ const std::string* TVTLParser::Resolve(std::string_view name, std::string& scrat
   constexpr int kMaxEscapes = 8;
   int escapes = 0;
   while (true) {
-    auto found = var_index_.find(StoredName(name));
-    if (found != var_index_.end()) {
-      if (escapes == 0) return &VarValues[found->second];
-      scratch = VarValues[found->second];
+    const std::string stored = StoredName(name);
+    const std::string* value = nullptr;
+    auto found = var_index_.find(stored);
+    if (found != var_index_.end() && (!details_ || found->second < details_at_)) {
+      value = &VarValues[found->second];
+    } else if (auto property = details_ ? details_index_.find(stored) : details_index_.end();
+               property != details_index_.end()) {
+      value = &details_->Value(property->second);
+    } else if (found != var_index_.end()) {
+      value = &VarValues[found->second];
+    }
+    if (value) {
+      if (escapes == 0) return value;
+      scratch = *value;
       for (int i = 0; i < escapes; ++i) scratch = EscapeHtml(scratch);
       return &scratch;
     }
@@ -95,6 +105,7 @@ void TVTLParser::RefreshVariables() {
   VarNames.clear();
   VarValues.clear();
   var_index_.clear();
+  details_ = nullptr;
   if (!Properties) return;
   const TVTL2dValueList& entered = Properties->RequiredValues;
   for (int i = 0; i < entered.Count(); ++i)
@@ -126,8 +137,19 @@ void TVTLParser::RefreshVariables() {
 
   if (RecordIndex < 0 || RecordIndex >= images) return;
   const TVTLRecord& image = Image(RecordIndex);
-  for (int i = 0; i < image.Details.Count(); ++i)
-    SetVariable(image.Details.Name(i), image.Details.Value(i));
+  // The image's properties stand here in the table; their names are looked up in an index
+  // made once for all images that share them, so long or many property names cost once per
+  // run, not once per image.
+  details_ = &image.Details;
+  details_at_ = VarNames.size();
+  if (details_names_ != &image.Details.Names() ||
+      details_index_size_ != image.Details.Names().size()) {
+    details_names_ = &image.Details.Names();
+    details_index_size_ = image.Details.Names().size();
+    details_index_.clear();
+    for (int i = 0; i < image.Details.Count(); ++i)
+      details_index_.emplace(StoredName(image.Details.Name(i)), i);  // the first one wins
+  }
   for (int j = 0; j < templates; ++j) {
     const std::string name = PatternName(j);
     SetVariable(name, RelativePath(PageFileOf(image, j)));

@@ -78,6 +78,37 @@ TEST(VariableTableTest, MetadataValuesAreEscapedAndOthersAreNot) {
                       "<i>mine</i>"}));
 }
 
+// A list with long property names: each image's page gets its own values, and the names are
+// not worked through again for every image (a list of a megabyte took most of a minute).
+TEST(VariableTableTest, LongPropertyNamesOverManyImages) {
+  TemplateHarness h;
+  const int images = 1000;
+  h.AddImages(images);
+  const std::string long_name(100000, 'n');
+  h.AddProperty(long_name + "1");
+  h.AddProperty(long_name + "2");
+  h.AddProperty("NUM_RECORDS");  // a built-in of the table before the properties: it wins
+  h.AddProperty("fname");        // a built-in after them: the property wins
+  for (int i = 0; i < images; ++i) {
+    TVTLValueList& details = h.records.Item(i).Details;
+    details.SetValue(1, "wert" + std::to_string(i));
+    details.SetValue(2, "property");
+    details.SetValue(3, "property");
+  }
+  h.AddTemplate("t.html", "seite", "", "%num_records%|%FName%|%IMG_NUMBER%");
+  ASSERT_TRUE(h.Run());
+  EXPECT_EQ(h.Page("img1.html"), "\n1000|property|1");
+  EXPECT_EQ(h.Page("img1000.html"), "\n1000|property|1000");
+  // The long names themselves, looked up for an image (a page naming one would spend its
+  // length on every page).
+  TVTLParser& parser = *h.parsers.front();
+  parser.RecordIndex = 999;
+  parser.RefreshVariables();
+  EXPECT_EQ(parser.VariableValue(long_name + "2"), "wert999");
+  EXPECT_EQ(parser.VariableValue(long_name + "1"), "");
+  EXPECT_EQ(parser.VariableValue(long_name), std::nullopt);
+}
+
 TEST(VariableTableTest, NeighbourImagesAndPagesExistOnlyWhereThereAreNeighbours) {
   TemplateHarness h;
   h.AddImages(3);
