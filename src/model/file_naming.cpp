@@ -134,9 +134,10 @@ std::string TUniqueNamer::Make(const std::string& directory, const std::string& 
   uint64_t n = 2;
   if (found == next_number_.end()) {
     std::string candidate = parts.prefix + parts.suffix;
+    // The first name of a kind needs no number; the number to try next is kept only for the
+    // kinds that needed one, which keeps a page per image to one entry.
     if (!Taken(candidate)) {
       chosen_.insert(candidate);
-      next_number_.emplace(std::move(key), 2);
       return candidate;
     }
   } else {

@@ -59,7 +59,8 @@ class TUniqueNamer {
   bool Taken(const std::string& path) const;
 
   std::unordered_set<std::string> chosen_;
-  // For each set of arguments, the number to try next: every smaller one is taken.
+  // For each kind of name that needed a number, the number to try next: every smaller one is
+  // taken.
   std::unordered_map<std::string, uint64_t> next_number_;
 };
 

@@ -217,9 +217,22 @@ bool TVTLParser::StartPage(bool planning, const TReportCallback& report) {
       break;
   }
   CurrentPageFile = path;
-  page_positions_.emplace(UpperCase(path), PageList.size());
+  page_positions_.emplace(PageKey(path), PageList.size());
   PageList.push_back(std::move(path));
   return true;
+}
+
+uint64_t TVTLParser::PageKey(std::string_view page) {
+  return std::hash<std::string>{}(UpperCase(page));
+}
+
+std::optional<size_t> TVTLParser::PagePosition(std::string_view page) const {
+  std::optional<size_t> position;
+  auto [from, to] = page_positions_.equal_range(PageKey(page));
+  for (auto it = from; it != to; ++it)
+    if (SameTextIgnoreCase(PageList[it->second], page) && (!position || it->second < *position))
+      position = it->second;
+  return position;
 }
 
 bool TVTLParser::Finish(bool ok) {

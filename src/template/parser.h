@@ -26,6 +26,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -142,6 +143,9 @@ class TVTLParser {
   void ReportReadError(const TReportCallback& report) const;
   std::string RelativePath(const std::string& path) const;
   std::string PatternName(int row) const;
+  static uint64_t PageKey(std::string_view page);
+  // The first position of `page` in PageList, ignoring case.
+  std::optional<size_t> PagePosition(std::string_view page) const;
   // The value of the placeholder `name`, or null when it has none; an escaped value is made
   // in `scratch`.
   const std::string* Resolve(std::string_view name, std::string& scratch) const;
@@ -161,8 +165,10 @@ class TVTLParser {
   size_t details_at_ = 0;
   const TNamesList* details_names_ = nullptr;
   size_t details_index_size_ = 0;
-  std::unordered_map<std::string, int> details_index_;      // stored name -> first property
-  std::unordered_map<std::string, size_t> page_positions_;  // upper-cased page -> position
+  std::unordered_map<std::string, int> details_index_;  // stored name -> first property
+  // Where each page stands in PageList, by a hash of its name in capitals (a page is found
+  // ignoring case); the names themselves are only in PageList.
+  std::unordered_multimap<uint64_t, size_t> page_positions_;
 };
 
 // Values from photo files are written into pages with &, <, >, " and ' as character references.

@@ -123,9 +123,9 @@ void TVTLParser::RefreshVariables() {
     }
   }
 
-  auto position = page_positions_.find(UpperCase(CurrentPageFile));
-  if (position != page_positions_.end() && TemplateIndex >= 0 && TemplateIndex < templates) {
-    const size_t p = position->second;
+  const std::optional<size_t> position = PagePosition(CurrentPageFile);
+  if (position && TemplateIndex >= 0 && TemplateIndex < templates) {
+    const size_t p = *position;
     const std::string name = PatternName(TemplateIndex);
     if (p + 1 < PageList.size()) SetVariable("NEXT_" + name, RelativePath(PageList[p + 1]));
     if (p > 0) SetVariable("PREVIOUS_" + name, RelativePath(PageList[p - 1]));
