@@ -6,7 +6,8 @@
 // @import, ...) must name a file inside the gallery folder. A gallery has to work when copied
 // anywhere, even opened from disk, so nothing may point outside it: no http(s): or //host,
 // no absolute /paths, no file:. The exceptions are <a href> links to OpenStreetMap (the map
-// links), mailto: links, and small data: URIs.
+// links), mailto: links, and small data: URIs. Every <img> must give its width and height, of
+// the shape of the JPEG it shows.
 // Prints one line per problem ("file:line: what") and exits with 0 when there is none, 1 when
 // there are problems, 2 for a usage error.
 import { readFileSync, statSync } from "node:fs";
@@ -106,31 +107,46 @@ function cssReferences(css, offset = 0) {
   return refs;
 }
 
-// All references in an HTML page, each as { url, index, what, tag, attr }.
-function htmlReferences(html) {
-  const refs = [];
+// The page's markup with comments, scripts and style sheets blanked out (line numbers kept),
+// and the style sheets inside it as { css, offset }.
+function markupOf(html) {
   // Comments hide their content; scripts are JavaScript, not markup.
   let text = blank(html, /<!--[\s\S]*?-->/g);
   text = text.replace(/(<script\b[^>]*>)([\s\S]*?)(<\/script\s*>)/gi,
     (m, open, body, close) => open + body.replace(/[^\n]/g, " ") + close);
-  // Style sheets inside the page
+  const styles = [];
   for (const m of text.matchAll(/(<style\b[^>]*>)([\s\S]*?)<\/style\s*>/gi)) {
-    refs.push(...cssReferences(m[2], m.index + m[1].length));
+    styles.push({ css: m[2], offset: m.index + m[1].length });
   }
   text = text.replace(/(<style\b[^>]*>)([\s\S]*?)(<\/style\s*>)/gi,
     (m, open, body, close) => open + body.replace(/[^\n]/g, " ") + close);
+  return { text, styles };
+}
 
+// The start tags of MARKUP, each as { tag, index, source, attrs: [{ attr, value, index }] }
+// with the attribute values decoded.
+function* elements(markup) {
   const tagRe = /<([a-zA-Z][a-zA-Z0-9-]*)((?:[^>"']|"[^"]*"|'[^']*')*)>/g;
   const attrRe = /([^\s"'=<>\/]+)(?:\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'=<>`]+)))?/g;
-  for (const tm of text.matchAll(tagRe)) {
-    const tag = tm[1].toLowerCase();
+  for (const tm of markup.matchAll(tagRe)) {
     const attrsStart = tm.index + 1 + tm[1].length;
+    const attrs = [];
     for (const am of tm[2].matchAll(attrRe)) {
-      const attr = am[1].toLowerCase();
       const raw = am[2] ?? am[3] ?? am[4];
-      if (raw === undefined) continue;
-      const value = decodeEntities(raw);
-      const index = attrsStart + am.index;
+      attrs.push({ attr: am[1].toLowerCase(), value: raw === undefined ? undefined : decodeEntities(raw), index: attrsStart + am.index });
+    }
+    yield { tag: tm[1].toLowerCase(), index: tm.index, source: tm[2], attrs };
+  }
+}
+
+// All references in an HTML page, each as { url, index, what, tag, attr }.
+function htmlReferences(html) {
+  const refs = [];
+  const { text, styles } = markupOf(html);
+  for (const { css, offset } of styles) refs.push(...cssReferences(css, offset));
+  for (const { tag, source, attrs } of elements(text)) {
+    for (const { attr, value, index } of attrs) {
+      if (value === undefined) continue;
       if (attr === "srcset" && (tag === "img" || tag === "source")) {
         const urls = srcsetUrls(value);
         if (urls.length === 0 && EMBEDDING.has(tag)) refs.push({ url: "", index, what: `<${tag} srcset>`, tag, attr, empty: true });
@@ -142,12 +158,67 @@ function htmlReferences(html) {
       } else if (attr in URL_ATTRIBUTES) {
         const on = URL_ATTRIBUTES[attr];
         if (on && !on.includes(tag)) continue;
-        if (attr === "src" && tag === "input" && !/type\s*=\s*["']?image/i.test(tm[2])) continue;
+        if (attr === "src" && tag === "input" && !/type\s*=\s*["']?image/i.test(source)) continue;
         refs.push({ url: value.trim(), index, what: `<${tag} ${attr}>`, tag, attr });
       }
     }
   }
   return refs;
+}
+
+// The pixel size { width, height } of a JPEG file's frame, or null when BYTES is no JPEG.
+function jpegSize(bytes) {
+  if (bytes.length < 4 || bytes[0] !== 0xff || bytes[1] !== 0xd8) return null;
+  let i = 2;
+  while (i + 9 < bytes.length) {
+    if (bytes[i] !== 0xff) return null;
+    const marker = bytes[i + 1];
+    if (marker === 0xff) { i++; continue; }
+    const length = (bytes[i + 2] << 8) | bytes[i + 3];
+    const isFrame = marker >= 0xc0 && marker <= 0xcf && marker !== 0xc4 && marker !== 0xc8 && marker !== 0xcc;
+    if (isFrame) return { height: (bytes[i + 5] << 8) | bytes[i + 6], width: (bytes[i + 7] << 8) | bytes[i + 8] };
+    if (marker === 0xda || length < 2) return null;
+    i += 2 + length;
+  }
+  return null;
+}
+
+// What is wrong with the size an <img> announces: without width and height the page moves
+// when the picture arrives, and a size of another shape than the picture's distorts it or
+// still moves the page. Checked against the JPEG that src names, when it is one in the gallery.
+function imageSizeProblems(html, file, root) {
+  const problems = [];
+  const { text } = markupOf(html);
+  for (const { tag, index, attrs } of elements(text)) {
+    if (tag !== "img") continue;
+    const value = (name) => attrs.find((a) => a.attr === name)?.value;
+    const width = Number(value("width"));
+    const height = Number(value("height"));
+    if (!(Number.isInteger(width) && width > 0 && Number.isInteger(height) && height > 0)) {
+      problems.push({ index, what: "<img> without width and height in pixels (the page moves when it arrives)" });
+      continue;
+    }
+    const src = value("src");
+    if (!src || /^[a-z][a-z0-9+.-]*:|^\//i.test(src)) continue;
+    let target;
+    try {
+      target = resolve(dirname(file), decodeURIComponent(src.replace(/[#?].*$/, "")));
+    } catch {
+      continue;
+    }
+    const rel = relative(root, target);
+    if (rel === "" || rel.startsWith("..")) continue;
+    let size = null;
+    try {
+      size = jpegSize(readFileSync(target));
+    } catch {
+      continue; // a missing file is reported with the references
+    }
+    if (size && Math.abs(width * size.height - height * size.width) > Math.max(size.width, size.height)) {
+      problems.push({ index, what: `<img> says ${width}×${height}, but ${src} is ${size.width}×${size.height}` });
+    }
+  }
+  return problems;
 }
 
 // What is wrong with reference REF found in file FILE of gallery ROOT, or null.
@@ -222,6 +293,7 @@ async function checkGallery(dir, validator, report) {
       const problem = judge(ref, file, root);
       if (problem) report(shown(file), lineOf(ref.index), problem);
     }
+    for (const { index, what } of imageSizeProblems(html, file, root)) report(shown(file), lineOf(index), what);
   }
   for (const file of files.filter(isCss)) {
     const css = readFileSync(file, "utf8");

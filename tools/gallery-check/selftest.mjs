@@ -90,6 +90,27 @@ test("a broken link, an external script and an invalid element are each reported
   assert.equal(r.lines.length, 3, r.lines.join("\n"));
 });
 
+test("an image without its size, or with a size of another shape than its JPEG, is reported", () => {
+  // The head of a JPEG of 160×120: SOI, APP0, and the frame header.
+  const jpeg = Buffer.from([0xff, 0xd8, 0xff, 0xe0, 0, 4, 0, 0, 0xff, 0xc0, 0, 11, 8, 0, 120, 0, 160, 1, 1, 0x11, 0, 0xff, 0xd9]);
+  const dir = gallery("sizes", {
+    ...CLEAN,
+    "klein/echt.jpg": jpeg,
+    "index.html": page("Übersicht", `<main><h1>Urlaub</h1>
+<img src="klein/echt.jpg" width="160" height="120" alt="genau">
+<img src="klein/echt.jpg" width="80" height="60" alt="halb so groß, gleiche Form">
+<img src="klein/echt.jpg" width="120" height="160" alt="hochkant angesagt">
+<img src="klein/echt.jpg" alt="ohne Größe">
+<img src="klein/echt.jpg" width="100%" height="120" alt="Prozent">
+</main>`),
+  });
+  const r = check(dir);
+  assert.equal(r.code, 1);
+  assert.ok(r.lines.some((l) => /index\.html:13: <img> says 120×160, but klein\/echt\.jpg is 160×120$/.test(l)), r.lines.join("\n"));
+  assert.equal(r.lines.filter((l) => /index\.html:1[45]: <img> without width and height/.test(l)).length, 2, r.lines.join("\n"));
+  assert.equal(r.lines.length, 3, r.lines.join("\n"));
+});
+
 test("references leaving the gallery in other ways are reported", () => {
   const dir = gallery("leaks", {
     ...CLEAN,
