@@ -370,7 +370,13 @@ void TVistrel::CopyOriginalFiles() {
     if (!IsJpegFileName(record.FileName)) continue;
     std::string contents;
     std::string path;
-    bool ok = ReadWholeFile(record.FullPath(), contents) &&
+    // Only a file that starts as a JPEG does is a photo: a text file named ".jpg" fails too.
+    auto starts_as_jpeg = [&contents] {
+      return contents.size() >= 3 && static_cast<unsigned char>(contents[0]) == 0xFF &&
+             static_cast<unsigned char>(contents[1]) == 0xD8 &&
+             static_cast<unsigned char>(contents[2]) == 0xFF;
+    };
+    bool ok = ReadWholeFile(record.FullPath(), contents) && starts_as_jpeg() &&
               output_->Create(RemoveFileExt(record.FileName), "", ExtractFileExt(record.FileName),
                               path) == TOutputFolder::TResult::kCreated;
     if (ok) {

@@ -328,6 +328,21 @@ TEST_F(DriverTest, OnlyJpegNamesAreCopiedAsOriginals) {
   EXPECT_TRUE(Exists(out_ + "/a.jpg"));
 }
 
+// A skin without variants never decodes the photos: a text file with a JPEG name is still not
+// published as an original, but fails like a photo that cannot be read.
+TEST_F(DriverTest, AnOriginalThatIsNoJpegFailsAlsoWithoutVariants) {
+  TSkinSpec spec;
+  spec.variants = {};
+  UseSkin(spec);
+  AddPhoto(dir_ / "p/a.jpg");
+  WriteFile(dir_ / "p/secret.jpg", "private notes");
+  AddFile(dir_ / "p/secret.jpg");
+  EXPECT_TRUE(Run({.copy = true}));
+  EXPECT_EQ(reports_.back(), "6,0,0,0,0 Galerie erstellt, 1 Bild konnte nicht verarbeitet werden.");
+  EXPECT_EQ(Output(), (Files{"a.jpg", "index.html"}));
+  EXPECT_EQ(ReadFile(out_ + "/index.html").find("secret"), std::string::npos);
+}
+
 TEST_F(DriverTest, AMissingTemplateEndsTheRunWithTheReadingError) {
   TSkinSpec spec;
   spec.template_files = {};
