@@ -50,6 +50,23 @@ bool MakeOwnFolder(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
 }
 
+// True when the folder `path`, which need not exist yet, would lie at or below the resolved
+// folder `folder`: the part of `path` that exists is resolved, the rest is taken as it is.
+bool WouldLieIn(const std::string& path, const std::string& folder) {
+  if (folder.empty()) return false;
+  std::string existing = path;
+  std::string rest;
+  while (!existing.empty() && existing != "/") {
+    const std::string resolved = RealPath(existing);
+    if (!resolved.empty()) return IsSameOrBelow(resolved + rest, folder);
+    const size_t slash = existing.rfind('/');
+    if (slash == std::string::npos) return false;
+    rest = existing.substr(slash) + rest;
+    existing = slash == 0 ? "/" : existing.substr(0, slash);
+  }
+  return IsSameOrBelow(rest.empty() ? "/" : rest, folder);
+}
+
 bool HasFilesAndInfo(const std::string& trash, bool own) {
   for (const char* sub : {"/files", "/info"}) {
     const std::string folder = trash + sub;
@@ -116,9 +133,14 @@ std::string TFreedesktopTrash::DataHomeFromEnvironment() {
   return home.empty() ? std::string() : home + "/.local/share";
 }
 
-std::string TFreedesktopTrash::HomeTrash() const {
+std::string TFreedesktopTrash::HomeTrashPath() const {
   if (data_home_.empty() || data_home_.front() != '/' || !IsSystemPath(data_home_)) return {};
-  const std::string trash = data_home_ + "/Trash";
+  return data_home_ + "/Trash";
+}
+
+std::string TFreedesktopTrash::HomeTrash() const {
+  const std::string trash = HomeTrashPath();
+  if (trash.empty()) return {};
   return MakeFolders(trash) && HasFilesAndInfo(trash, false) ? trash : std::string();
 }
 
@@ -143,13 +165,21 @@ bool TFreedesktopTrash::Find(const std::string& path, std::string& trash_folder,
     reason = "Der Eintrag " + path + " ist nicht mehr da.";
     return false;
   }
+  // A home trash inside the entry's own folder is not made: the entry would not leave the
+  // folder, and the folder would gain the trash. (The trash at the top of a file system lies in
+  // the folder of the entries at the top, as it should.)
+  const std::string parent = RealPath(ParentOf(path));
+  const std::string home_path = HomeTrashPath();
+  if (!home_path.empty() && WouldLieIn(home_path, parent)) {
+    reason = "Der Papierkorb " + home_path + " liegt im Verzeichnis selbst.";
+    return false;
+  }
   const std::string home = HomeTrash();
   if (!home.empty() && DeviceOf(home + "/files") == st.st_dev) {
     trash_folder = home;
     top.clear();
     return true;
   }
-  const std::string parent = RealPath(ParentOf(path));
   top = parent.empty() ? std::string() : top_folder_of_(parent);
   const std::string trash = top.empty() ? std::string() : TopTrash(top);
   if (!trash.empty() && DeviceOf(trash + "/files") == st.st_dev) {

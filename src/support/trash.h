@@ -59,11 +59,15 @@ class TFreedesktopTrash : public TTrash {
   bool Restore(const TTrashed& trashed) override;
 
  private:
+  // The home trash folder ($XDG_DATA_HOME/Trash), whether it exists or not; empty when there
+  // is none.
+  std::string HomeTrashPath() const;
   // A trash folder with its "files" and "info" folders, created as needed; empty when it
   // cannot be used.
   std::string HomeTrash() const;
   // The trash for `path`; `top` is the top folder of its file system when the trash lies
-  // there, empty for the home trash.
+  // there, empty for the home trash. A trash inside the folder of `path` is none: the entry
+  // would not leave its folder.
   bool Find(const std::string& path, std::string& trash_folder, std::string& top,
             std::string& reason) const;
   std::string TopTrash(const std::string& top) const;

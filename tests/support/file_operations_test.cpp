@@ -118,6 +118,8 @@ TEST_F(FileOperationsTest, AFolderHoldingItsOwnTrashIsNotEmptied) {
   EXPECT_EQ(reason, "Der Papierkorb " + RealPath(dir / "out") +
                         "/share/Trash liegt im Verzeichnis selbst.");
   EXPECT_EQ(ReadFile(dir / "out/a.html"), "a");
+  // The trash was not made either: the folder holds what it held.
+  EXPECT_EQ(ListFolder(dir / "out"), (std::vector<std::string>{"a.html"}));
 }
 
 TEST_F(FileOperationsTest, OnlyDeletionWorksWithoutATarget) {
