@@ -21,7 +21,8 @@ TEST(TrashTest, HomeTrashIsMadeWithItsParentsPrivateAndRecordsWhereEntriesCameFr
   TempDir dir;
   const std::string home = RealPath(dir.Path()) + "/home";
   WriteFile(dir / "out/a b%.html", "old");
-  TFreedesktopTrash trash(home + "/.local/share");
+  TFreedesktopTrash trash(home + "/.local/share",
+                          [&dir](const std::string&) { return RealPath(dir.Path()); });
 
   TTrash::TTrashed trashed;
   std::string reason;
