@@ -354,7 +354,8 @@ std::string TVipsImageProcessor::Identity() const {
 bool CreateScaledJpeg(const std::string& source, const std::string& target, uint32_t max_width,
                       uint32_t max_height, int quality) {
   std::vector<TScaledCopy> copies;
-  if (!ScaleToJpegs(source, {{max_width, max_height, quality}}, copies) || copies[0].jpeg.empty())
+  if (!IsSystemPath(target) || !ScaleToJpegs(source, {{max_width, max_height, quality}}, copies) ||
+      copies[0].jpeg.empty())
     return false;
   TFd fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
   if (fd.get() < 0) return false;

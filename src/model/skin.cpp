@@ -60,7 +60,12 @@ bool TVTLSkin::LoadTable(TVTL2dValueList& table, bool (*is_valid)(const TVTL2dVa
     Fail("Fehler beim Laden der CSV-Datei " + path + "!");
     return false;
   }
-  if (!is_valid(table)) {
+  // A NUL byte belongs in no cell: the system would cut a file name at it.
+  bool holds_nul = false;
+  for (int i = 0; i < table.Count() && !holds_nul; ++i)
+    for (int j = 0; j < table.Row(i).Count() && !holds_nul; ++j)
+      holds_nul = table.Row(i).Value(j).find('\0') != std::string::npos;
+  if (holds_nul || !is_valid(table)) {
     Fail("Fehler beim Laden der CSV-Datei " + path + ": Struktur ist ungültig!");
     return false;
   }

@@ -135,6 +135,7 @@ TEST_F(RunRequestFixture, SkinOutputValuesAndVariantsAreRefusedWithTheUsersMessa
 }
 
 TEST_F(RunRequestFixture, PatternsThatLeaveTheFolderOrHoldANulAreSkinErrors) {
+  // A skin file with a NUL does not load; one that got it another way is refused here too.
   const std::string nul_page("x\0/..\0/..\0/planted.html", 24);
   for (const auto& [variant, page] :
        std::vector<std::pair<std::string, std::string>>{{"../%old%", "index.html"},
@@ -142,9 +143,11 @@ TEST_F(RunRequestFixture, PatternsThatLeaveTheFolderOrHoldANulAreSkinErrors) {
                                                         {"th_%old%", nul_page},
                                                         {std::string("a\0b", 3), "index.html"}}) {
     TSkinSpec spec;
-    spec.variants = {{"THUMB", "k", "160", "120", variant}};
-    spec.templates = {{"index.tpl", "index", page}};
+    spec.variants = {{"THUMB", "k", "160", "120", "th_%old%"}};
+    spec.templates = {{"index.tpl", "index", "index.html"}};
     UseSkin(spec);
+    skin_->ImageModifications.Row(0).SetValue(4, variant);
+    skin_->HTMLPatterns.Row(0).SetValue(2, page);
     TRunInput input = Input();
     input.variants.resize(1);
     const bool page_bad = page != "index.html";

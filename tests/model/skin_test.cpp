@@ -95,6 +95,15 @@ TEST_F(SkinTest, TableErrors) {
             "Fehler beim Laden der CSV-Datei " + (dir_ / "t/variants.csv") + "!");
   EXPECT_EQ(messages_.errors, std::vector<std::string>{
                                   "Die CSV-Datei " + (dir_ / "t/variants.csv") + " ist ungültig!"});
+
+  // A NUL byte in a cell, where the system would cut a file name, makes the skin invalid.
+  WriteSkin(dir_ / "u");
+  WriteFile(
+      dir_ / "u/patterns.csv",
+      std::string("FILENAME;NAME;NEWFILENAME\r\nindex.tpl;index;x\0/..\0/planted.html\r\n", 64));
+  EXPECT_EQ(
+      Load(dir_ / "u")->ErrorMessage,
+      "Fehler beim Laden der CSV-Datei " + (dir_ / "u/patterns.csv") + ": Struktur ist ungültig!");
 }
 
 TEST_F(SkinTest, CopyOriginalImagesIsTrueOnlyForYes) {
