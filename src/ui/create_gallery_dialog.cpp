@@ -138,16 +138,13 @@ TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
   required_layout->setSizeConstraint(QLayout::SetMinAndMaxSize);  // no taller than its values
   required_layout->addWidget(frEmReqVars);
   // The variant cache keeps the copies of earlier runs, so a second run of the same photos
-  // only writes what changed.
-  cbUseCache->setChecked(UseVariantCache());
+  // only writes what changed. Turning it off is for one run (Prepare() turns it on again); its
+  // size is a setting.
+  cbUseCache->setChecked(true);
   sbCacheSize->setRange(kMinCacheSizeMb, kMaxCacheSizeMb);
   sbCacheSize->setSingleStep(100);
   sbCacheSize->setValue(CacheSizeMb());
-  sbCacheSize->setEnabled(cbUseCache->isChecked());
-  connect(cbUseCache, &QCheckBox::toggled, this, [this](bool use) {
-    SetUseVariantCache(use);
-    sbCacheSize->setEnabled(use);
-  });
+  connect(cbUseCache, &QCheckBox::toggled, sbCacheSize, &QSpinBox::setEnabled);
   connect(sbCacheSize, &QSpinBox::valueChanged, this,
           [](int megabytes) { SetCacheSizeMb(megabytes); });
   auto* cache_size_label = new QLabel("Größe des Zwischenspeichers (MB):", this);
@@ -238,6 +235,7 @@ void TfrmCreateGallery::Prepare() {
   cbSkin->setCurrentIndex(cbSkin->count() > 0 ? 0 : -1);
   LoadedSkinIndex = -1;
   btnGoGo->setEnabled(false);
+  cbUseCache->setChecked(true);
   ApplySkinChoice();
 }
 

@@ -14,7 +14,6 @@ const char* const kListFolderKey = "Bilderliste/Ordner";
 const char* const kFileListFolderKey = "Dateiliste/Ordner";
 const char* const kThumbnailsKey = "Dateiliste/Miniaturen";
 const char* const kDialogSizeKey = "GalerieErzeugen/Groesse";
-const char* const kUseCacheKey = "GalerieErzeugen/Zwischenspeicher";
 const char* const kCacheSizeKey = "GalerieErzeugen/ZwischenspeicherMB";
 
 // The folder kept under `key` when it still exists, else the pictures folder, else home.
@@ -49,10 +48,6 @@ void SetFileListShowsThumbnails(bool thumbnails) {
 QSize CreateGalleryDialogSize() { return QSettings().value(kDialogSizeKey).toSize(); }
 
 void SetCreateGalleryDialogSize(const QSize& size) { QSettings().setValue(kDialogSizeKey, size); }
-
-bool UseVariantCache() { return QSettings().value(kUseCacheKey, true).toBool(); }
-
-void SetUseVariantCache(bool use) { QSettings().setValue(kUseCacheKey, use); }
 
 int CacheSizeMb() {
   bool ok = false;

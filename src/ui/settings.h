@@ -34,10 +34,7 @@ void SetFileListShowsThumbnails(bool thumbnails);
 QSize CreateGalleryDialogSize();
 void SetCreateGalleryDialogSize(const QSize& size);
 
-// "Zwischenspeicher für verkleinerte Bilder verwenden" (on unless the user turned it off) and
-// the size of the cache in megabytes (1,000,000 bytes).
-bool UseVariantCache();
-void SetUseVariantCache(bool use);
+// The size of the variant cache in megabytes (1,000,000 bytes).
 inline constexpr int kDefaultCacheSizeMb = static_cast<int>(kDefaultCacheSizeLimit / 1'000'000);
 inline constexpr int kMinCacheSizeMb = 10;
 inline constexpr int kMaxCacheSizeMb = 1'000'000;

@@ -296,15 +296,19 @@ TEST_F(CreateGalleryTest, VariantBoxesTakeWhatARunTakesAndSizesOutsideAreRefused
   EXPECT_TRUE(Exists(dir_ / "galerie/index.html"));
 }
 
-TEST_F(CreateGalleryTest, TheVariantCacheSettingsAreKeptForTheNextStart) {
+// The cache is turned off for one run; its size is kept for the next start.
+TEST_F(CreateGalleryTest, TheCacheIsOffForOneRunAndItsSizeIsKept) {
   dialog_.Prepare();
   EXPECT_TRUE(dialog_.cbUseCache->isChecked());
   EXPECT_EQ(dialog_.sbCacheSize->value(), 2000);
   dialog_.cbUseCache->setChecked(false);
   dialog_.sbCacheSize->setValue(500);
   EXPECT_FALSE(dialog_.sbCacheSize->isEnabled());
+  dialog_.Prepare();  // shown again
+  EXPECT_TRUE(dialog_.cbUseCache->isChecked());
+  EXPECT_TRUE(dialog_.sbCacheSize->isEnabled());
   TfrmCreateGallery next(dialogs_, progress_, preview_, chooser_);
-  EXPECT_FALSE(next.cbUseCache->isChecked());
+  EXPECT_TRUE(next.cbUseCache->isChecked());
   EXPECT_EQ(next.sbCacheSize->value(), 500);
 }
 
