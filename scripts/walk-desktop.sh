@@ -121,7 +121,8 @@ wait_active_other() {
 }
 # click WINDOW X Y: a left click at X,Y inside the window.
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
-type_text() { xdotool type --delay 20 "$1"; }
+# xdotool reads the text in the locale's encoding: without a UTF-8 one it drops the umlauts.
+type_text() { LC_ALL=C.UTF-8 xdotool type --delay 20 "$1"; }
 keys() { xdotool key --delay 80 "$@"; sleep 0.2; }
 
 # --- the walk ------------------------------------------------------------------------------
