@@ -119,7 +119,7 @@ std::string MakeUniqueFileName(const std::string& directory, const std::string& 
 }
 
 bool TUniqueNamer::Taken(const std::string& path) const {
-  return chosen_.count(path) > 0 || EntryExists(path);
+  return chosen_.count(std::hash<std::string>{}(path)) > 0 || EntryExists(path);
 }
 
 std::string TUniqueNamer::Make(const std::string& directory, const std::string& pattern_in,
@@ -137,7 +137,7 @@ std::string TUniqueNamer::Make(const std::string& directory, const std::string& 
     // The first name of a kind needs no number; the number to try next is kept only for the
     // kinds that needed one, which keeps a page per image to one entry.
     if (!Taken(candidate)) {
-      chosen_.insert(candidate);
+      chosen_.insert(std::hash<std::string>{}(candidate));
       return candidate;
     }
   } else {
@@ -149,7 +149,7 @@ std::string TUniqueNamer::Make(const std::string& directory, const std::string& 
     candidate = parts.prefix + std::to_string(n) + parts.suffix;
     if (!Taken(candidate)) break;
   }
-  chosen_.insert(candidate);
+  chosen_.insert(std::hash<std::string>{}(candidate));
   next_number_[key] = n + 1;
   return candidate;
 }

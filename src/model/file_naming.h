@@ -58,7 +58,9 @@ class TUniqueNamer {
  private:
   bool Taken(const std::string& path) const;
 
-  std::unordered_set<std::string> chosen_;
+  // The names handed out, by a hash of the path: a page or copy per image costs a number, not
+  // another copy of its path. (Two paths of one hash would only make the second one numbered.)
+  std::unordered_set<uint64_t> chosen_;
   // For each kind of name that needed a number, the number to try next: every smaller one is
   // taken.
   std::unordered_map<std::string, uint64_t> next_number_;
