@@ -344,10 +344,14 @@ void AddPhotoData(const Exiv2::ExifData& data, TVTLValueList& photo) {
     add(kPhotoFocalLength, FormatFocalLength(rational(*it, 0)));
   if (auto it = key("Exif.Photo.FocalLengthIn35mmFilm"); found(it))
     add(kPhotoFocalLength35, FormatFocalLength({it->toLong(0), 1}));
-  // The standard tags hold ISO as a number; a maker's note holds a code exiv2 reads out.
-  if (auto it = Exiv2::isoSpeed(data); found(it)) {
-    const bool standard = it->groupName() == "Photo" || it->groupName() == "Image";
-    add(kPhotoIso, standard ? FormatIso(it->toLong(0)) : FormatInterpretedIso(it->print(&data)));
+  // The standard tags hold ISO as a number; a maker's note holds a code exiv2 reads out. What
+  // exiv2 reads out of a maker's note may throw: that item is left out, not the ones after it.
+  try {
+    if (auto it = Exiv2::isoSpeed(data); found(it)) {
+      const bool standard = it->groupName() == "Photo" || it->groupName() == "Image";
+      add(kPhotoIso, standard ? FormatIso(it->toLong(0)) : FormatInterpretedIso(it->print(&data)));
+    }
+  } catch (...) {
   }
   if (auto it = Exiv2::dateTimeOriginal(data); found(it)) {
     add(kPhotoDate, FormatDate(it->toString()));
@@ -361,8 +365,11 @@ void AddPhotoData(const Exiv2::ExifData& data, TVTLValueList& photo) {
   // number.
   std::string lens;
   if (auto it = key("Exif.Photo.LensModel"); found(it)) lens = FormatName(it->toString());
-  if (auto it = Exiv2::lensName(data); lens.empty() && found(it))
-    lens = FormatInterpretedName(it->print(&data));
+  try {
+    if (auto it = Exiv2::lensName(data); lens.empty() && found(it))
+      lens = FormatInterpretedName(it->print(&data));
+  } catch (...) {
+  }
   add(kPhotoLens, std::move(lens));
 
   const auto latitude = key("Exif.GPSInfo.GPSLatitude");

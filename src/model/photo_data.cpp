@@ -181,7 +181,10 @@ std::string FormatInterpretedName(std::string_view name) {
   const bool has_letter = std::any_of(clean.begin(), clean.end(), [](char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
   });
-  if (!has_letter || clean.front() == '(' || upper == "N/A" || upper.starts_with("UNKNOWN"))
+  // exiv2 joins the lenses a number may stand for with " | ", and says "Bad value" for a code
+  // it cannot read: neither names the lens.
+  if (!has_letter || clean.front() == '(' || upper == "N/A" || upper.starts_with("UNKNOWN") ||
+      upper == "BAD VALUE" || clean.find(" | ") != std::string::npos)
     return {};
   return clean;
 }

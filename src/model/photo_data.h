@@ -55,8 +55,9 @@ std::string FormatCamera(std::string_view make, std::string_view model);
 // A name as a camera wrote it (a lens): blanks trimmed and joined, empty when absurd.
 std::string FormatName(std::string_view name);
 // A name as the metadata library reads it out of a maker's code (a lens from its number): as
-// FormatName, and empty when the library knows no name for the code: "n/a", "Unknown ...", or
-// the bare number it shows in brackets, "(9999)".
+// FormatName, and empty when the library knows no single name for the code: "n/a",
+// "Unknown ...", "Bad value", the bare number it shows in brackets, "(9999)", or the candidates
+// it joins with " | ".
 std::string FormatInterpretedName(std::string_view name);
 // ISO as the metadata library reads it out of a maker's code ("200"): empty unless a number.
 std::string FormatInterpretedIso(std::string_view iso);

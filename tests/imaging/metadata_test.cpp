@@ -228,6 +228,24 @@ std::vector<std::pair<std::string, std::string>> PhotoDataOf(const std::string& 
   return entries;
 }
 
+// ISO kept in a maker's note as a code: exiv2 reads out the number the camera used.
+TEST_F(MetadataTest, TheIsoOfAMakerNoteAsExiv2ReadsIt) {
+  const std::string path = dir_ / "nikon.jpg";
+  WriteFile(path, MakeJpeg(60, 40));
+  {
+    auto image = Exiv2::ImageFactory::open(path);
+    image->readMetadata();
+    Exiv2::ExifData& exif = image->exifData();
+    exif["Exif.Image.Make"] = "NIKON CORPORATION";
+    exif["Exif.Image.Model"] = "NIKON D5100";
+    Exiv2::UShortValue iso;
+    iso.read("0 200");  // the raw first value is 0, which is no ISO
+    exif["Exif.Nikon3.ISOSpeed"] = iso;
+    image->writeMetadata();
+  }
+  EXPECT_EQ(ValueOf(PhotoDataOf(path), "ISO"), "200");
+}
+
 // A camera that names its lens only by a number in its maker note: exiv2 reads the name out,
 // and a number it does not know gives no lens at all.
 TEST_F(MetadataTest, TheLensOfAMakerNoteAsExiv2ReadsIt) {

@@ -93,7 +93,8 @@ TEST(PhotoDataTest, CameraNamesTheMakerOnlyWhenTheModelDoesNot) {
   // What the metadata library reads out of a maker's lens or ISO code, and what it shows when
   // it knows no name for the code.
   EXPECT_EQ(FormatInterpretedName(" Canon EF 50mm f/1.8"), "Canon EF 50mm f/1.8");
-  for (const char* unknown : {"(9999)", "n/a", "Unknown Lens", "0", "", "  "})
+  for (const char* unknown : {"(9999)", "n/a", "Unknown Lens", "Bad value", "0", "", "  ",
+                              "Minolta AF DT 18-70mm F3.5-5.6 (D) | Sony AF DT 18-200mm"})
     EXPECT_EQ(FormatInterpretedName(unknown), "") << unknown;
   EXPECT_EQ(FormatInterpretedIso("200"), "200");
   EXPECT_EQ(FormatInterpretedIso(" 1600 "), "1600");
