@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <string_view>
 
 #include "support/file_io.h"
@@ -51,20 +52,22 @@ bool MakeOwnFolder(const std::string& path) {
 }
 
 // True when the folder `path`, which need not exist yet, would lie at or below the resolved
-// folder `folder`: the part of `path` that exists is resolved, the rest is taken as it is.
+// folder `folder`: the part of `path` that exists is resolved, and the rest, which MakeFolders
+// would create as plain folders, is joined to it with its "." and ".." worked out.
 bool WouldLieIn(const std::string& path, const std::string& folder) {
   if (folder.empty()) return false;
   std::string existing = path;
   std::string rest;
-  while (!existing.empty() && existing != "/") {
-    const std::string resolved = RealPath(existing);
-    if (!resolved.empty()) return IsSameOrBelow(resolved + rest, folder);
+  std::string resolved;
+  while (!existing.empty() && existing != "/" && (resolved = RealPath(existing)).empty()) {
     const size_t slash = existing.rfind('/');
     if (slash == std::string::npos) return false;
     rest = existing.substr(slash) + rest;
     existing = slash == 0 ? "/" : existing.substr(0, slash);
   }
-  return IsSameOrBelow(rest.empty() ? "/" : rest, folder);
+  std::string whole = std::filesystem::path(resolved + rest).lexically_normal().string();
+  while (whole.size() > 1 && whole.back() == '/') whole.pop_back();
+  return IsSameOrBelow(whole.empty() ? "/" : whole, folder);
 }
 
 bool HasFilesAndInfo(const std::string& trash, bool own) {
@@ -165,15 +168,16 @@ bool TFreedesktopTrash::Find(const std::string& path, std::string& trash_folder,
     reason = "Der Eintrag " + path + " ist nicht mehr da.";
     return false;
   }
-  // A home trash inside the entry's own folder is not made: the entry would not leave the
-  // folder, and the folder would gain the trash. (The trash at the top of a file system lies in
-  // the folder of the entries at the top, as it should.)
+  // A trash inside the entry's own folder is not made: the entry would not leave the folder,
+  // and the folder would gain the trash.
   const std::string parent = RealPath(ParentOf(path));
+  auto inside = [&](const std::string& trash) {
+    if (!WouldLieIn(trash, parent)) return false;
+    reason = "Der Papierkorb " + trash + " liegt im Verzeichnis selbst.";
+    return true;
+  };
   const std::string home_path = HomeTrashPath();
-  if (!home_path.empty() && WouldLieIn(home_path, parent)) {
-    reason = "Der Papierkorb " + home_path + " liegt im Verzeichnis selbst.";
-    return false;
-  }
+  if (!home_path.empty() && inside(home_path)) return false;
   const std::string home = HomeTrash();
   if (!home.empty() && DeviceOf(home + "/files") == st.st_dev) {
     trash_folder = home;
@@ -181,6 +185,9 @@ bool TFreedesktopTrash::Find(const std::string& path, std::string& trash_folder,
     return true;
   }
   top = parent.empty() ? std::string() : top_folder_of_(parent);
+  // The trash at the top of a file system lies in the folder of the entries at the top.
+  if (!top.empty() && inside((top == "/" ? "" : top) + "/.Trash-" + std::to_string(::getuid())))
+    return false;
   const std::string trash = top.empty() ? std::string() : TopTrash(top);
   if (!trash.empty() && DeviceOf(trash + "/files") == st.st_dev) {
     trash_folder = trash;

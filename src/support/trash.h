@@ -66,8 +66,8 @@ class TFreedesktopTrash : public TTrash {
   // cannot be used.
   std::string HomeTrash() const;
   // The trash for `path`; `top` is the top folder of its file system when the trash lies
-  // there, empty for the home trash. A trash inside the folder of `path` is none: the entry
-  // would not leave its folder.
+  // there, empty for the home trash. A trash that would lie inside the folder of `path` is
+  // neither made nor used: the entry would not leave its folder.
   bool Find(const std::string& path, std::string& trash_folder, std::string& top,
             std::string& reason) const;
   std::string TopTrash(const std::string& top) const;

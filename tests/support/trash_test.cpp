@@ -73,20 +73,20 @@ TEST(TrashTest, WithoutAnAbsoluteDataFolderOnlyATrashAtTheTopOfTheFileSystemCanT
 
 TEST(TrashTest, AnAdministratorsStickyTrashIsUsedAndAnythingElseIsNotTrusted) {
   TempDir dir;
-  WriteFile(dir / "disk/a.txt", "a");
+  WriteFile(dir / "disk/out/a.txt", "a");
   const std::string top = RealPath(dir / "disk");
   auto top_of = [top](const std::string&) { return top; };
   ASSERT_EQ(::mkdir((top + "/.Trash").c_str(), 01777), 0);
   ASSERT_EQ(::chmod((top + "/.Trash").c_str(), 01777), 0);
   TFreedesktopTrash trash("", top_of);
   std::string folder, reason;
-  ASSERT_TRUE(trash.Locate(dir / "disk/a.txt", folder, reason)) << reason;
+  ASSERT_TRUE(trash.Locate(dir / "disk/out/a.txt", folder, reason)) << reason;
   EXPECT_EQ(folder, top + "/.Trash/" + std::to_string(::getuid()));
 
   // Without the sticky bit the shared trash is passed over; a link where the own trash should
   // be is refused, and nothing is moved.
   TempDir other;
-  WriteFile(other / "disk/a.txt", "a");
+  WriteFile(other / "disk/out/a.txt", "a");
   const std::string other_top = RealPath(other / "disk");
   ASSERT_EQ(::mkdir((other_top + "/.Trash").c_str(), 0777), 0);
   ASSERT_EQ(::symlink(other.Path().c_str(),
@@ -94,9 +94,32 @@ TEST(TrashTest, AnAdministratorsStickyTrashIsUsedAndAnythingElseIsNotTrusted) {
             0);
   TFreedesktopTrash untrusted("", [other_top](const std::string&) { return other_top; });
   TTrash::TTrashed trashed;
-  EXPECT_FALSE(untrusted.Move(other / "disk/a.txt", trashed, reason));
-  EXPECT_EQ(reason, "Kein Papierkorb kann " + (other / "disk/a.txt") + " aufnehmen.");
-  EXPECT_EQ(ReadFile(other / "disk/a.txt"), "a");
+  EXPECT_FALSE(untrusted.Move(other / "disk/out/a.txt", trashed, reason));
+  EXPECT_EQ(reason, "Kein Papierkorb kann " + (other / "disk/out/a.txt") + " aufnehmen.");
+  EXPECT_EQ(ReadFile(other / "disk/out/a.txt"), "a");
+}
+
+// An entry at the very top of a file system would go into a trash in its own folder, and so
+// would one in the folder that holds the data folder: neither trash is made.
+TEST(TrashTest, ATrashInTheEntrysOwnFolderIsNeitherMadeNorUsed) {
+  TempDir dir;
+  WriteFile(dir / "disk/a.txt", "a");
+  const std::string top = RealPath(dir / "disk");
+  TFreedesktopTrash at_top("", [top](const std::string&) { return top; });
+  std::string folder, reason;
+  EXPECT_FALSE(at_top.Locate(dir / "disk/a.txt", folder, reason));
+  EXPECT_EQ(reason, "Der Papierkorb " + top + "/.Trash-" + std::to_string(::getuid()) +
+                        " liegt im Verzeichnis selbst.");
+  EXPECT_EQ(ListFolder(dir / "disk"), (std::vector<std::string>{"a.txt"}));
+
+  // A data folder reached through a folder that does not exist yet and "..".
+  WriteFile(dir / "out/a.html", "a");
+  const std::string data_home = RealPath(dir.Path()) + "/missing/../out/share";
+  TFreedesktopTrash through_dots(data_home, [top](const std::string&) { return top; });
+  EXPECT_FALSE(through_dots.Locate(dir / "out/a.html", folder, reason));
+  EXPECT_EQ(reason, "Der Papierkorb " + data_home + "/Trash liegt im Verzeichnis selbst.");
+  EXPECT_EQ(ListFolder(dir / "out"), (std::vector<std::string>{"a.html"}));
+  EXPECT_FALSE(Exists(dir / "missing"));
 }
 
 TEST(TrashTest, TrashPathsArePercentEncoded) {
