@@ -178,6 +178,7 @@ bool TVTLParser::PlanPages(int template_index, const TReportCallback& report) {
   RecordIndex = 0;
   TemplateIndex = template_index;
   repetitions_ = 0;
+  details_names_.reset();  // the properties may have changed since the last pass
   PageList.clear();
   page_positions_.clear();
   return Finish(Root->Execute(true, report));
@@ -189,7 +190,7 @@ bool TVTLParser::WritePages(int template_index, const TReportCallback& report) {
   PageIndex = 0;
   TemplateIndex = template_index;
   repetitions_ = 0;
-  details_names_ = nullptr;  // the properties may have changed since the last pass
+  details_names_.reset();  // the properties may have changed since the last pass
   RefreshVariables();
   return Finish(Root->Execute(false, report));
 }

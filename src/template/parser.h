@@ -8,7 +8,9 @@
 // The variable table (RefreshVariables, SetVariable) maps placeholder names, stored as
 // "%" + NAME IN CAPITALS + "%", to values: first the entered values, then the page structure,
 // then the current image's properties, pages, variant files, file names, metadata and index.
-// The first entry of a name wins; lookup is a hash lookup. ExpandText() resolves conditional
+// The first entry of a name wins; lookup is a hash lookup. The properties stand at their place
+// in that order but are not copied into VarNames and VarValues: their names are indexed once
+// for all images that share them. ExpandText() resolves conditional
 // blocks (ApplyConditions) and then replaces placeholders.
 //
 // Pages are made in two passes over the tree: PlanPages() names and creates every page file
@@ -163,7 +165,7 @@ class TVTLParser {
   // their names made once for the names list the images share.
   const TVTLValueList* details_ = nullptr;
   size_t details_at_ = 0;
-  const TNamesList* details_names_ = nullptr;
+  std::shared_ptr<const TNamesList> details_names_;  // held, so its address stays its own
   size_t details_index_size_ = 0;
   std::unordered_map<std::string, int> details_index_;  // stored name -> first property
   // Where each page stands in PageList, by a hash of its name in capitals (a page is found

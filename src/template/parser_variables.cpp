@@ -142,9 +142,9 @@ void TVTLParser::RefreshVariables() {
   // run, not once per image.
   details_ = &image.Details;
   details_at_ = VarNames.size();
-  if (details_names_ != &image.Details.Names() ||
+  if (details_names_ != image.Details.NamesStorage() ||
       details_index_size_ != image.Details.Names().size()) {
-    details_names_ = &image.Details.Names();
+    details_names_ = image.Details.NamesStorage();
     details_index_size_ = image.Details.Names().size();
     details_index_.clear();
     for (int i = 0; i < image.Details.Count(); ++i)
