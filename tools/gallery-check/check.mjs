@@ -192,9 +192,10 @@ function imageSizeProblems(html, file, root) {
   for (const { tag, index, attrs } of elements(text)) {
     if (tag !== "img") continue;
     const value = (name) => attrs.find((a) => a.attr === name)?.value;
-    const width = Number(value("width"));
-    const height = Number(value("height"));
-    if (!(Number.isInteger(width) && width > 0 && Number.isInteger(height) && height > 0)) {
+    const pixels = (text) => (/^\s*[0-9]+\s*$/.test(text ?? "") ? Number(text) : NaN);
+    const width = pixels(value("width"));
+    const height = pixels(value("height"));
+    if (!(width > 0 && height > 0)) {
       problems.push({ index, what: "<img> without width and height in pixels (the page moves when it arrives)" });
       continue;
     }
@@ -214,7 +215,9 @@ function imageSizeProblems(html, file, root) {
     } catch {
       continue; // a missing file is reported with the references
     }
-    if (size && Math.abs(width * size.height - height * size.width) > Math.max(size.width, size.height)) {
+    // Both sizes may be rounded from the photo's own shape: half a pixel each way.
+    const slack = (width + height + size?.width + size?.height) / 2;
+    if (size && Math.abs(width * size.height - height * size.width) > slack) {
       problems.push({ index, what: `<img> says ${width}×${height}, but ${src} is ${size.width}×${size.height}` });
     }
   }
