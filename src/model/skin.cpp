@@ -64,7 +64,7 @@ bool TVTLSkin::LoadTable(TVTL2dValueList& table, bool (*is_valid)(const TVTL2dVa
   bool holds_nul = false;
   for (int i = 0; i < table.Count() && !holds_nul; ++i)
     for (int j = 0; j < table.Row(i).Count() && !holds_nul; ++j)
-      holds_nul = table.Row(i).Value(j).find('\0') != std::string::npos;
+      holds_nul = !IsSystemPath(table.Row(i).Value(j));
   if (holds_nul || !is_valid(table)) {
     Fail("Fehler beim Laden der CSV-Datei " + path + ": Struktur ist ungültig!");
     return false;
