@@ -42,14 +42,19 @@ const TYPES = {
   ".txt": "text/plain; charset=utf-8", ".xml": "application/xml",
 };
 
-// Chromium keeps crash reports and caches under $HOME even with its own profile folder, so it
-// gets a scratch home of its own; the real one stays untouched.
+// Chromium keeps crash reports and caches under $HOME even with its own profile folder, and
+// leaves the folder of its singleton socket in $TMPDIR when it is ended, so it gets a scratch
+// home and temporary folder of its own; the real ones stay untouched.
 let scratchHome = null;
 function chromiumEnv() {
-  if (!scratchHome) scratchHome = mkdtempSync(join(tmpdir(), "gallery-measure-home-"));
+  if (!scratchHome) {
+    scratchHome = mkdtempSync(join(tmpdir(), "gallery-measure-home-"));
+    mkdirSync(join(scratchHome, "tmp"));
+  }
   return {
-    ...process.env, HOME: scratchHome, XDG_CONFIG_HOME: join(scratchHome, ".config"),
-    XDG_CACHE_HOME: join(scratchHome, ".cache"), XDG_DATA_HOME: join(scratchHome, ".local/share"),
+    ...process.env, HOME: scratchHome, TMPDIR: join(scratchHome, "tmp"),
+    XDG_CONFIG_HOME: join(scratchHome, ".config"), XDG_CACHE_HOME: join(scratchHome, ".cache"),
+    XDG_DATA_HOME: join(scratchHome, ".local/share"),
   };
 }
 
