@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "image_fixtures.h"
 #include "imaging/exiv2_include.h"
 #include "imaging/jpeg_header.h"
@@ -34,6 +36,17 @@ class MetadataTest : public ::testing::Test {
   std::string Photo(const std::string& name, const TTiff& tiff, int w = 64, int h = 48) {
     const std::string path = dir_ / name;
     WriteFile(path, WithExif(MakeJpeg(w, h), BuildTiff(tiff)));
+    return path;
+  }
+  // A small JPEG `name` whose EXIF data exiv2 itself wrote, as `fill` sets it.
+  std::string PhotoByExiv2(const std::string& name,
+                           const std::function<void(Exiv2::ExifData&)>& fill) {
+    const std::string path = dir_ / name;
+    WriteFile(path, MakeJpeg(60, 40));
+    auto image = Exiv2::ImageFactory::open(path);
+    image->readMetadata();
+    fill(image->exifData());
+    image->writeMetadata();
     return path;
   }
   TempDir dir_;
@@ -192,12 +205,7 @@ TEST_F(MetadataTest, CorruptExifNeverCrashes) {
 
 // A camera-like file written by exiv2 itself reads back as a template author expects.
 TEST_F(MetadataTest, ReadsWhatExiv2Wrote) {
-  const std::string path = dir_ / "camera.jpg";
-  WriteFile(path, MakeJpeg(60, 40));
-  {
-    auto image = Exiv2::ImageFactory::open(path);
-    image->readMetadata();
-    Exiv2::ExifData& exif = image->exifData();
+  const std::string path = PhotoByExiv2("camera.jpg", [](Exiv2::ExifData& exif) {
     exif["Exif.Image.Make"] = "NIKON CORPORATION";
     exif["Exif.Image.Model"] = "NIKON D5100";
     exif["Exif.Image.DateTime"] = "2024:01:02 03:04:05";
@@ -206,8 +214,7 @@ TEST_F(MetadataTest, ReadsWhatExiv2Wrote) {
     exif["Exif.Photo.ExposureTime"] = Exiv2::URational(10, 2500);
     exif["Exif.Photo.ISOSpeedRatings"] = uint16_t(40000);
     exif["Exif.GPSInfo.GPSLatitude"] = "48/1 8/1 30/1";
-    image->writeMetadata();
-  }
+  });
   const Entries entries = Read(path);
   EXPECT_EQ(ValueOf(entries, "EquipMake"), "NIKON CORPORATION");
   EXPECT_EQ(ValueOf(entries, "EquipModel"), "NIKON D5100");
@@ -230,19 +237,13 @@ std::vector<std::pair<std::string, std::string>> PhotoDataOf(const std::string& 
 
 // ISO kept in a maker's note as a code: exiv2 reads out the number the camera used.
 TEST_F(MetadataTest, TheIsoOfAMakerNoteAsExiv2ReadsIt) {
-  const std::string path = dir_ / "nikon.jpg";
-  WriteFile(path, MakeJpeg(60, 40));
-  {
-    auto image = Exiv2::ImageFactory::open(path);
-    image->readMetadata();
-    Exiv2::ExifData& exif = image->exifData();
+  const std::string path = PhotoByExiv2("nikon.jpg", [](Exiv2::ExifData& exif) {
     exif["Exif.Image.Make"] = "NIKON CORPORATION";
     exif["Exif.Image.Model"] = "NIKON D5100";
     Exiv2::UShortValue iso;
     iso.read("0 200");  // the raw first value is 0, which is no ISO
     exif["Exif.Nikon3.ISOSpeed"] = iso;
-    image->writeMetadata();
-  }
+  });
   EXPECT_EQ(ValueOf(PhotoDataOf(path), "ISO"), "200");
 }
 
@@ -251,17 +252,12 @@ TEST_F(MetadataTest, TheIsoOfAMakerNoteAsExiv2ReadsIt) {
 TEST_F(MetadataTest, TheLensOfAMakerNoteAsExiv2ReadsIt) {
   for (const auto& [code, expected] : std::vector<std::pair<uint16_t, std::string>>{
            {1, "Canon EF 50mm f/1.8"}, {9999, "<missing>"}}) {
-    const std::string path = dir_ / ("canon" + std::to_string(code) + ".jpg");
-    WriteFile(path, MakeJpeg(60, 40));
-    {
-      auto image = Exiv2::ImageFactory::open(path);
-      image->readMetadata();
-      Exiv2::ExifData& exif = image->exifData();
-      exif["Exif.Image.Make"] = "Canon";
-      exif["Exif.Image.Model"] = "Canon EOS 5D";
-      exif["Exif.CanonCs.LensType"] = code;
-      image->writeMetadata();
-    }
+    const std::string path =
+        PhotoByExiv2("canon" + std::to_string(code) + ".jpg", [code = code](Exiv2::ExifData& exif) {
+          exif["Exif.Image.Make"] = "Canon";
+          exif["Exif.Image.Model"] = "Canon EOS 5D";
+          exif["Exif.CanonCs.LensType"] = code;
+        });
     EXPECT_EQ(ValueOf(PhotoDataOf(path), "LENS"), expected) << code;
   }
 }
