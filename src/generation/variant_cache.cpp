@@ -107,13 +107,6 @@ uint64_t ScanEntries(int dir, std::vector<TEntry>* entries) {
   return total;
 }
 
-// Creates `path`'s missing parent folders, for the owner only, as caches are made.
-void CreateParents(const std::string& path) {
-  for (size_t slash = path.find('/', 1); slash != std::string::npos;
-       slash = path.find('/', slash + 1))
-    ::mkdir(path.substr(0, slash).c_str(), 0700);
-}
-
 }  // namespace
 
 TVariantCache::TVariantCache(std::string folder, uint64_t size_limit, std::string processor)
@@ -123,7 +116,7 @@ TVariantCache::TVariantCache(std::string folder, uint64_t size_limit, std::strin
     Fail("hat keinen gültigen Ort", 0);
     return;
   }
-  CreateParents(folder_);
+  MakeFolders(folder_.substr(0, folder_.rfind('/')));  // the parents, for the owner only
   if (::mkdir(folder_.c_str(), 0700) != 0 && errno != EEXIST) {
     Fail("kann nicht angelegt werden", errno);
     return;
@@ -189,7 +182,8 @@ bool TVariantCache::Find(const THash128& key, TScaledCopy& copy) {
   if (width == 0 || height == 0 || width > kMaxVariantSide || height > kMaxVariantSide)
     return false;
   ::futimens(fd.get(), nullptr);  // used now: trimmed last
-  copy.jpeg = data.substr(kHeaderSize);
+  data.erase(0, kHeaderSize);
+  copy.jpeg = std::move(data);
   copy.width = static_cast<uint32_t>(width);
   copy.height = static_cast<uint32_t>(height);
   return true;

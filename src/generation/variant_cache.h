@@ -68,9 +68,6 @@ class TVariantCache {
   // Why the cache could not be used or stopped keeping copies, or empty.
   std::string Problem() const;
 
-  const std::string& Folder() const { return folder_; }
-  uint64_t SizeLimit() const { return size_limit_; }
-
  private:
   // Stops keeping copies (and finding them, when the folder is not open) and keeps the first
   // problem's message; `error` is the system's error number, or 0 when `what` says it all.

@@ -242,8 +242,10 @@ bool TVistrel::CreateImageVariants() {
     }
   }
 
-  // Copies kept from earlier runs are taken as they are; the rest are made and kept.
-  TVariantCache* cache = OpenCache();
+  // Copies kept from earlier runs are taken as they are; the rest are made and kept. A cache
+  // that cannot be used costs nothing more than its note: no photo is hashed for it.
+  const std::unique_ptr<TVariantCache> opened = OpenCache();
+  TVariantCache* cache = opened && opened->Usable() ? opened.get() : nullptr;
 
   // Then the pixels, image by image on every processor; each image is decoded once for the
   // copies that must be made. Workers take no new image once the run is cancelled.
@@ -315,21 +317,20 @@ bool TVistrel::CreateImageVariants() {
     return true;
   }();
   threads.clear();  // waits for every worker
-  if (cache) {
-    cache->Trim();
-    if (const std::string problem = cache->Problem(); !problem.empty())
+  if (cache) cache->Trim();
+  if (opened) {
+    if (const std::string problem = opened->Problem(); !problem.empty())
       Report(kStepNote, 0, 0, 0, 0, problem);
   }
   return finished;
 }
 
-TVariantCache* TVistrel::OpenCache() {
+std::unique_ptr<TVariantCache> TVistrel::OpenCache() const {
   if (!request_.use_cache) return nullptr;
   const std::string identity = services_.images.Identity();
   if (identity.empty()) return nullptr;
-  cache_ = std::make_unique<TVariantCache>(services_.files.CacheFolder(), request_.cache_size_limit,
-                                           identity);
-  return cache_.get();
+  return std::make_unique<TVariantCache>(services_.files.CacheFolder(), request_.cache_size_limit,
+                                         identity);
 }
 
 bool TVistrel::MakeCopiesWithCache(TVariantCache& cache, const std::string& source,

@@ -75,7 +75,7 @@ class TVistrel {
   bool CreateImageVariants();
   // The variant cache of this run, or null when the request or the image processor keeps
   // copies out of it.
-  TVariantCache* OpenCache();
+  std::unique_ptr<TVariantCache> OpenCache() const;
   // The copies of the photo `source`: those the cache holds taken from it, the others made
   // (the photo decoded once for them, or scaled from larger copies) and kept in it. False when
   // the photo cannot be read.
@@ -93,7 +93,6 @@ class TVistrel {
   TRunServices services_;
   TVTLGalleryProperties properties_;
   std::unique_ptr<TOutputFolder> output_;
-  std::unique_ptr<TVariantCache> cache_;
   std::vector<bool> failed_;
   int failed_count_ = 0;
   bool cancelled_ = false;

@@ -253,4 +253,14 @@ bool IsMountRoot(const std::string& path) {
   return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino || IsListedMountPoint(path);
 }
 
+bool MakeFolders(const std::string& path) {
+  if (path.empty() || path.front() != '/') return false;
+  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    const std::string prefix = slash == std::string::npos ? path : path.substr(0, slash);
+    if (!prefix.empty() && ::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (slash == std::string::npos) break;
+  }
+  return IsFolder(path);
+}
+
 }  // namespace vistrel

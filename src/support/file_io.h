@@ -82,6 +82,9 @@ std::string RealPath(const std::string& path);
 bool IsSameOrBelow(const std::string& inner, const std::string& outer);
 // True for a folder; `follow_links` false: a link to a folder is no folder.
 bool IsFolder(const std::string& path, bool follow_links = true);
+// Creates the absolute folder `path` and its missing parents with mode 0700. Existing folders
+// are taken as they are (also through a link the user made); true when `path` is a folder.
+bool MakeFolders(const std::string& path);
 // True for a regular file (following links).
 bool IsRegularFile(const std::string& path);
 

@@ -31,18 +31,6 @@ std::string BaseNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Creates the absolute folder `path` and its missing parents with mode 0700. Existing folders
-// are taken as they are (also through a link the user made); true when `path` is a folder.
-bool MakeFolders(const std::string& path) {
-  if (path.empty() || path.front() != '/') return false;
-  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-    const std::string prefix = slash == std::string::npos ? path : path.substr(0, slash);
-    if (!prefix.empty() && ::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    if (slash == std::string::npos) break;
-  }
-  return IsFolder(path);
-}
-
 // A trash folder that must belong to the user and be no link: true when `path` is such a
 // folder, after creating it (mode 0700) when it is missing.
 bool MakeOwnFolder(const std::string& path) {
