@@ -150,15 +150,28 @@ std::string TFreedesktopTrash::TopTrash(const std::string& top) const {
 }
 
 bool TFreedesktopTrash::Find(const std::string& path, std::string& trash_folder, std::string& top,
-                             std::string& reason) const {
+                             std::string& reason) {
   struct stat st;
   if (!IsSystemPath(path) || ::lstat(path.c_str(), &st) != 0) {
     reason = "Der Eintrag " + path + " ist nicht mehr da.";
     return false;
   }
+  const std::string parent = RealPath(ParentOf(path));
+  if (found_ && !parent.empty() && found_->parent == parent && found_->device == st.st_dev) {
+    trash_folder = found_->trash_folder;
+    top = found_->top;
+    return true;
+  }
+  if (!FindAnew(path, parent, st.st_dev, trash_folder, top, reason)) return false;
+  found_ = TFound{parent, st.st_dev, trash_folder, top};
+  return true;
+}
+
+bool TFreedesktopTrash::FindAnew(const std::string& path, const std::string& parent, dev_t device,
+                                 std::string& trash_folder, std::string& top,
+                                 std::string& reason) const {
   // A trash inside the entry's own folder is not made: the entry would not leave the folder,
   // and the folder would gain the trash.
-  const std::string parent = RealPath(ParentOf(path));
   auto inside = [&](const std::string& trash) {
     if (!WouldLieIn(trash, parent)) return false;
     reason = "Der Papierkorb " + trash + " liegt im Verzeichnis selbst.";
@@ -167,7 +180,7 @@ bool TFreedesktopTrash::Find(const std::string& path, std::string& trash_folder,
   const std::string home_path = HomeTrashPath();
   if (!home_path.empty() && inside(home_path)) return false;
   const std::string home = HomeTrash();
-  if (!home.empty() && DeviceOf(home + "/files") == st.st_dev) {
+  if (!home.empty() && DeviceOf(home + "/files") == device) {
     trash_folder = home;
     top.clear();
     return true;
@@ -177,7 +190,7 @@ bool TFreedesktopTrash::Find(const std::string& path, std::string& trash_folder,
   if (!top.empty() && inside((top == "/" ? "" : top) + "/.Trash-" + std::to_string(::getuid())))
     return false;
   const std::string trash = top.empty() ? std::string() : TopTrash(top);
-  if (!trash.empty() && DeviceOf(trash + "/files") == st.st_dev) {
+  if (!trash.empty() && DeviceOf(trash + "/files") == device) {
     trash_folder = trash;
     return true;
   }
@@ -187,6 +200,7 @@ bool TFreedesktopTrash::Find(const std::string& path, std::string& trash_folder,
 
 bool TFreedesktopTrash::Locate(const std::string& path, std::string& trash_folder,
                                std::string& reason) {
+  found_.reset();  // looked for anew: the trash may have changed since
   std::string top;
   return Find(path, trash_folder, top, reason);
 }

@@ -18,7 +18,10 @@
 // Objects hold no open files; calls may come from any one thread at a time.
 #pragma once
 
+#include <sys/types.h>
+
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace vistrel {
@@ -67,13 +70,24 @@ class TFreedesktopTrash : public TTrash {
   std::string HomeTrash() const;
   // The trash for `path`; `top` is the top folder of its file system when the trash lies
   // there, empty for the home trash. A trash that would lie inside the folder of `path` is
-  // neither made nor used: the entry would not leave its folder.
+  // neither made nor used: the entry would not leave its folder. The answer for a folder is
+  // kept until the next Locate(), so emptying a folder looks for its trash once.
   bool Find(const std::string& path, std::string& trash_folder, std::string& top,
-            std::string& reason) const;
+            std::string& reason);
+  // Find() without the kept answer, for the entry `path` in the resolved folder `parent` on
+  // `device`.
+  bool FindAnew(const std::string& path, const std::string& parent, dev_t device,
+                std::string& trash_folder, std::string& top, std::string& reason) const;
   std::string TopTrash(const std::string& top) const;
 
   std::string data_home_;
   TTopFolderOf top_folder_of_;
+  struct TFound {
+    std::string parent;  // the resolved folder of the entries
+    dev_t device = 0;    // and their file system
+    std::string trash_folder, top;
+  };
+  std::optional<TFound> found_;
 };
 
 // The root of the file system that holds the resolved folder `path` (see IsMountRoot()), or
