@@ -63,12 +63,18 @@ void TRecordListModel::Appended(int row) {
 void TRecordListModel::Remove(std::vector<int> rows) {
   if (!list_) return;
   rows = ValidRows(list_->Count(), rows);
-  // From the last, so the rows still to go keep their numbers.
-  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-    beginRemoveRows(QModelIndex(), *row, *row);
-    // Released at the end of the step, once the views have let go of the row.
-    const std::unique_ptr<TVTLRecord> taken = list_->RemoveAt(*row);
+  // Each run of adjacent rows goes in one step, the last run first, so the rows still to go
+  // keep their numbers; within a run the last row goes first, so all of a long list leaves
+  // from its end.
+  for (auto last = rows.rbegin(); last != rows.rend();) {
+    auto first = last;
+    while (std::next(first) != rows.rend() && *std::next(first) == *first - 1) ++first;
+    beginRemoveRows(QModelIndex(), *first, *last);
+    // Released at the end of the step, once the views have let go of the rows.
+    std::vector<std::unique_ptr<TVTLRecord>> taken;
+    for (int row = *last; row >= *first; --row) taken.push_back(list_->RemoveAt(row));
     endRemoveRows();
+    last = std::next(first);
   }
 }
 
