@@ -658,9 +658,9 @@ QString TVTLMainWin::DetailLine(const std::vector<TVTLRecord*>& selected, int in
 }
 
 void TVTLMainWin::ShowRecordDetails() {
-  UpdateButtons();
   if (!CurrentRecord) {
     gbRecord->hide();
+    UpdateButtons();
     return;
   }
   const std::vector<TVTLRecord*> selected = SelectedRecords();
@@ -700,8 +700,7 @@ void TVTLMainWin::DetailEdited(const QString& text) {
   if (CurrentDetailIndex < 0 || !CurrentRecord) return;
   // Every selected image gets the value.
   const std::string value = FromQString(text);
-  const std::vector<TVTLRecord*> selected = SelectedRecords();
-  CurrentRecord->Details.SetValue(CurrentDetailIndex, value);
+  const std::vector<TVTLRecord*> selected = SelectedRecords();  // the shown one among them
   for (TVTLRecord* record : selected) record->Details.SetValue(CurrentDetailIndex, value);
   lbDetails->item(CurrentDetailIndex)->setText(DetailLine(selected, CurrentDetailIndex));
   SetModified();

@@ -64,13 +64,14 @@ TSpinEdit::TSpinEdit(QWidget* parent) : QSpinBox(parent) {
 void TSpinEdit::SetRange(int minimum, int maximum) {
   minimum_ = minimum;
   maximum_ = maximum;
+  const QLocale german(QLocale::German, QLocale::Germany);
+  setToolTip(HasRange() ? "Erlaubt sind Werte von " + german.toString(minimum_) + " bis " +
+                              german.toString(maximum_) + "."
+                        : QString());
   ShowRange();
 }
 
-void TSpinEdit::SetValue(int value) {
-  setValue(value);
-  ShowRange();
-}
+void TSpinEdit::SetValue(int value) { setValue(value); }  // valueChanged shows the range
 
 bool TSpinEdit::InRange() const {
   return !HasRange() || (value() >= minimum_ && value() <= maximum_);
@@ -100,10 +101,6 @@ void TSpinEdit::ShowRange() {
   QPalette colours = QApplication::palette(this);
   if (!InRange()) colours.setColor(QPalette::Text, QColor(192, 0, 0));
   setPalette(colours);
-  const QLocale german(QLocale::German, QLocale::Germany);
-  setToolTip(HasRange() ? "Erlaubt sind Werte von " + german.toString(minimum_) + " bis " +
-                              german.toString(maximum_) + "."
-                        : QString());
 }
 
 TPanLabeledEdit::TPanLabeledEdit(QWidget* parent, int label_width, int input_width)
