@@ -10,7 +10,7 @@
 // the shape of the JPEG it shows.
 // Prints one line per problem ("file:line: what") and exits with 0 when there is none, 1 when
 // there are problems, 2 for a usage error.
-import { readFileSync, statSync } from "node:fs";
+import { closeSync, openSync, readFileSync, readSync, statSync } from "node:fs";
 import { dirname, join, relative, resolve, sep } from "node:path";
 import { HtmlValidate } from "html-validate";
 import config from "./htmlvalidate.config.mjs";
@@ -139,10 +139,9 @@ function* elements(markup) {
   }
 }
 
-// All references in an HTML page, each as { url, index, what, tag, attr }.
-function htmlReferences(html) {
+// All references in a page's markup (from markupOf), each as { url, index, what, tag, attr }.
+function htmlReferences({ text, styles }) {
   const refs = [];
-  const { text, styles } = markupOf(html);
   for (const { css, offset } of styles) refs.push(...cssReferences(css, offset));
   for (const { tag, source, attrs } of elements(text)) {
     for (const { attr, value, index } of attrs) {
@@ -183,16 +182,52 @@ function jpegSize(bytes) {
   return null;
 }
 
+// The file inside gallery ROOT that the relative URL names from page FILE, as { target };
+// { error: "encoding" } or { error: "outside" } when it names none, {} for the page itself.
+function localTarget(url, file, root) {
+  let path = url.replace(/[#?].*$/, "");
+  if (path === "") return {};
+  try {
+    path = decodeURIComponent(path);
+  } catch {
+    return { error: "encoding" };
+  }
+  const target = resolve(dirname(file), path);
+  const rel = relative(root, target);
+  if (rel === "" || rel === ".." || rel.startsWith(".." + sep)) return { error: "outside" };
+  return { target };
+}
+
+// The frame size of the JPEG at PATH (from its first 256 KiB, where the frame header of any
+// copy a gallery shows stands), or null; remembered in SIZES, as pages show the same copies.
+function jpegSizeOf(path, sizes) {
+  if (!sizes.has(path)) {
+    let size = null;
+    try {
+      const fd = openSync(path, "r");
+      try {
+        const head = Buffer.alloc(256 * 1024);
+        size = jpegSize(head.subarray(0, readSync(fd, head, 0, head.length, 0)));
+      } finally {
+        closeSync(fd);
+      }
+    } catch {
+      // a missing file is reported with the references
+    }
+    sizes.set(path, size);
+  }
+  return sizes.get(path);
+}
+
 // What is wrong with the size an <img> announces: without width and height the page moves
 // when the picture arrives, and a size of another shape than the picture's distorts it or
 // still moves the page. Checked against the JPEG that src names, when it is one in the gallery.
-function imageSizeProblems(html, file, root) {
+function imageSizeProblems({ text }, file, root, sizes) {
   const problems = [];
-  const { text } = markupOf(html);
+  const pixels = (value) => (/^\s*[0-9]+\s*$/.test(value ?? "") ? Number(value) : NaN);
   for (const { tag, index, attrs } of elements(text)) {
     if (tag !== "img") continue;
     const value = (name) => attrs.find((a) => a.attr === name)?.value;
-    const pixels = (text) => (/^\s*[0-9]+\s*$/.test(text ?? "") ? Number(text) : NaN);
     const width = pixels(value("width"));
     const height = pixels(value("height"));
     if (!(width > 0 && height > 0)) {
@@ -201,23 +236,12 @@ function imageSizeProblems(html, file, root) {
     }
     const src = value("src");
     if (!src || /^[a-z][a-z0-9+.-]*:|^\//i.test(src)) continue;
-    let target;
-    try {
-      target = resolve(dirname(file), decodeURIComponent(src.replace(/[#?].*$/, "")));
-    } catch {
-      continue;
-    }
-    const rel = relative(root, target);
-    if (rel === "" || rel.startsWith("..")) continue;
-    let size = null;
-    try {
-      size = jpegSize(readFileSync(target));
-    } catch {
-      continue; // a missing file is reported with the references
-    }
+    const { target } = localTarget(src, file, root);
+    const size = target ? jpegSizeOf(target, sizes) : null;
+    if (!size) continue;
     // Both sizes may be rounded from the photo's own shape: half a pixel each way.
-    const slack = (width + height + size?.width + size?.height) / 2;
-    if (size && Math.abs(width * size.height - height * size.width) > slack) {
+    const slack = (width + height + size.width + size.height) / 2;
+    if (Math.abs(width * size.height - height * size.width) > slack) {
       problems.push({ index, what: `<img> says ${width}×${height}, but ${src} is ${size.width}×${size.height}` });
     }
   }
@@ -247,16 +271,10 @@ function judge(ref, file, root) {
   if (url.startsWith("//")) return `${ref.what}: leaves the gallery: ${url}`;
   if (url.startsWith("/")) return `${ref.what}: absolute path ${url} (use a path relative to the page)`;
   if (url.includes("\\")) return `${ref.what}: backslash in ${url} (use /)`;
-  let path = url.replace(/#.*$/, "").replace(/\?.*$/, "");
-  if (path === "") return null;
-  try {
-    path = decodeURIComponent(path);
-  } catch {
-    return `${ref.what}: bad percent-encoding in ${url}`;
-  }
-  const target = resolve(dirname(file), path);
-  const rel = relative(root, target);
-  if (rel === "" || rel === ".." || rel.startsWith(".." + sep)) return `${ref.what}: points outside the gallery folder: ${url}`;
+  const { target, error } = localTarget(url, file, root);
+  if (error === "encoding") return `${ref.what}: bad percent-encoding in ${url}`;
+  if (error === "outside") return `${ref.what}: points outside the gallery folder: ${url}`;
+  if (!target) return null;
   let st;
   try {
     st = statSync(target);
@@ -284,6 +302,7 @@ async function checkGallery(dir, validator, report) {
   const pages = files.filter(isHtml);
   if (pages.length === 0) report(dir, null, "no HTML pages in the gallery folder");
   const shown = (f) => join(dir, relative(root, f));
+  const sizes = new Map(); // JPEG frame sizes by path
 
   for (const file of pages) {
     const html = readFileSync(file, "utf8");
@@ -292,11 +311,12 @@ async function checkGallery(dir, validator, report) {
       for (const m of r.messages) report(shown(file), m.line, `${m.message} [${m.ruleId}]`);
     }
     const lineOf = lineIndex(html);
-    for (const ref of htmlReferences(html)) {
+    const markup = markupOf(html);
+    for (const ref of htmlReferences(markup)) {
       const problem = judge(ref, file, root);
       if (problem) report(shown(file), lineOf(ref.index), problem);
     }
-    for (const { index, what } of imageSizeProblems(html, file, root)) report(shown(file), lineOf(index), what);
+    for (const { index, what } of imageSizeProblems(markup, file, root, sizes)) report(shown(file), lineOf(index), what);
   }
   for (const file of files.filter(isCss)) {
     const css = readFileSync(file, "utf8");
