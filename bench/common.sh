@@ -4,15 +4,8 @@
 BENCH_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BENCH_BUILD=${BENCH_BUILD:-$BENCH_ROOT/build/release}
 CORPUS=${CORPUS:-/tmp/bench-corpus}
-
-# bench_tools COMMAND:PACKAGE... : installs the Debian package of every command that is missing.
-bench_tools() {
-  local need=() pair
-  for pair in "$@"; do
-    command -v "${pair%%:*}" >/dev/null || [ -x "${pair%%:*}" ] || need+=("${pair#*:}")
-  done
-  [ ${#need[@]} -eq 0 ] || apt-get install -y "${need[@]}" >/dev/null
-}
+# install_packages, shared with the project's scripts.
+source "$BENCH_ROOT/scripts/common.sh"
 
 # Builds the optimised command-line program (all the benchmarks run).
 bench_build() {

@@ -11,7 +11,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 ROUNDS=${1:-3}
-bench_tools vipsthumbnail:libvips-tools bc:bc /usr/bin/time:time
+install_packages libvips-tools bc time
 bench_photo_setup
 
 # Every round starts with an empty variant cache: the figure is a first run's.

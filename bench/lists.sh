@@ -17,7 +17,7 @@
 # under 5 names of 20,000 characters, printed as bytes per record.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-bench_tools /usr/bin/time:time
+install_packages time
 bench_build
 
 WORK=$(mktemp -d)

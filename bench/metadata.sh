@@ -7,7 +7,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 ROUNDS=${1:-20}
-bench_tools bc:bc
+install_packages bc
 bench_build
 bench_corpus
 

@@ -15,7 +15,7 @@
 # cost swings widely; TMPDIR=/dev/shm measures the program itself.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-bench_tools bc:bc /usr/bin/time:time
+install_packages bc time
 COUNTS=("$@")
 [ ${#COUNTS[@]} -gt 0 ] || COUNTS=(10000 20000)
 bench_build

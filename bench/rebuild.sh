@@ -18,7 +18,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 ROUNDS=${1:-4}
-bench_tools bc:bc /usr/bin/time:time
+install_packages bc time
 bench_photo_setup
 THUMBS=(--size THUMB=200x200 --quality THUMB=80 --size BIG=1024x768 --quality BIG=85)
 
