@@ -121,6 +121,29 @@ bool TVTLRecordList::RenameProperty(const std::string& name, const std::string& 
   return true;
 }
 
+bool TVTLRecordList::MovePropertyValues(const std::vector<TVTLRecord*>& records,
+                                        const std::string& name, const std::string& new_name,
+                                        const TVTLRecord*& blocking) {
+  blocking = nullptr;
+  const int taken = PropertyIndex(new_name);
+  if (new_name.empty() || taken == PropertyIndex(name)) return false;
+  for (const TVTLRecord* record : records) {
+    if (taken >= 0 && !record->Details.ValueOf(new_name).empty() &&
+        !record->Details.ValueOf(name).empty()) {
+      blocking = record;
+      return false;
+    }
+  }
+  if (taken < 0) AddProperty(new_name);
+  for (TVTLRecord* record : records) {
+    std::string value = record->Details.ValueOf(name);
+    if (value.empty()) continue;
+    record->Details.SetValueOf(new_name, std::move(value));
+    record->Details.SetValueOf(name, "");
+  }
+  return true;
+}
+
 bool TVTLRecordList::RemoveProperty(const std::string& name) {
   const int index = PropertyIndex(name);
   if (index < 0) return false;

@@ -86,6 +86,13 @@ class TVTLRecordList {
   // no change, when there is no such property, `new_name` is empty, or another property is
   // called `new_name` already (a change of letter case only is a rename).
   bool RenameProperty(const std::string& name, const std::string& new_name);
+  // Moves the values of the property `name` of `records` (records of this list) to the
+  // property `new_name`, which every record gets (with an empty value) when there is none; the
+  // other records keep their values. False, and no change, when `new_name` is empty or is
+  // `name` itself (ignoring case), or when one of `records` has a value under both names:
+  // `blocking` then points to that record (else null). A value is never overwritten.
+  bool MovePropertyValues(const std::vector<TVTLRecord*>& records, const std::string& name,
+                          const std::string& new_name, const TVTLRecord*& blocking);
   // Takes the property `name` (ignoring case) with its values out of every record; false when
   // there is none.
   bool RemoveProperty(const std::string& name);

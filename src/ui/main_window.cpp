@@ -744,36 +744,16 @@ void TVTLMainWin::btnEigenschaftUmbenennenClick() {
       entered.isEmpty() || entered == shown)
     return;
   const std::string new_name = FromQString(entered);
-  const int taken = record_list_->PropertyIndex(new_name);
-  if (all) {
-    if (!record_list_->RenameProperty(old_name, new_name)) {
-      dialogs_.ShowError(this, "Eine Eigenschaft " + entered + " gibt es bereits!");
-      return;
-    }
-  } else {
-    // The values move to the property of the new name (made for every image when there is
-    // none); a value there is never overwritten.
-    const std::vector<TVTLRecord*> records = SelectedRecords();
-    if (taken == record_list_->PropertyIndex(old_name)) {
-      dialogs_.ShowError(this, "Eine Eigenschaft " + entered + " gibt es bereits!");
-      return;
-    }
-    for (const TVTLRecord* record : records) {
-      if (taken >= 0 && !record->Details.ValueOf(new_name).empty() &&
-          !record->Details.ValueOf(old_name).empty()) {
-        dialogs_.ShowError(this, "Die Eigenschaft " + entered + " hat bei " +
-                                     ToQString(record->FileName) +
-                                     " schon einen Wert. Es wurde nichts umbenannt.");
-        return;
-      }
-    }
-    if (taken < 0) record_list_->AddProperty(new_name);
-    for (TVTLRecord* record : records) {
-      const std::string value = record->Details.ValueOf(old_name);
-      if (value.empty()) continue;
-      record->Details.SetValueOf(new_name, value);
-      record->Details.SetValueOf(old_name, "");
-    }
+  const TVTLRecord* blocking = nullptr;
+  // For the selected images the values move to the property of the new name (made for every
+  // image when there is none); a value there is never overwritten.
+  if (all ? !record_list_->RenameProperty(old_name, new_name)
+          : !record_list_->MovePropertyValues(SelectedRecords(), old_name, new_name, blocking)) {
+    dialogs_.ShowError(this, blocking ? "Die Eigenschaft " + entered + " hat bei " +
+                                            ToQString(blocking->FileName) +
+                                            " schon einen Wert. Es wurde nichts umbenannt."
+                                      : "Eine Eigenschaft " + entered + " gibt es bereits!");
+    return;
   }
   SetModified();
   ShowRecordDetails();

@@ -191,6 +191,43 @@ TEST(RecordListTest, PropertiesAreRenamedAndRemovedInEveryRecordWithTheirValues)
   EXPECT_EQ(list.Item(1).Details.Names(), (TNamesList{"Stadt", "DATUM", "Motiv"}));
 }
 
+// Renaming for some images moves their values to the new name; one image that has a value
+// under both names stops it all, so no value is ever overwritten.
+TEST(RecordListTest, ValuesOfSomeRecordsMoveToAnotherPropertyWithoutOverwriting) {
+  TLogger log;
+  TVTLRecordList list;
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+    list.Add(std::make_unique<TVTLRecord>("/p/", name, nullptr, log));
+  list.AddProperty("Ort");
+  list.Item(0).Details.SetValueOf("Ort", "Bern");
+  list.Item(1).Details.SetValueOf("Ort", "Genf");
+  list.Item(2).Details.SetValueOf("Ort", "Chur");
+  const TVTLRecord* blocking = &list.Item(0);
+
+  // A new name: every record gets it, the chosen ones their values.
+  EXPECT_TRUE(list.MovePropertyValues({&list.Item(0), &list.Item(1)}, "ort", "Stadt", blocking));
+  EXPECT_EQ(blocking, nullptr);
+  EXPECT_EQ(list.Item(2).Details.Names(), (TNamesList{"Ort", "Stadt"}));
+  EXPECT_EQ(list.Item(0).Details.ValueOf("Stadt"), "Bern");
+  EXPECT_EQ(list.Item(0).Details.ValueOf("Ort"), "");
+  EXPECT_EQ(list.Item(2).Details.ValueOf("Ort"), "Chur");
+
+  // An existing name where one chosen record has a value under both: nothing moves.
+  list.Item(1).Details.SetValueOf("Ort", "Thun");
+  EXPECT_FALSE(list.MovePropertyValues({&list.Item(2), &list.Item(1)}, "Ort", "Stadt", blocking));
+  EXPECT_EQ(blocking, &list.Item(1));
+  EXPECT_EQ(list.Item(2).Details.ValueOf("Ort"), "Chur");
+  EXPECT_EQ(list.Item(2).Details.ValueOf("Stadt"), "");
+  // Without it, the value joins the others under the existing name.
+  EXPECT_TRUE(list.MovePropertyValues({&list.Item(2)}, "Ort", "stadt", blocking));
+  EXPECT_EQ(list.Item(2).Details.ValueOf("Stadt"), "Chur");
+  // The same name in other letters, or none, is no move.
+  EXPECT_FALSE(list.MovePropertyValues({&list.Item(1)}, "Ort", "ORT", blocking));
+  EXPECT_FALSE(list.MovePropertyValues({&list.Item(1)}, "Ort", "", blocking));
+  EXPECT_EQ(blocking, nullptr);
+  EXPECT_EQ(list.Item(1).Details.ValueOf("Ort"), "Thun");
+}
+
 TEST(RecordListTest, ReorderTakesOnlyAWholePermutation) {
   TLogger log;
   TVTLRecordList list;
