@@ -145,10 +145,8 @@ TVariantCache::TVariantCache(std::string folder, uint64_t size_limit, std::strin
 }
 
 std::string TVariantCache::DefaultFolder(const std::string& home) {
-  if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && cache[0] == '/')
-    return std::string(cache) + "/vistrel";
-  if (!home.empty() && home[0] == '/') return home + "/.cache/vistrel";
-  return {};
+  const std::string caches = XdgFolder("XDG_CACHE_HOME", home, ".cache");
+  return caches.empty() ? std::string() : caches + "/vistrel";
 }
 
 THash128 TVariantCache::KeyOf(const THash128& source, const TScaleRequest& request,

@@ -243,6 +243,12 @@ std::string HomeFromEnvironment() {
   return {};
 }
 
+std::string XdgFolder(const char* variable, const std::string& home, const char* below_home) {
+  if (const char* value = std::getenv(variable); value && value[0] == '/') return value;
+  if (!home.empty() && home[0] == '/') return home + "/" + below_home;
+  return {};
+}
+
 bool IsMountRoot(const std::string& path) {
   if (path == "/") return true;
   struct stat self;

@@ -91,6 +91,10 @@ bool IsRegularFile(const std::string& path);
 // The user's home folder as the environment names it ($HOME when it is absolute, else the
 // user database), not resolved; empty when there is none.
 std::string HomeFromEnvironment();
+// A base folder of the desktop's conventions: the environment variable `variable` (such as
+// "XDG_CACHE_HOME") when it is an absolute path, else `home` + "/" + `below_home`; empty when
+// neither is absolute. A relative value is ignored, so nothing follows the current folder.
+std::string XdgFolder(const char* variable, const std::string& home, const char* below_home);
 // True when the resolved folder `path` is the root of a file system: "/", a folder on another
 // device than the one above it, or a mount point the kernel lists (a bind mount).
 bool IsMountRoot(const std::string& path);

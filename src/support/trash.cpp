@@ -58,6 +58,11 @@ bool WouldLieIn(const std::string& path, const std::string& folder) {
   return IsSameOrBelow(whole.empty() ? "/" : whole, folder);
 }
 
+// The trash of this user at the top folder `top` of a file system, when no shared one is used.
+std::string OwnTopTrash(const std::string& top) {
+  return (top == "/" ? std::string() : top) + "/.Trash-" + std::to_string(::getuid());
+}
+
 bool HasFilesAndInfo(const std::string& trash, bool own) {
   for (const char* sub : {"/files", "/info"}) {
     const std::string folder = trash + sub;
@@ -117,11 +122,7 @@ TFreedesktopTrash::TFreedesktopTrash(std::string data_home, TTopFolderOf top_fol
 }
 
 std::string TFreedesktopTrash::DataHomeFromEnvironment() {
-  // Relative values are invalid and ignored, so a trash never follows the current folder.
-  const char* data_home = std::getenv("XDG_DATA_HOME");
-  if (data_home && data_home[0] == '/') return data_home;
-  const std::string home = HomeFromEnvironment();
-  return home.empty() ? std::string() : home + "/.local/share";
+  return XdgFolder("XDG_DATA_HOME", HomeFromEnvironment(), ".local/share");
 }
 
 std::string TFreedesktopTrash::HomeTrashPath() const {
@@ -145,7 +146,7 @@ std::string TFreedesktopTrash::TopTrash(const std::string& top) const {
     const std::string own = shared + "/" + uid;
     if (MakeOwnFolder(own) && HasFilesAndInfo(own, true)) return own;
   }
-  const std::string own = base + "/.Trash-" + uid;
+  const std::string own = OwnTopTrash(top);
   return MakeOwnFolder(own) && HasFilesAndInfo(own, true) ? own : std::string();
 }
 
@@ -187,8 +188,7 @@ bool TFreedesktopTrash::FindAnew(const std::string& path, const std::string& par
   }
   top = parent.empty() ? std::string() : top_folder_of_(parent);
   // The trash at the top of a file system lies in the folder of the entries at the top.
-  if (!top.empty() && inside((top == "/" ? "" : top) + "/.Trash-" + std::to_string(::getuid())))
-    return false;
+  if (!top.empty() && inside(OwnTopTrash(top))) return false;
   const std::string trash = top.empty() ? std::string() : TopTrash(top);
   if (!trash.empty() && DeviceOf(trash + "/files") == device) {
     trash_folder = trash;
