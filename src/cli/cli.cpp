@@ -146,9 +146,13 @@ std::optional<uint64_t> ParseCacheSize(const std::string& text) {
   if (digits == 0 || digits > 9) return std::nullopt;
   const uint64_t number = std::stoull(text.substr(0, digits));
   const std::string unit = UpperCase(text.substr(digits));
-  if (unit.empty() || unit == "M" || unit == "MB") return number * 1'000'000;
-  if (unit == "G" || unit == "GB") return number * 1'000'000'000;
-  return std::nullopt;
+  uint64_t bytes = 0;
+  if (unit.empty() || unit == "M" || unit == "MB")
+    bytes = number * 1'000'000;
+  else if (unit == "G" || unit == "GB")
+    bytes = number * 1'000'000'000;
+  if (bytes < kMinCacheSizeLimit || bytes > kMaxCacheSizeLimit) return std::nullopt;
+  return bytes;
 }
 
 // Parses the arguments of "generate"; an error message, or empty.
@@ -190,7 +194,10 @@ std::string ParseGenerate(const std::vector<std::string>& args, TGenerateOptions
     else if (arg == "--cache-size") {
       std::string text;
       const std::optional<uint64_t> size = next(text) ? ParseCacheSize(text) : std::nullopt;
-      if (!size) return "--cache-size erwartet eine Größe wie 500M oder 2G";
+      if (!size)
+        return "--cache-size erwartet eine Größe wie 500M oder 2G, von " +
+               std::to_string(kMinCacheSizeLimit / 1'000'000) + "M bis " +
+               std::to_string(kMaxCacheSizeLimit / 1'000'000'000) + "G";
       options.cache_size_limit = *size;
     } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-')
       return "Unbekannte Option " + arg;

@@ -41,8 +41,12 @@ inline constexpr int kMaxNumberValue = 16777215;
 inline constexpr int kDefaultJpegQuality = 80;
 inline constexpr int kMinJpegQuality = 0;
 inline constexpr int kMaxJpegQuality = 100;
-// The variant cache's size limit unless the user sets another (2 GB).
+// The variant cache's size limit unless the user sets another (2 GB), and the limits the
+// command line and the dialog let a user set: at least room for the copies of a few photos (a
+// limit of 0 would empty the cache), at most a terabyte.
 inline constexpr std::uint64_t kDefaultCacheSizeLimit = 2'000'000'000;
+inline constexpr std::uint64_t kMinCacheSizeLimit = 10'000'000;
+inline constexpr std::uint64_t kMaxCacheSizeLimit = 1'000'000'000'000;
 
 // The kind of input of a TYPE cell ("TEXT", "COLOR", "NUMBER" in any case).
 TValueType ValueTypeOf(const std::string& type);

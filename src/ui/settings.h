@@ -36,8 +36,8 @@ void SetCreateGalleryDialogSize(const QSize& size);
 
 // The size of the variant cache in megabytes (1,000,000 bytes).
 inline constexpr int kDefaultCacheSizeMb = static_cast<int>(kDefaultCacheSizeLimit / 1'000'000);
-inline constexpr int kMinCacheSizeMb = 10;
-inline constexpr int kMaxCacheSizeMb = 1'000'000;
+inline constexpr int kMinCacheSizeMb = static_cast<int>(kMinCacheSizeLimit / 1'000'000);
+inline constexpr int kMaxCacheSizeMb = static_cast<int>(kMaxCacheSizeLimit / 1'000'000);
 int CacheSizeMb();
 void SetCacheSizeMb(int megabytes);
 // `megabytes` in bytes.

@@ -213,7 +213,7 @@ TEST_F(CliGenerateTest, TheVariantCacheCanBeTurnedOffOrLimited) {
   EXPECT_EQ(on.status, 0) << on.err;
   EXPECT_EQ(ListFolder(cache).size(), 2u);
   EXPECT_EQ(ReadFile(dir_ / "o2/b.jpg"), ReadFile(out_ + "/b.jpg"));
-  for (const char* size : {"", "x", "12X", "-5", "1T", "9999999999"}) {
+  for (const char* size : {"", "x", "12X", "-5", "1T", "9999999999", "0", "5M", "1001G"}) {
     CliResult bad = RunCommand(
         {"generate", "--skin", skin_, "--out", dir_ / "o3", "--cache-size", size, dir_ / "photos"});
     EXPECT_EQ(bad.status, 2) << size;
