@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
   application.setOrganizationName("Vistrel");
   application.setApplicationName("Vistrel");
   // The interface is German, the toolkit's own dialogs and buttons too.
-  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  QLocale::setDefault(GermanLocale());
   QTranslator toolkit_texts;
   if (toolkit_texts.load(QLocale(), "qtbase", "_",
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -59,11 +59,6 @@ constexpr int kPreviewHeight = 105;
 const QString kListFilter = "Textdateien (*.txt, *.csv; *.asc) (*.txt *.csv *.asc)";
 const QString kDifferentValues = "(verschiedene Werte)";
 
-const QLocale& German() {
-  static const QLocale locale(QLocale::German, QLocale::Germany);
-  return locale;
-}
-
 // The picture of a photo for the file list: decoded shrunk while loading, fitted into the box.
 QImage RenderThumbnail(const QString& path, int size) {
   return ToQImage(RenderPreviewBitmap(PathFromQString(path), size, size));
@@ -153,7 +148,7 @@ class TFileListFilter : public QSortFilterProxyModel {
           case 2:
             return QString("JPEG-Bild");
           case 3:
-            return German().toString(files->lastModified(source), "dd.MM.yyyy HH:mm");
+            return GermanLocale().toString(files->lastModified(source), "dd.MM.yyyy HH:mm");
         }
       }
       if (role == kThumbnailKeyRole) {
@@ -199,8 +194,8 @@ bool IsListedInFileList(const QString& name, bool is_folder) {
 }
 
 QString GermanFileSize(qint64 bytes) {
-  if (bytes < 1024) return German().toString(bytes) + (bytes == 1 ? " Byte" : " Bytes");
-  return German().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+  if (bytes < 1024) return GermanLocale().toString(bytes) + (bytes == 1 ? " Byte" : " Bytes");
+  return GermanLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
 }
 
 TVTLMainWin::TVTLMainWin(TDialogs& dialogs, QWidget* parent)

@@ -221,7 +221,7 @@ std::vector<int> OrderDroppingRows(int count, std::vector<int> rows, int before)
 namespace {
 
 QCollator NameCollator() {
-  QCollator collator(QLocale(QLocale::German, QLocale::Germany));
+  QCollator collator(GermanLocale());
   collator.setCaseSensitivity(Qt::CaseInsensitive);
   collator.setNumericMode(true);
   return collator;

@@ -64,9 +64,8 @@ TSpinEdit::TSpinEdit(QWidget* parent) : QSpinBox(parent) {
 void TSpinEdit::SetRange(int minimum, int maximum) {
   minimum_ = minimum;
   maximum_ = maximum;
-  const QLocale german(QLocale::German, QLocale::Germany);
-  setToolTip(HasRange() ? "Erlaubt sind Werte von " + german.toString(minimum_) + " bis " +
-                              german.toString(maximum_) + "."
+  setToolTip(HasRange() ? "Erlaubt sind Werte von " + GermanLocale().toString(minimum_) + " bis " +
+                              GermanLocale().toString(maximum_) + "."
                         : QString());
   ShowRange();
 }

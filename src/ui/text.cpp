@@ -31,4 +31,9 @@ QImage ToQImage(const TBitmap& bitmap) {
   return image;
 }
 
+const QLocale& GermanLocale() {
+  static const QLocale locale(QLocale::German, QLocale::Germany);
+  return locale;
+}
+
 }  // namespace vistrel

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QImage>
+#include <QLocale>
 #include <QString>
 #include <string>
 
@@ -23,5 +24,8 @@ std::string PathFromQString(const QString& path);
 
 // The picture of `bitmap`; a null image when it is empty or cannot be read.
 QImage ToQImage(const TBitmap& bitmap);
+
+// The German of Germany, in which the windows show numbers, sizes, dates and sort names.
+const QLocale& GermanLocale();
 
 }  // namespace vistrel
