@@ -138,6 +138,11 @@ class TFileListFilter : public QSortFilterProxyModel {
   }
 
   QVariant data(const QModelIndex& index, int role) const override {
+    // A view asks for many roles per painted cell; only these are answered here.
+    const bool ours = (role == Qt::DisplayRole && index.column() >= 1 && index.column() <= 3) ||
+                      role == kThumbnailKeyRole ||
+                      (role == Qt::DecorationRole && index.column() == 0 && thumbnails_);
+    if (!ours) return QSortFilterProxyModel::data(index, role);
     const QModelIndex source = mapToSource(index);
     const QFileSystemModel* files = Files();
     if (source.isValid() && !files->isDir(source)) {
