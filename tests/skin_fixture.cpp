@@ -20,21 +20,23 @@ std::string CsvTable(const std::vector<std::string>& header,
   return text;
 }
 
-std::string WriteSkin(const std::string& folder_in, const TSkinSpec& spec) {
+std::string WriteSkin(const std::string& folder_in, const TSkinFixture& fixture) {
   const std::string folder = folder_in.back() == '/' ? folder_in : folder_in + "/";
-  WriteFile(folder + spec.file,
-            "[General]\r\nSkinName=" + spec.name + "\r\nStartpage=" + spec.start_page +
+  WriteFile(folder + fixture.file,
+            "[General]\r\nSkinName=" + fixture.name + "\r\nStartpage=" + fixture.start_page +
                 "\r\nAuthor=Tester\r\n[CSV]\r\nHTMLPatterns=patterns.csv\r\n"
                 "ImageModification=variants.csv\r\nRequiredVars=values.csv\r\n");
-  WriteFile(folder + "patterns.csv", CsvTable({"FILENAME", "NAME", "NEWFILENAME"}, spec.templates));
+  WriteFile(folder + "patterns.csv",
+            CsvTable({"FILENAME", "NAME", "NEWFILENAME"}, fixture.templates));
   WriteFile(folder + "values.csv",
-            CsvTable({"VARIABLENAME", "DESCRIPTION", "TYPE", "DEFAULTVALUE"}, spec.values));
+            CsvTable({"VARIABLENAME", "DESCRIPTION", "TYPE", "DEFAULTVALUE"}, fixture.values));
   WriteFile(folder + "variants.csv",
             CsvTable({"NAME", "DESCRIPTION", "DEFAULTMAXWIDTH", "DEFAULTMAXHEIGHT", "NEWNAME"},
-                     spec.variants));
-  for (const auto& [name, contents] : spec.template_files) WriteFile(folder + name, contents);
-  for (const auto& [name, contents] : spec.static_files) WriteFile(folder + "files/" + name, contents);
-  return folder + spec.file;
+                     fixture.variants));
+  for (const auto& [name, contents] : fixture.template_files) WriteFile(folder + name, contents);
+  for (const auto& [name, contents] : fixture.static_files)
+    WriteFile(folder + "files/" + name, contents);
+  return folder + fixture.file;
 }
 
 }  // namespace vistrel::testing

@@ -64,15 +64,16 @@ class CliGenerateTest : public ::testing::Test {
   ScopedEnv env_data_{"XDG_DATA_HOME", std::nullopt};
   ScopedEnv env_cache_{"XDG_CACHE_HOME", std::nullopt};
   void SetUp() override {
-    TSkinSpec spec;
-    spec.values = {{"TITEL", "Titel", "TEXT", "Standard"},
-                   {"FARBE", "Farbe", "color", "#00ff80"},
-                   {"SPALTEN", "Spalten", "NUMBER", "99999999"}};
-    spec.variants = {{"THUMB", "k", "40", "40", "th_%old%"}, {"BIG", "g", "100", "100", "%old%"}};
-    spec.template_files = {{"index.tpl",
-                            "%TITEL%|%FARBE%|%SPALTEN%\n[VTL] NEWSECTION NUMREPEAT:0\n"
-                            "%THUMB%\n[VTL] ENDSECTION"}};
-    skin_ = WriteSkin(dir_ / "skin", spec);
+    TSkinFixture fixture;
+    fixture.values = {{"TITEL", "Titel", "TEXT", "Standard"},
+                      {"FARBE", "Farbe", "color", "#00ff80"},
+                      {"SPALTEN", "Spalten", "NUMBER", "99999999"}};
+    fixture.variants = {{"THUMB", "k", "40", "40", "th_%old%"},
+                        {"BIG", "g", "100", "100", "%old%"}};
+    fixture.template_files = {{"index.tpl",
+                               "%TITEL%|%FARBE%|%SPALTEN%\n[VTL] NEWSECTION NUMREPEAT:0\n"
+                               "%THUMB%\n[VTL] ENDSECTION"}};
+    skin_ = WriteSkin(dir_ / "skin", fixture);
     WriteFile(dir_ / "photos/b.jpg", MakeJpeg(120, 80));
     WriteFile(dir_ / "photos/a.JPG", MakeJpeg(120, 80));
     WriteFile(dir_ / "photos/notes.txt", "not a photo");
@@ -238,8 +239,8 @@ TEST_F(CliGenerateTest, AnUnusableCacheIsNotedAndTheRunSucceeds) {
 
 TEST(CliSkinsTest, ListsTheCatalogue) {
   TempDir dir;
-  TSkinSpec spec;
-  WriteSkin(dir / "skins/a", spec);
+  TSkinFixture fixture;
+  WriteSkin(dir / "skins/a", fixture);
   WriteFile(dir / "skins/bad.vsk", "[General]\n");
   CliResult result = RunCommand({"skins", dir / "skins"});
   EXPECT_EQ(result.status, 0);
@@ -278,9 +279,9 @@ TEST_F(CliProgramTest, ExitCodesOfTheRealProgram) {
 
 // SIGINT stops a run between images: exit 130, "Abgebrochen" last, no empty file left.
 TEST_F(CliProgramTest, AnInterruptedRunStopsAndSaysSo) {
-  TSkinSpec spec;
-  spec.variants = {{"BIG", "g", "1600", "1600", "%old%"}};
-  const std::string skin = WriteSkin(dir / "skin", spec);
+  TSkinFixture fixture;
+  fixture.variants = {{"BIG", "g", "1600", "1600", "%old%"}};
+  const std::string skin = WriteSkin(dir / "skin", fixture);
   const std::string photo = MakeJpeg(2400, 1800);
   for (int i = 0; i < 40; ++i) WriteFile(dir / ("p/" + std::to_string(100 + i) + ".jpg"), photo);
   const std::string command = std::string(VISTREL_CLI) + " generate --skin '" + skin + "' --out '" +

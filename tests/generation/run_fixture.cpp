@@ -6,9 +6,9 @@
 
 namespace vistrel::testing {
 
-void RunFixture::UseSkin(const TSkinSpec& spec) {
-  WriteSkin(dir_ / "skin", spec);
-  skin_ = std::make_unique<TVTLSkin>(dir_ / "skin/", spec.file, messages_);
+void RunFixture::UseSkin(const TSkinFixture& fixture) {
+  WriteSkin(dir_ / "skin", fixture);
+  skin_ = std::make_unique<TVTLSkin>(dir_ / "skin/", fixture.file, messages_);
   ASSERT_TRUE(skin_->Valid) << skin_->ErrorMessage;
 }
 

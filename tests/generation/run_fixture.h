@@ -37,7 +37,7 @@ struct RunOptions {
 
 class RunFixture : public ::testing::Test {
  protected:
-  void UseSkin(const TSkinSpec& spec);
+  void UseSkin(const TSkinFixture& fixture);
   void AddPhoto(const std::string& path, int width = 300, int height = 200);
   void AddFile(const std::string& path);  // a record as a list file would make it
   // Builds the request and runs it. False when the request was refused (its message and

@@ -30,15 +30,16 @@ TEST(RunRequestTest, ValuesAreHandedOverAsTheControlsWouldHoldThem) {
 class RunRequestFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    TSkinSpec spec;
-    spec.variants = {{"THUMB", "k", "160", "120", "th_%old%"}, {"BIG", "g", "0", "600", "%old%"}};
-    UseSkin(spec);
+    TSkinFixture fixture;
+    fixture.variants = {{"THUMB", "k", "160", "120", "th_%old%"},
+                        {"BIG", "g", "0", "600", "%old%"}};
+    UseSkin(fixture);
   }
-  void UseSkin(TSkinSpec spec) {
-    spec.values = {{"TITEL", "Titel", "TEXT", "x"},
-                   {"FARBE", "Farbe", "COLOR", "#000000"},
-                   {"SPALTEN", "Spalten", "NUMBER", "4"}};
-    WriteSkin(dir_ / "skin", spec);
+  void UseSkin(TSkinFixture fixture) {
+    fixture.values = {{"TITEL", "Titel", "TEXT", "x"},
+                      {"FARBE", "Farbe", "COLOR", "#000000"},
+                      {"SPALTEN", "Spalten", "NUMBER", "4"}};
+    WriteSkin(dir_ / "skin", fixture);
     skin_ = std::make_unique<TVTLSkin>(dir_ / "skin", "test.vsk", messages_);
     ASSERT_TRUE(skin_->Valid) << skin_->ErrorMessage;
   }
@@ -142,10 +143,10 @@ TEST_F(RunRequestFixture, PatternsThatLeaveTheFolderOrHoldANulAreSkinErrors) {
                                                         {"/tmp/%old%", "index.html"},
                                                         {"th_%old%", nul_page},
                                                         {std::string("a\0b", 3), "index.html"}}) {
-    TSkinSpec spec;
-    spec.variants = {{"THUMB", "k", "160", "120", "th_%old%"}};
-    spec.templates = {{"index.tpl", "index", "index.html"}};
-    UseSkin(spec);
+    TSkinFixture fixture;
+    fixture.variants = {{"THUMB", "k", "160", "120", "th_%old%"}};
+    fixture.templates = {{"index.tpl", "index", "index.html"}};
+    UseSkin(fixture);
     skin_->ImageModifications.Row(0).SetValue(4, variant);
     skin_->HTMLPatterns.Row(0).SetValue(2, page);
     TRunInput input = Input();

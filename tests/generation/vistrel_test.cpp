@@ -19,13 +19,14 @@ using namespace vistrel::testing;
 using DriverTest = RunFixture;
 
 TEST_F(DriverTest, ReportsOfTwoVariantsThreeImagesAndTwoTemplates) {
-  TSkinSpec spec;
-  spec.variants = {{"THUMB", "klein", "100", "100", "th_%old%"},
-                   {"BIG", "groß", "400", "400", "%old%"}};
-  spec.templates = {{"index.tpl", "index", "index.html"}, {"detail.tpl", "detail", ""}};
-  spec.template_files = {{"index.tpl", "[VTL] NEWSECTION NUMREPEAT:0\n%THUMB%\n[VTL] ENDSECTION"},
-                         {"detail.tpl", "%BIG% %INDEX%"}};
-  UseSkin(spec);
+  TSkinFixture fixture;
+  fixture.variants = {{"THUMB", "klein", "100", "100", "th_%old%"},
+                      {"BIG", "groß", "400", "400", "%old%"}};
+  fixture.templates = {{"index.tpl", "index", "index.html"}, {"detail.tpl", "detail", ""}};
+  fixture.template_files = {
+      {"index.tpl", "[VTL] NEWSECTION NUMREPEAT:0\n%THUMB%\n[VTL] ENDSECTION"},
+      {"detail.tpl", "%BIG% %INDEX%"}};
+  UseSkin(fixture);
   for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
     AddPhoto(dir_ / (std::string("photos/") + name));
   ASSERT_TRUE(Run());
@@ -45,10 +46,10 @@ TEST_F(DriverTest, ReportsOfTwoVariantsThreeImagesAndTwoTemplates) {
 }
 
 TEST_F(DriverTest, CopiesHaveTheFittedSizesAndNoMetadata) {
-  TSkinSpec spec;
-  spec.variants = {{"BIG", "groß", "800", "600", "big_%old%"},
-                   {"THUMB", "klein", "160", "160", "th_%old%"}};
-  UseSkin(spec);
+  TSkinFixture fixture;
+  fixture.variants = {{"BIG", "groß", "800", "600", "big_%old%"},
+                      {"THUMB", "klein", "160", "160", "th_%old%"}};
+  UseSkin(fixture);
   WriteFile(dir_ / "p/small.jpg",
             WithExif(MakeJpeg(400, 300), BuildTiff({{Ascii(0x010F, "Canon")}, {}, {}, {}})));
   AddFile(dir_ / "p/small.jpg");
@@ -62,11 +63,11 @@ TEST_F(DriverTest, CopiesHaveTheFittedSizesAndNoMetadata) {
 }
 
 TEST_F(DriverTest, NamesAreNumberedAndNothingIsOverwritten) {
-  TSkinSpec spec;
-  spec.variants = {{"BIG", "groß", "64", "64", "%old%"}};
-  spec.template_files = {
+  TSkinFixture fixture;
+  fixture.variants = {{"BIG", "groß", "64", "64", "%old%"}};
+  fixture.template_files = {
       {"index.tpl", "[VTL] NEWSECTION NUMREPEAT:0\n%BIG%|%ORIGINAL%\n[VTL] ENDSECTION"}};
-  UseSkin(spec);
+  UseSkin(fixture);
   AddPhoto(dir_ / "one/bild.jpg");
   AddPhoto(dir_ / "two/bild.jpg");
   ASSERT_TRUE(Run({.copy = true}));
@@ -85,27 +86,27 @@ TEST_F(DriverTest, NamesAreNumberedAndNothingIsOverwritten) {
 }
 
 TEST_F(DriverTest, WithoutVariantsOrTemplatesThoseStepsAreLeftOut) {
-  TSkinSpec spec;
-  spec.variants = {};
-  spec.template_files = {
+  TSkinFixture fixture;
+  fixture.variants = {};
+  fixture.template_files = {
       {"index.tpl", "[VTL] NEWSECTION NUMREPEAT:0\n%FNAME_NO_PATH%\n[VTL] ENDSECTION"}};
-  UseSkin(spec);
+  UseSkin(fixture);
   AddPhoto(dir_ / "p/a.jpg");
   ASSERT_TRUE(Run());
   EXPECT_EQ(reports_, (Reports{"0,0,0,0,0", "2,1,1,0,0", "6,0,0,0,0"}));
   EXPECT_EQ(Output(), (Files{"index.html"}));
 
-  spec.variants = {{"THUMB", "k", "10", "10", "t_%old%"}};
-  spec.templates = {};
-  UseSkin(spec);
+  fixture.variants = {{"THUMB", "k", "10", "10", "t_%old%"}};
+  fixture.templates = {};
+  UseSkin(fixture);
   ASSERT_TRUE(Run());
   EXPECT_EQ(reports_, (Reports{"0,0,0,0,0", "1,1,1,1,1", "6,0,0,0,0"}));
 }
 
 TEST_F(DriverTest, TheSkinsStaticFilesAreCopiedWithAReport) {
-  TSkinSpec spec;
-  spec.static_files = {{"stil.css", "body{}"}, {"bilder/hg.png", "png"}};
-  UseSkin(spec);
+  TSkinFixture fixture;
+  fixture.static_files = {{"stil.css", "body{}"}, {"bilder/hg.png", "png"}};
+  UseSkin(fixture);
   WriteFile(dir_ / "secret.txt", "private");
   ASSERT_EQ(::symlink((dir_ / "secret.txt").c_str(), (dir_ / "skin/files/gestohlen.txt").c_str()),
             0);
@@ -118,12 +119,12 @@ TEST_F(DriverTest, TheSkinsStaticFilesAreCopiedWithAReport) {
 }
 
 TEST_F(DriverTest, FailedImagesAreReportedAndLeftOutOfTheGallery) {
-  TSkinSpec spec;
-  spec.templates = {{"index.tpl", "index", "index.html"}, {"bild.tpl", "bild", ""}};
-  spec.template_files = {
+  TSkinFixture fixture;
+  fixture.templates = {{"index.tpl", "index", "index.html"}, {"bild.tpl", "bild", ""}};
+  fixture.template_files = {
       {"index.tpl", "%NUM_RECORDS%\n[VTL] NEWSECTION NUMREPEAT:0\n%THUMB%\n[VTL] ENDSECTION"},
       {"bild.tpl", "%PREVIOUSRECORD_bild%<%FNAME_NO_PATH%>%NEXTRECORD_bild%"}};
-  UseSkin(spec);
+  UseSkin(fixture);
   AddPhoto(dir_ / "p/good.jpg");
   WriteFile(dir_ / "p/fake.jpg", "<svg xmlns='http://www.w3.org/2000/svg'/>");
   AddFile(dir_ / "p/fake.jpg");
@@ -156,11 +157,12 @@ TEST_F(DriverTest, FailedImagesAreReportedAndLeftOutOfTheGallery) {
 }
 
 TEST_F(DriverTest, PagesKnowThePixelSizeOfEachCopyAsWritten) {
-  TSkinSpec spec;
-  spec.variants = {{"THUMB", "k", "100", "100", "th_%old%"}, {"BIG", "g", "400", "400", "%old%"}};
-  spec.templates = {{"bild.tpl", "bild", ""}};
-  spec.template_files = {{"bild.tpl", "%THUMB:WIDTH% %THUMB:HEIGHT% %BIG:WIDTH% %BIG:HEIGHT%"}};
-  UseSkin(spec);
+  TSkinFixture fixture;
+  fixture.variants = {{"THUMB", "k", "100", "100", "th_%old%"},
+                      {"BIG", "g", "400", "400", "%old%"}};
+  fixture.templates = {{"bild.tpl", "bild", ""}};
+  fixture.template_files = {{"bild.tpl", "%THUMB:WIDTH% %THUMB:HEIGHT% %BIG:WIDTH% %BIG:HEIGHT%"}};
+  UseSkin(fixture);
   AddPhoto(dir_ / "p/quer.jpg", 300, 200);
   TTiff sideways;
   sideways.ifd0 = {Short(0x0112, 6)};
@@ -178,11 +180,11 @@ TEST_F(DriverTest, PagesKnowThePixelSizeOfEachCopyAsWritten) {
 }
 
 TEST_F(DriverTest, WithoutImageVariantsMissingPhotosStillGetTheirPages) {
-  TSkinSpec spec;
-  spec.variants = {};
-  spec.templates = {{"bild.tpl", "bild", ""}};
-  spec.template_files = {{"bild.tpl", "%JPGMETA:WIDTH%x%JPGMETA:HEIGHT%"}};
-  UseSkin(spec);
+  TSkinFixture fixture;
+  fixture.variants = {};
+  fixture.templates = {{"bild.tpl", "bild", ""}};
+  fixture.template_files = {{"bild.tpl", "%JPGMETA:WIDTH%x%JPGMETA:HEIGHT%"}};
+  UseSkin(fixture);
   AddFile(dir_ / "p/gone.jpg");
   EXPECT_TRUE(Run());
   EXPECT_EQ(ReadFile(out_ + "/gone.html"), "\r\n0x0");
@@ -204,9 +206,9 @@ TEST_F(DriverTest, ACopyOfTheOriginalThatFailsTakesTheImageOutWithItsVariants) {
 // Names holding a NUL would be cut by the system: "..<NUL>" becomes "..". Such an image fails;
 // nothing is written outside the output folder and the run ends.
 TEST_F(DriverTest, ImagesWhoseNamesHoldANulFailWithoutWritingAnywhereElse) {
-  TSkinSpec spec;
-  spec.variants = {{"THUMB", "k", "40", "40", "%old%_thumb"}};
-  UseSkin(spec);
+  TSkinFixture fixture;
+  fixture.variants = {{"THUMB", "k", "40", "40", "%old%_thumb"}};
+  UseSkin(fixture);
   AddPhoto(dir_ / "p/payload.jpg");
   AddPhoto(dir_ / "p/valid.jpg");
   AddPhoto(dir_ / "p/ok.jpg");
@@ -242,9 +244,9 @@ struct CancellingImages : TImageProcessor {
 };
 
 TEST_F(DriverTest, CancellingWhileImagesAreMadeKeepsFinishedFilesOnly) {
-  TSkinSpec spec;
-  spec.variants = {{"THUMB", "k", "40", "40", "th_%old%"}, {"BIG", "g", "80", "80", "%old%"}};
-  UseSkin(spec);
+  TSkinFixture fixture;
+  fixture.variants = {{"THUMB", "k", "40", "40", "th_%old%"}, {"BIG", "g", "80", "80", "%old%"}};
+  UseSkin(fixture);
   for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) AddPhoto(dir_ / (std::string("p/") + name));
   threads_ = 1;
   CancellingImages images;
@@ -262,11 +264,12 @@ TEST_F(DriverTest, CancellingWhileImagesAreMadeKeepsFinishedFilesOnly) {
 }
 
 TEST_F(DriverTest, CancellingBetweenPagesRemovesThePagesNotWritten) {
-  TSkinSpec spec;
-  spec.templates = {{"index.tpl", "index", "index.html"}, {"bild.tpl", "bild", ""}};
-  spec.template_files = {{"index.tpl", "[VTL] NEWSECTION NUMREPEAT:1\n%THUMB%\n[VTL] ENDSECTION"},
-                         {"bild.tpl", "%FNAME_NO_PATH%"}};
-  UseSkin(spec);
+  TSkinFixture fixture;
+  fixture.templates = {{"index.tpl", "index", "index.html"}, {"bild.tpl", "bild", ""}};
+  fixture.template_files = {
+      {"index.tpl", "[VTL] NEWSECTION NUMREPEAT:1\n%THUMB%\n[VTL] ENDSECTION"},
+      {"bild.tpl", "%FNAME_NO_PATH%"}};
+  UseSkin(fixture);
   for (const char* name : {"a.jpg", "b.jpg"}) AddPhoto(dir_ / (std::string("p/") + name));
   on_report_ = [this](const std::string& line) {
     if (line == "2,2,2,0,0") cancel_.Cancel();  // the index is planned, the image pages not
@@ -296,15 +299,15 @@ TEST_F(DriverTest, InvalidVariantSizesAndNamesAreRefusedBeforeAnythingIsWritten)
   EXPECT_TRUE(reports_.empty());
   EXPECT_FALSE(Exists(out_));
 
-  TSkinSpec spec;
-  spec.variants = {{"THUMB", "k", "10", "10", "../%old%"}};
-  UseSkin(spec);
+  TSkinFixture fixture;
+  fixture.variants = {{"THUMB", "k", "10", "10", "../%old%"}};
+  UseSkin(fixture);
   EXPECT_FALSE(Run());
   EXPECT_EQ(refusal_, "Ungültiger Dateiname ../%old%!");
   EXPECT_FALSE(Exists(dir_ / "a.jpg"));
 
-  spec.variants = {{"THUMB", "k", "10", "10", "klein/%old%"}};  // sub-folders are made
-  UseSkin(spec);
+  fixture.variants = {{"THUMB", "k", "10", "10", "klein/%old%"}};  // sub-folders are made
+  UseSkin(fixture);
   ASSERT_TRUE(Run());
   EXPECT_TRUE(Exists(out_ + "/klein/a.jpg"));
 }
@@ -331,9 +334,9 @@ TEST_F(DriverTest, OnlyJpegNamesAreCopiedAsOriginals) {
 // A skin without variants never decodes the photos: a text file with a JPEG name is still not
 // published as an original, but fails like a photo that cannot be read.
 TEST_F(DriverTest, AnOriginalThatIsNoJpegFailsAlsoWithoutVariants) {
-  TSkinSpec spec;
-  spec.variants = {};
-  UseSkin(spec);
+  TSkinFixture fixture;
+  fixture.variants = {};
+  UseSkin(fixture);
   AddPhoto(dir_ / "p/a.jpg");
   WriteFile(dir_ / "p/secret.jpg", "private notes");
   AddFile(dir_ / "p/secret.jpg");
@@ -344,9 +347,9 @@ TEST_F(DriverTest, AnOriginalThatIsNoJpegFailsAlsoWithoutVariants) {
 }
 
 TEST_F(DriverTest, AMissingTemplateEndsTheRunWithTheReadingError) {
-  TSkinSpec spec;
-  spec.template_files = {};
-  UseSkin(spec);
+  TSkinFixture fixture;
+  fixture.template_files = {};
+  UseSkin(fixture);
   AddPhoto(dir_ / "p/a.jpg");
   EXPECT_FALSE(Run());
   const std::string message =
@@ -356,9 +359,9 @@ TEST_F(DriverTest, AMissingTemplateEndsTheRunWithTheReadingError) {
 }
 
 TEST_F(DriverTest, ATemplateOutsideTheSkinIsNotRead) {
-  TSkinSpec spec;
-  spec.templates = {{"../secret.tpl", "index", "index.html"}};
-  UseSkin(spec);
+  TSkinFixture fixture;
+  fixture.templates = {{"../secret.tpl", "index", "index.html"}};
+  UseSkin(fixture);
   WriteFile(dir_ / "secret.tpl", "private %FNAME%");
   AddPhoto(dir_ / "p/a.jpg");
   EXPECT_FALSE(Run());
@@ -367,9 +370,9 @@ TEST_F(DriverTest, ATemplateOutsideTheSkinIsNotRead) {
 }
 
 TEST_F(DriverTest, AnEndlessTemplateAddsTheDriversError) {
-  TSkinSpec spec;
-  spec.template_files = {{"index.tpl", "x\n[VTL] RESETCOUNTER\ny"}};
-  UseSkin(spec);
+  TSkinFixture fixture;
+  fixture.template_files = {{"index.tpl", "x\n[VTL] RESETCOUNTER\ny"}};
+  UseSkin(fixture);
   AddPhoto(dir_ / "p/a.jpg");
   EXPECT_FALSE(Run());
   EXPECT_EQ(reports_[reports_.size() - 2],
@@ -408,13 +411,14 @@ struct CountingImages : TImageProcessor {
 class CacheRunTest : public RunFixture {
  protected:
   void SetUp() override {
-    TSkinSpec spec;
-    spec.variants = {{"THUMB", "k", "80", "80", "th_%old%"}, {"BIG", "g", "400", "300", "%old%"}};
-    spec.template_files = {{"index.tpl",
-                            "%TITEL%\n[VTL] NEWSECTION NUMREPEAT:0\n%THUMB%\n"
-                            "[VTL] ENDSECTION"}};
-    spec.values = {{"TITEL", "Titel", "TEXT", "Urlaub"}};
-    UseSkin(spec);
+    TSkinFixture fixture;
+    fixture.variants = {{"THUMB", "k", "80", "80", "th_%old%"},
+                        {"BIG", "g", "400", "300", "%old%"}};
+    fixture.template_files = {{"index.tpl",
+                               "%TITEL%\n[VTL] NEWSECTION NUMREPEAT:0\n%THUMB%\n"
+                               "[VTL] ENDSECTION"}};
+    fixture.values = {{"TITEL", "Titel", "TEXT", "Urlaub"}};
+    UseSkin(fixture);
     AddPhoto(dir_ / "p/a.jpg", 1200, 900);
     AddPhoto(dir_ / "p/b.jpg", 900, 1200);
     TTiff upside_down;

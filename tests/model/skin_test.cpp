@@ -24,9 +24,9 @@ class SkinTest : public ::testing::Test {
 };
 
 TEST_F(SkinTest, LoadsAllFieldsAndTables) {
-  TSkinSpec spec;
-  spec.values = {{"TITEL", "Titel", "TEXT", "Hallo"}};
-  WriteSkin(dir_ / "s", spec);
+  TSkinFixture fixture;
+  fixture.values = {{"TITEL", "Titel", "TEXT", "Hallo"}};
+  WriteSkin(dir_ / "s", fixture);
   auto skin = Load(dir_ / "s");  // no trailing "/": it is added
   ASSERT_TRUE(skin->Valid) << skin->ErrorMessage;
   EXPECT_EQ(skin->Directory, dir_ / "s/");
@@ -149,24 +149,24 @@ TEST_F(SkinTest, PreviewPathOnlyForAFileInTheSkin) {
 }
 
 TEST_F(SkinTest, CatalogueListsSubFoldersFirstInByteOrder) {
-  TSkinSpec spec;
-  spec.name = "Top";
-  WriteSkin(dir_ / "skins", spec);
-  spec.name = "Second file";
-  spec.file = "b.vsk";
-  WriteSkin(dir_ / "skins", spec);
-  spec.name = "Hidden file";
-  spec.file = ".hidden.VSK";
-  WriteSkin(dir_ / "skins", spec);
-  spec.file = "s.vsk";
-  spec.name = "Zeta";
-  WriteSkin(dir_ / "skins/zeta", spec);
-  spec.name = "Alpha";
-  WriteSkin(dir_ / "skins/Alpha", spec);
-  spec.name = "Deep";
-  WriteSkin(dir_ / "skins/Alpha/inner", spec);
-  spec.name = "Invisible";
-  WriteSkin(dir_ / "skins/.versteckt", spec);
+  TSkinFixture fixture;
+  fixture.name = "Top";
+  WriteSkin(dir_ / "skins", fixture);
+  fixture.name = "Second file";
+  fixture.file = "b.vsk";
+  WriteSkin(dir_ / "skins", fixture);
+  fixture.name = "Hidden file";
+  fixture.file = ".hidden.VSK";
+  WriteSkin(dir_ / "skins", fixture);
+  fixture.file = "s.vsk";
+  fixture.name = "Zeta";
+  WriteSkin(dir_ / "skins/zeta", fixture);
+  fixture.name = "Alpha";
+  WriteSkin(dir_ / "skins/Alpha", fixture);
+  fixture.name = "Deep";
+  WriteSkin(dir_ / "skins/Alpha/inner", fixture);
+  fixture.name = "Invisible";
+  WriteSkin(dir_ / "skins/.versteckt", fixture);
   WriteFile(dir_ / "skins/broken/x.vsk", "[General]\n");
 
   TVTLSkinList list;

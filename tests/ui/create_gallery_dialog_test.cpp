@@ -39,20 +39,20 @@ class CreateGalleryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     QSettings().clear();
-    TSkinSpec spec;
-    spec.name = "Zwei Varianten";
-    spec.values = {{"TITEL", "Titel", "TEXT", "Meine Bilder"},
-                   {"FARBE", "Hintergrund", "Color", "#00ff80"},
-                   {"SPALTEN", "Spalten", "number", "99999999"},
-                   {"DATUM", "Datum", "DATE", "heute"},
-                   {"ZEILEN", "Zeilen", "NUMBER", "-3"}};
-    spec.variants = {{"THUMB", "Vorschau", "0", "120", "th_%old%"},
-                     {"BIG", "Groß", "300", "200", "%old%"}};
-    spec.template_files = {{"index.tpl",
-                            "%TITEL%|%FARBE%|%SPALTEN%|%DATUM%|%ZEILEN%\n"
-                            "[VTL] NEWSECTION NUMREPEAT:0\n%THUMB% %BIG%\n[VTL] ENDSECTION"}};
-    WriteSkin(dir_ / "skins/zwei", spec);
-    TSkinSpec other;
+    TSkinFixture fixture;
+    fixture.name = "Zwei Varianten";
+    fixture.values = {{"TITEL", "Titel", "TEXT", "Meine Bilder"},
+                      {"FARBE", "Hintergrund", "Color", "#00ff80"},
+                      {"SPALTEN", "Spalten", "number", "99999999"},
+                      {"DATUM", "Datum", "DATE", "heute"},
+                      {"ZEILEN", "Zeilen", "NUMBER", "-3"}};
+    fixture.variants = {{"THUMB", "Vorschau", "0", "120", "th_%old%"},
+                        {"BIG", "Groß", "300", "200", "%old%"}};
+    fixture.template_files = {{"index.tpl",
+                               "%TITEL%|%FARBE%|%SPALTEN%|%DATUM%|%ZEILEN%\n"
+                               "[VTL] NEWSECTION NUMREPEAT:0\n%THUMB% %BIG%\n[VTL] ENDSECTION"}};
+    WriteSkin(dir_ / "skins/zwei", fixture);
+    TSkinFixture other;
     other.name = "alpha";
     WriteSkin(dir_ / "skins/alpha", other);
     WriteFile(dir_ / "skins/kaputt/k.vsk", "[General]\nSkinName=Kaputt\n");
@@ -349,18 +349,18 @@ TEST_F(CreateGalleryTest, ThePreviewOpensInFrontOfTheModalDialogAndClosesWithEsc
 }
 
 // A skin of 16 values and 6 image variants.
-TSkinSpec LargeSkin() {
-  TSkinSpec spec;
-  spec.name = "Groß";
-  spec.values.clear();
+TSkinFixture LargeSkin() {
+  TSkinFixture fixture;
+  fixture.name = "Groß";
+  fixture.values.clear();
   for (int i = 0; i < 16; ++i)
-    spec.values.push_back({"WERT" + std::to_string(i), "Wert Nummer " + std::to_string(i),
-                           i % 3 == 0 ? "COLOR" : "TEXT", i % 3 == 0 ? "#336699" : "x"});
-  spec.variants.clear();
+    fixture.values.push_back({"WERT" + std::to_string(i), "Wert Nummer " + std::to_string(i),
+                              i % 3 == 0 ? "COLOR" : "TEXT", i % 3 == 0 ? "#336699" : "x"});
+  fixture.variants.clear();
   for (int i = 0; i < 6; ++i)
-    spec.variants.push_back({"V" + std::to_string(i), "Variante " + std::to_string(i), "800", "600",
-                             "v" + std::to_string(i) + "_%old%"});
-  return spec;
+    fixture.variants.push_back({"V" + std::to_string(i), "Variante " + std::to_string(i), "800",
+                                "600", "v" + std::to_string(i) + "_%old%"});
+  return fixture;
 }
 
 // The dialog is shown again and again, with skins of different sizes: it keeps its size, opens
@@ -427,11 +427,11 @@ TEST_F(CreateGalleryTest, ASkinWhoseControlsCannotBeBuiltCannotBeStarted) {
             {{"F", "Farbe", "COLOR", "blau"}},
             {{"THUMB", "k", "160", "160", "th_%old%"}}},
            {"Größenfehler", {}, {{"THUMB", "k", "160", "1.5", "th_%old%"}}}}) {
-    TSkinSpec spec;
-    spec.name = name;
-    spec.values = values;
-    spec.variants = variants;
-    WriteSkin(dir_ / ("skins/" + name), spec);
+    TSkinFixture fixture;
+    fixture.name = name;
+    fixture.values = values;
+    fixture.variants = variants;
+    WriteSkin(dir_ / ("skins/" + name), fixture);
     dialog_.Prepare();
     Choose(QString::fromStdString(name));
     ASSERT_FALSE(dialogs_.errors.isEmpty()) << name;
@@ -449,7 +449,7 @@ TEST_F(CreateGalleryTest, ASkinWhoseControlsCannotBeBuiltCannotBeStarted) {
 
 TEST_F(CreateGalleryTest, EmptyingNeverTakesTheSkinInUse) {
   const std::string out = dir_ / "galerie";
-  WriteSkin(out + "/meinskin", TSkinSpec{});
+  WriteSkin(out + "/meinskin", TSkinFixture{});
   dialog_.Prepare();
   dialogs_.open_files = {QString::fromStdString(out + "/meinskin/test.vsk")};
   dialog_.BtnLoadOtherSkinClick();
@@ -467,7 +467,7 @@ TEST_F(CreateGalleryTest, EmptyingNeverTakesTheSkinInUse) {
 TEST_F(CreateGalleryTest, LoadingTheSameSkinTwiceIsRefused) {
   dialog_.Prepare();
   const QString file = QString::fromStdString(dir_ / "skins/ZWEI/test.vsk");
-  WriteSkin(dir_ / "other", TSkinSpec{});
+  WriteSkin(dir_ / "other", TSkinFixture{});
   dialogs_.open_files = {QString::fromStdString(dir_ / "skins/zwei/test.vsk")};
   dialog_.BtnLoadOtherSkinClick();
   EXPECT_EQ(dialogs_.warnings, (QStringList{"Der gewählte Skin wurde bereits geladen!"}));
