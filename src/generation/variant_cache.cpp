@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "support/file_io.h"
 #include "support/text.h"
 
 namespace vistrel {
@@ -49,33 +50,6 @@ std::string EntryName(const THash128& key) { return key.Hex() + std::string(kEnt
 bool IsEntryName(std::string_view name) {
   if (name.size() != 32 + kEntrySuffix.size() || !name.ends_with(kEntrySuffix)) return false;
   return name.substr(0, 32).find_first_not_of("0123456789abcdef") == std::string_view::npos;
-}
-
-// The reason for a failed system call, as the log says it.
-std::string ErrorText(int error) {
-  switch (error) {
-    case ENOSPC:
-      return "kein Platz mehr auf dem Datenträger";
-    case EFBIG:
-      return "Datei zu groß";
-    case EDQUOT:
-      return "Speicherkontingent erschöpft";
-    case EROFS:
-      return "nur lesbares Dateisystem";
-    case EACCES:
-    case EPERM:
-      return "keine Berechtigung";
-    case ELOOP:
-      return "eine Verknüpfung";
-    case ENOTDIR:
-      return "kein Ordner";
-    case ENOENT:
-      return "nicht vorhanden";
-    case EIO:
-      return "Ein-/Ausgabefehler";
-    default:
-      return "Systemfehler " + std::to_string(error);
-  }
 }
 
 // An entry file as the folder lists it.
@@ -262,7 +236,7 @@ void TVariantCache::Fail(const std::string& what, int error) {
   std::lock_guard lock(problem_mutex_);
   if (problem_.empty())
     problem_ = "Der Zwischenspeicher " + PrintableName(folder_) + " " + what +
-               (error != 0 ? " (" + ErrorText(error) + ")" : "") +
+               (error != 0 ? " (" + SystemErrorText(error) + ")" : "") +
                (usable_ ? "; verkleinerte Bilder werden diesmal nicht darin aufbewahrt."
                         : "; die Bilder werden ohne ihn erzeugt.");
 }

@@ -129,6 +129,38 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+std::string SystemErrorText(int error) {
+  switch (error) {
+    case ENOSPC:
+      return "kein Platz mehr auf dem Datenträger";
+    case EFBIG:
+      return "Datei zu groß";
+    case EDQUOT:
+      return "Speicherkontingent erschöpft";
+    case EROFS:
+      return "nur lesbares Dateisystem";
+    case EACCES:
+    case EPERM:
+      return "keine Berechtigung";
+    case ELOOP:
+      return "eine Verknüpfung";
+    case ENOTDIR:
+      return "kein Ordner";
+    case EISDIR:
+      return "ein Ordner";
+    case ENOENT:
+      return "nicht vorhanden";
+    case EEXIST:
+      return "schon vorhanden";
+    case ENAMETOOLONG:
+      return "Name zu lang";
+    case EIO:
+      return "Ein-/Ausgabefehler";
+    default:
+      return "Systemfehler " + std::to_string(error);
+  }
+}
+
 bool IsSystemPath(std::string_view path) { return path.find('\0') == std::string_view::npos; }
 
 int OpenRegularForReading(const std::string& path) {

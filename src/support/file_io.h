@@ -99,6 +99,10 @@ std::string XdgFolder(const char* variable, const std::string& home, const char*
 // device than the one above it, or a mount point the kernel lists (a bind mount).
 bool IsMountRoot(const std::string& path);
 
+// The reason a system call failed with `error` (an errno value), in German as the log and the
+// messages say it, for example "kein Platz mehr auf dem Datenträger".
+std::string SystemErrorText(int error);
+
 // Writes `contents` to a new temporary file beside `path`, flushes it and renames it over
 // `path`. On any failure the temporary file is removed, `path` is left as it was, and the
 // result is false.
