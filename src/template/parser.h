@@ -10,8 +10,10 @@
 // then the current image's properties, pages, variant files, file names, metadata and index.
 // The first entry of a name wins; lookup is a hash lookup. The properties stand at their place
 // in that order but are not copied into VarNames and VarValues: their names are indexed once
-// for all images that share them. ExpandText() resolves conditional
-// blocks (ApplyConditions) and then replaces placeholders.
+// for all images that share them. A placeholder "HTML:NAME" gives NAME's value escaped for
+// HTML, "URL:NAME" gives it encoded as a URL path (EncodeUrlPath), unless a variable has that
+// very name. ExpandText() resolves conditional blocks (ApplyConditions) and then replaces
+// placeholders.
 //
 // Pages are made in two passes over the tree: PlanPages() names and creates every page file
 // and records on which page each image stands (the image's PageFiles entry for this template);
@@ -148,8 +150,10 @@ class TVTLParser {
   static uint64_t PageKey(std::string_view page);
   // The first position of `page` in PageList, ignoring case.
   std::optional<size_t> PagePosition(std::string_view page) const;
-  // The value of the placeholder `name`, or null when it has none; an escaped value is made
-  // in `scratch`.
+  // The value of the variable `name` (any case), or null when there is none.
+  const std::string* Find(std::string_view name) const;
+  // The value of the placeholder `name`, or null when it has none; the value of a form
+  // ("HTML:NAME", "URL:NAME") is made in `scratch`.
   const std::string* Resolve(std::string_view name, std::string& scratch) const;
   static std::string PageFileOf(const TVTLRecord& record, int template_index);
   // Replaces the placeholders of `text` into `result`; false when the result would be longer
@@ -175,5 +179,12 @@ class TVTLParser {
 
 // Values from photo files are written into pages with &, <, >, " and ' as character references.
 std::string EscapeHtml(const std::string& text);
+
+// `text` as a relative URL path for href, src and srcset: every byte other than the unreserved
+// characters of RFC 3986 (A-Z a-z 0-9 - . _ ~) and "/" becomes "%XX" (upper-case hex), UTF-8
+// bytes and "%" included. "/" stays, as generated files may lie in sub-folders; ":" is always
+// encoded, so no value reads as a scheme; a leading "//" keeps only its first slash, so no
+// value names a host. The result holds no character that HTML would have to escape.
+std::string EncodeUrlPath(std::string_view text);
 
 }  // namespace vistrel

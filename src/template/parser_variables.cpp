@@ -1,5 +1,6 @@
 // The variable table of the template engine and placeholder substitution.
 #include <algorithm>
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,28 @@ std::string EscapeHtml(const std::string& text) {
   return result;
 }
 
+std::string EncodeUrlPath(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string result;
+  result.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                            (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
+    // A value that starts with "//" would name a host: its second slash is encoded, so it
+    // stays a path.
+    const bool separator = c == '/' && !(i == 1 && text[0] == '/');
+    if (unreserved || separator) {
+      result.push_back(static_cast<char>(c));
+    } else {
+      result.push_back('%');
+      result.push_back(kHex[c >> 4]);
+      result.push_back(kHex[c & 0x0F]);
+    }
+  }
+  return result;
+}
+
 void TVTLParser::SetVariable(const std::string& name, const std::string& value) {
   std::string stored = StoredName(name);
   var_index_.emplace(stored, VarNames.size());  // an earlier entry of the name stays in front
@@ -60,35 +83,50 @@ std::optional<std::string> TVTLParser::VariableValue(std::string_view name) cons
   return *value;
 }
 
+const std::string* TVTLParser::Find(std::string_view name) const {
+  const std::string stored = StoredName(name);
+  auto found = var_index_.find(stored);
+  if (found != var_index_.end() && (!details_ || found->second < details_at_))
+    return &VarValues[found->second];
+  if (details_) {
+    if (auto property = details_index_.find(stored); property != details_index_.end())
+      return &details_->Value(property->second);
+  }
+  return found != var_index_.end() ? &VarValues[found->second] : nullptr;
+}
+
 const std::string* TVTLParser::Resolve(std::string_view name, std::string& scratch) const {
-  // "HTML:NAME" is the value of NAME with &, <, >, " and ' escaped, for attributes and text,
-  // unless a variable has that very name; a few "HTML:" in front escape as many times.
+  // "HTML:NAME" is the value of NAME with &, <, >, " and ' escaped, for attributes and text;
+  // "URL:NAME" is the value of NAME as a URL path, for href, src and srcset. A variable that
+  // has the whole name wins over the form. Forms may stand in front of each other, each
+  // applied to the value of what follows it: "HTML:HTML:X" escapes twice, "URL:HTML:X"
+  // encodes the escaped value.
   constexpr std::string_view kHtml = "HTML:";
-  constexpr int kMaxEscapes = 8;
-  int escapes = 0;
+  constexpr std::string_view kUrl = "URL:";
+  constexpr int kMaxForms = 8;
+  std::array<bool, kMaxForms> url_form{};  // per form in front of the name: URL (or HTML)
+  int forms = 0;
   while (true) {
-    const std::string stored = StoredName(name);
-    const std::string* value = nullptr;
-    auto found = var_index_.find(stored);
-    if (found != var_index_.end() && (!details_ || found->second < details_at_)) {
-      value = &VarValues[found->second];
-    } else if (auto property = details_ ? details_index_.find(stored) : details_index_.end();
-               property != details_index_.end()) {
-      value = &details_->Value(property->second);
-    } else if (found != var_index_.end()) {
-      value = &VarValues[found->second];
-    }
-    if (value) {
-      if (escapes == 0) return value;
+    if (const std::string* value = Find(name)) {
+      if (forms == 0) return value;
       scratch = *value;
-      for (int i = 0; i < escapes; ++i) scratch = EscapeHtml(scratch);
+      for (int i = forms - 1; i >= 0; --i)
+        scratch = url_form[i] ? EncodeUrlPath(scratch) : EscapeHtml(scratch);
       return &scratch;
     }
-    if (escapes == kMaxEscapes || name.size() <= kHtml.size() ||
-        !SameTextIgnoreCase(name.substr(0, kHtml.size()), kHtml))
+    if (forms == kMaxForms) return nullptr;
+    auto starts_with = [&](std::string_view form) {
+      return name.size() > form.size() && SameTextIgnoreCase(name.substr(0, form.size()), form);
+    };
+    if (starts_with(kHtml)) {
+      name.remove_prefix(kHtml.size());
+    } else if (starts_with(kUrl)) {
+      url_form[forms] = true;
+      name.remove_prefix(kUrl.size());
+    } else {
       return nullptr;
-    name.remove_prefix(kHtml.size());
-    ++escapes;
+    }
+    ++forms;
   }
 }
 

@@ -223,5 +223,94 @@ TEST(VariableTableTest, HtmlGivesAnyValueEscapedForAttributesAndText) {
             "|a.jpg<!---->leer<!---->");
 }
 
+TEST(UrlPathTest, EveryByteButTheUnreservedOnesAndTheSlashIsPercentEncoded) {
+  struct Case {
+    std::string in, out;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"bild_bach.html", "bild_bach.html"},
+      {"AZaz09-._~", "AZaz09-._~"},
+      {"klein_Urlaub #3 100%.jpg", "klein_Urlaub%20%233%20100%25.jpg"},
+      {"x\" onmouseover=\"alert(1).jpg", "x%22%20onmouseover%3D%22alert%281%29.jpg"},
+      {"a&b <c>.jpg", "a%26b%20%3Cc%3E.jpg"},
+      {"Ölbild ß.jpg", "%C3%96lbild%20%C3%9F.jpg"},
+      {"l'eau.jpg", "l%27eau.jpg"},
+      // srcset separates candidates at commas and spaces
+      {"a,b 2x.jpg", "a%2Cb%202x.jpg"},
+      {"frage?antwort=ja#oben", "frage%3Fantwort%3Dja%23oben"},
+      {"+;=@!$*[]{}|^`", "%2B%3B%3D%40%21%24%2A%5B%5D%7B%7D%7C%5E%60"},
+      // sub-folders keep their separators
+      {"seiten/bild 1.html", "seiten/bild%201.html"},
+      {"a/b/c.jpg", "a/b/c.jpg"},
+      {"../hoch.jpg", "../hoch.jpg"},
+      // neither a scheme nor a host
+      {"javascript:alert(1)", "javascript%3Aalert%281%29"},
+      {"c:/bilder/a.jpg", "c%3A/bilder/a.jpg"},
+      {"//example.org/a.jpg", "/%2Fexample.org/a.jpg"},
+      {"///a", "/%2F/a"},
+      {"\\\\example.org\\a.jpg", "%5C%5Cexample.org%5Ca.jpg"},
+      // control characters and bytes that are no UTF-8
+      {std::string("\t\n\r\x7f\xff", 5) + std::string(1, '\0'), "%09%0A%0D%7F%FF%00"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.in);
+    EXPECT_EQ(EncodeUrlPath(c.in), c.out);
+    EXPECT_EQ(EscapeHtml(c.out), c.out) << "HTML would have to escape the result";
+  }
+}
+
+TEST(VariableTableTest, UrlGivesPagesAndVariantsAsLinksThatReachTheirFiles) {
+  TemplateHarness h;
+  h.AddVariant("thumb");
+  h.AddImage("x\" onmouseover=\"alert(1).jpg");
+  h.AddImage("Urlaub #3 100%.jpg");
+  h.AddTemplate("t.html", "seite", "seiten/%old%.html",
+                "<a href=\"%URL:SEITE%\"><img src=\"%url:thumb%\" srcset=\"%URL:THUMB% 1x\" "
+                "alt=\"%HTML:FNAME_NO_PATH%\"></a>"
+                "<!--[VTL] CONDITION(ISLASTIMAGE=FALSE)-->|%URL:NEXTRECORD_SEITE%"
+                "<!--[VTL] END CONDITION-->");
+  ASSERT_TRUE(h.Run());
+  EXPECT_EQ(h.Page("seiten/x\" onmouseover=\"alert(1).html"),
+            "\n<a href=\"seiten/x%22%20onmouseover%3D%22alert%281%29.html\">"
+            "<img src=\"thumb_x%22%20onmouseover%3D%22alert%281%29.jpg\" "
+            "srcset=\"thumb_x%22%20onmouseover%3D%22alert%281%29.jpg 1x\" "
+            "alt=\"x&quot; onmouseover=&quot;alert(1).jpg\"></a><!---->"
+            "|seiten/Urlaub%20%233%20100%25.html<!---->");
+}
+
+TEST(VariableTableTest, UrlFormStandsBesideTheHtmlForm) {
+  TemplateHarness h;
+  h.AddImage("a.jpg");
+  h.AddProperty("Datei");
+  h.AddProperty("URL:EIGEN");
+  h.AddProperty("Leer");
+  h.records.Item(0).Details.SetValueOf("Datei", "a&b <c>.jpg");
+  h.records.Item(0).Details.SetValueOf("URL:EIGEN", "so wie es steht");
+  h.SetValue("EIGEN", "ein anderer Wert");
+  h.AddTemplate(
+      "t.html", "seite", "",
+      "%URL:Datei%|%URL:URL:Datei%|%URL:HTML:Datei%|%HTML:URL:Datei%|%URL:EIGEN%|%URL:Leer%|"
+      "%URL:gibtsnicht%|%URL:%|%URL:FNAME_NO_PATH%"
+      "<!--[VTL] CONDITION(DoesExist(%URL:Leer%)=FALSE)-->leer<!--[VTL] END CONDITION-->");
+  ASSERT_TRUE(h.Run());
+  EXPECT_EQ(h.Page("a.html"),
+            "\na%26b%20%3Cc%3E.jpg|a%2526b%2520%253Cc%253E.jpg|a%26amp%3Bb%20%26lt%3Bc%26gt%3B.jpg|"
+            "a%26b%20%3Cc%3E.jpg|so wie es steht||||a.jpg<!---->leer<!---->");
+}
+
+TEST(VariableTableTest, ManyFormsInFrontOfANameGiveNothingInsteadOfWorkingWithoutEnd) {
+  TVTLParser parser;
+  parser.SetVariable("x", "a b");
+  EXPECT_EQ(parser.VariableValue("URL:HTML:URL:x"), "a%2520b");
+  std::string forms;
+  for (int i = 0; i < 8; ++i) forms += i % 2 ? "HTML:" : "url:";
+  EXPECT_EQ(parser.VariableValue(forms + "x"), "a%25252520b");
+  EXPECT_EQ(parser.VariableValue("URL:" + forms + "x"), std::nullopt);
+  std::string endless;
+  for (int i = 0; i < 10000; ++i) endless += "URL:";
+  EXPECT_EQ(parser.ExpandText("<%" + endless + "x%>"), "<>");
+}
+
 }  // namespace
 }  // namespace vistrel
