@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Makes a gallery of the sample photos (samples/bilderliste.csv) with every skin in skins/ and
-# checks each one with tools/gallery-check: valid HTML and references that stay inside the
-# gallery (check.mjs, quick). With --full it also opens them in Chromium (measure.mjs:
-# accessibility, layout at phone widths, tap targets, Lighthouse) and saves screenshots.
+# Makes a gallery of the sample photos (samples/bilderliste.csv) with every skin in skins/, and
+# one of four sample photos copied under names that mean something in a link or in HTML
+# (quotes, "#", "%", "&", "<", umlauts), and checks each one with tools/gallery-check: valid
+# HTML, references that stay inside the gallery and reach their files, and no element or
+# attribute that the skin's templates do not write (check.mjs, quick). With --full it also opens
+# them in Chromium (measure.mjs: accessibility, layout at phone widths, tap targets, Lighthouse)
+# and saves screenshots.
 #
 # usage: scripts/check-galleries.sh [--full] [--cli PATH] [--out DIR] [--lightbox-selector SEL]
 #   --cli PATH   vistrel-cli to use (default build/release/vistrel-cli, made by scripts/run.sh)
-#   --out DIR    where the galleries go, one folder per skin (default out/gallery-check);
+#   --out DIR    where the galleries go, two folders per skin, SKIN and SKIN-namen
+#                (default out/gallery-check);
 #                with --full the screenshots and results.json go to DIR/screenshots
 #   --lightbox-selector SEL   passed on to measure.mjs: what to click to open an in-page viewer
 # Installs what is missing: nodejs and npm (and chromium with --full) from Debian, the node
@@ -50,7 +54,21 @@ if [ "$FULL" = 1 ] && [ ! -x /usr/bin/chromium ]; then install_packages chromium
 install_gallery_check
 
 mkdir -p "$OUT"
-galleries=()
+# The photos with awkward names, copied into a scratch folder of their own.
+NAMES=$OUT/fotos-namen
+rm -rf "$NAMES"
+mkdir -p "$NAMES"
+awkward=()
+while IFS='|' read -r sample name; do
+  cp samples/"$sample" "$NAMES/$name"
+  awkward+=("$NAMES/$name")
+done <<'EOF'
+gebirge.jpg|x" onmouseover="alert(1).jpg
+bach.jpg|Urlaub #3 100%.jpg
+hunde.jpg|a&b <c>.jpg
+feige.jpg|Ölbild ß.jpg
+EOF
+checks=()
 failed=0
 shopt -s nullglob
 skins=(skins/*/*.vsk)
@@ -58,22 +76,32 @@ if [ ${#skins[@]} -eq 0 ]; then
   echo "check-galleries.sh: no skins found under skins/" >&2
   exit 1
 fi
+galleries=()
 for skin in "${skins[@]}"; do
   name=$(basename "$(dirname "$skin")")
-  dest=$OUT/$name
-  rm -rf "$dest"
-  echo "== $name: making the gallery in $dest"
-  if "$CLI" generate --skin "$skin" --out "$dest" --list samples/bilderliste.csv --copy-originals; then
-    galleries+=("$dest")
-  else
-    echo "check-galleries.sh: vistrel-cli failed for skin $name" >&2
-    failed=1
+  made=()
+  for kind in samples names; do
+    if [ "$kind" = samples ]; then dest=$OUT/$name; photos=(--list samples/bilderliste.csv)
+    else dest=$OUT/$name-namen; photos=("${awkward[@]}"); fi
+    rm -rf "$dest"
+    echo "== $name: making the gallery in $dest"
+    if "$CLI" generate --skin "$skin" --out "$dest" --copy-originals "${photos[@]}"; then
+      made+=("$dest")
+    else
+      echo "check-galleries.sh: vistrel-cli failed for skin $name ($kind)" >&2
+      failed=1
+    fi
+  done
+  if [ ${#made[@]} -gt 0 ]; then
+    checks+=(--skin "$skin" "${made[@]}")
+    galleries+=("${made[@]}")
   fi
 done
+rm -rf "$NAMES"
 
 if [ ${#galleries[@]} -gt 0 ]; then
-  echo "== checking HTML and references"
-  node "$TOOL/check.mjs" "${galleries[@]}" || failed=1
+  echo "== checking HTML, references and markup"
+  node "$TOOL/check.mjs" "${checks[@]}" || failed=1
   if [ "$FULL" = 1 ]; then
     echo "== measuring in Chromium (this takes a while)"
     CHROME_PATH=/usr/bin/chromium node "$TOOL/measure.mjs" --out "$OUT/screenshots" "${LIGHTBOX[@]}" "${galleries[@]}" || failed=1

@@ -1,17 +1,24 @@
 #!/usr/bin/env node
 // Quick checks of generated galleries, without a browser:
-//   node check.mjs GALLERY_DIR...
+//   node check.mjs [--skin SKINFILE.vsk] GALLERY_DIR... [--skin SKINFILE.vsk GALLERY_DIR...]...
 // Every .html file is validated with html-validate (settings in htmlvalidate.config.mjs), and
 // every reference in the pages and style sheets (href, src, srcset, poster, CSS url() and
 // @import, ...) must name a file inside the gallery folder. A gallery has to work when copied
 // anywhere, even opened from disk, so nothing may point outside it: no http(s): or //host,
 // no absolute /paths, no file:. The exceptions are <a href> links to OpenStreetMap (the map
 // links), mailto: links, and small data: URIs. Every <img> must give its width and height, of
-// the shape of the JPEG it shows.
+// the shape of the JPEG it shows. References are resolved as a browser resolves them (a "#"
+// starts a fragment, "?" a query, percent-escapes are decoded), so a file name written into a
+// link without encoding is reported as the missing file it is for the browser.
+// With --skin, the galleries named after it were made with that skin: every element and every
+// attribute of their pages must be one the skin's templates (or the pages in its files folder)
+// write for that element. A name that breaks out of an attribute ('x" onmouseover="…') or
+// becomes markup ("<c>") is reported that way.
 // Prints one line per problem ("file:line: what") and exits with 0 when there is none, 1 when
 // there are problems, 2 for a usage error.
 import { closeSync, openSync, readFileSync, readSync, statSync } from "node:fs";
 import { dirname, join, relative, resolve, sep } from "node:path";
+import { fileURLToPath, pathToFileURL } from "node:url";
 import { HtmlValidate } from "html-validate";
 import config from "./htmlvalidate.config.mjs";
 import { walk, isHtml, isCss } from "./files.mjs";
@@ -184,15 +191,15 @@ function jpegSize(bytes) {
 
 // The file inside gallery ROOT that the relative URL names from page FILE, as { target };
 // { error: "encoding" } or { error: "outside" } when it names none, {} for the page itself.
+// The URL is resolved as a browser does, against the page's file: URL.
 function localTarget(url, file, root) {
-  let path = url.replace(/[#?].*$/, "");
-  if (path === "") return {};
+  if (/^[?#]|^$/.test(url)) return {};
+  let target;
   try {
-    path = decodeURIComponent(path);
+    target = fileURLToPath(new URL(url, pathToFileURL(file)));
   } catch {
-    return { error: "encoding" };
+    return { error: "encoding" }; // a "%" that starts no escape, an escaped "/", no UTF-8
   }
-  const target = resolve(dirname(file), path);
   const rel = relative(root, target);
   if (rel === "" || rel === ".." || rel.startsWith(".." + sep)) return { error: "outside" };
   return { target };
@@ -248,6 +255,55 @@ function imageSizeProblems({ text }, file, root, sizes) {
   return problems;
 }
 
+// The markup a skin writes, by element: Map(tag -> Set(attribute names)), from the templates its
+// skin file names (HTMLPatterns) and the HTML pages in its files folder. Conditional blocks
+// keep what both of their outcomes write.
+function skinMarkup(skinFile) {
+  const skinDir = dirname(resolve(skinFile));
+  const ini = readFileSync(skinFile, "utf8");
+  const patterns = /^[ \t]*HTMLPatterns[ \t]*=[ \t]*(.*?)[ \t]*$/im.exec(ini)?.[1];
+  if (!patterns) throw new Error(`${skinFile}: no HTMLPatterns table`);
+  const sources = [];
+  const rows = readFileSync(join(skinDir, patterns), "utf8").split(/\r?\n/).slice(1);
+  for (const row of rows) {
+    const m = /^\s*(?:"((?:[^"]|"")*)"|([^;]*))/.exec(row);
+    const name = (m[1] ?? m[2] ?? "").replace(/""/g, '"').trim();
+    if (name) sources.push(readFileSync(join(skinDir, name), "utf8"));
+  }
+  let own = [];
+  try {
+    own = walk(join(skinDir, "files")).filter(isHtml);
+  } catch {
+    // a skin without a files folder
+  }
+  for (const file of own) sources.push(readFileSync(file, "utf8"));
+  const markers = /\[VTL\] *CONDITION\((?:[^()]|\((?:[^()]|\([^()]*\))*\))*\)|\[VTL\] *END CONDITION/gi;
+  const written = new Map();
+  for (const source of sources) {
+    for (const { tag, attrs } of elements(markupOf(source.replace(markers, "")).text)) {
+      if (!written.has(tag)) written.set(tag, new Set());
+      for (const { attr } of attrs) written.get(tag).add(attr);
+    }
+  }
+  return written;
+}
+
+// Elements and attributes of a page (from markupOf) that the skin (skinMarkup) never writes.
+function unwrittenMarkup({ text }, written) {
+  const problems = [];
+  for (const { tag, index, attrs } of elements(text)) {
+    const names = written.get(tag);
+    if (!names) {
+      problems.push({ index, what: `<${tag}>: an element the skin does not write` });
+      continue;
+    }
+    for (const { attr } of attrs) {
+      if (!names.has(attr)) problems.push({ index, what: `<${tag} ${attr}>: an attribute the skin does not write` });
+    }
+  }
+  return problems;
+}
+
 // What is wrong with reference REF found in file FILE of gallery ROOT, or null.
 function judge(ref, file, root) {
   const url = ref.url;
@@ -285,7 +341,7 @@ function judge(ref, file, root) {
   return null;
 }
 
-async function checkGallery(dir, validator, report) {
+async function checkGallery(dir, written, validator, report) {
   const root = resolve(dir);
   let st;
   try {
@@ -317,6 +373,7 @@ async function checkGallery(dir, validator, report) {
       if (problem) report(shown(file), lineOf(ref.index), problem);
     }
     for (const { index, what } of imageSizeProblems(markup, file, root, sizes)) report(shown(file), lineOf(index), what);
+    if (written) for (const { index, what } of unwrittenMarkup(markup, written)) report(shown(file), lineOf(index), what);
   }
   for (const file of files.filter(isCss)) {
     const css = readFileSync(file, "utf8");
@@ -329,8 +386,32 @@ async function checkGallery(dir, validator, report) {
 }
 
 async function main(args) {
+  const usage = "usage: node check.mjs [--skin SKINFILE.vsk] GALLERY_DIR... [--skin SKINFILE.vsk GALLERY_DIR...]...";
   if (args.length === 0 || args.includes("-h") || args.includes("--help")) {
-    console.error("usage: node check.mjs GALLERY_DIR...");
+    console.error(usage);
+    return 2;
+  }
+  // Each gallery with the skin named before it (or none).
+  const galleries = [];
+  let written = null;
+  for (let i = 0; i < args.length; i++) {
+    if (args[i] !== "--skin") {
+      galleries.push({ dir: args[i], written });
+      continue;
+    }
+    if (i + 1 === args.length) {
+      console.error(usage);
+      return 2;
+    }
+    try {
+      written = skinMarkup(args[++i]);
+    } catch (e) {
+      console.error(`check.mjs: cannot read the skin ${args[i]}: ${e.message}`);
+      return 2;
+    }
+  }
+  if (galleries.length === 0) {
+    console.error(usage);
     return 2;
   }
   const validator = new HtmlValidate(config);
@@ -339,9 +420,9 @@ async function main(args) {
     problems++;
     console.log(`${file}${line ? ":" + line : ""}: ${what}`);
   };
-  for (const dir of args) await checkGallery(dir, validator, report);
-  console.log(problems === 0 ? `gallery check: ${args.length} folder(s), no problems`
-    : `gallery check: ${problems} problem(s) in ${args.length} folder(s)`);
+  for (const { dir, written } of galleries) await checkGallery(dir, written, validator, report);
+  console.log(problems === 0 ? `gallery check: ${galleries.length} folder(s), no problems`
+    : `gallery check: ${problems} problem(s) in ${galleries.length} folder(s)`);
   return problems === 0 ? 0 : 1;
 }
 

@@ -27,6 +27,18 @@ function gallery(name, files) {
   return dir;
 }
 
+// A skin folder NAME with the template TEMPLATE (and the pages of FILES), as the path of its skin file.
+function skin(name, template, files = {}) {
+  const dir = gallery(name, {
+    "probe.vsk": "[General]\nSkinName=Probe\n\n[CSV]\nHTMLPatterns=vorlagen.csv\nImageModification=bildvarianten.csv\n",
+    "vorlagen.csv": '"FILENAME";"NAME";"NEWFILENAME";\n"index.tpl";"index";"index.html";\n"seite.tpl";"seite";"bild_%old%.html";\n',
+    "index.tpl": template,
+    "seite.tpl": page("[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION", '<main><h1>Bild</h1></main>'),
+    ...Object.fromEntries(Object.entries(files).map(([path, content]) => [join("files", path), content])),
+  });
+  return join(dir, "probe.vsk");
+}
+
 function check(...dirs) {
   const r = spawnSync(process.execPath, [CHECK, ...dirs], { encoding: "utf8" });
   const lines = r.stdout.split("\n").filter((l) => l && !l.startsWith("gallery check:"));
@@ -153,6 +165,90 @@ test("several folders are checked in one run and a missing folder is a problem",
 
 test("no arguments is a usage error", () => {
   assert.equal(check().code, 2);
+});
+
+// The start page of a skin's template, with its conditional blocks and placeholders.
+const SKIN_INDEX = page("%HTML:GALERIETITEL%", `<main>
+<h1>%HTML:GALERIETITEL%</h1>
+<ul>
+<!--[VTL] NEWSECTION NAME:bild NUMREPEAT:0 -->
+<li><a href="%URL:SEITE%"><img src="%URL:THUMB%" width="160" height="120" alt="[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION"[VTL] CONDITION(ISFIRSTIMAGE=FALSE) loading="lazy"[VTL] END CONDITION></a>
+<!--[VTL] CONDITION(DoesExist(%ORIGINAL%))--><a href="%URL:ORIGINAL%" download>Original</a><!--[VTL] END CONDITION--></li>
+<!--[VTL] ENDSECTION -->
+</ul>
+</main>`);
+
+// A gallery of that skin whose start page shows PHOTOS ({ file name: how its links write it })
+// after EXTRA.
+function namedGallery(name, photos, extra = "") {
+  const files = { "files/stil.css": "h1 { color: #333; }\n" };
+  let items = "";
+  for (const [photo, link] of Object.entries(photos)) {
+    files[`klein_${photo}`] = "jpg";
+    files[photo] = "jpg";
+    items += `<li><a href="index.html"><img src="klein_${link}" width="160" height="120" alt="Bild" loading="lazy"></a>
+<a href="${link}" download>Original</a></li>\n`;
+  }
+  files["index.html"] = page("Übersicht", `<main>\n<h1>Übersicht</h1>\n<ul>\n${items}</ul>\n${extra}</main>`);
+  return gallery(name, files);
+}
+
+test("a gallery whose names are encoded in its links passes the check of its skin", () => {
+  const probe = skin("skin-ok", SKIN_INDEX);
+  const dir = namedGallery("names-ok", {
+    "Urlaub #3 100%.jpg": "Urlaub%20%233%20100%25.jpg",
+    "Ölbild ß.jpg": "%C3%96lbild%20%C3%9F.jpg",
+    'x" onmouseover="alert(1).jpg': "x%22%20onmouseover%3D%22alert%281%29.jpg",
+    "a&b <c>.jpg": "a%26b%20%3Cc%3E.jpg",
+  });
+  const r = check("--skin", probe, dir);
+  assert.deepEqual(r.lines, []);
+  assert.equal(r.code, 0);
+});
+
+test("a name written raw into a link is a missing file, a broken escape or an attribute the skin does not write", () => {
+  const probe = skin("skin-raw", SKIN_INDEX);
+  const dir = namedGallery("names-raw", {
+    "Urlaub #3 100%.jpg": "Urlaub #3 100%.jpg",
+    "100%.jpg": "100%.jpg",
+    "Ölbild ß.jpg": "Ölbild ß.jpg", // the browser encodes this one itself
+    'x" onmouseover="alert(1).jpg': 'x" onmouseover="alert(1).jpg',
+  }, "<p>a&amp;b <c>.jpg</c></p>\n");
+  const r = check("--skin", probe, dir);
+  assert.equal(r.code, 1);
+  const expect = [
+    /index\.html:13: <img src>: missing file klein_Urlaub #3 100%\.jpg$/,
+    /index\.html:14: <a href>: missing file Urlaub #3 100%\.jpg$/,
+    /index\.html:15: <img src>: bad percent-encoding in klein_100%\.jpg$/,
+    /index\.html:16: <a href>: bad percent-encoding in 100%\.jpg$/,
+    /index\.html:19: <img src>: missing file klein_x$/,
+    /index\.html:19: <img onmouseover>: an attribute the skin does not write$/,
+    /index\.html:20: <a href>: missing file x$/,
+    /index\.html:20: <a onmouseover>: an attribute the skin does not write$/,
+    /index\.html:22: <p>: an element the skin does not write$/,
+    /index\.html:22: <c>: an element the skin does not write$/,
+  ];
+  for (const re of expect) assert.equal(r.lines.filter((l) => re.test(l)).length, 1, `${re} once in:\n${r.lines.join("\n")}`);
+  assert.ok(!r.lines.some((l) => /index\.html:(1[0-2]|1[78]):/.test(l)), r.lines.join("\n"));
+  // Without the skin, the references are still checked, the markup is not.
+  const plain = check(dir);
+  assert.ok(plain.lines.some((l) => /index\.html:19: <img src>: missing file klein_x$/.test(l)), plain.lines.join("\n"));
+  assert.ok(!plain.lines.some((l) => /does not write/.test(l)), plain.lines.join("\n"));
+});
+
+test("pages in the skin's files folder add to what the skin writes", () => {
+  const probe = skin("skin-files", SKIN_INDEX, { "hilfe.html": '<p><abbr title="Hilfe">H</abbr></p>' });
+  const dir = gallery("markup-files", {
+    "files/stil.css": "",
+    "index.html": page("Übersicht", '<main><h1>Übersicht</h1><p><abbr title="x" lang="en">H</abbr></p></main>'),
+  });
+  const r = check("--skin", probe, dir);
+  assert.deepEqual(r.lines.filter((l) => /does not write/.test(l)), [`${join(dir, "index.html")}:10: <abbr lang>: an attribute the skin does not write`]);
+});
+
+test("a skin that cannot be read, or --skin without one, is a usage error", () => {
+  assert.equal(check("--skin", join(scratch, "fehlt.vsk"), gallery("clean3", CLEAN)).code, 2);
+  assert.equal(check(gallery("clean4", CLEAN), "--skin").code, 2);
 });
 
 // A 1×1 PNG
