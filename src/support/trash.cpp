@@ -1,6 +1,7 @@
 #include "support/trash.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <ctime>
 #include <filesystem>
 #include <string_view>
+#include <vector>
 
 #include "support/file_io.h"
 
@@ -19,6 +21,11 @@ namespace {
 
 // A trash holds at most this many entries of one name; past it the entry is refused.
 constexpr int kMaxNameTries = 10000;
+// The longest name a folder entry may have (in bytes), on every file system a trash lies on.
+constexpr size_t kMaxNameBytes = NAME_MAX;
+constexpr std::string_view kInfoSuffix = ".trashinfo";
+// A shortened name keeps an extension up to this long, so file managers still know the type.
+constexpr size_t kMaxKeptExtension = 16;
 
 std::string ParentOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -78,6 +85,25 @@ std::string DeletionDate() {
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
   return text;
+}
+
+// The name of the `n`th try (from 1) to put the entry `name` into a trash: the name itself,
+// then with ".2", ".3", ... after it. Its .trashinfo file must fit a folder entry as well, so a
+// long name is cut (at a whole UTF-8 character, keeping a short extension); the trash keeps the
+// original path in the .trashinfo file, and restoring uses that.
+std::string TrashName(const std::string& name, int n) {
+  const std::string number = n == 1 ? std::string() : "." + std::to_string(n);
+  const size_t room = kMaxNameBytes - kInfoSuffix.size() - number.size();
+  if (name.size() <= room) return name + number;
+  const size_t dot = name.rfind('.');
+  const std::string extension =
+      dot != std::string::npos && dot > 0 && name.size() - dot <= kMaxKeptExtension
+          ? name.substr(dot)
+          : std::string();
+  size_t cut = room - extension.size();
+  // Back to the start of a character: continuation bytes are 10xxxxxx.
+  while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+  return name.substr(0, cut) + extension + number;
 }
 
 dev_t DeviceOf(const std::string& path) {
@@ -150,6 +176,20 @@ std::string TFreedesktopTrash::TopTrash(const std::string& top) const {
   return MakeOwnFolder(own) && HasFilesAndInfo(own, true) ? own : std::string();
 }
 
+std::string TFreedesktopTrash::TrashHolding(const std::string& folder,
+                                            const std::string& top) const {
+  // The home trash may be reached through a link the user made; a trash at the top of a file
+  // system is only one when it is a real folder (a link there is never used as a trash).
+  if (const std::string home = HomeTrashPath();
+      !home.empty() && IsSameOrBelow(folder, RealPath(home)))
+    return home;
+  if (top.empty()) return {};
+  const std::string shared = (top == "/" ? std::string() : top) + "/.Trash";  // every $uid in it
+  for (const std::string& trash : {shared, OwnTopTrash(top)})
+    if (IsFolder(trash, false) && IsSameOrBelow(folder, trash)) return trash;
+  return {};
+}
+
 bool TFreedesktopTrash::Find(const std::string& path, std::string& trash_folder, std::string& top,
                              std::string& reason) {
   struct stat st;
@@ -179,6 +219,13 @@ bool TFreedesktopTrash::FindAnew(const std::string& path, const std::string& par
     return true;
   };
   const std::string home_path = HomeTrashPath();
+  const std::string parent_top = parent.empty() ? std::string() : top_folder_of_(parent);
+  // An entry that is in a trash already would be trashed a second time, and the trash's
+  // record of where it came from would be lost.
+  if (const std::string holder = TrashHolding(parent, parent_top); !holder.empty()) {
+    reason = "Das Verzeichnis " + parent + " liegt im Papierkorb " + holder + ".";
+    return false;
+  }
   if (!home_path.empty() && inside(home_path)) return false;
   const std::string home = HomeTrash();
   if (!home.empty() && DeviceOf(home + "/files") == device) {
@@ -186,7 +233,7 @@ bool TFreedesktopTrash::FindAnew(const std::string& path, const std::string& par
     top.clear();
     return true;
   }
-  top = parent.empty() ? std::string() : top_folder_of_(parent);
+  top = parent_top;
   // The trash at the top of a file system lies in the folder of the entries at the top.
   if (!top.empty() && inside(OwnTopTrash(top))) return false;
   const std::string trash = top.empty() ? std::string() : TopTrash(top);
@@ -219,15 +266,15 @@ bool TFreedesktopTrash::Move(const std::string& path, TTrashed& trashed, std::st
       "[Trash Info]\nPath=" + EncodeTrashPath(recorded) + "\nDeletionDate=" + DeletionDate() + "\n";
   const std::string name = BaseNameOf(path);
   for (int n = 1; n <= kMaxNameTries; ++n) {
-    const std::string candidate = n == 1 ? name : name + "." + std::to_string(n);
-    const std::string info_path = trash + "/info/" + candidate + ".trashinfo";
+    const std::string candidate = TrashName(name, n);
+    const std::string info_path = trash + "/info/" + candidate + std::string(kInfoSuffix);
     const std::string files_path = trash + "/files/" + candidate;
     // The info file is created exclusively first: it reserves the name against other programs
     // trashing at the same time.
     TFd info(::open(info_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (info.get() < 0) {
       if (errno == EEXIST) continue;
-      reason = "Der Papierkorb " + trash + " nimmt nichts auf.";
+      reason = "Der Papierkorb " + trash + " nimmt nichts auf (" + SystemErrorText(errno) + ").";
       return false;
     }
     struct stat st;
@@ -238,8 +285,10 @@ bool TFreedesktopTrash::Move(const std::string& path, TTrashed& trashed, std::st
     const bool written = WriteAll(info.get(), info_text) && ::close(info.release()) == 0;
     if (!written ||
         ::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, files_path.c_str(), RENAME_NOREPLACE) != 0) {
+      const int error = errno;
       ::unlink(info_path.c_str());
-      reason = path + " kann nicht in den Papierkorb verschoben werden.";
+      reason = path + " kann nicht in den Papierkorb verschoben werden (" + SystemErrorText(error) +
+               ").";
       return false;
     }
     trashed = {path, files_path, info_path};

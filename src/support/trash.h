@@ -12,8 +12,12 @@
 //     real folder of the user's own).
 // An entry is moved by one rename within its file system, never copied and never written
 // through a link; its ".trashinfo" file (original path, time of deletion) is created first,
-// exclusively. A trash folder is never the current folder or a relative path: the home trash
-// is only used when its path is absolute.
+// exclusively. The trash name is the entry's own name, numbered when taken, and cut short when
+// it and its ".trashinfo" would not fit a folder entry (the .trashinfo file keeps the whole
+// original path). An entry that lies in a trash already (in the home trash, or in $topdir/.Trash
+// or $topdir/.Trash-$uid of its file system) is refused: moving it would re-trash it. A trash
+// folder is never the current folder or a relative path: the home trash is only used when its path
+// is absolute.
 //
 // Objects hold no open files; calls may come from any one thread at a time.
 #pragma once
@@ -37,7 +41,7 @@ class TTrash {
 
   virtual ~TTrash() = default;
   // The trash folder that takes `path` (an entry that exists), created when missing. False,
-  // with a German `reason`, when no trash can take it.
+  // with a German `reason`, when no trash can take it or `path` lies in a trash already.
   virtual bool Locate(const std::string& path, std::string& trash_folder, std::string& reason) = 0;
   // Moves `path` into its trash.
   virtual bool Move(const std::string& path, TTrashed& trashed, std::string& reason) = 0;
@@ -79,6 +83,9 @@ class TFreedesktopTrash : public TTrash {
   bool FindAnew(const std::string& path, const std::string& parent, dev_t device,
                 std::string& trash_folder, std::string& top, std::string& reason) const;
   std::string TopTrash(const std::string& top) const;
+  // The trash folder (home trash, or $top/.Trash or $top/.Trash-$uid of the file system whose
+  // top folder is `top`) that holds the resolved `folder` or is it; empty when none does.
+  std::string TrashHolding(const std::string& folder, const std::string& top) const;
 
   std::string data_home_;
   TTopFolderOf top_folder_of_;

@@ -12,6 +12,8 @@ namespace {
 
 using namespace vistrel::testing;
 
+std::string ExtractName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
 mode_t ModeOf(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
@@ -120,6 +122,89 @@ TEST(TrashTest, ATrashInTheEntrysOwnFolderIsNeitherMadeNorUsed) {
   EXPECT_EQ(reason, "Der Papierkorb " + data_home + "/Trash liegt im Verzeichnis selbst.");
   EXPECT_EQ(ListFolder(dir / "out"), (std::vector<std::string>{"a.html"}));
   EXPECT_FALSE(Exists(dir / "missing"));
+}
+
+// A trash gets a long name under a shorter one (its .trashinfo needs 10 bytes more than the
+// name), cut at a whole character, and the .trashinfo keeps the whole original path.
+TEST(TrashTest, LongNamesGoIntoTheTrashUnderAShortenedName) {
+  const struct {
+    std::string name;
+    std::string trash_name;  // the name in files/
+  } cases[] = {
+      {std::string(245, 'a'), std::string(245, 'a')},                      // fits exactly
+      {std::string(246, 'a'), std::string(245, 'a')},                      // one byte too long
+      {std::string(246, 'a') + ".jpeg", std::string(240, 'a') + ".jpeg"},  // extension kept
+      // A cut inside a character goes back to its start; a whole one is kept.
+      {std::string(240, 'a') + "ü" + "bcd.jpg", std::string(240, 'a') + ".jpg"},
+      {std::string(239, 'a') + "ü" + "bcdefghij.jpg", std::string(239, 'a') + "ü.jpg"},
+      {std::string(255, 'b'), std::string(245, 'b')},
+      // An extension too long to keep is cut with the rest.
+      {std::string(200, 'c') + "." + std::string(54, 'd'),
+       std::string(200, 'c') + "." + std::string(44, 'd')},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;  // a trash of its own, so the cases do not number each other's names
+    const std::string top = RealPath(dir.Path());
+    TFreedesktopTrash trash(top + "/home/.local/share", [top](const std::string&) { return top; });
+    WriteFile(dir / ("out/" + c.name), c.name);
+    TTrash::TTrashed trashed;
+    std::string reason;
+    ASSERT_TRUE(trash.Move(dir / ("out/" + c.name), trashed, reason)) << c.name << ": " << reason;
+    const std::string bin = top + "/home/.local/share/Trash";
+    EXPECT_EQ(trashed.files_path, bin + "/files/" + c.trash_name) << c.name;
+    EXPECT_EQ(trashed.info_path, bin + "/info/" + c.trash_name + ".trashinfo");
+    EXPECT_EQ(ReadFile(trashed.files_path), c.name);
+    EXPECT_NE(ReadFile(trashed.info_path)
+                  .find("\nPath=" + EncodeTrashPath(RealPath(dir / "out") + "/" + c.name) + "\n"),
+              std::string::npos)
+        << c.name;
+    // The same long name again takes a numbered name that fits as well, and comes back.
+    WriteFile(dir / ("out/" + c.name), "again");
+    TTrash::TTrashed again;
+    ASSERT_TRUE(trash.Move(dir / ("out/" + c.name), again, reason)) << reason;
+    EXPECT_LE(ExtractName(again.info_path).size(), 255u);
+    EXPECT_NE(again.files_path, trashed.files_path);
+    EXPECT_TRUE(trash.Restore(again));
+    EXPECT_EQ(ReadFile(dir / ("out/" + c.name)), "again");
+  }
+}
+
+// What lies in a trash already is refused: moving it again would lose the trash's record of
+// where it came from. Every trash the user has counts, not only the one that would take it.
+TEST(TrashTest, AnEntryInsideATrashIsRefused) {
+  TempDir dir;
+  const std::string top = RealPath(dir.Path());
+  const std::string uid = std::to_string(::getuid());
+  const std::string home_trash = top + "/home/.local/share/Trash";
+  ASSERT_EQ(::mkdir((top + "/.Trash").c_str(), 01777), 0);
+  ASSERT_EQ(::chmod((top + "/.Trash").c_str(), 01777), 0);
+  const struct {
+    std::string folder;
+    std::string trash;
+  } cases[] = {
+      {home_trash + "/files", home_trash},
+      {home_trash + "/info", home_trash},
+      {home_trash, home_trash},
+      {home_trash + "/files/album/sub", home_trash},
+      {top + "/.Trash-" + uid + "/files", top + "/.Trash-" + uid},
+      {top + "/.Trash-" + uid + "/info", top + "/.Trash-" + uid},
+      {top + "/.Trash/" + uid + "/files", top + "/.Trash"},
+      {top + "/.Trash/" + uid, top + "/.Trash"},
+  };
+  TFreedesktopTrash trash(top + "/home/.local/share", [top](const std::string&) { return top; });
+  for (const auto& c : cases) {
+    WriteFile(c.folder + "/entry.jpg", "kept");
+    std::string folder, reason;
+    EXPECT_FALSE(trash.Locate(c.folder + "/entry.jpg", folder, reason)) << c.folder;
+    EXPECT_EQ(reason, "Das Verzeichnis " + c.folder + " liegt im Papierkorb " + c.trash + ".");
+    TTrash::TTrashed trashed;
+    EXPECT_FALSE(trash.Move(c.folder + "/entry.jpg", trashed, reason)) << c.folder;
+    EXPECT_EQ(ReadFile(c.folder + "/entry.jpg"), "kept");
+  }
+  // A folder beside the trash, whose name only starts like it, is no trash.
+  WriteFile(top + "/.Trash-" + uid + "x/entry.jpg", "x");
+  std::string folder, reason;
+  EXPECT_TRUE(trash.Locate(top + "/.Trash-" + uid + "x/entry.jpg", folder, reason)) << reason;
 }
 
 TEST(TrashTest, TrashPathsArePercentEncoded) {
