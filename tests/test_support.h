@@ -71,6 +71,9 @@ class ScratchFiles : public TFileServices {
   explicit ScratchFiles(const std::string& home);
   std::string HomeFolder() const override { return home_; }
   bool IsMountRoot(const std::string& path) const override { return mount_roots.count(path) > 0; }
+  std::vector<std::string> MountPoints() const override {
+    return {mount_roots.begin(), mount_roots.end()};
+  }
   TTrash& Trash() override { return trash_; }
   std::string CacheFolder() const override { return cache_folder; }
   // The trash's "files" folder, where emptied entries go.

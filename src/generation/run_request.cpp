@@ -1,8 +1,10 @@
 #include "generation/run_request.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
-#include <set>
+#include <unordered_map>
 
 #include "generation/output_folder.h"
 #include "generation/run_services.h"
@@ -45,11 +47,22 @@ std::string WhyNotEmpty(const std::string& folder, const TRunInput& input,
     if (IsSameOrBelow(resolved, folder) || IsSameOrBelow(folder, resolved))
       return "Es enthält Skins oder liegt in einem Skin.";
   }
-  std::set<std::string> photo_folders;
-  for (int i = 0; i < input.records->Count(); ++i)
-    photo_folders.insert(input.records->Item(i).Directory);
-  for (const std::string& photos : photo_folders)
-    if (IsSameOrBelow(RealPath(photos), folder)) return "Es enthält Bilder der Liste.";
+  for (const std::string& mount : files.MountPoints())
+    if (mount != folder && IsSameOrBelow(mount, folder))
+      return "Es enthält ein eingehängtes Dateisystem: " + mount + ".";
+  // A listed photo counts where it really is: its folder resolved, and the photo itself when
+  // it is a link (X/link.jpg may lead into the folder). Folders are resolved once each.
+  std::unordered_map<std::string, bool> folder_inside;
+  for (int i = 0; i < input.records->Count(); ++i) {
+    const TVTLRecord& record = input.records->Item(i);
+    auto [known, added] = folder_inside.try_emplace(record.Directory, false);
+    if (added) known->second = IsSameOrBelow(RealPath(record.Directory), folder);
+    struct stat st;
+    const std::string path = record.FullPath();
+    if (known->second || (IsSystemPath(path) && ::lstat(path.c_str(), &st) == 0 &&
+                          S_ISLNK(st.st_mode) && IsSameOrBelow(RealPath(path), folder)))
+      return "Es enthält Bilder der Liste.";
+  }
   return {};
 }
 

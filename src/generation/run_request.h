@@ -13,8 +13,9 @@
 //   - a file-name pattern (NEWNAME, NEWFILENAME) that is absolute, leaves the output folder or
 //     holds a NUL;
 //   - emptying an output folder that is a file-system root, the home folder or a folder above
-//     it, a folder that holds (or lies inside) the program's skins or the skin in use, or one
-//     that holds a listed image.
+//     it, a folder that holds (or lies inside) the program's skins or the skin in use, one with
+//     a file system mounted anywhere below it, or one that holds a listed image (also one that
+//     the list reaches through a link).
 // "~" and a path starting "~/" begin at the home folder; another relative output path is taken
 // relative to TRunInput::relative_to (ResolveOutputPath).
 //

@@ -13,4 +13,6 @@ std::string TSystemFiles::CacheFolder() const { return TVariantCache::DefaultFol
 
 bool TSystemFiles::IsMountRoot(const std::string& path) const { return vistrel::IsMountRoot(path); }
 
+std::vector<std::string> TSystemFiles::MountPoints() const { return ListedMountPoints(); }
+
 }  // namespace vistrel

@@ -2,7 +2,7 @@
 // user goes through these, so tests can replace each one.
 //
 //   images    scaled JPEG copies of a photo (the imaging module's libvips implementation)
-//   files     the user's home folder, which folders are mount roots, the trash, and where the
+//   files     the user's home folder, the mount points, the trash, and where the
 //             variant cache lives
 //   messages  errors the user must see in a box ("Fehler"), such as an unreadable template
 //   progress  the reports of the run (see progress.h)
@@ -14,6 +14,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "generation/image_processor.h"
 #include "model/progress.h"
@@ -31,6 +32,8 @@ class TFileServices {
   virtual std::string HomeFolder() const = 0;
   // True when the resolved folder `path` is the root of a file system (a mount point or "/").
   virtual bool IsMountRoot(const std::string& path) const = 0;
+  // Every mount point of the machine (resolved paths), for finding those below a folder.
+  virtual std::vector<std::string> MountPoints() const = 0;
   // Where emptying the output folder puts the old files.
   virtual TTrash& Trash() = 0;
   // The folder of the variant cache (see variant_cache.h), or empty when there is none.
@@ -44,6 +47,7 @@ class TSystemFiles : public TFileServices {
   TSystemFiles();
   std::string HomeFolder() const override { return home_; }
   bool IsMountRoot(const std::string& path) const override;
+  std::vector<std::string> MountPoints() const override;
   TTrash& Trash() override { return *trash_; }
   std::string CacheFolder() const override;
 

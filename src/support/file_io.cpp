@@ -64,21 +64,21 @@ std::string UnescapeMountPoint(std::string_view escaped) {
   return point;
 }
 
-// True when `path` is a mount point the kernel lists (the fifth field of a mountinfo line).
-bool IsListedMountPoint(const std::string& path) {
+}  // namespace
+
+std::vector<std::string> ListedMountPoints() {
+  std::vector<std::string> points;
   std::string contents;
-  if (!ReadWholeFile("/proc/self/mountinfo", contents)) return false;
+  if (!ReadWholeFile("/proc/self/mountinfo", contents)) return points;
   for (const std::string& line : SplitTextLines(contents)) {
     std::istringstream fields(line);
     std::string field;
     int read = 0;
     while (read < 5 && fields >> field) ++read;
-    if (read == 5 && UnescapeMountPoint(field) == path) return true;
+    if (read == 5) points.push_back(UnescapeMountPoint(field));  // the fifth field
   }
-  return false;
+  return points;
 }
-
-}  // namespace
 
 // Sized by the file's length, grown if the file grows meanwhile.
 bool ReadOpenFile(int fd, std::string& contents, size_t max_size) {
@@ -288,7 +288,9 @@ bool IsMountRoot(const std::string& path) {
   if (::stat(path.c_str(), &self) != 0 || ::stat((path + "/..").c_str(), &parent) != 0)
     return false;
   // A different device than the folder above it, or a bind mount the kernel lists.
-  return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino || IsListedMountPoint(path);
+  if (self.st_dev != parent.st_dev || self.st_ino == parent.st_ino) return true;
+  const std::vector<std::string> points = ListedMountPoints();
+  return std::find(points.begin(), points.end(), path) != points.end();
 }
 
 bool MakeFolders(const std::string& path) {

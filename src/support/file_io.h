@@ -98,6 +98,9 @@ std::string XdgFolder(const char* variable, const std::string& home, const char*
 // True when the resolved folder `path` is the root of a file system: "/", a folder on another
 // device than the one above it, or a mount point the kernel lists (a bind mount).
 bool IsMountRoot(const std::string& path);
+// The mount points the kernel lists for this process (/proc/self/mountinfo), as resolved paths;
+// empty when the list cannot be read.
+std::vector<std::string> ListedMountPoints();
 
 // The reason a system call failed with `error` (an errno value), in German as the log and the
 // messages say it, for example "kein Platz mehr auf dem Datenträger".

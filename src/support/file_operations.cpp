@@ -70,6 +70,35 @@ bool CopyFolderContents(int source_dir, int target_dir, int depth) {
   return ok;
 }
 
+// Folders nested deeper than this are not looked through, and their folder is not emptied.
+constexpr int kMaxCheckDepth = 256;
+
+// Checks every entry below the open folder `folder_fd` (at `path`): false, with the reason,
+// when one lies on another device than `device`. Moving the folder would carry the file system
+// mounted there into the trash, and emptying the trash later would delete what is on it.
+bool AllOnDevice(int folder_fd, const std::string& path, dev_t device, int depth,
+                 std::string& reason) {
+  if (depth > kMaxCheckDepth) {
+    reason = "Der Ordner " + path + " ist zu tief verschachtelt.";
+    return false;
+  }
+  for (const std::string& name : ListFolderEntries(folder_fd)) {
+    const std::string entry = path + "/" + name;
+    struct stat st;
+    if (::fstatat(folder_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (st.st_dev != device) {
+      reason = entry + " ist ein eingehängtes Dateisystem.";
+      return false;
+    }
+    if (!S_ISDIR(st.st_mode)) continue;
+    // A folder that cannot be opened is moved as it is; mounts the kernel lists anywhere below
+    // the folder are refused by the request already.
+    TFd sub(::openat(folder_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (sub.get() >= 0 && !AllOnDevice(sub.get(), entry, device, depth + 1, reason)) return false;
+  }
+  return true;
+}
+
 bool MatchesPattern(const std::string& pattern, const std::string& name) {
   if (pattern == "*.*" || pattern == "*") return true;
   return ::fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD) == 0;
@@ -126,6 +155,11 @@ bool ShellFileOperation(const std::string& path, TFileOperation operation, TTras
     if (S_ISDIR(st.st_mode) && ::access(entry.c_str(), W_OK) != 0) {
       reason = entry + " darf nicht verschoben werden.";
       return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+      TFd sub(::open(entry.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+      if (sub.get() >= 0 && !AllOnDevice(sub.get(), entry, folder_st.st_dev, 1, reason))
+        return false;
     }
   }
   // Every entry lies in the folder, on its device, so one trash takes them all.

@@ -3,8 +3,9 @@
 //
 // They never show a question, a progress or an error window. Emptying moves every entry to the
 // desktop trash (see trash.h), completely or not at all: before anything moves, each entry must
-// have a trash outside the folder that can take it; an entry that then still fails to leave
-// the folder brings those moved before it back. Nothing is ever deleted for good. Copying
+// have a trash outside the folder that can take it, and every entry at any depth must lie on
+// the folder's own file system (a file system mounted anywhere below refuses the emptying); an
+// entry that then still fails to leave the folder brings those moved before it back. Nothing is ever deleted for good. Copying
 // follows no link, neither in the source (links are skipped) nor in the target (a link where a
 // file or folder is to go is never written through).
 //

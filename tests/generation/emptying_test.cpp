@@ -40,7 +40,18 @@ TEST_F(EmptyingTest, FoldersHoldingWhatMustNotBeLostAreRefusedBeforeAnythingHapp
   WriteFile(dir_ / "skins/blau/blau.vsk", "keep");
   WriteFile(dir_ / "mnt/data.txt", "keep");
   files_.mount_roots.insert(RealPath(dir_ / "mnt"));
+  // A file system mounted deep below the folder, and a listed photo that the list reaches
+  // through a link in another folder.
+  WriteFile(dir_ / "deep/sub/mnt/data.txt", "keep");
+  files_.mount_roots.insert(RealPath(dir_ / "deep/sub/mnt"));
+  WriteFile(dir_ / "linked/real.jpg", ReadFile(dir_ / "photos/a.jpg"));
+  ::mkdir((dir_ / "links").c_str(), 0755);
+  ASSERT_EQ(::symlink((dir_ / "linked/real.jpg").c_str(), (dir_ / "links/link.jpg").c_str()), 0);
+  AddFile(dir_ / "links/link.jpg");
   const std::vector<std::pair<std::string, std::string>> cases = {
+      {dir_ / "deep",
+       "Es enthält ein eingehängtes Dateisystem: " + RealPath(dir_ / "deep/sub/mnt") + "."},
+      {dir_ / "linked", "Es enthält Bilder der Liste."},
       {dir_ / "photos", "Es enthält Bilder der Liste."},
       {dir_.Path(), "Es ist der persönliche Ordner oder ein Ordner, der ihn enthält."},
       {files_.HomeFolder(), "Es ist der persönliche Ordner oder ein Ordner, der ihn enthält."},
@@ -58,7 +69,28 @@ TEST_F(EmptyingTest, FoldersHoldingWhatMustNotBeLostAreRefusedBeforeAnythingHapp
   EXPECT_EQ(ReadFile(dir_ / "photos/other.txt"), "keep");
   EXPECT_EQ(ReadFile(dir_ / "skins/blau/blau.vsk"), "keep");
   EXPECT_EQ(ReadFile(dir_ / "mnt/data.txt"), "keep");
+  EXPECT_EQ(ReadFile(dir_ / "deep/sub/mnt/data.txt"), "keep");
+  EXPECT_TRUE(Exists(dir_ / "linked/real.jpg"));
   EXPECT_TRUE(ListFolder(files_.TrashFiles()).empty());
+}
+
+// Emptying a folder of the trash would trash its entries a second time and leave their
+// .trashinfo files without them: the run refuses, and the trash keeps what it had.
+TEST_F(EmptyingTest, AnOutputFolderInsideTheTrashIsNotEmptied) {
+  WriteFile(out_ + "/old.html", "old");
+  ASSERT_TRUE(Run({.empty = true}));
+  const std::string trash = files_.HomeFolder() + "/.local/share/Trash";
+  const Files info = ListFolder(trash + "/info");
+  ASSERT_EQ(info, (Files{"old.html.trashinfo"}));
+  for (const std::string& folder : {trash + "/files", trash + "/info", trash}) {
+    EXPECT_FALSE(Run({.empty = true, .out = folder})) << folder;
+    ASSERT_GE(reports_.size(), 3u) << folder;
+    EXPECT_EQ(reports_[1], "-1,0,0,0,0 Das Verzeichnis " + folder + " kann nicht geleert werden!");
+    EXPECT_EQ(reports_[2],
+              "-1,0,0,0,0 Das Verzeichnis " + folder + " liegt im Papierkorb " + trash + ".");
+  }
+  EXPECT_EQ(ListFolder(trash + "/files"), (Files{"old.html"}));
+  EXPECT_EQ(ListFolder(trash + "/info"), info);
 }
 
 // A trash that cannot take anything: the run reports why and stops; nothing moves.
