@@ -1,6 +1,10 @@
 #include "test_support.h"
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -95,6 +99,58 @@ ScratchFiles::ScratchFiles(const std::string& home)
       // trash still lies in the scratch folder, never at a real mount point.
       trash_(home_ + "/.local/share", [home = home_](const std::string&) { return home; }) {
   cache_folder = home_ + "/.cache/vistrel";
+}
+
+pid_t StartProgram(const std::vector<std::string>& argv, const std::string& output,
+                   const std::string& errors, bool ignore_sigint) {
+  // Everything the child needs is made before fork(): after it, only calls that are safe in a
+  // copy of a process with threads.
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  sigset_t stop;
+  sigemptyset(&stop);
+  sigaddset(&stop, SIGINT);
+  sigaddset(&stop, SIGTERM);
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  // Blocked before fork(), so the child holds signals back from its first instant.
+  sigset_t old_mask;
+  ::pthread_sigmask(SIG_BLOCK, &stop, &old_mask);
+  const pid_t child = ::fork();
+  if (child != 0) ::pthread_sigmask(SIG_SETMASK, &old_mask, nullptr);
+  if (child == 0) {
+    struct sigaction keep {};
+    keep.sa_handler = SIG_DFL;
+    sigemptyset(&keep.sa_mask);
+    ::sigaction(SIGINT, ignore_sigint ? &ignore : &keep, nullptr);
+    ::sigaction(SIGTERM, &keep, nullptr);
+    const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (out < 0 || err < 0 || ::dup2(out, STDOUT_FILENO) < 0 || ::dup2(err, STDERR_FILENO) < 0)
+      ::_exit(126);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+  }
+  return child;
+}
+
+int WaitForProgram(pid_t child, int seconds) {
+  int status = 0;
+  for (int waited = 0; waited < seconds * 100; ++waited) {
+    const pid_t ended = ::waitpid(child, &status, WNOHANG);
+    if (ended == child) return status;
+    if (ended < 0) {
+      ADD_FAILURE() << "no such child " << child;
+      return -1;
+    }
+    ::usleep(10000);
+  }
+  ::kill(child, SIGKILL);
+  ::waitpid(child, &status, 0);
+  ADD_FAILURE() << "the program did not end within " << seconds << " s";
+  return -1;
 }
 
 }  // namespace vistrel::testing

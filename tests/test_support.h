@@ -1,6 +1,8 @@
 // Helpers shared by the tests: temporary folders and small file utilities.
 #pragma once
 
+#include <sys/types.h>
+
 #include <optional>
 #include <set>
 #include <string>
@@ -61,6 +63,16 @@ class ScopedCurrentFolder {
  private:
   std::string old_;
 };
+
+// A program started by a test, with SIGINT and SIGTERM held back (blocked) until the program
+// lets them through: a signal sent at once then meets the program's own handling rather than
+// the default action while the program is still being loaded. With `ignore_sigint` it starts
+// with SIGINT ignored, as nohup or a shell's background job starts it. Its standard output
+// goes to `output`, its standard error to `errors`.
+pid_t StartProgram(const std::vector<std::string>& argv, const std::string& output,
+                   const std::string& errors, bool ignore_sigint = false);
+// The wait status of `child` once it has ended; after `seconds` it is killed and the test fails.
+int WaitForProgram(pid_t child, int seconds = 120);
 
 // The machine of a run made by a test: a home folder in a scratch folder (created), the
 // folders the test declares mount roots, a real desktop trash under that home, so nothing

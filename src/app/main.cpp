@@ -1,7 +1,11 @@
-// The desktop program: starts the image library before any window, creates the windows in
-// their order (main window, create-gallery dialog, image preview, directory chooser, progress
-// window, about box), shows the main window and runs the event loop. No exception crosses the
-// event loop: TVistrelApplication::notify catches them and shows their message in a "Fehler" box.
+// The desktop program: takes SIGINT and SIGTERM as a request to stop before anything else,
+// starts the image library before any window, creates the windows in their order (main
+// window, create-gallery dialog, image preview, directory chooser, progress window, about
+// box), shows the main window and runs the event loop. No exception crosses the event loop:
+// TVistrelApplication::notify catches them and shows their message in a "Fehler" box.
+//
+// A stop signal ends the program with status 130: a run going on is cancelled first (as its
+// "Abbrechen" button does) and the program ends once the run has stopped and cleaned up.
 #include <QApplication>
 #include <QIcon>
 #include <QLabel>
@@ -13,6 +17,7 @@
 
 #include "imaging/image_library.h"
 #include "support/program_paths.h"
+#include "support/stop_signals.h"
 #include "ui/about_box.h"
 #include "ui/create_gallery_dialog.h"
 #include "ui/dialogs.h"
@@ -20,6 +25,7 @@
 #include "ui/image_preview.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
+#include "ui/quit_on_stop_signal.h"
 #include "ui/text.h"
 
 namespace vistrel {
@@ -50,6 +56,7 @@ class TVistrelApplication : public QApplication {
 
 int main(int argc, char** argv) {
   using namespace vistrel;
+  InstallStopSignals();
   TImageLibrary image_library(argv[0]);
   TQtDialogs dialogs;
   TVistrelApplication application(argc, argv, dialogs);
@@ -76,6 +83,8 @@ int main(int argc, char** argv) {
   create_gallery.SetSource({[&]() -> TVTLRecordList& { return main_window.RecordList(); },
                             [&] { return main_window.SelectedFolder(); }});
   main_window.SetWindows(&create_gallery, &about);
+  TQuitOnStopSignal quit_on_stop(progress, StopSignalFd());
+  if (StopRequested()) return kStoppedStatus;  // during start-up: no window is shown
   main_window.show();
   return application.exec();
 }

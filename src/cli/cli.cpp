@@ -1,6 +1,5 @@
 #include "cli/cli.h"
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,6 +23,7 @@
 #include "support/file_io.h"
 #include "support/logger.h"
 #include "support/program_paths.h"
+#include "support/stop_signals.h"
 #include "support/text.h"
 #include "support/user_messages.h"
 
@@ -33,40 +33,7 @@ namespace {
 
 constexpr int kUsageError = 2;
 constexpr int kRunFailed = 1;
-constexpr int kCancelled = 130;
-
-// The flag of the run in progress; the signal handler sets it (a lock-free store).
-std::atomic<TCancelFlag*> signalled_run{nullptr};
-
-void CancelRun(int) {
-  if (TCancelFlag* flag = signalled_run.load()) flag->Cancel();
-}
-
-// While it lives, SIGINT and SIGTERM cancel the run instead of ending the program. A second
-// signal ends the program as usual (the handler is reset once it ran).
-class TCancelOnSignals {
- public:
-  explicit TCancelOnSignals(TCancelFlag& flag) {
-    signalled_run.store(&flag);
-    struct sigaction action {};
-    action.sa_handler = CancelRun;
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, &old_int_);
-    ::sigaction(SIGTERM, &action, &old_term_);
-  }
-  ~TCancelOnSignals() {
-    ::sigaction(SIGINT, &old_int_, nullptr);
-    ::sigaction(SIGTERM, &old_term_, nullptr);
-    signalled_run.store(nullptr);
-  }
-  TCancelOnSignals(const TCancelOnSignals&) = delete;
-  TCancelOnSignals& operator=(const TCancelOnSignals&) = delete;
-
- private:
-  struct sigaction old_int_ {};
-  struct sigaction old_term_ {};
-};
+constexpr int kCancelled = kStoppedStatus;
 
 // Messages the desktop program shows in a box: "Fehler: " and the text on stderr.
 class TStreamMessages : public UserMessages {
@@ -101,15 +68,16 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 // Adds an IMAGE argument: a file like a dropped file, a folder as the JPEG files directly in it.
-void AddImageArgument(TVTLRecordList& records, const std::string& argument, TLogger& log) {
+void AddImageArgument(TVTLRecordList& records, const std::string& argument,
+                      const TMetadataReader& read_metadata, TLogger& log) {
   std::string path = AbsolutePath(argument);
   if (IsFolder(path)) {
     const std::string folder = IncludeTrailingPathDelimiter(path);
     for (const std::string& name : ListFolderEntries(folder))
-      if (IsRegularFile(folder + name)) AddImageFile(records, name, folder, ReadPhotoMetadata, log);
+      if (IsRegularFile(folder + name)) AddImageFile(records, name, folder, read_metadata, log);
     return;
   }
-  AddImageFile(records, ExtractFileName(path), ExtractFilePath(path), ReadPhotoMetadata, log);
+  AddImageFile(records, ExtractFileName(path), ExtractFilePath(path), read_metadata, log);
 }
 
 // One report as a line: the six arguments separated by tabs.
@@ -279,15 +247,24 @@ int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::os
     variants.push_back(setting);
   }
 
+  // Once the user asked to stop, the photos are no longer read: the list is only taken to its
+  // end, quickly, and the program stops before the run.
+  const TMetadataReader read_metadata = [](const std::string& path, TVTLValueList& metadata,
+                                           TVTLValueList& photo_data) {
+    if (!StopRequested()) ReadPhotoMetadata(path, metadata, photo_data);
+  };
   TVTLRecordList records;
   if (!options.list.empty()) {
     TCSVVTLRecordFile list_file;
-    if (!list_file.LoadRecordList(records, options.list, ReadPhotoMetadata, log, messages)) {
+    if (!list_file.LoadRecordList(records, options.list, read_metadata, log, messages)) {
+      if (StopRequested()) return kCancelled;
       err << "Fehler: Die Bilderliste " << options.list << " konnte nicht geladen werden!\n";
       return kUsageError;
     }
   }
-  for (const std::string& image : options.images) AddImageArgument(records, image, log);
+  for (const std::string& image : options.images)
+    AddImageArgument(records, image, read_metadata, log);
+  if (StopRequested()) return kCancelled;
 
   TProgressLog progress(!skin.Startpage.empty());
   const bool live_bar = !options.reports && ::isatty(STDERR_FILENO);
@@ -316,6 +293,7 @@ int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::os
   input.use_cache = options.use_cache;
   input.cache_size_limit = options.cache_size_limit;
   const TRequestResult request = BuildRunRequest(input, files);
+  if (StopRequested()) return kCancelled;
   if (!request.request) {
     if (request.problem == TRequestProblem::kValue) return UsageError(err, request.message);
     report(kStepError, 0, 0, 0, 0, request.message);
@@ -326,7 +304,7 @@ int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::os
 
   TVipsImageProcessor images;
   TCancelFlag cancel;
-  TCancelOnSignals signals(cancel);
+  TCancelOnStopSignal signals(cancel);
   TVistrel run(*request.request, {images, files, messages, report, cancel});
   bool ok = false;
   std::string failure;
@@ -337,7 +315,9 @@ int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::os
   }
   print_log();
   if (!failure.empty()) err << "Fehler: " << failure << "\n";
-  if (run.Cancelled()) return kCancelled;
+  // A signal after the run's last look at its flag stops nothing any more, but the caller
+  // still learns that the program was asked to stop.
+  if (run.Cancelled() || StopRequested()) return kCancelled;
   return ok && !progress.HadError() ? 0 : kRunFailed;
 }
 
@@ -346,6 +326,7 @@ int RunSkins(const std::vector<std::string>& args, std::ostream& out, std::ostre
   TStreamMessages messages(err);
   TVTLSkinList skins;
   skins.ScanFolder(args[0], messages);
+  if (StopRequested()) return kCancelled;
   for (int i = 0; i < skins.Count(); ++i) {
     const TVTLSkin& skin = skins.Item(i);
     out << (skin.Valid ? "ok" : "invalid") << '\t' << skin.SkinName << '\t' << skin.FullPath()
@@ -388,6 +369,7 @@ int RunMetadata(const std::vector<std::string>& files, std::ostream& out, std::o
     return kUsageError;
   }
   for (const std::string& file : files) {
+    if (StopRequested()) return kCancelled;
     if (files.size() > 1) out << "# " << file << "\n";
     TVTLValueList metadata;
     ReadImageMetadata(file, metadata);

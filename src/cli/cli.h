@@ -7,7 +7,9 @@
 //
 // RunCli() is the whole program apart from starting the image library, so tests can run it in
 // the process with their own output streams. Exit status: 0 success, 1 a failed run or an error
-// report, 2 a usage error or a skin that fails to load.
+// report, 2 a usage error or a skin that fails to load, 130 when SIGINT or SIGTERM asked it to
+// stop (see stop_signals.h; main() installs the handlers): a run going on is cancelled and its
+// log ends with "Abgebrochen", before a run nothing is printed.
 #pragma once
 
 #include <iosfwd>

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "image_fixtures.h"
@@ -305,6 +306,76 @@ TEST_F(CliProgramTest, AnInterruptedRunStopsAndSaysSo) {
   EXPECT_FALSE(Exists(dir / "out/index.html"));
   for (const std::string& name : ListFolder(dir / "out"))
     EXPECT_GT(ReadFile(dir / "out/" + name).size(), 1000u) << name;
+}
+
+// A run long in every phase: a list of 2,000 rows over 40 large photos (reading the list takes
+// a while, making the copies longer), into dir/out without the cache.
+std::vector<std::string> LongRun(const TempDir& dir) {
+  TSkinFixture fixture;
+  fixture.variants = {{"BIG", "g", "1600", "1600", "%old%"}};
+  const std::string skin = WriteSkin(dir / "skin", fixture);
+  const std::string photo = MakeJpeg(2400, 1800);
+  std::string list = "\"Dateiname\";\"Pfad\";\r\n";
+  for (int i = 0; i < 40; ++i) WriteFile(dir / ("p/" + std::to_string(100 + i) + ".jpg"), photo);
+  for (int i = 0; i < 2000; ++i)
+    list += "\"" + std::to_string(100 + i % 40) + ".jpg\";\"" + (dir / "p/") + "\";\r\n";
+  WriteFile(dir / "list.csv", list);
+  return {VISTREL_CLI, "generate", "--skin",         skin,        "--out",
+          dir / "out", "--list",   dir / "list.csv", "--no-cache"};
+}
+
+// From the first instant on, SIGINT and SIGTERM stop the program the same way: status 130, and
+// either nothing printed yet (stopped before the run began) or the run's log ending with
+// "Abgebrochen".
+TEST_F(CliProgramTest, AStopSignalAtAnyMomentEndsWithStatus130) {
+  const std::vector<std::string> command = LongRun(dir);
+  const struct {
+    int delay_ms;
+    int signal;
+  } moments[] = {{0, SIGTERM},  {0, SIGINT},     {40, SIGTERM},
+                 {250, SIGINT}, {1000, SIGTERM}, {4000, SIGINT}};
+  for (const auto& moment : moments) {
+    std::filesystem::remove_all(dir / "out");
+    const pid_t child = StartProgram(command, dir / "out.txt", dir / "err.txt");
+    ASSERT_GT(child, 0);
+    ::usleep(static_cast<useconds_t>(moment.delay_ms) * 1000);
+    ::kill(child, moment.signal);
+    const int status = WaitForProgram(child);
+    const std::string out = ReadFile(dir / "out.txt");
+    ASSERT_TRUE(WIFEXITED(status)) << moment.delay_ms << " ms: " << status;
+    EXPECT_EQ(WEXITSTATUS(status), 130) << moment.delay_ms << " ms\n" << out;
+    if (!out.empty()) {
+      EXPECT_TRUE(out.ends_with("\nAbgebrochen\n")) << moment.delay_ms << " ms\n" << out;
+    }
+    EXPECT_EQ(ReadFile(dir / "err.txt"), "") << moment.delay_ms << " ms";
+  }
+}
+
+// A program started with SIGINT ignored keeps ignoring it (it runs to its end), while
+// SIGTERM still stops it.
+TEST_F(CliProgramTest, AnInheritedIgnoreOfSigintIsKept) {
+  const std::string skin = WriteSkin(dir / "small-skin");
+  WriteFile(dir / "small/a.jpg", MakeJpeg(50, 50));
+  const pid_t child = StartProgram(
+      {VISTREL_CLI, "generate", "--skin", skin, "--out", dir / "small-out", dir / "small"},
+      dir / "out.txt", dir / "err.txt", true);
+  ASSERT_GT(child, 0);
+  ::kill(child, SIGINT);  // held back until the program lets signals through
+  ::usleep(100000);
+  ::kill(child, SIGINT);
+  const int status = WaitForProgram(child);
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << ReadFile(dir / "out.txt");
+  EXPECT_TRUE(Exists(dir / "small-out/index.html"));
+
+  const pid_t stopped = StartProgram(LongRun(dir), dir / "out.txt", dir / "err.txt", true);
+  ASSERT_GT(stopped, 0);
+  ::kill(stopped, SIGINT);
+  ::usleep(500000);
+  ::kill(stopped, SIGTERM);
+  const int stopped_status = WaitForProgram(stopped);
+  ASSERT_TRUE(WIFEXITED(stopped_status)) << stopped_status;
+  EXPECT_EQ(WEXITSTATUS(stopped_status), 130);
 }
 
 }  // namespace

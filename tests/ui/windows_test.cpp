@@ -1,5 +1,7 @@
 // The progress window, the run-time controls and the small windows.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -30,6 +32,7 @@
 #include "ui/fake_dialogs.h"
 #include "ui/image_preview.h"
 #include "ui/progress_window.h"
+#include "ui/quit_on_stop_signal.h"
 #include "ui/runtime_controls.h"
 
 namespace vistrel {
@@ -65,17 +68,12 @@ TEST(ProgressWindowTest, ReportsBecomeLinesBarAndButtons) {
   EXPECT_EQ(Lines(window)[1], "Erzeuge verkleinerte Bilder...fertig");
 }
 
-// Runs of two photos whose skin has a start page, so that "Galerie anzeigen" appears.
-class FinishedRunTest : public ::testing::Test {
+// A run in the progress window, of the test skin's photos in dir_/p, made by `images`.
+class WindowRunTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (const char* name : {"a.jpg", "b.jpg"}) {
-      WriteFile(dir_ / (std::string("p/") + name), MakeJpeg(64, 48));
-      records_.Add(std::make_unique<TVTLRecord>(dir_ / "p/", name, nullptr, log_));
-    }
-  }
-  // Shows the window for a new run into `folder` and waits until the run is over.
-  void RunInto(const std::string& folder) {
+  explicit WindowRunTest(TImageProcessor& images) : images_(images) {}
+  // Makes the run into `folder` and hands it to the window.
+  void MakeRun(const std::string& folder) {
     TRunInput input;
     input.skin = &skin_;
     input.records = &records_;
@@ -86,6 +84,35 @@ class FinishedRunTest : public ::testing::Test {
     run_ = std::make_unique<TVistrel>(
         *request.request, TRunServices{images_, files_, messages_, window_.Reporter(), cancel_});
     window_.SetRun(run_.get(), &cancel_);
+  }
+  void TearDown() override { window_.SetRun(nullptr, nullptr); }
+
+  TempDir dir_;
+  FakeDialogs dialogs_;
+  TfrmProgress window_{dialogs_};
+  RecordedMessages messages_;
+  TLogger log_;
+  ScratchFiles files_{dir_ / "home"};
+  TCancelFlag cancel_;
+  TImageProcessor& images_;
+  TVTLSkin skin_{(WriteSkin(dir_ / "skin"), dir_ / "skin/"), "test.vsk", messages_};
+  TVTLRecordList records_;
+  std::unique_ptr<TVistrel> run_;
+};
+
+// Runs of two photos whose skin has a start page, so that "Galerie anzeigen" appears.
+class FinishedRunTest : public WindowRunTest {
+ protected:
+  FinishedRunTest() : WindowRunTest(vips_) {}
+  void SetUp() override {
+    for (const char* name : {"a.jpg", "b.jpg"}) {
+      WriteFile(dir_ / (std::string("p/") + name), MakeJpeg(64, 48));
+      records_.Add(std::make_unique<TVTLRecord>(dir_ / "p/", name, nullptr, log_));
+    }
+  }
+  // Shows the window for a new run into `folder` and waits until the run is over.
+  void RunInto(const std::string& folder) {
+    MakeRun(folder);
     window_.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
     ASSERT_TRUE(
@@ -98,19 +125,8 @@ class FinishedRunTest : public ::testing::Test {
     QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : &window_;
     QTest::keyClick(focus, Qt::Key_Return);
   }
-  void TearDown() override { window_.SetRun(nullptr, nullptr); }
 
-  TempDir dir_;
-  FakeDialogs dialogs_;
-  TfrmProgress window_{dialogs_};
-  RecordedMessages messages_;
-  TLogger log_;
-  ScratchFiles files_{dir_ / "home"};
-  TCancelFlag cancel_;
-  TVipsImageProcessor images_;
-  TVTLSkin skin_{(WriteSkin(dir_ / "skin"), dir_ / "skin/"), "test.vsk", messages_};
-  TVTLRecordList records_;
-  std::unique_ptr<TVistrel> run_;
+  TVipsImageProcessor vips_;
 };
 
 // The first run is closed with a click on "OK", so the window remembers that button as the one
@@ -141,45 +157,62 @@ class WaitingImages : public TImageProcessor {
   const TCancelFlag& cancel_;
 };
 
-TEST(ProgressWindowTest, AbbrechenStopsTheRunAndTheWindowCanThenBeClosed) {
-  TempDir dir;
-  FakeDialogs dialogs;
-  TfrmProgress window(dialogs);
-  RecordedMessages messages;
-  TLogger log;
-  ScratchFiles files(dir / "home");
-  TCancelFlag cancel;
-  WaitingImages images(cancel);
-  const std::string skin_file = WriteSkin(dir / "skin");
-  TVTLSkin skin(dir / "skin/", "test.vsk", messages);
-  TVTLRecordList records;
-  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
-    records.Add(std::make_unique<TVTLRecord>(dir / "p/", name, nullptr, log));
-  TRunInput input;
-  input.skin = &skin;
-  input.records = &records;
-  input.variants = {DefaultVariantSetting(skin.ImageModifications.Row(0))};
-  input.output_path = dir / "out";
-  const TRequestResult request = BuildRunRequest(input, files);
-  ASSERT_TRUE(request.request) << request.message;
-  TVistrel run(*request.request, TRunServices{images, files, messages, window.Reporter(), cancel});
-  window.SetRun(&run, &cancel);
-  window.show();
+// A run of three photos in the progress window whose copies wait until it is cancelled.
+class WaitingRunTest : public WindowRunTest {
+ protected:
+  WaitingRunTest() : WindowRunTest(waiting_) {}
+  void SetUp() override {
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+      records_.Add(std::make_unique<TVTLRecord>(dir_ / "p/", name, nullptr, log_));
+    MakeRun("out");
+  }
+
+  WaitingImages waiting_{cancel_};
+};
+
+TEST_F(WaitingRunTest, AbbrechenStopsTheRunAndTheWindowCanThenBeClosed) {
+  window_.show();
   ASSERT_TRUE(
-      QTest::qWaitFor([&] { return window.Running() && window.lbAction->count() > 0; }, 5000));
-  EXPECT_TRUE(window.btnCancel->isVisible());
-  window.reject();  // closing during the run asks it to stop, and keeps the window open
-  EXPECT_TRUE(window.isVisible());
-  EXPECT_FALSE(window.btnCancel->isEnabled());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.Running(); }, 10000));
+      QTest::qWaitFor([&] { return window_.Running() && window_.lbAction->count() > 0; }, 5000));
+  EXPECT_TRUE(window_.btnCancel->isVisible());
+  window_.reject();  // closing during the run asks it to stop, and keeps the window open
+  EXPECT_TRUE(window_.isVisible());
+  EXPECT_FALSE(window_.btnCancel->isEnabled());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window_.Running(); }, 10000));
   QTest::qWait(20);  // the last reports arrive
-  EXPECT_EQ(Lines(window).back(), "Abgebrochen");
-  EXPECT_TRUE(window.btnOk->isEnabled());
-  EXPECT_FALSE(window.btnCancel->isVisible());
-  EXPECT_TRUE(ListFolder(dir / "out").empty());  // the reserved names are gone again
-  window.reject();
-  EXPECT_FALSE(window.isVisible());
-  window.SetRun(nullptr, nullptr);
+  EXPECT_EQ(Lines(window_).back(), "Abgebrochen");
+  EXPECT_TRUE(window_.btnOk->isEnabled());
+  EXPECT_FALSE(window_.btnCancel->isVisible());
+  EXPECT_TRUE(ListFolder(dir_ / "out").empty());  // the reserved names are gone again
+  window_.reject();
+  EXPECT_FALSE(window_.isVisible());
+}
+
+// SIGINT or SIGTERM during a run (a byte on the signals' pipe): the run is cancelled as
+// "Abbrechen" does, and the program is ended with status 130 only once the run has stopped and
+// cleaned up; without a run it is ended at once.
+TEST_F(WaitingRunTest, AStopSignalCancelsTheRunAndEndsTheProgramOnceItHasStopped) {
+  int pipe_fds[2];
+  ASSERT_EQ(::pipe2(pipe_fds, O_NONBLOCK | O_CLOEXEC), 0);
+  std::vector<int> quits;  // the status, or -1 when a run was still going on
+  TQuitOnStopSignal quit(window_, pipe_fds[0],
+                         [&](int status) { quits.push_back(window_.Running() ? -1 : status); });
+  window_.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_.Running(); }, 5000));
+  ASSERT_EQ(::write(pipe_fds[1], "s", 1), 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !quits.empty(); }, 10000));
+  EXPECT_EQ(quits, std::vector<int>{130});
+  EXPECT_TRUE(cancel_.Cancelled());
+  QTest::qWait(20);  // the last reports arrive
+  EXPECT_EQ(Lines(window_).back(), "Abgebrochen");
+  EXPECT_TRUE(ListFolder(dir_ / "out").empty());
+  window_.reject();
+
+  ASSERT_EQ(::write(pipe_fds[1], "s", 1), 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return quits.size() == 2; }, 5000));
+  EXPECT_EQ(quits.back(), 130);
+  ::close(pipe_fds[0]);
+  ::close(pipe_fds[1]);
 }
 
 TEST(RuntimeControlsTest, ColourControlShowsAndHandsOutColourText) {
