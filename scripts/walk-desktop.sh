@@ -130,7 +130,8 @@ say "Start: the main window opens at the pictures folder"
 "$PROGRAM" >"$OUT/program.log" 2>&1 &
 PROGRAM_PID=$!
 PIDS+=("$PROGRAM_PID")
-MAIN=$(wait_window "Vistrel - V0.33 (beta)")
+# The main window's title carries the version: "Vistrel - V0.33 (beta)".
+MAIN=$(wait_window "Vistrel - V$("$PROGRAM" --version | cut -d' ' -f2-)")
 sleep 1.5
 shot start "$MAIN"
 

@@ -6,6 +6,8 @@
 //
 // A stop signal ends the program with status 130: a run going on is cancelled first (as its
 // "Abbrechen" button does) and the program ends once the run has stopped and cleaned up.
+// --help and --version are answered before the toolkit starts, so they need no display; other
+// arguments are refused once the toolkit has taken its own (-platform, -style, ...).
 #include <QApplication>
 #include <QIcon>
 #include <QLabel>
@@ -13,11 +15,17 @@
 #include <QLocale>
 #include <QTranslator>
 #include <exception>
+#include <iostream>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "imaging/image_library.h"
+#include "support/command_line.h"
 #include "support/program_paths.h"
 #include "support/stop_signals.h"
+#include "support/version.h"
 #include "ui/about_box.h"
 #include "ui/create_gallery_dialog.h"
 #include "ui/dialogs.h"
@@ -51,15 +59,53 @@ class TVistrelApplication : public QApplication {
   TDialogs& dialogs_;
 };
 
+TProgramSpec MakeDesktopProgram() {
+  TProgramSpec program;
+  program.name = "vistrel";
+  program.version = kVersionText;
+  program.summary =
+      "Fotos sammeln, mit Eigenschaften versehen und mit einem Skin als statische HTML-Galerie\n"
+      "ausgeben. Ohne Optionen öffnet sich das Hauptfenster.";
+  program.description =
+      "Für Skripte und Rechner ohne Bildschirm gibt es vistrel-cli. Mehr in „man vistrel“ und\n"
+      "im Handbuch (Hilfe > Hilfe zu Vistrel).\n";
+  return program;
+}
+
+// Help and version on stdout (status 0), a usage error on stderr (status 2), or nullopt when
+// the program starts. `final` is false before the toolkit took its own options: then only
+// help and version are answered.
+std::optional<int> AnswerCommandLine(const std::vector<std::string>& args, bool final) {
+  static const TProgramSpec program = MakeDesktopProgram();
+  const TParsedArguments parsed = ParseCommandLine(program, args);
+  switch (parsed.action) {
+    case TParsedArguments::TAction::kHelp:
+      std::cout << ProgramHelp(program);
+      return 0;
+    case TParsedArguments::TAction::kVersion:
+      std::cout << VersionText(program);
+      return 0;
+    case TParsedArguments::TAction::kUsageError:
+      if (!final) return std::nullopt;
+      std::cerr << "Fehler: " << parsed.problem << "\n" << HelpHint(program, nullptr);
+      return 2;
+    case TParsedArguments::TAction::kRun:
+      break;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 }  // namespace vistrel
 
 int main(int argc, char** argv) {
   using namespace vistrel;
   InstallStopSignals();
+  if (std::optional<int> status = AnswerCommandLine({argv + 1, argv + argc}, false)) return *status;
   TImageLibrary image_library(argv[0]);
   TQtDialogs dialogs;
   TVistrelApplication application(argc, argv, dialogs);
+  if (std::optional<int> status = AnswerCommandLine({argv + 1, argv + argc}, true)) return *status;
   application.setOrganizationName("Vistrel");
   application.setApplicationName("Vistrel");
   // The interface is German, the toolkit's own dialogs and buttons too.
@@ -77,8 +123,8 @@ int main(int argc, char** argv) {
   TfrmCreateGallery create_gallery(dialogs, progress, preview, directory_chooser, &main_window);
   TAboutBox about(&main_window);
 
-  main_window.setWindowTitle("Vistrel - V0.33 (beta)");
-  about.Version->setText("Version 0.33 (beta)");
+  main_window.setWindowTitle(ToQString(std::string("Vistrel - V") + kVersionText));
+  about.Version->setText(ToQString(std::string("Version ") + kVersionText));
   create_gallery.SkinsFolder = PathToQString(SkinsFolder());
   create_gallery.SetSource({[&]() -> TVTLRecordList& { return main_window.RecordList(); },
                             [&] { return main_window.SelectedFolder(); }});

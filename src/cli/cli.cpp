@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 
+#include "cli/command_table.h"
 #include "csv/record_file.h"
 #include "generation/progress_log.h"
 #include "generation/run_request.h"
@@ -20,6 +21,7 @@
 #include "model/skin.h"
 #include "model/value_list.h"
 #include "support/cancel_flag.h"
+#include "support/command_line.h"
 #include "support/file_io.h"
 #include "support/logger.h"
 #include "support/program_paths.h"
@@ -45,9 +47,14 @@ class TStreamMessages : public UserMessages {
   std::ostream& err_;
 };
 
-// A usage error: the message and the usage text on stderr, status 2.
-int UsageError(std::ostream& err, const std::string& message) {
-  err << "Fehler: " << message << "\n" << CliUsage();
+// A usage error of `command` (nullptr: of the program): the message and where the help is, on
+// stderr, status 2.
+int UsageError(std::ostream& err, const std::string& message, const char* command = "generate") {
+  const TProgramSpec& program = CliProgram();
+  const TCommandSpec* spec = nullptr;
+  for (const TCommandSpec& each : program.commands)
+    if (command && each.name == command) spec = &each;
+  err << "Fehler: " << message << "\n" << HelpHint(program, spec);
   return kUsageError;
 }
 
@@ -123,58 +130,35 @@ std::optional<uint64_t> ParseCacheSize(const std::string& text) {
   return bytes;
 }
 
-// Parses the arguments of "generate"; an error message, or empty.
-std::string ParseGenerate(const std::vector<std::string>& args, TGenerateOptions& options) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto next = [&](std::string& target) {
-      if (i + 1 >= args.size()) return false;
-      target = args[++i];
-      return true;
-    };
-    auto assignment = [&](std::vector<std::pair<std::string, std::string>>& target) {
-      std::string text, name, value;
-      if (!next(text) || !SplitAssignment(text, name, value)) return false;
-      target.emplace_back(name, value);
-      return true;
-    };
-    bool ok = true;
-    if (arg == "--skin")
-      ok = next(options.skin);
-    else if (arg == "--out")
-      ok = next(options.out);
-    else if (arg == "--list")
-      ok = next(options.list);
-    else if (arg == "--set")
-      ok = assignment(options.values);
-    else if (arg == "--size")
-      ok = assignment(options.sizes);
-    else if (arg == "--quality")
-      ok = assignment(options.qualities);
-    else if (arg == "--copy-originals")
-      options.copy_originals = true;
-    else if (arg == "--empty-output")
-      options.empty_output = true;
-    else if (arg == "--reports")
-      options.reports = true;
-    else if (arg == "--no-cache")
-      options.use_cache = false;
-    else if (arg == "--cache-size") {
-      std::string text;
-      const std::optional<uint64_t> size = next(text) ? ParseCacheSize(text) : std::nullopt;
-      if (!size)
-        return "--cache-size erwartet eine Größe wie 500M oder 2G, von " +
-               std::to_string(kMinCacheSizeLimit / 1'000'000) + "M bis " +
-               std::to_string(kMaxCacheSizeLimit / 1'000'000'000) + "G";
-      options.cache_size_limit = *size;
-    } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-')
-      return "Unbekannte Option " + arg;
-    else
-      options.images.push_back(arg);
-    if (!ok) return "Die Option " + arg + " braucht einen Wert der Form, die der Aufruf zeigt";
+// Reads the parsed arguments of "generate"; an error message, or empty.
+std::string ReadGenerateOptions(const TParsedArguments& args, TGenerateOptions& options) {
+  options.skin = args.Last("--skin").value_or("");
+  options.out = args.Last("--out").value_or("");
+  options.list = args.Last("--list").value_or("");
+  for (const auto& [option, target] :
+       {std::pair{"--set", &options.values}, std::pair{"--size", &options.sizes},
+        std::pair{"--quality", &options.qualities}}) {
+    for (const std::string& text : args.All(option)) {
+      std::string name, value;
+      if (!SplitAssignment(text, name, value))
+        return std::string("Die Option ") + option +
+               " braucht einen Wert der Form, die der Aufruf zeigt";
+      target->emplace_back(name, value);
+    }
   }
-  if (options.skin.empty()) return "Es fehlt --skin";
-  if (options.out.empty()) return "Es fehlt --out";
+  options.copy_originals = args.Has("--copy-originals");
+  options.empty_output = args.Has("--empty-output");
+  options.reports = args.Has("--reports");
+  options.use_cache = !args.Has("--no-cache");
+  if (const std::optional<std::string> text = args.Last("--cache-size")) {
+    const std::optional<uint64_t> size = ParseCacheSize(*text);
+    if (!size)
+      return "--cache-size erwartet eine Größe wie 500M oder 2G, von " +
+             std::to_string(kMinCacheSizeLimit / 1'000'000) + "M bis " +
+             std::to_string(kMaxCacheSizeLimit / 1'000'000'000) + "G";
+    options.cache_size_limit = *size;
+  }
+  options.images = args.operands;
   return {};
 }
 
@@ -198,9 +182,9 @@ std::string UnknownName(const std::vector<std::pair<std::string, std::string>>& 
   return {};
 }
 
-int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunGenerate(const TParsedArguments& args, std::ostream& out, std::ostream& err) {
   TGenerateOptions options;
-  if (std::string problem = ParseGenerate(args, options); !problem.empty())
+  if (std::string problem = ReadGenerateOptions(args, options); !problem.empty())
     return UsageError(err, problem);
   TStreamMessages messages(err);
   TLogger log;
@@ -321,11 +305,11 @@ int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::os
   return ok && !progress.HadError() ? 0 : kRunFailed;
 }
 
-int RunSkins(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (args.size() != 1) return UsageError(err, "skins erwartet genau ein Verzeichnis");
+int RunSkins(const std::vector<std::string>& folders, std::ostream& out, std::ostream& err) {
+  if (folders.size() != 1) return UsageError(err, "skins erwartet genau ein Verzeichnis", "skins");
   TStreamMessages messages(err);
   TVTLSkinList skins;
-  skins.ScanFolder(args[0], messages);
+  skins.ScanFolder(folders[0], messages);
   if (StopRequested()) return kCancelled;
   for (int i = 0; i < skins.Count(); ++i) {
     const TVTLSkin& skin = skins.Item(i);
@@ -364,10 +348,7 @@ std::string EscapeValue(const std::string& value) {
 }
 
 int RunMetadata(const std::vector<std::string>& files, std::ostream& out, std::ostream& err) {
-  if (files.empty()) {
-    err << CliUsage();
-    return kUsageError;
-  }
+  if (files.empty()) return UsageError(err, "metadata erwartet mindestens eine Datei", "metadata");
   for (const std::string& file : files) {
     if (StopRequested()) return kCancelled;
     if (files.size() > 1) out << "# " << file << "\n";
@@ -379,36 +360,46 @@ int RunMetadata(const std::vector<std::string>& files, std::ostream& out, std::o
   return 0;
 }
 
-}  // namespace
-
-std::string CliUsage() {
-  return "Aufruf:\n"
-         "  vistrel-cli generate --skin SKINDATEI --out VERZEICHNIS [Optionen] [BILD...]\n"
-         "      --list DATEI          Bilderliste laden (ihre Bilder kommen zuerst)\n"
-         "      --set NAME=WERT       Wert für den Skin setzen\n"
-         "      --size VARIANTE=BxH   maximale Breite und Höhe einer Bildvariante\n"
-         "      --quality VARIANTE=Q  JPG-Qualität einer Bildvariante (Vorgabe 80)\n"
-         "      --copy-originals      Originale der Bilddateien kopieren\n"
-         "      --empty-output        Verzeichnis vor Galerieerzeugung leeren\n"
-         "      --reports             jede Fortschrittsmeldung als Zeile ausgeben\n"
-         "      --no-cache            den Zwischenspeicher für verkleinerte Bilder nicht nutzen\n"
-         "      --cache-size GRÖSSE   dessen Grenze in MB, oder mit G in GB (Vorgabe 2G)\n"
-         "  vistrel-cli metadata DATEI...\n"
-         "  vistrel-cli skins VERZEICHNIS\n";
+// The hidden command the shell's completion asks: what may stand in place of the last word.
+// Prints the kind ("words", "files", "folders" or "nothing"), the pattern of the files, the
+// part of the word before the value, then the words offered, one per line.
+int RunComplete(const std::vector<std::string>& words, std::ostream& out) {
+  const TCompletionReply reply = CompleteCommandLine(CliProgram(), words);
+  static const char* const kKinds[] = {"nothing", "files", "folders", "words"};
+  out << kKinds[static_cast<int>(reply.kind)] << "\n"
+      << reply.pattern << "\n"
+      << reply.prefix << "\n";
+  for (const std::string& word : reply.words) out << word << "\n";
+  return 0;
 }
 
+}  // namespace
+
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (args.empty()) {
-    err << CliUsage();
-    return kUsageError;
+  if (!args.empty() && args[0] == kCompleteCommand)
+    return RunComplete({args.begin() + 1, args.end()}, out);
+  const TProgramSpec& program = CliProgram();
+  const TParsedArguments parsed = ParseCommandLine(program, args);
+  switch (parsed.action) {
+    case TParsedArguments::TAction::kHelp:
+      out << (parsed.command ? CommandHelp(program, *parsed.command) : ProgramHelp(program));
+      return 0;
+    case TParsedArguments::TAction::kVersion:
+      out << VersionText(program);
+      return 0;
+    case TParsedArguments::TAction::kUsageError:
+      if (parsed.problem.empty())
+        err << ProgramHelp(program);
+      else
+        err << "Fehler: " << parsed.problem << "\n" << HelpHint(program, parsed.command);
+      return kUsageError;
+    case TParsedArguments::TAction::kRun:
+      break;
   }
-  const std::string& command = args[0];
-  const std::vector<std::string> rest(args.begin() + 1, args.end());
-  if (command == "generate") return RunGenerate(rest, out, err);
-  if (command == "metadata") return RunMetadata(rest, out, err);
-  if (command == "skins") return RunSkins(rest, out, err);
-  err << "Unbekannter Befehl: " << command << "\n" << CliUsage();
-  return kUsageError;
+  const std::string& command = parsed.command->name;
+  if (command == "generate") return RunGenerate(parsed, out, err);
+  if (command == "metadata") return RunMetadata(parsed.operands, out, err);
+  return RunSkins(parsed.operands, out, err);
 }
 
 }  // namespace vistrel

@@ -4,12 +4,14 @@
 //   vistrel-cli generate --skin SKINFILE --out DIR [options] [IMAGE...]
 //   vistrel-cli metadata FILE...
 //   vistrel-cli skins FOLDER
+//   vistrel-cli --help | --version, and --help after any command
 //
-// RunCli() is the whole program apart from starting the image library, so tests can run it in
-// the process with their own output streams. Exit status: 0 success, 1 a failed run or an error
-// report, 2 a usage error or a skin that fails to load, 130 when SIGINT or SIGTERM asked it to
-// stop (see stop_signals.h; main() installs the handlers): a run going on is cancelled and its
-// log ends with "Abgebrochen", before a run nothing is printed.
+// The commands and their options are the table of cli/command_table.h. RunCli() is the whole
+// program apart from starting the image library, so tests can run it in the process with their
+// own output streams. Exit status: 0 success (help and version included), 1 a failed run or an
+// error report, 2 a usage error or a skin that fails to load, 130 when SIGINT or SIGTERM asked
+// it to stop (see stop_signals.h; main() installs the handlers): a run going on is cancelled
+// and its log ends with "Abgebrochen", before a run nothing is printed.
 #pragma once
 
 #include <iosfwd>
@@ -18,10 +20,12 @@
 
 namespace vistrel {
 
-// `args` without the program name. Writes results to `out`, messages to `err`.
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The hidden first argument with which the shell's completion asks what to offer for the last
+// of the words after it (see CompleteCommandLine()).
+inline constexpr char kCompleteCommand[] = "__complete";
 
-// The usage text printed for a usage error.
-std::string CliUsage();
+// `args` without the program name. Writes results, help and version to `out`, messages to
+// `err`.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace vistrel

@@ -6,10 +6,13 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <set>
 #include <sstream>
 
+#include "cli/command_table.h"
 #include "image_fixtures.h"
 #include "skin_fixture.h"
+#include "support/version.h"
 #include "test_support.h"
 
 namespace vistrel {
@@ -49,11 +52,273 @@ TEST(CliMetadataTest, SeveralFilesGetAHeaderLineEach) {
 }
 
 TEST(CliUsageTest, UnknownCommandsAndMissingArgumentsAreUsageErrors) {
-  EXPECT_EQ(RunCommand({}).status, 2);
-  EXPECT_EQ(RunCommand({"metadata"}).status, 2);
-  CliResult unknown = RunCommand({"frobnicate"});
-  EXPECT_EQ(unknown.status, 2);
-  EXPECT_NE(unknown.err.find("Aufruf:"), std::string::npos);
+  CliResult nothing = RunCommand({});
+  EXPECT_EQ(nothing.status, 2);
+  EXPECT_EQ(nothing.err.substr(0, 8), "Aufruf:\n");
+  EXPECT_EQ(nothing.out, "");
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;
+  };
+  const std::string generate_hint = "„vistrel-cli generate --help“ zeigt alle Optionen.\n";
+  const std::vector<Case> cases = {
+      {{"frobnicate"},
+       "Fehler: Unbekannter Befehl frobnicate\n„vistrel-cli --help“ zeigt alle Befehle.\n"},
+      {{"--bogus"},
+       "Fehler: Unbekannte Option --bogus\n„vistrel-cli --help“ zeigt alle Befehle.\n"},
+      {{"generate", "--skin", "s.vsk", "--out", "o", "--bogus"},
+       "Fehler: Unbekannte Option --bogus\n" + generate_hint},
+      {{"generate", "-x", "--skin", "s.vsk"}, "Fehler: Unbekannte Option -x\n" + generate_hint},
+      {{"generate", "--bogus=1", "--help"}, "Fehler: Unbekannte Option --bogus\n" + generate_hint},
+      {{"generate", "--reports=ja"},
+       "Fehler: Die Option --reports nimmt keinen Wert\n" + generate_hint},
+      {{"generate", "--out", "o"}, "Fehler: Es fehlt --skin\n" + generate_hint},
+      {{"generate", "--skin", "s.vsk"}, "Fehler: Es fehlt --out\n" + generate_hint},
+      {{"generate", "--skin", "s.vsk", "--out"},
+       "Fehler: Die Option --out braucht einen Wert der Form, die der Aufruf zeigt\n" +
+           generate_hint},
+      {{"generate", "--skin", "s.vsk", "--out", "o", "--set", "OHNE"},
+       "Fehler: Die Option --set braucht einen Wert der Form, die der Aufruf zeigt\n" +
+           generate_hint},
+      {{"metadata"},
+       "Fehler: metadata erwartet mindestens eine Datei\n„vistrel-cli metadata --help“ zeigt alle "
+       "Optionen.\n"},
+      {{"metadata", "--exif", "a.jpg"},
+       "Fehler: Unbekannte Option --exif\n„vistrel-cli metadata --help“ zeigt alle Optionen.\n"},
+      {{"skins", "a", "b"},
+       "Fehler: skins erwartet genau ein Verzeichnis\n„vistrel-cli skins --help“ zeigt alle "
+       "Optionen.\n"},
+  };
+  for (const Case& c : cases) {
+    CliResult result = RunCommand(c.args);
+    EXPECT_EQ(result.status, 2) << c.args.back();
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.out, "") << c.args.back();
+  }
+}
+
+// Help goes to stdout with status 0, for the program and for each command, wherever --help
+// stands before "--"; it names every option of the command's table.
+TEST(CliUsageTest, HelpAndVersionGoToStdoutWithStatusZero) {
+  const std::vector<std::vector<std::string>> asks = {
+      {"--help"},
+      {"-h"},
+      {"-h", "generate"},
+      {"generate", "--help"},
+      {"generate", "--out", "o", "-h"},
+      {"generate", "--skin=x.vsk", "--help", "--bogus-after-help"},
+      {"metadata", "--help"},
+      {"skins", "-h"}};
+  for (const std::vector<std::string>& args : asks) {
+    CliResult result = RunCommand(args);
+    EXPECT_EQ(result.status, 0) << args[0] << " " << args.back() << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out.substr(0, 7), "Aufruf:") << args.back();
+  }
+  for (const TCommandSpec& command : CliProgram().commands) {
+    const std::string help = RunCommand({command.name, "--help"}).out;
+    for (const TOptionSpec& option : command.options)
+      EXPECT_NE(
+          help.find("  " + option.name + (option.value.empty() ? "" : " " + option.value) + "  "),
+          std::string::npos)
+          << command.name << " " << option.name;
+    EXPECT_NE(RunCommand({"--help"}).out.find("  " + command.name + "  "), std::string::npos);
+  }
+  // After "--" it is a file name like any other.
+  EXPECT_EQ(RunCommand({"metadata", "--", "--help"}).out, "Width=0\nHeight=0\n");
+
+  CliResult version = RunCommand({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, std::string("vistrel-cli ") + kVersionText + "\n");
+  EXPECT_EQ(RunCommand({"generate", "--version"}).status, 2);
+}
+
+// "--" ends the options: a photo named "--foo.jpg" is read and put into the gallery.
+TEST(CliUsageTest, DoubleDashEndsTheOptions) {
+  TempDir dir;
+  WriteFile(dir / "--foo.jpg", MakeJpeg(4, 3));
+  const std::string skin = WriteSkin(dir / "skin");
+  ScopedCurrentFolder inside(dir.Path());
+  ScopedEnv home("HOME", dir / "home");
+  ScopedEnv cache("XDG_CACHE_HOME", std::nullopt);
+
+  CliResult metadata = RunCommand({"metadata", "--", "--foo.jpg"});
+  EXPECT_EQ(metadata.status, 0) << metadata.err;
+  EXPECT_EQ(metadata.out, "Width=4\nHeight=3\n");
+  EXPECT_EQ(RunCommand({"metadata", "--foo.jpg"}).err,
+            "Fehler: Unbekannte Option --foo.jpg\n„vistrel-cli metadata --help“ zeigt alle "
+            "Optionen.\n");
+
+  // Options after "--" are operands too, and "--name=value" is the option with its value.
+  CliResult generate = RunCommand(
+      {"generate", "--skin=" + skin, "--out=" + (dir / "out"), "--", "--foo.jpg", "--reports"});
+  EXPECT_EQ(generate.status, 0) << generate.err;
+  EXPECT_EQ(ListFolder(dir / "out"), (std::vector<std::string>{"index.html", "th_--foo.jpg"}));
+  EXPECT_EQ(generate.out.substr(0, 23), "Initialisiere...fertig\n");
+}
+
+// The shell's completion as bash runs it: the script sourced, the words of the command line in
+// COMP_WORDS (as bash splits them, "=" a word of its own), the word typed in COMP_CWORD.
+class CliCompletionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TSkinFixture fixture;
+    fixture.values = {{"TITEL", "Titel", "TEXT", "x"}, {"FARBE", "Farbe", "COLOR", "#000000"}};
+    fixture.variants = {{"THUMB", "k", "40", "40", "th_%old%"},
+                        {"BIG", "g", "100", "100", "%old%"}};
+    WriteSkin(dir_ / "skin", fixture);
+    WriteFile(dir_ / "lose.vsk", "");
+    WriteFile(dir_ / "liste.csv", "");
+    WriteFile(dir_ / "--foo.jpg", "");
+    WriteFile(dir_ / "photos/a.jpg", "");
+  }
+  // COMPREPLY, sorted, for the command line `words` with the last one being typed.
+  std::vector<std::string> Complete(std::vector<std::string> words) {
+    std::string script = "source '" + std::string(VISTREL_COMPLETION) + "'\nCOMP_WORDS=('" +
+                         std::string(VISTREL_CLI) + "'";
+    for (const std::string& word : words) script += " '" + word + "'";
+    script += ")\nCOMP_CWORD=" + std::to_string(words.size()) +
+              "\n_vistrel_cli\nprintf '%s\\n' \"${COMPREPLY[@]}\" | LC_ALL=C sort\n";
+    WriteFile(dir_ / "complete.sh", script);
+    const std::string command = "cd '" + dir_.Path() + "' && bash complete.sh 2>&1";
+    std::string output;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char buffer[256];
+    while (pipe && ::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    if (pipe) ::pclose(pipe);
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < output.size();) {
+      const size_t end = output.find('\n', start);
+      lines.push_back(output.substr(start, end - start));
+      start = end == std::string::npos ? output.size() : end + 1;
+    }
+    if (lines == std::vector<std::string>{""}) lines.clear();
+    return lines;
+  }
+  TempDir dir_;
+};
+
+using Words = std::vector<std::string>;
+
+TEST_F(CliCompletionTest, OffersCommandsAndOptions) {
+  EXPECT_EQ(Complete({""}), (Words{"generate", "metadata", "skins"}));
+  EXPECT_EQ(Complete({"gen"}), (Words{"generate"}));
+  EXPECT_EQ(Complete({"--"}), (Words{"--help", "--version"}));
+  EXPECT_EQ(Complete({"generate", "--s"}), (Words{"--set", "--size", "--skin"}));
+  EXPECT_EQ(Complete({"generate", "--c"}), (Words{"--cache-size", "--copy-originals"}));
+  EXPECT_EQ(Complete({"skins", "-"}), (Words{"--help"}));
+  EXPECT_EQ(Complete({"frobnicate", ""}), Words{});
+  // Every option of the table, so an option added there is completed.
+  Words all;
+  for (const TOptionSpec& option : CliProgram().commands[0].options) all.push_back(option.name);
+  all.push_back("--help");
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(Complete({"generate", "--"}), all);
+}
+
+TEST_F(CliCompletionTest, OffersFilesAndFoldersForValuesAndOperands) {
+  EXPECT_EQ(Complete({"generate", "--skin", ""}), (Words{"lose.vsk", "photos", "skin"}));
+  EXPECT_EQ(Complete({"generate", "--skin", "skin/"}), (Words{"skin/test.vsk"}));
+  EXPECT_EQ(Complete({"generate", "--skin", "=", "sk"}), (Words{"skin"}));
+  EXPECT_EQ(Complete({"generate", "--list", "l"}), (Words{"liste.csv"}));
+  EXPECT_EQ(Complete({"generate", "--out", ""}), (Words{"photos", "skin"}));
+  EXPECT_EQ(Complete({"skins", ""}), (Words{"photos", "skin"}));
+  EXPECT_EQ(Complete({"metadata", "photos/"}), (Words{"photos/a.jpg"}));
+  // After "--" a word that starts with "-" is a file name.
+  EXPECT_EQ(Complete({"metadata", "--", "--f"}), (Words{"--foo.jpg"}));
+}
+
+TEST_F(CliCompletionTest, OffersTheValuesAndVariantsOfTheSkinGiven) {
+  EXPECT_EQ(Complete({"generate", "--skin", "skin/test.vsk", "--size", ""}),
+            (Words{"BIG=", "THUMB="}));
+  EXPECT_EQ(Complete({"generate", "--skin", "=", "skin/test.vsk", "--quality", "T"}),
+            (Words{"THUMB="}));
+  EXPECT_EQ(Complete({"generate", "--skin", "skin/test.vsk", "--set", ""}),
+            (Words{"FARBE=", "TITEL="}));
+  // No skin given, or one that does not load: nothing to offer.
+  EXPECT_EQ(Complete({"generate", "--size", ""}), Words{});
+  EXPECT_EQ(Complete({"generate", "--skin", "lose.vsk", "--size", ""}), Words{});
+}
+
+// The manual pages are written by hand; their options must be the ones the programs' --help
+// shows, command by command.
+class ManualPageTest : public ::testing::Test {
+ protected:
+  // The output of `command` (a shell command line).
+  static std::string Output(const std::string& command) {
+    std::string output;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char buffer[256];
+    while (pipe && ::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    if (pipe) ::pclose(pipe);
+    return output;
+  }
+  // The long names in the block of `help` that starts with the line `heading`: the first word
+  // of each line, after a short option ("-h, ").
+  static std::set<std::string> HelpBlock(const std::string& help, const std::string& heading) {
+    std::set<std::string> names;
+    const size_t start = help.find("\n" + heading + "\n");
+    if (start == std::string::npos) return names;
+    std::istringstream lines(help.substr(start + heading.size() + 2));
+    for (std::string line; std::getline(lines, line) && !line.empty();) {
+      std::string word = line.substr(line.find_first_not_of(' '));
+      if (word.size() > 4 && word[0] == '-' && word[2] == ',') word = word.substr(4);
+      names.insert(word.substr(0, word.find(' ')));
+    }
+    return names;
+  }
+  // The options of the man page section that starts with the line `heading`: each definition
+  // that starts with "**-", its last "**--name**".
+  static std::set<std::string> ManSection(const std::string& page, const std::string& heading) {
+    std::set<std::string> names;
+    const size_t start = page.find("\n" + heading + "\n");
+    if (start == std::string::npos) return names;
+    std::istringstream lines(page.substr(start + heading.size() + 2));
+    for (std::string line; std::getline(lines, line) && line.rfind("#", 0) != 0;) {
+      if (line.rfind("**-", 0) != 0) continue;
+      const size_t long_name = line.rfind("**--");
+      const size_t name = long_name == std::string::npos ? 2 : long_name + 2;
+      names.insert(line.substr(name, line.find("**", name) - name));
+    }
+    return names;
+  }
+  // The commands of the man page: its "## " headings.
+  static std::set<std::string> ManCommands(const std::string& page) {
+    std::set<std::string> names;
+    std::istringstream lines(page);
+    for (std::string line; std::getline(lines, line);)
+      if (line.rfind("## ", 0) == 0) names.insert(line.substr(3));
+    return names;
+  }
+};
+
+TEST_F(ManualPageTest, TheCommandLineProgramsPageHasEveryCommandAndOption) {
+  const std::string page = ReadFile(std::string(VISTREL_MAN_SOURCES) + "/vistrel-cli.1.md");
+  ASSERT_FALSE(page.empty());
+  const std::string cli = VISTREL_CLI;
+  const std::string help = Output(cli + " --help");
+  const std::set<std::string> commands = HelpBlock(help, "Befehle:");
+  EXPECT_EQ(commands, (std::set<std::string>{"generate", "metadata", "skins"}));
+  EXPECT_EQ(ManCommands(page), commands);
+  EXPECT_EQ(ManSection(page, "# ALLGEMEINE OPTIONEN"), HelpBlock(help, "Optionen:"));
+  for (const std::string& command : commands) {
+    const std::set<std::string> options =
+        HelpBlock(Output(cli + " " + command + " --help"), "Optionen:");
+    EXPECT_TRUE(options.count("--help")) << command;
+    EXPECT_EQ(ManSection(page, "## " + command), options) << command;
+  }
+  EXPECT_EQ(HelpBlock(Output(cli + " generate --help"), "Optionen:").size(),
+            CliProgram().commands[0].options.size() + 1);
+}
+
+TEST_F(ManualPageTest, TheDesktopProgramsPageHasItsOptions) {
+  const std::string page = ReadFile(std::string(VISTREL_MAN_SOURCES) + "/vistrel.1.md");
+  ASSERT_FALSE(page.empty());
+  const std::string help = Output(std::string(VISTREL_DESKTOP) + " --help");
+  EXPECT_EQ(HelpBlock(help, "Optionen:"), (std::set<std::string>{"--help", "--version"}));
+  EXPECT_EQ(ManSection(page, "# OPTIONEN"), HelpBlock(help, "Optionen:"));
+  EXPECT_EQ(Output(std::string(VISTREL_DESKTOP) + " --version"),
+            std::string("vistrel ") + kVersionText + "\n");
 }
 
 // The program reads the home, trash and cache folders from the environment: all point into
@@ -276,6 +541,10 @@ TEST_F(CliProgramTest, ExitCodesOfTheRealProgram) {
             2);
   EXPECT_EQ(run(cli + " metadata '" + (dir / "p/a.jpg") + "'"), 0);
   EXPECT_EQ(run(cli), 2);
+  EXPECT_EQ(run(cli + " --help"), 0);
+  EXPECT_EQ(run(cli + " generate -h"), 0);
+  EXPECT_EQ(run(cli + " --version"), 0);
+  EXPECT_EQ(run(cli + " generate --bogus"), 2);
 }
 
 // SIGINT stops a run between images: exit 130, "Abgebrochen" last, no empty file left.
