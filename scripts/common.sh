@@ -7,6 +7,8 @@ VISTREL_PACKAGES=(
   qt6-translations-l10n fonts-dejavu-core xdg-utils
 )
 VISTREL_TEST_PACKAGES=(liblcms2-dev)
+# Building the Debian package (scripts/package.sh) and checking it (scripts/check-package.sh).
+VISTREL_PACKAGE_TOOLS=(dpkg-dev file go-md2man librsvg2-bin lintian appstream desktop-file-utils)
 
 # install_packages NAME... : apt-get update and install whatever is missing.
 install_packages() {

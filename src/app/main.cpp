@@ -108,6 +108,8 @@ int main(int argc, char** argv) {
   if (std::optional<int> status = AnswerCommandLine({argv + 1, argv + argc}, true)) return *status;
   application.setOrganizationName("Vistrel");
   application.setApplicationName("Vistrel");
+  // The name of the menu entry, by which the desktop finds the windows' icon and entry.
+  application.setDesktopFileName("org.vistrel.Vistrel");
   // The interface is German, the toolkit's own dialogs and buttons too.
   QLocale::setDefault(GermanLocale());
   QTranslator toolkit_texts;

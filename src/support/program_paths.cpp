@@ -3,22 +3,23 @@
 #include <limits.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "support/file_io.h"
 
 namespace vistrel {
 
-namespace {
-
-// `name` beside the program, else in the installed data folder.
-std::string DataPath(const std::string& name, bool folder) {
-  const std::string beside = ProgramFolder() + name;
+std::string FindProgramData(const std::string& program_folder, const std::string& name,
+                            bool folder) {
+  const std::string beside = program_folder + name;
   if (folder ? IsFolder(beside) : IsRegularFile(beside)) return beside;
-  const std::string installed = ProgramFolder() + "../share/vistrel/" + name;
+  // Installed, the program lies in /usr/bin and its data in /usr/share/vistrel: the path is
+  // shown to the user (the skin's folder), so it names that folder without "/usr/bin/..".
+  const std::string installed =
+      std::filesystem::path(program_folder + "../share/vistrel/" + name).lexically_normal();
   if (folder ? IsFolder(installed) : IsRegularFile(installed)) return installed;
   return folder ? beside : std::string();
 }
-
-}  // namespace
 
 std::string ProgramFolder() {
   char buffer[PATH_MAX + 1];
@@ -28,8 +29,8 @@ std::string ProgramFolder() {
   return path.substr(0, path.rfind('/') + 1);
 }
 
-std::string SkinsFolder() { return DataPath("skins", true) + "/"; }
+std::string SkinsFolder() { return FindProgramData(ProgramFolder(), "skins", true) + "/"; }
 
-std::string HelpFile() { return DataPath("doc/vistrel.html", false); }
+std::string HelpFile() { return FindProgramData(ProgramFolder(), "doc/vistrel.html", false); }
 
 }  // namespace vistrel

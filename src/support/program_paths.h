@@ -15,4 +15,10 @@ std::string SkinsFolder();
 // The user guide (an HTML file), or empty when it is not there.
 std::string HelpFile();
 
+// `name` (a folder when `folder`, else a regular file) beside the program in `program_folder`
+// (with a trailing "/"), else in the installed data folder ../share/vistrel/ beside it, given
+// without "..". When neither exists: for a folder the one beside the program, for a file empty.
+std::string FindProgramData(const std::string& program_folder, const std::string& name,
+                            bool folder);
+
 }  // namespace vistrel

@@ -157,6 +157,16 @@ TEST(CliUsageTest, DoubleDashEndsTheOptions) {
   EXPECT_EQ(generate.out.substr(0, 23), "Initialisiere...fertig\n");
 }
 
+// The standard output of `command` (a shell command line).
+std::string Output(const std::string& command) {
+  std::string output;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  char buffer[256];
+  while (pipe && ::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+  if (pipe) ::pclose(pipe);
+  return output;
+}
+
 // The shell's completion as bash runs it: the script sourced, the words of the command line in
 // COMP_WORDS (as bash splits them, "=" a word of its own), the word typed in COMP_CWORD.
 class CliCompletionTest : public ::testing::Test {
@@ -180,12 +190,7 @@ class CliCompletionTest : public ::testing::Test {
     script += ")\nCOMP_CWORD=" + std::to_string(words.size()) +
               "\n_vistrel_cli\nprintf '%s\\n' \"${COMPREPLY[@]}\" | LC_ALL=C sort\n";
     WriteFile(dir_ / "complete.sh", script);
-    const std::string command = "cd '" + dir_.Path() + "' && bash complete.sh 2>&1";
-    std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[256];
-    while (pipe && ::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    if (pipe) ::pclose(pipe);
+    const std::string output = Output("cd '" + dir_.Path() + "' && bash complete.sh 2>&1");
     std::vector<std::string> lines;
     for (size_t start = 0; start < output.size();) {
       const size_t end = output.find('\n', start);
@@ -244,15 +249,6 @@ TEST_F(CliCompletionTest, OffersTheValuesAndVariantsOfTheSkinGiven) {
 // shows, command by command.
 class ManualPageTest : public ::testing::Test {
  protected:
-  // The output of `command` (a shell command line).
-  static std::string Output(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[256];
-    while (pipe && ::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    if (pipe) ::pclose(pipe);
-    return output;
-  }
   // The long names in the block of `help` that starts with the line `heading`: the first word
   // of each line, after a short option ("-h, ").
   static std::set<std::string> HelpBlock(const std::string& help, const std::string& heading) {
@@ -309,6 +305,22 @@ TEST_F(ManualPageTest, TheCommandLineProgramsPageHasEveryCommandAndOption) {
   }
   EXPECT_EQ(HelpBlock(Output(cli + " generate --help"), "Optionen:").size(),
             CliProgram().commands[0].options.size() + 1);
+}
+
+// roff takes a line that starts with "." or "'" for a request, and the text is lost.
+TEST_F(ManualPageTest, NoLineOfTextStartsLikeARoffRequest) {
+  for (const char* name : {"vistrel.1.md", "vistrel-cli.1.md"}) {
+    std::istringstream lines(ReadFile(std::string(VISTREL_MAN_SOURCES) + "/" + name));
+    int number = 0;
+    for (std::string line; std::getline(lines, line);) {
+      ++number;
+      const size_t text = line.find_first_not_of(" :");
+      if (text != std::string::npos) {
+        EXPECT_TRUE(line[text] != '.' && line[text] != '\'')
+            << name << ":" << number << " " << line;
+      }
+    }
+  }
 }
 
 TEST_F(ManualPageTest, TheDesktopProgramsPageHasItsOptions) {
