@@ -1,10 +1,13 @@
 // The desktop program as a whole, started as a user starts it (offscreen, with a home of the
-// test): how it ends when asked to stop.
+// test): how it ends when asked to stop, and what it answers on its command line.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+
+#include "support/version.h"
 #include "test_support.h"
 
 namespace vistrel {
@@ -14,8 +17,10 @@ using namespace vistrel::testing;
 
 class DesktopProgramTest : public ::testing::Test {
  protected:
-  pid_t Start(bool ignore_sigint = false) {
-    return StartProgram({VISTREL_APP}, dir_ / "out.txt", dir_ / "err.txt", ignore_sigint);
+  pid_t Start(bool ignore_sigint = false, const std::vector<std::string>& args = {}) {
+    std::vector<std::string> argv = {VISTREL_APP};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return StartProgram(argv, dir_ / "out.txt", dir_ / "err.txt", ignore_sigint);
   }
   int ExitCode(pid_t child) {
     const int status = WaitForProgram(child, 60);
@@ -58,6 +63,41 @@ TEST_F(DesktopProgramTest, AnInheritedIgnoreOfSigintIsKept) {
   EXPECT_EQ(::waitpid(child, &status, WNOHANG), 0) << "ended by an ignored SIGINT";
   ::kill(child, SIGTERM);
   EXPECT_EQ(ExitCode(child), 130);
+}
+
+// Help and version come before the toolkit starts, so they work without any display; what the
+// program does not take is refused with status 2 before a window opens.
+TEST_F(DesktopProgramTest, AnswersHelpAndVersionWithoutADisplayAndRefusesOtherArguments) {
+  {
+    ScopedEnv no_platform("QT_QPA_PLATFORM", std::nullopt);
+    ScopedEnv no_x("DISPLAY", std::nullopt);
+    ScopedEnv no_wayland("WAYLAND_DISPLAY", std::nullopt);
+    for (const char* ask : {"--help", "-h"}) {
+      EXPECT_EQ(ExitCode(Start(false, {ask})), 0) << ask;
+      EXPECT_EQ(ReadFile(dir_ / "out.txt").substr(0, 38), "Aufruf: vistrel [--help | --version]\nF")
+          << ask;
+      EXPECT_EQ(ReadFile(dir_ / "err.txt"), "") << ask;
+    }
+    EXPECT_EQ(ExitCode(Start(false, {"--version"})), 0);
+    EXPECT_EQ(ReadFile(dir_ / "out.txt"), std::string("vistrel ") + kVersionText + "\n");
+  }
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+  } refused[] = {
+      {{"--bogus"}, "Fehler: Unbekannte Option --bogus\n„vistrel --help“ zeigt alle Optionen.\n"},
+      {{"liste.csv"},
+       "Fehler: Unerwartetes Argument liste.csv\n„vistrel --help“ zeigt alle Optionen.\n"},
+      {{"--", "--help"},
+       "Fehler: Unerwartetes Argument --help\n„vistrel --help“ zeigt alle Optionen.\n"},
+  };
+  for (const auto& each : refused) {
+    EXPECT_EQ(ExitCode(Start(false, each.args)), 2) << each.args.back();
+    // The toolkit may note things about the machine before.
+    const std::string err = ReadFile(dir_ / "err.txt");
+    EXPECT_EQ(err.substr(err.size() - std::min(err.size(), each.err.size())), each.err);
+    EXPECT_EQ(ReadFile(dir_ / "out.txt"), "");
+  }
 }
 
 }  // namespace
