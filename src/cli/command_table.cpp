@@ -50,6 +50,81 @@ TProgramSpec MakeCliProgram() {
                                   return std::vector<std::string>{"500M", "1G", "2G", "5G"};
                                 }};
 
+  // A flag: an option without a value.
+  auto flag = [](const char* name, const char* help) {
+    return TOptionSpec{.name = name, .help = help};
+  };
+  TCommandSpec generate{
+      .name = "generate",
+      .operands = "[BILD...]",
+      .summary = "Eine Galerie aus Bildern mit einem Skin erzeugen.",
+      .description =
+          "BILD ist eine JPG-Datei (doppelte und andere Dateien werden übergangen) oder ein\n"
+          "Verzeichnis, dessen JPG-Dateien nach Namen geordnet hinzukommen. Ohne --reports\n"
+          "steht am Ende das Protokoll des Laufs auf der Standardausgabe, Fehler auf der\n"
+          "Standardfehlerausgabe.\n"
+          "\n"
+          "Rückgabewert: 0 Galerie ohne Fehlermeldung erstellt, 1 Lauf fehlgeschlagen oder\n"
+          "Fehler gemeldet, 2 falscher Aufruf oder Skin nicht ladbar, 130 abgebrochen (SIGINT,\n"
+          "SIGTERM).\n",
+      .options =
+          {
+              {.name = "--skin",
+               .value = "SKINDATEI",
+               .help = "die Skindatei (.vsk) der Galerie",
+               .required = true,
+               .completion = kSkinFiles},
+              {.name = "--out",
+               .value = "VERZEICHNIS",
+               .help = "das Ausgabeverzeichnis der Galerie",
+               .required = true,
+               .completion = kFolders},
+              {.name = "--list",
+               .value = "DATEI",
+               .help = "Bilderliste laden (ihre Bilder kommen zuerst)",
+               .completion = kListFiles},
+              {.name = "--set",
+               .value = "NAME=WERT",
+               .help = "Wert für den Skin setzen",
+               .completion = values},
+              {.name = "--size",
+               .value = "VARIANTE=BxH",
+               .help = "maximale Breite und Höhe einer Bildvariante",
+               .completion = variants},
+              {.name = "--quality",
+               .value = "VARIANTE=Q",
+               .help = "JPG-Qualität einer Bildvariante (Vorgabe 80)",
+               .completion = variants},
+              flag("--copy-originals", "Originale der Bilddateien kopieren"),
+              flag("--empty-output", "Verzeichnis vor Galerieerzeugung leeren"),
+              flag("--reports", "jede Fortschrittsmeldung als Zeile ausgeben"),
+              flag("--no-cache", "den Zwischenspeicher für verkleinerte Bilder nicht nutzen"),
+              {.name = "--cache-size",
+               .value = "GRÖSSE",
+               .help = "dessen Grenze in MB, oder mit G in GB (Vorgabe 2G)",
+               .completion = cache_sizes},
+          },
+      .operand_completion = kAnyFiles,
+  };
+  TCommandSpec metadata{
+      .name = "metadata",
+      .operands = "DATEI...",
+      .summary = "Die Metadaten von Bilddateien ausgeben, wie Vorlagen sie lesen.",
+      .description =
+          "Je Eintrag eine Zeile NAME=WERT; \\, CR, LF, Tabulator und NUL im Wert als \\\\ \\r\n"
+          "\\n \\t \\0. Bei mehreren Dateien beginnt jeder Block mit „# “ und dem Pfad.\n",
+      .operand_completion = kAnyFiles,
+  };
+  TCommandSpec skins{
+      .name = "skins",
+      .operands = "VERZEICHNIS",
+      .summary = "Die Skins eines Verzeichnisses auflisten.",
+      .description =
+          "Je Skin eine Zeile: „ok“ oder „invalid“, der Name des Skins, der Pfad der Skindatei\n"
+          "und die Fehlermeldung, durch Tabulatoren getrennt.\n",
+      .operand_completion = kFolders,
+  };
+
   TProgramSpec program;
   program.name = "vistrel-cli";
   program.version = kVersionText;
@@ -58,60 +133,6 @@ TProgramSpec MakeCliProgram() {
       "Rückgabewert: 0 bei Erfolg, 1 wenn ein Lauf fehlschlug oder einen Fehler meldete,\n"
       "2 bei falschem Aufruf oder einem Skin, der nicht geladen werden kann, 130 nach\n"
       "Abbruch mit Strg+C (SIGINT) oder SIGTERM. Mehr in „man vistrel-cli“.\n";
-
-  TCommandSpec generate;
-  generate.name = "generate";
-  generate.operands = "[BILD...]";
-  generate.summary = "Eine Galerie aus Bildern mit einem Skin erzeugen.";
-  generate.options = {
-      {"--skin", "", "SKINDATEI", "die Skindatei (.vsk) der Galerie", true, kSkinFiles},
-      {"--out", "", "VERZEICHNIS", "das Ausgabeverzeichnis der Galerie", true, kFolders},
-      {"--list", "", "DATEI", "Bilderliste laden (ihre Bilder kommen zuerst)", false, kListFiles},
-      {"--set", "", "NAME=WERT", "Wert für den Skin setzen", false, values},
-      {"--size", "", "VARIANTE=BxH", "maximale Breite und Höhe einer Bildvariante", false,
-       variants},
-      {"--quality", "", "VARIANTE=Q", "JPG-Qualität einer Bildvariante (Vorgabe 80)", false,
-       variants},
-      {"--copy-originals", "", "", "Originale der Bilddateien kopieren", false, {}},
-      {"--empty-output", "", "", "Verzeichnis vor Galerieerzeugung leeren", false, {}},
-      {"--reports", "", "", "jede Fortschrittsmeldung als Zeile ausgeben", false, {}},
-      {"--no-cache",
-       "",
-       "",
-       "den Zwischenspeicher für verkleinerte Bilder nicht nutzen",
-       false,
-       {}},
-      {"--cache-size", "", "GRÖSSE", "dessen Grenze in MB, oder mit G in GB (Vorgabe 2G)", false,
-       cache_sizes},
-  };
-  generate.operand_completion = kAnyFiles;
-  generate.description =
-      "BILD ist eine JPG-Datei (doppelte und andere Dateien werden übergangen) oder ein\n"
-      "Verzeichnis, dessen JPG-Dateien nach Namen geordnet hinzukommen. Ohne --reports steht\n"
-      "am Ende das Protokoll des Laufs auf der Standardausgabe, Fehler auf der\n"
-      "Standardfehlerausgabe.\n"
-      "\n"
-      "Rückgabewert: 0 Galerie ohne Fehlermeldung erstellt, 1 Lauf fehlgeschlagen oder Fehler\n"
-      "gemeldet, 2 falscher Aufruf oder Skin nicht ladbar, 130 abgebrochen (SIGINT, SIGTERM).\n";
-
-  TCommandSpec metadata;
-  metadata.name = "metadata";
-  metadata.operands = "DATEI...";
-  metadata.summary = "Die Metadaten von Bilddateien ausgeben, wie Vorlagen sie lesen.";
-  metadata.operand_completion = kAnyFiles;
-  metadata.description =
-      "Je Eintrag eine Zeile NAME=WERT; \\, CR, LF, Tabulator und NUL im Wert als \\\\ \\r \\n\n"
-      "\\t \\0. Bei mehreren Dateien beginnt jeder Block mit „# “ und dem Pfad.\n";
-
-  TCommandSpec skins;
-  skins.name = "skins";
-  skins.operands = "VERZEICHNIS";
-  skins.summary = "Die Skins eines Verzeichnisses auflisten.";
-  skins.operand_completion = kFolders;
-  skins.description =
-      "Je Skin eine Zeile: „ok“ oder „invalid“, der Name des Skins, der Pfad der Skindatei\n"
-      "und die Fehlermeldung, durch Tabulatoren getrennt.\n";
-
   program.commands = {generate, metadata, skins};
   return program;
 }

@@ -31,28 +31,28 @@ struct TCompletion {
   TKind kind = TKind::kNothing;
   // kFiles: the file names offered besides folders, as a shell pattern ("*.vsk"); empty
   // offers every file.
-  std::string pattern;
+  std::string pattern{};
   // kWords: the words offered, given what the command line holds so far.
-  std::function<std::vector<std::string>(const TParsedArguments& so_far)> words;
+  std::function<std::vector<std::string>(const TParsedArguments& so_far)> words{};
 };
 
 struct TOptionSpec {
-  std::string name;        // "--skin"
-  std::string short_name;  // "-h", or empty
-  std::string value;       // the value's placeholder ("SKINDATEI"); empty for a flag
-  std::string help;        // one line
-  bool required = false;   // shown in the synopsis; a missing one is a usage error
-  TCompletion completion;  // of the value
+  std::string name{};        // "--skin"
+  std::string short_name{};  // "-h", or empty
+  std::string value{};       // the value's placeholder ("SKINDATEI"); empty for a flag
+  std::string help{};        // one line
+  bool required = false;     // shown in the synopsis; a missing one is a usage error
+  TCompletion completion{};  // of the value
 };
 
 struct TCommandSpec {
-  std::string name;      // "generate"
-  std::string operands;  // as the synopsis shows them: "[BILD...]"
-  std::string summary;   // one line, in the program's list of commands
+  std::string name{};      // "generate"
+  std::string operands{};  // as the synopsis shows them: "[BILD...]"
+  std::string summary{};   // one line, in the program's list of commands
   // Paragraphs after the options in the command's help (operands, exit status); may be empty.
-  std::string description;
-  std::vector<TOptionSpec> options;  // without --help, which every command has
-  TCompletion operand_completion;
+  std::string description{};
+  std::vector<TOptionSpec> options{};  // without --help, which every command has
+  TCompletion operand_completion{};
   bool hidden = false;  // neither in the help nor completed
 };
 
