@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -91,6 +92,23 @@ ScopedCurrentFolder::ScopedCurrentFolder(const std::string& folder)
 ScopedCurrentFolder::~ScopedCurrentFolder() {
   std::error_code error;
   fs::current_path(old_, error);
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(unsigned long bytes) {
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  old_soft_limit_ = limit.rlim_cur;
+  old_handler_ = ::signal(SIGXFSZ, SIG_IGN);
+  limit.rlim_cur = bytes;
+  if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) throw std::runtime_error("setrlimit failed");
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit() {
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = old_soft_limit_;
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  ::signal(SIGXFSZ, old_handler_);
 }
 
 ScratchFiles::ScratchFiles(const std::string& home)

@@ -74,6 +74,21 @@ pid_t StartProgram(const std::vector<std::string>& argv, const std::string& outp
 // The wait status of `child` once it has ended; after `seconds` it is killed and the test fails.
 int WaitForProgram(pid_t child, int seconds = 120);
 
+// While it lives, no file of this process grows past `bytes`: a write beyond fails with EFBIG
+// ("Datei zu groß"), as a full disk fails it, instead of raising SIGXFSZ. Files written before
+// keep their size. Restores the limit and the signal when it goes.
+class ScopedFileSizeLimit {
+ public:
+  explicit ScopedFileSizeLimit(unsigned long bytes);
+  ~ScopedFileSizeLimit();
+  ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+  ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+ private:
+  unsigned long old_soft_limit_;
+  void (*old_handler_)(int);
+};
+
 // The machine of a run made by a test: a home folder in a scratch folder (created), the
 // folders the test declares mount roots, a real desktop trash under that home, so nothing
 // the test empties ever reaches the user's trash, and the variant cache under that home too

@@ -16,17 +16,8 @@ namespace {
 
 constexpr int kMaxCreateAttempts = 1000;
 
-std::vector<std::string_view> SplitPath(std::string_view relative) {
-  std::vector<std::string_view> parts;
-  size_t start = 0;
-  while (start <= relative.size()) {
-    size_t slash = relative.find('/', start);
-    if (slash == std::string_view::npos) slash = relative.size();
-    parts.push_back(relative.substr(start, slash - start));
-    start = slash + 1;
-  }
-  return parts;
-}
+// Errors that belong to one name, not to the folder: another name may well be made.
+bool IsNameError(int error) { return error == ENAMETOOLONG || error == EINVAL || error == EILSEQ; }
 
 // `relative` stays inside the folder: not empty, not absolute, never above its start, and
 // naming a file (not "." or "..") at its end.
@@ -64,29 +55,76 @@ TOutputFolder::TOutputFolder(std::string directory) : directory_(std::move(direc
 }
 
 TOutputFolder::~TOutputFolder() {
+  journal_.End();  // needs the folder
   if (root_fd_ >= 0) ::close(root_fd_);
 }
 
 int TOutputFolder::RootFd() const {
   std::call_once(root_once_, [this] {
     root_fd_ = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    root_error_ = root_fd_ < 0 ? errno : 0;
   });
   return root_fd_;
 }
 
-int TOutputFolder::OpenParent(std::string_view relative, bool create, std::string& leaf,
-                              TFd& opened) const {
-  const auto parts = SplitPath(relative);
-  int fd = RootFd();
-  for (size_t i = 0; fd >= 0 && i + 1 < parts.size(); ++i) {
-    if (parts[i].empty() || parts[i] == ".") continue;
-    const std::string part(parts[i]);
-    if (create && part != "..") ::mkdirat(fd, part.c_str(), 0755);
-    opened = TFd(::openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    fd = opened.get();
+bool TOutputFolder::BeginRun() {
+  if (RootFd() < 0) {
+    errno = root_error_;
+    return false;
   }
-  leaf = std::string(parts.back());
-  return fd;
+  return journal_.Start(RootFd(), directory_);
+}
+
+void TOutputFolder::EndRun() {
+  RemoveUnfinished();
+  journal_.End();
+}
+
+int TOutputFolder::OpenParent(std::string_view relative, bool create, std::string& leaf,
+                              TFd& opened, std::string* failed) const {
+  const int root = RootFd();
+  if (root < 0) {
+    if (failed) *failed = directory_;
+    errno = root_error_;
+    return -1;
+  }
+  const int parent = OpenParentFolder(root, relative, create, leaf, opened, failed);
+  if (parent < 0 && failed) {
+    const int error = errno;
+    *failed = directory_ + *failed;
+    errno = error;
+  }
+  return parent;
+}
+
+int TOutputFolder::MakeFile(const std::string& path, std::string& blocker) {
+  const std::string_view relative = Relative(path);
+  journal_.Reserve(relative);
+  std::string leaf;
+  TFd opened;
+  blocker.clear();
+  const int parent = OpenParent(relative, true, leaf, opened, &blocker);
+  int error = errno;
+  if (parent >= 0) {
+    TFd file(
+        ::openat(parent, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    error = errno;
+    struct stat st;
+    if (file.get() >= 0) {
+      if (::fstat(file.get(), &st) == 0) {
+        {
+          std::lock_guard lock(mutex_);
+          created_[path] = {st.st_dev, st.st_ino, false};
+        }
+        journal_.Created(relative, st.st_dev, st.st_ino, BirthTime(file.get(), ""));
+        return 0;
+      }
+      error = errno;
+      ::unlinkat(parent, leaf.c_str(), 0);
+    }
+  }
+  journal_.Released(relative);
+  return error;
 }
 
 TOutputFolder::TResult TOutputFolder::Create(const std::string& pattern,
@@ -96,56 +134,69 @@ TOutputFolder::TResult TOutputFolder::Create(const std::string& pattern,
   if (!IsNameInsideFolder(pattern, old_name, extension)) return TResult::kInvalidName;
   for (int attempt = 0; attempt < kMaxCreateAttempts; ++attempt) {
     path = namer_.Make(directory_, pattern, old_name, extension);
-    if (path.empty()) return TResult::kFailed;
-    std::string leaf;
-    TFd opened;
-    const int parent =
-        OpenParent(std::string_view(path).substr(directory_.size()), true, leaf, opened);
-    if (parent < 0) return TResult::kFailed;
-    TFd file(
-        ::openat(parent, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (file.get() < 0) {
-      if (errno == EEXIST) continue;  // made by someone else meanwhile: the namer knows it now
+    if (path.empty()) break;
+    std::string blocker;
+    const int error = MakeFile(path, blocker);
+    if (error == 0) return TResult::kCreated;
+    // Made by someone else meanwhile: the namer knows it now.
+    if (error == EEXIST && blocker.empty()) continue;
+    if (IsNameError(error)) {
+      errno = error;
       return TResult::kFailed;
     }
-    struct stat st;
-    if (::fstat(file.get(), &st) != 0) return TResult::kFailed;
-    std::lock_guard lock(mutex_);
-    created_[path] = {st.st_dev, st.st_ino, false};
-    return TResult::kCreated;
+    throw EOutputError(
+        path, blocker.empty() ? SystemErrorText(error) : EntryInTheWay(blocker, true, error));
   }
+  errno = EEXIST;
   return TResult::kFailed;
+}
+
+std::string TOutputFolder::CreateNamed(const std::string& relative) {
+  const std::string path = directory_ + relative;
+  std::string blocker;
+  if (const int error = MakeFile(path, blocker); error != 0)
+    throw EOutputError(path, blocker.empty() ? EntryInTheWay(path, false, error)
+                                             : EntryInTheWay(blocker, true, error));
+  return path;
 }
 
 TOutputFile TOutputFolder::OpenCreated(const std::string& path) {
   TCreated identity;
+  bool was_finished = false;
   {
     std::lock_guard lock(mutex_);
     auto found = created_.find(path);
-    if (found == created_.end()) throw EOutputError(OutputErrorMessage(path));
+    if (found == created_.end()) throw EOutputError(path, "");
+    was_finished = found->second.finished;
     found->second.finished = false;  // written anew from its start
     identity = found->second;
   }
+  if (was_finished) journal_.Created(Relative(path), identity.device, identity.inode, 0);
   std::string leaf;
   TFd opened;
-  const int parent =
-      OpenParent(std::string_view(path).substr(directory_.size()), false, leaf, opened);
-  if (parent < 0) throw EOutputError(OutputErrorMessage(path));
+  const int parent = OpenParent(Relative(path), false, leaf, opened);
+  if (parent < 0) throw EOutputError(path, SystemErrorText(errno));
   TFd file(::openat(parent, leaf.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (file.get() < 0) throw EOutputError(path, EntryInTheWay(path, false, errno));
   struct stat st;
-  if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || st.st_dev != identity.device ||
-      st.st_ino != identity.inode || !S_ISREG(st.st_mode) ||
-      (st.st_size != 0 && ::ftruncate(file.get(), 0) != 0))
-    throw EOutputError(OutputErrorMessage(path));
+  if (::fstat(file.get(), &st) != 0 || st.st_dev != identity.device ||
+      st.st_ino != identity.inode || !S_ISREG(st.st_mode))
+    throw EOutputError(path, "durch eine andere Datei ersetzt");
+  if (st.st_size != 0 && ::ftruncate(file.get(), 0) != 0)
+    throw EOutputError(path, SystemErrorText(errno));
   return TOutputFile(file.release(), path);
 }
 
 void TOutputFolder::Finish(TOutputFile& file) {
   const std::string path = file.Path();
   file.Close();
-  std::lock_guard lock(mutex_);
-  auto found = created_.find(path);
-  if (found != created_.end()) found->second.finished = true;
+  {
+    std::lock_guard lock(mutex_);
+    auto found = created_.find(path);
+    if (found == created_.end()) return;
+    found->second.finished = true;
+  }
+  journal_.Finished(Relative(path));
 }
 
 bool TOutputFolder::Remove(const std::string& path) {
@@ -159,13 +210,15 @@ bool TOutputFolder::Remove(const std::string& path) {
   }
   std::string leaf;
   TFd opened;
-  const int parent =
-      OpenParent(std::string_view(path).substr(directory_.size()), false, leaf, opened);
+  const int parent = OpenParent(Relative(path), false, leaf, opened);
   struct stat st;
   // Only the very file that was created goes; whatever took its place meanwhile stays.
-  return parent >= 0 && ::fstatat(parent, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-         st.st_dev == identity.device && st.st_ino == identity.inode &&
-         ::unlinkat(parent, leaf.c_str(), 0) == 0;
+  const bool removed = parent >= 0 &&
+                       ::fstatat(parent, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                       st.st_dev == identity.device && st.st_ino == identity.inode &&
+                       ::unlinkat(parent, leaf.c_str(), 0) == 0;
+  journal_.Released(Relative(path));
+  return removed;
 }
 
 int TOutputFolder::RemoveUnfinished() {

@@ -10,8 +10,17 @@
 // The folder remembers every file it created and whether it was finished. Files created here
 // can be reopened for writing (OpenCreated) and removed (Remove), both only while the entry is
 // still the very file that was created; RemoveUnfinished() takes away what a run reserved or
-// began and did not complete. Create() belongs to the run's thread; the other operations may
-// be called from any thread.
+// began and did not complete. A run brackets its work with BeginRun() and EndRun(): every file
+// is noted in the run's journal (run_journal.h) before it is made, so when a run dies, the next
+// run into the folder removes what it left unfinished.
+//
+// What the folder refuses is told apart: a name the file system will not take (too long,
+// characters it does not allow) fails that one file (kFailed), while a refusal of the folder
+// itself (no space, no permission, a file or link where a folder must be) throws EOutputError
+// naming the file and the reason, since no other file would fare better.
+//
+// Create() and CreateNamed() belong to the run's thread; the other operations may be called
+// from any thread.
 #pragma once
 
 #include <sys/types.h>
@@ -21,13 +30,12 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "generation/run_journal.h"
 #include "model/file_naming.h"
 #include "support/output_file.h"
 #include "template/page_folder.h"
 
 namespace vistrel {
-
-class TFd;
 
 // True when the unnumbered name that `pattern` gives for `old_name` and `extension` is a
 // relative path that stays inside the folder and holds no NUL. Numbering never changes that.
@@ -44,10 +52,21 @@ class TOutputFolder : public TPageFolder {
 
   const std::string& Directory() const override { return directory_; }
 
+  // Clears what dead runs left here and starts this run's journal. False, with errno set, when
+  // the folder takes no file (it cannot be opened, or no file can be made in it).
+  [[nodiscard]] bool BeginRun();
+  // Removes every file created here and not finished, and ends the run's journal.
+  void EndRun();
+
   // Names a new file as MakeUniqueFileName() does (a name handed out earlier counts as taken)
-  // and creates it empty. On kCreated `path` is its full path.
+  // and creates it empty. On kCreated `path` is its full path; on kFailed it is the name tried
+  // (empty when no number was free) and errno says why. Throws EOutputError when the folder
+  // refuses the file.
   TResult Create(const std::string& pattern, const std::string& old_name,
                  const std::string& extension, std::string& path) override;
+  // Creates the file at the path `relative` (no number added) empty, and returns its full
+  // path. Throws EOutputError when it cannot be made, also when any entry has that name.
+  std::string CreateNamed(const std::string& relative);
 
   TOutputFile OpenCreated(const std::string& path) override;
   void Finish(TOutputFile& file) override;
@@ -58,6 +77,12 @@ class TOutputFolder : public TPageFolder {
   // Removes every file created here and not finished; returns how many.
   int RemoveUnfinished();
 
+  // The folder holding `relative` (creating missing folders with `create`, following no link)
+  // and in `leaf` the last name; see OpenParentFolder(). A folder opened on the way is kept
+  // open in `opened`; `failed` is the full path of a folder on the way that failed.
+  int OpenParent(std::string_view relative, bool create, std::string& leaf, TFd& opened,
+                 std::string* failed = nullptr) const;
+
  private:
   struct TCreated {
     dev_t device;
@@ -65,16 +90,22 @@ class TOutputFolder : public TPageFolder {
     bool finished;
   };
 
-  // The folder holding `relative` (creating missing folders, following no link) and in `leaf`
-  // the last name. A folder opened on the way is kept open in `opened`.
-  int OpenParent(std::string_view relative, bool create, std::string& leaf, TFd& opened) const;
+  // Creates the file `path` empty and exclusively, noted in the journal first. 0, or the
+  // system's error with `blocker` the folder on the way that failed (empty when the file
+  // itself failed; EEXIST then means that the name is taken).
+  int MakeFile(const std::string& path, std::string& blocker);
   // The output folder itself, opened once when it is first needed (it exists by then).
   int RootFd() const;
+  std::string_view Relative(const std::string& path) const {
+    return std::string_view(path).substr(directory_.size());
+  }
 
   std::string directory_;
   TUniqueNamer namer_;
   mutable std::once_flag root_once_;
   mutable int root_fd_ = -1;
+  mutable int root_error_ = 0;
+  TRunJournal journal_;
   std::mutex mutex_;  // guards created_
   std::unordered_map<std::string, TCreated> created_;
 };

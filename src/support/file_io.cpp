@@ -161,6 +161,53 @@ std::string SystemErrorText(int error) {
   }
 }
 
+std::string EntryInTheWay(const std::string& path, bool folder_wanted, int error) {
+  struct stat st;
+  if (!IsSystemPath(path) || ::lstat(path.c_str(), &st) != 0) return SystemErrorText(error);
+  if (S_ISLNK(st.st_mode)) return path + " ist " + SystemErrorText(ELOOP);
+  if (S_ISDIR(st.st_mode))
+    return folder_wanted ? SystemErrorText(error) : path + " ist " + SystemErrorText(EISDIR);
+  if (S_ISREG(st.st_mode))
+    return folder_wanted ? path + " ist " + SystemErrorText(ENOTDIR) : SystemErrorText(error);
+  return path + " ist keine gewöhnliche Datei";
+}
+
+std::vector<std::string_view> SplitPath(std::string_view path) {
+  std::vector<std::string_view> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t slash = path.find('/', start);
+    if (slash == std::string_view::npos) slash = path.size();
+    parts.push_back(path.substr(start, slash - start));
+    start = slash + 1;
+  }
+  return parts;
+}
+
+int OpenParentFolder(int root, std::string_view relative, bool create, std::string& leaf,
+                     TFd& opened, std::string* failed) {
+  const auto parts = SplitPath(relative);
+  int fd = root;
+  for (size_t i = 0; fd >= 0 && i + 1 < parts.size(); ++i) {
+    if (parts[i].empty() || parts[i] == ".") continue;
+    const std::string part(parts[i]);
+    bool ok = !create || part == ".." || ::mkdirat(fd, part.c_str(), 0755) == 0 || errno == EEXIST;
+    TFd next(ok ? ::openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1);
+    if (next.get() < 0) {
+      const int error = errno;
+      if (failed)
+        *failed =
+            std::string(relative.substr(0, parts[i].data() + parts[i].size() - relative.data()));
+      errno = error;
+      return -1;
+    }
+    opened = std::move(next);
+    fd = opened.get();
+  }
+  leaf = std::string(parts.back());
+  return fd;
+}
+
 bool IsSystemPath(std::string_view path) { return path.find('\0') == std::string_view::npos; }
 
 int OpenRegularForReading(const std::string& path) {
@@ -227,6 +274,14 @@ bool IsFolder(const std::string& path, bool follow_links) {
   struct stat st;
   const int result = follow_links ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
   return result == 0 && S_ISDIR(st.st_mode);
+}
+
+int64_t BirthTime(int folder, const std::string& name) {
+  struct statx st {};
+  const int flags = AT_SYMLINK_NOFOLLOW | (name.empty() ? AT_EMPTY_PATH : 0);
+  if (::statx(folder, name.c_str(), flags, STATX_BTIME, &st) != 0 || !(st.stx_mask & STATX_BTIME))
+    return 0;
+  return static_cast<int64_t>(st.stx_btime.tv_sec) * 1'000'000'000 + st.stx_btime.tv_nsec;
 }
 
 bool IsRegularFile(const std::string& path) {

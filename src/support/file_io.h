@@ -9,6 +9,7 @@
 // Free functions without state; safe from any thread.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,18 @@ bool IsSystemPath(std::string_view path);
 // Opens the regular file `path` for reading without blocking on a FIFO or a device; -1 when it
 // cannot be opened or is no regular file.
 int OpenRegularForReading(const std::string& path);
+
+// The parts of a path between its "/" separators, in order, empty ones and "." and ".."
+// included ("a//b/" gives "a", "", "b", "").
+std::vector<std::string_view> SplitPath(std::string_view path);
+
+// The folder that holds the last part of `relative` below the open folder `root`, reached
+// without following any link: its descriptor (`root` itself, or one now owned by `opened`),
+// and in `leaf` the last part. With `create`, missing folders on the way are made (mode 0755).
+// -1, with errno set, when a folder on the way cannot be made or opened; `failed` (when given)
+// is then `relative` up to that folder.
+int OpenParentFolder(int root, std::string_view relative, bool create, std::string& leaf,
+                     TFd& opened, std::string* failed = nullptr);
 
 // The names in a folder (an open one, or by path), sorted by their bytes, without "." and "..";
 // empty when the folder cannot be read.
@@ -85,6 +98,11 @@ bool IsFolder(const std::string& path, bool follow_links = true);
 // Creates the absolute folder `path` and its missing parents with mode 0700. Existing folders
 // are taken as they are (also through a link the user made); true when `path` is a folder.
 bool MakeFolders(const std::string& path);
+// When the entry `name` in the open folder `folder` was made, in nanoseconds since 1970,
+// without following a link; with an empty `name`, of the open file `folder` itself. 0 when the
+// file system does not keep it. Unlike the inode number, it tells a file from a later one that
+// got the number of a deleted one.
+int64_t BirthTime(int folder, const std::string& name);
 // True for a regular file (following links).
 bool IsRegularFile(const std::string& path);
 
@@ -105,6 +123,11 @@ std::vector<std::string> ListedMountPoints();
 // The reason a system call failed with `error` (an errno value), in German as the log and the
 // messages say it, for example "kein Platz mehr auf dem Datenträger".
 std::string SystemErrorText(int error);
+// Why the entry at `path` keeps a file (or with `folder_wanted` a folder) from being made
+// there, for a message: "<path> ist eine Verknüpfung", "<path> ist ein Ordner", "<path> ist
+// kein Ordner" or "<path> ist keine gewöhnliche Datei"; SystemErrorText(error) when no entry
+// there is in the way.
+std::string EntryInTheWay(const std::string& path, bool folder_wanted, int error);
 
 // Writes `contents` to a new temporary file beside `path`, flushes it and renames it over
 // `path`. On any failure the temporary file is removed, `path` is left as it was, and the

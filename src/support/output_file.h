@@ -2,8 +2,8 @@
 //
 // Gallery files (pages, image copies) are written through TOutputFile: a buffered writer over
 // a file descriptor that the output folder of a run opened. Every failure to write or close
-// throws EOutputError with the German message of OutputErrorMessage(), so a page that could not
-// be written completely is never taken for a finished one.
+// throws EOutputError naming the file and the system's reason, so a page that could not be
+// written completely is never taken for a finished one.
 //
 // An object belongs to one thread at a time; it closes its descriptor when it goes.
 #pragma once
@@ -18,14 +18,27 @@
 
 namespace vistrel {
 
-// A generated file that cannot be created or written.
+// "Die Datei <path> konnte nicht geschrieben werden", followed by " (<reason>)" when there is a
+// reason; no closing punctuation, so it can stand in a longer line.
+std::string OutputFailureText(const std::string& path, const std::string& reason);
+// OutputFailureText() + "!": the message of an EOutputError.
+std::string OutputErrorMessage(const std::string& path, const std::string& reason = {});
+
+// A generated file that cannot be created or written: which file, and why (the system's
+// reason in German, see SystemErrorText(), or empty when there is none to give).
 class EOutputError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
-};
+  EOutputError(std::string path, std::string reason)
+      : std::runtime_error(OutputErrorMessage(path, reason)),
+        path_(std::move(path)),
+        reason_(std::move(reason)) {}
+  const std::string& Path() const { return path_; }
+  const std::string& Reason() const { return reason_; }
 
-// "Die Datei <path> konnte nicht geschrieben werden!"
-std::string OutputErrorMessage(const std::string& path);
+ private:
+  std::string path_;
+  std::string reason_;
+};
 
 class TOutputFile {
  public:
@@ -45,6 +58,8 @@ class TOutputFile {
 
  private:
   void Flush();
+  // Throws EOutputError for the system's `error` (an errno value).
+  [[noreturn]] void Fail(int error) const;
   void WriteOut(std::string_view bytes);
 
   TFd fd_;

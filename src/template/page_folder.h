@@ -23,6 +23,8 @@ class TPageFolder {
   virtual const std::string& Directory() const = 0;
   // Names a new file as MakeUniqueFileName() does and creates it empty; on kCreated `path` is
   // its full path. kInvalidName: the name would lie outside the folder or holds a NUL.
+  // kFailed: the system refuses this one name (errno says why; `path` is the name tried, or
+  // empty). Throws EOutputError when the folder refuses any file.
   virtual TResult Create(const std::string& pattern, const std::string& old_name,
                          const std::string& extension, std::string& path) = 0;
   // Opens a file created by Create() for writing from its start. Throws EOutputError when the

@@ -1,6 +1,7 @@
 #include "template/parser.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 
 #include "model/file_naming.h"
@@ -213,7 +214,9 @@ bool TVTLParser::StartPage(bool planning, const TReportCallback& report) {
         report(kStepError, 0, 0, 0, 0, "Ungültiger Dateiname " + PrintableName(pattern) + "!");
       return false;
     case TPageFolder::TResult::kFailed:
-      throw EOutputError(OutputErrorMessage(Output->Directory() + PrintableName(pattern)));
+      throw EOutputError(
+          path.empty() ? Output->Directory() + PrintableName(pattern) : PrintableName(path),
+          SystemErrorText(errno));
     case TPageFolder::TResult::kCreated:
       break;
   }

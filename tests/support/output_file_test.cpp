@@ -39,7 +39,11 @@ TEST(OutputFileTest, AFileThatCannotBeWrittenThrows) {
     small.Close();
     FAIL() << "no error";
   } catch (const EOutputError& error) {
-    EXPECT_STREQ(error.what(), "Die Datei /dev/full konnte nicht geschrieben werden!");
+    EXPECT_STREQ(error.what(),
+                 "Die Datei /dev/full konnte nicht geschrieben werden (kein Platz mehr auf dem "
+                 "Datenträger)!");
+    EXPECT_EQ(error.Path(), "/dev/full");
+    EXPECT_EQ(error.Reason(), "kein Platz mehr auf dem Datenträger");
   }
   TOutputFile closed;
   EXPECT_THROW(closed.Write("x"), EOutputError);

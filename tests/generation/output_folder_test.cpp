@@ -1,0 +1,189 @@
+#include "generation/output_folder.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <functional>
+
+#include "test_support.h"
+
+namespace vistrel {
+namespace {
+
+using namespace vistrel::testing;
+using Files = std::vector<std::string>;
+
+// Runs `body` in a child process, which must end with Die(): at once, as a killed run ends,
+// without a destructor or any cleanup. Fails the test when the body failed.
+void InDyingProcess(const std::function<void()>& body) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    body();
+    ::_exit(2);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+[[noreturn]] void Die(bool ok) { ::_exit(ok ? 0 : 1); }
+
+// The journals in `folder`.
+Files Journals(const std::string& folder) {
+  Files journals;
+  for (const std::string& name : ListFolder(folder))
+    if (name.starts_with(TRunJournal::kJournalPrefix)) journals.push_back(name);
+  return journals;
+}
+
+// Creates a file by the pattern "%old%" in `folder` and writes `contents`; finished or not.
+std::string Make(TOutputFolder& folder, const std::string& name, const std::string& contents,
+                 bool finish, const std::string& pattern = "%old%") {
+  std::string path;
+  if (folder.Create(pattern, name, ".jpg", path) != TPageFolder::TResult::kCreated) return {};
+  if (contents.empty() && !finish) return path;
+  TOutputFile file = folder.OpenCreated(path);
+  file.Write(contents);
+  if (finish)
+    folder.Finish(file);
+  else
+    file.Close();
+  return path;
+}
+
+class OutputFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override { std::filesystem::create_directories(out_); }
+  TempDir dir_;
+  std::string out_ = dir_ / "out/";
+};
+
+// What a dead run reserved or half wrote goes; what it finished, what the user put there (also
+// in place of a file of the run, and a file that merely has a journal's name) stays, and the
+// next run takes the plain names again.
+TEST_F(OutputFolderTest, TheNextRunClearsWhatADeadRunLeftAndNothingElse) {
+  WriteFile(out_ + "eigene.txt", "vom Benutzer");
+  WriteFile(out_ + ".vistrel-lauf-notiz", "kein Journal");
+  InDyingProcess([&] {
+    TOutputFolder folder(out_);
+    Die(folder.BeginRun() && !Make(folder, "fertig", "ganz", true).empty() &&
+        !Make(folder, "halb", std::string(5000, 'h'), false).empty() &&
+        !Make(folder, "leer", "", false).empty() &&
+        !Make(folder, "tief", "", false, "unter/%old%").empty() &&
+        !Make(folder, "50% Rabatt ä", "", false).empty() &&
+        !Make(folder, "ersetzt", "", false).empty());
+  });
+  ASSERT_EQ(Journals(out_).size(), 2u);  // the dead run's and the user's file
+  // The user's own file in place of one the run began, empty as the run's was.
+  WriteFile(dir_ / "ersatz.jpg", "");
+  ASSERT_EQ(::rename((dir_ / "ersatz.jpg").c_str(), (out_ + "ersetzt.jpg").c_str()), 0);
+
+  TOutputFolder next(out_);
+  ASSERT_TRUE(next.BeginRun());
+  Files left = ListFolder(out_);
+  std::erase_if(left, [](const std::string& name) {
+    return name.starts_with(TRunJournal::kJournalPrefix) && name != ".vistrel-lauf-notiz";
+  });
+  EXPECT_EQ(left,
+            (Files{".vistrel-lauf-notiz", "eigene.txt", "ersetzt.jpg", "fertig.jpg", "unter"}));
+  EXPECT_EQ(ListFolder(out_ + "unter"), Files{});
+  EXPECT_EQ(ReadFile(out_ + "fertig.jpg"), "ganz");
+  EXPECT_EQ(ReadFile(out_ + ".vistrel-lauf-notiz"), "kein Journal");
+  EXPECT_EQ(Journals(out_).size(), 2u);  // this run's and the user's file
+
+  EXPECT_EQ(Make(next, "halb", "neu", true), out_ + "halb.jpg");
+  EXPECT_EQ(Make(next, "50% Rabatt ä", "neu", true), out_ + "50% Rabatt ä.jpg");
+  EXPECT_EQ(Make(next, "fertig", "neu", true), out_ + "fertig2.jpg");
+  next.EndRun();
+  EXPECT_EQ(Journals(out_), Files{".vistrel-lauf-notiz"});
+}
+
+// A run that dies between noting a name and noting its file leaves the name reserved: its
+// file goes only while it is the empty file just made, never a file that was there before.
+TEST_F(OutputFolderTest, AReservedNameIsClearedOnlyWhileItsFileIsEmpty) {
+  WriteFile(out_ + "vorher.jpg", "schon da");
+  InDyingProcess([&] {
+    TFd root(::open(out_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    TRunJournal journal;
+    bool ok = journal.Start(root.get(), out_);
+    journal.Reserve("leer.jpg");
+    ok = ok &&
+         TFd(::open((out_ + "leer.jpg").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644)).get() >= 0;
+    journal.Reserve("vorher.jpg");  // its creation would have failed: the name is taken
+    Die(ok);
+  });
+  TOutputFolder next(out_);
+  ASSERT_TRUE(next.BeginRun());
+  next.EndRun();
+  EXPECT_EQ(ListFolder(out_), Files{"vorher.jpg"});
+}
+
+// A run that lives keeps its names: another run into the folder leaves its begun files alone
+// and numbers around them.
+TEST_F(OutputFolderTest, TwoRunsAtOnceNeverTakeEachOthersNames) {
+  TOutputFolder first(out_);
+  TOutputFolder second(out_);
+  ASSERT_TRUE(first.BeginRun());
+  const std::string begun = Make(first, "bild", "", false);
+  ASSERT_EQ(begun, out_ + "bild.jpg");
+  ASSERT_TRUE(second.BeginRun());
+  EXPECT_TRUE(Exists(begun));
+  EXPECT_EQ(Journals(out_).size(), 2u);
+  EXPECT_EQ(Make(second, "bild", "zwei", true), out_ + "bild2.jpg");
+  TOutputFile file = first.OpenCreated(begun);
+  file.Write("eins");
+  first.Finish(file);
+  EXPECT_EQ(Make(first, "bild", "drei", true), out_ + "bild3.jpg");
+  EXPECT_EQ(Make(second, "rest", "", false), out_ + "rest.jpg");
+  first.EndRun();
+  second.EndRun();
+  EXPECT_EQ(ListFolder(out_), (Files{"bild.jpg", "bild2.jpg", "bild3.jpg"}));
+  EXPECT_EQ(ReadFile(out_ + "bild.jpg"), "eins");
+}
+
+// A folder on the way that is no folder fails every file alike: an error naming it. A name
+// the file system will not take fails that file only.
+TEST_F(OutputFolderTest, TheFolderRefusingThrowsAndANameRefusedFailsOneFile) {
+  WriteFile(out_ + "klein", "eine Datei");
+  TOutputFolder folder(out_);
+  ASSERT_TRUE(folder.BeginRun());
+  std::string path;
+  try {
+    (void)folder.Create("klein/%old%", "a", ".jpg", path);
+    FAIL() << "no error";
+  } catch (const EOutputError& error) {
+    EXPECT_EQ(error.Path(), out_ + "klein/a.jpg");
+    EXPECT_EQ(error.Reason(), out_ + "klein ist kein Ordner");
+  }
+  errno = 0;
+  EXPECT_EQ(folder.Create("%old%", std::string(300, 'x'), ".jpg", path),
+            TPageFolder::TResult::kFailed);
+  EXPECT_EQ(errno, ENAMETOOLONG);
+  EXPECT_EQ(Make(folder, "b", "", false), out_ + "b.jpg");
+  EXPECT_THROW((void)folder.CreateNamed("b.jpg"), EOutputError);  // taken: never replaced
+  folder.EndRun();
+  EXPECT_EQ(ListFolder(out_), Files{"klein"});
+}
+
+TEST_F(OutputFolderTest, AFolderThatTakesNoFileCannotBeginARun) {
+  TOutputFolder gone(dir_ / "nirgends/");
+  errno = 0;
+  EXPECT_FALSE(gone.BeginRun());
+  EXPECT_EQ(errno, ENOENT);
+  TOutputFolder full(out_);
+  {
+    ScopedFileSizeLimit limit(0);
+    EXPECT_FALSE(full.BeginRun());
+    EXPECT_EQ(errno, EFBIG);
+  }
+  EXPECT_EQ(ListFolder(out_), Files{});
+}
+
+}  // namespace
+}  // namespace vistrel
