@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "generation/output_folder.h"
+#include "generation/run_outcome.h"
 #include "generation/run_services.h"
 #include "model/color.h"
 #include "model/file_naming.h"
@@ -179,6 +180,10 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
       return Refuse(TRequestProblem::kFileName,
                     "Ungültiger Dateiname " + PrintableName(pattern) + "!");
   }
+
+  // Nothing to show is no gallery; refused before anything is emptied.
+  if (!input.records || input.records->Count() == 0)
+    return Refuse(TRequestProblem::kEmptyList, NoGalleryLine(EmptyListReason()));
 
   if (request.empty_output && IsFolder(request.output_folder)) {
     const std::string resolved = RealPath(request.output_folder);

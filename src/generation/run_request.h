@@ -12,6 +12,7 @@
 //     whose JPEG quality is not a whole number from 0 to 100;
 //   - a file-name pattern (NEWNAME, NEWFILENAME) that is absolute, leaves the output folder or
 //     holds a NUL;
+//   - an empty image list ("Keine Galerie erstellt: Die Bildliste ist leer.");
 //   - emptying an output folder that is a file-system root, the home folder or a folder above
 //     it, a folder that holds (or lies inside) the program's skins or the skin in use, one with
 //     a file system mounted anywhere below it, or one that holds a listed image (also one that
@@ -102,7 +103,16 @@ struct TRunRequest {
 };
 
 // What BuildRunRequest() refused, so callers can tell a mistyped value from a refused run.
-enum class TRequestProblem { kNone, kSkin, kOutputFolder, kValue, kVariant, kFileName, kEmptying };
+enum class TRequestProblem {
+  kNone,
+  kSkin,
+  kOutputFolder,
+  kValue,
+  kVariant,
+  kFileName,
+  kEmptyList,
+  kEmptying
+};
 
 struct TRequestResult {
   std::optional<TRunRequest> request;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <filesystem>
 #include <functional>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <thread>
 
+#include "generation/skin_files.h"
 #include "model/file_naming.h"
 #include "support/file_io.h"
 #include "support/file_operations.h"
@@ -25,13 +27,6 @@ constexpr int kMaxImageThreads = 8;
 std::string PageExtension(const std::string& pattern) { return pattern.empty() ? ".html" : ""; }
 
 }  // namespace
-
-std::string FailedImagesLine(int failed) {
-  if (failed <= 0) return {};
-  if (failed == 1) return "Galerie erstellt, 1 Bild konnte nicht verarbeitet werden.";
-  return "Galerie erstellt, " + std::to_string(failed) +
-         " Bilder konnten nicht verarbeitet werden.";
-}
 
 TVistrel::TVistrel(const TRunRequest& request, TRunServices services)
     : request_(request), services_(std::move(services)) {
@@ -114,14 +109,43 @@ bool TVistrel::Generate() {
   std::filesystem::create_directories(properties_.OutputDirectory, error);
   if (!IsFolder(properties_.OutputDirectory)) {
     Report(kStepError, 0, 0, 0, 0, "Kann Ausgabeverzeichnis nicht erstellen!");
+    std::string folder = properties_.OutputDirectory;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    Report(kStepError, 0, 0, 0, 0,
+           NoGalleryLine(OutputFolderMissingReason(
+               properties_.OutputDirectory,
+               EntryInTheWay(folder, true, error ? error.value() : ENOTDIR))));
     return false;
   }
   output_ = std::make_unique<TOutputFolder>(properties_.OutputDirectory);
-  // However the run ends, it leaves no file behind that it began and did not finish.
+  if (!output_->BeginRun()) {
+    const int reason = errno;
+    Report(kStepError, 0, 0, 0, 0,
+           NoGalleryLine(
+               OutputFolderClosedReason(properties_.OutputDirectory, SystemErrorText(reason))));
+    return false;
+  }
+  // However the run ends, it leaves no file behind that it began and did not finish, and no
+  // journal.
   struct TCleanup {
     TOutputFolder& output;
-    ~TCleanup() { output.RemoveUnfinished(); }
+    ~TCleanup() { output.EndRun(); }
   } cleanup{*output_};
+  try {
+    return GenerateFiles();
+  } catch (const EOutputError& failure) {
+    // The output side is the same for every image and page: one report, and the run ends.
+    output_->RemoveUnfinished();
+    Report(kStepError, 0, 0, 0, 0,
+           NoGalleryLine(OutputFileReason(failure.Path(), failure.Reason())));
+    return false;
+  }
+}
+
+bool TVistrel::GenerateFiles() {
+  TVTLRecordList& records = Records();
+  const int images = records.Count();
+  const TVTL2dValueList& patterns = *properties_.HTMLPatterns;
 
   // An image whose name cannot be used (it holds a NUL, or a pattern would place one of its
   // files outside the output folder) fails before anything is made for it.
@@ -142,6 +166,14 @@ bool TVistrel::Generate() {
     if (!usable) FailImage(j);
   }
 
+  // What keeps the skin's files from their place is found before any picture is made.
+  const std::string files_folder = Skin().Directory + "files";
+  std::optional<TSkinFiles> skin_files;
+  if (IsFolder(files_folder, /*follow_links=*/false)) {
+    skin_files.emplace(files_folder, *output_, services_.files.Trash());
+    skin_files->Check();
+  }
+
   if (!CreateImageVariants()) {
     Stop();
     return false;
@@ -149,16 +181,22 @@ bool TVistrel::Generate() {
   if (properties_.CopyOriginals) {
     Report(kStepCopying, 0, 0, 0, 0, "");
     CopyOriginalFiles();
-    if (Stop()) return false;
   }
-  const std::string files_folder = Skin().Directory + "files";
-  if (IsFolder(files_folder, /*follow_links=*/false)) {
-    Report(kStepCopying, 0, 0, 0, 0, "");
-    CopyFolder(files_folder, properties_.OutputDirectory + "files/");
-  }
-
+  // Images that failed because the user stopped their work make a cancelled run, not an
+  // empty gallery.
+  if (Stop()) return false;
   for (int j = 0; j < images; ++j)
     if (!failed_[static_cast<size_t>(j)]) shown_.push_back(&records.Item(j));
+  if (shown_.empty()) {
+    Report(kStepError, 0, 0, 0, 0,
+           NoGalleryLine(images == 0 ? EmptyListReason() : NoImageReason(images)));
+    return false;
+  }
+  if (skin_files) {
+    Report(kStepCopying, 0, 0, 0, 0, "");
+    skin_files->Copy([this](const std::string& note) { Report(kStepNote, 0, 0, 0, 0, note); });
+  }
+
   if (!WritePages()) {
     Stop();
     return false;
@@ -232,11 +270,13 @@ bool TVistrel::CreateImageVariants() {
     for (int j = 0; j < images; ++j) {
       TVTLRecord& record = records.Item(j);
       std::string path;
+      // A name the system will not take fails the image (reported below); a folder that
+      // takes no file throws.
       if (!failed_[static_cast<size_t>(j)] &&
           output_->Create(row.Value(TVTLGalleryProperties::kNewName),
                           RemoveFileExt(record.FileName), ExtractFileExt(record.FileName),
                           path) != TOutputFolder::TResult::kCreated)
-        path.clear();  // the image is reported as failed below
+        path.clear();
       record.VariantFiles->SetValue(v, path);
       paths[static_cast<size_t>(j)].push_back(std::move(path));
     }
@@ -248,14 +288,19 @@ bool TVistrel::CreateImageVariants() {
   TVariantCache* cache = opened && opened->Usable() ? opened.get() : nullptr;
 
   // Then the pixels, image by image on every processor; each image is decoded once for the
-  // copies that must be made. Workers take no new image once the run is cancelled.
+  // copies that must be made. A photo that cannot be read fails its image; a copy that cannot
+  // be written fails the run, since the next one would fare no better. Workers take no new
+  // image once the run is cancelled or the output has failed.
   enum class TState : unsigned char { kPending, kDone, kFailed };
   std::vector<TState> states(static_cast<size_t>(images), TState::kPending);
   std::mutex mutex;
   std::condition_variable done;
   std::atomic<int> next{0};
+  std::optional<EOutputError> output_failure;  // the first one; guarded by `mutex`
+  std::atomic<bool> output_failed{false};
+  auto stopped = [&] { return services_.cancel.Cancelled() || output_failed; };
   auto work = [&] {
-    for (int j = next++; j < images && !services_.cancel.Cancelled(); j = next++) {
+    for (int j = next++; j < images && !stopped(); j = next++) {
       const std::vector<std::string>& files = paths[static_cast<size_t>(j)];
       // An image without a file for each variant has failed already; it is not even read.
       bool ok = std::none_of(files.begin(), files.end(),
@@ -274,6 +319,12 @@ bool TVistrel::CreateImageVariants() {
           output_->Finish(file);
           record.VariantSizes[static_cast<size_t>(v)] = {copy.width, copy.height};
         }
+      } catch (const EOutputError& failure) {
+        std::lock_guard lock(mutex);
+        if (!output_failure) output_failure = failure;
+        output_failed = true;
+        done.notify_all();
+        break;
       } catch (...) {
         ok = false;  // nothing may leave a worker thread; the image is reported as failed
       }
@@ -281,7 +332,7 @@ bool TVistrel::CreateImageVariants() {
       states[static_cast<size_t>(j)] = ok ? TState::kDone : TState::kFailed;
       done.notify_all();
     }
-    // A cancelled worker wakes the reporting loop, which then stops too.
+    // A stopped worker wakes the reporting loop, which then stops too.
     std::lock_guard lock(mutex);
     done.notify_all();
   };
@@ -302,10 +353,9 @@ bool TVistrel::CreateImageVariants() {
         if (v == 0) {
           std::unique_lock lock(mutex);
           done.wait(lock, [&] {
-            return states[static_cast<size_t>(j)] != TState::kPending ||
-                   services_.cancel.Cancelled();
+            return states[static_cast<size_t>(j)] != TState::kPending || stopped();
           });
-          if (states[static_cast<size_t>(j)] == TState::kPending) return false;  // cancelled
+          if (states[static_cast<size_t>(j)] == TState::kPending || output_failed) return false;
           failed = states[static_cast<size_t>(j)] == TState::kFailed;
         }
         // The image's own report first: an error of the first image then stands under the
@@ -322,6 +372,7 @@ bool TVistrel::CreateImageVariants() {
     if (const std::string problem = opened->Problem(); !problem.empty())
       Report(kStepNote, 0, 0, 0, 0, problem);
   }
+  if (output_failure) throw *output_failure;
   return finished;
 }
 
@@ -377,28 +428,26 @@ void TVistrel::CopyOriginalFiles() {
              static_cast<unsigned char>(contents[1]) == 0xD8 &&
              static_cast<unsigned char>(contents[2]) == 0xFF;
     };
-    bool ok = ReadWholeFile(record.FullPath(), contents) && starts_as_jpeg() &&
-              output_->Create(RemoveFileExt(record.FileName), "", ExtractFileExt(record.FileName),
-                              path) == TOutputFolder::TResult::kCreated;
-    if (ok) {
-      try {
-        TOutputFile file = output_->OpenCreated(path);
-        file.Write(contents);
-        output_->Finish(file);
-        records.Item(j).OriginalFile = path;
-      } catch (const EOutputError&) {
-        output_->Remove(path);
-        ok = false;
-      }
+    const bool ok =
+        ReadWholeFile(record.FullPath(), contents) && starts_as_jpeg() &&
+        output_->Create(RemoveFileExt(record.FileName), "", ExtractFileExt(record.FileName),
+                        path) == TOutputFolder::TResult::kCreated;
+    if (!ok) {
+      FailImage(j);
+      continue;
     }
-    if (!ok) FailImage(j);
+    TOutputFile file = output_->OpenCreated(path);
+    file.Write(contents);
+    output_->Finish(file);
+    records.Item(j).OriginalFile = path;
   }
 }
 
 std::string TVistrel::StartPage() const {
   const std::string& start = Skin().Startpage;
   if (start.empty() || shown_.empty() || !shown_.front()->PageFiles) return {};
-  return shown_.front()->PageFiles->ValueOf(start);
+  std::string page = shown_.front()->PageFiles->ValueOf(start);
+  return IsRegularFile(page) ? page : std::string();
 }
 
 }  // namespace vistrel

@@ -6,13 +6,18 @@
 // has one template engine per template read and plan its pages and then write them, and
 // reports each step through the progress service (see progress.h). Every generated file is
 // named and created through the run's TOutputFolder, so nothing existing is overwritten and
-// nothing is written outside the output folder.
+// nothing is written outside the output folder; the skin's files replace a differing file only
+// after moving it to the trash (skin_files.h). The folder's run journal lets the next run
+// remove what this run leaves unfinished if it dies.
 //
-// An image whose copies or original cannot be made (or whose name cannot be used) is a failed
-// image: it is reported ("Fehler beim Verarbeiten der Bilddatei ...!"), its files are removed,
-// and the rest of the run goes on as if it were not in the list: no page, no link to it, not
-// counted. The last line then says how many images failed instead of "Galerie erfolgreich
-// erstellt!".
+// An image whose copies or original cannot be made because the photo cannot be read (or whose
+// name cannot be used) is a failed image: it is reported ("Fehler beim Verarbeiten der
+// Bilddatei ...!"), its files are removed, and the rest of the run goes on as if it were not in
+// the list: no page, no link to it, not counted. The last line then says how many images failed
+// instead of "Galerie erfolgreich erstellt!". When no image is left, or the output side fails
+// (the folder cannot be made or written, a disk is full, a link or a folder is in the way), no
+// gallery is made: the run stops at once and its last line, an error report, says so and why,
+// naming the file and the system's reason (run_outcome.h).
 //
 // The run stops between images and between pages when the cancel service is set: files it
 // reserved or began and did not finish are removed, finished ones stay, and it reports step 8
@@ -29,6 +34,7 @@
 #include <vector>
 
 #include "generation/output_folder.h"
+#include "generation/run_outcome.h"
 #include "generation/run_request.h"
 #include "generation/run_services.h"
 #include "generation/variant_cache.h"
@@ -47,7 +53,7 @@ class TVistrel {
 
   // Empties the output folder when asked, then generates. True when the gallery was finished
   // (also when some images failed); false after an error report, or when cancelled. Errors of
-  // the template engine that are exceptions (EParserError, EOutputError) leave it.
+  // the template engine that are exceptions (EParserError) leave it.
   [[nodiscard]] bool Run();
   // The generation itself, without emptying.
   [[nodiscard]] bool Generate();
@@ -58,7 +64,8 @@ class TVistrel {
               const std::string& message);
 
   // After a run: whether it was cancelled, how many images failed, and the page that
-  // "Galerie anzeigen" opens (the skin's start page for the first image shown), or empty.
+  // "Galerie anzeigen" opens (the skin's start page for the first image shown), or empty when
+  // there is no such page on the disk.
   bool Cancelled() const { return cancelled_; }
   int FailedImages() const { return failed_count_; }
   std::string StartPage() const;
@@ -71,7 +78,11 @@ class TVistrel {
   int Threads = 0;  // image threads; 0 for one more than processors, at most 8
 
  private:
-  // Writes the copies of every image for every image variant; false when cancelled.
+  // Generate() once the output folder's run has begun. Throws EOutputError when the output
+  // side fails.
+  bool GenerateFiles();
+  // Writes the copies of every image for every image variant; false when cancelled. Throws
+  // EOutputError (the first one) when a copy cannot be written.
   bool CreateImageVariants();
   // The variant cache of this run, or null when the request or the image processor keeps
   // copies out of it.
@@ -83,6 +94,7 @@ class TVistrel {
                            const std::vector<TScaleRequest>& requests,
                            std::vector<TScaledCopy>& copies);
   // Copies every source image whose name is a JPEG name unchanged into the output folder.
+  // Throws EOutputError when a copy cannot be written.
   void CopyOriginalFiles();
   bool WritePages();
   // Marks image `index` as failed: reported, and its files removed.
@@ -98,8 +110,5 @@ class TVistrel {
   bool cancelled_ = false;
   TRecordView shown_;
 };
-
-// The run's last line when `failed` images could not be processed (empty for none).
-std::string FailedImagesLine(int failed);
 
 }  // namespace vistrel

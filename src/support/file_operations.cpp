@@ -17,59 +17,6 @@ namespace vistrel {
 
 namespace {
 
-bool CopyRegularFile(int source_dir, int target_dir, const std::string& name) {
-  TFd in(::openat(source_dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  if (in.get() < 0) return false;
-  struct stat st;
-  if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  struct stat existing;
-  if (::fstatat(target_dir, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
-    if (S_ISDIR(existing.st_mode)) return false;
-    if (::unlinkat(target_dir, name.c_str(), 0) != 0) return false;
-  }
-  TFd out(::openat(target_dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                   0644));
-  if (out.get() < 0) return false;
-  char buffer[65536];
-  while (true) {
-    ssize_t n = ::read(in.get(), buffer, sizeof buffer);
-    if (n == 0) return true;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (!WriteAll(out.get(), std::string_view(buffer, static_cast<size_t>(n)))) return false;
-  }
-}
-
-// Opens (creating when missing) the folder `name` inside `parent_fd`, refusing a link.
-int OpenOrMakeFolder(int parent_fd, const char* name) {
-  if (::mkdirat(parent_fd, name, 0755) != 0 && errno != EEXIST) return -1;
-  return ::openat(parent_fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-}
-
-bool CopyFolderContents(int source_dir, int target_dir, int depth) {
-  if (depth > 64) return false;  // a folder nested this deep is not a skin's static files
-  bool ok = true;
-  for (const std::string& name : ListFolderEntries(source_dir)) {
-    struct stat st;
-    if (::fstatat(source_dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-      ok = false;
-    } else if (S_ISDIR(st.st_mode)) {
-      TFd sub_source(
-          ::openat(source_dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-      TFd sub_target(OpenOrMakeFolder(target_dir, name.c_str()));
-      ok = sub_source.get() >= 0 && sub_target.get() >= 0 &&
-           CopyFolderContents(sub_source.get(), sub_target.get(), depth + 1) && ok;
-    } else if (S_ISREG(st.st_mode)) {
-      ok = CopyRegularFile(source_dir, target_dir, name) && ok;
-    } else {
-      ok = false;  // links, FIFOs and devices are never copied
-    }
-  }
-  return ok;
-}
-
 // Folders nested deeper than this are not looked through, and their folder is not emptied.
 constexpr int kMaxCheckDepth = 256;
 
@@ -105,20 +52,6 @@ bool MatchesPattern(const std::string& pattern, const std::string& name) {
 }
 
 }  // namespace
-
-bool CopyFolder(const std::string& source, const std::string& target) {
-  if (!IsSystemPath(source) || !IsSystemPath(target)) return false;
-  TFd source_fd(::open(source.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (source_fd.get() < 0) return false;
-  std::string target_path = target;
-  while (target_path.size() > 1 && target_path.back() == '/') target_path.pop_back();
-  std::error_code error;
-  std::filesystem::create_directories(std::filesystem::path(target_path).parent_path(), error);
-  if (::mkdir(target_path.c_str(), 0755) != 0 && errno != EEXIST) return false;
-  TFd target_fd(::open(target_path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (target_fd.get() < 0) return false;
-  return CopyFolderContents(source_fd.get(), target_fd.get(), 0);
-}
 
 bool ShellFileOperation(const std::string& path, TFileOperation operation, TTrash& trash,
                         std::string& reason) {

@@ -1,13 +1,13 @@
-// Folder operations that run without asking anything: copying a folder into a gallery and
-// emptying a folder before a gallery is written into it.
+// Folder operations that run without asking anything: emptying a folder before a gallery is
+// written into it.
 //
 // They never show a question, a progress or an error window. Emptying moves every entry to the
 // desktop trash (see trash.h), completely or not at all: before anything moves, each entry must
 // have a trash outside the folder that can take it, and every entry at any depth must lie on
 // the folder's own file system (a file system mounted anywhere below refuses the emptying); an
-// entry that then still fails to leave the folder brings those moved before it back. Nothing is ever deleted for good. Copying
-// follows no link, neither in the source (links are skipped) nor in the target (a link where a
-// file or folder is to go is never written through).
+// entry that then still fails to leave the folder brings those moved before it back. Nothing
+// is ever deleted for good. (The skin's static files are copied into a gallery by the run
+// itself, see skin_files.h.)
 //
 // Free functions without state; each call blocks its thread until done.
 #pragma once
@@ -20,11 +20,6 @@ class TTrash;
 
 // Operation codes of ShellFileOperation().
 enum class TFileOperation { kMove = 1, kCopy = 2, kDelete = 3, kRename = 4 };
-
-// Copies the folders and regular files inside `source` into the folder `target`, created when
-// missing. An existing regular file in the target is replaced (removed, then created anew).
-// True when every entry was copied.
-bool CopyFolder(const std::string& source, const std::string& target);
 
 // Carries out `operation` on the entries named by the absolute `path`, whose last component may
 // hold the wildcards "*" and "?" ("*.*" matches every name, also one without a dot). Only

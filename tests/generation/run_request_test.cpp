@@ -34,6 +34,7 @@ class RunRequestFixture : public ::testing::Test {
     fixture.variants = {{"THUMB", "k", "160", "120", "th_%old%"},
                         {"BIG", "g", "0", "600", "%old%"}};
     UseSkin(fixture);
+    records_.Add(std::make_unique<TVTLRecord>(dir_ / "p/", "a.jpg", nullptr, log_));
   }
   void UseSkin(TSkinFixture fixture) {
     fixture.values = {{"TITEL", "Titel", "TEXT", "x"},
@@ -133,6 +134,14 @@ TEST_F(RunRequestFixture, SkinOutputValuesAndVariantsAreRefusedWithTheUsersMessa
   input = Input();
   input.variants[1] = {"16384", "1", "0"};
   EXPECT_TRUE(BuildRunRequest(input, files_).request);
+
+  // Nothing to show: refused before a folder is made or emptied.
+  TVTLRecordList none;
+  input.records = &none;
+  input.empty_output = true;
+  WriteFile(files_.HomeFolder() + "/galerie/alt.html", "alt");
+  EXPECT_EQ(Refusal(input), "Keine Galerie erstellt: Die Bildliste ist leer.");
+  EXPECT_EQ(BuildRunRequest(input, files_).problem, TRequestProblem::kEmptyList);
 }
 
 TEST_F(RunRequestFixture, PatternsThatLeaveTheFolderOrHoldANulAreSkinErrors) {

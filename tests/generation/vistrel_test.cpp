@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <filesystem>
 #include <map>
+#include <thread>
 
 #include "generation/run_fixture.h"
 #include "image_fixtures.h"
@@ -263,6 +266,50 @@ TEST_F(DriverTest, CancellingWhileImagesAreMadeKeepsFinishedFilesOnly) {
     EXPECT_GT(ReadFile(out_ + "/" + name).size(), 100u) << name;
 }
 
+// Holds every photo until all of them are being made, then (a moment later, while the run
+// waits for the first) cancels the run and fails them all, the first one first.
+struct CancellingWhenAllStarted : TImageProcessor {
+  int images = 0;
+  TCancelFlag* cancel = nullptr;
+  std::atomic<int> started{0};
+  std::atomic<int> returned{0};
+  bool ScaleImage(const std::string& source, const std::vector<TScaleRequest>&,
+                  std::vector<TScaledCopy>&) override {
+    using std::chrono::milliseconds;
+    if (++started == images) {
+      std::this_thread::sleep_for(milliseconds(100));
+      cancel->Cancel();
+    }
+    while (!cancel->Cancelled()) std::this_thread::sleep_for(milliseconds(1));
+    if (!source.ends_with("/a.jpg")) {
+      while (returned == 0) std::this_thread::sleep_for(milliseconds(1));
+      std::this_thread::sleep_for(milliseconds(50));
+    }
+    ++returned;
+    return false;
+  }
+};
+
+// Images cut short by the user make a cancelled run, not a run without any image.
+TEST_F(DriverTest, CancellingWhileEveryImageIsMadeEndsAsCancelled) {
+  UseSkin({});
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) AddPhoto(dir_ / (std::string("p/") + name));
+  CancellingWhenAllStarted images;
+  images.images = threads_ = 3;
+  images.cancel = &cancel_;
+  images_ = &images;
+  // The first image's report waits until every image has come back failed.
+  on_report_ = [&](const std::string& line) {
+    if (line != "1,1,1,1,3") return;
+    for (int i = 0; i < 5000 && images.returned < 3; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // and its state is noted
+  };
+  EXPECT_FALSE(Run({.cache = false}));
+  EXPECT_EQ(reports_.back(), "8,0,0,0,0") << ::testing::PrintToString(reports_);
+  EXPECT_EQ(Output(), Files{});
+}
+
 TEST_F(DriverTest, CancellingBetweenPagesRemovesThePagesNotWritten) {
   TSkinFixture fixture;
   fixture.templates = {{"index.tpl", "index", "index.html"}, {"bild.tpl", "bild", ""}};
@@ -312,13 +359,144 @@ TEST_F(DriverTest, InvalidVariantSizesAndNamesAreRefusedBeforeAnythingIsWritten)
   EXPECT_TRUE(Exists(out_ + "/klein/a.jpg"));
 }
 
-TEST_F(DriverTest, AnOutputFolderThatCannotBeMadeIsReported) {
+TEST_F(DriverTest, AnOutputFolderThatCannotBeMadeIsReportedWithItsReason) {
   UseSkin({});
   AddPhoto(dir_ / "p/a.jpg");
   WriteFile(out_, "a file, not a folder");
   EXPECT_FALSE(Run());
   EXPECT_EQ(reports_,
-            (Reports{"0,0,0,0,0", "-1,0,0,0,0 Kann Ausgabeverzeichnis nicht erstellen!"}));
+            (Reports{"0,0,0,0,0", "-1,0,0,0,0 Kann Ausgabeverzeichnis nicht erstellen!",
+                     "-1,0,0,0,0 Keine Galerie erstellt: Das Ausgabeverzeichnis " + out_ +
+                         "/ kann nicht angelegt werden (" + out_ + " ist kein Ordner)."}));
+  EXPECT_FALSE(Run({.out = out_ + "/unter"}));
+  EXPECT_EQ(reports_.back(), "-1,0,0,0,0 Keine Galerie erstellt: Das Ausgabeverzeichnis " + out_ +
+                                 "/unter/ kann nicht angelegt werden (kein Ordner).");
+  EXPECT_EQ(ReadFile(out_), "a file, not a folder");
+}
+
+// The last line says what the run made: a whole gallery, a gallery without some images, or no
+// gallery and why. Only a finished gallery offers its start page.
+TEST_F(DriverTest, TheLastLineSaysWhetherAGalleryWasMade) {
+  TSkinFixture fixture;
+  fixture.templates = {{"index.tpl", "index", "index.html"}, {"bild.tpl", "bild", ""}};
+  fixture.template_files = {
+      {"index.tpl", "[VTL] NEWSECTION NUMREPEAT:0\n%THUMB%\n[VTL] ENDSECTION"},
+      {"bild.tpl", "%FNAME_NO_PATH%"}};
+  UseSkin(fixture);
+  WriteFile(dir_ / "p/good.jpg", MakeJpeg(80, 60));
+  WriteFile(dir_ / "p/bad.jpg", "no photo");
+  struct Case {
+    std::vector<std::string> photos;
+    std::string last;
+    Files files;
+  };
+  const std::vector<Case> cases = {
+      {{"good.jpg"}, "6,0,0,0,0", {"good.html", "index.html", "th_good.jpg"}},
+      {{"good.jpg", "bad.jpg", "gone.jpg"},
+       "6,0,0,0,0 Galerie erstellt, 2 Bilder konnten nicht verarbeitet werden.",
+       {"good.html", "index.html", "th_good.jpg"}},
+      {{"bad.jpg", "gone.jpg"},
+       "-1,0,0,0,0 Keine Galerie erstellt: Keines der 2 Bilder konnte verarbeitet werden.",
+       {}},
+      {{"gone.jpg"},
+       "-1,0,0,0,0 Keine Galerie erstellt: Das Bild konnte nicht verarbeitet werden.",
+       {}},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(out_);
+    while (records_.Count() > 0) records_.RemoveAt(0);
+    for (const std::string& photo : c.photos) AddFile(dir_ / ("p/" + photo));
+    EXPECT_EQ(Run(), c.last.starts_with("6,")) << c.last;
+    EXPECT_EQ(reports_.back(), c.last);
+    EXPECT_EQ(Output(), c.files) << c.last;
+    EXPECT_EQ(run_->StartPage().empty(), c.files.empty()) << c.last;
+  }
+  // Nothing to show is refused before anything is made.
+  while (records_.Count() > 0) records_.RemoveAt(0);
+  std::filesystem::remove_all(out_);
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(refusal_, "Keine Galerie erstellt: Die Bildliste ist leer.");
+  EXPECT_FALSE(Exists(out_));
+}
+
+// A skin whose start page names no page finishes, but offers no page to open.
+TEST_F(DriverTest, AStartPageThatWasNotWrittenIsNotOffered) {
+  TSkinFixture fixture;
+  fixture.start_page = "uebersicht";
+  UseSkin(fixture);
+  AddPhoto(dir_ / "p/a.jpg");
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(run_->StartPage(), "");
+}
+
+// The output side fails alike for every photo: it is told once, naming the file and the
+// system's reason, and the run ends there, leaving no begun file behind.
+TEST_F(DriverTest, AFileTheDiskDoesNotTakeEndsTheRunWithOneLine) {
+  TSkinFixture fixture;
+  fixture.variants = {{"BIG", "g", "600", "600", "%old%"}};
+  UseSkin(fixture);
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
+    AddPhoto(dir_ / (std::string("p/") + name), 1200, 900);
+  threads_ = 1;
+  {
+    ScopedFileSizeLimit full(4096);  // far less than a copy of 600 x 450 pixels
+    EXPECT_FALSE(Run({.cache = false}));
+  }
+  const auto error = [](const std::string& line) { return line.starts_with("-1,"); };
+  ASSERT_EQ(std::count_if(reports_.begin(), reports_.end(), error), 1)
+      << ::testing::PrintToString(reports_);
+  EXPECT_EQ(reports_.back(), "-1,0,0,0,0 Keine Galerie erstellt: Die Datei " + out_ +
+                                 "/a.jpg konnte nicht geschrieben werden (Datei zu groß).");
+  EXPECT_EQ(Output(), Files{});
+}
+
+TEST_F(DriverTest, APageTheDiskDoesNotTakeIsTheLastLine) {
+  TSkinFixture fixture;
+  fixture.variants = {};
+  fixture.template_files = {{"index.tpl", std::string(20000, 'x')}};
+  UseSkin(fixture);
+  AddPhoto(dir_ / "p/a.jpg");
+  {
+    ScopedFileSizeLimit full(8192);
+    EXPECT_FALSE(Run());
+  }
+  EXPECT_EQ(reports_.back(), "-1,0,0,0,0 Keine Galerie erstellt: Die Datei " + out_ +
+                                 "/index.html konnte nicht geschrieben werden (Datei zu groß).");
+  EXPECT_EQ(Output(), Files{});
+}
+
+TEST_F(DriverTest, AFolderThatTakesNoFileMakesNoGallery) {
+  UseSkin({});
+  AddPhoto(dir_ / "p/a.jpg");
+  std::filesystem::create_directories(out_);
+  {
+    ScopedFileSizeLimit full(0);
+    EXPECT_FALSE(Run());
+  }
+  EXPECT_EQ(reports_, (Reports{"0,0,0,0,0",
+                               "-1,0,0,0,0 Keine Galerie erstellt: In das "
+                               "Ausgabeverzeichnis " +
+                                   out_ + "/ kann nicht geschrieben werden (Datei zu groß)."}));
+  EXPECT_EQ(Output(), Files{});
+}
+
+// A folder of the pattern that is a link: nothing is written through it, and the run says so
+// once instead of failing every photo.
+TEST_F(DriverTest, ALinkInTheOutputStopsTheRunAndIsNotFollowed) {
+  TSkinFixture fixture;
+  fixture.variants = {{"THUMB", "k", "40", "40", "klein/%old%"}};
+  UseSkin(fixture);
+  AddPhoto(dir_ / "p/a.jpg");
+  AddPhoto(dir_ / "p/b.jpg");
+  std::filesystem::create_directories(out_);
+  std::filesystem::create_directories(dir_ / "elsewhere");
+  ASSERT_EQ(::symlink((dir_ / "elsewhere").c_str(), (out_ + "/klein").c_str()), 0);
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(reports_, (Reports{"0,0,0,0,0", "-1,0,0,0,0 Keine Galerie erstellt: Die Datei " + out_ +
+                                                "/klein/a.jpg konnte nicht geschrieben werden (" +
+                                                out_ + "/klein ist eine Verknüpfung)."}));
+  EXPECT_EQ(ListFolder(dir_ / "elsewhere"), Files{});
+  EXPECT_EQ(Output(), Files{"klein"});
 }
 
 TEST_F(DriverTest, OnlyJpegNamesAreCopiedAsOriginals) {

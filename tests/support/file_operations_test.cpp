@@ -136,40 +136,5 @@ TEST_F(FileOperationsTest, OnlyDeletionWorksWithoutATarget) {
   EXPECT_EQ(ListFolder(dir.Path()), std::vector<std::string>{"b.dat"});
 }
 
-TEST_F(FileOperationsTest, CopyFolderCopiesTreeAndSkipsLinks) {
-  TempDir dir;
-  WriteFile(dir / "skin/files/style.css", "css");
-  WriteFile(dir / "skin/files/img/bg.png", "png");
-  WriteFile(dir / "private.txt", "secret");
-  ASSERT_EQ(::symlink((dir / "private.txt").c_str(), (dir / "skin/files/steal.txt").c_str()), 0);
-
-  EXPECT_FALSE(CopyFolder(dir / "skin/files", dir / "out/files/"));  // the link is not copied
-  EXPECT_EQ(ReadFile(dir / "out/files/style.css"), "css");
-  EXPECT_EQ(ReadFile(dir / "out/files/img/bg.png"), "png");
-  EXPECT_FALSE(Exists(dir / "out/files/steal.txt"));
-}
-
-TEST_F(FileOperationsTest, CopyFolderNeverWritesThroughALinkInTheTarget) {
-  TempDir dir;
-  WriteFile(dir / "skin/files/style.css", "new css");
-  WriteFile(dir / "skin/files/sub/x.txt", "x");
-  WriteFile(dir / "victim.txt", "untouched");
-  WriteFile(dir / "victimdir/keep", "k");
-  WriteFile(dir / "out/files/old.css", "old");
-  ASSERT_EQ(::symlink((dir / "victim.txt").c_str(), (dir / "out/files/style.css").c_str()), 0);
-  ASSERT_EQ(::symlink((dir / "victimdir").c_str(), (dir / "out/files/sub").c_str()), 0);
-
-  EXPECT_FALSE(CopyFolder(dir / "skin/files", dir / "out/files/"));
-  EXPECT_EQ(ReadFile(dir / "victim.txt"), "untouched");
-  EXPECT_EQ(ReadFile(dir / "out/files/style.css"), "new css");  // the link was replaced
-  EXPECT_EQ(ListFolder(dir / "victimdir"), std::vector<std::string>{"keep"});
-  EXPECT_EQ(ReadFile(dir / "out/files/old.css"), "old");
-}
-
-TEST_F(FileOperationsTest, CopyFolderOfAMissingSourceFails) {
-  TempDir dir;
-  EXPECT_FALSE(CopyFolder(dir / "nothing", dir / "out/files/"));
-}
-
 }  // namespace
 }  // namespace vistrel
