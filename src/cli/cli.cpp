@@ -296,6 +296,8 @@ int RunGenerate(const TParsedArguments& args, std::ostream& out, std::ostream& e
     ok = run.Run();
   } catch (const std::exception& error) {
     failure = error.what();
+    // The log says how the run ended, as every other error does.
+    report(kStepError, 0, 0, 0, 0, failure);
   }
   print_log();
   if (!failure.empty()) err << "Fehler: " << failure << "\n";

@@ -8,10 +8,13 @@
 //
 // The commands and their options are the table of cli/command_table.h. RunCli() is the whole
 // program apart from starting the image library, so tests can run it in the process with their
-// own output streams. Exit status: 0 success (help and version included), 1 a failed run or an
-// error report, 2 a usage error or a skin that fails to load, 130 when SIGINT or SIGTERM asked
+// own output streams. Exit status: 0 success (help and version included); 1 a failed run or an
+// error report (an empty list, images that failed, an output folder or file that cannot be
+// written, a skin file that cannot be copied: the log on stdout says which, as its last lines);
+// 2 a usage error, a list file or a skin that fails to load; 130 when SIGINT or SIGTERM asked
 // it to stop (see stop_signals.h; main() installs the handlers): a run going on is cancelled
-// and its log ends with "Abgebrochen", before a run nothing is printed.
+// and its log ends with "Abgebrochen", before a run nothing is printed. Every error of a run
+// stands in the log on stdout, also when stderr repeats it.
 #pragma once
 
 #include <iosfwd>

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -479,6 +483,38 @@ TEST_F(CliGenerateTest, AFailedImageIsLeftOutAndTheLastLineSaysSo) {
             "\r\nStandard|#00FF80|16777215\r\nth_a.JPG\r\nth_b.jpg");
 }
 
+// When nothing can be shown, the last line says that no gallery was made, and why.
+TEST_F(CliGenerateTest, WithoutAnyImageTheLastLineSaysNoGalleryWasMade) {
+  CliResult empty = RunCommand({"generate", "--skin", skin_, "--out", out_});
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_EQ(empty.out, "Keine Galerie erstellt: Die Bildliste ist leer.\n");
+  EXPECT_FALSE(Exists(out_));
+
+  // A list whose photos are not where it says.
+  WriteFile(dir_ / "list.csv", "\"Dateiname\";\"Pfad\";\r\n\"a.jpg\";\"" + (dir_ / "weg/") +
+                                   "\";\r\n\"b.jpg\";\"" + (dir_ / "weg/") + "\";\r\n");
+  CliResult none =
+      RunCommand({"generate", "--skin", skin_, "--out", out_, "--list", dir_ / "list.csv"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.out.substr(
+                none.out.find("Fehler beim Verarbeiten der Bilddatei " + (dir_ / "weg/b.jpg"))),
+            "Fehler beim Verarbeiten der Bilddatei " + (dir_ / "weg/b.jpg") +
+                "!\n  Schritt 2 von 2\nKeine Galerie erstellt: Keines der 2 Bilder konnte "
+                "verarbeitet werden.\n");
+  EXPECT_EQ(ListFolder(out_), std::vector<std::string>{});
+}
+
+// An error that ends the run as an exception stands in the log too, not on stderr alone.
+TEST_F(CliGenerateTest, EveryErrorReachesTheLogOnStdout) {
+  WriteFile(dir_ / "skin/index.tpl", "[VTL] CONDITION(TRUE) ohne Ende");
+  CliResult result =
+      RunCommand({"generate", "--skin", skin_, "--out", out_, dir_ / "photos/b.jpg"});
+  EXPECT_EQ(result.status, 1);
+  const std::string message = "Fehler beim Lesen der Vorlagendatei! Bedingungsende fehlt!";
+  EXPECT_TRUE(result.out.ends_with("\n" + message + "\n")) << result.out;
+  EXPECT_EQ(result.err, "Fehler: " + message + "\n");
+}
+
 TEST_F(CliGenerateTest, TheVariantCacheCanBeTurnedOffOrLimited) {
   const std::string cache = home_ / ".cache/vistrel";
   CliResult off =
@@ -525,6 +561,12 @@ TEST(CliSkinsTest, ListsTheCatalogue) {
                             (dir / "skins/bad.vsk") + ": Datei enthält keinen Skin-Namen!\n");
 }
 
+// The exit status of a command run through /bin/sh, or -1 when it did not exit.
+int Status(const std::string& command) {
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 // The installed program, end to end, with a home of the test (where its cache goes).
 class CliProgramTest : public ::testing::Test {
  protected:
@@ -538,10 +580,7 @@ class CliProgramTest : public ::testing::Test {
 TEST_F(CliProgramTest, ExitCodesOfTheRealProgram) {
   const std::string skin = WriteSkin(dir / "skin");
   WriteFile(dir / "p/a.jpg", MakeJpeg(50, 50));
-  auto run = [](const std::string& command) {
-    const int status = std::system((command + " >/dev/null 2>&1").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  };
+  auto run = [](const std::string& command) { return Status(command + " >/dev/null 2>&1"); };
   const std::string cli = VISTREL_CLI;
   EXPECT_EQ(run(cli + " generate --skin '" + skin + "' --out '" + (dir / "out") + "' '" +
                 (dir / "p") + "'"),
@@ -555,6 +594,112 @@ TEST_F(CliProgramTest, ExitCodesOfTheRealProgram) {
   EXPECT_EQ(run(cli + " generate -h"), 0);
   EXPECT_EQ(run(cli + " --version"), 0);
   EXPECT_EQ(run(cli + " generate --bogus"), 2);
+}
+
+// A full disk is told once, naming the file and the reason; no photo is blamed.
+TEST_F(CliProgramTest, AFullDiskIsToldOnceAndNoPhotoIsBlamed) {
+  TSkinFixture fixture;
+  fixture.variants = {{"BIG", "g", "800", "800", "%old%"}};
+  const std::string skin = WriteSkin(dir / "skin", fixture);
+  for (int i = 0; i < 6; ++i)
+    WriteFile(dir / ("p/" + std::to_string(i) + ".jpg"), MakeJpeg(1200, 900));
+  // A file size limit fails writes as a full disk does (EFBIG instead of ENOSPC).
+  const std::string command = "trap '' XFSZ; ulimit -f 16; " + std::string(VISTREL_CLI) +
+                              " generate --no-cache --skin '" + skin + "' --out '" + (dir / "out") +
+                              "' '" + (dir / "p") + "' >'" + (dir / "log.txt") + "' 2>&1";
+  EXPECT_EQ(Status(command), 1);
+  const std::string log = ReadFile(dir / "log.txt");
+  EXPECT_EQ(log.find("Fehler beim Verarbeiten"), std::string::npos) << log;
+  const std::string last = log.substr(log.rfind('\n', log.size() - 2) + 1);
+  EXPECT_TRUE(last.starts_with("Keine Galerie erstellt: Die Datei " + (dir / "out/")) &&
+              last.ends_with(".jpg konnte nicht geschrieben werden (Datei zu groß).\n"))
+      << log;
+  EXPECT_EQ(ListFolder(dir / "out"), std::vector<std::string>{});
+}
+
+// A run killed at any moment leaves nothing the next run must live with: the next run removes
+// what the dead one reserved or half wrote, keeps what it finished, and names its files as a
+// run into a folder that holds only those finished files would.
+TEST_F(CliProgramTest, ARunKilledAtAnyMomentLeavesNothingForTheNextRun) {
+  TSkinFixture fixture;
+  fixture.variants = {{"BIG", "g", "1600", "1600", "%old%"},
+                      {"THUMB", "k", "100", "100", "th_%old%"}};
+  const std::string skin = WriteSkin(dir / "skin", fixture);
+  const std::string photo = MakeJpeg(2400, 1800);
+  for (int i = 0; i < 20; ++i) WriteFile(dir / ("p/" + std::to_string(100 + i) + ".jpg"), photo);
+  auto files = [](const std::string& folder) {
+    std::map<std::string, struct stat> found;
+    for (const std::string& name : ListFolder(folder)) {
+      struct stat st {};
+      ::lstat((folder + "/" + name).c_str(), &st);
+      found[name] = st;
+    }
+    return found;
+  };
+  auto count = [&](const std::string& folder, bool written) {
+    int n = 0;
+    for (const auto& [name, st] : files(folder))
+      n += name.ends_with(".jpg") && (st.st_size > 0) == written ? 1 : 0;
+    return n;
+  };
+  const std::vector<std::pair<std::string, std::function<bool(const std::string&)>>> moments = {
+      {"names reserved", [&](const std::string& out) { return count(out, false) > 0; }},
+      {"first copy written", [&](const std::string& out) { return count(out, true) > 0; }},
+      {"a quarter written", [&](const std::string& out) { return count(out, true) >= 10; }},
+  };
+  int number = 0;
+  for (const auto& [moment, reached] : moments) {
+    const std::string out = dir / ("out" + std::to_string(++number));
+    auto generate = [&](const std::string& into) {
+      return std::vector<std::string>{"generate", "--skin", skin, "--out", into, dir / "p"};
+    };
+    const pid_t child =
+        StartProgram({VISTREL_CLI, "generate", "--skin", skin, "--out", out, dir / "p"},
+                     dir / "out.txt", dir / "err.txt");
+    ASSERT_GT(child, 0);
+    bool killed = false;
+    for (int i = 0; i < 60000 && !killed; ++i) {
+      if (reached(out))
+        killed = ::kill(child, SIGKILL) == 0;
+      else
+        ::usleep(1000);
+    }
+    const int status = WaitForProgram(child);
+    ASSERT_TRUE(killed && WIFSIGNALED(status)) << moment << ": the run ended by itself";
+    const auto dead = files(out);
+    const bool left_something = std::any_of(dead.begin(), dead.end(), [](const auto& entry) {
+      return entry.second.st_size == 0 || entry.first.starts_with(".vistrel-lauf-");
+    });
+    EXPECT_TRUE(left_something) << moment;
+
+    const CliResult next = [&] {
+      std::ostringstream log, err;
+      const int code = RunCli(generate(out), log, err);
+      return CliResult{code, log.str(), err.str()};
+    }();
+    EXPECT_EQ(next.status, 0) << moment << next.out << next.err;
+    EXPECT_TRUE(next.out.ends_with("Galerie erfolgreich erstellt!\n")) << moment;
+    const auto after = files(out);
+    // What the dead run finished is still there as it was; into a folder holding only that,
+    // the same run makes the same files.
+    const std::string reference = dir / ("ref" + std::to_string(number));
+    for (const auto& [name, st] : dead) {
+      const auto now = after.find(name);
+      if (st.st_size > 0 && S_ISREG(st.st_mode) && now != after.end() &&
+          now->second.st_ino == st.st_ino && now->second.st_ctim.tv_nsec == st.st_ctim.tv_nsec &&
+          now->second.st_ctim.tv_sec == st.st_ctim.tv_sec)
+        WriteFile(reference + "/" + name, ReadFile(out + "/" + name));
+    }
+    std::filesystem::create_directories(reference);
+    std::ostringstream ignored;
+    ASSERT_EQ(RunCli(generate(reference), ignored, ignored), 0);
+    EXPECT_EQ(ListFolder(out), ListFolder(reference)) << moment;
+    for (const auto& [name, st] : after) {
+      EXPECT_GT(st.st_size, 0) << moment << ": " << name;
+      EXPECT_EQ(ReadFile(out + "/" + name), ReadFile(reference + "/" + name))
+          << moment << ": " << name;
+    }
+  }
 }
 
 // SIGINT stops a run between images: exit 130, "Abgebrochen" last, no empty file left.
