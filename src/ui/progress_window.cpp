@@ -102,6 +102,7 @@ void TfrmProgress::RunFinished(const QString& error) {
   if (worker_.joinable()) worker_.join();
   running_ = false;
   btnCancel->hide();
+  ShowLog();
   btnOk->setFocus();
   // An error that ended the run leaves the log as it is; the window can be closed.
   if (!error.isEmpty()) dialogs_.ShowError(this, error);
@@ -138,7 +139,9 @@ void TfrmProgress::ShowLog() {
     pbImages->setValue(log_.BarPosition());
   }
   btnOk->setEnabled(log_.OkEnabled());
-  btnShowGal->setVisible(log_.ShowGalleryVisible());
+  // Offered once the run is over, and only when its start page is there to be opened.
+  btnShowGal->setVisible(log_.ShowGalleryVisible() && !running_ && run_ &&
+                         !run_->StartPage().empty());
 }
 
 void TfrmProgress::btnShowGalClick() {

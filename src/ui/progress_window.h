@@ -5,8 +5,9 @@
 // comes back to the user-interface thread (Reporter()) and goes into the step log
 // (TProgressLog), which decides the lines, the bar and the buttons. "Abbrechen" (and closing
 // the window) during a run asks the run to stop; it stops between images and pages and ends
-// with "Abgebrochen", and the window can then be closed. "Galerie anzeigen" opens the skin's
-// start page with the desktop's program for HTML files.
+// with "Abgebrochen", and the window can then be closed. "Galerie anzeigen", offered after a
+// finished run whose start page exists, opens that page with the desktop's program for HTML
+// files.
 #pragma once
 
 #include <QDialog>

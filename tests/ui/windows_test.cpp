@@ -72,10 +72,10 @@ TEST(ProgressWindowTest, ReportsBecomeLinesBarAndButtons) {
 class WindowRunTest : public ::testing::Test {
  protected:
   explicit WindowRunTest(TImageProcessor& images) : images_(images) {}
-  // Makes the run into `folder` and hands it to the window.
-  void MakeRun(const std::string& folder) {
+  // Makes the run of `skin` (the test skin when none) into `folder` and hands it to the window.
+  void MakeRun(const std::string& folder, const TVTLSkin* skin = nullptr) {
     TRunInput input;
-    input.skin = &skin_;
+    input.skin = skin ? skin : &skin_;
     input.records = &records_;
     input.output_path = dir_ / folder;
     input.use_cache = false;
@@ -110,15 +110,16 @@ class FinishedRunTest : public WindowRunTest {
       records_.Add(std::make_unique<TVTLRecord>(dir_ / "p/", name, nullptr, log_));
     }
   }
-  // Shows the window for a new run into `folder` and waits until the run is over.
-  void RunInto(const std::string& folder) {
-    MakeRun(folder);
+  // Shows the window for a new run of `skin` into `folder` and waits until the run is over;
+  // "Galerie anzeigen" is then offered when the skin's start page was written.
+  void RunInto(const std::string& folder, const TVTLSkin* skin = nullptr) {
+    MakeRun(folder, skin);
     window_.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return !window_.Running() && window_.Log().OkEnabled(); }, 10000));
     QTest::qWait(20);
-    ASSERT_TRUE(window_.btnShowGal->isVisible());
+    ASSERT_EQ(window_.btnShowGal->isVisible(), !run_->StartPage().empty());
   }
   // Enter, where the keyboard focus is, as a user's key press goes.
   void PressEnter() {
@@ -139,6 +140,21 @@ TEST_F(FinishedRunTest, EnterClosesTheWindowAfterTheRunAndOpensNothing) {
   PressEnter();
   EXPECT_TRUE(dialogs_.documents.isEmpty());
   EXPECT_FALSE(window_.isVisible());
+  window_.hide();
+}
+
+// A skin whose start page names no page of its own: the run finishes, but there is nothing
+// "Galerie anzeigen" could open, so it is not offered.
+TEST_F(FinishedRunTest, WithoutItsStartPageTheGalleryIsNotOffered) {
+  TSkinFixture fixture;
+  fixture.start_page = "uebersicht";
+  const TVTLSkin skin((WriteSkin(dir_ / "ohne", fixture), dir_ / "ohne/"), "test.vsk", messages_);
+  RunInto("ohne-start", &skin);
+  EXPECT_EQ(window_.Log().Lines().back(), "Galerie erfolgreich erstellt!");
+  EXPECT_FALSE(window_.btnShowGal->isVisible());
+  QTest::mouseClick(window_.btnOk, Qt::LeftButton);
+  RunInto("mit-start");
+  EXPECT_TRUE(window_.btnShowGal->isVisible());
   window_.hide();
 }
 
