@@ -4,14 +4,19 @@
 # (quotes, "#", "%", "&", "<", umlauts), and checks each one with tools/gallery-check: valid
 # HTML, references that stay inside the gallery and reach their files, and no element or
 # attribute that the skin's templates do not write (check.mjs, quick). With --full it also opens
-# them in Chromium (measure.mjs: accessibility, layout at phone widths, tap targets, Lighthouse)
-# and saves screenshots.
+# them in Chromium (measure.mjs: accessibility, layout at phone widths, tap targets, Lighthouse,
+# and the weight of each page type's first view on a phone and a wide screen, the median of three
+# loads, with a table of all of them at the end) and saves screenshots.
 #
-# usage: scripts/check-galleries.sh [--full] [--cli PATH] [--out DIR] [--lightbox-selector SEL]
+# usage: scripts/check-galleries.sh [--full] [--cli PATH] [--out DIR] [--photos PATH]...
+#                                   [--lightbox-selector SEL]
 #   --cli PATH   vistrel-cli to use (default build/release/vistrel-cli, made by scripts/run.sh)
 #   --out DIR    where the galleries go, two folders per skin, SKIN and SKIN-namen
 #                (default out/gallery-check);
 #                with --full the screenshots and results.json go to DIR/screenshots
+#   --photos PATH  also make and check a gallery SKIN-fotos of these photos with every skin:
+#                a folder (its JPEG files), a JPEG file or an image list (.csv); may be given
+#                more than once, e.g. for the benchmark corpus and its special cases
 #   --lightbox-selector SEL   passed on to measure.mjs: what to click to open an in-page viewer
 # Installs what is missing: nodejs and npm (and chromium with --full) from Debian, the node
 # packages with `npm ci`. The image page to measure and the viewer to open are found from each
@@ -22,11 +27,13 @@ FULL=0
 CLI=
 OUT=
 LIGHTBOX=()
+PHOTOS=()
 while [ $# -gt 0 ]; do
   case $1 in
     --full) FULL=1 ;;
     --cli) CLI=${2:?--cli needs a path}; shift ;;
     --out) OUT=${2:?--out needs a folder}; shift ;;
+    --photos) PHOTOS+=("$(realpath -m -- "${2:?--photos needs a path}")"); shift ;;
     --lightbox-selector) LIGHTBOX=(--lightbox-selector "${2:?--lightbox-selector needs a CSS selector}"); shift ;;
     -h|--help) awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; exit 0 ;;
     *) echo "check-galleries.sh: unknown argument $1 (see --help)" >&2; exit 2 ;;
@@ -76,13 +83,23 @@ if [ ${#skins[@]} -eq 0 ]; then
   echo "check-galleries.sh: no skins found under skins/" >&2
   exit 1
 fi
+# The photos of --photos as arguments of vistrel-cli.
+extra=()
+for p in "${PHOTOS[@]}"; do
+  if [[ $p == *.[cC][sS][vV] ]]; then extra+=(--list "$p"); else extra+=("$p"); fi
+done
+kinds=(samples names)
+[ ${#extra[@]} -gt 0 ] && kinds+=(fotos)
 galleries=()
 for skin in "${skins[@]}"; do
   name=$(basename "$(dirname "$skin")")
   made=()
-  for kind in samples names; do
-    if [ "$kind" = samples ]; then dest=$OUT/$name; photos=(--list samples/bilderliste.csv)
-    else dest=$OUT/$name-namen; photos=("${awkward[@]}"); fi
+  for kind in "${kinds[@]}"; do
+    case $kind in
+      samples) dest=$OUT/$name; photos=(--list samples/bilderliste.csv) ;;
+      names) dest=$OUT/$name-namen; photos=("${awkward[@]}") ;;
+      fotos) dest=$OUT/$name-fotos; photos=("${extra[@]}") ;;
+    esac
     rm -rf "$dest"
     echo "== $name: making the gallery in $dest"
     if "$CLI" generate --skin "$skin" --out "$dest" --copy-originals "${photos[@]}"; then
@@ -104,7 +121,7 @@ if [ ${#galleries[@]} -gt 0 ]; then
   node "$TOOL/check.mjs" "${checks[@]}" || failed=1
   if [ "$FULL" = 1 ]; then
     echo "== measuring in Chromium (this takes a while)"
-    CHROME_PATH=/usr/bin/chromium node "$TOOL/measure.mjs" --out "$OUT/screenshots" "${LIGHTBOX[@]}" "${galleries[@]}" || failed=1
+    CHROME_PATH=/usr/bin/chromium node "$TOOL/measure.mjs" --out "$OUT/screenshots" "${LIGHTBOX[@]}" "${checks[@]}" || failed=1
   fi
 fi
 exit $failed

@@ -17,11 +17,12 @@
 // Prints one line per problem ("file:line: what") and exits with 0 when there is none, 1 when
 // there are problems, 2 for a usage error.
 import { closeSync, openSync, readFileSync, readSync, statSync } from "node:fs";
-import { dirname, join, relative, resolve, sep } from "node:path";
+import { join, relative, resolve, sep } from "node:path";
 import { fileURLToPath, pathToFileURL } from "node:url";
 import { HtmlValidate } from "html-validate";
 import config from "./htmlvalidate.config.mjs";
 import { walk, isHtml, isCss } from "./files.mjs";
+import { readSkin } from "./skin.mjs";
 
 const MAP_LINK_PREFIX = "https://www.openstreetmap.org/";
 const MAX_DATA_URI = 4096; // characters; enough for a small inline icon
@@ -259,20 +260,11 @@ function imageSizeProblems({ text }, file, root, sizes) {
 // skin file names (HTMLPatterns) and the HTML pages in its files folder. Conditional blocks
 // keep what both of their outcomes write.
 function skinMarkup(skinFile) {
-  const skinDir = dirname(resolve(skinFile));
-  const ini = readFileSync(skinFile, "utf8");
-  const patterns = /^[ \t]*HTMLPatterns[ \t]*=[ \t]*(.*?)[ \t]*$/im.exec(ini)?.[1];
-  if (!patterns) throw new Error(`${skinFile}: no HTMLPatterns table`);
-  const sources = [];
-  const rows = readFileSync(join(skinDir, patterns), "utf8").split(/\r?\n/).slice(1);
-  for (const row of rows) {
-    const m = /^\s*(?:"((?:[^"]|"")*)"|([^;]*))/.exec(row);
-    const name = (m[1] ?? m[2] ?? "").replace(/""/g, '"').trim();
-    if (name) sources.push(readFileSync(join(skinDir, name), "utf8"));
-  }
+  const skin = readSkin(skinFile);
+  const sources = skin.templates.map((t) => readFileSync(join(skin.dir, t.file), "utf8"));
   let own = [];
   try {
-    own = walk(join(skinDir, "files")).filter(isHtml);
+    own = walk(join(skin.dir, "files")).filter(isHtml);
   } catch {
     // a skin without a files folder
   }

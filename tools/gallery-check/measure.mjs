@@ -1,36 +1,47 @@
 #!/usr/bin/env node
 // What a browser makes of generated galleries (slow; for people, not for every test run):
 //   node measure.mjs --out SHOTS_DIR [--page FILE] [--lightbox-selector SEL] [--no-lighthouse]
-//                    [--chromium PATH] GALLERY_DIR...
+//                    [--runs N] [--chromium PATH] [--skin SKINFILE.vsk] GALLERY_DIR...
+//                    [--skin SKINFILE.vsk GALLERY_DIR...]...
 // Each gallery is served from 127.0.0.1 on a random port and opened in Debian's Chromium
-// through playwright-core: the start page (index.html), one image page (--page, else the page
-// the start page's first thumbnail links to) and, when --lightbox-selector names a thumbnail
-// that opens an in-page viewer (default: [data-lightbox], else, on a start page with scripts, a
-// thumbnail linking straight to a JPEG), that viewer. Measured: axe-core violations, sideways
-// scrolling at 320, 390 and 1440 px, tap targets under 24×24 px, a viewport that blocks zooming,
-// images without width/height, images below the first screen without loading="lazy", requests
-// and bytes of the start page's first view, the size of the gallery's scripts, whether the start
-// page works from file://, and Lighthouse (mobile; performance, accessibility, best practices,
-// CLS). Screenshots go to SHOTS_DIR as <gallery>-<page>-<width>.png; all figures to
+// through playwright-core. Measured are its page types: with --skin, one page of each template
+// of the skin that made the galleries after it (the first one reached from the start page by
+// following its links); without, the start page (index.html) and one image page (--page, else
+// the page the start page's first thumbnail links to). And, when --lightbox-selector names a
+// thumbnail that opens an in-page viewer (default: [data-lightbox], else, on a start page with
+// scripts, a thumbnail linking straight to a JPEG), that viewer.
+// For each: axe-core violations, sideways scrolling at 320, 390 and 1440 px, tap targets under
+// 24×24 px, a viewport that blocks zooming, images without width/height, images below the first
+// screen without loading="lazy", and Lighthouse (mobile; performance, accessibility, best
+// practices, CLS, and what it would save by modern image formats and fitting image sizes).
+// The weight of the first view (requests and bytes until the network is quiet, the median of
+// --runs fresh loads, default 3) on a phone of 390×844 CSS px at 3 device pixels per px and on a
+// screen of 1440×900 at 1; for the viewer, what opening it adds to the start page. The bytes
+// of the whole gallery, the size of its scripts, and whether the start page works from file://.
+// Screenshots go to SHOTS_DIR as <gallery>-<page>-<width>.png; all figures to
 // SHOTS_DIR/results.json, Lighthouse's own reports to SHOTS_DIR/lighthouse-<gallery>-<page>.json.
+// After the galleries, one table of all first-view weights and one of the galleries' bytes.
 import { createServer } from "node:http";
 import { mkdirSync, mkdtempSync, readFileSync, rmSync, statSync, writeFileSync } from "node:fs";
 import { spawn } from "node:child_process";
 import { once } from "node:events";
 import { tmpdir } from "node:os";
 import { basename, extname, join, relative, resolve, sep } from "node:path";
-import { pathToFileURL } from "node:url";
+import { fileURLToPath, pathToFileURL } from "node:url";
 import { parseArgs } from "node:util";
 import { gzipSync } from "node:zlib";
 import { chromium } from "playwright-core";
 import axe from "axe-core";
-import { walk, isHtml, isJs } from "./files.mjs";
+import { walk, isHtml, isJs, isCss } from "./files.mjs";
+import { readSkin, templateOf } from "./skin.mjs";
 
 const CHROMIUM_FLAGS = [
   "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
   "--disable-background-networking", "--disable-component-update", "--disable-sync",
 ];
 const PHONE = { width: 390, height: 844 };
+// The phone whose first view is weighed: as sharp as today's phones draw.
+const PHONE_SCALE = 3;
 const SMALL_PHONE = { width: 320, height: 700 };
 const DESKTOP = { width: 1440, height: 900 };
 const MIN_TARGET = 24;
@@ -196,27 +207,90 @@ class Browser {
   async stop() {
     await this.browser?.close();
   }
-  // A fresh context (no cache, no cookies) at SIZE; phone sizes get touch and the mobile viewport.
-  async open(url, size, { mobile = size.width < 800, wait = "networkidle" } = {}) {
+  // A fresh context (no cache, no cookies) at SIZE and SCALE device pixels per CSS pixel; phone
+  // sizes get touch and the mobile viewport. The log counts the requests that finished and
+  // their bytes as they came over the wire (headers and body, compressed as sent);
+  // `log.settled()` gives them once the network has been quiet for half a second.
+  async open(url, size, { mobile = size.width < 800, wait = "networkidle", scale = 1 } = {}) {
     const context = await this.browser.newContext({
-      viewport: size, isMobile: mobile, hasTouch: mobile, deviceScaleFactor: 1,
+      viewport: size, isMobile: mobile, hasTouch: mobile, deviceScaleFactor: scale,
     });
     const page = await context.newPage();
-    const log = { requests: 0, bytes: 0, failed: [], errors: [] };
-    page.on("requestfinished", async (req) => {
-      log.requests++;
-      try {
-        const s = await req.sizes();
-        log.bytes += s.responseBodySize + s.responseHeadersSize;
-      } catch { /* file: URLs have no sizes */ }
-    });
-    page.on("requestfailed", (req) => log.failed.push(`${req.url()} (${req.failure()?.errorText})`));
-    page.on("response", (res) => { if (res.status() >= 400) log.failed.push(`${res.url()} (HTTP ${res.status()})`); });
-    page.on("console", (msg) => { if (msg.type() === "error") log.errors.push(msg.text()); });
-    page.on("pageerror", (err) => log.errors.push(String(err)));
+    const log = new RequestLog(page);
     await page.goto(url, { waitUntil: wait, timeout: 60000 });
     return { page, log, close: () => context.close() };
   }
+}
+
+class RequestLog {
+  constructor(page) {
+    this.requests = 0;
+    this.failed = [];
+    this.errors = [];
+    this.sizes = [];
+    this.open = 0;
+    this.last = Date.now();
+    const moved = () => { this.last = Date.now(); };
+    page.on("request", () => { this.open++; moved(); });
+    page.on("requestfinished", (req) => {
+      this.open--;
+      this.requests++;
+      moved();
+      // file: URLs have no sizes
+      this.sizes.push(req.sizes().then((s) => s.responseBodySize + s.responseHeadersSize, () => 0));
+    });
+    page.on("requestfailed", (req) => {
+      this.open--;
+      moved();
+      this.failed.push(`${req.url()} (${req.failure()?.errorText})`);
+    });
+    page.on("response", (res) => { if (res.status() >= 400) this.failed.push(`${res.url()} (HTTP ${res.status()})`); });
+    page.on("console", (msg) => { if (msg.type() === "error") this.errors.push(msg.text()); });
+    page.on("pageerror", (err) => this.errors.push(String(err)));
+  }
+  // { requests, bytes } once no request has been open or begun for QUIET ms (at most TIMEOUT ms).
+  async settled(quiet = 500, timeout = 20000) {
+    const end = Date.now() + timeout;
+    while (Date.now() < end && (this.open > 0 || Date.now() - this.last < quiet)) {
+      await new Promise((r) => setTimeout(r, 50));
+    }
+    const sizes = await Promise.all(this.sizes);
+    return { requests: this.requests, bytes: sizes.reduce((a, b) => a + b, 0) };
+  }
+}
+
+const median = (values) => {
+  const v = [...values].sort((a, b) => a - b);
+  return v.length % 2 ? v[(v.length - 1) / 2] : (v[v.length / 2 - 1] + v[v.length / 2]) / 2;
+};
+
+// The first view of URL on the phone (3×) and on the wide screen (1×): requests and bytes, the
+// median of RUNS fresh loads each. With OPEN (a function of the page), what it adds once the
+// page has settled, for a viewer opened on the page.
+async function weigh(browser, url, runs, open = null) {
+  const weights = {};
+  for (const [size, scale] of [[PHONE, PHONE_SCALE], [DESKTOP, 1]]) {
+    const samples = [];
+    for (let i = 0; i < runs; i++) {
+      const v = await browser.open(url, size, { scale });
+      try {
+        const before = await v.log.settled();
+        if (!open) {
+          samples.push(before);
+          continue;
+        }
+        await open(v.page);
+        const after = await v.log.settled();
+        samples.push({ requests: after.requests - before.requests, bytes: after.bytes - before.bytes });
+      } finally {
+        await v.close();
+      }
+    }
+    weights[size.width] = {
+      scale, requests: median(samples.map((s) => s.requests)), bytes: median(samples.map((s) => s.bytes)), runs: samples,
+    };
+  }
+  return weights;
 }
 
 // Starts Chromium for Lighthouse with its own fresh profile and runs it on URL.
@@ -258,6 +332,10 @@ async function runLighthouse(executablePath, url) {
         .map((a) => a.id),
       consoleErrors: (lhr.audits["errors-in-console"]?.details?.items ?? []).map((i) => `${i.description} ${i.sourceLocation?.url ?? ""}`.trim()),
       runtimeError: lhr.runtimeError?.message ?? null,
+      // what Lighthouse estimates the page's pictures would save in a modern format, and at the
+      // size they are shown at (bytes)
+      savings: Object.fromEntries([["modernFormats", "modern-image-formats"], ["imageSizes", "uses-responsive-images"]]
+        .map(([key, id]) => [key, lhr.audits[id]?.details?.overallSavingsBytes ?? 0])),
     };
   } finally {
     if (chrome.exitCode === null) {
@@ -273,10 +351,37 @@ async function runLighthouse(executablePath, url) {
 // ---------------------------------------------------------------------------------------------
 const THUMBNAIL_TO_PICTURE = 'a:has(> img)[href$=".jpg" i], a:has(> img)[href$=".jpeg" i]';
 
-// The image page to measure: the one asked for, else the page the start page's first thumbnail
-// links to, else the first page that is not an overview page.
+// The pages of ROOT as gallery paths ("a/b.html").
+const galleryPages = (root) => walk(root).filter(isHtml).map((p) => relative(root, p).split(sep).join("/"));
+
+// The gallery pages that <a href> links of page PAGE lead to, in document order.
+function linkedPages(root, page, pages) {
+  let html = "";
+  try { html = readFileSync(join(root, page), "utf8"); } catch { return []; }
+  const found = [];
+  for (const m of html.replace(/<!--[\s\S]*?-->/g, "").matchAll(/<a\b[^>]*?\bhref="([^"]*)"/gi)) {
+    const target = pageOfLink(root, page, m[1]);
+    if (target && pages.has(target) && !found.includes(target)) found.push(target);
+  }
+  return found;
+}
+
+// The gallery path a link HREF of page PAGE leads to, or null when it leaves the gallery.
+function pageOfLink(root, page, href) {
+  try {
+    const url = new URL(href.replace(/&amp;/g, "&"), pathToFileURL(join(root, page)));
+    if (url.protocol !== "file:") return null;
+    const rel = relative(root, fileURLToPath(url));
+    return rel.startsWith("..") ? null : rel.split(sep).join("/");
+  } catch {
+    return null;
+  }
+}
+
+// The image page to measure without the skin: the one asked for, else the page the start
+// page's first thumbnail links to, else the first page that is not an overview page.
 function pickImagePage(root, wanted) {
-  const pages = walk(root).filter(isHtml).map((p) => relative(root, p).split(sep).join("/"));
+  const pages = galleryPages(root);
   if (wanted) {
     if (!pages.includes(wanted)) throw new Error(`${wanted} is not a page of ${root}`);
     return wanted;
@@ -291,23 +396,76 @@ function pickImagePage(root, wanted) {
     ?? pages.find((p) => p !== "index.html") ?? null;
 }
 
-const shotName = (page) => page.replace(/\.html?$/i, "").replace(/[^A-Za-z0-9_-]+/g, "_");
+// The page types to measure, as [{ type, page }]: with the skin, one page per template (the
+// start page for its own template, else the first page of the template met on the way through
+// the gallery's links from the start page); without it, the start page and an image page.
+function pageTypes(root, skin, wantedImagePage) {
+  if (!skin) {
+    const image = pickImagePage(root, wantedImagePage);
+    return [{ type: "index", page: "index.html" }, ...(image ? [{ type: "image", page: image }] : [])];
+  }
+  const pages = galleryPages(root);
+  const all = new Set(pages);
+  const first = new Map(); // template name -> page
+  const seen = new Set(["index.html"]);
+  const queue = ["index.html"];
+  while (queue.length && first.size < skin.templates.length) {
+    const page = queue.shift();
+    const t = templateOf(skin, page);
+    if (t && !first.has(t.name)) first.set(t.name, page);
+    for (const next of linkedPages(root, page, all)) {
+      if (!seen.has(next)) { seen.add(next); queue.push(next); }
+    }
+  }
+  for (const page of pages) {
+    const t = templateOf(skin, page);
+    if (t && !first.has(t.name)) first.set(t.name, page);
+  }
+  return skin.templates.filter((t) => first.has(t.name)).map((t) => ({ type: t.name, page: first.get(t.name) }));
+}
 
-async function measureGallery(dir, opts, browser) {
+// The bytes of the gallery's files: all of them, its pages, style sheets and scripts, the
+// pictures it shows, and the originals offered for download (<a download>).
+function galleryBytes(root, files) {
+  const originals = new Set();
+  for (const page of files.filter(isHtml)) {
+    const html = readFileSync(page, "utf8");
+    for (const m of html.matchAll(/<a\b(?=[^>]*\bdownload\b)[^>]*?\bhref="([^"]*)"/gi)) {
+      const target = pageOfLink(root, relative(root, page), m[1]);
+      if (target) originals.add(join(root, target));
+    }
+  }
+  const bytes = { files: files.length, total: 0, pages: 0, styleAndScript: 0, pictures: 0, originals: 0, other: 0 };
+  for (const f of files) {
+    const n = statSync(f).size;
+    bytes.total += n;
+    if (originals.has(f)) bytes.originals += n;
+    else if (isHtml(f)) bytes.pages += n;
+    else if (isCss(f) || isJs(f)) bytes.styleAndScript += n;
+    else if (/\.(jpe?g|png|gif|webp|avif|jxl)$/i.test(f)) bytes.pictures += n;
+    else bytes.other += n;
+  }
+  return bytes;
+}
+
+const shotName = (page) => page.replace(/\.html?$/i, "").replace(/[^A-Za-z0-9_-]+/g, "_");
+const pageUrl = (server, page) => server.url + page.split("/").map(encodeURIComponent).join("/");
+
+async function measureGallery(dir, opts, browser, skin) {
   const root = resolve(dir);
   const name = basename(root);
   const files = walk(root);
   const result = {
-    gallery: name, folder: root, pages: {}, viewer: null, firstView: {}, fileUrl: null,
+    gallery: name, folder: root, skin: skin ? basename(skin.dir) : null, pages: {}, viewer: null, fileUrl: null,
     jsBytes: files.filter(isJs).reduce((n, f) => n + statSync(f).size, 0),
     jsFiles: files.filter(isJs).length,
+    bytes: galleryBytes(root, files),
   };
-  const imagePage = pickImagePage(root, opts.page);
   const server = await serve(root);
   try {
-    for (const page of ["index.html", imagePage].filter(Boolean)) {
-      const url = server.url + page.split("/").map(encodeURIComponent).join("/");
-      const r = { page, scroll: {} };
+    for (const { type, page } of pageTypes(root, skin, opts.page)) {
+      const url = pageUrl(server, page);
+      const r = { type, page, scroll: {} };
       for (const size of [SMALL_PHONE, PHONE, DESKTOP]) {
         const v = await browser.open(url, size);
         const f = await v.page.evaluate(pageFigures, MIN_TARGET);
@@ -317,20 +475,20 @@ async function measureGallery(dir, opts, browser) {
             tapTargets: f.tapTargets, smallTargets: f.smallTargets, viewport: f.viewport, zoomBlocked: f.zoomBlocked,
             images: f.images, imagesWithoutSize: f.imagesWithoutSize, belowFoldNotLazy: f.belowFoldNotLazy,
           });
-          if (page === "index.html") result.firstView[size.width] = { requests: v.log.requests, bytes: v.log.bytes };
         }
         if (size === DESKTOP) {
-          if (page === "index.html") result.firstView[size.width] = { requests: v.log.requests, bytes: v.log.bytes };
           r.axe = await runAxe(v.page);
           r.failedRequests = v.log.failed;
           r.consoleErrors = v.log.errors;
+          r.smallTargetsWide = f.smallTargets;
         }
         if (size !== SMALL_PHONE) {
           await v.page.screenshot({ path: join(opts.out, `${name}-${shotName(page)}-${size.width}.png`) });
         }
         await v.close();
       }
-      result.pages[page === "index.html" ? "index" : "image"] = r;
+      r.firstView = await weigh(browser, url, opts.runs);
+      result.pages[type] = r;
     }
 
     // The in-page viewer, opened by clicking the first match of the selector on the start page.
@@ -356,7 +514,7 @@ async function measureGallery(dir, opts, browser) {
         const before = v.page.url();
         await target.click();
         await v.page.waitForTimeout(800);
-        await v.page.waitForLoadState("networkidle").catch(() => {});
+        await v.log.settled();
         const navigated = v.page.url() !== before && v.page.url().split("#")[0] !== before.split("#")[0];
         const shown = await v.page.evaluate(viewerShown).catch(() => false);
         result.viewer.status = navigated ? `navigated to ${v.page.url()} instead of opening in the page`
@@ -367,6 +525,10 @@ async function measureGallery(dir, opts, browser) {
           result.viewer.consoleErrors = v.log.errors;
         }
         await v.close();
+      }
+      if (result.viewer.status === "opened") {
+        result.viewer.firstView = await weigh(browser, server.url + "index.html", opts.runs,
+          (page) => page.locator(selector).first().click());
       }
     }
 
@@ -395,9 +557,8 @@ async function measureGallery(dir, opts, browser) {
 
     if (opts.lighthouse) {
       for (const [key, r] of Object.entries(result.pages)) {
-        const url = server.url + r.page.split("/").map(encodeURIComponent).join("/");
         try {
-          const { report, ...figures } = await runLighthouse(opts.chromium, url);
+          const { report, ...figures } = await runLighthouse(opts.chromium, pageUrl(server, r.page));
           writeFileSync(join(opts.out, `lighthouse-${name}-${shotName(r.page)}.json`), JSON.stringify(report));
           r.lighthouse = figures;
         } catch (e) {
@@ -413,6 +574,7 @@ async function measureGallery(dir, opts, browser) {
 }
 
 // ---------------------------------------------------------------------------------------------
+const kib = (n) => (n / 1024).toFixed(1);
 const kb = (n) => (n < 1024 ? `${n} B` : n < 1024 * 1024 ? `${(n / 1024).toFixed(1)} KiB` : `${(n / 1024 / 1024).toFixed(2)} MiB`);
 
 function axeText(list) {
@@ -429,35 +591,41 @@ function table(rows) {
 }
 
 function report(r) {
-  const idx = r.pages.index, img = r.pages.image;
-  const both = (fn) => [fn(idx), img ? fn(img) : "-"];
+  const pages = Object.values(r.pages);
+  const each = (fn) => pages.map(fn);
   const scroll = (p) => [320, 390, 1440].map((w) => (p.scroll[w] ? `${w}: +${p.scroll[w]}px` : `${w}: no`)).join(", ");
   const lh = (p, f) => (p.lighthouse ? (p.lighthouse.error ? "error" : f(p.lighthouse)) : "skipped");
+  const weight = (w) => (w ? `${w.requests} req, ${kib(w.bytes)} KiB` : "-");
   const rows = [
-    ["", "index", img ? img.page : "(no image page)"],
-    ["axe violations (1440)", ...both((p) => axeText(p.axe))],
-    ["sideways scrolling", ...both(scroll)],
-    ["tap targets < 24×24 (390)", ...both((p) => `${p.smallTargets.length} of ${p.tapTargets}`)],
-    ["viewport blocks zoom", ...both((p) => (p.viewport === null ? "no viewport meta" : p.zoomBlocked ? `yes (${p.viewport})` : "no"))],
-    ["<img> without width/height", ...both((p) => `${p.imagesWithoutSize.length} of ${p.images}`)],
-    ["below first screen, not lazy (390×844)", ...both((p) => `${p.belowFoldNotLazy.length}`)],
-    ["failed requests / console errors", ...both((p) => `${p.failedRequests.length} / ${p.consoleErrors.length}`)],
-    ["Lighthouse perf / a11y / best pract.", ...both((p) => lh(p, (l) => `${l.performance} / ${l.accessibility} / ${l.bestPractices}`))],
-    ["Lighthouse CLS / LCP / TBT", ...both((p) => lh(p, (l) => `${l.cls?.toFixed(3)} / ${(l.lcpMs / 1000).toFixed(1)} s / ${Math.round(l.tbtMs)} ms`))],
+    ["", ...each((p) => `${p.type}: ${p.page}`)],
+    ["axe violations (1440)", ...each((p) => axeText(p.axe))],
+    ["sideways scrolling", ...each(scroll)],
+    ["tap targets < 24×24 (390 / 1440)", ...each((p) => `${p.smallTargets.length} / ${p.smallTargetsWide.length} of ${p.tapTargets}`)],
+    ["viewport blocks zoom", ...each((p) => (p.viewport === null ? "no viewport meta" : p.zoomBlocked ? `yes (${p.viewport})` : "no"))],
+    ["<img> without width/height", ...each((p) => `${p.imagesWithoutSize.length} of ${p.images}`)],
+    ["below first screen, not lazy (390×844)", ...each((p) => `${p.belowFoldNotLazy.length}`)],
+    ["failed requests / console errors", ...each((p) => `${p.failedRequests.length} / ${p.consoleErrors.length}`)],
+    [`first view 390×844 @${PHONE_SCALE}×`, ...each((p) => weight(p.firstView[PHONE.width]))],
+    ["first view 1440×900 @1×", ...each((p) => weight(p.firstView[DESKTOP.width]))],
+    ["Lighthouse perf / a11y / best pract.", ...each((p) => lh(p, (l) => `${l.performance} / ${l.accessibility} / ${l.bestPractices}`))],
+    ["Lighthouse CLS / LCP / TBT", ...each((p) => lh(p, (l) => `${l.cls?.toFixed(3)} / ${(l.lcpMs / 1000).toFixed(1)} s / ${Math.round(l.tbtMs)} ms`))],
+    ["Lighthouse savings: formats / sizes", ...each((p) => lh(p, (l) => `${kib(l.savings.modernFormats)} / ${kib(l.savings.imageSizes)} KiB`))],
   ];
   const lines = [`Gallery ${r.gallery} (${r.folder})`, table(rows)];
-  lines.push(`first view of index: 390×844: ${r.firstView[390].requests} requests, ${kb(r.firstView[390].bytes)}; ` +
-    `1440×900: ${r.firstView[1440].requests} requests, ${kb(r.firstView[1440].bytes)}`);
   lines.push(`scripts: ${r.jsFiles} .js file(s), ${kb(r.jsBytes)}`);
   lines.push(`index from file://: ${r.fileUrl.length === 0 ? "ok" : r.fileUrl.join("; ")}`);
   if (r.viewer) {
     lines.push(`viewer (${r.viewer.selector}): ${r.viewer.status}` + (r.viewer.axe ? `; axe: ${axeText(r.viewer.axe)}` : ""));
+    if (r.viewer.firstView) {
+      lines.push(`viewer adds to the start page: 390×844 @${PHONE_SCALE}×: ${weight(r.viewer.firstView[PHONE.width])}; ` +
+        `1440×900 @1×: ${weight(r.viewer.firstView[DESKTOP.width])}`);
+    }
   } else {
     lines.push("viewer: none (no --lightbox-selector and no [data-lightbox] on the start page)");
   }
-  const small = idx.smallTargets.slice(0, 3);
-  if (small.length) lines.push(`small tap targets on index, e.g.: ${small.join("; ")}`);
-  for (const p of [idx, img].filter(Boolean)) {
+  for (const p of pages) {
+    const small = [...new Set([...p.smallTargets, ...p.smallTargetsWide])].slice(0, 3);
+    if (small.length) lines.push(`small tap targets on ${p.page}, e.g.: ${small.join("; ")}`);
     const audits = (p.lighthouse?.failedAudits ?? []).filter((id) => !id.endsWith("-insight"));
     if (audits.length) lines.push(`Lighthouse audits below 90 on ${p.page}: ${audits.join(", ")}`);
     if (p.lighthouse?.consoleErrors?.length) lines.push(`Lighthouse console errors on ${p.page}: ${p.lighthouse.consoleErrors.join("; ")}`);
@@ -466,17 +634,41 @@ function report(r) {
   return lines.join("\n");
 }
 
+// The first-view weights of all galleries, a row per page type (and viewer), and the bytes of
+// each gallery: the figures to compare before and after a change.
+function summary(results, runs) {
+  const measured = results.filter((r) => !r.error);
+  const w = (fv, width) => (fv?.[width] ? [fv[width].requests, kib(fv[width].bytes)] : ["-", "-"]);
+  const rows = [["gallery", "page", `390 @${PHONE_SCALE}× req`, "KiB", "1440 @1× req", "KiB"]];
+  for (const r of measured) {
+    for (const p of Object.values(r.pages)) rows.push([r.gallery, `${p.type} (${p.page})`, ...w(p.firstView, 390), ...w(p.firstView, 1440)]);
+    if (r.viewer?.firstView) rows.push([r.gallery, "viewer (added to the start page)", ...w(r.viewer.firstView, 390), ...w(r.viewer.firstView, 1440)]);
+  }
+  const bytes = [["gallery", "files", "total KiB", "pages", "css+js", "pictures", "originals", "other"]];
+  for (const r of measured) {
+    const b = r.bytes;
+    bytes.push([r.gallery, b.files, kib(b.total), kib(b.pages), kib(b.styleAndScript), kib(b.pictures), kib(b.originals), kib(b.other)]);
+  }
+  return [`First view: requests and KiB over the wire, the median of ${runs} fresh loads each`,
+    table(rows), "", "Bytes of each gallery (KiB)", table(bytes)].join("\n");
+}
+
 // ---------------------------------------------------------------------------------------------
 async function main() {
+  const usage = "usage: node measure.mjs --out SHOTS_DIR [--page FILE] [--lightbox-selector SEL] [--no-lighthouse] " +
+    "[--runs N] [--chromium PATH] [--skin SKINFILE.vsk] GALLERY_DIR... [--skin SKINFILE.vsk GALLERY_DIR...]...";
   let parsed;
   try {
     parsed = parseArgs({
       allowPositionals: true,
+      tokens: true,
       options: {
         out: { type: "string" },
         page: { type: "string" },
         "lightbox-selector": { type: "string" },
         "no-lighthouse": { type: "boolean", default: false },
+        runs: { type: "string", default: "3" },
+        skin: { type: "string", multiple: true },
         chromium: { type: "string", default: process.env.CHROME_PATH || "/usr/bin/chromium" },
         help: { type: "boolean", short: "h", default: false },
       },
@@ -485,9 +677,25 @@ async function main() {
     console.error(String(e.message));
     return 2;
   }
-  const { values: v, positionals } = parsed;
-  if (v.help || !v.out || positionals.length === 0) {
-    console.error("usage: node measure.mjs --out SHOTS_DIR [--page FILE] [--lightbox-selector SEL] [--no-lighthouse] [--chromium PATH] GALLERY_DIR...");
+  const { values: v, tokens } = parsed;
+  // Each gallery with the skin named before it (or none).
+  const galleries = [];
+  let skin = null;
+  for (const t of tokens) {
+    if (t.kind === "positional") {
+      galleries.push({ dir: t.value, skin });
+    } else if (t.kind === "option" && t.name === "skin") {
+      try {
+        skin = readSkin(t.value);
+      } catch (e) {
+        console.error(`measure.mjs: cannot read the skin ${t.value}: ${e.message}`);
+        return 2;
+      }
+    }
+  }
+  const runs = Number(v.runs);
+  if (v.help || !v.out || galleries.length === 0 || !(Number.isInteger(runs) && runs >= 1)) {
+    console.error(usage);
     return 2;
   }
   try {
@@ -496,13 +704,16 @@ async function main() {
     console.error(`measure.mjs: no Chromium at ${v.chromium} (apt-get install chromium)`);
     return 2;
   }
-  const opts = { out: resolve(v.out), page: v.page, lightboxSelector: v["lightbox-selector"], lighthouse: !v["no-lighthouse"], chromium: v.chromium };
+  const opts = {
+    out: resolve(v.out), page: v.page, lightboxSelector: v["lightbox-selector"], lighthouse: !v["no-lighthouse"],
+    chromium: v.chromium, runs,
+  };
   mkdirSync(opts.out, { recursive: true });
   const browser = new Browser(v.chromium);
   await browser.start();
   const results = [];
   try {
-    for (const dir of positionals) {
+    for (const { dir, skin } of galleries) {
       try {
         statSync(join(dir, "index.html"));
       } catch {
@@ -511,7 +722,7 @@ async function main() {
         continue;
       }
       process.stderr.write(`measuring ${dir} ...\n`);
-      const r = await measureGallery(dir, opts, browser);
+      const r = await measureGallery(dir, opts, browser, skin);
       results.push(r);
       console.log(report(r) + "\n");
     }
@@ -520,6 +731,7 @@ async function main() {
     if (scratchHome) rmSync(scratchHome, { recursive: true, force: true });
   }
   writeFileSync(join(opts.out, "results.json"), JSON.stringify(results, null, 2) + "\n");
+  console.log(summary(results, runs) + "\n");
   console.log(`screenshots and results.json in ${opts.out}`);
   return results.some((r) => r.error) ? 1 : 0;
 }

@@ -10,6 +10,7 @@ import { existsSync, mkdtempSync, mkdirSync, readFileSync, writeFileSync, rmSync
 import { tmpdir } from "node:os";
 import { join, dirname } from "node:path";
 import { fileURLToPath } from "node:url";
+import { csvCells, templateOf, readSkin } from "./skin.mjs";
 
 const HERE = dirname(fileURLToPath(import.meta.url));
 const CHECK = join(HERE, "check.mjs");
@@ -251,6 +252,32 @@ test("a skin that cannot be read, or --skin without one, is a usage error", () =
   assert.equal(check(gallery("clean4", CLEAN), "--skin").code, 2);
 });
 
+test("a skin's table rows are split as the program reads them", () => {
+  const rows = [
+    ['"index.tpl";"index";"index.html";', ["index.tpl", "index", "index.html"]],
+    ['"a;b.tpl";"x ""y""";;', ["a;b.tpl", 'x "y"', ""]],
+    ["bild.tpl;bild;foto_%old%.html", ["bild.tpl", "bild", "foto_%old%.html"]],
+  ];
+  for (const [line, cells] of rows) assert.deepEqual(csvCells(line), cells, line);
+});
+
+test("a page is told to the template whose name pattern fits it best", () => {
+  const probe = gallery("typen", {
+    "typen.vsk": "[General]\nStartpage=uebersicht\n[CSV]\nHTMLPatterns=vorlagen.csv\n",
+    "vorlagen.csv": '"FILENAME";"NAME";"NEWFILENAME";\n"u.tpl";"uebersicht";"index.html";\n"b.tpl";"bild";"foto_%OLD%.html";\n' +
+      '"d.tpl";"daten";"aufnahmedaten.html";\n"r.tpl";"rest";"";\n"s.tpl";"sub";"seiten/%old%";\n',
+  });
+  const skin = readSkin(join(probe, "typen.vsk"));
+  assert.equal(skin.startTemplate, "uebersicht");
+  const rows = [
+    ["index.html", "uebersicht"], ["index2.html", "uebersicht"], ["index12.html", "uebersicht"],
+    ["foto_gebirge.html", "bild"], ["foto_a b #3.html", "bild"], ["aufnahmedaten.html", "daten"],
+    ["aufnahmedaten2.html", "daten"], ["gebirge.html", "rest"], ["indexx.html", "rest"],
+    ["seiten/gebirge", "sub"], ["seiten/gebirge.html", "sub"], ["andere/gebirge", null],
+  ];
+  for (const [page, name] of rows) assert.equal(templateOf(skin, page)?.name ?? null, name, page);
+});
+
 // A 1×1 PNG
 const PNG = Buffer.from("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAQAAAC1HAwCAAAAC0lEQVR42mNkYAAAAAYAAjCB0C8AAAAASUVORK5CYII=", "base64");
 
@@ -265,7 +292,7 @@ test("measure.mjs finds the planted layout flaws", { skip: !existsSync(CHROMIUM)
 <body><main><h1>Messprobe</h1>
 <div class="breit"></div>
 <a href="bild.html" data-lightbox><img src="a.png" width="100" height="100" alt="A"></a>
-<p><a href="bild.html">x</a></p>
+<p><a href="bild.html">x</a> <a href="original.png" download>Original</a></p>
 <img src="ohne-groesse.png" alt="B">
 <img src="fehlt.png" width="10" height="10" alt="C">
 <div style="height: 2000px"></div>
@@ -280,7 +307,7 @@ test("measure.mjs finds the planted layout flaws", { skip: !existsSync(CHROMIUM)
 <body><main><h1>Bild</h1><img src="a.png" width="100" height="100" alt="A"></main></body></html>
 `,
     "viewer.js": "document.querySelector('[data-lightbox]').addEventListener('click', (e) => { e.preventDefault(); document.querySelector('dialog').showModal(); });\n",
-    "a.png": PNG, "ohne-groesse.png": PNG, "tief.png": PNG, "tief-lazy.png": PNG,
+    "a.png": PNG, "ohne-groesse.png": PNG, "tief.png": PNG, "tief-lazy.png": PNG, "original.png": PNG,
   });
   const shots = join(scratch, "shots");
   const r = spawnSync(process.execPath, [join(HERE, "measure.mjs"), "--out", shots, "--no-lighthouse", "--chromium", CHROMIUM, dir],
@@ -295,8 +322,15 @@ test("measure.mjs finds the planted layout flaws", { skip: !existsSync(CHROMIUM)
   assert.deepEqual(index.imagesWithoutSize, ["ohne-groesse.png"]);
   assert.deepEqual(index.belowFoldNotLazy, ["tief.png"]);
   assert.deepEqual(index.failedRequests.map((f) => f.replace(/^.*\//, "")), ["fehlt.png (HTTP 404)"]);
-  // the lazy image far down is not part of the first view
-  assert.equal(m.firstView[390].requests, 6);
+  // the lazy image far down is not part of the first view, on the phone or the wide screen
+  assert.equal(index.firstView[390].requests, 6);
+  assert.equal(index.firstView[390].scale, 3);
+  assert.equal(index.firstView[390].runs.length, 3);
+  assert.equal(index.firstView[1440].requests, 6);
+  // the viewer's dialog loads nothing more
+  assert.equal(m.viewer.firstView[390].requests, 0);
+  assert.deepEqual(m.bytes.originals, PNG.length);
+  assert.equal(m.bytes.pictures, 4 * PNG.length);
   assert.equal(m.jsFiles, 1);
   assert.equal(m.pages.image.page, "bild.html");
   assert.equal(m.pages.image.zoomBlocked, false);
