@@ -52,6 +52,19 @@ std::string WriteIfd(const std::vector<TTiffEntry>& entries, uint32_t offset, ui
   return ifd + Le32(next) + data;
 }
 
+// The CMYK picture that the plain formula turns back into the 8-bit sRGB picture `rgb`.
+vips::VImage PlainCmyk(const vips::VImage& rgb) {
+  const vips::VImage r = rgb[0], g = rgb[1], b = rgb[2];
+  vips::VImage most = (r > g).ifthenelse(r, g);
+  most = (most > b).ifthenelse(most, b);
+  // Black where nothing is lit; elsewhere each ink takes away what its colour lacks.
+  const vips::VImage lit = (most > 0).ifthenelse(most, 1);
+  vips::VImage cmyk = ((most - rgb) * 255 / lit).bandjoin(255 - most);
+  return cmyk.round(VIPS_OPERATION_ROUND_RINT)
+      .cast(VIPS_FORMAT_UCHAR)
+      .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_CMYK));
+}
+
 }  // namespace
 
 std::string MakeJpeg(int width, int height, const TJpegOptions& options) {
@@ -91,8 +104,14 @@ std::string MakeJpeg(int width, int height, const TJpegOptions& options) {
       break;
   }
   if (options.bands == 1) image = image.colourspace(VIPS_INTERPRETATION_B_W);
-  if (options.bands == 4)
+  if (options.bands == 4 && options.cmyk == TJpegOptions::TCmyk::kPlain) {
+    image = PlainCmyk(image);
+  } else if (options.bands == 4) {
     image = image.icc_export(vips::VImage::option()->set("output_profile", "cmyk"));
+  }
+  const bool keep_profile =
+      !options.icc_profile.empty() ||
+      (options.bands == 4 && options.cmyk == TJpegOptions::TCmyk::kProfileEmbedded);
   if (!options.icc_profile.empty()) {
     image = image.icc_transform(options.icc_profile.c_str(),
                                 vips::VImage::option()->set("embedded", false));
@@ -101,7 +120,7 @@ std::string MakeJpeg(int width, int height, const TJpegOptions& options) {
   VipsBlob* blob = image.jpegsave_buffer(vips::VImage::option()
                                              ->set("Q", options.quality)
                                              ->set("interlace", options.progressive)
-                                             ->set("strip", options.icc_profile.empty()));
+                                             ->set("strip", !keep_profile));
   std::string bytes(static_cast<const char*>(VIPS_AREA(blob)->data), VIPS_AREA(blob)->length);
   vips_area_unref(VIPS_AREA(blob));
   return bytes;
@@ -178,6 +197,15 @@ std::vector<double> MeanColor(const std::string& path, int left, int top, int wi
   vips::VImage image = vips::VImage::new_from_file(path.c_str()).crop(left, top, width, height);
   std::vector<double> means;
   for (int b = 0; b < image.bands(); ++b) means.push_back(image[b].avg());
+  return means;
+}
+
+std::vector<double> MeanDifference(const std::string& path_a, const std::string& path_b) {
+  const vips::VImage a = vips::VImage::new_from_file(path_a.c_str());
+  const vips::VImage b = vips::VImage::new_from_file(path_b.c_str());
+  const vips::VImage difference = (a - b).abs();
+  std::vector<double> means;
+  for (int band = 0; band < difference.bands(); ++band) means.push_back(difference[band].avg());
   return means;
 }
 

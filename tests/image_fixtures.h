@@ -11,6 +11,11 @@ namespace vistrel::testing {
 
 struct TJpegOptions {
   int bands = 3;  // 1 grey, 3 sRGB, 4 CMYK
+  // How a CMYK picture (4 bands) is made of the sRGB one: through libvips' CMYK profile, kept
+  // in the file or not, or by the plain formula browsers read a CMYK JPEG without profile with
+  // (K = 255 - max(R, G, B), C = 255 * (max - R) / max, M and Y alike), written without one.
+  enum class TCmyk { kProfile, kProfileEmbedded, kPlain };
+  TCmyk cmyk = TCmyk::kProfile;
   bool progressive = false;
   int quality = 90;
   std::string icc_profile;  // a profile file to embed ("" for none)
@@ -61,5 +66,8 @@ TImageInfo InspectJpeg(const std::string& path);
 
 // Mean of each band over a rectangle of a JPEG file.
 std::vector<double> MeanColor(const std::string& path, int left, int top, int width, int height);
+
+// Mean of each band's absolute difference between two pictures of the same size.
+std::vector<double> MeanDifference(const std::string& path_a, const std::string& path_b);
 
 }  // namespace vistrel::testing

@@ -84,6 +84,17 @@ VImage LoadJpeg(const TBlob& blob, int shrink, bool sequential = false) {
                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
 }
 
+// A CMYK picture without a profile as browsers show it: each of red, green and blue is what
+// neither its ink nor black absorbs, (255 - C) * (255 - K) / 255 rounded down, instead of
+// going through a print profile, which would make the copy visibly duller than the photo
+// looks in a browser. The product is a whole number, so half a step before rounding down
+// keeps the division's float error from ever taking a whole step off.
+VImage PlainCmykToSrgb(const VImage& cmyk) {
+  const VImage ink = cmyk.extract_band(0, VImage::option()->set("n", 3));
+  const VImage black = cmyk.extract_band(3);
+  return ((255 - ink) * (255 - black)).linear(1.0 / 255, 0.5 / 255).floor();
+}
+
 // 3-band 8-bit sRGB: an embedded profile is applied, CMYK and greyscale are converted, an alpha
 // band is dropped.
 VImage ToSrgb(VImage image) {
@@ -93,8 +104,7 @@ VImage ToSrgb(VImage image) {
                                             ->set("intent", VIPS_INTENT_RELATIVE)
                                             ->set("depth", 8));
   } else if (image.interpretation() == VIPS_INTERPRETATION_CMYK || image.bands() == 4) {
-    image = image.icc_transform("srgb",
-                                VImage::option()->set("input_profile", "cmyk")->set("depth", 8));
+    image = PlainCmykToSrgb(image);
   } else if (image.bands() < 3) {
     image = image.colourspace(VIPS_INTERPRETATION_sRGB);
   }
@@ -340,7 +350,7 @@ bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& r
 std::string TVipsImageProcessor::Identity() const {
   // Raise the pipeline's number with every change to how copies are decoded, scaled, turned,
   // converted or encoded.
-  constexpr int kPipelineVersion = 3;
+  constexpr int kPipelineVersion = 4;
   std::string identity =
       "scale " + std::to_string(kPipelineVersion) + "; libvips " + vips_version_string();
 #ifdef LIBJPEG_TURBO_VERSION

@@ -101,6 +101,40 @@ TEST_F(ImageOperationsTest, GreyAndCmykSourcesGiveColourCopies) {
   EXPECT_GT(right[2], right[0] + 20);
 }
 
+// A CMYK photo comes out as browsers show it, the colours of the sRGB picture it was made of:
+// without a profile by the plain formula (a print profile would make it duller), with one
+// through that profile.
+TEST_F(ImageOperationsTest, CmykPhotosComeOutAsBrowsersShowThem) {
+  TJpegOptions rgb;
+  rgb.quality = 98;
+  ASSERT_TRUE(
+      CreateScaledJpeg(Photo("rgb.jpg", 300, 200, rgb), dir_ / "rgb-copy.jpg", 150, 100, 98));
+  struct Case {
+    const char* name;
+    TJpegOptions::TCmyk cmyk;
+    bool has_icc;
+    double most;  // mean difference of a channel, of 255
+  } cases[] = {
+      {"plain", TJpegOptions::TCmyk::kPlain, false, 2.0},
+      // the print profile's gamut clips the brightest red and blue a little
+      {"embedded", TJpegOptions::TCmyk::kProfileEmbedded, true, 8.0},
+  };
+  for (const Case& c : cases) {
+    TJpegOptions cmyk;
+    cmyk.bands = 4;
+    cmyk.cmyk = c.cmyk;
+    cmyk.quality = 98;
+    const std::string photo = Photo(std::string(c.name) + ".jpg", 300, 200, cmyk);
+    ASSERT_EQ(InspectJpeg(photo).bands, 4) << c.name;
+    ASSERT_EQ(InspectJpeg(photo).has_icc, c.has_icc) << c.name;
+    const std::string copy = dir_ / (std::string(c.name) + "-copy.jpg");
+    ASSERT_TRUE(CreateScaledJpeg(photo, copy, 150, 100, 98)) << c.name;
+    const std::vector<double> difference = MeanDifference(copy, dir_ / "rgb-copy.jpg");
+    ASSERT_EQ(difference.size(), 3u);
+    for (double d : difference) EXPECT_LT(d, c.most) << c.name;
+  }
+}
+
 // For every EXIF orientation, a photo stored as a camera writes it comes out upright: fitted by
 // its upright size, red on the left, blue on the right, bright at the top. Copy and photo are
 // large enough that the photo is decoded while it is read, as for camera photos.
