@@ -2,16 +2,17 @@
 //
 // Every link a.foto opens its picture large instead of on its own: with a counter "3 / 54",
 // the title and description, buttons and the arrow keys to go back and on, a swipe to the side,
-// and Escape, the close button or the browser's back button to close. The neighbours are
-// loaded ahead. The address gets "#bild-3", so a view can be linked and the back button closes
-// it. Without JavaScript the links simply open the large pictures.
+// and Escape, the close button or the browser's back button to close. The picture comes in the
+// size the screen needs, chosen by the browser among the copies the link's data-srcset offers;
+// the neighbours are loaded ahead. The address gets "#bild-3", so a view can be linked and the
+// back button closes it. Without JavaScript the links simply open the large pictures.
 (function () {
   "use strict";
 
   var links = Array.prototype.slice.call(document.querySelectorAll("a.foto"));
   if (!links.length) return;
 
-  var box, image, counter, title, text, note, closer, previous, next;
+  var box, stage, image, counter, title, text, note, closer, previous, next;
   var current = -1;
   var opener = null;
 
@@ -41,7 +42,7 @@
     counter = element("span", "zaehler", bar);
     counter.setAttribute("aria-live", "polite");
     closer = button("schliessen", "Schließen", "✕ Schließen", bar, function () { close(true); });
-    var stage = element("div", "buehne", box);
+    stage = element("div", "buehne", box);
     image = element("img", "", stage);
     image.alt = "";
     previous = button("zurueck", "Voriges Bild", "←", stage, function () { show(current - 1); });
@@ -55,8 +56,27 @@
     stage.addEventListener("touchend", swipeEnd, { passive: true });
   }
 
+  // The width the picture of `link` is shown at, in CSS pixels: as large as the stage allows
+  // in the picture's proportions. As the picture's "sizes" it lets the browser pick the copy
+  // that is sharp on this screen, and the picture takes it as its natural width.
+  function fittedWidth(link) {
+    var style = getComputedStyle(stage);
+    var width = stage.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight);
+    var height = stage.clientHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
+    var ratio = (Number(link.dataset.breite) || 1) / (Number(link.dataset.hoehe) || 1);
+    return Math.max(1, Math.floor(Math.min(width, height * ratio)));
+  }
+
+  // Points `target` at the picture of `link`: "sizes" before "srcset", so the browser chooses
+  // once; the link's own copy where no choice is offered.
+  function setPicture(target, link) {
+    target.sizes = fittedWidth(link) + "px";
+    if (link.dataset.srcset) target.srcset = link.dataset.srcset;
+    target.src = link.href;
+  }
+
   function preload(index) {
-    if (index >= 0 && index < links.length) new Image().src = links[index].href;
+    if (index >= 0 && index < links.length) setPicture(new Image(), links[index]);
   }
 
   // Shows picture `index` (from 0); `record` adds a history entry when the box opens.
@@ -66,23 +86,28 @@
     var link = links[index];
     var wasOpen = current >= 0;
     current = index;
-    image.src = link.href;
-    image.width = Number(link.dataset.breite) || 0;
-    image.height = Number(link.dataset.hoehe) || 0;
-    image.alt = link.querySelector("img").alt;
     counter.textContent = index + 1 + " / " + links.length;
     title.textContent = link.dataset.titel || "";
     text.textContent = link.dataset.text || "";
     note.textContent = [link.dataset.datum, link.dataset.kamera].filter(Boolean).join(" · ");
     previous.hidden = index === 0;
     next.hidden = index === links.length - 1;
+    if (!wasOpen) {
+      opener = document.activeElement;
+      box.hidden = false;
+      // The open box keeps the page still, and a swipe at its edge never becomes the
+      // browser's gesture for going back a page.
+      document.documentElement.classList.add("offen");
+    }
+    // The stage has its size once the box and the caption are there.
+    image.width = Number(link.dataset.breite) || 0;
+    image.height = Number(link.dataset.hoehe) || 0;
+    image.alt = link.querySelector("img").alt;
+    setPicture(image, link);
     preload(index - 1);
     preload(index + 1);
     var hash = "#bild-" + (index + 1);
     if (!wasOpen) {
-      opener = document.activeElement;
-      box.hidden = false;
-      document.body.classList.add("offen");
       if (record) history.pushState({ leuchtkasten: true }, "", hash);
       closer.focus();
     } else if (location.hash !== hash) {
@@ -95,7 +120,7 @@
     if (current < 0) return;
     current = -1;
     box.hidden = true;
-    document.body.classList.remove("offen");
+    document.documentElement.classList.remove("offen");
     if (opener && opener.focus) opener.focus();
     if (back && history.state && history.state.leuchtkasten) history.back();
     else if (location.hash) history.replaceState(null, "", location.pathname + location.search);
@@ -147,6 +172,11 @@
     else if (event.key === "Escape") close(true);
     else return;
     event.preventDefault();
+  });
+
+  // A turned phone or a resized window: the picture fits the new stage, in a copy that suits it.
+  window.addEventListener("resize", function () {
+    if (current >= 0) image.sizes = fittedWidth(links[current]) + "px";
   });
 
   // The back button closes the box; a link with "#bild-N" opens it.
