@@ -16,7 +16,7 @@
 <main>
 <ul class="bogen">
 <!--[VTL] NEWSECTION NAME:kontakt NUMREPEAT:0 -->
-<li><a href="%URL:BILD%"><img src="%URL:VORSCHAU%" width="%VORSCHAU:WIDTH%" height="%VORSCHAU:HEIGHT%" alt="Bild %IMG_NUMBER%"[VTL] CONDITION(ISFIRSTIMAGE=FALSE) loading="lazy"[VTL] END CONDITION></a></li>
+<li><a href="%URL:BILD%"><img src="%URL:MINIATUR%" srcset="%URL:MINIATUR% %MINIATUR:WIDTH%w, %URL:VORSCHAU% %VORSCHAU:WIDTH%w" sizes="[VTL] CONDITION(ISPORTRAIT)5.75rem[VTL] END CONDITION[VTL] CONDITION(ISLANDSCAPE)calc(5.75rem * %MINIATUR:WIDTH% / %MINIATUR:HEIGHT%)[VTL] END CONDITION" width="%MINIATUR:WIDTH%" height="%MINIATUR:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION"[VTL] CONDITION(ISFIRSTIMAGE=FALSE) loading="lazy"[VTL] END CONDITION decoding="async"></a></li>
 <!--[VTL] ENDSECTION -->
 </ul>
 <!--[VTL] RESETCOUNTER -->
@@ -26,7 +26,7 @@
 <thead><tr><th scope="col">Nr.</th><th scope="col">Bild</th><th scope="col">Aufgenommen</th><th scope="col">Kamera</th><th scope="col">Belichtung</th><th scope="col">Brennweite</th><th scope="col">Größe</th></tr></thead>
 <tbody>
 <!--[VTL] NEWSECTION NAME:datenzeile NUMREPEAT:0 -->
-<tr class="[VTL] CONDITION(IMGINDEXISEVEN)gerade[VTL] END CONDITION"><td>%IMG_NUMBER%</td><td><a href="%URL:BILD%"><!--[VTL] CONDITION(DoesExist(%Titel%))-->%HTML:Titel%<!--[VTL] END CONDITION--><!--[VTL] CONDITION(DoesExist(%Titel%)=FALSE)-->%HTML:FNAME_NO_PATH%<!--[VTL] END CONDITION--></a></td><td>%EXIF:DATE% %EXIF:TIME%</td><td>%EXIF:CAMERA%</td><td>%EXIF:EXPOSURE% %EXIF:APERTURE%<!--[VTL] CONDITION(DoesExist(%EXIF:ISO%))--> ISO %EXIF:ISO%<!--[VTL] END CONDITION--></td><td>%EXIF:FOCALLENGTH%</td><td>%JPGMETA:Width% × %JPGMETA:Height%</td></tr>
+<tr class="[VTL] CONDITION(IMGINDEXISEVEN)gerade[VTL] END CONDITION"><td>%IMG_NUMBER%</td><td><a href="%URL:BILD%">[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)%HTML:FNAME_NO_PATH%[VTL] END CONDITION</a></td><td>%EXIF:DATE% %EXIF:TIME%</td><td>%EXIF:CAMERA%</td><td>%EXIF:EXPOSURE% %EXIF:APERTURE%[VTL] CONDITION(DoesExist(%EXIF:ISO%)) ISO %EXIF:ISO%[VTL] END CONDITION</td><td>%EXIF:FOCALLENGTH%</td><td>%JPGMETA:Width% × %JPGMETA:Height%</td></tr>
 <!--[VTL] ENDSECTION -->
 </tbody>
 </table>

@@ -17,15 +17,15 @@
 <!--[VTL] NEWSECTION NAME:zeile NUMREPEAT:%ZEILEN% -->
 <div class="zeile">
 <!--[VTL] NEWSECTION NAME:zelle NUMREPEAT:%SPALTEN% -->
-<figure class="zelle"><a href="%URL:BILD%"><img src="%URL:VORSCHAU%" srcset="%URL:VORSCHAU% 1x, %URL:VORSCHAU2X% 2x" width="%VORSCHAU:WIDTH%" height="%VORSCHAU:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION"[VTL] CONDITION(ISFIRSTIMAGE=FALSE) loading="lazy"[VTL] END CONDITION></a><figcaption>%IMG_NUMBER%<!--[VTL] CONDITION(DoesExist(%Titel%))--> · %HTML:Titel%<!--[VTL] END CONDITION--></figcaption></figure>
+<figure class="zelle"><a href="%URL:BILD%"><img src="%URL:VORSCHAU%" srcset="%URL:VORSCHAU% 1x, %URL:VORSCHAU2X% 2x" width="%VORSCHAU:WIDTH%" height="%VORSCHAU:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION"[VTL] CONDITION(ISFIRSTIMAGE=FALSE) loading="lazy"[VTL] END CONDITION></a><figcaption>%IMG_NUMBER%[VTL] CONDITION(DoesExist(%Titel%)) · %HTML:Titel%[VTL] END CONDITION</figcaption></figure>
 <!--[VTL] ENDSECTION -->
 </div>
 <!--[VTL] ENDSECTION -->
 </main>
 <nav class="seiten" aria-label="Seiten">
-<!--[VTL] CONDITION(ISFIRSTPATTERNPAGE=FALSE)--><a href="%URL:FIRST_UEBERSICHT%">« Erste</a> <a rel="prev" href="%URL:PREVIOUS_UEBERSICHT%">‹ Vorige</a><!--[VTL] END CONDITION-->
+[VTL] CONDITION(ISFIRSTPATTERNPAGE=FALSE)<a href="%URL:FIRST_UEBERSICHT%">« Erste</a> <a rel="prev" href="%URL:PREVIOUS_UEBERSICHT%">‹ Vorige</a>[VTL] END CONDITION
 <span>Seite %PATTERN_INDEX% von %NUM_PATTERNPAGES%</span>
-<!--[VTL] CONDITION(ISLASTPATTERNPAGE=FALSE)--><a rel="next" href="%URL:NEXT_UEBERSICHT%">Nächste ›</a> <a href="%URL:LAST_UEBERSICHT%">Letzte »</a><!--[VTL] END CONDITION-->
+[VTL] CONDITION(ISLASTPATTERNPAGE=FALSE)<a rel="next" href="%URL:NEXT_UEBERSICHT%">Nächste ›</a> <a href="%URL:LAST_UEBERSICHT%">Letzte »</a>[VTL] END CONDITION
 </nav>
 <footer class="fuss"><p>Erstellt mit Vistrel</p></footer>
 </body>
