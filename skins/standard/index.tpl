@@ -14,19 +14,19 @@
 <body>
 <header class="kopf">
 <h1>%HTML:GALERIETITEL%</h1>
-<p><!--[VTL] CONDITION(DoesExist(%UNTERTITEL%))-->%HTML:UNTERTITEL% · <!--[VTL] END CONDITION-->%NUM_RECORDS% Bilder<!--[VTL] CONDITION(DoesExist(%PREVIOUS_INDEX%%NEXT_INDEX%))--> · Seite %PATTERN_INDEX% von %NUM_PATTERNPAGES%<!--[VTL] END CONDITION--></p>
+<p>[VTL] CONDITION(DoesExist(%UNTERTITEL%))%HTML:UNTERTITEL% · [VTL] END CONDITION%NUM_RECORDS% Bilder[VTL] CONDITION(DoesExist(%PREVIOUS_INDEX%%NEXT_INDEX%)) · Seite %PATTERN_INDEX% von %NUM_PATTERNPAGES%[VTL] END CONDITION</p>
 </header>
 <main>
 <ul class="raster">
 <!--[VTL] NEWSECTION NAME:bild NUMREPEAT:%BILDERPROSEITE% -->
-<li class="[VTL] CONDITION(ISFIRSTIMAGE)erstes [VTL] END CONDITION[VTL] CONDITION(ISPORTRAIT)hoch[VTL] END CONDITION[VTL] CONDITION(ISLANDSCAPE)quer[VTL] END CONDITION"><a href="%URL:SEITE%"><img src="%URL:THUMB%" srcset="%URL:THUMB% %THUMB:WIDTH%w, %URL:THUMB2X% %THUMB2X:WIDTH%w[VTL] CONDITION(ISFIRSTIMAGE), %URL:GROSS% %GROSS:WIDTH%w[VTL] END CONDITION" sizes="[VTL] CONDITION(ISFIRSTIMAGE)(max-width: 640px) calc(100vw - 2rem), (max-width: 1000px) 62vw, 480px[VTL] END CONDITION[VTL] CONDITION(ISFIRSTIMAGE=FALSE)(max-width: 640px) calc(50vw - 1.4rem), (max-width: 1000px) 31vw, 240px[VTL] END CONDITION" width="%THUMB:WIDTH%" height="%THUMB:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%: %HTML:FNAME_NO_PATH%[VTL] END CONDITION"[VTL] CONDITION(ISFIRSTIMAGE) fetchpriority="high"[VTL] END CONDITION[VTL] CONDITION(ISFIRSTIMAGE=FALSE) loading="lazy"[VTL] END CONDITION decoding="async"></a><!--[VTL] CONDITION(DoesExist(%Titel%))--><span class="titel">%HTML:Titel%</span><!--[VTL] END CONDITION--></li>
+<li class="[VTL] CONDITION(ISFIRSTIMAGE)erstes [VTL] END CONDITION[VTL] CONDITION(ISPORTRAIT)hoch[VTL] END CONDITION[VTL] CONDITION(ISLANDSCAPE)quer[VTL] END CONDITION"><a href="%URL:SEITE%"><img src="%URL:THUMB%" srcset="%URL:THUMB% %THUMB:WIDTH%w, %URL:THUMB2X% %THUMB2X:WIDTH%w[VTL] CONDITION(ISFIRSTIMAGE), %URL:GROSS% %GROSS:WIDTH%w, %URL:GROSS2X% %GROSS2X:WIDTH%w[VTL] END CONDITION" sizes="[VTL] CONDITION(ISFIRSTIMAGE)(max-width: 511px) calc((100vw - 2rem) * max(1, %THUMB:WIDTH% / %THUMB:HEIGHT%)), (max-width: 511px) calc(100vw - 2rem), (max-width: 839px) calc((67vw - 1.4rem) * max(1, %THUMB:WIDTH% / %THUMB:HEIGHT%)), (max-width: 839px) calc(67vw - 1.4rem), calc(400px * max(1, %THUMB:WIDTH% / %THUMB:HEIGHT%)), 400px[VTL] END CONDITION[VTL] CONDITION(ISFIRSTIMAGE=FALSE)(max-width: 640px) calc(50vw - 1.4rem), (max-width: 1000px) 31vw, 240px[VTL] END CONDITION" width="%THUMB:WIDTH%" height="%THUMB:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%: %HTML:FNAME_NO_PATH%[VTL] END CONDITION"[VTL] CONDITION(ISFIRSTIMAGE) fetchpriority="high"[VTL] END CONDITION[VTL] CONDITION(ISFIRSTIMAGE=FALSE) loading="lazy"[VTL] END CONDITION decoding="async"></a>[VTL] CONDITION(DoesExist(%Titel%))<span class="titel">%HTML:Titel%</span>[VTL] END CONDITION</li>
 <!--[VTL] ENDSECTION -->
 </ul>
 </main>
 <nav class="blaettern" aria-label="Seiten der Übersicht">
-<!--[VTL] CONDITION(ISFIRSTPATTERNPAGE=FALSE)--><a class="knopf" rel="prev" href="%URL:PREVIOUS_INDEX%" data-taste="ArrowLeft">← Vorige Seite</a><!--[VTL] END CONDITION-->
+[VTL] CONDITION(ISFIRSTPATTERNPAGE=FALSE)<a class="knopf" rel="prev" href="%URL:PREVIOUS_INDEX%" data-taste="ArrowLeft">← Vorige Seite</a>[VTL] END CONDITION
 <a class="knopf" href="%URL:FIRST_SEITE%">Bilder einzeln ansehen</a>
-<!--[VTL] CONDITION(ISLASTPATTERNPAGE=FALSE)--><a class="knopf" rel="next" href="%URL:NEXT_INDEX%" data-taste="ArrowRight">Nächste Seite →</a><!--[VTL] END CONDITION-->
+[VTL] CONDITION(ISLASTPATTERNPAGE=FALSE)<a class="knopf" rel="next" href="%URL:NEXT_INDEX%" data-taste="ArrowRight">Nächste Seite →</a>[VTL] END CONDITION
 </nav>
 <footer class="fuss"><p>Erstellt mit Vistrel</p></footer>
 </body>
