@@ -3,7 +3,8 @@
 # one of four sample photos copied under names that mean something in a link or in HTML
 # (quotes, "#", "%", "&", "<", umlauts), and checks each one with tools/gallery-check: valid
 # HTML, references that stay inside the gallery and reach their files, and no element or
-# attribute that the skin's templates do not write (check.mjs, quick). With --full it also opens
+# attribute that the skin's templates do not write (check.mjs, quick); where Chromium is
+# installed, also how they answer keys, swipes and clicks (behaviour.mjs). With --full it also opens
 # them in Chromium (measure.mjs: accessibility, layout at phone widths, tap targets, Lighthouse,
 # and the weight of each page type's first view on a phone and a wide screen, the median of three
 # loads, with a table of all of them at the end) and saves screenshots.
@@ -57,7 +58,8 @@ if [ ! -x "$CLI" ]; then
   exit 2
 fi
 
-if [ "$FULL" = 1 ] && [ ! -x /usr/bin/chromium ]; then install_packages chromium; fi
+CHROMIUM=/usr/bin/chromium
+if [ "$FULL" = 1 ] && [ ! -x "$CHROMIUM" ]; then install_packages chromium; fi
 install_gallery_check
 
 mkdir -p "$OUT"
@@ -119,9 +121,15 @@ rm -rf "$NAMES"
 if [ ${#galleries[@]} -gt 0 ]; then
   echo "== checking HTML, references and markup"
   node "$TOOL/check.mjs" "${checks[@]}" || failed=1
+  if [ -x "$CHROMIUM" ]; then
+    echo "== keys, swipes and the in-page viewer in Chromium"
+    node "$TOOL/behaviour.mjs" --chromium "$CHROMIUM" "${galleries[@]}" || failed=1
+  else
+    echo "== keys, swipes and the in-page viewer: skipped, no Chromium at $CHROMIUM"
+  fi
   if [ "$FULL" = 1 ]; then
     echo "== measuring in Chromium (this takes a while)"
-    CHROME_PATH=/usr/bin/chromium node "$TOOL/measure.mjs" --out "$OUT/screenshots" "${LIGHTBOX[@]}" "${checks[@]}" || failed=1
+    CHROME_PATH=$CHROMIUM node "$TOOL/measure.mjs" --out "$OUT/screenshots" "${LIGHTBOX[@]}" "${checks[@]}" || failed=1
   fi
 fi
 exit $failed

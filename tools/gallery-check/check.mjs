@@ -2,8 +2,8 @@
 // Quick checks of generated galleries, without a browser:
 //   node check.mjs [--skin SKINFILE.vsk] GALLERY_DIR... [--skin SKINFILE.vsk GALLERY_DIR...]...
 // Every .html file is validated with html-validate (settings in htmlvalidate.config.mjs), and
-// every reference in the pages and style sheets (href, src, srcset, poster, CSS url() and
-// @import, ...) must name a file inside the gallery folder. A gallery has to work when copied
+// every reference in the pages and style sheets (href, src, srcset and data-srcset, poster,
+// CSS url() and @import, ...) must name a file inside the gallery folder. A gallery has to work when copied
 // anywhere, even opened from disk, so nothing may point outside it: no http(s): or //host,
 // no absolute /paths, no file:. The exceptions are <a href> links to OpenStreetMap (the map
 // links), mailto: links, and small data: URIs. Every <img> must give its width and height, of
@@ -154,10 +154,11 @@ function htmlReferences({ text, styles }) {
   for (const { tag, source, attrs } of elements(text)) {
     for (const { attr, value, index } of attrs) {
       if (value === undefined) continue;
-      if (attr === "srcset" && (tag === "img" || tag === "source")) {
+      // data-srcset: the copies a script offers a picture it shows (as srcset)
+      if ((attr === "srcset" && (tag === "img" || tag === "source")) || attr === "data-srcset") {
         const urls = srcsetUrls(value);
-        if (urls.length === 0 && EMBEDDING.has(tag)) refs.push({ url: "", index, what: `<${tag} srcset>`, tag, attr, empty: true });
-        for (const url of urls) refs.push({ url, index, what: `<${tag} srcset>`, tag, attr });
+        if (urls.length === 0 && EMBEDDING.has(tag)) refs.push({ url: "", index, what: `<${tag} ${attr}>`, tag, attr, empty: true });
+        for (const url of urls) refs.push({ url, index, what: `<${tag} ${attr}>`, tag, attr });
       } else if (attr === "style") {
         refs.push(...cssReferences(value, index));
       } else if (attr === "content" && tag === "meta" && /^\s*\d+\s*[;,]\s*url\s*=/i.test(value)) {

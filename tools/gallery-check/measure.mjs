@@ -21,99 +21,25 @@
 // Screenshots go to SHOTS_DIR as <gallery>-<page>-<width>.png; all figures to
 // SHOTS_DIR/results.json, Lighthouse's own reports to SHOTS_DIR/lighthouse-<gallery>-<page>.json.
 // After the galleries, one table of all first-view weights and one of the galleries' bytes.
-import { createServer } from "node:http";
 import { mkdirSync, mkdtempSync, readFileSync, rmSync, statSync, writeFileSync } from "node:fs";
 import { spawn } from "node:child_process";
 import { once } from "node:events";
 import { tmpdir } from "node:os";
-import { basename, extname, join, relative, resolve, sep } from "node:path";
+import { basename, join, relative, resolve, sep } from "node:path";
 import { fileURLToPath, pathToFileURL } from "node:url";
 import { parseArgs } from "node:util";
-import { gzipSync } from "node:zlib";
 import { chromium } from "playwright-core";
 import axe from "axe-core";
 import { walk, isHtml, isJs, isCss } from "./files.mjs";
+import { CHROMIUM_FLAGS, VIEWER, chromiumEnv, removeScratchHome, serve, viewerSelector, viewerShown } from "./browser.mjs";
 import { readSkin, templateOf } from "./skin.mjs";
 
-const CHROMIUM_FLAGS = [
-  "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-  "--disable-background-networking", "--disable-component-update", "--disable-sync",
-];
 const PHONE = { width: 390, height: 844 };
 // The phone whose first view is weighed: as sharp as today's phones draw.
 const PHONE_SCALE = 3;
 const SMALL_PHONE = { width: 320, height: 700 };
 const DESKTOP = { width: 1440, height: 900 };
 const MIN_TARGET = 24;
-const TYPES = {
-  ".html": "text/html; charset=utf-8", ".htm": "text/html; charset=utf-8", ".css": "text/css; charset=utf-8",
-  ".js": "text/javascript; charset=utf-8", ".mjs": "text/javascript; charset=utf-8", ".json": "application/json",
-  ".jpg": "image/jpeg", ".jpeg": "image/jpeg", ".png": "image/png", ".gif": "image/gif", ".webp": "image/webp",
-  ".avif": "image/avif", ".svg": "image/svg+xml", ".ico": "image/x-icon", ".woff2": "font/woff2", ".woff": "font/woff",
-  ".txt": "text/plain; charset=utf-8", ".xml": "application/xml",
-};
-
-// Chromium keeps crash reports and caches under $HOME even with its own profile folder, and
-// leaves the folder of its singleton socket in $TMPDIR when it is ended, so it gets a scratch
-// home and temporary folder of its own; the real ones stay untouched.
-let scratchHome = null;
-function chromiumEnv() {
-  if (!scratchHome) {
-    scratchHome = mkdtempSync(join(tmpdir(), "gallery-measure-home-"));
-    mkdirSync(join(scratchHome, "tmp"));
-  }
-  return {
-    ...process.env, HOME: scratchHome, TMPDIR: join(scratchHome, "tmp"),
-    XDG_CONFIG_HOME: join(scratchHome, ".config"), XDG_CACHE_HOME: join(scratchHome, ".cache"),
-    XDG_DATA_HOME: join(scratchHome, ".local/share"),
-  };
-}
-
-// ---------------------------------------------------------------------------------------------
-// A static file server for one folder, on 127.0.0.1 and a port the system picks. Text is sent
-// gzip-compressed as any web host would, so byte counts and Lighthouse judge the gallery, not
-// the server.
-async function serve(root) {
-  const server = createServer((req, res) => {
-    let path;
-    try {
-      path = decodeURIComponent(new URL(req.url, "http://localhost").pathname);
-    } catch {
-      res.writeHead(400).end();
-      return;
-    }
-    if (path.endsWith("/")) path += "index.html";
-    const file = resolve(root, "." + path);
-    if (file !== root && !file.startsWith(root + sep)) {
-      res.writeHead(403).end();
-      return;
-    }
-    let st;
-    try {
-      st = statSync(file);
-    } catch {
-      st = null;
-    }
-    if (!st || !st.isFile()) {
-      res.writeHead(404, { "Content-Type": "text/plain" }).end("not found");
-      return;
-    }
-    const type = TYPES[extname(file).toLowerCase()] ?? "application/octet-stream";
-    let body = readFileSync(file);
-    const headers = { "Content-Type": type, "Cache-Control": "no-cache" };
-    if (/^(text\/|application\/(json|xml)|image\/svg)/.test(type) && /\bgzip\b/.test(req.headers["accept-encoding"] ?? "")) {
-      body = gzipSync(body);
-      headers["Content-Encoding"] = "gzip";
-      headers["Vary"] = "Accept-Encoding";
-    }
-    headers["Content-Length"] = body.length;
-    res.writeHead(200, headers);
-    res.end(req.method === "HEAD" ? undefined : body);
-  });
-  server.listen(0, "127.0.0.1");
-  await once(server, "listening");
-  return { url: `http://127.0.0.1:${server.address().port}/`, close: () => new Promise((r) => server.close(r)) };
-}
 
 // ---------------------------------------------------------------------------------------------
 // Figures taken inside the page. Runs in the browser.
@@ -173,16 +99,6 @@ function pageFigures(minTarget) {
       .map((i) => i.getAttribute("src")),
     unloadedStyles: [...document.querySelectorAll('link[rel~="stylesheet"]')].filter((l) => !l.sheet).map((l) => l.getAttribute("href")),
   };
-}
-
-// The open in-page viewer, if one is to be seen after a click. Runs in the browser.
-function viewerShown() {
-  const candidates = document.querySelectorAll('dialog[open], [role="dialog"], [aria-modal="true"]');
-  for (const el of candidates) {
-    const cs = getComputedStyle(el);
-    if (cs.display !== "none" && cs.visibility !== "hidden" && el.getClientRects().length > 0) return true;
-  }
-  return false;
 }
 
 async function runAxe(page) {
@@ -264,30 +180,62 @@ const median = (values) => {
   return v.length % 2 ? v[(v.length - 1) / 2] : (v[v.length / 2 - 1] + v[v.length / 2]) / 2;
 };
 
+// How sharp the pictures of the first view are drawn (those inside WITHIN, a selector, when
+// given): for each, the share of the screen's pixels it covers that its file has, 1 or more
+// when it is sharp (a picture cut to fill its box counts by the part that is shown). Runs in
+// the browser.
+async function pictureSharpness([scale, within]) {
+  const root = within ? [...document.querySelectorAll(within)].find((e) => e.getClientRects().length > 0) : document;
+  const found = [];
+  for (const img of root ? root.querySelectorAll("img") : []) {
+    const r = img.getBoundingClientRect();
+    if (!img.currentSrc || r.width === 0 || r.bottom <= 0 || r.top >= innerHeight || r.right <= 0 || r.left >= innerWidth) continue;
+    // The file's own size: naturalWidth is divided by the density srcset gives it.
+    const probe = new Image();
+    probe.src = img.currentSrc;
+    try { await probe.decode(); } catch { continue; }
+    const [fw, fh] = [probe.naturalWidth, probe.naturalHeight];
+    let [dw, dh] = [r.width, r.height];
+    const fit = getComputedStyle(img).objectFit;
+    if (fit === "cover") { if (dw / dh > fw / fh) dh = dw * fh / fw; else dw = dh * fw / fh; }
+    else if (fit === "contain" || fit === "scale-down") { if (dw / dh > fw / fh) dw = dh * fw / fh; else dh = dw * fh / fw; }
+    const linear = Math.min(fw / (dw * scale), fh / (dh * scale));
+    found.push({ file: decodeURIComponent(img.currentSrc.replace(/^.*\//, "")), pixels: Math.round(linear * linear * 100) / 100 });
+  }
+  return found;
+}
+
+// A picture with less than this share of the pixels it covers looks soft.
+const SOFT = 0.7;
+
 // The first view of URL on the phone (3×) and on the wide screen (1×): requests and bytes, the
-// median of RUNS fresh loads each. With OPEN (a function of the page), what it adds once the
-// page has settled, for a viewer opened on the page.
-async function weigh(browser, url, runs, open = null) {
+// median of RUNS fresh loads each, and how sharp its pictures are (from the first load). With
+// OPEN (a function of the page), what it adds once the page has settled, for a viewer opened on
+// the page, whose pictures are those inside WITHIN.
+async function weigh(browser, url, runs, open = null, within = null) {
   const weights = {};
   for (const [size, scale] of [[PHONE, PHONE_SCALE], [DESKTOP, 1]]) {
     const samples = [];
+    let pictures = [];
     for (let i = 0; i < runs; i++) {
       const v = await browser.open(url, size, { scale });
       try {
         const before = await v.log.settled();
-        if (!open) {
+        if (open) {
+          await open(v.page);
+          const after = await v.log.settled();
+          samples.push({ requests: after.requests - before.requests, bytes: after.bytes - before.bytes });
+        } else {
           samples.push(before);
-          continue;
         }
-        await open(v.page);
-        const after = await v.log.settled();
-        samples.push({ requests: after.requests - before.requests, bytes: after.bytes - before.bytes });
+        if (i === 0) pictures = await v.page.evaluate(pictureSharpness, [scale, within]);
       } finally {
         await v.close();
       }
     }
     weights[size.width] = {
       scale, requests: median(samples.map((s) => s.requests)), bytes: median(samples.map((s) => s.bytes)), runs: samples,
+      pictures,
     };
   }
   return weights;
@@ -349,8 +297,6 @@ async function runLighthouse(executablePath, url) {
 }
 
 // ---------------------------------------------------------------------------------------------
-const THUMBNAIL_TO_PICTURE = 'a:has(> img)[href$=".jpg" i], a:has(> img)[href$=".jpeg" i]';
-
 // The pages of ROOT as gallery paths ("a/b.html").
 const galleryPages = (root) => walk(root).filter(isHtml).map((p) => relative(root, p).split(sep).join("/"));
 
@@ -495,10 +441,7 @@ async function measureGallery(dir, opts, browser, skin) {
     let selector = opts.lightboxSelector;
     if (!selector) {
       const v = await browser.open(server.url + "index.html", DESKTOP);
-      if (await v.page.$("[data-lightbox]")) selector = "[data-lightbox]";
-      // A page with scripts whose thumbnails link straight to a picture: a viewer is likely to
-      // take over that click.
-      else if ((await v.page.$("script[src]")) && (await v.page.$(THUMBNAIL_TO_PICTURE))) selector = THUMBNAIL_TO_PICTURE;
+      selector = await viewerSelector(v.page);
       await v.close();
     }
     if (selector) {
@@ -516,7 +459,7 @@ async function measureGallery(dir, opts, browser, skin) {
         await v.page.waitForTimeout(800);
         await v.log.settled();
         const navigated = v.page.url() !== before && v.page.url().split("#")[0] !== before.split("#")[0];
-        const shown = await v.page.evaluate(viewerShown).catch(() => false);
+        const shown = await v.page.evaluate(viewerShown, VIEWER).catch(() => false);
         result.viewer.status = navigated ? `navigated to ${v.page.url()} instead of opening in the page`
           : shown ? "opened" : "no dialog element visible after the click";
         await v.page.screenshot({ path: join(opts.out, `${name}-viewer-${size.width}.png`) });
@@ -528,7 +471,7 @@ async function measureGallery(dir, opts, browser, skin) {
       }
       if (result.viewer.status === "opened") {
         result.viewer.firstView = await weigh(browser, server.url + "index.html", opts.runs,
-          (page) => page.locator(selector).first().click());
+          (page) => page.locator(selector).first().click(), VIEWER);
       }
     }
 
@@ -546,7 +489,7 @@ async function measureGallery(dir, opts, browser, skin) {
         const before = v.page.url();
         await v.page.locator(selector).first().click();
         await v.page.waitForTimeout(800);
-        if (v.page.url() === before && !(await v.page.evaluate(viewerShown).catch(() => false))) {
+        if (v.page.url() === before && !(await v.page.evaluate(viewerShown, VIEWER).catch(() => false))) {
           problems.push("viewer does not open from file://");
         }
         problems.push(...v.log.errors.filter((e) => !problems.includes(`error: ${e}`)).map((x) => `error after click: ${x}`));
@@ -596,6 +539,7 @@ function report(r) {
   const scroll = (p) => [320, 390, 1440].map((w) => (p.scroll[w] ? `${w}: +${p.scroll[w]}px` : `${w}: no`)).join(", ");
   const lh = (p, f) => (p.lighthouse ? (p.lighthouse.error ? "error" : f(p.lighthouse)) : "skipped");
   const weight = (w) => (w ? `${w.requests} req, ${kib(w.bytes)} KiB` : "-");
+  const soft = (w) => `${w.pictures.filter((x) => x.pixels < SOFT).length} of ${w.pictures.length}`;
   const rows = [
     ["", ...each((p) => `${p.type}: ${p.page}`)],
     ["axe violations (1440)", ...each((p) => axeText(p.axe))],
@@ -607,6 +551,7 @@ function report(r) {
     ["failed requests / console errors", ...each((p) => `${p.failedRequests.length} / ${p.consoleErrors.length}`)],
     [`first view 390×844 @${PHONE_SCALE}×`, ...each((p) => weight(p.firstView[PHONE.width]))],
     ["first view 1440×900 @1×", ...each((p) => weight(p.firstView[DESKTOP.width]))],
+    [`soft pictures in view 390 @${PHONE_SCALE}× / 1440`, ...each((p) => `${soft(p.firstView[PHONE.width])} / ${soft(p.firstView[DESKTOP.width])}`)],
     ["Lighthouse perf / a11y / best pract.", ...each((p) => lh(p, (l) => `${l.performance} / ${l.accessibility} / ${l.bestPractices}`))],
     ["Lighthouse CLS / LCP / TBT", ...each((p) => lh(p, (l) => `${l.cls?.toFixed(3)} / ${(l.lcpMs / 1000).toFixed(1)} s / ${Math.round(l.tbtMs)} ms`))],
     ["Lighthouse savings: formats / sizes", ...each((p) => lh(p, (l) => `${kib(l.savings.modernFormats)} / ${kib(l.savings.imageSizes)} KiB`))],
@@ -618,10 +563,17 @@ function report(r) {
     lines.push(`viewer (${r.viewer.selector}): ${r.viewer.status}` + (r.viewer.axe ? `; axe: ${axeText(r.viewer.axe)}` : ""));
     if (r.viewer.firstView) {
       lines.push(`viewer adds to the start page: 390×844 @${PHONE_SCALE}×: ${weight(r.viewer.firstView[PHONE.width])}; ` +
-        `1440×900 @1×: ${weight(r.viewer.firstView[DESKTOP.width])}`);
+        `1440×900 @1×: ${weight(r.viewer.firstView[DESKTOP.width])}; soft pictures: ${soft(r.viewer.firstView[PHONE.width])} / ` +
+        `${soft(r.viewer.firstView[DESKTOP.width])}`);
     }
   } else {
     lines.push("viewer: none (no --lightbox-selector and no [data-lightbox] on the start page)");
+  }
+  for (const [what, fv] of [...pages.map((p) => [p.page, p.firstView]), ...(r.viewer?.firstView ? [["the viewer", r.viewer.firstView]] : [])]) {
+    for (const width of [PHONE.width, DESKTOP.width]) {
+      const least = [...fv[width].pictures].sort((a, b) => a.pixels - b.pixels)[0];
+      if (least && least.pixels < SOFT) lines.push(`least sharp picture on ${what} at ${width}: ${least.file}, ${least.pixels} of the pixels it covers`);
+    }
   }
   for (const p of pages) {
     const small = [...new Set([...p.smallTargets, ...p.smallTargetsWide])].slice(0, 3);
@@ -728,7 +680,7 @@ async function main() {
     }
   } finally {
     await browser.stop();
-    if (scratchHome) rmSync(scratchHome, { recursive: true, force: true });
+    removeScratchHome();
   }
   writeFileSync(join(opts.out, "results.json"), JSON.stringify(results, null, 2) + "\n");
   console.log(summary(results, runs) + "\n");

@@ -138,6 +138,7 @@ test("references leaving the gallery in other ways are reported", () => {
 <img src="klein" width="1" height="1" alt="e">
 <img src="" width="1" height="1" alt="f">
 <a href="file:///home/ich/bild.jpg">g</a>
+<a href="gross/bild.jpg" data-srcset="klein/weg.jpg 100w, gross/bild.jpg 800w">h</a>
 </main>`),
     "files/stil.css": "body { background: url('http://example.org/bg.png'); }\nh1 { background: url(fehlt.png); }\n",
   });
@@ -152,6 +153,7 @@ test("references leaving the gallery in other ways are reported", () => {
     /index\.html:15: <img src>: points to a folder, not a file: klein/,
     /index\.html:16: <img src>: empty reference/,
     /index\.html:17: <a href>: leaves the gallery: file:/,
+    /index\.html:18: <a data-srcset>: missing file klein\/weg\.jpg/,
     /stil\.css:1: CSS url\(\): leaves the gallery: http:\/\/example\.org\/bg\.png/,
     /stil\.css:2: CSS url\(\): missing file fehlt\.png/,
   ];
@@ -340,4 +342,66 @@ test("measure.mjs finds the planted layout flaws", { skip: !existsSync(CHROMIUM)
   for (const name of ["index-390", "index-1440", "bild-390", "bild-1440", "viewer-390", "viewer-1440"]) {
     assert.ok(existsSync(join(shots, `messprobe-${name}.png`)), `screenshot ${name}`);
   }
+});
+
+// A photo page N of three that links to its neighbours, with SCRIPT.
+const photoPage = (n, script = "") => `<!DOCTYPE html><html lang="de"><head><meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1"><title>Bild ${n}</title>${script}</head>
+<body><main><h1>Bild ${n}</h1><img src="a.png" width="300" height="300" alt="A">
+${n > 1 ? `<a rel="prev" href="bild${n - 1}.html" data-taste="ArrowLeft">zurück</a>` : ""} <a href="index.html" data-taste="Escape">Übersicht</a>
+${n < 3 ? `<a rel="next" href="bild${n + 1}.html" data-taste="ArrowRight">weiter</a>` : ""}</main></body></html>
+`;
+// Keys and swipes follow the links marked data-taste, as the shipped skins do.
+const FOLLOW_JS = `<style>html { overscroll-behavior-x: none }</style><script>
+const go = (k) => { const a = document.querySelector('a[data-taste="' + k + '"]'); if (a) location.href = a.href; };
+document.addEventListener("keydown", (e) => go(e.key));
+let x = null;
+document.addEventListener("touchstart", (e) => { x = e.touches[0].clientX; }, { passive: true });
+document.addEventListener("touchend", (e) => { const dx = e.changedTouches[0].clientX - x; if (Math.abs(dx) > 60) go(dx < 0 ? "ArrowRight" : "ArrowLeft"); }, { passive: true });
+</script>`;
+// A start page whose two thumbnails open a viewer over it (GUARDED: it keeps a swipe at the edge
+// from becoming the browser's "back").
+const viewerStart = (guarded) => `<!DOCTYPE html><html lang="de"><head><meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1"><title>Start</title>
+<script src="viewer.js" defer></script>${guarded ? "<style>html { overscroll-behavior-x: none }</style>" : ""}</head>
+<body><main><h1>Start</h1><a class="foto" href="a.jpg"><img src="a.jpg" width="100" height="100" alt="A"></a>
+<a class="foto" href="b.jpg"><img src="b.jpg" width="100" height="100" alt="B"></a> <a href="bild1.html">Bild 1</a></main>
+<div role="dialog" aria-label="Bild groß" hidden style="position: fixed; inset: 0; background: #000"><img alt=""></div></body></html>
+`;
+const VIEWER_JS = `const links = [...document.querySelectorAll("a.foto")], box = document.querySelector("[role=dialog]");
+let at = -1;
+const show = (i) => { if (i < 0 || i >= links.length) return; at = i; box.querySelector("img").src = links[i].href; box.hidden = false; };
+links.forEach((a, i) => a.addEventListener("click", (e) => { e.preventDefault(); show(i); }));
+document.addEventListener("keydown", (e) => { if (at < 0) return; if (e.key === "ArrowRight") show(at + 1); if (e.key === "ArrowLeft") show(at - 1); if (e.key === "Escape") { box.hidden = true; at = -1; } });
+let x = null;
+box.addEventListener("touchstart", (e) => { x = e.touches[0].clientX; }, { passive: true });
+box.addEventListener("touchend", (e) => { const dx = e.changedTouches[0].clientX - x; if (Math.abs(dx) > 60) show(at + (dx < 0 ? 1 : -1)); }, { passive: true });
+`;
+
+function behaviour(...dirs) {
+  const r = spawnSync(process.execPath, [join(HERE, "behaviour.mjs"), "--chromium", CHROMIUM, ...dirs], { encoding: "utf8", timeout: 170000 });
+  return { code: r.status, lines: r.stdout.split("\n").filter((l) => l && !l.startsWith("behaviour check:")), stderr: r.stderr };
+}
+
+test("behaviour.mjs passes pages and a viewer that answer keys and swipes, and reports those that do not", { skip: !existsSync(CHROMIUM) && "no Chromium", timeout: 180000 }, () => {
+  const made = (name, guarded, script) => gallery(name, {
+    "index.html": viewerStart(guarded), "viewer.js": VIEWER_JS, "a.png": PNG, "a.jpg": PNG, "b.jpg": PNG,
+    ...Object.fromEntries([1, 2, 3].map((n) => [`bild${n}.html`, photoPage(n, script)])),
+  });
+  const good = made("verhalten-gut", true, FOLLOW_JS);
+  const bad = made("verhalten-schlecht", false, "");
+  const r = behaviour(good, bad);
+  assert.equal(r.code, 1, r.stderr + r.stdout);
+  assert.deepEqual(r.lines.filter((l) => l.startsWith(good)), []);
+  const expect = [
+    /a swipe to the right in the viewer leaves the page for .*index\.html\?vorher$/,
+    /a swipe to the left on bild2\.html does not lead to bild3\.html/,
+    /a swipe to the right on bild2\.html does not lead to bild1\.html/,
+    /ArrowRight on bild2\.html does not lead to bild3\.html/,
+    /ArrowLeft on bild2\.html does not lead to bild1\.html/,
+    /Escape on bild2\.html does not lead to index\.html/,
+  ];
+  const found = r.lines.filter((l) => l.startsWith(bad));
+  for (const re of expect) assert.equal(found.filter((l) => re.test(l)).length, 1, `${re} once in:\n${found.join("\n")}`);
+  assert.equal(found.length, expect.length, found.join("\n"));
 });
