@@ -18,9 +18,8 @@
 import { readFileSync, statSync } from "node:fs";
 import { basename, join, relative, resolve, sep } from "node:path";
 import { parseArgs } from "node:util";
-import { chromium } from "playwright-core";
 import { walk, isHtml } from "./files.mjs";
-import { CHROMIUM_FLAGS, VIEWER, chromiumEnv, removeScratchHome, serve, viewerSelector } from "./browser.mjs";
+import { DEFAULT_CHROMIUM, VIEWER, removeScratchHome, serve, startChromium, viewerSelector } from "./browser.mjs";
 
 const PHONE = { viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true, deviceScaleFactor: 3 };
 const DESKTOP = { viewport: { width: 1440, height: 900 } };
@@ -277,7 +276,7 @@ async function main() {
     parsed = parseArgs({
       allowPositionals: true,
       options: {
-        chromium: { type: "string", default: process.env.CHROME_PATH || "/usr/bin/chromium" },
+        chromium: { type: "string", default: DEFAULT_CHROMIUM },
         help: { type: "boolean", short: "h", default: false },
       },
     });
@@ -290,13 +289,8 @@ async function main() {
     console.error("usage: node behaviour.mjs [--chromium PATH] GALLERY_DIR...");
     return 2;
   }
-  try {
-    statSync(v.chromium);
-  } catch {
-    console.error(`behaviour.mjs: no Chromium at ${v.chromium} (apt-get install chromium)`);
-    return 2;
-  }
-  const browser = await chromium.launch({ executablePath: v.chromium, headless: true, args: CHROMIUM_FLAGS, env: chromiumEnv() });
+  const browser = await startChromium(v.chromium, "behaviour.mjs");
+  if (!browser) return 2;
   const problems = [];
   try {
     for (const dir of positionals) await checkGallery(dir, browser, problems);

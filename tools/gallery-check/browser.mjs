@@ -6,6 +6,7 @@ import { once } from "node:events";
 import { tmpdir } from "node:os";
 import { extname, join, resolve, sep } from "node:path";
 import { gzipSync } from "node:zlib";
+import { chromium } from "playwright-core";
 
 export const CHROMIUM_FLAGS = [
   "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
@@ -18,6 +19,21 @@ const TYPES = {
   ".avif": "image/avif", ".svg": "image/svg+xml", ".ico": "image/x-icon", ".woff2": "font/woff2", ".woff": "font/woff",
   ".txt": "text/plain; charset=utf-8", ".xml": "application/xml",
 };
+
+// The Chromium the checks use unless told otherwise (--chromium).
+export const DEFAULT_CHROMIUM = process.env.CHROME_PATH || "/usr/bin/chromium";
+
+// The Chromium at PATH started headless through playwright-core, with the checks' flags and a
+// scratch home; null, after saying so on stderr for TOOL, where there is none.
+export async function startChromium(path, tool) {
+  try {
+    statSync(path);
+  } catch {
+    console.error(`${tool}: no Chromium at ${path} (apt-get install chromium)`);
+    return null;
+  }
+  return chromium.launch({ executablePath: path, headless: true, args: CHROMIUM_FLAGS, env: chromiumEnv() });
+}
 
 // Chromium keeps crash reports and caches under $HOME even with its own profile folder, and
 // leaves the folder of its singleton socket in $TMPDIR when it is ended, so it gets a scratch

@@ -28,10 +28,11 @@ import { tmpdir } from "node:os";
 import { basename, join, relative, resolve, sep } from "node:path";
 import { fileURLToPath, pathToFileURL } from "node:url";
 import { parseArgs } from "node:util";
-import { chromium } from "playwright-core";
 import axe from "axe-core";
 import { walk, isHtml, isJs, isCss } from "./files.mjs";
-import { CHROMIUM_FLAGS, VIEWER, chromiumEnv, removeScratchHome, serve, viewerSelector, viewerShown } from "./browser.mjs";
+import {
+  CHROMIUM_FLAGS, DEFAULT_CHROMIUM, VIEWER, chromiumEnv, removeScratchHome, serve, startChromium, viewerSelector, viewerShown,
+} from "./browser.mjs";
 import { readSkin, templateOf } from "./skin.mjs";
 
 const PHONE = { width: 390, height: 844 };
@@ -112,13 +113,8 @@ async function runAxe(page) {
 
 // ---------------------------------------------------------------------------------------------
 class Browser {
-  constructor(executablePath) {
-    this.executablePath = executablePath;
-  }
-  async start() {
-    this.browser = await chromium.launch({
-      executablePath: this.executablePath, headless: true, args: CHROMIUM_FLAGS, env: chromiumEnv(),
-    });
+  constructor(browser) {
+    this.browser = browser;
   }
   async stop() {
     await this.browser?.close();
@@ -621,7 +617,7 @@ async function main() {
         "no-lighthouse": { type: "boolean", default: false },
         runs: { type: "string", default: "3" },
         skin: { type: "string", multiple: true },
-        chromium: { type: "string", default: process.env.CHROME_PATH || "/usr/bin/chromium" },
+        chromium: { type: "string", default: DEFAULT_CHROMIUM },
         help: { type: "boolean", short: "h", default: false },
       },
     });
@@ -650,19 +646,14 @@ async function main() {
     console.error(usage);
     return 2;
   }
-  try {
-    statSync(v.chromium);
-  } catch {
-    console.error(`measure.mjs: no Chromium at ${v.chromium} (apt-get install chromium)`);
-    return 2;
-  }
+  const started = await startChromium(v.chromium, "measure.mjs");
+  if (!started) return 2;
   const opts = {
     out: resolve(v.out), page: v.page, lightboxSelector: v["lightbox-selector"], lighthouse: !v["no-lighthouse"],
     chromium: v.chromium, runs,
   };
   mkdirSync(opts.out, { recursive: true });
-  const browser = new Browser(v.chromium);
-  await browser.start();
+  const browser = new Browser(started);
   const results = [];
   try {
     for (const { dir, skin } of galleries) {
