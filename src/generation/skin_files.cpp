@@ -91,7 +91,11 @@ TSkinFiles::TAction TSkinFiles::Decide(const std::string& target_relative, const
     if (errno == ENOENT) return TAction::kWrite;
     throw EOutputError(target, SystemErrorText(errno));
   }
-  if (!S_ISREG(st.st_mode)) throw EOutputError(target, EntryInTheWay(target, false, EEXIST));
+  if (!S_ISREG(st.st_mode)) {
+    const int kind = S_ISDIR(st.st_mode) ? EISDIR : S_ISLNK(st.st_mode) ? ELOOP : 0;
+    throw EOutputError(target, kind ? "an ihrer Stelle ist " + SystemErrorText(kind)
+                                    : "an ihrer Stelle ist keine gewöhnliche Datei");
+  }
   TFd file(::openat(parent, leaf.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   std::string existing;
   const bool same = static_cast<uint64_t>(st.st_size) == bytes.size() && file.get() >= 0 &&
