@@ -52,6 +52,20 @@ bool IsEntryName(std::string_view name) {
   return name.substr(0, 32).find_first_not_of("0123456789abcdef") == std::string_view::npos;
 }
 
+// What an entry file costs the disk: its length, or its allocated blocks when fewer (a sparse
+// file, which no cache run writes, must not count as gigabytes and push good entries out).
+uint64_t StoredSize(const struct stat& st) {
+  const uint64_t length = static_cast<uint64_t>(st.st_size);
+  const uint64_t allocated = static_cast<uint64_t>(st.st_blocks) * 512;
+  return std::min(length, allocated);
+}
+
+// Errors of one entry's name, not of the cache: something else (a folder) has taken the name.
+bool IsEntryProblem(int error) {
+  return error == EISDIR || error == ENOTEMPTY || error == EEXIST || error == EBUSY ||
+         error == ENOTDIR;
+}
+
 // An entry file as the folder lists it.
 struct TEntry {
   struct timespec used;  // last use: written or found
@@ -75,8 +89,8 @@ uint64_t ScanEntries(int dir, std::vector<TEntry>* entries) {
       if (now - st.st_mtim.tv_sec > kStaleTempSeconds) ::unlinkat(dir, name.c_str(), 0);
       continue;
     }
-    total += static_cast<uint64_t>(st.st_size);
-    if (entries) entries->push_back({st.st_mtim, name, static_cast<uint64_t>(st.st_size)});
+    total += StoredSize(st);
+    if (entries) entries->push_back({st.st_mtim, name, StoredSize(st)});
   }
   return total;
 }
@@ -86,11 +100,25 @@ uint64_t ScanEntries(int dir, std::vector<TEntry>* entries) {
 TVariantCache::TVariantCache(std::string folder, uint64_t size_limit, std::string processor)
     : folder_(std::move(folder)), size_limit_(size_limit), processor_(std::move(processor)) {
   while (folder_.size() > 1 && folder_.back() == '/') folder_.pop_back();
-  if (folder_.empty() || folder_[0] != '/' || !IsSystemPath(folder_)) {
+  if (folder_.empty()) {
+    Note(
+        "Der Zwischenspeicher hat keinen Ort: Es gibt keinen persönlichen Ordner (HOME fehlt "
+        "oder ist nicht vorhanden), und XDG_CACHE_HOME ist nicht gesetzt",
+        false);
+    return;
+  }
+  if (folder_[0] != '/' || !IsSystemPath(folder_)) {
     Fail("hat keinen gültigen Ort", 0);
     return;
   }
-  MakeFolders(folder_.substr(0, folder_.rfind('/')));  // the parents, for the owner only
+  // The parents, for the owner only; when one cannot be made, its reason is the one to give
+  // (on a read-only disk, say), not the missing parent's.
+  const std::string parent = folder_.substr(0, std::max<size_t>(folder_.rfind('/'), 1));
+  if (!MakeFolders(parent)) {
+    const int error = errno;
+    Fail("kann nicht angelegt werden", error != 0 && error != EEXIST ? error : ENOTDIR);
+    return;
+  }
   if (::mkdir(folder_.c_str(), 0700) != 0 && errno != EEXIST) {
     Fail("kann nicht angelegt werden", errno);
     return;
@@ -194,12 +222,22 @@ void TVariantCache::Store(const THash128& key, const TScaledCopy& copy) {
     ok = false;
     error = errno;
   }
+  bool renamed_failed = false;
   if (ok && ::renameat(dir_.get(), temp.c_str(), dir_.get(), name.c_str()) != 0) {
     ok = false;
+    renamed_failed = true;
     error = errno;
   }
   if (!ok) {
     ::unlinkat(dir_.get(), temp.c_str(), 0);
+    if (renamed_failed && IsEntryProblem(error)) {
+      // Only this entry's name is taken (by a folder, say): the other copies are still kept.
+      Note("Der Zwischenspeicher " + PrintableName(folder_) + " kann den Eintrag " + name +
+               " nicht anlegen (" + SystemErrorText(error) +
+               "); die anderen verkleinerten Bilder werden weiter darin aufbewahrt",
+           true);
+      return;
+    }
     Fail("kann nicht beschrieben werden", error);
     return;
   }
@@ -233,12 +271,21 @@ std::string TVariantCache::Problem() const {
 void TVariantCache::Fail(const std::string& what, int error) {
   writable_ = false;
   if (dir_.get() < 0) usable_ = false;
+  Note("Der Zwischenspeicher " + PrintableName(folder_) + " " + what +
+           (error != 0 ? " (" + SystemErrorText(error) + ")" : ""),
+       false);
+}
+
+void TVariantCache::Note(const std::string& text, bool entry_only) {
   std::lock_guard lock(problem_mutex_);
-  if (problem_.empty())
-    problem_ = "Der Zwischenspeicher " + PrintableName(folder_) + " " + what +
-               (error != 0 ? " (" + SystemErrorText(error) + ")" : "") +
-               (usable_ ? "; verkleinerte Bilder werden diesmal nicht darin aufbewahrt."
-                        : "; die Bilder werden ohne ihn erzeugt.");
+  // The first problem is kept, except that one of the whole cache outweighs one of an entry.
+  if (!problem_.empty() && (entry_only || !problem_of_entry_)) return;
+  problem_of_entry_ = entry_only;
+  if (entry_only)
+    problem_ = text + ".";
+  else
+    problem_ = text + (usable_ ? "; verkleinerte Bilder werden diesmal nicht darin aufbewahrt."
+                               : "; die Bilder werden ohne ihn erzeugt.");
 }
 
 }  // namespace vistrel

@@ -19,8 +19,11 @@
 //
 // A cache that cannot be used (the folder is a file or a link, is not ours, cannot be
 // created) only costs speed: Find() then finds nothing and Store() keeps nothing. One that
-// cannot be written (read-only, full) still finds what it holds. Problem() says once, in
-// German, what went wrong first. Every member function may be called from several threads at
+// cannot be written (read-only, full) still finds what it holds. An entry whose name is taken
+// by something else (a folder) costs only that entry. Entries count with the bytes they take
+// on the disk (a sparse file with a large length counts its allocated blocks), so junk cannot
+// push good entries out. Problem() says once, in German, what went wrong first: the folder,
+// and the system's reason. Every member function may be called from several threads at
 // once, except the constructor.
 #pragma once
 
@@ -72,6 +75,10 @@ class TVariantCache {
   // Stops keeping copies (and finding them, when the folder is not open) and keeps the first
   // problem's message; `error` is the system's error number, or 0 when `what` says it all.
   void Fail(const std::string& what, int error);
+  // Keeps `text` (without its final full stop) as Problem(), unless a problem is kept already;
+  // `entry_only` for a problem that costs one entry only, which a problem of the whole cache
+  // replaces.
+  void Note(const std::string& text, bool entry_only);
 
   std::string folder_;
   uint64_t size_limit_;
@@ -84,6 +91,7 @@ class TVariantCache {
   std::mutex trim_mutex_;
   mutable std::mutex problem_mutex_;
   std::string problem_;
+  bool problem_of_entry_ = false;
 };
 
 }  // namespace vistrel

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -256,6 +258,80 @@ TEST_F(VariantCacheTest, AFullDiskOnlyStopsKeepingCopies) {
   EXPECT_FALSE(cache.Find(Key(2), found));
   EXPECT_FALSE(cache.Find(Key(3), found));
   EXPECT_EQ(ListFolder(folder_), (std::vector<std::string>{Key(1).Hex() + ".entry"}));
+}
+
+// An entry's name taken by a folder costs that one entry: the run goes on keeping the others,
+// and the note says which entry, where, and why, in German.
+TEST_F(VariantCacheTest, AFolderInTheWayOfOneEntryCostsOnlyThatEntry) {
+  TVariantCache cache(folder_, kLimit, "p");
+  fs::create_directories(EntryPath(Key(1)) + "/inside");
+  cache.Store(Key(1), Copy('a'));
+  cache.Store(Key(2), Copy('b'));
+  EXPECT_TRUE(cache.Writable());
+  TScaledCopy found;
+  EXPECT_FALSE(cache.Find(Key(1), found));
+  ASSERT_TRUE(cache.Find(Key(2), found));
+  EXPECT_EQ(found.jpeg, Copy('b').jpeg);
+  EXPECT_EQ(cache.Problem(), "Der Zwischenspeicher " + folder_ + " kann den Eintrag " +
+                                 Key(1).Hex() +
+                                 ".entry nicht anlegen (ein Ordner); die anderen verkleinerten "
+                                 "Bilder werden weiter darin aufbewahrt.");
+  EXPECT_TRUE(fs::is_directory(EntryPath(Key(1)) + "/inside"));  // what was there stays
+  for (const std::string& name : ListFolder(folder_))
+    EXPECT_FALSE(name.starts_with(".tmp")) << name;
+}
+
+// A sparse file with an entry's name and a huge length takes almost nothing on the disk, and
+// counts as that: it does not push the good entries out.
+TEST_F(VariantCacheTest, ASparseFileDoesNotPushGoodEntriesOut) {
+  {
+    TVariantCache cache(folder_, kLimit, "p");
+    cache.Store(Key(1), Copy('a'));
+    cache.Store(Key(2), Copy('b'));
+  }
+  {
+    TFd junk(::open(EntryPath(Key(3)).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600));
+    ASSERT_GE(junk.get(), 0);
+    ASSERT_EQ(::ftruncate(junk.get(), 4'000'000'000), 0);
+  }
+  TVariantCache cache(folder_, kLimit, "p");
+  cache.Store(Key(4), Copy('d'));
+  cache.Trim();
+  TScaledCopy found;
+  for (int n : {1, 2, 4}) EXPECT_TRUE(cache.Find(Key(n), found)) << n;
+  EXPECT_EQ(cache.Problem(), "");
+}
+
+// Without a place the note says why rather than naming an empty folder; a folder that cannot
+// be made gives the reason of the step that failed.
+TEST_F(VariantCacheTest, ACacheWithoutAPlaceSaysWhy) {
+  TVariantCache nowhere("", kLimit, "p");
+  EXPECT_FALSE(nowhere.Usable());
+  EXPECT_EQ(nowhere.Problem(),
+            "Der Zwischenspeicher hat keinen Ort: Es gibt keinen persönlichen Ordner (HOME fehlt "
+            "oder ist nicht vorhanden), und XDG_CACHE_HOME ist nicht gesetzt; die Bilder werden "
+            "ohne ihn erzeugt.");
+
+  // A parent that cannot be created (as on a read-only disk): the reason is its own, not
+  // "nicht vorhanden" for the missing parent of the cache folder.
+  fs::create_directories(dir_ / "locked");
+  TFd locked(::open((dir_ / "locked").c_str(), O_RDONLY | O_DIRECTORY));
+  int flags = 0;
+  const bool as_root = ::geteuid() == 0;  // root may write anywhere, but not into what is immutable
+  if (as_root && (::ioctl(locked.get(), FS_IOC_GETFLAGS, &flags) != 0 ||
+                  (flags |= FS_IMMUTABLE_FL, ::ioctl(locked.get(), FS_IOC_SETFLAGS, &flags)) != 0))
+    GTEST_SKIP() << "no immutable folders on this file system";
+  if (!as_root) ::chmod((dir_ / "locked").c_str(), 0500);
+  TVariantCache below_locked(dir_ / "locked/cache/vistrel", kLimit, "p");
+  if (as_root) {
+    flags &= ~FS_IMMUTABLE_FL;
+    ::ioctl(locked.get(), FS_IOC_SETFLAGS, &flags);
+  } else {
+    ::chmod((dir_ / "locked").c_str(), 0700);
+  }
+  EXPECT_EQ(below_locked.Problem(), "Der Zwischenspeicher " + (dir_ / "locked/cache/vistrel") +
+                                        " kann nicht angelegt werden (keine Berechtigung); die "
+                                        "Bilder werden ohne ihn erzeugt.");
 }
 
 TEST(VariantCacheFolderTest, TheFolderFollowsTheUsersCacheSetting) {
