@@ -257,6 +257,13 @@ bool TVistrel::CreateImageVariants() {
   const int variants = properties_.ImageVariants.Count();
   if (images == 0 || variants == 0) return true;
 
+  // A photo that is not there (a list from another machine) gets no names: it fails in its
+  // turn below without a file made and removed for each of its variants.
+  std::vector<bool> present(static_cast<size_t>(images));
+  for (int j = 0; j < images; ++j)
+    present[static_cast<size_t>(j)] =
+        !failed_[static_cast<size_t>(j)] && IsRegularFile(records.Item(j).FullPath());
+
   // Names first, in the order of the reports: variant by variant, image by image. Each file is
   // created (empty) as its name is chosen, so later names see it.
   std::vector<TScaleRequest> requests;
@@ -272,7 +279,7 @@ bool TVistrel::CreateImageVariants() {
       std::string path;
       // A name the system will not take fails the image (reported below); a folder that
       // takes no file throws.
-      if (!failed_[static_cast<size_t>(j)] &&
+      if (present[static_cast<size_t>(j)] &&
           output_->Create(row.Value(TVTLGalleryProperties::kNewName),
                           RemoveFileExt(record.FileName), ExtractFileExt(record.FileName),
                           path) != TOutputFolder::TResult::kCreated)
@@ -293,6 +300,13 @@ bool TVistrel::CreateImageVariants() {
   // image once the run is cancelled or the output has failed.
   enum class TState : unsigned char { kPending, kDone, kFailed };
   std::vector<TState> states(static_cast<size_t>(images), TState::kPending);
+  // An image without a file for each variant has failed already: it is not even read, and the
+  // reporting loop below need not wait for a worker to say so.
+  for (int j = 0; j < images; ++j) {
+    const std::vector<std::string>& files = paths[static_cast<size_t>(j)];
+    if (std::any_of(files.begin(), files.end(), [](const std::string& p) { return p.empty(); }))
+      states[static_cast<size_t>(j)] = TState::kFailed;
+  }
   std::mutex mutex;
   std::condition_variable done;
   std::atomic<int> next{0};
@@ -301,10 +315,10 @@ bool TVistrel::CreateImageVariants() {
   auto stopped = [&] { return services_.cancel.Cancelled() || output_failed; };
   auto work = [&] {
     for (int j = next++; j < images && !stopped(); j = next++) {
+      // Set before the workers began; from now on only the worker that took `j` sets it.
+      if (states[static_cast<size_t>(j)] != TState::kPending) continue;
       const std::vector<std::string>& files = paths[static_cast<size_t>(j)];
-      // An image without a file for each variant has failed already; it is not even read.
-      bool ok = std::none_of(files.begin(), files.end(),
-                             [](const std::string& path) { return path.empty(); });
+      bool ok = true;
       try {
         std::vector<TScaledCopy> copies;
         TVTLRecord& record = records.Item(j);

@@ -53,7 +53,16 @@ bool TVTLRecordList::Contains(const TVTLRecord& record) const {
   return Contains(record.Directory, record.FileName);
 }
 
+void TVTLRecordList::BuildIndex() const {
+  if (indexed_) return;
+  by_key_.reserve(records_.size());
+  for (const auto& record : records_)
+    by_key_.emplace(KeyHash(record->Directory, record->FileName), record.get());
+  indexed_ = true;
+}
+
 bool TVTLRecordList::Contains(const std::string& directory, const std::string& file_name) const {
+  BuildIndex();
   const auto [first, last] = by_key_.equal_range(KeyHash(directory, file_name));
   for (auto it = first; it != last; ++it)
     if (SameKey(*it->second, directory, file_name)) return true;
@@ -85,7 +94,7 @@ int TVTLRecordList::Add(std::unique_ptr<TVTLRecord> record) {
     else
       data->ShareEqualNames(names->second);
   }
-  by_key_.emplace(KeyHash(record->Directory, record->FileName), record.get());
+  if (indexed_) by_key_.emplace(KeyHash(record->Directory, record->FileName), record.get());
   records_.push_back(std::move(record));
   return Count() - 1;
 }
@@ -169,12 +178,14 @@ bool TVTLRecordList::Reorder(const std::vector<int>& order) {
 
 std::unique_ptr<TVTLRecord> TVTLRecordList::RemoveAt(int index) {
   const TVTLRecord& record = Item(index);
-  // Records of one name share a hash: the entry of this record is the one that points to it.
-  const auto [first, last] = by_key_.equal_range(KeyHash(record.Directory, record.FileName));
-  for (auto it = first; it != last; ++it) {
-    if (it->second == &record) {
-      by_key_.erase(it);
-      break;
+  if (indexed_) {
+    // Records of one name share a hash: the entry of this record is the one that points to it.
+    const auto [first, last] = by_key_.equal_range(KeyHash(record.Directory, record.FileName));
+    for (auto it = first; it != last; ++it) {
+      if (it->second == &record) {
+        by_key_.erase(it);
+        break;
+      }
     }
   }
   std::unique_ptr<TVTLRecord> taken = std::move(records_[static_cast<size_t>(index)]);

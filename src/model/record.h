@@ -11,7 +11,9 @@
 // list of those names: a record holds only its values, so a list file with long property names
 // costs memory in proportion to its size. Records whose metadata have the same entry names (the
 // photos of one camera) share those names as well. Contains() is a hash lookup on the
-// case-folded folder and file name, so adding thousands of images stays linear.
+// case-folded folder and file name, so adding thousands of images stays linear; the hash index
+// is made on the first Contains(), so reading a list file, which has no duplicate test, costs
+// no index.
 //
 // The metadata reader is handed in by the creator (the imaging module provides the real one),
 // which keeps this module free of image libraries. Not thread-safe; one thread at a time.
@@ -113,8 +115,13 @@ class TVTLRecordList {
   static bool SameKey(const TVTLRecord& record, const std::string& directory,
                       const std::string& file_name);
 
+  // Makes by_key_ when it is first needed: a list file is read without a duplicate test, and a
+  // list read whole does not pay for an index it may never use.
+  void BuildIndex() const;
+
   std::vector<std::unique_ptr<TVTLRecord>> records_;
-  std::unordered_multimap<uint64_t, const TVTLRecord*> by_key_;
+  mutable std::unordered_multimap<uint64_t, const TVTLRecord*> by_key_;
+  mutable bool indexed_ = false;                // by_key_ holds every record
   std::shared_ptr<TNamesList> property_names_;  // shared by the records' Details
   // The metadata names lists of the records, one per distinct list (joined by NUL).
   std::unordered_map<std::string, std::shared_ptr<TNamesList>> metadata_names_;

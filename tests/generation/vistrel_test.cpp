@@ -121,6 +121,22 @@ TEST_F(DriverTest, TheSkinsStaticFilesAreCopiedWithAReport) {
   EXPECT_FALSE(Exists(out_ + "/files/gestohlen.txt"));
 }
 
+// A listed photo that is not there fails without taking a name: the photo of the same name
+// after it gets the plain one, and the folder never held a file for the missing photo.
+TEST_F(DriverTest, AMissingPhotoTakesNoNameFromThePhotosAfterIt) {
+  UseSkin({});
+  AddFile(dir_ / "gone/a.jpg");
+  AddPhoto(dir_ / "p/a.jpg");
+  std::vector<Files> seen;  // the output folder at each report
+  on_report_ = [&](const std::string&) { seen.push_back(Output()); };
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(reports_[2],
+            "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "gone/a.jpg") + "!");
+  EXPECT_EQ(Output(), (Files{"index.html", "th_a.jpg"}));
+  for (const Files& files : seen)
+    EXPECT_EQ(std::find(files.begin(), files.end(), "th_a2.jpg"), files.end());
+}
+
 TEST_F(DriverTest, FailedImagesAreReportedAndLeftOutOfTheGallery) {
   TSkinFixture fixture;
   fixture.templates = {{"index.tpl", "index", "index.html"}, {"bild.tpl", "bild", ""}};

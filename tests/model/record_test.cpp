@@ -117,6 +117,26 @@ TEST_F(RecordTest, RemoveAtTakesTheRecordAtItsIndexEvenAmongRecordsOfOneName) {
   EXPECT_THROW(list.RemoveAt(0), std::out_of_range);
 }
 
+// The index behind Contains() is made on the first look-up (a list file is read without
+// one): records taken out before it and records added after it are found exactly when they
+// are in the list.
+TEST_F(RecordTest, ContainsIsRightBeforeAndAfterTheFirstLookUp) {
+  TVTLRecordList list;
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) list.Add(Make("/p/", name));
+  EXPECT_NE(list.RemoveAt(1), nullptr);  // before any look-up
+  EXPECT_FALSE(list.Contains("/p/", "b.jpg"));
+  EXPECT_TRUE(list.Contains("/P/", "A.jpg"));
+  EXPECT_TRUE(list.Contains("/p/", "c.jpg"));
+  list.Add(Make("/p/", "d.jpg"));  // after it
+  EXPECT_TRUE(list.Contains("/p/", "d.jpg"));
+  EXPECT_NE(list.RemoveAt(0), nullptr);
+  EXPECT_FALSE(list.Contains("/p/", "a.jpg"));
+  std::unique_ptr<TVTLRecord> taken;
+  EXPECT_EQ(list.Remove(*Make("/p/", "D.JPG"), taken), 1);
+  EXPECT_FALSE(list.Contains("/p/", "d.jpg"));
+  EXPECT_EQ(list.Count(), 1);
+}
+
 TEST_F(RecordTest, ManyImagesAreAddedWithoutDuplicates) {
   TVTLRecordList list;
   for (int i = 0; i < 20000; ++i) {

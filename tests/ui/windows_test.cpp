@@ -178,8 +178,10 @@ class WaitingRunTest : public WindowRunTest {
  protected:
   WaitingRunTest() : WindowRunTest(waiting_) {}
   void SetUp() override {
-    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+      WriteFile(dir_ / (std::string("p/") + name), "never read");
       records_.Add(std::make_unique<TVTLRecord>(dir_ / "p/", name, nullptr, log_));
+    }
     MakeRun("out");
   }
 
