@@ -1,8 +1,5 @@
 #include "imaging/image_operations.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -21,18 +18,6 @@ namespace vistrel {
 namespace {
 
 using vips::VImage;
-
-struct TEncoder {
-  const char* mime_type;
-  const char* name;
-};
-
-// The encoders Vistrel can write, in the order FindImageEncoder searches them.
-constexpr TEncoder kEncoders[] = {
-    {"image/bmp", "bmp"},
-    {"image/jpeg", "jpegsave_buffer"},
-    {"image/png", "pngsave_buffer"},
-};
 
 // A libvips blob over bytes owned by the caller; released with the object.
 class TBlob {
@@ -361,19 +346,6 @@ std::string TVipsImageProcessor::Identity() const {
   return identity;
 }
 
-bool CreateScaledJpeg(const std::string& source, const std::string& target, uint32_t max_width,
-                      uint32_t max_height, int quality) {
-  std::vector<TScaledCopy> copies;
-  if (!IsSystemPath(target) || !ScaleToJpegs(source, {{max_width, max_height, quality}}, copies) ||
-      copies[0].jpeg.empty())
-    return false;
-  TFd fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-  if (fd.get() < 0) return false;
-  const bool ok = WriteAll(fd.get(), copies[0].jpeg) && ::close(fd.release()) == 0;
-  if (!ok) ::unlink(target.c_str());
-  return ok;
-}
-
 TBitmap RenderPreviewBitmap(const std::string& file, int box_width, int box_height) {
   std::string bytes;
   TJpegHeader header;
@@ -420,13 +392,6 @@ TBitmap RenderFullSizeBitmap(const std::string& file) {
     vips_error_clear();
     return {};
   }
-}
-
-int FindImageEncoder(const std::string& mime_type) {
-  int found = -1;
-  for (size_t i = 0; i < std::size(kEncoders); ++i)
-    if (mime_type == kEncoders[i].mime_type) found = static_cast<int>(i);
-  return found;
 }
 
 }  // namespace vistrel

@@ -37,7 +37,8 @@ int64_t MulDiv(int64_t a, int64_t b, int64_t c);
 // The size of a w x h image fitted into a box_width x box_height box.
 TSize FitIntoBox(int64_t w, int64_t h, int64_t box_width, int64_t box_height);
 
-// Reads `source` once and makes one JPEG per request (see TImageProcessor::ScaleImage).
+// Reads `source` once and makes one JPEG per request (see TImageProcessor::ScaleImage). A
+// quality outside 1..100 is taken as the nearest value in that range.
 bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& requests,
                   std::vector<TScaledCopy>& copies);
 // How the copies of a photo in memory are made (see TCopyPlan); false when it cannot be read.
@@ -53,12 +54,6 @@ bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& r
 bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
                    std::vector<TScaledCopy>& copies);
 
-// Writes a scaled copy of `source` to the new file `target` (never replacing an existing one).
-// A quality outside 1..100 is taken as the nearest value in that range. False when nothing
-// was written.
-bool CreateScaledJpeg(const std::string& source, const std::string& target, uint32_t max_width,
-                      uint32_t max_height, int quality);
-
 // An in-memory 24-bit BMP file and the size of its picture; empty when the file could not be
 // read.
 struct TBitmap {
@@ -72,10 +67,6 @@ struct TBitmap {
 TBitmap RenderPreviewBitmap(const std::string& file, int box_width, int box_height);
 // The picture at its own (upright) size. JPEG and PNG files are read.
 TBitmap RenderFullSizeBitmap(const std::string& file);
-
-// Index of the last encoder for `mime_type` ("image/jpeg", "image/png", "image/bmp") in the
-// list of encoders, or -1.
-int FindImageEncoder(const std::string& mime_type);
 
 // The libvips implementation of TImageProcessor.
 class TVipsImageProcessor : public TImageProcessor {

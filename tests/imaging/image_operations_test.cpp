@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <lcms2.h>
 
+#include <vips/vips8>
+
 #include "image_fixtures.h"
 #include "test_support.h"
 
@@ -48,6 +50,17 @@ class ImageOperationsTest : public ::testing::Test {
     WriteFile(dir_ / name, MakeJpeg(w, h, options));
     return dir_ / name;
   }
+  // The copy of `source` for one box and quality, as the run makes it, written to `target` so
+  // that libvips can inspect it; false when no copy was made.
+  static bool ScaledCopy(const std::string& source, const std::string& target, uint32_t max_width,
+                         uint32_t max_height, int quality) {
+    std::vector<TScaledCopy> copies;
+    if (!ScaleToJpegs(source, {{max_width, max_height, quality}}, copies) || copies.size() != 1 ||
+        copies[0].jpeg.empty())
+      return false;
+    WriteFile(target, copies[0].jpeg);
+    return true;
+  }
   TempDir dir_;
 };
 
@@ -65,7 +78,7 @@ TEST_F(ImageOperationsTest, CopiesHaveExactlyTheFittedSize) {
   for (const auto& c : cases) {
     const std::string source = Photo("s" + std::to_string(i) + ".jpg", c.w, c.h);
     const std::string target = dir_ / ("t" + std::to_string(i++) + ".jpg");
-    ASSERT_TRUE(CreateScaledJpeg(source, target, c.box_w, c.box_h, 80)) << c.w << "x" << c.h;
+    ASSERT_TRUE(ScaledCopy(source, target, c.box_w, c.box_h, 80)) << c.w << "x" << c.h;
     const TImageInfo info = InspectJpeg(target);
     EXPECT_EQ(info.width, c.out_w) << c.w << "x" << c.h;
     EXPECT_EQ(info.height, c.out_h) << c.w << "x" << c.h;
@@ -79,7 +92,7 @@ TEST_F(ImageOperationsTest, CopiesCarryNoMetadata) {
   tiff.exif = {Rational(0x829A, 1, 250)};
   WriteFile(dir_ / "exif.jpg", WithExif(MakeJpeg(300, 200), BuildTiff(tiff)));
   ASSERT_TRUE(InspectJpeg(dir_ / "exif.jpg").has_exif);
-  ASSERT_TRUE(CreateScaledJpeg(dir_ / "exif.jpg", dir_ / "copy.jpg", 100, 100, 80));
+  ASSERT_TRUE(ScaledCopy(dir_ / "exif.jpg", dir_ / "copy.jpg", 100, 100, 80));
   const TImageInfo info = InspectJpeg(dir_ / "copy.jpg");
   EXPECT_FALSE(info.has_exif);
   EXPECT_FALSE(info.has_icc);
@@ -90,8 +103,8 @@ TEST_F(ImageOperationsTest, GreyAndCmykSourcesGiveColourCopies) {
   grey.bands = 1;
   TJpegOptions cmyk;
   cmyk.bands = 4;
-  ASSERT_TRUE(CreateScaledJpeg(Photo("grey.jpg", 200, 100, grey), dir_ / "g.jpg", 50, 50, 80));
-  ASSERT_TRUE(CreateScaledJpeg(Photo("cmyk.jpg", 200, 100, cmyk), dir_ / "c.jpg", 50, 50, 80));
+  ASSERT_TRUE(ScaledCopy(Photo("grey.jpg", 200, 100, grey), dir_ / "g.jpg", 50, 50, 80));
+  ASSERT_TRUE(ScaledCopy(Photo("cmyk.jpg", 200, 100, cmyk), dir_ / "c.jpg", 50, 50, 80));
   EXPECT_EQ(InspectJpeg(dir_ / "g.jpg").bands, 3);
   EXPECT_EQ(InspectJpeg(dir_ / "c.jpg").bands, 3);
   // The CMYK picture keeps its colours: the left half is red-ish, the right half blue-ish.
@@ -107,8 +120,7 @@ TEST_F(ImageOperationsTest, GreyAndCmykSourcesGiveColourCopies) {
 TEST_F(ImageOperationsTest, CmykPhotosComeOutAsBrowsersShowThem) {
   TJpegOptions rgb;
   rgb.quality = 98;
-  ASSERT_TRUE(
-      CreateScaledJpeg(Photo("rgb.jpg", 300, 200, rgb), dir_ / "rgb-copy.jpg", 150, 100, 98));
+  ASSERT_TRUE(ScaledCopy(Photo("rgb.jpg", 300, 200, rgb), dir_ / "rgb-copy.jpg", 150, 100, 98));
   struct Case {
     const char* name;
     TJpegOptions::TCmyk cmyk;
@@ -128,7 +140,7 @@ TEST_F(ImageOperationsTest, CmykPhotosComeOutAsBrowsersShowThem) {
     ASSERT_EQ(InspectJpeg(photo).bands, 4) << c.name;
     ASSERT_EQ(InspectJpeg(photo).has_icc, c.has_icc) << c.name;
     const std::string copy = dir_ / (std::string(c.name) + "-copy.jpg");
-    ASSERT_TRUE(CreateScaledJpeg(photo, copy, 150, 100, 98)) << c.name;
+    ASSERT_TRUE(ScaledCopy(photo, copy, 150, 100, 98)) << c.name;
     const std::vector<double> difference = MeanDifference(copy, dir_ / "rgb-copy.jpg");
     ASSERT_EQ(difference.size(), 3u);
     for (double d : difference) EXPECT_LT(d, c.most) << c.name;
@@ -146,8 +158,7 @@ TEST_F(ImageOperationsTest, EveryOrientationGivesAnUprightCopy) {
     tiff.ifd0 = {Short(0x0112, static_cast<uint16_t>(orientation))};
     const std::string name = "o" + std::to_string(orientation);
     WriteFile(dir_ / (name + ".jpg"), WithExif(MakeJpeg(1280, 640, stored), BuildTiff(tiff)));
-    ASSERT_TRUE(
-        CreateScaledJpeg(dir_ / (name + ".jpg"), dir_ / (name + "-up.jpg"), 1000, 1000, 90));
+    ASSERT_TRUE(ScaledCopy(dir_ / (name + ".jpg"), dir_ / (name + "-up.jpg"), 1000, 1000, 90));
     const std::string up = dir_ / (name + "-up.jpg");
     const TImageInfo info = InspectJpeg(up);
     EXPECT_EQ(info.width, 1000) << orientation;
@@ -266,7 +277,7 @@ TEST_F(ImageOperationsTest, EmbeddedColourProfilesAreConvertedToSrgb) {
   const std::string adobe_photo = Photo("adobe.jpg", 200, 100, adobe);
   const std::string srgb_photo = Photo("srgb.jpg", 200, 100, srgb);
   ASSERT_TRUE(InspectJpeg(adobe_photo).has_icc);
-  ASSERT_TRUE(CreateScaledJpeg(adobe_photo, dir_ / "a.jpg", 200, 100, 98));
+  ASSERT_TRUE(ScaledCopy(adobe_photo, dir_ / "a.jpg", 200, 100, 98));
   const auto stored = MeanColor(adobe_photo, 10, 10, 40, 20);
   const auto wanted = MeanColor(srgb_photo, 10, 10, 40, 20);
   const auto converted = MeanColor(dir_ / "a.jpg", 10, 10, 40, 20);
@@ -282,10 +293,10 @@ TEST_F(ImageOperationsTest, EmbeddedColourProfilesAreConvertedToSrgb) {
 
 TEST_F(ImageOperationsTest, QualityOutsideTheRangeIsTakenAsTheNearestValue) {
   const std::string source = Photo("q.jpg", 300, 200);
-  ASSERT_TRUE(CreateScaledJpeg(source, dir_ / "q0.jpg", 300, 200, 0));
-  ASSERT_TRUE(CreateScaledJpeg(source, dir_ / "q1.jpg", 300, 200, 1));
-  ASSERT_TRUE(CreateScaledJpeg(source, dir_ / "q100.jpg", 300, 200, 100));
-  ASSERT_TRUE(CreateScaledJpeg(source, dir_ / "q150.jpg", 300, 200, 150));
+  ASSERT_TRUE(ScaledCopy(source, dir_ / "q0.jpg", 300, 200, 0));
+  ASSERT_TRUE(ScaledCopy(source, dir_ / "q1.jpg", 300, 200, 1));
+  ASSERT_TRUE(ScaledCopy(source, dir_ / "q100.jpg", 300, 200, 100));
+  ASSERT_TRUE(ScaledCopy(source, dir_ / "q150.jpg", 300, 200, 150));
   EXPECT_EQ(ReadFile(dir_ / "q0.jpg"), ReadFile(dir_ / "q1.jpg"));
   EXPECT_EQ(ReadFile(dir_ / "q150.jpg"), ReadFile(dir_ / "q100.jpg"));
   EXPECT_LT(ReadFile(dir_ / "q1.jpg").size(), ReadFile(dir_ / "q100.jpg").size());
@@ -310,7 +321,7 @@ TEST_F(ImageOperationsTest, OneDecodeServesSeveralCopiesAndTellsTheirSizes) {
   EXPECT_FALSE(copies[1].jpeg.empty());
 }
 
-TEST_F(ImageOperationsTest, WhatIsNoDecodableJpegWritesNothing) {
+TEST_F(ImageOperationsTest, WhatIsNoDecodableJpegGivesNoCopy) {
   WriteFile(dir_ / "svg.jpg", "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>");
   WriteFile(dir_ / "pdf.jpg", "%PDF-1.4\n1 0 obj << >> endobj\n");
   const std::string jpeg = MakeJpeg(400, 300);
@@ -325,16 +336,11 @@ TEST_F(ImageOperationsTest, WhatIsNoDecodableJpegWritesNothing) {
   }
   WriteFile(dir_ / "bomb.jpg", bomb);
   for (const char* name : {"svg.jpg", "pdf.jpg", "cut.jpg", "bomb.jpg", "missing.jpg"}) {
-    EXPECT_FALSE(CreateScaledJpeg(dir_ / name, dir_ / (std::string("out-") + name), 100, 100, 80))
-        << name;
-    EXPECT_FALSE(Exists(dir_ / (std::string("out-") + name))) << name;
+    std::vector<TScaledCopy> copies;
+    EXPECT_FALSE(ScaleToJpegs(dir_ / name, {{100, 100, 80}, {50, 50, 80}}, copies)) << name;
+    ASSERT_EQ(copies.size(), 2u) << name;
+    EXPECT_TRUE(copies[0].jpeg.empty() && copies[1].jpeg.empty()) << name;
   }
-}
-
-TEST_F(ImageOperationsTest, AnExistingTargetIsNeverReplaced) {
-  WriteFile(dir_ / "taken.jpg", "mine");
-  EXPECT_FALSE(CreateScaledJpeg(Photo("x.jpg", 20, 20), dir_ / "taken.jpg", 10, 10, 80));
-  EXPECT_EQ(ReadFile(dir_ / "taken.jpg"), "mine");
 }
 
 TEST_F(ImageOperationsTest, BitmapsForTheWindows) {
@@ -352,11 +358,23 @@ TEST_F(ImageOperationsTest, BitmapsForTheWindows) {
   EXPECT_TRUE(RenderFullSizeBitmap(dir_ / "text.jpg").Empty());
 }
 
-TEST(ImageEncoderTest, LookupByMimeType) {
-  EXPECT_GE(FindImageEncoder("image/jpeg"), 0);
-  EXPECT_GE(FindImageEncoder("image/bmp"), 0);
-  EXPECT_EQ(FindImageEncoder("IMAGE/JPEG"), -1);  // compared exactly
-  EXPECT_EQ(FindImageEncoder("image/gif"), -1);
+// The full-size view of a PNG is a bitmap too, its transparent parts on white.
+TEST_F(ImageOperationsTest, APngIsShownFullSizeOnWhite) {
+  // Red all over; opaque on the left half, fully transparent on the right.
+  using vips::VImage;
+  const VImage red =
+      VImage::black(40, 20, VImage::option()->set("bands", 3)) + std::vector<double>{255, 0, 0};
+  const VImage alpha = (VImage::black(20, 20) + 255).embed(0, 0, 40, 20);
+  red.bandjoin(alpha).cast(VIPS_FORMAT_UCHAR).pngsave((dir_ / "alpha.png").c_str());
+  const TBitmap full = RenderFullSizeBitmap(dir_ / "alpha.png");
+  ASSERT_EQ(full.width, 40);
+  ASSERT_EQ(full.height, 20);
+  ASSERT_EQ(full.bmp.size(), 54u + 40 * 3 * 20);
+  EXPECT_EQ(full.bmp.substr(0, 2), "BM");
+  // Rows are stored bottom-up, each pixel as blue, green, red.
+  const auto pixel = [&](int x, int y) { return full.bmp.substr(54 + (19 - y) * 120 + x * 3, 3); };
+  EXPECT_EQ(pixel(5, 2), std::string("\x00\x00\xFF", 3));
+  EXPECT_EQ(pixel(30, 17), std::string("\xFF\xFF\xFF", 3));
 }
 
 }  // namespace
