@@ -67,10 +67,14 @@ std::string UnescapeMountPoint(std::string_view escaped) {
 }  // namespace
 
 std::vector<std::string> ListedMountPoints() {
-  std::vector<std::string> points;
   std::string contents;
-  if (!ReadWholeFile("/proc/self/mountinfo", contents)) return points;
-  for (const std::string& line : SplitTextLines(contents)) {
+  if (!ReadWholeFile("/proc/self/mountinfo", contents)) return {};
+  return ParseMountInfo(contents);
+}
+
+std::vector<std::string> ParseMountInfo(std::string_view mountinfo) {
+  std::vector<std::string> points;
+  for (const std::string& line : SplitTextLines(mountinfo)) {
     std::istringstream fields(line);
     std::string field;
     int read = 0;
@@ -336,7 +340,7 @@ std::string XdgFolder(const char* variable, const std::string& home, const char*
   return {};
 }
 
-bool IsMountRoot(const std::string& path) {
+bool IsMountRoot(const std::string& path, const TMountTable& listed) {
   if (path == "/") return true;
   struct stat self;
   struct stat parent;
@@ -344,7 +348,7 @@ bool IsMountRoot(const std::string& path) {
     return false;
   // A different device than the folder above it, or a bind mount the kernel lists.
   if (self.st_dev != parent.st_dev || self.st_ino == parent.st_ino) return true;
-  const std::vector<std::string> points = ListedMountPoints();
+  const std::vector<std::string> points = listed();
   return std::find(points.begin(), points.end(), path) != points.end();
 }
 

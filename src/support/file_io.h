@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -113,12 +114,19 @@ std::string HomeFromEnvironment();
 // "XDG_CACHE_HOME") when it is an absolute path, else `home` + "/" + `below_home`; empty when
 // neither is absolute. A relative value is ignored, so nothing follows the current folder.
 std::string XdgFolder(const char* variable, const std::string& home, const char* below_home);
-// True when the resolved folder `path` is the root of a file system: "/", a folder on another
-// device than the one above it, or a mount point the kernel lists (a bind mount).
-bool IsMountRoot(const std::string& path);
 // The mount points the kernel lists for this process (/proc/self/mountinfo), as resolved paths;
 // empty when the list cannot be read.
 std::vector<std::string> ListedMountPoints();
+// The mount points of a mount table written as /proc/self/mountinfo writes it: the fifth field
+// of each line, its \ooo escapes undone; lines with fewer fields are skipped.
+std::vector<std::string> ParseMountInfo(std::string_view mountinfo);
+// Where the listed mount points come from: ListedMountPoints() on the machine, a table of their
+// own in tests.
+using TMountTable = std::function<std::vector<std::string>()>;
+// True when the resolved folder `path` is the root of a file system: "/", a folder on another
+// device than the one above it, or a mount point `listed` names (a bind mount). `listed` is
+// asked only when the devices do not tell.
+bool IsMountRoot(const std::string& path, const TMountTable& listed = ListedMountPoints);
 
 // The reason a system call failed with `error` (an errno value), in German as the log and the
 // messages say it, for example "kein Platz mehr auf dem Datenträger".

@@ -113,9 +113,15 @@ dev_t DeviceOf(const std::string& path) {
 
 }  // namespace
 
-std::string MountRootOf(const std::string& path) {
+std::string MountRootOf(const std::string& path, const TMountTable& listed) {
+  // The table is read once for the whole walk up, and only if a level needs it.
+  std::optional<std::vector<std::string>> points;
+  const TMountTable listed_once = [&] {
+    if (!points) points = listed();
+    return *points;
+  };
   std::string current = path;
-  while (!IsMountRoot(current)) {
+  while (!IsMountRoot(current, listed_once)) {
     if (!IsFolder(current)) return {};
     current = ParentOf(current);
   }
@@ -143,7 +149,7 @@ std::string EncodeTrashPath(const std::string& path) {
 
 TFreedesktopTrash::TFreedesktopTrash(std::string data_home, TTopFolderOf top_folder_of)
     : data_home_(std::move(data_home)), top_folder_of_(std::move(top_folder_of)) {
-  if (!top_folder_of_) top_folder_of_ = MountRootOf;
+  if (!top_folder_of_) top_folder_of_ = [](const std::string& path) { return MountRootOf(path); };
   while (data_home_.size() > 1 && data_home_.back() == '/') data_home_.pop_back();
 }
 

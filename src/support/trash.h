@@ -28,6 +28,8 @@
 #include <optional>
 #include <string>
 
+#include "support/file_io.h"
+
 namespace vistrel {
 
 class TTrash {
@@ -97,9 +99,9 @@ class TFreedesktopTrash : public TTrash {
   std::optional<TFound> found_;
 };
 
-// The root of the file system that holds the resolved folder `path` (see IsMountRoot()), or
-// empty when `path` is no folder.
-std::string MountRootOf(const std::string& path);
+// The root of the file system that holds the resolved folder `path` (see IsMountRoot(), with
+// the mount points `listed` names), or empty when `path` is no folder.
+std::string MountRootOf(const std::string& path, const TMountTable& listed = ListedMountPoints);
 
 // `path` percent-encoded as a .trashinfo file writes it (bytes other than letters, digits,
 // "/" and -_.!~*'() become %XX).

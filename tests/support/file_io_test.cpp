@@ -91,5 +91,27 @@ TEST(FileIoTest, PathsHoldingANulAreNeverHandedToTheSystem) {
   EXPECT_EQ(ReadFile(dir / "a"), "secret");
 }
 
+// Lines as the kernel writes them, with optional fields before the "-" and blanks, tabs,
+// newlines and backslashes in a mount point written as \ooo.
+TEST(FileIoTest, MountPointsAreTheFifthFieldOfTheMountTable) {
+  struct Case {
+    const char* table;
+    std::vector<std::string> points;
+  } cases[] = {
+      {"22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n", {"/"}},
+      {"36 22 8:1 /srv /mnt/data rw - ext4 /dev/sda1 rw\n37 22 0:5 / /tmp rw - tmpfs tmpfs rw",
+       {"/mnt/data", "/tmp"}},
+      {"40 22 0:6 / /media/USB\\040Stick rw - vfat /dev/sdb1 rw\n", {"/media/USB Stick"}},
+      {"41 22 0:7 / /a\\011b\\012c\\134d rw - tmpfs x rw\n", {"/a\tb\nc\\d"}},
+      // what is no complete octal escape stays as it is
+      {"42 22 0:8 / /x\\04 rw - tmpfs x rw\n43 22 0:9 / /y\\999 rw - tmpfs x rw\n",
+       {"/x\\04", "/y\\999"}},
+      // lines without a fifth field are skipped
+      {"\n44 22 0:10 /\n45 22 0:11 / /z rw\n", {"/z"}},
+      {"", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ParseMountInfo(c.table), c.points) << c.table;
+}
+
 }  // namespace
 }  // namespace vistrel

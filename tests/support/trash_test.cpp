@@ -220,20 +220,54 @@ TEST(TrashTest, TheDataFolderComesFromTheEnvironmentOnlyWhenAbsolute) {
   EXPECT_EQ(TFreedesktopTrash::DataHomeFromEnvironment(), "/home/tester/.local/share");
 }
 
-// The top of a file system, where its own trash lives: "/", a folder on another device, or a
-// mount the kernel lists; a scratch folder lies below one and is none itself.
-TEST(TrashTest, TheTopOfAFileSystemIsWhereTheKernelMountedIt) {
-  EXPECT_TRUE(IsMountRoot("/"));
-  EXPECT_TRUE(IsMountRoot("/proc"));
-  EXPECT_EQ(MountRootOf("/proc/sys/kernel"), "/proc");
+// The top of a file system, where its own trash lives: "/", a folder on another device than the
+// one above it, or a mount point the mount table lists (a bind mount, on the same device); a
+// folder below one is none itself. The table here is the test's own, so nothing depends on how
+// this machine is mounted.
+TEST(TrashTest, TheTopOfAFileSystemIsWhereTheMountTableSaysIt) {
   TempDir dir;
-  WriteFile(dir / "a/b/x", "");
-  const std::string folder = RealPath(dir / "a/b");
-  EXPECT_FALSE(IsMountRoot(folder));
-  const std::string top = MountRootOf(folder);
-  EXPECT_TRUE(IsMountRoot(top)) << top;
-  EXPECT_TRUE(IsSameOrBelow(folder, top)) << top;
-  EXPECT_EQ(MountRootOf(dir / "missing"), "");
+  WriteFile(dir / "gebunden/a/b/x", "");
+  WriteFile(dir / "mit leer/c/x", "");
+  WriteFile(dir / "frei/d/x", "");
+  const std::string root = RealPath(dir.Path());
+  // Mount points as the kernel writes them, a blank as \040.
+  std::string escaped_root;
+  for (const char c : root) escaped_root += c == ' ' ? std::string("\\040") : std::string(1, c);
+  const std::string table =
+      "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n" +
+      ("36 22 8:1 /srv " + escaped_root + "/gebunden rw - ext4 /dev/sda1 rw\n") +
+      ("37 22 8:1 /var " + escaped_root + "/mit\\040leer rw - ext4 /dev/sda1 rw\n");
+  int reads = 0;
+  const TMountTable listed = [&] {
+    ++reads;
+    return ParseMountInfo(table);
+  };
+  struct Case {
+    std::string path;
+    bool is_root;
+    std::string top;
+  } cases[] = {
+      {"/", true, "/"},
+      {root + "/gebunden", true, root + "/gebunden"},
+      {root + "/gebunden/a/b", false, root + "/gebunden"},
+      {root + "/mit leer", true, root + "/mit leer"},
+      {root + "/mit leer/c", false, root + "/mit leer"},
+      {root + "/gebunden/a/b/x", false, ""},  // a file is no folder
+      {root + "/fehlt", false, ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsMountRoot(c.path, listed), c.is_root) << c.path;
+    EXPECT_EQ(MountRootOf(c.path, listed), c.top) << c.path;
+  }
+  // The walk up reads the table once, however many levels it passes.
+  reads = 0;
+  EXPECT_EQ(MountRootOf(root + "/gebunden/a/b", listed), root + "/gebunden");
+  EXPECT_EQ(reads, 1);
+  // A folder the table does not list is no top: the walk goes on above the scratch folder.
+  const std::string above = MountRootOf(root + "/frei/d", listed);
+  EXPECT_FALSE(above.empty());
+  EXPECT_FALSE(IsSameOrBelow(above, root)) << above;
+  EXPECT_TRUE(IsSameOrBelow(root, above)) << above;
 }
 
 }  // namespace
