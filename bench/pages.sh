@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Time to write the pages of a gallery for many images.
 #
-# Usage: bench/pages.sh [COUNTS...]     (default: 10000 20000)
+# Usage: [PHOTO=FILE] bench/pages.sh [COUNTS...]     (default: 10000 20000)
 # For each count N it writes an image list of N records (the images need not exist; each record
 # has five properties) and runs vistrel-cli generate with a skin without image variants, once
 # per template kind:
@@ -10,7 +10,10 @@
 #   eine    one page with all images
 # and once with no template at all, to take the time of loading the list out. Prints the
 # seconds of page generation per kind and N. Target: under 2 s for 10,000 images, linear growth.
-# The pages go below $TMPDIR (default /tmp). Creating ten thousand files costs the file system
+# With PHOTO set, every record names a photo: N hard links to FILE (with its sidecar FILE.xmp
+# when there is one), so loading the list reads N photos' metadata and captions, and the pages
+# show them (the template "bild" prints the photo data and captions). The list loading time is
+# then worth comparing too. The pages go below $TMPDIR (default /tmp). Creating ten thousand files costs the file system
 # more than writing them costs Vistrel, and on ext4 shortly after many files were deleted that
 # cost swings widely; TMPDIR=/dev/shm measures the program itself.
 set -euo pipefail
@@ -42,6 +45,7 @@ cat > "$WORK/bild.tpl" <<'TPL'
 <p><!--[VTL] CONDITION(ISFIRSTIMAGE=FALSE)--><a href="%PREVIOUSRECORD_SEITE%">zurück</a><!--[VTL] END CONDITION-->
 <!--[VTL] CONDITION(ISLASTIMAGE=FALSE)--><a href="%NEXTRECORD_SEITE%">weiter</a><!--[VTL] END CONDITION--></p>
 <p>Bild %IMG_INDEX% von %NUM_RECORDS%, %JPGMETA:Width% x %JPGMETA:Height%</p>
+<p>%EXIF:CAMERA% %EXIF:DATE% %META:TITLE% %META:KEYWORDS% %META:CREATOR%</p>
 <p>%Ort%, %Datum%, %Fotograf%, %Notiz%</p>
 <!--[VTL] CONDITION(DoesExist(%Ort%))--><p>Ort: %Ort%</p><!--[VTL] END CONDITION-->
 </body></html>
@@ -78,10 +82,22 @@ run() {  # run SKIN LIST OUT
 }
 for n in "${COUNTS[@]}"; do
   list=$WORK/list-$n.csv
+  folder=/nicht/da/
+  if [ -n "${PHOTO:-}" ]; then
+    folder=$WORK/photos-$n/
+    mkdir -p "$folder"
+    cp "$PHOTO" "$WORK/photo"  # links need the same file system
+    [ ! -f "$PHOTO.xmp" ] || cp "$PHOTO.xmp" "$WORK/photo.xmp"
+    for ((i = 1; i <= n; i++)); do
+      name=$(printf 'bild%05d.jpg' "$i")
+      ln "$WORK/photo" "$folder$name"
+      [ ! -f "$WORK/photo.xmp" ] || ln "$WORK/photo.xmp" "$folder$name.xmp"
+    done
+  fi
   {
     printf '"Dateiname";"Pfad";"Beschreibung";"Ort";"Datum";"Fotograf";"Notiz";\r\n'
     for ((i = 1; i <= n; i++)); do
-      printf '"bild%05d.jpg";"/nicht/da/";"Bild Nummer %d";"Ort %d";"2024-01-01";"Jemand";"";\r\n' "$i" "$i" $((i % 97))
+      printf '"bild%05d.jpg";"%s";"Bild Nummer %d";"Ort %d";"2024-01-01";"Jemand";"";\r\n' "$i" "$folder" "$i" $((i % 97))
     done
   } > "$list"
   read -r base _ < <(run "$none" "$list" "$WORK/out-$n-leer")

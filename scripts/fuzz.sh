@@ -2,7 +2,7 @@
 # Runs one fuzz target with libFuzzer for a while and says what it found.
 #
 # Usage: scripts/fuzz.sh TARGET SECONDS
-#   TARGET   template, csv, skin, jpeg, metadata or naming (tests/fuzz/TARGET_fuzz.cpp)
+#   TARGET   template, csv, skin, jpeg, metadata, captions or naming (tests/fuzz/TARGET_fuzz.cpp)
 # Builds the target with clang (-fsanitize=fuzzer,address,undefined) in build/fuzz, then
 # fuzzes it starting from its seeds (tests/fuzz/seeds/TARGET, and the shipped skins for the
 # template and skin readers), keeping what it learns in out/fuzz/TARGET/corpus. A crash, leak

@@ -234,8 +234,8 @@ int RunGenerate(const TParsedArguments& args, std::ostream& out, std::ostream& e
   // Once the user asked to stop, the photos are no longer read: the list is only taken to its
   // end, quickly, and the program stops before the run.
   const TMetadataReader read_metadata = [](const std::string& path, TVTLValueList& metadata,
-                                           TVTLValueList& photo_data) {
-    if (!StopRequested()) ReadPhotoMetadata(path, metadata, photo_data);
+                                           TVTLValueList& photo_data, TVTLValueList& captions) {
+    if (!StopRequested()) ReadPhotoMetadata(path, metadata, photo_data, captions);
   };
   TVTLRecordList records;
   if (!options.list.empty()) {
@@ -355,9 +355,13 @@ int RunMetadata(const std::vector<std::string>& files, std::ostream& out, std::o
     if (StopRequested()) return kCancelled;
     if (files.size() > 1) out << "# " << file << "\n";
     TVTLValueList metadata;
-    ReadImageMetadata(file, metadata);
+    TVTLValueList photo_data;
+    TVTLValueList captions;
+    ReadPhotoMetadata(file, metadata, photo_data, captions);
     for (int i = 0; i < metadata.Count(); ++i)
       out << metadata.Name(i) << "=" << EscapeValue(metadata.Value(i)) << "\n";
+    for (int i = 0; i < captions.Count(); ++i)
+      out << "META:" << captions.Name(i) << "=" << EscapeValue(captions.Value(i)) << "\n";
   }
   return 0;
 }

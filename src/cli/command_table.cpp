@@ -112,7 +112,9 @@ TProgramSpec MakeCliProgram() {
       .summary = "Die Metadaten von Bilddateien ausgeben, wie Vorlagen sie lesen.",
       .description =
           "Je Eintrag eine Zeile NAME=WERT; \\, CR, LF, Tabulator und NUL im Wert als \\\\ \\r\n"
-          "\\n \\t \\0. Bei mehreren Dateien beginnt jeder Block mit „# “ und dem Pfad.\n",
+          "\\n \\t \\0. Nach den Metadaten folgen die Bildtexte des Fotos als META:NAME=WERT\n"
+          "(Titel, Beschreibung, Stichwörter, ... aus Sidecar, XMP, IPTC und EXIF).\n"
+          "Bei mehreren Dateien beginnt jeder Block mit „# “ und dem Pfad.\n",
       .operand_completion = kAnyFiles,
   };
   TCommandSpec skins{

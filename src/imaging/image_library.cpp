@@ -1,11 +1,27 @@
 #include "imaging/image_library.h"
 
+#include <mutex>
 #include <stdexcept>
 #include <vips/vips8>
 
 #include "imaging/exiv2_include.h"
 
 namespace vistrel {
+
+namespace {
+
+// The XMP toolkit registers the namespaces it meets in a packet in a table of its own; photos
+// are read on several threads, so every registration takes this lock.
+std::mutex xmp_lock;
+
+void LockXmp(void*, bool lock) {
+  if (lock)
+    xmp_lock.lock();
+  else
+    xmp_lock.unlock();
+}
+
+}  // namespace
 
 TImageLibrary::TImageLibrary(const char* program_name) {
   if (VIPS_INIT(program_name ? program_name : "vistrel") != 0)
@@ -20,7 +36,7 @@ TImageLibrary::TImageLibrary(const char* program_name) {
   vips_cache_set_max(0);
   vips_cache_set_max_mem(0);
   Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-  Exiv2::XmpParser::initialize();
+  Exiv2::XmpParser::initialize(LockXmp, nullptr);
 }
 
 TImageLibrary::~TImageLibrary() {

@@ -1,4 +1,5 @@
-// Image metadata: the EXIF, TIFF and GPS items of a photo as a name/value list.
+// Image metadata: the EXIF, TIFF and GPS items of a photo as a name/value list, and the
+// photo's captions.
 //
 // ReadImageMetadata() reads the items of IFD0, the Exif IFD, the GPS IFD and IFD1 (the
 // thumbnail's directory, whose tags take the thumbnail IDs 0x5020 and up) through exiv2, each as
@@ -23,14 +24,21 @@ namespace vistrel {
 class TVTLValueList;
 
 void ReadImageMetadata(const std::string& file_name, TVTLValueList& list);
-// The same, and the photo's display-ready data (photo_data.h) into `photo_data`: the metadata
-// reader of image records.
-void ReadPhotoMetadata(const std::string& file_name, TVTLValueList& list,
-                       TVTLValueList& photo_data);
+// The same, the photo's display-ready data (photo_data.h) into `photo_data` and its captions
+// (photo_captions.h) into `captions`: the metadata reader of image records. Captions come from
+// the photo's sidecar ("photo.jpg.xmp", else "photo.xmp"), its XMP packet, its IPTC record and
+// its EXIF items, in this order of precedence.
+void ReadPhotoMetadata(const std::string& file_name, TVTLValueList& list, TVTLValueList& photo_data,
+                       TVTLValueList& captions);
 // The same for a photo already in memory (its first bytes; the rest is not needed); the photo
 // data only when `photo_data` is given.
 void ReadImageMetadataFromBytes(std::string_view bytes, TVTLValueList& list,
                                 TVTLValueList* photo_data = nullptr);
+
+// The captions of metadata in memory: a sidecar's XMP packet, an IPTC record (its datasets as
+// stored) and a photo's head, in this order of precedence; each may be empty or broken.
+void ReadCaptionsFromParts(std::string_view sidecar, std::string_view iptc, std::string_view head,
+                           TVTLValueList& captions);
 
 // "PropertyTag" + key for the 214 known tag IDs, "<Unknown>" for every other one.
 std::string PropertyTagName(uint32_t tag_id);

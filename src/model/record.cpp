@@ -19,7 +19,8 @@ TVTLRecord::TVTLRecord(std::string directory, std::string file_name,
   log.Log("| metadata created");
   log.Log("| reading metadata...");
   if (read_metadata)
-    read_metadata(IncludeTrailingPathDelimiter(Directory) + FileName, Metadata, PhotoData);
+    read_metadata(IncludeTrailingPathDelimiter(Directory) + FileName, Metadata, PhotoData,
+                  Captions);
   log.Log("| done.");
 }
 
@@ -82,7 +83,7 @@ int TVTLRecordList::Add(std::unique_ptr<TVTLRecord> record) {
     for (int i = 0; i < first.Count(); ++i) details.AddName(first.Name(i));
   }
   // Photos of one camera have the same metadata names: they keep them once.
-  for (TVTLValueList* data : {&record->Metadata, &record->PhotoData}) {
+  for (TVTLValueList* data : {&record->Metadata, &record->PhotoData, &record->Captions}) {
     std::string names_key;
     for (const std::string& name : data->Names()) {
       names_key += name;

@@ -2,9 +2,9 @@
 //
 // A TVTLRecord is one photo of the gallery: its folder and file name, the user's free
 // properties (Details), the metadata read from the file when the record is created (with the
-// same data made ready for display, PhotoData), and two
+// same data made ready for display, PhotoData, and the photo's own captions, Captions), and two
 // lists that a generation run fills: the files written for each image variant (VariantFiles)
-// and the page on which the image stands in each template (PageFiles). The record owns all four.
+// and the page on which the image stands in each template (PageFiles). The record owns them all.
 //
 // TVTLRecordList keeps the records in gallery order and owns them. Its operations keep every
 // record's property names equal (same names, same order), and the records of a list share one
@@ -32,10 +32,10 @@ namespace vistrel {
 
 class TLogger;
 
-// Fills `metadata` with the entries of the file at `path`, and `photo_data` with its
-// display-ready data (ReadPhotoMetadata in production).
+// Fills `metadata` with the entries of the file at `path`, `photo_data` with its display-ready
+// data and `captions` with its own captions (ReadPhotoMetadata in production).
 using TMetadataReader = std::function<void(const std::string& path, TVTLValueList& metadata,
-                                           TVTLValueList& photo_data)>;
+                                           TVTLValueList& photo_data, TVTLValueList& captions)>;
 
 class TVTLRecord {
  public:
@@ -55,6 +55,7 @@ class TVTLRecord {
   std::string FileName;
   TVTLValueList Metadata;
   TVTLValueList PhotoData;  // aperture, exposure, ... as a gallery shows them (photo_data.h)
+  TVTLValueList Captions;   // title, description, ... as the photo has them (photo_captions.h)
   TVTLValueList Details;
   std::unique_ptr<TVTLValueList> VariantFiles;  // during a run only
   // During a run: the size in pixels of each variant's copy (width, height), by variant.

@@ -168,4 +168,103 @@ std::string PrintableName(std::string_view name) {
   return result;
 }
 
+namespace {
+
+void AppendUtf8(std::string& out, uint32_t code) {
+  if (code < 0x80) {
+    out.push_back(static_cast<char>(code));
+  } else if (code < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else if (code < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+}
+
+}  // namespace
+
+size_t Utf8SequenceLength(std::string_view text, size_t pos) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(pos);
+  if (lead < 0x80) return 1;
+  size_t length = 0;
+  uint32_t code = 0;
+  uint32_t minimum = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    code = lead & 0x1F;
+    minimum = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    code = lead & 0x0F;
+    minimum = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    code = lead & 0x07;
+    minimum = 0x10000;
+  } else {
+    return 0;
+  }
+  if (pos + length > text.size()) return 0;
+  for (size_t i = 1; i < length; ++i) {
+    if ((byte(pos + i) & 0xC0) != 0x80) return 0;
+    code = (code << 6) | (byte(pos + i) & 0x3F);
+  }
+  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+  return length;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  for (size_t pos = 0; pos < text.size();) {
+    const size_t length = Utf8SequenceLength(text, pos);
+    if (length == 0) return false;
+    pos += length;
+  }
+  return true;
+}
+
+std::string LegacyTextToUtf8(std::string_view text) {
+  if (IsValidUtf8(text)) return std::string(text);
+  // Windows-1252 at 0x80..0x9F; 0 where it has no character.
+  static constexpr uint16_t kWindows1252[32] = {
+      0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+  std::string result;
+  result.reserve(text.size() + text.size() / 2);
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    const uint32_t code = byte >= 0x80 && byte < 0xA0 ? kWindows1252[byte - 0x80] : byte;
+    if (code != 0 || byte == 0) AppendUtf8(result, code);
+  }
+  return result;
+}
+
+std::string Utf16LeToUtf8(std::string_view bytes) {
+  std::string result;
+  for (size_t pos = 0; pos + 1 < bytes.size(); pos += 2) {
+    const uint32_t unit = static_cast<unsigned char>(bytes[pos]) |
+                          (static_cast<uint32_t>(static_cast<unsigned char>(bytes[pos + 1])) << 8);
+    if (unit == 0) break;
+    if (unit >= 0xD800 && unit <= 0xDBFF && pos + 3 < bytes.size()) {
+      const uint32_t low = static_cast<unsigned char>(bytes[pos + 2]) |
+                           (static_cast<uint32_t>(static_cast<unsigned char>(bytes[pos + 3])) << 8);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        AppendUtf8(result, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        pos += 2;
+        continue;
+      }
+    }
+    if (unit < 0xD800 || unit > 0xDFFF) AppendUtf8(result, unit);
+  }
+  return result;
+}
+
 }  // namespace vistrel

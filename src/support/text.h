@@ -59,4 +59,18 @@ std::string PrintableName(std::string_view name);
 // The text without blanks (codes 32 and below) at either end.
 std::string_view Trim(std::string_view text);
 
+// True when `text` is well-formed UTF-8: no stray continuation byte, no sequence cut short, no
+// overlong form, no surrogate and nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view text);
+// The length in bytes of the well-formed UTF-8 character that starts at `pos` (< size) of
+// `text`, or 0 when none does.
+size_t Utf8SequenceLength(std::string_view text, size_t pos);
+// Text of an older eight-bit encoding as UTF-8: taken as it is when it is valid UTF-8 already
+// (what most programs write today), else read as Windows-1252 (Latin-1 with the printable
+// characters Windows puts at 0x80..0x9F; the five codes it leaves free are dropped).
+std::string LegacyTextToUtf8(std::string_view text);
+// UTF-16 in little-endian byte order as UTF-8, up to the first NUL character; an odd last byte
+// and unpaired surrogates are dropped.
+std::string Utf16LeToUtf8(std::string_view bytes);
+
 }  // namespace vistrel

@@ -210,9 +210,9 @@ void TVTLParser::RefreshVariables() {
 
   // What skins need beyond the variables above, defined after all of them so that an entered
   // value, a property or a built-in of the same name still wins: the pixel size of each
-  // variant's copy, the photo data ready for display (from the photo, so escaped like
-  // JPGMETA), the image's number counted from 1, and the copy of the photo itself when the
-  // originals are copied.
+  // variant's copy, the photo data and the photo's own captions ready for display (from the
+  // photo, so escaped like JPGMETA), the image's number counted from 1, and the copy of the photo
+  // itself when the originals are copied.
   for (int l = 0; l < variants.Count(); ++l) {
     if (static_cast<size_t>(l) >= image.VariantSizes.size()) break;
     const auto [width, height] = image.VariantSizes[static_cast<size_t>(l)];
@@ -222,6 +222,8 @@ void TVTLParser::RefreshVariables() {
   }
   for (int i = 0; i < image.PhotoData.Count(); ++i)
     SetVariable("EXIF:" + image.PhotoData.Name(i), EscapeHtml(image.PhotoData.Value(i)));
+  for (int i = 0; i < image.Captions.Count(); ++i)
+    SetVariable("META:" + image.Captions.Name(i), EscapeHtml(image.Captions.Value(i)));
   SetVariable("IMG_NUMBER", std::to_string(RecordIndex + 1));
   if (!image.OriginalFile.empty()) SetVariable("ORIGINAL", RelativePath(image.OriginalFile));
 }

@@ -42,8 +42,11 @@ TEST(CliMetadataTest, PrintsOneLinePerEntryWithEscapes) {
   WriteFile(dir / "a.jpg", WithExif(MakeJpeg(20, 10), BuildTiff(tiff)));
   CliResult result = RunCommand({"metadata", dir / "a.jpg"});
   EXPECT_EQ(result.status, 0);
+  // The description is a caption too, made ready for display: up to its NUL, blanks for the
+  // control characters.
   EXPECT_EQ(result.out,
-            "ImageDescription=a\\\\b\\r\\nc\\td\\0e\nEquipMake=Canon\nWidth=20\nHeight=10\n");
+            "ImageDescription=a\\\\b\\r\\nc\\td\\0e\nEquipMake=Canon\nWidth=20\nHeight=10\n"
+            "META:DESCRIPTION=a\\\\b c d\n");
 }
 
 TEST(CliMetadataTest, SeveralFilesGetAHeaderLineEach) {

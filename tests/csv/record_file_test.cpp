@@ -24,9 +24,8 @@ class RecordFileTest : public ::testing::Test {
     WriteFile(dir_ / "list.csv", contents);
     return file_.LoadRecordList(list, dir_ / "list.csv", reader_, log_, messages_);
   }
-  TMetadataReader reader_ = [this](const std::string& path, TVTLValueList&, TVTLValueList&) {
-    read_paths_.push_back(path);
-  };
+  TMetadataReader reader_ = [this](const std::string& path, TVTLValueList&, TVTLValueList&,
+                                   TVTLValueList&) { read_paths_.push_back(path); };
   std::vector<std::string> read_paths_;
   TLogger log_;
   RecordedMessages messages_;

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Makes the photo seeds of the jpeg and metadata fuzz targets: a few tiny JPEGs with EXIF as
-# cameras write it (libvips and exiftool), a progressive one, a truncated one, and one whose
-# first directory holds a tag twice (written byte by byte). The results are committed; run this
-# only to remake them. Needs libvips-tools and libimage-exiftool-perl.
+# Makes the photo seeds of the jpeg, metadata and captions fuzz targets: a few tiny JPEGs with
+# EXIF as cameras write it (libvips and exiftool), a progressive one, a truncated one, one whose
+# first directory holds a tag twice (written byte by byte), and captions as catalogues write
+# them: sidecar packets, IPTC records and photos with XMP, IPTC and Windows' EXIF texts. The
+# results are committed; run this only to remake them. Needs libvips-tools and
+# libimage-exiftool-perl.
 set -euo pipefail
 cd "$(dirname "$0")"
 J=seeds/jpeg
 M=seeds/metadata
+C=seeds/captions
 T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
-mkdir -p "$J" "$M"
+mkdir -p "$J" "$M" "$C"
 
 vips black "$T/b.v" 8 6 --bands 3
 vips linear "$T/b.v" "$T/c.v" "1 1 1" "200 120 40" --uchar
@@ -47,4 +50,42 @@ cp "$M/camera.jpg" "$J/camera.jpg"
   printf 'Canon\x00Nikon\x00'
   tail -c +3 "$T/plain.jpg"
 } > "$M/tag-twice.jpg"
-ls -l "$J" "$M"
+# Captions: sidecar packet, IPTC record and photo head, cut apart by the line "--8<--".
+cut='\n--8<--\n'
+sidecar() {  # sidecar TITLE RATING
+  printf '<?xpacket begin="\xef\xbb\xbf" id="W5M0MpCehiHzreSzNTczkc9d"?>\n'
+  printf '<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">'
+  printf '<rdf:Description rdf:about="" xmlns:dc="http://purl.org/dc/elements/1.1/" '
+  printf 'xmlns:xmp="http://ns.adobe.com/xap/1.0/" xmlns:photoshop="http://ns.adobe.com/photoshop/1.0/" '
+  printf 'xmp:Rating="%s" photoshop:City="Z\xc3\xbcrich" photoshop:Country="Schweiz">' "$2"
+  printf '<dc:title><rdf:Alt><rdf:li xml:lang="x-default">%s</rdf:li>' "$1"
+  printf '<rdf:li xml:lang="de-DE">Titel</rdf:li></rdf:Alt></dc:title>'
+  printf '<dc:subject><rdf:Bag><rdf:li>See</rdf:li><rdf:li>Berg\x01</rdf:li></rdf:Bag></dc:subject>'
+  printf '<dc:creator><rdf:Seq><rdf:li>Anna</rdf:li></rdf:Seq></dc:creator>'
+  printf '</rdf:Description></rdf:RDF></x:xmpmeta>\n<?xpacket end="w"?>'
+}
+dataset() {  # dataset NUMBER TEXT: one IPTC dataset of record 2
+  local length=${#2}
+  printf '\x1c\x02'"$(printf '\\x%02x' "$1")"'\x00'"$(printf '\\x%02x' "$length")"
+  printf '%s' "$2"
+}
+iptc() {  # the datasets of a caption, keywords twice, in Latin-1 without a character set
+  dataset 5 "Hafen"
+  dataset 120 "Boote im Hafen"
+  dataset 25 "Boot"
+  dataset 25 "See"
+  dataset 80 "Anna"
+  dataset 90 "$(printf 'M\xfcnchen')"
+  dataset 101 "Deutschland"
+}
+cp "$T/plain.jpg" "$T/captions.jpg"
+exiftool -q -overwrite_original -XMP-dc:Title="Abend" -XMP-dc:Description="Die Sonne" \
+  -XMP-dc:Subject="See" -XMP-dc:Subject="Abend" -XMP-xmp:Rating=4 -XMP-dc:Creator="Anna" \
+  -XMP-dc:Rights="CC-BY-4.0" -XMP-photoshop:City="Bern" -IPTC:ObjectName="Titel" \
+  -IPTC:Keywords="Boot" -IPTC:City="Basel" -IPTC:Province-State="BS" -XPTitle="Windows-Titel" \
+  -XPKeywords="Berg;See" -Artist="Anna" -Copyright="Anna" "$T/captions.jpg"
+{ sidecar "Sidecar" 3; printf "$cut"; iptc; printf "$cut"; cat "$T/captions.jpg"; } > "$C/all.txt"
+{ sidecar "Abgelehnt" -1; printf "$cut$cut"; } > "$C/sidecar.txt"
+{ printf "$cut"; iptc; printf "$cut"; } > "$C/iptc.txt"
+{ printf "$cut$cut"; cat "$T/captions.jpg"; } > "$C/photo.txt"
+ls -l "$J" "$M" "$C"

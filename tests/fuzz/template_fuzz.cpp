@@ -39,7 +39,8 @@ struct TWorld {
     auto variant_names = std::make_shared<TNamesList>(TNamesList{"THUMB", "BIG"});
     const char* names[] = {"a.jpg", "hoch.JPG", "c d.jpeg"};
     for (int i = 0; i < 3; ++i) {
-      auto metadata = [i](const std::string&, TVTLValueList& list, TVTLValueList& photo) {
+      auto metadata = [i](const std::string&, TVTLValueList& list, TVTLValueList& photo,
+                          TVTLValueList& captions) {
         list.AddName("EquipMake");
         list.SetValueOf("EquipMake", "Canon \"<&>\"");
         list.AddName("Width");
@@ -52,6 +53,8 @@ struct TWorld {
           photo.AddName(name);
           photo.SetValueOf(name, value);
         }
+        captions.AddName("TITLE");
+        captions.SetValueOf("TITLE", "Möwe <am> \"Hafen\"");
       };
       records.Add(std::make_unique<TVTLRecord>("/fotos/", names[i], metadata, log));
     }

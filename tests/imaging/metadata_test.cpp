@@ -1,6 +1,8 @@
 #include "imaging/metadata.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <functional>
 
@@ -228,8 +230,8 @@ TEST_F(MetadataTest, ReadsWhatExiv2Wrote) {
 }
 
 std::vector<std::pair<std::string, std::string>> PhotoDataOf(const std::string& path) {
-  TVTLValueList metadata, photo;
-  ReadPhotoMetadata(path, metadata, photo);
+  TVTLValueList metadata, photo, captions;
+  ReadPhotoMetadata(path, metadata, photo, captions);
   std::vector<std::pair<std::string, std::string>> entries;
   for (int i = 0; i < photo.Count(); ++i) entries.emplace_back(photo.Name(i), photo.Value(i));
   return entries;
@@ -338,6 +340,222 @@ TEST_F(MetadataTest, PhotoDataOfBrokenItemsIsLeftOut) {
   // No photo, no data: nothing at all.
   WriteFile(dir_ / "nothing.jpg", "not a photo");
   EXPECT_TRUE(PhotoDataOf(dir_ / "nothing.jpg").empty());
+}
+
+// The captions of the photo at `path`, as image records get them.
+Entries CaptionsOf(const std::string& path) {
+  TVTLValueList metadata, photo, captions;
+  ReadPhotoMetadata(path, metadata, photo, captions);
+  Entries entries;
+  for (int i = 0; i < captions.Count(); ++i)
+    entries.emplace_back(captions.Name(i), captions.Value(i));
+  return entries;
+}
+
+// An XMP property of several values (a bag, a sequence, or language alternatives given as
+// "lang=de-DE text").
+void AddXmp(Exiv2::XmpData& xmp, const char* key, Exiv2::TypeId type,
+            const std::vector<std::string>& values) {
+  auto value = Exiv2::Value::create(type);
+  for (const std::string& v : values) value->read(v);
+  xmp.add(Exiv2::XmpKey(key), value.get());
+}
+
+void AddIptc(Exiv2::IptcData& iptc, const char* key, const std::string& text) {
+  Exiv2::StringValue value(text);
+  iptc.add(Exiv2::IptcKey(key), &value);
+}
+
+// An XMP packet as a catalogue writes it beside a photo.
+std::string SidecarPacket(const std::string& title, const std::string& rating = "") {
+  return "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+         "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+         "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+         "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+         "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\"" +
+         (rating.empty() ? std::string() : " xmp:Rating=\"" + rating + "\"") +
+         "><dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">" + title +
+         "</rdf:li></rdf:Alt></dc:title></rdf:Description></rdf:RDF></x:xmpmeta>\n"
+         "<?xpacket end=\"w\"?>";
+}
+
+class CaptionsTest : public MetadataTest {
+ protected:
+  // A JPEG `name` with the XMP, IPTC and EXIF data `fill` sets, written by exiv2.
+  std::string PhotoWith(const std::string& name, const std::function<void(Exiv2::Image&)>& fill) {
+    const std::string path = dir_ / name;
+    WriteFile(path, MakeJpeg(60, 40));
+    auto image = Exiv2::ImageFactory::open(path);
+    image->readMetadata();
+    fill(*image);
+    image->writeMetadata();
+    return path;
+  }
+};
+
+TEST_F(CaptionsTest, EachCaptionFromXmpElseIptcElseExif) {
+  const std::string path = PhotoWith("all.jpg", [](Exiv2::Image& image) {
+    Exiv2::XmpData& xmp = image.xmpData();
+    AddXmp(xmp, "Xmp.dc.title", Exiv2::langAlt,
+           {"lang=en-US Evening", "lang=de-DE Abend am See", "lang=fr Soir"});
+    AddXmp(xmp, "Xmp.dc.description", Exiv2::langAlt,
+           {"lang=x-default Die Sonne <geht> & unter", "lang=de-DE Nicht genommen"});
+    AddXmp(xmp, "Xmp.dc.subject", Exiv2::xmpBag, {"See", "Abend", "see"});
+    xmp["Xmp.xmp.Rating"] = "4";
+    AddXmp(xmp, "Xmp.dc.creator", Exiv2::xmpSeq, {"Anna Muster"});
+    xmp["Xmp.photoshop.City"] = "Zürich";
+    Exiv2::IptcData& iptc = image.iptcData();
+    iptc["Iptc.Envelope.CharacterSet"] = "\x1b%G";
+    AddIptc(iptc, "Iptc.Application2.ObjectName", "IPTC-Titel");
+    AddIptc(iptc, "Iptc.Application2.Keywords", "nicht");
+    AddIptc(iptc, "Iptc.Application2.Copyright", "© Anna Muster");
+    AddIptc(iptc, "Iptc.Application2.City", "Bern");
+    AddIptc(iptc, "Iptc.Application2.ProvinceState", "ZH");
+    AddIptc(iptc, "Iptc.Application2.CountryName", "Schweiz");
+    image.exifData()["Exif.Image.Artist"] = "Kamera-Besitzer";
+    image.exifData()["Exif.Image.Copyright"] = "EXIF-Rechte";
+  });
+  EXPECT_EQ(CaptionsOf(path), (Entries{{"TITLE", "Abend am See"},
+                                       {"DESCRIPTION", "Die Sonne <geht> & unter"},
+                                       {"KEYWORDS", "See, Abend"},
+                                       {"RATING", "4"},
+                                       {"CREATOR", "Anna Muster"},
+                                       {"COPYRIGHT", "© Anna Muster"},
+                                       {"CITY", "Zürich"},
+                                       {"REGION", "ZH"},
+                                       {"COUNTRY", "Schweiz"}}));
+}
+
+TEST_F(CaptionsTest, IptcAloneWithItsRepeatedDatasets) {
+  const std::string path = PhotoWith("iptc.jpg", [](Exiv2::Image& image) {
+    Exiv2::IptcData& iptc = image.iptcData();
+    AddIptc(iptc, "Iptc.Application2.ObjectName", "Hafen");
+    AddIptc(iptc, "Iptc.Application2.Caption", "Boote im Hafen");
+    AddIptc(iptc, "Iptc.Application2.Keywords", "Boot");
+    AddIptc(iptc, "Iptc.Application2.Keywords", "Hafen");
+    AddIptc(iptc, "Iptc.Application2.Byline", "Anna");
+    AddIptc(iptc, "Iptc.Application2.Byline", "Ben");
+  });
+  EXPECT_EQ(CaptionsOf(path), (Entries{{"TITLE", "Hafen"},
+                                       {"DESCRIPTION", "Boote im Hafen"},
+                                       {"KEYWORDS", "Boot, Hafen"},
+                                       {"CREATOR", "Anna, Ben"}}));
+}
+
+TEST_F(CaptionsTest, ExifTextsAsCamerasAndWindowsWriteThem) {
+  auto utf16 = [](const std::string& ascii) {
+    std::string bytes;
+    for (char c : ascii) bytes += std::string(1, c) + '\0';
+    return bytes + std::string(2, '\0');
+  };
+  TTiff tiff;
+  tiff.ifd0 = {Ascii(0x010E, "OLYMPUS DIGITAL CAMERA"),
+               Ascii(0x010F, "OLYMPUS IMAGING CORP."),
+               Ascii(0x013B, "Anna"),
+               Bytes(0x8298, 2, std::string("Anna\0Ben\0", 9)),
+               Bytes(0x9C9B, 1, utf16("Titel")),
+               Bytes(0x9C9C, 1, utf16("Kommentar")),
+               Bytes(0x9C9E, 1, utf16("Berg;See; ;Berg"))};
+  EXPECT_EQ(CaptionsOf(Photo("exif.jpg", tiff)), (Entries{{"TITLE", "Titel"},
+                                                          {"DESCRIPTION", "Kommentar"},
+                                                          {"KEYWORDS", "Berg, See"},
+                                                          {"CREATOR", "Anna"},
+                                                          {"COPYRIGHT", "Anna, Ben"}}));
+  // A description of its own wins over the comment; Latin-1 becomes UTF-8.
+  tiff.ifd0[0] = Ascii(0x010E,
+                       "Gr\xFC\xDF"
+                       "e vom See");
+  EXPECT_EQ(ValueOf(CaptionsOf(Photo("own.jpg", tiff)), "DESCRIPTION"), "Grüße vom See");
+}
+
+TEST_F(CaptionsTest, SidecarsWinDarktablesNameFirst) {
+  const std::string path = PhotoWith("bild.jpg", [](Exiv2::Image& image) {
+    image.xmpData()["Xmp.dc.title"] = "lang=x-default Eingebettet";
+    image.xmpData()["Xmp.xmp.Rating"] = "2";
+  });
+  EXPECT_EQ(CaptionsOf(path), (Entries{{"TITLE", "Eingebettet"}, {"RATING", "2"}}));
+  WriteFile(dir_ / "bild.xmp", SidecarPacket("Lightroom"));
+  EXPECT_EQ(CaptionsOf(path), (Entries{{"TITLE", "Lightroom"}, {"RATING", "2"}}));
+  WriteFile(dir_ / "bild.jpg.xmp", SidecarPacket("darktable", "5"));
+  EXPECT_EQ(CaptionsOf(path), (Entries{{"TITLE", "darktable"}, {"RATING", "5"}}));
+  // A folder in the sidecar's place is no sidecar.
+  ::unlink((dir_ / "bild.jpg.xmp").c_str());
+  ::mkdir((dir_ / "bild.jpg.xmp").c_str(), 0755);
+  EXPECT_EQ(ValueOf(CaptionsOf(path), "TITLE"), "Lightroom");
+}
+
+// Broken or hostile captions give an empty or clamped value, never a crash or a hang.
+TEST_F(CaptionsTest, BadCaptionsAreEmptiedOrClamped) {
+  const std::string path = PhotoWith("bad.jpg", [](Exiv2::Image& image) {
+    image.xmpData()["Xmp.dc.title"] = "lang=x-default Eingebettet";
+    image.xmpData()["Xmp.xmp.Rating"] = "99";
+    AddXmp(image.xmpData(), "Xmp.dc.subject", Exiv2::xmpBag,
+           {"Berg\x01\x02", "\x1b[2J", "See\r\nUfer"});
+    // An IPTC record that says it is UTF-8 but is not: what is no UTF-8 goes.
+    Exiv2::IptcData& iptc = image.iptcData();
+    iptc["Iptc.Envelope.CharacterSet"] = "\x1b%G";
+    AddIptc(iptc, "Iptc.Application2.CountryName", "Deutsch\xFFland");
+  });
+  EXPECT_EQ(CaptionsOf(path), (Entries{{"TITLE", "Eingebettet"},
+                                       {"KEYWORDS", "Berg, [2J, See Ufer"},
+                                       {"RATING", "5"},
+                                       {"COUNTRY", "Deutschland"}}));
+  // One that says nothing is read as UTF-8 where it is valid, else as Windows-1252.
+  const std::string latin1 = PhotoWith("latin1.jpg", [](Exiv2::Image& image) {
+    AddIptc(image.iptcData(), "Iptc.Application2.City", "M\xFCnchen");
+    AddIptc(image.iptcData(), "Iptc.Application2.CountryName", "Österreich");
+  });
+  EXPECT_EQ(CaptionsOf(latin1), (Entries{{"CITY", "München"}, {"COUNTRY", "Österreich"}}));
+
+  // A sidecar that is no XML, one that is cut short, and one of 10 MB: the photo's own
+  // captions count.
+  const std::string sidecar = dir_ / "bad.jpg.xmp";
+  for (const std::string& broken :
+       {std::string("\x89PNG kein XMP"), SidecarPacket("abgeschnitten").substr(0, 200),
+        SidecarPacket(std::string(10 * 1024 * 1024, 'x'))}) {
+    WriteFile(sidecar, broken);
+    EXPECT_EQ(ValueOf(CaptionsOf(path), "TITLE"), "Eingebettet") << broken.size();
+  }
+  // A rating below 0 (a rejected photo) is 0.
+  WriteFile(sidecar, SidecarPacket("Abgelehnt", "-1"));
+  EXPECT_EQ(ValueOf(CaptionsOf(path), "RATING"), "0");
+}
+
+TEST_F(CaptionsTest, NoCaptionsWithoutAPhoto) {
+  WriteFile(dir_ / "nothing.jpg", "not a photo");
+  WriteFile(dir_ / "nothing.jpg.xmp", SidecarPacket("verwaist"));
+  EXPECT_EQ(CaptionsOf(dir_ / "nothing.jpg"), Entries{});
+  EXPECT_EQ(CaptionsOf(dir_ / "missing.jpg"), Entries{});
+}
+
+// The reading the fuzz target drives: a sidecar's packet, an IPTC record and a photo's head in
+// memory, in this order of precedence.
+TEST_F(CaptionsTest, PartsInMemoryInTheirOrderOfPrecedence) {
+  auto dataset = [](int number, const std::string& text) {
+    return std::string("\x1c\x02", 2) + static_cast<char>(number) + '\0' +
+           static_cast<char>(text.size()) + text;
+  };
+  const std::string iptc = dataset(5, "IPTC") + dataset(25, "Boot") + dataset(90, "M\xFCnchen");
+  const std::string head = ReadFile(PhotoWith("head.jpg", [](Exiv2::Image& image) {
+    image.xmpData()["Xmp.dc.title"] = "lang=x-default Foto";
+    image.xmpData()["Xmp.photoshop.Country"] = "Schweiz";
+  }));
+  auto read = [](const std::string& sidecar, const std::string& record, const std::string& jpeg) {
+    TVTLValueList captions;
+    ReadCaptionsFromParts(sidecar, record, jpeg, captions);
+    Entries entries;
+    for (int i = 0; i < captions.Count(); ++i)
+      entries.emplace_back(captions.Name(i), captions.Value(i));
+    return entries;
+  };
+  EXPECT_EQ(read(SidecarPacket("Sidecar", "2"), iptc, head), (Entries{{"TITLE", "Sidecar"},
+                                                                      {"KEYWORDS", "Boot"},
+                                                                      {"RATING", "2"},
+                                                                      {"CITY", "München"},
+                                                                      {"COUNTRY", "Schweiz"}}));
+  EXPECT_EQ(ValueOf(read("", iptc, head), "TITLE"), "IPTC");
+  EXPECT_EQ(ValueOf(read("", "", head), "TITLE"), "Foto");
+  EXPECT_EQ(read("<x:xmpmeta", iptc.substr(0, 7), head.substr(0, 30)), Entries{});
 }
 
 TEST(MetadataTableTest, TagNamesKeepTheirLiteralSpelling) {

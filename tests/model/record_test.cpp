@@ -14,13 +14,14 @@ struct FakeReader {
   std::vector<std::string> paths;
   std::string width = "640";
   TMetadataReader Reader() {
-    return [this](const std::string& path, TVTLValueList& metadata, TVTLValueList&) {
-      paths.push_back(path);
-      metadata.AddName("Width");
-      metadata.SetValueOf("Width", width);
-      metadata.AddName("Height");
-      metadata.SetValueOf("Height", "480");
-    };
+    return
+        [this](const std::string& path, TVTLValueList& metadata, TVTLValueList&, TVTLValueList&) {
+          paths.push_back(path);
+          metadata.AddName("Width");
+          metadata.SetValueOf("Width", width);
+          metadata.AddName("Height");
+          metadata.SetValueOf("Height", "480");
+        };
   }
 };
 

@@ -66,5 +66,45 @@ TEST(TextTest, TrimRemovesControlCharactersAndBlanks) {
   EXPECT_EQ(Trim("\x01\x1F"), "");
 }
 
+TEST(TextTest, Utf8IsCheckedAndOlderEncodingsConverted) {
+  const struct {
+    std::string text;
+    bool valid;
+    std::string as_utf8;  // LegacyTextToUtf8
+  } cases[] = {
+      {"Zürich", true, "Zürich"},
+      {"Z\xFCrich", false, "Zürich"},              // Latin-1
+      {"\x80 5 \x84gut\x93", false, "€ 5 „gut“"},  // Windows-1252's own characters
+      {"a\x81-b", false, "a-b"},                        // a code Windows-1252 leaves free
+      {"\xC3", false, "Ã"},                            // cut short
+      {"\xC0\xAF", false, "À¯"},                       // overlong "/"
+      {"\xED\xA0\x80", false, "í\xC2\xA0€"},           // a surrogate
+      {"\xF4\x90\x80\x80", false, "ô€€"},              // above U+10FFFF
+      {"\xF0\x9F\x93\xB7", true, "\xF0\x9F\x93\xB7"},  // a camera emoji
+      {std::string("a\0b", 3), true, std::string("a\0b", 3)},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsValidUtf8(c.text), c.valid) << c.text;
+    EXPECT_EQ(LegacyTextToUtf8(c.text), c.as_utf8) << c.text;
+    EXPECT_TRUE(IsValidUtf8(LegacyTextToUtf8(c.text))) << c.text;
+  }
+}
+
+TEST(TextTest, Utf16LittleEndianUpToTheFirstNul) {
+  EXPECT_EQ(Utf16LeToUtf8(std::string("B\0e\0r\0g\0", 8)), "Berg");
+  EXPECT_EQ(Utf16LeToUtf8(std::string("\xFC\0"
+                                      "b\0\0\0x\0",
+                                      8)),
+            "üb");
+  EXPECT_EQ(Utf16LeToUtf8(std::string("\xAC\x20", 2)), "€");
+  EXPECT_EQ(Utf16LeToUtf8(std::string("\x3D\xD8\xF7\xDC", 4)), "\xF0\x9F\x93\xB7");  // a pair
+  EXPECT_EQ(Utf16LeToUtf8(std::string("\x3D\xD8"
+                                      "a\0",
+                                      4)),
+            "a");  // an unpaired surrogate
+  EXPECT_EQ(Utf16LeToUtf8(std::string("\xF7\xDC", 2)), "");
+  EXPECT_EQ(Utf16LeToUtf8(std::string("a\0b", 3)), "a");  // the odd last byte
+}
+
 }  // namespace
 }  // namespace vistrel

@@ -17,7 +17,8 @@ TemplateHarness::TemplateHarness() {
 }
 
 TVTLRecord& TemplateHarness::AddImage(const std::string& name, int width, int height) {
-  auto reader = [width, height](const std::string&, TVTLValueList& metadata, TVTLValueList&) {
+  auto reader = [width, height](const std::string&, TVTLValueList& metadata, TVTLValueList&,
+                                TVTLValueList&) {
     metadata.AddName("DateTime");
     metadata.SetValueOf("DateTime", "2024:01:01 12:00:00");
     metadata.AddName("Width");

@@ -168,7 +168,7 @@ TEST(VariableTableTest, FootOfTheLastPageSeesNoImage) {
 
 // The variables for modern skins: pixel sizes of the copies, photo data, escaped values and the
 // image's number, all after the other variables.
-TEST(VariableTableTest, SizesPhotoDataAndTheNumberOfTheImage) {
+TEST(VariableTableTest, SizesPhotoDataCaptionsAndTheNumberOfTheImage) {
   TemplateHarness h;
   h.AddVariant("THUMB");
   for (const char* name : {"a.jpg", "b.jpg"}) {
@@ -178,14 +178,19 @@ TEST(VariableTableTest, SizesPhotoDataAndTheNumberOfTheImage) {
     image.PhotoData.AddName("CAMERA");
     image.PhotoData.SetValueOf("CAMERA", "Nikon <D5100>");
   }
+  h.records.Item(0).Captions.AddName("TITLE");
+  h.records.Item(0).Captions.SetValueOf("TITLE", "Fisch & \"Chips\"");
   h.sizes = {{160, 120}};
   h.AddTemplate("t.html", "seite", "",
                 "%IMG_NUMBER%/%NUM_RECORDS% %THUMB:WIDTH%x%thumb:height% %EXIF:APERTURE% "
                 "%EXIF:CAMERA% %EXIF:GPS%<!--[VTL] CONDITION(DoesExist(%EXIF:GPS%))-->map"
-                "<!--[VTL] END CONDITION-->");
+                "<!--[VTL] END CONDITION--> %meta:title%"
+                "<!--[VTL] CONDITION(DoesExist(%META:TITLE%))-->!<!--[VTL] END CONDITION-->");
   ASSERT_TRUE(h.Run());
-  EXPECT_EQ(h.Page("a.html"), "\n1/2 160x120 f/5,6 Nikon &lt;D5100&gt; <!---->");
-  EXPECT_EQ(h.Page("b.html"), "\n2/2 160x120 f/5,6 Nikon &lt;D5100&gt; <!---->");
+  EXPECT_EQ(h.Page("a.html"),
+            "\n1/2 160x120 f/5,6 Nikon &lt;D5100&gt; <!----> Fisch &amp; "
+            "&quot;Chips&quot;<!---->!<!---->");
+  EXPECT_EQ(h.Page("b.html"), "\n2/2 160x120 f/5,6 Nikon &lt;D5100&gt; <!----> <!---->");
 }
 
 TEST(VariableTableTest, NamesOfTheSkinOrTheImageWinOverTheNewVariables) {
