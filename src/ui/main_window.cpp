@@ -60,7 +60,9 @@ const QString kListFilter = "Textdateien (*.txt, *.csv; *.asc) (*.txt *.csv *.as
 const QString kDifferentValues = "(verschiedene Werte)";
 
 // The picture of a photo for the file list: decoded shrunk while loading, fitted into the box.
-QImage RenderThumbnail(const QString& path, int size) {
+// Nothing is decoded once the loader is going.
+QImage RenderThumbnail(const QString& path, int size, const TCancelFlag& cancel) {
+  if (cancel.Cancelled()) return QImage();
   return ToQImage(RenderPreviewBitmap(PathFromQString(path), size, size));
 }
 

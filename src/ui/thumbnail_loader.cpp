@@ -58,7 +58,7 @@ void TThumbnailLoader::Work() {
       request = std::move(requests_.back());
       requests_.pop_back();
     }
-    const QImage image = render_(request.path, size_);
+    const QImage image = render_(request.path, size_, cancel_);
     if (cancel_.Cancelled()) return;
     QMetaObject::invokeMethod(
         this, [this, request, image] { Store(request, image); }, Qt::QueuedConnection);

@@ -37,7 +37,8 @@ namespace vistrel {
 class TThumbnailLoader : public QObject {
  public:
   // Makes the picture of a file fitted into size x size pixels; a null image when it cannot.
-  using TRender = std::function<QImage(const QString& path, int size)>;
+  // `cancel` is set when the loader goes: a render may then end early, its picture is dropped.
+  using TRender = std::function<QImage(const QString& path, int size, const TCancelFlag& cancel)>;
   using TReady = std::function<void(const QString& path)>;
 
   TThumbnailLoader(TRender render, int size, TReady ready, QObject* parent = nullptr);
@@ -52,6 +53,9 @@ class TThumbnailLoader : public QObject {
   void Forget();
   // How many pictures the worker has made or tried so far.
   int Rendered() const { return rendered_; }
+  // How many pictures have been asked for and are not stored yet (queued, in work, or on their
+  // way to the user-interface thread); 0 when the loader has nothing more to deliver.
+  int Pending() const { return static_cast<int>(queued_.size()); }
 
   static constexpr int kCacheBytes = 64 * 1024 * 1024;
 

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -384,7 +385,7 @@ TEST_F(CreateGalleryTest, KeepsItsSizeOpensCentredOnTheMainWindowAndFitsTheScree
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     dialog.cbSkin->setCurrentIndex(dialog.cbSkin->findText(showing % 2 ? "Groß" : "alpha"));
     dialog.ApplySkinChoice();
-    QTest::qWait(10);
+    QCoreApplication::sendPostedEvents();  // the layouts take in the new controls
     if (showing == 0) {
       first_size = dialog.size();
       first_minimum = dialog.minimumSizeHint();

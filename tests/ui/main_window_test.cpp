@@ -527,7 +527,8 @@ TEST_F(MainWindowTest, ThumbnailsOfTheEntriesInViewFillInAsTheyAreMade) {
   // Each item has room for a whole thumbnail and its name, also one whose picture came late.
   const QRect item = window_.ShellIconView->visualRect(model->index(0, 0, root()));
   EXPECT_GE(item.height(), kThumbnailSize + window_.fontMetrics().height()) << item.height();
-  QTest::qWait(200);
+  // Once the pictures asked for are made, no more are asked for: only those in view were.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_.Thumbnails().Pending() == 0; }, 10000));
   EXPECT_LT(window_.Thumbnails().Rendered(), 200);
   EXPECT_TRUE(thumbnail(999).isNull());  // far out of view: not made
   // The choice is kept for the next start.

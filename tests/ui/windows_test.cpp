@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -118,7 +119,7 @@ class FinishedRunTest : public WindowRunTest {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return !window_.Running() && window_.Log().OkEnabled(); }, 10000));
-    QTest::qWait(20);
+    // The run's reports come before its end: the window shows its last state now.
     ASSERT_EQ(window_.btnShowGal->isVisible(), !run_->StartPage().empty());
   }
   // Enter, where the keyboard focus is, as a user's key press goes.
@@ -196,9 +197,10 @@ TEST_F(WaitingRunTest, AbbrechenStopsTheRunAndTheWindowCanThenBeClosed) {
   window_.reject();  // closing during the run asks it to stop, and keeps the window open
   EXPECT_TRUE(window_.isVisible());
   EXPECT_FALSE(window_.btnCancel->isEnabled());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !window_.Running(); }, 10000));
-  QTest::qWait(20);  // the last reports arrive
-  EXPECT_EQ(Lines(window_).back(), "Abgebrochen");
+  // The run's last report arrives after it has ended.
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return !window_.Running() && Lines(window_).back() == "Abgebrochen"; }, 10000))
+      << Lines(window_).join("|").toStdString();
   EXPECT_TRUE(window_.btnOk->isEnabled());
   EXPECT_FALSE(window_.btnCancel->isVisible());
   EXPECT_TRUE(ListFolder(dir_ / "out").empty());  // the reserved names are gone again
@@ -221,8 +223,9 @@ TEST_F(WaitingRunTest, AStopSignalCancelsTheRunAndEndsTheProgramOnceItHasStopped
   ASSERT_TRUE(QTest::qWaitFor([&] { return !quits.empty(); }, 10000));
   EXPECT_EQ(quits, std::vector<int>{130});
   EXPECT_TRUE(cancel_.Cancelled());
-  QTest::qWait(20);  // the last reports arrive
-  EXPECT_EQ(Lines(window_).back(), "Abgebrochen");
+  // The run's last report arrives after it has ended.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Lines(window_).back() == "Abgebrochen"; }, 5000))
+      << Lines(window_).join("|").toStdString();
   EXPECT_TRUE(ListFolder(dir_ / "out").empty());
   window_.reject();
 
@@ -346,10 +349,20 @@ TEST(DirectoryChooserTest, ShowsTheFolderHandedInScrolledIntoView) {
   chooser.DirectoryPath = wanted;
   chooser.show();
   ASSERT_TRUE(QTest::qWaitFor([&] { return chooser.SelectedFolder() == wanted; }, 5000));
-  QTest::qWait(300);  // the rest of the folders are read and sorted in
-  const QRect row = chooser.ShellTreeView1->visualRect(chooser.ShellTreeView1->currentIndex());
-  EXPECT_TRUE(chooser.ShellTreeView1->viewport()->rect().contains(row.center()))
-      << row.y() << " in a view of height " << chooser.ShellTreeView1->viewport()->height();
+  // Once all folders have been read and sorted in, the folder is in view.
+  QTreeView* tree = chooser.ShellTreeView1;
+  const QModelIndex parent = tree->currentIndex().parent();
+  auto in_view = [&] {
+    const QRect row = tree->visualRect(tree->currentIndex());
+    return tree->model()->rowCount(parent) == 300 &&
+           tree->viewport()->rect().contains(row.center());
+  };
+  EXPECT_TRUE(QTest::qWaitFor(in_view, 5000))
+      << tree->model()->rowCount(parent) << " folders read; row at "
+      << tree->visualRect(tree->currentIndex()).y() << " in a view of height "
+      << tree->viewport()->height();
+  QCoreApplication::processEvents();  // a sort still pending keeps it there too
+  EXPECT_TRUE(in_view());
   chooser.hide();
 }
 
