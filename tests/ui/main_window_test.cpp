@@ -2,32 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QFileSystemModel>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSettings>
-#include <QSignalSpy>
-#include <QStackedWidget>
 #include <QTest>
-#include <QToolButton>
 #include <QTreeView>
-#include <cstdio>
+#include <QUrl>
 #include <memory>
 
 #include "image_fixtures.h"
 #include "test_support.h"
 #include "ui/fake_dialogs.h"
+#include "ui/file_browser_pane.h"
+#include "ui/find_child.h"
+#include "ui/image_list_pane.h"
+#include "ui/property_editor.h"
 #include "ui/record_list_model.h"
 
 namespace vistrel {
@@ -56,7 +54,7 @@ class MainWindowTest : public ::testing::Test {
   // The file names as the image list shows them, top to bottom.
   QStringList Rows() const {
     QStringList rows;
-    const QAbstractItemModel* model = window_.lvRecordList->model();
+    const QAbstractItemModel* model = List().model();
     for (int i = 0; i < model->rowCount(); ++i) rows << model->index(i, 0).data().toString();
     return rows;
   }
@@ -68,8 +66,8 @@ class MainWindowTest : public ::testing::Test {
   }
   // Selects `rows` as clicks with Ctrl would, the first one last clicked.
   void SelectRows(std::initializer_list<int> rows) {
-    QItemSelectionModel* selection = window_.lvRecordList->selectionModel();
-    const QAbstractItemModel* model = window_.lvRecordList->model();
+    QItemSelectionModel* selection = List().selectionModel();
+    const QAbstractItemModel* model = List().model();
     selection->clear();
     selection->setCurrentIndex(model->index(*rows.begin(), 0), QItemSelectionModel::NoUpdate);
     for (int row : rows)
@@ -77,9 +75,23 @@ class MainWindowTest : public ::testing::Test {
                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
   }
   void SelectRow(int row) { SelectRows({row}); }
-  QModelIndexList SelectedRows() const {
-    return window_.lvRecordList->selectionModel()->selectedRows();
+  QModelIndexList SelectedRows() const { return List().selectionModel()->selectedRows(); }
+
+  // The property box and its parts.
+  TPropertyEditor& Editor() const { return window_.PropertyEditor(); }
+  TVTLRecord* Shown() const { return Editor().CurrentRecord(); }
+  bool BoxVisible() const { return Child<QGroupBox>(window_, "gbRecord").isVisibleTo(&window_); }
+  QListView& Details() const { return Child<QListView>(window_, "lbDetails"); }
+  int DetailCount() const { return Details().model()->rowCount(); }
+  QString DetailLine(int line) const { return Details().model()->index(line, 0).data().toString(); }
+  // A click on a line of the property list.
+  void SelectDetail(int line) {
+    Details().selectionModel()->select(Details().model()->index(line, 0),
+                                       QItemSelectionModel::ClearAndSelect);
   }
+  QLineEdit& DetailEdit() const { return Child<QLineEdit>(window_, "edDetailEdit"); }
+  QTreeView& List() const { return Child<QTreeView>(window_, "lvRecordList"); }
+  QPushButton& Button(const char* name) const { return Child<QPushButton>(window_, name); }
 
   TempDir dir_;
   FakeDialogs dialogs_;
@@ -87,25 +99,44 @@ class MainWindowTest : public ::testing::Test {
   TVTLMainWin window_{dialogs_};
 };
 
-TEST_F(MainWindowTest, TheFileListShowsOnlyJpegFilesAndAddsTheSelectedOnes) {
+// The panes are wired: files chosen in the file browser reach the image list, and the images
+// selected there reach the property box.
+TEST_F(MainWindowTest, HinzufuegenPutsTheFilesSelectedInTheFileBrowserIntoTheImageList) {
   window_.SelectFolder(Path("photos"));
+  QTreeView& files = Child<QTreeView>(window_, "ShellListView1");
   // The folder is read in the background; the list shows it once it has been read.
-  QAbstractItemModel* model = window_.ShellListView1->model();
-  auto root = [this] { return window_.ShellListView1->rootIndex(); };
-  ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(root()) == 3; }, 5000))
-      << model->rowCount(root()) << " rows in «"
-      << root().data(QFileSystemModel::FilePathRole).toString().toStdString() << "»";
-  QStringList listed;
-  for (int i = 0; i < model->rowCount(root()); ++i)
-    listed << model->index(i, 0, root()).data().toString();
-  listed.sort();
-  EXPECT_EQ(listed, (QStringList{"a.jpg", "b.JPEG", "c.jpg"}));
-  window_.ShellListView1->selectAll();
-  window_.Button1->click();
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return files.model()->rowCount(files.rootIndex()) == 3; }, 5000));
+  files.selectAll();
+  Button("Button1").click();
   EXPECT_EQ(Rows(), (QStringList{"a.jpg", "b.JPEG", "c.jpg"}));
-  EXPECT_EQ(window_.lvRecordList->model()->index(0, 1).data().toString(), Path("photos/"));
-  window_.AddSelectedFiles();  // again: all duplicates
+  EXPECT_EQ(List().model()->index(0, 1).data().toString(), Path("photos/"));
+  EXPECT_TRUE(window_.HasUnsavedChanges());
+  window_.FileBrowser().AddSelectedFiles();  // again: all duplicates
   EXPECT_EQ(window_.RecordList().Count(), 3);
+  EXPECT_TRUE(Button("sortByNameButton").isEnabled());
+
+  SelectRow(2);
+  EXPECT_EQ(Shown(), &window_.RecordList().Item(2));
+  EXPECT_TRUE(BoxVisible());
+}
+
+// Files dragged onto the image list from another program arrive as a drop on its viewport.
+TEST_F(MainWindowTest, FilesDroppedOntoTheImageListAreAddedAndFoldersRefused) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(Path("photos/a.jpg")),
+                QUrl::fromLocalFile(Path("photos/folder.jpg")),
+                QUrl::fromLocalFile(Path("photos/c.jpg"))});
+  QWidget* viewport = List().viewport();
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(viewport, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(viewport, &drop);
+  EXPECT_EQ(Rows(), (QStringList{"a.jpg", "c.jpg"}));
+  EXPECT_EQ(dialogs_.errors,
+            (QStringList{Path("photos/folder.jpg") +
+                         " ist ein Ordner. Bitte fügen Sie die Dateien einzeln hinzu."}));
 }
 
 TEST_F(MainWindowTest, DroppedFoldersAreRefusedAndOtherFilesIgnoredSilently) {
@@ -122,54 +153,54 @@ TEST_F(MainWindowTest, DroppedFoldersAreRefusedAndOtherFilesIgnoredSilently) {
 
 TEST_F(MainWindowTest, SelectingAnImageShowsItsPropertiesAndPreview) {
   Drop({"a.jpg", "b.JPEG", "c.jpg"});
-  EXPECT_FALSE(window_.gbRecord->isVisibleTo(&window_));
+  EXPECT_FALSE(BoxVisible());
   dialogs_.texts = {"Titel"};
-  window_.btnNeueEigenschaftClick();
+  Editor().btnNeueEigenschaftClick();
   dialogs_.texts = {""};
-  window_.btnNeueEigenschaftClick();  // an empty name adds nothing
+  Editor().btnNeueEigenschaftClick();  // an empty name adds nothing
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(window_.RecordList().Item(i).Details.Names(), TNamesList{"Titel"});
 
   SelectRow(1);
-  EXPECT_EQ(window_.CurrentRecord, &window_.RecordList().Item(1));
-  EXPECT_TRUE(window_.gbRecord->isVisibleTo(&window_));
-  ASSERT_EQ(window_.lbDetails->count(), 1);
-  EXPECT_EQ(window_.lbDetails->item(0)->text(), "Titel: ");
-  EXPECT_FALSE(window_.edDetailEdit->isVisibleTo(&window_));
-  EXPECT_FALSE(window_.imgPreview->pixmap().isNull());
+  EXPECT_EQ(Shown(), &window_.RecordList().Item(1));
+  EXPECT_TRUE(BoxVisible());
+  ASSERT_EQ(DetailCount(), 1);
+  EXPECT_EQ(DetailLine(0), "Titel: ");
+  EXPECT_FALSE(DetailEdit().isVisibleTo(&window_));
+  EXPECT_FALSE(Child<QLabel>(window_, "imgPreview").pixmap().isNull());
 
-  window_.lbDetails->item(0)->setSelected(true);
-  EXPECT_EQ(window_.CurrentDetailIndex, 0);
-  EXPECT_TRUE(window_.edDetailEdit->isVisibleTo(&window_));
-  QTest::keyClicks(window_.edDetailEdit, "D");
+  SelectDetail(0);
+  EXPECT_EQ(Editor().CurrentDetailIndex(), 0);
+  EXPECT_TRUE(DetailEdit().isVisibleTo(&window_));
+  QTest::keyClicks(&DetailEdit(), "D");
   QKeyEvent umlaut(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, "ü");
-  QApplication::sendEvent(window_.edDetailEdit, &umlaut);
-  QTest::keyClicks(window_.edDetailEdit, "ne");
+  QApplication::sendEvent(&DetailEdit(), &umlaut);
+  QTest::keyClicks(&DetailEdit(), "ne");
   EXPECT_EQ(window_.RecordList().Item(1).Details.Value(0), "Düne");  // stored on every keystroke
-  EXPECT_EQ(window_.lbDetails->item(0)->text(), "Titel: Düne");
+  EXPECT_EQ(DetailLine(0), "Titel: Düne");
 
   // A property added while an image is shown appears at once.
   dialogs_.texts = {"Ort"};
-  window_.btnNeueEigenschaftClick();
-  EXPECT_EQ(window_.lbDetails->count(), 2);
-  window_.lvRecordList->selectionModel()->clearSelection();
-  EXPECT_EQ(window_.CurrentRecord, nullptr);
-  EXPECT_FALSE(window_.gbRecord->isVisibleTo(&window_));
+  Editor().btnNeueEigenschaftClick();
+  EXPECT_EQ(DetailCount(), 2);
+  List().selectionModel()->clearSelection();
+  EXPECT_EQ(Shown(), nullptr);
+  EXPECT_FALSE(BoxVisible());
 }
 
 TEST_F(MainWindowTest, DeleteSelectsTheRowThatMovesUpAndNothingAfterTheLast) {
   Drop({"a.jpg", "b.JPEG", "c.jpg"});
   SelectRow(1);
-  QTest::keyClick(window_.lvRecordList, Qt::Key_Delete);
+  QTest::keyClick(&List(), Qt::Key_Delete);
   EXPECT_EQ(Rows(), (QStringList{"a.jpg", "c.jpg"}));
-  ASSERT_NE(window_.CurrentRecord, nullptr);
-  EXPECT_EQ(window_.CurrentRecord->FileName, "c.jpg");
-  EXPECT_TRUE(window_.gbRecord->isVisibleTo(&window_));
-  QTest::keyClick(window_.lvRecordList, Qt::Key_Delete);
+  ASSERT_NE(Shown(), nullptr);
+  EXPECT_EQ(Shown()->FileName, "c.jpg");
+  EXPECT_TRUE(BoxVisible());
+  QTest::keyClick(&List(), Qt::Key_Delete);
   EXPECT_EQ(Rows(), (QStringList{"a.jpg"}));
-  EXPECT_EQ(window_.CurrentRecord, nullptr);
+  EXPECT_EQ(Shown(), nullptr);
   EXPECT_TRUE(SelectedRows().isEmpty());
-  EXPECT_FALSE(window_.gbRecord->isVisibleTo(&window_));
+  EXPECT_FALSE(BoxVisible());
 }
 
 TEST_F(MainWindowTest, SavingAndLoadingAskWhatTheUserWants) {
@@ -180,7 +211,7 @@ TEST_F(MainWindowTest, SavingAndLoadingAskWhatTheUserWants) {
       (QStringList{"Es sind keine Dateien in der Liste eingefügt. Speichern nicht möglich!"}));
   Drop({"a.jpg", "c.jpg"});
   dialogs_.texts = {"Titel"};
-  window_.btnNeueEigenschaftClick();
+  Editor().btnNeueEigenschaftClick();
   window_.RecordList().Item(1).Details.SetValue(0, "See; \"blau\"");
   dialogs_.save_files = {Path("list.csv")};
   window_.SaveImageList();
@@ -208,7 +239,7 @@ TEST_F(MainWindowTest, SavingAndLoadingAskWhatTheUserWants) {
             "bevor Sie eine neue Liste öffnen?");
   EXPECT_EQ(Rows(), (QStringList{"a.jpg", "c.jpg"}));
   EXPECT_EQ(window_.RecordList().Item(1).Details.ValueOf("Titel"), "See; \"blau\"");
-  EXPECT_EQ(window_.CurrentRecord, nullptr);
+  EXPECT_EQ(Shown(), nullptr);
   EXPECT_TRUE(SelectedRows().isEmpty());
 
   // Yes with a cancelled save dialog still shows the open dialog.
@@ -269,21 +300,21 @@ TEST_F(MainWindowTest, TheOrderIsChangedByMovingDraggingAndSortingAndIsWhatTheLi
 
   // "nach oben" and "nach unten"; the selection moves with its images.
   SelectRow(3);
-  window_.btnMoveUp->click();
+  Button("moveUpButton").click();
   EXPECT_EQ(Rows(), (QStringList{"Zebra.jpg", "bild 2.jpg", "Bild 10.jpg", "Äpfel.jpg"}));
-  EXPECT_EQ(window_.CurrentRecord->FileName, "Bild 10.jpg");
+  EXPECT_EQ(Shown()->FileName, "Bild 10.jpg");
   SelectRows({0, 1});
-  window_.btnMoveDown->click();
+  Button("moveDownButton").click();
   EXPECT_EQ(Rows(), (QStringList{"Bild 10.jpg", "Zebra.jpg", "bild 2.jpg", "Äpfel.jpg"}));
   EXPECT_EQ(SelectedRows().size(), 2);
-  EXPECT_TRUE(window_.lvRecordList->selectionModel()->isRowSelected(1));
-  EXPECT_TRUE(window_.lvRecordList->selectionModel()->isRowSelected(2));
+  EXPECT_TRUE(List().selectionModel()->isRowSelected(1));
+  EXPECT_TRUE(List().selectionModel()->isRowSelected(2));
   SelectRow(3);
-  window_.MoveSelectedRecords(+1);  // the last one stays where it is
+  window_.ImageList().MoveSelectedRecords(+1);  // the last one stays where it is
   EXPECT_EQ(Rows(), (QStringList{"Bild 10.jpg", "Zebra.jpg", "bild 2.jpg", "Äpfel.jpg"}));
 
   // Dragging a row to the end of the list, as the view hands the drop to its model.
-  TRecordListModel& model = window_.RecordListModel();
+  TRecordListModel& model = window_.ImageList().Model();
   std::unique_ptr<QMimeData> dragged(model.mimeData({model.index(0, 0), model.index(0, 1)}));
   ASSERT_TRUE(model.canDropMimeData(dragged.get(), Qt::MoveAction, -1, -1, QModelIndex()));
   ASSERT_TRUE(model.dropMimeData(dragged.get(), Qt::MoveAction, -1, -1, QModelIndex()));
@@ -294,9 +325,9 @@ TEST_F(MainWindowTest, TheOrderIsChangedByMovingDraggingAndSortingAndIsWhatTheLi
   EXPECT_FALSE(model.canDropMimeData(foreign.get(), Qt::MoveAction, 0, 0, QModelIndex()));
 
   // Sorted by name as people read names, and by the date the photos were taken.
-  window_.btnSortByName->click();
+  Button("sortByNameButton").click();
   EXPECT_EQ(Rows(), (QStringList{"Äpfel.jpg", "bild 2.jpg", "Bild 10.jpg", "Zebra.jpg"}));
-  window_.btnSortByDate->click();
+  Button("sortByDateButton").click();
   EXPECT_EQ(Rows(), (QStringList{"Äpfel.jpg", "Zebra.jpg", "Bild 10.jpg", "bild 2.jpg"}));
   EXPECT_EQ(ListFileNames(), Rows());  // the list itself is in this order
 
@@ -315,10 +346,10 @@ TEST_F(MainWindowTest, PropertiesAreSetForEverySelectedImageAndRenamedOrRemovedW
   Drop({"a.jpg", "b.JPEG", "c.jpg"});
   for (const char* property : {"Titel", "Ort"}) {
     dialogs_.texts = {property};
-    window_.btnNeueEigenschaftClick();
+    Editor().btnNeueEigenschaftClick();
   }
   dialogs_.texts = {"ort"};  // a name that is taken makes no second property
-  window_.btnNeueEigenschaftClick();
+  Editor().btnNeueEigenschaftClick();
   EXPECT_EQ(dialogs_.errors.back(), "Eine Eigenschaft ort gibt es bereits!");
   auto value = [&](int record, const char* name) {
     return window_.RecordList().Item(record).Details.ValueOf(name);
@@ -326,23 +357,24 @@ TEST_F(MainWindowTest, PropertiesAreSetForEverySelectedImageAndRenamedOrRemovedW
 
   // Two images selected: the value typed is theirs.
   SelectRows({0, 2});
-  EXPECT_EQ(window_.gbRecord->title(), "Bildeigenschaften (2 Bilder markiert) ");
-  window_.lbDetails->item(0)->setSelected(true);
-  QTest::keyClicks(window_.edDetailEdit, "Meer");
+  EXPECT_EQ(Child<QGroupBox>(window_, "gbRecord").title(),
+            "Bildeigenschaften (2 Bilder markiert) ");
+  SelectDetail(0);
+  QTest::keyClicks(&DetailEdit(), "Meer");
   EXPECT_EQ(value(0, "Titel"), "Meer");
   EXPECT_EQ(value(1, "Titel"), "");
   EXPECT_EQ(value(2, "Titel"), "Meer");
   SelectRows({0, 1});
-  EXPECT_EQ(window_.lbDetails->item(0)->text(), "Titel: (verschiedene Werte)");
-  EXPECT_EQ(window_.lbDetails->item(1)->text(), "Ort: ");
+  EXPECT_EQ(DetailLine(0), "Titel: (verschiedene Werte)");
+  EXPECT_EQ(DetailLine(1), "Ort: ");
 
   // Renamed for one image: its value moves to a property of the new name.
   SelectRow(0);
-  EXPECT_FALSE(window_.btnEigenschaftUmbenennen->isEnabled());  // no property chosen yet
-  window_.lbDetails->item(0)->setSelected(true);
+  EXPECT_FALSE(Button("renamePropertyButton").isEnabled());  // no property chosen yet
+  SelectDetail(0);
   dialogs_.choices = {0};
   dialogs_.texts = {"Motiv"};
-  window_.btnEigenschaftUmbenennen->click();
+  Button("renamePropertyButton").click();
   EXPECT_EQ(dialogs_.choice_buttons.back(),
             (QStringList{"nur bei diesem Bild", "bei allen Bildern", "Abbrechen"}));
   EXPECT_EQ(window_.RecordList().Item(1).Details.Names(), (TNamesList{"Titel", "Ort", "Motiv"}));
@@ -351,37 +383,37 @@ TEST_F(MainWindowTest, PropertiesAreSetForEverySelectedImageAndRenamedOrRemovedW
   EXPECT_EQ(value(2, "Titel"), "Meer");
 
   // Renamed for all images.
-  window_.lbDetails->item(1)->setSelected(true);
+  SelectDetail(1);
   dialogs_.choices = {1};
   dialogs_.texts = {"Stadt"};
-  window_.btnEigenschaftUmbenennenClick();
+  Editor().RenameProperty();
   EXPECT_EQ(window_.RecordList().Item(2).Details.Names(), (TNamesList{"Titel", "Stadt", "Motiv"}));
-  EXPECT_EQ(window_.lbDetails->item(1)->text(), "Stadt: ");
+  EXPECT_EQ(DetailLine(1), "Stadt: ");
   // ... but never onto a name that is taken.
-  window_.lbDetails->item(0)->setSelected(true);
+  SelectDetail(0);
   dialogs_.choices = {1};
   dialogs_.texts = {"motiv"};
-  window_.btnEigenschaftUmbenennenClick();
+  Editor().RenameProperty();
   EXPECT_EQ(dialogs_.errors.back(), "Eine Eigenschaft motiv gibt es bereits!");
   EXPECT_EQ(value(2, "Titel"), "Meer");
 
   // Removed for one image: the others keep it and their values.
   SelectRow(2);
-  window_.lbDetails->item(0)->setSelected(true);
+  SelectDetail(0);
   dialogs_.choices = {0};
-  window_.btnEigenschaftEntfernenClick();
+  Editor().RemoveProperty();
   EXPECT_EQ(value(2, "Titel"), "");
   EXPECT_EQ(window_.RecordList().Item(2).Details.Names(), (TNamesList{"Titel", "Stadt", "Motiv"}));
   // Cancelled: nothing changes. Removed for all: gone from every image.
-  window_.lbDetails->item(2)->setSelected(true);
-  window_.btnEigenschaftEntfernenClick();
+  SelectDetail(2);
+  Editor().RemoveProperty();
   EXPECT_EQ(value(0, "Motiv"), "Meer");
-  window_.lbDetails->item(2)->setSelected(true);
+  SelectDetail(2);
   dialogs_.choices = {1};
-  window_.btnEigenschaftEntfernenClick();
+  Editor().RemoveProperty();
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(window_.RecordList().Item(i).Details.Names(), (TNamesList{"Titel", "Stadt"})) << i;
-  EXPECT_EQ(window_.lbDetails->count(), 2);
+  EXPECT_EQ(DetailCount(), 2);
   EXPECT_TRUE(window_.HasUnsavedChanges());
 }
 
@@ -401,13 +433,13 @@ TEST_F(MainWindowTest, ClosingAsksToSaveChangesAndStaysOpenUnlessTheyAreSavedOrG
   // "Ja", but the save dialog is cancelled: nothing is lost, the window stays.
   dialogs_.answers = {TDialogs::TAnswer::kYes};
   dialogs_.save_files = {QString()};
-  window_.actQuit->trigger();
+  Child<QAction>(window_, "quitAction").trigger();
   EXPECT_TRUE(window_.isVisible());
   EXPECT_EQ(dialogs_.questions.size(), 2);
 
   dialogs_.answers = {TDialogs::TAnswer::kYes};
   dialogs_.save_files = {Path("liste.csv")};
-  window_.actQuit->trigger();
+  Child<QAction>(window_, "quitAction").trigger();
   EXPECT_FALSE(window_.isVisible());
   EXPECT_TRUE(Exists(dir_ / "liste.csv"));
 
@@ -417,7 +449,7 @@ TEST_F(MainWindowTest, ClosingAsksToSaveChangesAndStaysOpenUnlessTheyAreSavedOrG
   EXPECT_EQ(dialogs_.questions.size(), 3);
   window_.show();
   dialogs_.texts = {"Titel"};
-  window_.btnNeueEigenschaftClick();
+  Editor().btnNeueEigenschaftClick();
   dialogs_.answers = {TDialogs::TAnswer::kNo};
   EXPECT_TRUE(window_.close());
   EXPECT_EQ(dialogs_.questions.back(), question);
@@ -445,102 +477,6 @@ TEST_F(MainWindowTest, ListDialogsStartInTheFolderLastUsedElseInPicturesOrHome) 
   TVTLMainWin next(dialogs_);
   next.LoadImageList();
   EXPECT_EQ(dialogs_.folders.back(), Path("listen"));
-}
-
-TEST_F(MainWindowTest, OpensAtTheFolderLookedAtLastElseAtThePictures) {
-  ScopedEnv home("HOME", dir_ / "home");
-  ASSERT_TRUE(QDir().mkpath(Path("home/Pictures")));
-  QSettings().clear();
-  TVTLMainWin first(dialogs_);
-  ASSERT_TRUE(
-      QTest::qWaitFor([&] { return first.SelectedFolder() == Path("home/Pictures"); }, 5000));
-  first.SelectFolder(Path("photos"));
-  TVTLMainWin next(dialogs_);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return next.SelectedFolder() == Path("photos"); }, 5000))
-      << next.SelectedFolder().toStdString();
-}
-
-TEST_F(MainWindowTest, TheFileListShowsSizesAndDatesTheGermanWay) {
-  EXPECT_EQ(GermanFileSize(1), "1 Byte");
-  EXPECT_EQ(GermanFileSize(812), "812 Bytes");
-  EXPECT_EQ(GermanFileSize(36270), "35,4 kB");
-  EXPECT_EQ(GermanFileSize(3355443), "3,2 MB");
-
-  // Files of known sizes, changed at a known time.
-  const struct {
-    const char* name;
-    size_t bytes;
-    QString size;
-  } files[] = {
-      {"eins.jpg", 1, "1 Byte"}, {"klein.jpg", 812, "812 Bytes"}, {"mittel.jpg", 36270, "35,4 kB"}};
-  const QDateTime changed(QDate(2022, 11, 3), QTime(9, 5));
-  for (const auto& file : files) {
-    WriteFile(dir_ / (std::string("groessen/") + file.name), std::string(file.bytes, 'x'));
-    QFile written(Path(std::string("groessen/") + file.name));
-    ASSERT_TRUE(written.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(written.setFileTime(changed, QFileDevice::FileModificationTime));
-  }
-
-  window_.SelectFolder(Path("groessen"));
-  QAbstractItemModel* model = window_.ShellListView1->model();
-  auto root = [this] { return window_.ShellListView1->rootIndex(); };
-  ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(root()) == 3; }, 5000));
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return !model->index(0, 3, root()).data().toString().isEmpty(); }, 5000));
-  for (int row = 0; row < 3; ++row) {
-    EXPECT_EQ(model->index(row, 0, root()).data().toString(), files[row].name);
-    EXPECT_EQ(model->index(row, 1, root()).data().toString(), files[row].size);
-    EXPECT_EQ(model->index(row, 2, root()).data().toString(), "JPEG-Bild");
-    EXPECT_EQ(model->index(row, 3, root()).data().toString(), "03.11.2022 09:05");
-  }
-  EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "Größe");
-}
-
-// A folder of a thousand photos: the list is there at once, and the thumbnails of the entries
-// in view are made one by one in the background, not those of the whole folder.
-TEST_F(MainWindowTest, ThumbnailsOfTheEntriesInViewFillInAsTheyAreMade) {
-  const std::string photo = MakeJpeg(96, 64);
-  for (int i = 0; i < 1000; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "viele/foto%04d.jpg", i);
-    WriteFile(dir_ / name, photo);
-  }
-  window_.resize(977, 680);
-  window_.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
-  window_.btnThumbnails->click();
-  EXPECT_EQ(window_.FileViews->currentWidget(), window_.ShellIconView);
-  window_.SelectFolder(Path("viele"));
-  QAbstractItemModel* model = window_.ShellIconView->model();
-  auto root = [this] { return window_.ShellIconView->rootIndex(); };
-  ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(root()) == 1000; }, 10000));
-  auto thumbnail = [&](int row) {
-    const QVariant decoration = model->index(row, 0, root()).data(Qt::DecorationRole);
-    return decoration.typeId() == QMetaType::QPixmap ? decoration.value<QPixmap>() : QPixmap();
-  };
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !thumbnail(0).isNull(); }, 10000))
-      << model->index(0, 0, root()).data(Qt::DecorationRole).typeName() << " | "
-      << window_.Thumbnails().Rendered() << " made; view " << window_.ShellIconView->isVisible()
-      << " " << window_.ShellIconView->size().width() << "x"
-      << window_.ShellIconView->size().height();
-  EXPECT_EQ(thumbnail(0).size(), QSize(kThumbnailSize, kThumbnailSize * 2 / 3));
-  // Each item has room for a whole thumbnail and its name, also one whose picture came late.
-  const QRect item = window_.ShellIconView->visualRect(model->index(0, 0, root()));
-  EXPECT_GE(item.height(), kThumbnailSize + window_.fontMetrics().height()) << item.height();
-  // Once the pictures asked for are made, no more are asked for: only those in view were.
-  ASSERT_TRUE(QTest::qWaitFor([&] { return window_.Thumbnails().Pending() == 0; }, 10000));
-  EXPECT_LT(window_.Thumbnails().Rendered(), 200);
-  EXPECT_TRUE(thumbnail(999).isNull());  // far out of view: not made
-  // The choice is kept for the next start.
-  TVTLMainWin next(dialogs_);
-  EXPECT_EQ(next.FileViews->currentWidget(), next.ShellIconView);
-}
-
-TEST(FileListRuleTest, OnlyFilesWithJpegNames) {
-  EXPECT_TRUE(IsListedInFileList("x.JPG", false));
-  EXPECT_TRUE(IsListedInFileList("x.jpeg", false));
-  EXPECT_FALSE(IsListedInFileList("x.jpg", true));
-  EXPECT_FALSE(IsListedInFileList("x.png", false));
 }
 
 }  // namespace
