@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
   TAboutBox about(&main_window);
 
   main_window.setWindowTitle(ToQString(std::string("Vistrel - V") + kVersionText));
-  about.Version->setText(ToQString(std::string("Version ") + kVersionText));
+  about.SetVersionText(ToQString(std::string("Version ") + kVersionText));
   create_gallery.SkinsFolder = PathToQString(SkinsFolder());
   create_gallery.SetSource({[&]() -> TVTLRecordList& { return main_window.RecordList(); },
                             [&] { return main_window.SelectedFolder(); }});

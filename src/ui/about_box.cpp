@@ -54,7 +54,7 @@ QPixmap DrawLogo(int size) {
   return pixmap;
 }
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), Version(new QLabel(this)) {
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), version_(new QLabel(this)) {
   setWindowTitle("Info");
   auto* panel = new QFrame(this);
   panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -66,13 +66,14 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), Version(new QLabel(this
   big.setPointSizeF(big.pointSizeF() * 1.8);
   big.setBold(true);
   product->setFont(big);
-  Version->setParent(panel);
+  version_->setObjectName("version");
+  version_->setParent(panel);
   auto* line1 = new QLabel("Fotogalerien als statische HTML-Seiten", panel);
   auto* line2 = new QLabel("Bilder, Skins und Vorlagen: Ihre Galerie.", panel);
   auto* grid = new QGridLayout(panel);
   grid->addWidget(logo, 0, 0, 4, 1, Qt::AlignTop);
   grid->addWidget(product, 0, 1);
-  grid->addWidget(Version, 1, 1);
+  grid->addWidget(version_, 1, 1);
   grid->addWidget(line1, 2, 1);
   grid->addWidget(line2, 3, 1);
   auto* ok = new QPushButton("OK", this);
@@ -85,5 +86,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), Version(new QLabel(this
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
 }
+
+void TAboutBox::SetVersionText(const QString& text) { version_->setText(text); }
 
 }  // namespace vistrel

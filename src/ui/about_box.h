@@ -14,7 +14,11 @@ QPixmap DrawLogo(int size);
 class TAboutBox : public QDialog {
  public:
   explicit TAboutBox(QWidget* parent = nullptr);
-  QLabel* Version;
+  // The version line, "Version 0.33 (beta)".
+  void SetVersionText(const QString& text);
+
+ private:
+  QLabel* version_;
 };
 
 }  // namespace vistrel

@@ -416,9 +416,9 @@ void TfrmCreateGallery::BtnLoadOtherSkinClick() {
 void TfrmCreateGallery::btnSearchOutputPathClick() { (void)ChooseOutputFolder(); }
 
 bool TfrmCreateGallery::ChooseOutputFolder() {
-  directory_chooser_.DirectoryPath = FullOutputPath(edOutputPath->text());
+  directory_chooser_.SetDirectoryPath(FullOutputPath(edOutputPath->text()));
   const bool chosen = directory_chooser_.exec() == QDialog::Accepted;
-  edOutputPath->setText(directory_chooser_.DirectoryPath);
+  edOutputPath->setText(directory_chooser_.DirectoryPath());
   return chosen;
 }
 

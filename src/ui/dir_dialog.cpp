@@ -16,25 +16,28 @@ namespace vistrel {
 TfrmDirDlg::TfrmDirDlg(TDialogs& dialogs, QWidget* parent)
     : QDialog(parent),
       ShellTreeView1(new QTreeView(this)),
-      btnNewFolder(new QPushButton("Neuer Ordner...", this)),
+      new_folder_button_(new QPushButton("Neuer Ordner...", this)),
+      Button1(new QPushButton("OK", this)),
       dialogs_(dialogs),
       model_(new QFileSystemModel(this)) {
   setWindowTitle("Verzeichnis wählen...");
+  ShellTreeView1->setObjectName("ShellTreeView1");
+  new_folder_button_->setObjectName("newFolderButton");
+  Button1->setObjectName("Button1");
   SetUpFolderTree(ShellTreeView1, model_);
   // Folders are made through the model, so the new one has its place in the tree at once; the
   // tree itself renames nothing.
   model_->setReadOnly(false);
   ShellTreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   reveal_ = new TFolderReveal(ShellTreeView1, model_);
-  auto* ok = new QPushButton("OK", this);
-  ok->setDefault(true);
-  btnNewFolder->setAutoDefault(false);
-  connect(ok, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(btnNewFolder, &QPushButton::clicked, this, [this] { (void)btnNewFolderClick(); });
+  Button1->setDefault(true);
+  new_folder_button_->setAutoDefault(false);
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(new_folder_button_, &QPushButton::clicked, this, [this] { (void)NewFolderClick(); });
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(btnNewFolder);
+  buttons->addWidget(new_folder_button_);
   buttons->addStretch();
-  buttons->addWidget(ok);
+  buttons->addWidget(Button1);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(ShellTreeView1);
   layout->addLayout(buttons);
@@ -43,7 +46,7 @@ TfrmDirDlg::TfrmDirDlg(TDialogs& dialogs, QWidget* parent)
 }
 
 void TfrmDirDlg::SelectStartFolder() {
-  reveal_->Reveal(QFileInfo(DirectoryPath).isDir() ? DirectoryPath : QDir::homePath());
+  reveal_->Reveal(QFileInfo(directory_path_).isDir() ? directory_path_ : QDir::homePath());
 }
 
 QString TfrmDirDlg::SelectedFolder() const {
@@ -53,11 +56,11 @@ QString TfrmDirDlg::SelectedFolder() const {
 
 void TfrmDirDlg::Button1Click() {
   const QString selected = SelectedFolder();
-  if (!selected.isEmpty()) DirectoryPath = selected;
+  if (!selected.isEmpty()) directory_path_ = selected;
   accept();
 }
 
-bool TfrmDirDlg::btnNewFolderClick() {
+bool TfrmDirDlg::NewFolderClick() {
   const QString parent = SelectedFolder();
   if (parent.isEmpty()) {
     dialogs_.ShowError(this,

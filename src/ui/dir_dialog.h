@@ -1,5 +1,5 @@
 // The directory chooser: a folder tree, "Neuer Ordner..." and "OK". The caller hands in a path
-// (DirectoryPath), shows the window modally and reads DirectoryPath back; closing it without
+// (SetDirectoryPath), shows the window modally and reads DirectoryPath() back; closing it without
 // "OK" gives back what was handed in. A path that is no folder opens the tree at the home
 // folder. The folder handed in is selected and shown in the middle of the tree, also while the
 // tree is still reading the folders around it. "Neuer Ordner..." makes a folder in the selected
@@ -21,25 +21,29 @@ class TfrmDirDlg : public QDialog {
  public:
   explicit TfrmDirDlg(TDialogs& dialogs, QWidget* parent = nullptr);
 
-  QString DirectoryPath;
+  // The folder handed in, and after "OK" the folder chosen.
+  const QString& DirectoryPath() const { return directory_path_; }
+  void SetDirectoryPath(const QString& path) { directory_path_ = path; }
 
-  // Selects DirectoryPath (or the home folder) in the tree; runs when the window is shown.
+  // Selects DirectoryPath() (or the home folder) in the tree; runs when the window is shown.
   void SelectStartFolder();
   // "OK": takes the selected folder and closes.
   void Button1Click();
   // "Neuer Ordner...": asks for a name and makes the folder in the selected one. False when
   // nothing was made (cancelled, or refused with a message).
-  bool btnNewFolderClick();
+  bool NewFolderClick();
   // The folder selected in the tree, or empty.
   QString SelectedFolder() const;
-
-  QTreeView* ShellTreeView1;
-  QPushButton* btnNewFolder;
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
+  QTreeView* ShellTreeView1;        // the folder tree
+  QPushButton* new_folder_button_;  // "Neuer Ordner..."
+  QPushButton* Button1;             // "OK"
+
+  QString directory_path_;
   TDialogs& dialogs_;
   QFileSystemModel* model_;
   TFolderReveal* reveal_;

@@ -12,6 +12,7 @@
 namespace vistrel {
 
 TfrmImgPreview::TfrmImgPreview(QWidget* parent) : QDialog(parent), imgPreview(new QLabel(this)) {
+  imgPreview->setObjectName("imgPreview");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(imgPreview);

@@ -15,7 +15,8 @@ class TfrmImgPreview : public QDialog {
   // Shows the picture of `file` at full size; a file that cannot be read shows nothing.
   void ShowImage(const QString& file);
 
-  QLabel* imgPreview;
+ private:
+  QLabel* imgPreview;  // the picture
 };
 
 }  // namespace vistrel

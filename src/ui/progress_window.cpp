@@ -24,14 +24,19 @@ TfrmProgress::TfrmProgress(TDialogs& dialogs, QWidget* parent)
       lbAction(new QListWidget(this)),
       pbImages(new QProgressBar(this)),
       btnOk(new QPushButton("OK", this)),
-      btnCancel(new QPushButton("Abbrechen", this)),
+      cancel_button_(new QPushButton("Abbrechen", this)),
       btnShowGal(new QPushButton("Galerie anzeigen", this)),
       CreateGalleryTimer(new QTimer(this)),
       dialogs_(dialogs) {
   setWindowTitle("Erzeuge Galerie...");
+  lbAction->setObjectName("lbAction");
+  pbImages->setObjectName("pbImages");
+  btnOk->setObjectName("btnOk");
+  cancel_button_->setObjectName("cancelButton");
+  btnShowGal->setObjectName("btnShowGal");
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
+  buttons->addWidget(cancel_button_);
   buttons->addStretch();
   buttons->addWidget(btnShowGal);
   auto* layout = new QVBoxLayout(this);
@@ -40,7 +45,7 @@ TfrmProgress::TfrmProgress(TDialogs& dialogs, QWidget* parent)
   layout->addLayout(buttons);
   // Enter closes the window once the run is over; it never opens the gallery by itself.
   btnOk->setDefault(true);
-  btnCancel->setAutoDefault(false);
+  cancel_button_->setAutoDefault(false);
   btnShowGal->setAutoDefault(false);
   resize(460, 320);
   CreateGalleryTimer->setInterval(1);
@@ -48,7 +53,7 @@ TfrmProgress::TfrmProgress(TDialogs& dialogs, QWidget* parent)
   connect(CreateGalleryTimer, &QTimer::timeout, this, [this] { StartRun(); });
   connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
   connect(btnShowGal, &QPushButton::clicked, this, [this] { btnShowGalClick(); });
-  connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
+  connect(cancel_button_, &QPushButton::clicked, this, [this] { CancelRun(); });
 }
 
 TfrmProgress::~TfrmProgress() {
@@ -75,8 +80,8 @@ void TfrmProgress::showEvent(QShowEvent* event) {
   btnShowGal->hide();
   log_ = TProgressLog(run_ && !run_->Skin().Startpage.empty());
   ShowLog();
-  btnCancel->setVisible(run_ != nullptr);
-  btnCancel->setEnabled(run_ != nullptr);
+  cancel_button_->setVisible(run_ != nullptr);
+  cancel_button_->setEnabled(run_ != nullptr);
   CreateGalleryTimer->start();
 }
 
@@ -101,7 +106,7 @@ void TfrmProgress::StartRun() {
 void TfrmProgress::RunFinished(const QString& error) {
   if (worker_.joinable()) worker_.join();
   running_ = false;
-  btnCancel->hide();
+  cancel_button_->hide();
   ShowLog();
   btnOk->setFocus();
   // An error that ended the run leaves the log as it is; the window can be closed.
@@ -150,15 +155,15 @@ void TfrmProgress::btnShowGalClick() {
   if (!page.empty()) dialogs_.OpenDocument(PathToQString(page));
 }
 
-void TfrmProgress::btnCancelClick() {
+void TfrmProgress::CancelRun() {
   if (!running_ || !cancel_) return;
   cancel_->Cancel();
-  btnCancel->setEnabled(false);
+  cancel_button_->setEnabled(false);
 }
 
 void TfrmProgress::closeEvent(QCloseEvent* event) {
   if (running_) {
-    btnCancelClick();  // closing during a run stops it; the window closes once it has stopped
+    CancelRun();  // closing during a run stops it; the window closes once it has stopped
     event->ignore();
     return;
   }
@@ -167,7 +172,7 @@ void TfrmProgress::closeEvent(QCloseEvent* event) {
 
 void TfrmProgress::reject() {
   if (running_) {
-    btnCancelClick();
+    CancelRun();
     return;
   }
   QDialog::reject();

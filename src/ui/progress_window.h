@@ -48,16 +48,9 @@ class TfrmProgress : public QDialog {
   // "Galerie anzeigen": the start page of the first image shown.
   void btnShowGalClick();
   // "Abbrechen": asks the run to stop.
-  void btnCancelClick();
+  void CancelRun();
   // Escape and the frame's close button: during a run they ask it to stop.
   void reject() override;
-
-  QListWidget* lbAction;
-  QProgressBar* pbImages;
-  QPushButton* btnOk;
-  QPushButton* btnCancel;
-  QPushButton* btnShowGal;
-  QTimer* CreateGalleryTimer;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -67,6 +60,13 @@ class TfrmProgress : public QDialog {
   void StartRun();
   void RunFinished(const QString& error);
   void ShowLog();
+
+  QListWidget* lbAction;        // the step log
+  QProgressBar* pbImages;       // the progress of the current step
+  QPushButton* btnOk;           // "OK"
+  QPushButton* cancel_button_;  // "Abbrechen"
+  QPushButton* btnShowGal;      // "Galerie anzeigen"
+  QTimer* CreateGalleryTimer;   // starts the run a moment after the window is shown
 
   TDialogs& dialogs_;
   TVistrel* run_ = nullptr;

@@ -40,7 +40,7 @@ TQuitOnStopSignal::TQuitOnStopSignal(TfrmProgress& progress, int signal_fd, TQui
 void TQuitOnStopSignal::Stop() {
   poll_.stop();
   if (progress_.Running()) {
-    progress_.btnCancelClick();  // the run stops between images and pages, and cleans up
+    progress_.CancelRun();  // the run stops between images and pages, and cleans up
     retry_.start();
     return;
   }

@@ -26,6 +26,7 @@
 #include "test_support.h"
 #include "ui/dir_dialog.h"
 #include "ui/fake_dialogs.h"
+#include "ui/find_child.h"
 #include "ui/image_preview.h"
 #include "ui/progress_window.h"
 #include "ui/runtime_controls.h"
@@ -182,13 +183,13 @@ TEST_F(CreateGalleryTest, StartMakesTheGalleryThroughTheProgressWindow) {
             "\r\nUrlaub|#00FF80|16777215|heute|0\r\nth_a.jpg a.jpg\r\nth_b.jpg b.jpg");
   EXPECT_EQ(InspectJpeg(out + "/th_a.jpg").width, 100);
   QStringList lines;
-  for (int i = 0; i < progress_.lbAction->count(); ++i)
-    lines << progress_.lbAction->item(i)->text();
+  const QListWidget& log = Child<QListWidget>(progress_, "lbAction");
+  for (int i = 0; i < log.count(); ++i) lines << log.item(i)->text();
   EXPECT_EQ(lines, (QStringList{"Initialisiere...fertig", "Erzeuge verkleinerte Bilder...fertig",
                                 "  Schritt 1 von 2", "  Schritt 2 von 2",
                                 "Initialisiere Parser und erzeuge Ausgabedateien...fertig",
                                 "  Schritt 1 von 1", "Galerie erfolgreich erstellt!"}));
-  EXPECT_TRUE(progress_.btnShowGal->isVisibleTo(&progress_));
+  EXPECT_TRUE(Child<QPushButton>(progress_, "btnShowGal").isVisibleTo(&progress_));
   // The dialog keeps its values; a second start builds new settings from them.
   EXPECT_EQ(Value(0), "Urlaub");
   static_cast<TPanLabeledEdit*>(dialog_.ValueControls[0].get())->Edit->setText("Winter");
@@ -220,7 +221,7 @@ TEST_F(CreateGalleryTest, AFolderThatIsNotEmptyIsEmptiedOrAnotherChosenOnlyWhenT
       dialogs_.choice_buttons[0],
       (QStringList{"Leeren und Galerie erzeugen", "Anderes Verzeichnis wählen...", "Abbrechen"}));
   EXPECT_EQ(ListFolder(out), (std::vector<std::string>{"index.html"}));
-  EXPECT_TRUE(progress_.lbAction->count() == 0);
+  EXPECT_EQ(Child<QListWidget>(progress_, "lbAction").count(), 0);
 
   // Another folder, chosen in the directory chooser.
   const std::string other = dir_ / "andere";
@@ -230,7 +231,7 @@ TEST_F(CreateGalleryTest, AFolderThatIsNotEmptyIsEmptiedOrAnotherChosenOnlyWhenT
   chooser.setInterval(10);
   QObject::connect(&chooser, &QTimer::timeout, [&] {
     if (!chooser_.isVisible()) return;
-    chooser_.DirectoryPath = QString::fromStdString(other);
+    chooser_.SetDirectoryPath(QString::fromStdString(other));
     chooser_.accept();
   });
   chooser.start();

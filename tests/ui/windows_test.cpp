@@ -31,6 +31,7 @@
 #include "ui/about_box.h"
 #include "ui/dir_dialog.h"
 #include "ui/fake_dialogs.h"
+#include "ui/find_child.h"
 #include "ui/image_preview.h"
 #include "ui/progress_window.h"
 #include "ui/quit_on_stop_signal.h"
@@ -43,8 +44,13 @@ using namespace vistrel::testing;
 
 QStringList Lines(const TfrmProgress& window) {
   QStringList lines;
-  for (int i = 0; i < window.lbAction->count(); ++i) lines << window.lbAction->item(i)->text();
+  const QListWidget& log = Child<QListWidget>(window, "lbAction");
+  for (int i = 0; i < log.count(); ++i) lines << log.item(i)->text();
   return lines;
+}
+
+const QProgressBar& Bar(const TfrmProgress& window) {
+  return Child<QProgressBar>(window, "pbImages");
 }
 
 TEST(ProgressWindowTest, ReportsBecomeLinesBarAndButtons) {
@@ -52,19 +58,20 @@ TEST(ProgressWindowTest, ReportsBecomeLinesBarAndButtons) {
   TfrmProgress window(dialogs);
   window.ReportProgress(0, 0, 0, 0, 0, "");
   window.ReportProgress(1, 1, 1, 2, 4, "");
-  EXPECT_TRUE(window.pbImages->isVisibleTo(&window));
-  EXPECT_EQ(window.pbImages->value(), 2);
-  EXPECT_EQ(window.pbImages->maximum(), 4);
+  EXPECT_TRUE(Bar(window).isVisibleTo(&window));
+  EXPECT_EQ(Bar(window).value(), 2);
+  EXPECT_EQ(Bar(window).maximum(), 4);
   window.ReportProgress(-1, 0, 0, 0, 0, "Fehler beim Verarbeiten der Bilddatei /x.jpg!");
   window.ReportProgress(1, 1, 1, 3, 4, "");
-  EXPECT_TRUE(window.pbImages->isVisibleTo(&window));  // the step goes on after the error
-  EXPECT_TRUE(window.btnOk->isEnabled());
+  EXPECT_TRUE(Bar(window).isVisibleTo(&window));  // the step goes on after the error
+  EXPECT_TRUE(Child<QPushButton>(window, "btnOk").isEnabled());
   EXPECT_EQ(Lines(window),
             (QStringList{"Initialisiere...fertig", "Erzeuge verkleinerte Bilder...",
                          "  Schritt 1 von 1", "Fehler beim Verarbeiten der Bilddatei /x.jpg!"}));
-  EXPECT_EQ(window.lbAction->currentRow(), 3);  // the last line is selected
+  EXPECT_EQ(Child<QListWidget>(window, "lbAction").currentRow(), 3);  // the last line is selected
   // The error stands out; the step lines do not.
-  EXPECT_NE(window.lbAction->item(3)->foreground(), window.lbAction->item(1)->foreground());
+  const QListWidget& log = Child<QListWidget>(window, "lbAction");
+  EXPECT_NE(log.item(3)->foreground(), log.item(1)->foreground());
   window.ReportProgress(2, 1, 1, 0, 0, "");
   EXPECT_EQ(Lines(window)[1], "Erzeuge verkleinerte Bilder...fertig");
 }
@@ -120,7 +127,7 @@ class FinishedRunTest : public WindowRunTest {
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return !window_.Running() && window_.Log().OkEnabled(); }, 10000));
     // The run's reports come before its end: the window shows its last state now.
-    ASSERT_EQ(window_.btnShowGal->isVisible(), !run_->StartPage().empty());
+    ASSERT_EQ(Child<QPushButton>(window_, "btnShowGal").isVisible(), !run_->StartPage().empty());
   }
   // Enter, where the keyboard focus is, as a user's key press goes.
   void PressEnter() {
@@ -135,7 +142,7 @@ class FinishedRunTest : public WindowRunTest {
 // with the focus; in the next run "OK" is disabled at first and the focus lands elsewhere.
 TEST_F(FinishedRunTest, EnterClosesTheWindowAfterTheRunAndOpensNothing) {
   RunInto("erste");
-  QTest::mouseClick(window_.btnOk, Qt::LeftButton);
+  QTest::mouseClick(&Child<QPushButton>(window_, "btnOk"), Qt::LeftButton);
   ASSERT_FALSE(window_.isVisible());
   RunInto("zweite");
   PressEnter();
@@ -152,10 +159,10 @@ TEST_F(FinishedRunTest, WithoutItsStartPageTheGalleryIsNotOffered) {
   const TVTLSkin skin((WriteSkin(dir_ / "ohne", fixture), dir_ / "ohne/"), "test.vsk", messages_);
   RunInto("ohne-start", &skin);
   EXPECT_EQ(window_.Log().Lines().back(), "Galerie erfolgreich erstellt!");
-  EXPECT_FALSE(window_.btnShowGal->isVisible());
-  QTest::mouseClick(window_.btnOk, Qt::LeftButton);
+  EXPECT_FALSE(Child<QPushButton>(window_, "btnShowGal").isVisible());
+  QTest::mouseClick(&Child<QPushButton>(window_, "btnOk"), Qt::LeftButton);
   RunInto("mit-start");
-  EXPECT_TRUE(window_.btnShowGal->isVisible());
+  EXPECT_TRUE(Child<QPushButton>(window_, "btnShowGal").isVisible());
   window_.hide();
 }
 
@@ -192,17 +199,17 @@ class WaitingRunTest : public WindowRunTest {
 TEST_F(WaitingRunTest, AbbrechenStopsTheRunAndTheWindowCanThenBeClosed) {
   window_.show();
   ASSERT_TRUE(
-      QTest::qWaitFor([&] { return window_.Running() && window_.lbAction->count() > 0; }, 5000));
-  EXPECT_TRUE(window_.btnCancel->isVisible());
+      QTest::qWaitFor([&] { return window_.Running() && !Lines(window_).isEmpty(); }, 5000));
+  EXPECT_TRUE(Child<QPushButton>(window_, "cancelButton").isVisible());
   window_.reject();  // closing during the run asks it to stop, and keeps the window open
   EXPECT_TRUE(window_.isVisible());
-  EXPECT_FALSE(window_.btnCancel->isEnabled());
+  EXPECT_FALSE(Child<QPushButton>(window_, "cancelButton").isEnabled());
   // The run's last report arrives after it has ended.
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return !window_.Running() && Lines(window_).back() == "Abgebrochen"; }, 10000))
       << Lines(window_).join("|").toStdString();
-  EXPECT_TRUE(window_.btnOk->isEnabled());
-  EXPECT_FALSE(window_.btnCancel->isVisible());
+  EXPECT_TRUE(Child<QPushButton>(window_, "btnOk").isEnabled());
+  EXPECT_FALSE(Child<QPushButton>(window_, "cancelButton").isVisible());
   EXPECT_TRUE(ListFolder(dir_ / "out").empty());  // the reserved names are gone again
   window_.reject();
   EXPECT_FALSE(window_.isVisible());
@@ -320,18 +327,18 @@ TEST(DirectoryChooserTest, HandsBackTheChosenFolderOrWhatItGot) {
   WriteFile(dir / "wahl/x.txt", "");
   FakeDialogs dialogs;
   TfrmDirDlg chooser(dialogs);
-  chooser.DirectoryPath = QString::fromStdString(dir / "wahl");
+  chooser.SetDirectoryPath(QString::fromStdString(dir / "wahl"));
   chooser.SelectStartFolder();
   chooser.Button1Click();
-  EXPECT_EQ(chooser.DirectoryPath, QString::fromStdString(dir / "wahl"));
+  EXPECT_EQ(chooser.DirectoryPath(), QString::fromStdString(dir / "wahl"));
 
-  chooser.DirectoryPath = QString::fromStdString(dir / "gibt es nicht");
+  chooser.SetDirectoryPath(QString::fromStdString(dir / "gibt es nicht"));
   chooser.SelectStartFolder();  // opens at the home folder
   chooser.reject();             // closed without "OK"
-  EXPECT_EQ(chooser.DirectoryPath, QString::fromStdString(dir / "gibt es nicht"));
+  EXPECT_EQ(chooser.DirectoryPath(), QString::fromStdString(dir / "gibt es nicht"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return chooser.SelectedFolder() == QDir::homePath(); }, 5000));
   chooser.Button1Click();
-  EXPECT_EQ(chooser.DirectoryPath, QDir::homePath());
+  EXPECT_EQ(chooser.DirectoryPath(), QDir::homePath());
 }
 
 // The folder handed in lies among hundreds of others: once the tree has read them, it is
@@ -346,11 +353,11 @@ TEST(DirectoryChooserTest, ShowsTheFolderHandedInScrolledIntoView) {
   FakeDialogs dialogs;
   TfrmDirDlg chooser(dialogs);
   const QString wanted = QString::fromStdString(dir / "f250");
-  chooser.DirectoryPath = wanted;
+  chooser.SetDirectoryPath(wanted);
   chooser.show();
   ASSERT_TRUE(QTest::qWaitFor([&] { return chooser.SelectedFolder() == wanted; }, 5000));
   // Once all folders have been read and sorted in, the folder is in view.
-  QTreeView* tree = chooser.ShellTreeView1;
+  QTreeView* tree = &Child<QTreeView>(chooser, "ShellTreeView1");
   const QModelIndex parent = tree->currentIndex().parent();
   auto in_view = [&] {
     const QRect row = tree->visualRect(tree->currentIndex());
@@ -372,31 +379,31 @@ TEST(DirectoryChooserTest, MakesANewFolderInTheSelectedOneAndSelectsIt) {
   FakeDialogs dialogs;
   TfrmDirDlg chooser(dialogs);
   const QString parent = QString::fromStdString(dir / "galerien");
-  chooser.DirectoryPath = parent;
+  chooser.SetDirectoryPath(parent);
   chooser.SelectStartFolder();
   ASSERT_TRUE(QTest::qWaitFor([&] { return chooser.SelectedFolder() == parent; }, 5000));
 
   dialogs.texts = {"Urlaub 2026"};
-  EXPECT_TRUE(chooser.btnNewFolderClick());
+  EXPECT_TRUE(chooser.NewFolderClick());
   EXPECT_TRUE(QFileInfo(parent + "/Urlaub 2026").isDir());
   EXPECT_EQ(chooser.SelectedFolder(), parent + "/Urlaub 2026");
   chooser.Button1Click();
-  EXPECT_EQ(chooser.DirectoryPath, parent + "/Urlaub 2026");
+  EXPECT_EQ(chooser.DirectoryPath(), parent + "/Urlaub 2026");
 
   // Names that are no folder names, or that are taken, make nothing and say why.
-  chooser.DirectoryPath = parent;
+  chooser.SetDirectoryPath(parent);
   chooser.SelectStartFolder();
   ASSERT_TRUE(QTest::qWaitFor([&] { return chooser.SelectedFolder() == parent; }, 5000));
   for (const char* name : {"a/b", "..", "alt"}) {
     dialogs.texts = {name};
-    EXPECT_FALSE(chooser.btnNewFolderClick()) << name;
+    EXPECT_FALSE(chooser.NewFolderClick()) << name;
   }
   EXPECT_EQ(dialogs.errors, (QStringList{"Der Name a/b ist als Ordnername nicht möglich.",
                                          "Der Name .. ist als Ordnername nicht möglich.",
                                          "Im Ordner " + parent + " gibt es schon alt."}));
   EXPECT_EQ(ListFolder(dir / "galerien"), (std::vector<std::string>{"Urlaub 2026", "alt"}));
   dialogs.texts.clear();  // cancelled
-  EXPECT_FALSE(chooser.btnNewFolderClick());
+  EXPECT_FALSE(chooser.NewFolderClick());
 }
 
 TEST(ImagePreviewTest, ShowsThePictureAtItsOwnSize) {
@@ -405,13 +412,14 @@ TEST(ImagePreviewTest, ShowsThePictureAtItsOwnSize) {
   TfrmImgPreview preview;
   preview.ShowImage(QString::fromStdString(dir / "vorschau.jpg"));
   EXPECT_EQ(preview.windowTitle(), "vorschau.jpg");
-  EXPECT_EQ(preview.imgPreview->pixmap().size(), QSize(800, 600));
+  EXPECT_EQ(Child<QLabel>(preview, "imgPreview").pixmap().size(), QSize(800, 600));
   EXPECT_EQ(preview.size(), QSize(800, 600));
 }
 
 TEST(AboutBoxTest, HasTheLogoAndTheDefaultButton) {
   TAboutBox about;
-  about.Version->setText("Version 0.33 (beta)");
+  about.SetVersionText("Version 0.33 (beta)");
+  EXPECT_EQ(Child<QLabel>(about, "version").text(), "Version 0.33 (beta)");
   EXPECT_EQ(about.windowTitle(), "Info");
   EXPECT_FALSE(DrawLogo(128).isNull());
   EXPECT_GE(about.width(), 342);
