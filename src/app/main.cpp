@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
 
   main_window.setWindowTitle(ToQString(std::string("Vistrel - V") + kVersionText));
   about.SetVersionText(ToQString(std::string("Version ") + kVersionText));
-  create_gallery.SkinsFolder = PathToQString(SkinsFolder());
+  create_gallery.SetSkinsFolder(PathToQString(SkinsFolder()));
   create_gallery.SetSource({[&]() -> TVTLRecordList& { return main_window.RecordList(); },
                             [&] { return main_window.SelectedFolder(); }});
   main_window.SetWindows(&create_gallery, &about);

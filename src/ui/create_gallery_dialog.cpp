@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
@@ -21,28 +22,24 @@
 #include "generation/run_services.h"
 #include "generation/vistrel.h"
 #include "imaging/image_operations.h"
-#include "model/color.h"
 #include "model/file_naming.h"
 #include "support/cancel_flag.h"
 #include "support/text.h"
 #include "ui/dialogs.h"
 #include "ui/dir_dialog.h"
+#include "ui/fram_empty.h"
 #include "ui/image_preview.h"
 #include "ui/placement.h"
 #include "ui/progress_window.h"
 #include "ui/runtime_controls.h"
 #include "ui/settings.h"
 #include "ui/text.h"
+#include "ui/variant_group.h"
 
 namespace vistrel {
 
 namespace {
 
-constexpr int kValueLabelWidth = 250;
-constexpr int kValueInputWidth = 260;
-constexpr int kVariantLabelWidth = 100;
-constexpr int kVariantInputWidth = 50;
-constexpr int kVariantLefts[] = {4, 174, 344};
 // The size the dialog opens with until the user gives it another; it fits a screen of
 // 1366 x 768 pixels with its frame and the desktop's panel.
 constexpr QSize kDefaultSize(660, 680);
@@ -66,10 +63,10 @@ TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
       frEmReqVars(new TframEmpty(this)),
       cbCopyOrigImages(new QCheckBox("Originale der Bilddateien kopieren", this)),
       frEmImgMod(new TframEmpty(this)),
-      cbUseCache(new QCheckBox("Zwischenspeicher für verkleinerte Bilder verwenden", this)),
-      sbCacheSize(new QSpinBox(this)),
+      use_cache_box_(new QCheckBox("Zwischenspeicher für verkleinerte Bilder verwenden", this)),
+      cache_size_box_(new QSpinBox(this)),
       btnGoGo(new QPushButton("Start!", this)),
-      btnCancel(new QPushButton("Abbrechen", this)),
+      cancel_button_(new QPushButton("Abbrechen", this)),
       dialogs_(dialogs),
       progress_(progress),
       preview_(preview),
@@ -78,31 +75,46 @@ TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
       images_(std::make_unique<TVipsImageProcessor>()),
       files_(std::make_unique<TSystemFiles>()) {
   setWindowTitle("Galerie erzeugen");
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(CreateSkinChoice());
+  layout->addLayout(CreateSkinData());
+  layout->addWidget(new QLabel("Ausgabepfad der Galerie:", this));
+  layout->addLayout(CreateOutputPath());
+  layout->addWidget(cbCleanDirectoryBefore);
+  layout->addWidget(CreateRequiredValues(), 1);
+  layout->addWidget(CreateImageProcessing(), 1);
+  layout->addStretch();  // what neither area needs
+  layout->addLayout(CreateButtons());
+  const QSize kept = CreateGalleryDialogSize();
+  resize(kept.isValid() ? kept : kDefaultSize);
+}
+
+QLayout* TfrmCreateGallery::CreateSkinChoice() {
+  cbSkin->setObjectName("cbSkin");
   cbSkin->setEditable(true);
   cbSkin->setInsertPolicy(QComboBox::NoInsert);
   cbSkin->setMinimumContentsLength(24);
   connect(cbSkin, &QComboBox::activated, this, [this](int) { ApplySkinChoice(); });
+  BtnLoadOtherSkin->setObjectName("BtnLoadOtherSkin");
   connect(BtnLoadOtherSkin, &QPushButton::clicked, this, [this] { BtnLoadOtherSkinClick(); });
-  connect(btnSearchOutputPath, &QPushButton::clicked, this, [this] { btnSearchOutputPathClick(); });
-  connect(btnGoGo, &QPushButton::clicked, this, [this] { btnGoGoClick(); });
-  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-  // The field shows the full path as soon as the user leaves it.
-  connect(edOutputPath, &QLineEdit::editingFinished, this, [this] {
-    const QString full = FullOutputPath(edOutputPath->text());
-    if (!full.isEmpty() && full != edOutputPath->text()) edOutputPath->setText(full);
-  });
+  auto* row = new QHBoxLayout;
+  row->addWidget(new QLabel("Galeriestil auswählen:", this));
+  row->addWidget(cbSkin, 1);
+  row->addWidget(BtnLoadOtherSkin);
+  return row;
+}
 
-  auto* top = new QHBoxLayout;
-  top->addWidget(new QLabel("Galeriestil auswählen:", this));
-  top->addWidget(cbSkin, 1);
-  top->addWidget(BtnLoadOtherSkin);
-
+QLayout* TfrmCreateGallery::CreateSkinData() {
   auto* skin_data = new QGroupBox("Skindaten ", this);
+  skin_data->setObjectName("gbGallProps");
+  edPath->setObjectName("edPath");
+  edFilename->setObjectName("edFilename");
   for (QLineEdit* field : {edPath, edFilename}) {
     field->setReadOnly(true);
     field->setFrame(false);
     field->setStyleSheet("background: transparent;");
   }
+  lblAutor->setObjectName("lblAutor");
   auto* data = new QGridLayout(skin_data);
   data->addWidget(new QLabel("Pfad:", skin_data), 0, 0);
   data->addWidget(edPath, 0, 1);
@@ -112,6 +124,8 @@ TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
   data->addWidget(lblAutor, 2, 1);
   data->setRowStretch(3, 1);
 
+  panPreview->setObjectName("panPreview");
+  imgPreview->setObjectName("imgPreview");
   imgPreview->setFixedSize(193, 137);
   imgPreview->setAlignment(Qt::AlignCenter);
   imgPreview->setCursor(Qt::PointingHandCursor);
@@ -125,64 +139,85 @@ TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
   caption->setFont(small);
   preview_layout->addWidget(caption, 0, Qt::AlignHCenter);
 
-  auto* middle = new QHBoxLayout;
-  middle->addWidget(skin_data, 1);
-  middle->addWidget(panPreview);
+  auto* row = new QHBoxLayout;
+  row->addWidget(skin_data, 1);
+  row->addWidget(panPreview);
+  return row;
+}
 
-  auto* output = new QHBoxLayout;
-  output->addWidget(edOutputPath, 1);
-  output->addWidget(btnSearchOutputPath);
+QLayout* TfrmCreateGallery::CreateOutputPath() {
+  edOutputPath->setObjectName("edOutputPath");
+  btnSearchOutputPath->setObjectName("btnSearchOutputPath");
+  cbCleanDirectoryBefore->setObjectName("cbCleanDirectoryBefore");
+  connect(btnSearchOutputPath, &QPushButton::clicked, this, [this] { btnSearchOutputPathClick(); });
+  // The field shows the full path as soon as the user leaves it.
+  connect(edOutputPath, &QLineEdit::editingFinished, this, [this] {
+    const QString full = FullOutputPath(edOutputPath->text());
+    if (!full.isEmpty() && full != edOutputPath->text()) edOutputPath->setText(full);
+  });
+  auto* row = new QHBoxLayout;
+  row->addWidget(edOutputPath, 1);
+  row->addWidget(btnSearchOutputPath);
+  return row;
+}
 
+QWidget* TfrmCreateGallery::CreateRequiredValues() {
   auto* required = new QGroupBox("Für die Galerie benötigte Werte ", this);
-  auto* required_layout = new QVBoxLayout(required);
-  required_layout->setSizeConstraint(QLayout::SetMinAndMaxSize);  // no taller than its values
-  required_layout->addWidget(frEmReqVars);
+  required->setObjectName("gbRequiredVars");
+  frEmReqVars->setObjectName("frEmReqVars");
+  auto* layout = new QVBoxLayout(required);
+  layout->setSizeConstraint(QLayout::SetMinAndMaxSize);  // no taller than its values
+  layout->addWidget(frEmReqVars);
+  return required;
+}
+
+QWidget* TfrmCreateGallery::CreateImageProcessing() {
+  cbCopyOrigImages->setObjectName("cbCopyOrigImages");
+  frEmImgMod->setObjectName("frEmImgMod");
   // The variant cache keeps the copies of earlier runs, so a second run of the same photos
   // only writes what changed. Turning it off is for one run (Prepare() turns it on again); its
   // size is a setting.
-  cbUseCache->setChecked(true);
-  sbCacheSize->setRange(kMinCacheSizeMb, kMaxCacheSizeMb);
-  sbCacheSize->setSingleStep(100);
-  sbCacheSize->setValue(CacheSizeMb());
-  connect(cbUseCache, &QCheckBox::toggled, sbCacheSize, &QSpinBox::setEnabled);
-  connect(sbCacheSize, &QSpinBox::valueChanged, this,
+  use_cache_box_->setObjectName("useCacheBox");
+  use_cache_box_->setChecked(true);
+  cache_size_box_->setObjectName("cacheSizeBox");
+  cache_size_box_->setRange(kMinCacheSizeMb, kMaxCacheSizeMb);
+  cache_size_box_->setSingleStep(100);
+  cache_size_box_->setValue(CacheSizeMb());
+  connect(use_cache_box_, &QCheckBox::toggled, cache_size_box_, &QSpinBox::setEnabled);
+  connect(cache_size_box_, &QSpinBox::valueChanged, this,
           [](int megabytes) { SetCacheSizeMb(megabytes); });
   auto* cache_size_label = new QLabel("Größe des Zwischenspeichers (MB):", this);
-  cache_size_label->setBuddy(sbCacheSize);
+  cache_size_label->setBuddy(cache_size_box_);
   auto* cache = new QHBoxLayout;
-  cache->addWidget(cbUseCache);
+  cache->addWidget(use_cache_box_);
   cache->addStretch();
   cache->addWidget(cache_size_label);
-  cache->addWidget(sbCacheSize);
+  cache->addWidget(cache_size_box_);
 
   auto* variants = new QGroupBox("Bildverarbeitung ", this);
-  auto* variants_layout = new QVBoxLayout(variants);
-  variants_layout->setSizeConstraint(QLayout::SetMinAndMaxSize);
-  variants_layout->addWidget(cbCopyOrigImages);
-  variants_layout->addLayout(cache);
-  variants_layout->addWidget(frEmImgMod, 1);
+  variants->setObjectName("gbImgMod");
+  auto* layout = new QVBoxLayout(variants);
+  layout->setSizeConstraint(QLayout::SetMinAndMaxSize);
+  layout->addWidget(cbCopyOrigImages);
+  layout->addLayout(cache);
+  layout->addWidget(frEmImgMod, 1);
+  return variants;
+}
 
+QLayout* TfrmCreateGallery::CreateButtons() {
+  btnGoGo->setObjectName("btnGoGo");
+  cancel_button_->setObjectName("cancelButton");
+  connect(btnGoGo, &QPushButton::clicked, this, [this] { btnGoGoClick(); });
+  connect(cancel_button_, &QPushButton::clicked, this, &QDialog::reject);
   // Enter starts, whichever control has the focus.
   btnGoGo->setDefault(true);
-  for (QPushButton* button : {btnCancel, BtnLoadOtherSkin, btnSearchOutputPath})
+  for (QPushButton* button : {cancel_button_, BtnLoadOtherSkin, btnSearchOutputPath})
     button->setAutoDefault(false);
-  auto* bottom = new QHBoxLayout;
-  bottom->addStretch();
-  bottom->addWidget(btnGoGo);
-  bottom->addWidget(btnCancel);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
-  layout->addLayout(middle);
-  layout->addWidget(new QLabel("Ausgabepfad der Galerie:", this));
-  layout->addLayout(output);
-  layout->addWidget(cbCleanDirectoryBefore);
-  layout->addWidget(required, 1);
-  layout->addWidget(variants, 1);
-  layout->addStretch();  // what neither area needs
-  layout->addLayout(bottom);
-  const QSize kept = CreateGalleryDialogSize();
-  resize(kept.isValid() ? kept : kDefaultSize);
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  row->addWidget(btnGoGo);
+  row->addWidget(cancel_button_);
+  return row;
 }
 
 TfrmCreateGallery::~TfrmCreateGallery() {
@@ -228,14 +263,14 @@ void TfrmCreateGallery::Prepare() {
   QString folder = source_.selected_folder ? source_.selected_folder() : QDir::homePath();
   if (!folder.endsWith('/')) folder += '/';
   edOutputPath->setText(folder + "gallery/");
-  SkinList.Clear();
-  SkinList.ScanFolder(PathFromQString(SkinsFolder), *messages_);
+  skin_list_.Clear();
+  skin_list_.ScanFolder(PathFromQString(skins_folder_), *messages_);
   cbSkin->clear();
-  for (int i = 0; i < SkinList.Count(); ++i) AddSkinEntry(SkinList.Item(i));
+  for (int i = 0; i < skin_list_.Count(); ++i) AddSkinEntry(skin_list_.Item(i));
   cbSkin->setCurrentIndex(cbSkin->count() > 0 ? 0 : -1);
-  LoadedSkinIndex = -1;
+  loaded_skin_index_ = -1;
   btnGoGo->setEnabled(false);
-  cbUseCache->setChecked(true);
+  use_cache_box_->setChecked(true);
   ApplySkinChoice();
 }
 
@@ -258,13 +293,13 @@ TVTLSkin* TfrmCreateGallery::SelectedSkin() const {
 void TfrmCreateGallery::ApplySkinChoice() {
   const int index = cbSkin->currentIndex();
   TVTLSkin* skin = SelectedSkin();
-  if (!skin || index == LoadedSkinIndex) return;
+  if (!skin || index == loaded_skin_index_) return;
   if (!skin->Valid) {
     dialogs_.ShowError(
         this, "Der Skin " + ToQString(skin->SkinName) +
                   " konnte nicht geladen werden. Fehlermeldung: " + ToQString(skin->ErrorMessage));
-    cbSkin->setCurrentIndex(LoadedSkinIndex);
-    if (LoadedSkinIndex < 0) cbSkin->setEditText(QString());
+    cbSkin->setCurrentIndex(loaded_skin_index_);
+    if (loaded_skin_index_ < 0) cbSkin->setEditText(QString());
     return;
   }
   ClearControls();
@@ -278,14 +313,14 @@ void TfrmCreateGallery::ApplySkinChoice() {
     // Half a set of controls would pair values with the wrong rows: none stay, and no skin is
     // applied until one is chosen again.
     ClearControls();
-    LoadedSkinIndex = -1;
+    loaded_skin_index_ = -1;
     btnGoGo->setEnabled(false);
     dialogs_.ShowError(
         this, "Der Skin " + ToQString(skin->SkinName) +
                   " konnte nicht geladen werden. Fehlermeldung: " + ToQString(error.what()));
     return;
   }
-  LoadedSkinIndex = index;
+  loaded_skin_index_ = index;
   btnGoGo->setEnabled(true);
 }
 
@@ -300,116 +335,64 @@ void TfrmCreateGallery::ShowPreview(const TVTLSkin& skin) {
 }
 
 void TfrmCreateGallery::ClearControls() {
-  ValueControls.clear();  // controls first: their panels sit in the group boxes
-  for (QGroupBox* group : VariantGroups) delete group;
+  ValueControls.clear();
   VariantGroups.clear();
-  RequiredValueCount = 0;
 }
 
 void TfrmCreateGallery::BuildControls(const TVTLSkin& skin) {
-  int top = 0;
   for (int i = 0; i < skin.RequiredVars.Count(); ++i) {
     const TVTLValueList& row = skin.RequiredVars.Row(i);
-    const std::string default_value = row.Value(TRequiredVarsValueList::kDefaultValue);
-    QWidget* area = frEmReqVars->Content();
-    std::unique_ptr<TVTLRuntimeControl> control;
-    switch (ValueTypeOf(row.Value(TRequiredVarsValueList::kType))) {
-      case TValueType::kText: {
-        auto edit = std::make_unique<TPanLabeledEdit>(area, kValueLabelWidth, kValueInputWidth);
-        edit->Edit->setText(ToQString(default_value));
-        control = std::move(edit);
-        break;
-      }
-      case TValueType::kColor: {
-        auto color = std::make_unique<TPanColorSelector>(area, kValueLabelWidth, kValueInputWidth);
-        color->ColorDialog = &dialogs_;
-        color->SetColorText(default_value);
-        control = std::move(color);
-        break;
-      }
-      case TValueType::kNumber: {
-        auto number =
-            std::make_unique<TPanLabeledSpinEdit>(area, kValueLabelWidth, kValueInputWidth);
-        number->SpinEdit->SetRange(0, kMaxNumberValue);
-        number->FitInputTo(QString::number(kMaxNumberValue));
-        number->SpinEdit->SetValue(std::stoi(NormalizeValue(TValueType::kNumber, default_value)));
-        control = std::move(number);
-        break;
-      }
-      case TValueType::kOther:
-        // No control: the row keeps its default value, and the rows after it keep theirs.
-        continue;
-    }
-    control->SetLabelText(ToQString(row.Value(TRequiredVarsValueList::kDescription)) + ":");
-    control->Panel->move(4, top);
-    top = control->Panel->geometry().bottom() + 1 + 4;
-    ValueControls.push_back(std::move(control));
+    // A row of a type without a control keeps its default value.
+    ValueControls.push_back({row.Value(TRequiredVarsValueList::kVariableName),
+                             row.Value(TRequiredVarsValueList::kDefaultValue),
+                             MakeValueControl(row, frEmReqVars->Content(), dialogs_)});
+    if (ValueControls.back().control)
+      frEmReqVars->AddRow(ValueControls.back().control->Widget(), false);
   }
-  RequiredValueCount = static_cast<int>(ValueControls.size());
   frEmReqVars->FitContent();
-
-  // The boxes take only sizes a run accepts.
-  constexpr int kMaxSide = static_cast<int>(kMaxVariantSide);
-  top = 0;
   for (int i = 0; i < skin.ImageModifications.Count(); ++i) {
-    const TVTLValueList& row = skin.ImageModifications.Row(i);
-    auto* group =
-        new QGroupBox(ToQString(row.Value(TImageModificationValueList::kDescription)) + " ",
-                      frEmImgMod->Content());
-    VariantGroups.push_back(group);
-    const int title_height = group->fontMetrics().height();
-    const TVariantSetting defaults = DefaultVariantSetting(row);
-    const struct {
-      const char* label;
-      const std::string& value;
-      int minimum, maximum;
-    } fields[] = {
-        {"Maximale Breite: ", defaults.max_width, 1, kMaxSide},
-        {"Maximale Höhe: ", defaults.max_height, 1, kMaxSide},
-        {"JPG-Qualität (0-100): ", defaults.quality, kMinJpegQuality, kMaxJpegQuality},
-    };
-    int right = 0;
-    int height = 0;
-    for (int f = 0; f < 3; ++f) {
-      auto number =
-          std::make_unique<TPanLabeledSpinEdit>(group, kVariantLabelWidth, kVariantInputWidth);
-      // The value first, then the range: a default outside the range shows as it is.
-      const std::optional<int32_t> value = ParseInt32(Trim(fields[f].value));
-      if (!value) throw EConvertError("\"" + fields[f].value + "\" ist keine gültige Zahl!");
-      number->SpinEdit->SetValue(*value);
-      number->SpinEdit->SetRange(fields[f].minimum, fields[f].maximum);
-      number->FitInputTo(QString::number(fields[f].maximum));
-      number->SetLabelText(fields[f].label);
-      number->Panel->move(std::max(kVariantLefts[f], right + 8), std::max(10, title_height + 4));
-      right = number->Panel->geometry().right();
-      height = number->Panel->geometry().bottom();
-      ValueControls.push_back(std::move(number));
-    }
-    group->setGeometry(4, top, right + 8, height + 1 + 8);
-    frEmImgMod->Stretch(group, right + 8);
-    group->show();
-    top = group->geometry().bottom() + 1 + 4;
+    VariantGroups.push_back(
+        std::make_unique<TVariantGroup>(skin.ImageModifications.Row(i), frEmImgMod->Content()));
+    frEmImgMod->AddRow(VariantGroups.back().get(), true);
   }
   frEmImgMod->FitContent();
 }
 
+TVTLRuntimeControl* TfrmCreateGallery::ValueControl(const std::string& name) const {
+  for (const TRequiredValue& value : ValueControls)
+    if (SameTextIgnoreCase(value.name, name)) return value.control.get();
+  return nullptr;
+}
+
+TVariantGroup* TfrmCreateGallery::VariantGroup(const std::string& name) const {
+  for (const auto& group : VariantGroups)
+    if (SameTextIgnoreCase(group->Name(), name)) return group.get();
+  return nullptr;
+}
+
+int TfrmCreateGallery::ValueControlCount() const {
+  return static_cast<int>(
+      std::count_if(ValueControls.begin(), ValueControls.end(),
+                    [](const TRequiredValue& value) { return value.control != nullptr; }));
+}
+
 void TfrmCreateGallery::BtnLoadOtherSkinClick() {
-  const QString file = dialogs_.GetOpenFileName(this, SkinsFolder, "Vistrel-Skin (*.vsk)");
+  const QString file = dialogs_.GetOpenFileName(this, skins_folder_, "Vistrel-Skin (*.vsk)");
   if (file.isEmpty()) return;
   const QFileInfo info(file);
   const std::string folder = IncludeTrailingPathDelimiter(PathFromQString(info.absolutePath()));
   const std::string name = PathFromQString(info.fileName());
-  for (int i = 0; i < SkinList.Count(); ++i) {
-    if (SameTextIgnoreCase(SkinList.Item(i).FullPath(), folder + name)) {
+  for (int i = 0; i < skin_list_.Count(); ++i) {
+    if (SameTextIgnoreCase(skin_list_.Item(i).FullPath(), folder + name)) {
       dialogs_.ShowWarning(this, "Der gewählte Skin wurde bereits geladen!");
       return;
     }
   }
-  SkinList.Add(std::make_unique<TVTLSkin>(folder, name, *messages_));
-  TVTLSkin& skin = SkinList.Item(SkinList.Count() - 1);
+  skin_list_.Add(std::make_unique<TVTLSkin>(folder, name, *messages_));
+  TVTLSkin& skin = skin_list_.Item(skin_list_.Count() - 1);
   AddSkinEntry(skin);
   cbSkin->setCurrentIndex(cbSkin->findData(QVariant::fromValue(static_cast<void*>(&skin))));
-  LoadedSkinIndex = -1;
+  loaded_skin_index_ = -1;
   ApplySkinChoice();
 }
 
@@ -441,72 +424,76 @@ TRunInput TfrmCreateGallery::CollectInput(TVTLSkin* selected, bool applied) {
   input.skin = applied ? selected : nullptr;
   input.records = &source_.records();
   if (applied) {
-    // One value per required-value row: its control's, or the default for a row without one.
-    size_t control = 0;
-    for (int i = 0; i < selected->RequiredVars.Count(); ++i) {
-      const TVTLValueList& row = selected->RequiredVars.Row(i);
-      if (ValueTypeOf(row.Value(TRequiredVarsValueList::kType)) == TValueType::kOther)
-        input.values.push_back(row.Value(TRequiredVarsValueList::kDefaultValue));
-      else
-        input.values.push_back(ValueControls[control++]->GetValue());
-    }
-    for (int i = 0; i < selected->ImageModifications.Count(); ++i) {
-      const size_t first = static_cast<size_t>(RequiredValueCount + 3 * i);
-      input.variants.push_back({ValueControls[first]->GetValue(),
-                                ValueControls[first + 1]->GetValue(),
-                                ValueControls[first + 2]->GetValue()});
-    }
+    for (const TRequiredValue& value : ValueControls)
+      input.values.push_back(value.control ? value.control->GetValue() : value.default_value);
+    for (const auto& group : VariantGroups) input.variants.push_back(group->Setting());
   }
   input.output_path = PathFromQString(edOutputPath->text());
   input.relative_to = files_->HomeFolder();
-  input.skins_folder = PathFromQString(SkinsFolder);
+  input.skins_folder = PathFromQString(skins_folder_);
   input.copy_originals = cbCopyOrigImages->isChecked();
   input.empty_output = cbCleanDirectoryBefore->isChecked();
-  input.use_cache = cbUseCache->isChecked();
-  input.cache_size_limit = CacheSizeBytes(sbCacheSize->value());
+  input.use_cache = use_cache_box_->isChecked();
+  input.cache_size_limit = CacheSizeBytes(cache_size_box_->value());
   return input;
 }
 
 void TfrmCreateGallery::btnGoGoClick() {
   TVTLSkin* selected = SelectedSkin();
-  const bool applied = selected && cbSkin->currentIndex() == LoadedSkinIndex;
+  const bool applied = selected && cbSkin->currentIndex() == loaded_skin_index_;
   // The field shows where the gallery goes, also when a relative path was typed.
   edOutputPath->setText(FullOutputPath(edOutputPath->text()));
   TRunInput input = CollectInput(selected, applied);
-  TRequestResult result;
   for (;;) {
-    result = BuildRunRequest(input, *files_);
+    const TRequestResult result = BuildRunRequest(input, *files_);
     if (!result.request) {
       const QString reason = ToQString(result.reason);
       dialogs_.ShowError(this, ToQString(result.message) + (reason.isEmpty() ? "" : "\n" + reason));
       return;
     }
-    // A folder that holds anything already would get a second gallery beside the first
-    // (index2.html, ...): the user decides.
-    const QDir folder(PathToQString(result.request->output_folder));
-    if (input.empty_output || !folder.exists() ||
-        folder.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
-      break;
-    const int answer = dialogs_.Choose(
-        this, "Verzeichnis nicht leer",
-        "Das Verzeichnis " + PathToQString(result.request->output_folder) +
-            " ist nicht leer.\n\nEine neue Galerie darin stünde neben dem, was schon dort liegt "
-            "(etwa als index2.html). Soll Vistrel das Verzeichnis vorher leeren? Sein Inhalt "
-            "kommt dabei in den Papierkorb.",
-        {"Leeren und Galerie erzeugen", "Anderes Verzeichnis wählen...", "Abbrechen"});
-    if (answer == 0) {
-      input.empty_output = true;  // the request checks once more that it may be emptied
-    } else if (answer == 1) {
-      if (!ChooseOutputFolder()) return;
-      input.output_path = PathFromQString(edOutputPath->text());
-    } else {
-      return;
+    switch (AskAboutOutputFolder(input, result.request->output_folder)) {
+      case TFolderAnswer::kUse:
+        skin_in_use_ = selected;
+        Run(*result.request);
+        return;
+      case TFolderAnswer::kAskAgain:
+        break;  // the request is checked once more, for the new folder or for emptying it
+      case TFolderAnswer::kStop:
+        return;
     }
   }
-  SkinInUse = selected;
+}
+
+TfrmCreateGallery::TFolderAnswer TfrmCreateGallery::AskAboutOutputFolder(
+    TRunInput& input, const std::string& folder) {
+  // A folder that holds anything already would get a second gallery beside the first
+  // (index2.html, ...): the user decides.
+  const QDir existing(PathToQString(folder));
+  if (input.empty_output || !existing.exists() ||
+      existing.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+    return TFolderAnswer::kUse;
+  const int answer = dialogs_.Choose(
+      this, "Verzeichnis nicht leer",
+      "Das Verzeichnis " + PathToQString(folder) +
+          " ist nicht leer.\n\nEine neue Galerie darin stünde neben dem, was schon dort liegt "
+          "(etwa als index2.html). Soll Vistrel das Verzeichnis vorher leeren? Sein Inhalt "
+          "kommt dabei in den Papierkorb.",
+      {"Leeren und Galerie erzeugen", "Anderes Verzeichnis wählen...", "Abbrechen"});
+  if (answer == 0) {
+    input.empty_output = true;
+    return TFolderAnswer::kAskAgain;
+  }
+  if (answer == 1 && ChooseOutputFolder()) {
+    input.output_path = PathFromQString(edOutputPath->text());
+    return TFolderAnswer::kAskAgain;
+  }
+  return TFolderAnswer::kStop;
+}
+
+void TfrmCreateGallery::Run(const TRunRequest& request) {
   cancel_ = std::make_unique<TCancelFlag>();
   gallery_ = std::make_unique<TVistrel>(
-      *result.request, TRunServices{*images_, *files_, *messages_, progress_.Reporter(), *cancel_});
+      request, TRunServices{*images_, *files_, *messages_, progress_.Reporter(), *cancel_});
   progress_.SetRun(gallery_.get(), cancel_.get());
   progress_.exec();
   progress_.SetRun(nullptr, nullptr);

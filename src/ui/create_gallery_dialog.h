@@ -3,34 +3,36 @@
 //
 // Each showing reads the skin catalogue of the program's "skins" folder anew, lists the skins
 // by name and applies the first: one run-time control per value the skin asks for (text,
-// colour or number), three per image variant (maximum width and height, JPEG quality). A skin
-// whose controls cannot be built (a default that is no number or colour) is not applied, and
-// "Start!" stays disabled until a skin is. "Start!" hands the controls' values to
-// BuildRunRequest(), shows what it refuses in a "Fehler" box, and otherwise creates the run for
-// the main window's image list and shows the progress window, which makes it. An output folder
-// that is not empty is not written into unasked: the user empties it first (into the trash) or
-// chooses another. A relative output path starts at the home folder, and the field then shows
-// the full path.
+// colour or number, MakeValueControl), one TVariantGroup per image variant (maximum width and
+// height, JPEG quality). A skin whose controls cannot be built (a default that is no number or
+// colour) is not applied, and "Start!" stays disabled until a skin is. "Start!" hands the
+// controls' values to BuildRunRequest(), shows what it refuses in a "Fehler" box, and otherwise
+// creates the run for the main window's image list and shows the progress window, which makes
+// it. An output folder that is not empty is not written into unasked: the user empties it first
+// (into the trash) or chooses another. A relative output path starts at the home folder, and
+// the field then shows the full path.
 //
 // The dialog keeps the size the user gives it (also from one start of the program to the
 // next), opens centred on the main window and always fits on the screen: the areas of the
 // skin's values and image variants scroll. The skin's preview opens as a window of the dialog,
 // so it takes input while the dialog is modal, and closes with it.
 //
-// The dialog owns the catalogue, the run's services and, during a run, the run itself.
+// The dialog owns the catalogue, the controls of the skin applied, the run's services and,
+// during a run, the run itself.
 #pragma once
 
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "model/skin.h"
 
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -44,11 +46,13 @@ class TfrmDirDlg;
 class TfrmImgPreview;
 class TfrmProgress;
 class TframEmpty;
+class TImageProcessor;
+class TVariantGroup;
 class TVistrel;
 class TVTLRecordList;
 class TVTLRuntimeControl;
-class TImageProcessor;
 struct TRunInput;
+struct TRunRequest;
 class UserMessages;
 
 // What the dialog needs from the main window.
@@ -67,15 +71,19 @@ class TfrmCreateGallery : public QDialog {
   // The machine's files for runs (home, mount roots, trash); tests hand in a fake.
   void SetFileServices(std::unique_ptr<TFileServices> files);
   // The folder whose skins are offered (the program's "skins" folder).
-  QString SkinsFolder;
+  void SetSkinsFolder(const QString& folder) { skins_folder_ = folder; }
 
   // What a showing does: output path, catalogue, combo box, first skin applied.
   void Prepare();
   // Applies the skin of the selected entry (when it is not the one applied already).
   void ApplySkinChoice();
+  // "weiteren Skin laden...": a skin file chosen by the user joins the catalogue and is applied.
   void BtnLoadOtherSkinClick();
+  // "Durchsuchen...": the output folder chosen in the directory chooser.
   void btnSearchOutputPathClick();
+  // A click on the skin's preview: the picture at full size.
   void imgPreviewClick();
+  // "Start!".
   void btnGoGoClick();
   // The full path the output path field stands for: a relative path starts at the home folder
   // of the file services, "~" is that folder (ResolveOutputPath).
@@ -83,36 +91,37 @@ class TfrmCreateGallery : public QDialog {
   // Closing the dialog closes the preview too.
   void done(int result) override;
 
-  TVTLSkinList SkinList;
-  std::vector<std::unique_ptr<TVTLRuntimeControl>> ValueControls;
-  int RequiredValueCount = 0;
-  std::vector<QGroupBox*> VariantGroups;
-  int LoadedSkinIndex = -1;
-  TVTLSkin* SkinInUse = nullptr;
-
-  QComboBox* cbSkin;
-  QPushButton* BtnLoadOtherSkin;
-  QLineEdit* edPath;
-  QLineEdit* edFilename;
-  QLabel* lblAutor;
-  QWidget* panPreview;
-  QLabel* imgPreview;
-  QLineEdit* edOutputPath;
-  QPushButton* btnSearchOutputPath;
-  QCheckBox* cbCleanDirectoryBefore;
-  TframEmpty* frEmReqVars;
-  QCheckBox* cbCopyOrigImages;
-  TframEmpty* frEmImgMod;
-  QCheckBox* cbUseCache;
-  QSpinBox* sbCacheSize;
-  QPushButton* btnGoGo;
-  QPushButton* btnCancel;
+  const TVTLSkinList& SkinList() const { return skin_list_; }
+  // The combo index of the skin whose controls are built; -1 when none is.
+  int LoadedSkinIndex() const { return loaded_skin_index_; }
+  // The skin of the last run started.
+  const TVTLSkin* SkinInUse() const { return skin_in_use_; }
+  // The control of the required value VARIABLENAME `name` (in any case), and the controls of
+  // the image variant NAME `name`, of the skin applied; nullptr when there is none.
+  TVTLRuntimeControl* ValueControl(const std::string& name) const;
+  TVariantGroup* VariantGroup(const std::string& name) const;
+  int ValueControlCount() const;
+  int VariantGroupCount() const { return static_cast<int>(VariantGroups.size()); }
 
  protected:
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // One required value of the skin applied: its control, or its default where its type has
+  // none.
+  struct TRequiredValue {
+    std::string name;
+    std::string default_value;
+    std::unique_ptr<TVTLRuntimeControl> control;
+  };
+
+  QLayout* CreateSkinChoice();
+  QLayout* CreateSkinData();
+  QLayout* CreateOutputPath();
+  QWidget* CreateRequiredValues();
+  QWidget* CreateImageProcessing();
+  QLayout* CreateButtons();
   TVTLSkin* SelectedSkin() const;
   void AddSkinEntry(TVTLSkin& skin);
   // Builds the controls of `skin`; throws EConvertError for a default that is none.
@@ -123,12 +132,46 @@ class TfrmCreateGallery : public QDialog {
   TRunInput CollectInput(TVTLSkin* selected, bool applied);
   // Shows the directory chooser for the output path; true when the user chose a folder.
   bool ChooseOutputFolder();
+  // What to do with the output folder: use it, check the request again (it is to be emptied
+  // first, or another folder was chosen), or stop.
+  enum class TFolderAnswer { kUse, kAskAgain, kStop };
+  // Asks the user when `folder` is not empty.
+  TFolderAnswer AskAboutOutputFolder(TRunInput& input, const std::string& folder);
+  // Runs `request` in the progress window.
+  void Run(const TRunRequest& request);
+
+  QComboBox* cbSkin;                  // the skins by name
+  QPushButton* BtnLoadOtherSkin;      // "weiteren Skin laden..."
+  QLineEdit* edPath;                  // the skin's folder
+  QLineEdit* edFilename;              // the skin's file name
+  QLabel* lblAutor;                   // the skin's author
+  QWidget* panPreview;                // the skin's preview with its caption
+  QLabel* imgPreview;                 // the skin's preview
+  QLineEdit* edOutputPath;            // "Ausgabepfad der Galerie:"
+  QPushButton* btnSearchOutputPath;   // "Durchsuchen..."
+  QCheckBox* cbCleanDirectoryBefore;  // "Verzeichnis vor Galerieerzeugung leeren"
+  TframEmpty* frEmReqVars;            // the area of the skin's values
+  QCheckBox* cbCopyOrigImages;        // "Originale der Bilddateien kopieren"
+  TframEmpty* frEmImgMod;             // the area of the image variants
+  QCheckBox* use_cache_box_;          // "Zwischenspeicher für verkleinerte Bilder verwenden"
+  QSpinBox* cache_size_box_;          // "Größe des Zwischenspeichers (MB):"
+  QPushButton* btnGoGo;               // "Start!"
+  QPushButton* cancel_button_;        // "Abbrechen"
+
+  // The controls of the skin applied: one entry per row of its required values, in row order,
+  // and one group per image variant.
+  std::vector<TRequiredValue> ValueControls;
+  std::vector<std::unique_ptr<TVariantGroup>> VariantGroups;
 
   TDialogs& dialogs_;
   TfrmProgress& progress_;
   TfrmImgPreview& preview_;
   TfrmDirDlg& directory_chooser_;
   TGallerySource source_;
+  QString skins_folder_;
+  TVTLSkinList skin_list_;
+  int loaded_skin_index_ = -1;
+  TVTLSkin* skin_in_use_ = nullptr;
   std::unique_ptr<UserMessages> messages_;
   std::unique_ptr<TImageProcessor> images_;
   std::unique_ptr<TFileServices> files_;

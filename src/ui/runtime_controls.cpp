@@ -2,17 +2,20 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScrollBar>
 #include <algorithm>
 #include <climits>
 #include <functional>
 
+#include "generation/run_request.h"
+#include "model/skin.h"
+#include "support/text.h"
 #include "ui/dialogs.h"
 #include "ui/text.h"
 
@@ -38,22 +41,35 @@ class TSwatch : public QLabel {
 }  // namespace
 
 TVTLRuntimeControl::TVTLRuntimeControl(QWidget* parent, int label_width)
-    : Lbl(nullptr), Panel(new QFrame(parent)), label_width_(label_width) {
+    : Panel(new QFrame(parent)),
+      Lbl(new QLabel(Panel)),
+      row_(new QHBoxLayout(Panel)),
+      label_width_(label_width) {
+  Panel->setObjectName("Panel");
   Panel->setFrameShape(QFrame::NoFrame);
-  Lbl = new QLabel(Panel);
-  Lbl->resize(label_width, Lbl->sizeHint().height());
-  Panel->move(0, 0);
-  Panel->show();
-  Lbl->show();
+  Lbl->setObjectName("Lbl");
+  Lbl->setFixedWidth(label_width);
+  row_->setContentsMargins(0, 0, 0, 0);
+  row_->setSpacing(0);
+  row_->addWidget(Lbl);
+  row_->addStretch();  // a panel wider than its parts keeps them at its left
 }
 
 TVTLRuntimeControl::~TVTLRuntimeControl() { delete Panel; }
 
 void TVTLRuntimeControl::SetLabelText(const QString& text) {
   Lbl->setText(text);
-  label_width_ = std::max(label_width_, Lbl->sizeHint().width() + 4);
-  Arrange();
+  // The label's size hint is at least its minimum width: it is measured free of limits.
+  Lbl->setMinimumWidth(0);
+  Lbl->setMaximumWidth(QWIDGETSIZE_MAX);
+  Lbl->setFixedWidth(std::max(label_width_, Lbl->sizeHint().width() + 4));
 }
+
+QString TVTLRuntimeControl::LabelText() const { return Lbl->text(); }
+
+QWidget* TVTLRuntimeControl::Widget() const { return Panel; }
+
+void TVTLRuntimeControl::AddInput(QWidget* input) { row_->insertWidget(row_->count() - 1, input); }
 
 TSpinEdit::TSpinEdit(QWidget* parent) : QSpinBox(parent) {
   QSpinBox::setRange(INT_MIN, INT_MAX);
@@ -103,27 +119,29 @@ void TSpinEdit::ShowRange() {
 }
 
 TPanLabeledEdit::TPanLabeledEdit(QWidget* parent, int label_width, int input_width)
-    : TVTLRuntimeControl(parent, label_width), Edit(new QLineEdit(Panel)) {
-  input_width_ = input_width;
-  Arrange();
-  Edit->show();
-}
-
-void TPanLabeledEdit::Arrange() {
-  const int height = Edit->sizeHint().height();
-  Panel->resize(label_width_ + input_width_, height);
-  Lbl->setGeometry(0, (height - Lbl->sizeHint().height()) / 2, label_width_,
-                   Lbl->sizeHint().height());
-  Edit->setGeometry(label_width_, 0, input_width_, height);
+    : TVTLRuntimeControl(parent, label_width), Edit(new QLineEdit(Widget())) {
+  Edit->setObjectName("Edit");
+  Edit->setFixedWidth(input_width);
+  AddInput(Edit);
 }
 
 std::string TPanLabeledEdit::GetValue() const { return FromQString(Edit->text()); }
 
+void TPanLabeledEdit::SetValue(const std::string& text) { Edit->setText(ToQString(text)); }
+
 TPanLabeledSpinEdit::TPanLabeledSpinEdit(QWidget* parent, int label_width, int input_width)
-    : TVTLRuntimeControl(parent, label_width), SpinEdit(new TSpinEdit(Panel)) {
-  input_width_ = input_width;
-  Arrange();
-  SpinEdit->show();
+    : TVTLRuntimeControl(parent, label_width), SpinEdit(new TSpinEdit(Widget())) {
+  SpinEdit->setObjectName("SpinEdit");
+  SpinEdit->setFixedWidth(input_width);
+  AddInput(SpinEdit);
+}
+
+std::string TPanLabeledSpinEdit::GetValue() const { return FromQString(SpinEdit->text()); }
+
+void TPanLabeledSpinEdit::SetValue(const std::string& text) {
+  const std::optional<int32_t> value = ParseInt32(Trim(text));
+  if (!value) throw EConvertError("\"" + text + "\" ist keine gültige Zahl!");
+  SpinEdit->SetValue(*value);
 }
 
 void TPanLabeledSpinEdit::FitInputTo(const QString& widest_value) {
@@ -131,47 +149,31 @@ void TPanLabeledSpinEdit::FitInputTo(const QString& widest_value) {
   probe.setRange(0, INT_MAX);
   const int buttons =
       probe.sizeHint().width() - probe.fontMetrics().horizontalAdvance(QString::number(INT_MAX));
-  input_width_ =
-      std::max(input_width_, SpinEdit->fontMetrics().horizontalAdvance(widest_value) + buttons);
-  Arrange();
+  SpinEdit->setFixedWidth(std::max(
+      SpinEdit->minimumWidth(), SpinEdit->fontMetrics().horizontalAdvance(widest_value) + buttons));
 }
-
-void TPanLabeledSpinEdit::Arrange() {
-  const int height = SpinEdit->sizeHint().height();
-  const int width = input_width_;
-  Panel->resize(label_width_ + width, height);
-  Lbl->setGeometry(0, (height - Lbl->sizeHint().height()) / 2, label_width_,
-                   Lbl->sizeHint().height());
-  SpinEdit->setGeometry(label_width_, 0, width, height);
-}
-
-std::string TPanLabeledSpinEdit::GetValue() const { return FromQString(SpinEdit->text()); }
 
 TPanColorSelector::TPanColorSelector(QWidget* parent, int label_width, int input_width)
     : TVTLRuntimeControl(parent, label_width),
-      ChangeButton(new QPushButton("Ändern...", Panel)),
-      Swatch(new TSwatch(Panel, [this] { ChooseColor(); })) {
-  input_width_ = input_width;
-  Arrange();
-  QObject::connect(ChangeButton, &QPushButton::clicked, Panel, [this] { ChooseColor(); });
-  SetColor(0);
-  Swatch->show();
-  ChangeButton->show();
-}
-
-void TPanColorSelector::Arrange() {
+      Swatch(new TSwatch(Widget(), [this] { ChooseColor(); })),
+      ChangeButton(new QPushButton("Ändern...", Widget())) {
+  Swatch->setObjectName("Swatch");
+  ChangeButton->setObjectName("ChangeButton");
+  // The swatch and the button share the input width, 8 pixels apart; the swatch is 8 pixels
+  // lower than the button.
   const QSize button = ChangeButton->sizeHint().expandedTo(QSize(75, 25));
-  Panel->resize(label_width_ + input_width_, button.height());
-  const int swatch_width = std::max(20, input_width_ - button.width() - 8);
-  Swatch->setGeometry(label_width_, 4, swatch_width, button.height() - 8);
-  ChangeButton->setGeometry(label_width_ + swatch_width + 8, 0, button.width(), button.height());
-  Panel->resize(std::max(Panel->width(), ChangeButton->geometry().right() + 1), button.height());
-  Lbl->setGeometry(0, (button.height() - Lbl->sizeHint().height()) / 2, label_width_,
-                   Lbl->sizeHint().height());
-  if (!Swatch->pixmap().isNull()) SetColor(ColorValue);
+  ChangeButton->setFixedSize(button);
+  Swatch->setFixedSize(std::max(20, input_width - button.width() - 8), button.height() - 8);
+  AddInput(Swatch);
+  Row().insertSpacing(Row().count() - 1, 8);
+  AddInput(ChangeButton);
+  QObject::connect(ChangeButton, &QPushButton::clicked, Widget(), [this] { ChooseColor(); });
+  SetColor(0);
 }
 
 std::string TPanColorSelector::GetValue() const { return ColorToHtml(ColorValue); }
+
+void TPanColorSelector::SetValue(const std::string& text) { SetColorText(text); }
 
 void TPanColorSelector::SetColor(TColor color) {
   ColorValue = color & 0xFFFFFF;
@@ -196,86 +198,41 @@ void TPanColorSelector::SetColorText(const std::string& text) { SetColor(HtmlToC
 void TPanColorSelector::ChooseColor() {
   if (!ColorDialog) return;
   QColor chosen;
-  if (!ColorDialog->GetColor(Panel->window(), chosen)) return;
+  if (!ColorDialog->GetColor(Widget()->window(), chosen)) return;
   SetColor(static_cast<TColor>(chosen.red()) | static_cast<TColor>(chosen.green()) << 8 |
            static_cast<TColor>(chosen.blue()) << 16);
 }
 
-namespace {
-
-// The property of a stretched child that holds its natural width.
-const char* const kNaturalWidth = "vistrelNaturalWidth";
-
-}  // namespace
-
-TframEmpty::TframEmpty(QWidget* parent) : QScrollArea(parent) {
-  setWidget(new QWidget);
-  setWidgetResizable(false);
-  setFrameShape(QFrame::NoFrame);
-  resize(320, 240);
-}
-
-void TframEmpty::Stretch(QWidget* child, int natural_width) {
-  child->setProperty(kNaturalWidth, natural_width);
-}
-
-int TframEmpty::NaturalRight() const {
-  int right = 0;
-  for (QObject* object : Content()->children()) {
-    auto* child = qobject_cast<QWidget*>(object);
-    if (!child) continue;
-    const QVariant natural = child->property(kNaturalWidth);
-    right = std::max(right, child->x() + (natural.isValid() ? natural.toInt() : child->width()));
+std::unique_ptr<TVTLRuntimeControl> MakeValueControl(const TVTLValueList& row, QWidget* parent,
+                                                     TDialogs& colours) {
+  constexpr int kLabelWidth = 250;
+  constexpr int kInputWidth = 260;
+  const TValueType type = ValueTypeOf(row.Value(TRequiredVarsValueList::kType));
+  std::unique_ptr<TVTLRuntimeControl> control;
+  switch (type) {
+    case TValueType::kText:
+      control = std::make_unique<TPanLabeledEdit>(parent, kLabelWidth, kInputWidth);
+      break;
+    case TValueType::kColor: {
+      auto colour = std::make_unique<TPanColorSelector>(parent, kLabelWidth, kInputWidth);
+      colour->SetColorDialog(&colours);
+      control = std::move(colour);
+      break;
+    }
+    case TValueType::kNumber: {
+      auto number = std::make_unique<TPanLabeledSpinEdit>(parent, kLabelWidth, kInputWidth);
+      number->SpinBox().SetRange(0, kMaxNumberValue);
+      number->FitInputTo(QString::number(kMaxNumberValue));
+      control = std::move(number);
+      break;
+    }
+    case TValueType::kOther:
+      return nullptr;
   }
-  return right;
-}
-
-namespace {
-
-int ContentBottom(const QWidget* content) {
-  int bottom = 0;
-  for (QObject* object : content->children())
-    if (auto* child = qobject_cast<QWidget*>(object))
-      bottom = std::max(bottom, child->geometry().bottom() + 1);
-  return bottom;
-}
-
-}  // namespace
-
-void TframEmpty::FitContent() {
-  // The minimum width comes from the controls alone, never from the current width of the
-  // stretched children: otherwise every new set of controls would widen the window a little.
-  const int frame = 2 * frameWidth();
-  setMinimumWidth(NaturalRight() + kMargin + frame + verticalScrollBar()->sizeHint().width());
-  const int content_height = ContentBottom(Content()) + kMargin + frame;
-  setMinimumHeight(std::min(content_height, kMinVisibleHeight));
-  // Never taller than its controls: the room goes to the other areas of the window.
-  setMaximumHeight(std::max(content_height, kMinVisibleHeight));
-  updateGeometry();
-  Spread();
-}
-
-void TframEmpty::Spread() {
-  const int width = std::max(NaturalRight() + kMargin, viewport()->width());
-  for (QObject* object : Content()->children()) {
-    auto* child = qobject_cast<QWidget*>(object);
-    if (!child) continue;
-    const QVariant natural = child->property(kNaturalWidth);
-    if (natural.isValid())
-      child->resize(std::max(natural.toInt(), width - child->x() - kMargin), child->height());
-  }
-  Content()->resize(width, ContentBottom(Content()) + kMargin);
-}
-
-void TframEmpty::resizeEvent(QResizeEvent* event) {
-  QScrollArea::resizeEvent(event);
-  Spread();
-}
-
-QSize TframEmpty::sizeHint() const {
-  const int frame = 2 * frameWidth();
-  return QSize(NaturalRight() + kMargin + frame + verticalScrollBar()->sizeHint().width(),
-               std::min(ContentBottom(Content()) + kMargin + frame, kMaxHintHeight));
+  // Colours in capitals, numbers limited to the range.
+  control->SetValue(NormalizeValue(type, row.Value(TRequiredVarsValueList::kDefaultValue)));
+  control->SetLabelText(ToQString(row.Value(TRequiredVarsValueList::kDescription)) + ":");
+  return control;
 }
 
 }  // namespace vistrel

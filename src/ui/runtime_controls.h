@@ -1,23 +1,25 @@
 // Labelled input controls that the create-gallery dialog builds at run time: one per value a
-// skin asks for, three per image variant.
+// skin asks for (MakeValueControl), three per image variant (TVariantGroup).
 //
-// Each control is a borderless panel with a caption at the left and the input part to its right,
-// and hands out its value as text (GetValue). TPanLabeledEdit holds text, TPanLabeledSpinEdit a
-// whole number, TPanColorSelector a colour shown in a swatch with its colour text. TframEmpty is
-// the scrolling area the dialog places them in.
+// Each control is a borderless panel with a caption at the left and the input part to its
+// right, side by side in a row layout: the caption is at least the label width wide (wider when
+// its text needs it), the input part has the input width. A control takes and hands out its
+// value as text (SetValue, GetValue). TPanLabeledEdit holds text, TPanLabeledSpinEdit a whole
+// number, TPanColorSelector a colour shown in a swatch with its colour text.
 //
 // A control owns its panel: destroying the control removes the panel with its parts from the
-// window. Controls live on the user-interface thread.
+// window, and from the layout it was placed in. Controls live on the user-interface thread.
 #pragma once
 
-#include <QScrollArea>
 #include <QSpinBox>
 #include <QValidator>
+#include <memory>
 #include <string>
 
 #include "model/color.h"
 
 class QFrame;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -25,6 +27,7 @@ class QPushButton;
 namespace vistrel {
 
 class TDialogs;
+class TVTLValueList;
 
 class TVTLRuntimeControl {
  public:
@@ -35,17 +38,24 @@ class TVTLRuntimeControl {
 
   // The value as text.
   virtual std::string GetValue() const = 0;
-  // Sets the caption; the label grows when the text needs more than its width.
+  // Sets the value from text; throws EConvertError when the text is no value of this kind.
+  virtual void SetValue(const std::string& text) = 0;
+  // Sets the caption; the caption grows when the text needs more than the label width.
   void SetLabelText(const QString& text);
-
-  QLabel* Lbl;
-  QFrame* Panel;
+  QString LabelText() const;
+  // The panel that carries the control, for the layout it is placed in.
+  QWidget* Widget() const;
 
  protected:
-  // Places the input part right of the label and sizes the panel around both.
-  virtual void Arrange() = 0;
+  // Puts `input` right of the caption (and of the inputs added before it).
+  void AddInput(QWidget* input);
+  QHBoxLayout& Row() const { return *row_; }
+
+ private:
+  QFrame* Panel;  // carries the caption and the input part
+  QLabel* Lbl;    // the caption
+  QHBoxLayout* row_;
   int label_width_;
-  int input_width_ = 0;
 };
 
 // A number box with a range that never changes a value behind the user's back. A value set
@@ -81,74 +91,57 @@ class TPanLabeledEdit : public TVTLRuntimeControl {
  public:
   TPanLabeledEdit(QWidget* parent, int label_width, int input_width);
   std::string GetValue() const override;
-  QLineEdit* Edit;
+  void SetValue(const std::string& text) override;
 
- protected:
-  void Arrange() override;
+ private:
+  QLineEdit* Edit;  // the text box
 };
 
 class TPanLabeledSpinEdit : public TVTLRuntimeControl {
  public:
   TPanLabeledSpinEdit(QWidget* parent, int label_width, int input_width);
+  // The number as the box shows it.
   std::string GetValue() const override;
+  // A whole number, blanks around it allowed; the range does not limit it.
+  void SetValue(const std::string& text) override;
   // Widens the number box so that `widest_value` fits in it with its buttons.
   void FitInputTo(const QString& widest_value);
-  TSpinEdit* SpinEdit;
+  TSpinEdit& SpinBox() const { return *SpinEdit; }
 
- protected:
-  void Arrange() override;
+ private:
+  TSpinEdit* SpinEdit;  // the number box
 };
 
 class TPanColorSelector : public TVTLRuntimeControl {
  public:
   TPanColorSelector(QWidget* parent, int label_width, int input_width);
-  // "#RRGGBB" of ColorValue.
+  // "#RRGGBB" of the colour.
   std::string GetValue() const override;
+  // Sets the colour from colour text (SetColorText).
+  void SetValue(const std::string& text) override;
   // Sets the colour and redraws the swatch: the colour, a black frame, and the colour text in
   // the complementary colour.
   void SetColor(TColor color);
   // Sets the colour from colour text; throws EConvertError when the text is no colour.
   void SetColorText(const std::string& text);
-  // Asks for a colour with the shared colour dialog; cancelling changes nothing.
+  TColor Color() const { return ColorValue; }
+  // The shared colour dialog that ChooseColor asks (not owned).
+  void SetColorDialog(TDialogs* dialogs) { ColorDialog = dialogs; }
+  // Asks for a colour with the colour dialog; cancelling changes nothing.
   void ChooseColor();
 
-  TColor ColorValue = 0;
-  QPushButton* ChangeButton;
-  QLabel* Swatch;
-  TDialogs* ColorDialog = nullptr;  // not owned
-
- protected:
-  void Arrange() override;
-};
-
-// The scrolling area that holds run-time controls at fixed positions. It scrolls when the
-// controls do not fit; it never makes the window around it grow with its own width, so the
-// window keeps the size the user gave it.
-class TframEmpty : public QScrollArea {
- public:
-  explicit TframEmpty(QWidget* parent = nullptr);
-  // The widget the controls are placed on.
-  QWidget* Content() const { return widget(); }
-  // Lets `child` (a widget on Content()) span the area's width, but never narrower than
-  // `natural_width`, the width its own controls need.
-  void Stretch(QWidget* child, int natural_width);
-  // Sizes the content to hold all controls and sets the area's size limits: at least the
-  // controls' natural width (so nothing is cut off at the side) and a small height, beyond which
-  // it scrolls; at most the height of all its controls.
-  void FitContent();
-  QSize sizeHint() const override;
-
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-
  private:
-  // The right edge the controls need, ignoring how far stretched children reach now.
-  int NaturalRight() const;
-  // Gives stretched children and the content the viewport's width.
-  void Spread();
-  static constexpr int kMinVisibleHeight = 64;
-  static constexpr int kMaxHintHeight = 240;
-  static constexpr int kMargin = 4;
+  TColor ColorValue = 0;
+  QLabel* Swatch;             // the colour with its colour text; a click chooses a colour
+  QPushButton* ChangeButton;  // "Ändern..."
+  TDialogs* ColorDialog = nullptr;
 };
+
+// The control for a row of a skin's required values, by its TYPE: text, colour (its colour
+// dialog `colours`) or number (0 to 16777215), its caption the row's DESCRIPTION and ":", its
+// value the row's DEFAULTVALUE; nullptr for a type without a control. Throws EConvertError for
+// a default that is no colour or no number.
+std::unique_ptr<TVTLRuntimeControl> MakeValueControl(const TVTLValueList& row, QWidget* parent,
+                                                     TDialogs& colours);
 
 }  // namespace vistrel

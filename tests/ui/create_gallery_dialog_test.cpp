@@ -14,8 +14,10 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <stdexcept>
 #include <tuple>
 
 #include "image_fixtures.h"
@@ -27,9 +29,11 @@
 #include "ui/dir_dialog.h"
 #include "ui/fake_dialogs.h"
 #include "ui/find_child.h"
+#include "ui/fram_empty.h"
 #include "ui/image_preview.h"
 #include "ui/progress_window.h"
 #include "ui/runtime_controls.h"
+#include "ui/variant_group.h"
 
 namespace vistrel {
 namespace {
@@ -58,7 +62,7 @@ class CreateGalleryTest : public ::testing::Test {
     other.name = "alpha";
     WriteSkin(dir_ / "skins/alpha", other);
     WriteFile(dir_ / "skins/kaputt/k.vsk", "[General]\nSkinName=Kaputt\n");
-    dialog_.SkinsFolder = QString::fromStdString(dir_ / "skins");
+    dialog_.SetSkinsFolder(QString::fromStdString(dir_ / "skins"));
     for (const char* name : {"a.jpg", "b.jpg"}) {
       WriteFile(dir_ / (std::string("photos/") + name), MakeJpeg(400, 300));
       records_.Add(std::make_unique<TVTLRecord>(dir_ / "photos/", name, nullptr, log_));
@@ -67,8 +71,11 @@ class CreateGalleryTest : public ::testing::Test {
                        [this] { return QString::fromStdString(dir_ / "photos"); }});
     dialog_.SetFileServices(std::make_unique<ScratchFiles>(dir_ / "home"));
   }
+  QComboBox& Skins() { return Child<QComboBox>(dialog_, "cbSkin"); }
+  QLineEdit& OutputPath() { return Child<QLineEdit>(dialog_, "edOutputPath"); }
+  // The user picks the skin `name` from the list.
   void Choose(const QString& name) {
-    dialog_.cbSkin->setCurrentIndex(dialog_.cbSkin->findText(name));
+    Skins().setCurrentIndex(Skins().findText(name));
     dialog_.ApplySkinChoice();
   }
   // Presses "Start!" and closes the progress window when its run is over.
@@ -82,8 +89,16 @@ class CreateGalleryTest : public ::testing::Test {
     closer.start();
     dialog_.btnGoGoClick();
   }
-  std::string Value(int control) const {
-    return dialog_.ValueControls[static_cast<size_t>(control)]->GetValue();
+  // The control of the required value `name`, and the controls of the image variant `name`.
+  TVTLRuntimeControl& Control(const std::string& name) {
+    TVTLRuntimeControl* control = dialog_.ValueControl(name);
+    if (!control) throw std::runtime_error("no control for " + name);
+    return *control;
+  }
+  TVariantGroup& Variant(const std::string& name) {
+    TVariantGroup* group = dialog_.VariantGroup(name);
+    if (!group) throw std::runtime_error("no variant " + name);
+    return *group;
   }
 
   TempDir dir_;
@@ -98,74 +113,109 @@ class CreateGalleryTest : public ::testing::Test {
 
 TEST_F(CreateGalleryTest, ShowingListsTheSkinsSortedAndAppliesTheFirst) {
   dialog_.Prepare();
-  EXPECT_EQ(dialog_.edOutputPath->text(), QString::fromStdString(dir_ / "photos/gallery/"));
-  ASSERT_EQ(dialog_.cbSkin->count(), 3);
-  EXPECT_EQ(dialog_.cbSkin->itemText(0), "alpha");
-  EXPECT_EQ(dialog_.cbSkin->itemText(1), "Kaputt");
-  EXPECT_EQ(dialog_.cbSkin->itemText(2), "Zwei Varianten");
-  EXPECT_EQ(dialog_.LoadedSkinIndex, 0);
-  EXPECT_EQ(dialog_.lblAutor->text(), "Tester");
-  EXPECT_EQ(dialog_.edFilename->text(), "test.vsk");
+  EXPECT_EQ(OutputPath().text(), QString::fromStdString(dir_ / "photos/gallery/"));
+  ASSERT_EQ(Skins().count(), 3);
+  EXPECT_EQ(Skins().itemText(0), "alpha");
+  EXPECT_EQ(Skins().itemText(1), "Kaputt");
+  EXPECT_EQ(Skins().itemText(2), "Zwei Varianten");
+  EXPECT_EQ(dialog_.LoadedSkinIndex(), 0);
+  EXPECT_EQ(Child<QLabel>(dialog_, "lblAutor").text(), "Tester");
+  EXPECT_EQ(Child<QLineEdit>(dialog_, "edFilename").text(), "test.vsk");
 }
 
-TEST_F(CreateGalleryTest, ControlsForEachValueTypeAndThreePerVariant) {
-  dialog_.Prepare();
+// Whether the text of `label` is shown whole.
+bool ShownWhole(const QLabel& label) {
+  return label.width() >= label.fontMetrics().horizontalAdvance(label.text());
+}
+
+TEST_F(CreateGalleryTest, ControlsForEachValueTypeAndAGroupPerVariant) {
+  dialog_.show();  // showing applies the first skin
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog_));
   Choose("Zwei Varianten");
-  // TEXT, COLOR, NUMBER, (no control for DATE), NUMBER; then 3 per variant.
-  EXPECT_EQ(dialog_.RequiredValueCount, 4);
-  ASSERT_EQ(dialog_.ValueControls.size(), 10u);
-  EXPECT_EQ(dialog_.ValueControls[0]->Lbl->text(), "Titel:");
-  EXPECT_EQ(Value(0), "Meine Bilder");
-  EXPECT_NE(dynamic_cast<TPanColorSelector*>(dialog_.ValueControls[1].get()), nullptr);
-  EXPECT_EQ(Value(1), "#00FF80");
-  EXPECT_EQ(Value(2), "16777215");  // limited to the range
-  EXPECT_EQ(Value(3), "0");
-  // Each control sits 4 pixels below the one before.
-  EXPECT_EQ(dialog_.ValueControls[0]->Panel->y(), 0);
-  EXPECT_EQ(dialog_.ValueControls[1]->Panel->y(),
-            dialog_.ValueControls[0]->Panel->geometry().bottom() + 5);
-  EXPECT_EQ(dialog_.ValueControls[0]->Panel->x(), 4);
+  // TEXT, COLOR, NUMBER, (no control for DATE), NUMBER; then a group per variant.
+  EXPECT_EQ(dialog_.ValueControlCount(), 4);
+  EXPECT_EQ(Control("TITEL").LabelText(), "Titel:");
+  EXPECT_EQ(Control("TITEL").GetValue(), "Meine Bilder");
+  EXPECT_NE(dynamic_cast<TPanColorSelector*>(&Control("FARBE")), nullptr);
+  EXPECT_EQ(Control("farbe").GetValue(), "#00FF80");
+  EXPECT_EQ(Control("SPALTEN").GetValue(), "16777215");  // limited to the range
+  EXPECT_EQ(dialog_.ValueControl("DATUM"), nullptr);
+  EXPECT_EQ(Control("ZEILEN").GetValue(), "0");
   // Variant controls: width shown as the skin gives it even below the range, quality 80.
-  EXPECT_EQ(dialog_.ValueControls[4]->Lbl->text(), "Maximale Breite: ");
-  EXPECT_EQ(dialog_.ValueControls[5]->Lbl->text(), "Maximale Höhe: ");
-  EXPECT_EQ(dialog_.ValueControls[6]->Lbl->text(), "JPG-Qualität (0-100): ");
-  EXPECT_EQ(Value(4), "0");
-  EXPECT_EQ(Value(5), "120");
-  EXPECT_EQ(Value(6), "80");
-  EXPECT_EQ(Value(7), "300");  // the second variant from RequiredValueCount + 3
-  ASSERT_EQ(dialog_.VariantGroups.size(), 2u);
-  EXPECT_EQ(dialog_.VariantGroups[1]->title(), "Groß ");
-  EXPECT_GT(dialog_.VariantGroups[1]->y(), dialog_.VariantGroups[0]->geometry().bottom());
-  // Nothing cut off: each label is as wide as its text needs.
-  for (const auto& control : dialog_.ValueControls)
-    EXPECT_GE(control->Lbl->width(), control->Lbl->sizeHint().width())
-        << control->Lbl->text().toStdString();
+  ASSERT_EQ(dialog_.VariantGroupCount(), 2);
+  EXPECT_EQ(Variant("THUMB").MaxWidth().LabelText(), "Maximale Breite: ");
+  EXPECT_EQ(Variant("THUMB").MaxHeight().LabelText(), "Maximale Höhe: ");
+  EXPECT_EQ(Variant("THUMB").Quality().LabelText(), "JPG-Qualität (0-100): ");
+  const TVariantSetting thumb = Variant("THUMB").Setting();
+  EXPECT_EQ(thumb.max_width, "0");
+  EXPECT_EQ(thumb.max_height, "120");
+  EXPECT_EQ(thumb.quality, "80");
+  EXPECT_EQ(Variant("BIG").Setting().max_width, "300");
+  EXPECT_EQ(Variant("BIG").title(), "Groß ");
 
   // Choosing the applied skin again rebuilds nothing.
-  auto* first = dialog_.ValueControls[0].get();
+  const TVTLRuntimeControl* first = &Control("TITEL");
   dialog_.ApplySkinChoice();
-  EXPECT_EQ(dialog_.ValueControls[0].get(), first);
+  EXPECT_EQ(&Control("TITEL"), first);
+  dialog_.reject();
+}
+
+TEST_F(CreateGalleryTest, ControlsStandInRowsWithTheirCaptionsWhole) {
+  dialog_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog_));
+  Choose("Zwei Varianten");
+  // Laid out one below the other at the same left edge, captions whole, inputs right of them.
+  auto top_left = [&](const QWidget& widget) { return widget.mapTo(&dialog_, QPoint(0, 0)); };
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return top_left(*Control("ZEILEN").Widget()).y() > top_left(*Control("TITEL").Widget()).y();
+      },
+      5000));
+  const QWidget* previous = nullptr;
+  for (const char* name : {"TITEL", "FARBE", "SPALTEN", "ZEILEN"}) {
+    const QWidget& row = *Control(name).Widget();
+    if (previous) {
+      EXPECT_EQ(top_left(row).x(), top_left(*previous).x()) << name;
+      EXPECT_GE(top_left(row).y(), top_left(*previous).y() + previous->height()) << name;
+    }
+    const QLabel& label = Child<QLabel>(row, "Lbl");
+    EXPECT_TRUE(ShownWhole(label)) << name;
+    for (const QWidget* input : row.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (input != &label) {
+        EXPECT_GT(input->x(), label.geometry().right()) << name;
+      }
+    }
+    previous = &row;
+  }
+  EXPECT_GE(top_left(Variant("BIG")).y(),
+            top_left(Variant("THUMB")).y() + Variant("THUMB").height());
+  for (TPanLabeledSpinEdit* control :
+       {&Variant("THUMB").MaxWidth(), &Variant("THUMB").MaxHeight(), &Variant("THUMB").Quality()})
+    EXPECT_TRUE(ShownWhole(Child<QLabel>(*control->Widget(), "Lbl")))
+        << control->LabelText().toStdString();
+  dialog_.reject();
 }
 
 TEST_F(CreateGalleryTest, ASkinThatFailedToLoadKeepsThePreviousControls) {
   dialog_.Prepare();
   Choose("Zwei Varianten");
-  const size_t controls = dialog_.ValueControls.size();
+  const TVTLRuntimeControl* title = &Control("TITEL");
   Choose("Kaputt");
   ASSERT_EQ(dialogs_.errors.size(), 1);
   EXPECT_TRUE(
       dialogs_.errors[0].startsWith("Der Skin Kaputt konnte nicht geladen werden. Fehlermeldung: "
                                     "Fehler beim Laden der Datei "));
-  EXPECT_EQ(dialog_.cbSkin->currentText(), "Zwei Varianten");
-  EXPECT_EQ(dialog_.ValueControls.size(), controls);
+  EXPECT_EQ(Skins().currentText(), "Zwei Varianten");
+  EXPECT_EQ(&Control("TITEL"), title);
+  EXPECT_EQ(dialog_.VariantGroupCount(), 2);
 }
 
 TEST_F(CreateGalleryTest, StartChecksSkinAndOutputPath) {
   dialog_.Prepare();
-  dialog_.edOutputPath->setText("   ");
+  OutputPath().setText("   ");
   dialog_.btnGoGoClick();
   EXPECT_EQ(dialogs_.errors, (QStringList{"Bitte geben Sie ein Ausgabeverzeichnis an!"}));
-  dialog_.cbSkin->setCurrentIndex(-1);
+  Skins().setCurrentIndex(-1);
   dialog_.btnGoGoClick();
   EXPECT_EQ(dialogs_.errors.back(), "Bitte wählen Sie einen Skin aus der Liste oben aus!");
 }
@@ -173,10 +223,10 @@ TEST_F(CreateGalleryTest, StartChecksSkinAndOutputPath) {
 TEST_F(CreateGalleryTest, StartMakesTheGalleryThroughTheProgressWindow) {
   dialog_.Prepare();
   Choose("Zwei Varianten");
-  static_cast<TPanLabeledSpinEdit*>(dialog_.ValueControls[4].get())->SpinEdit->SetValue(100);
-  static_cast<TPanLabeledEdit*>(dialog_.ValueControls[0].get())->Edit->setText("Urlaub");
+  Variant("THUMB").MaxWidth().SetValue("100");
+  Control("TITEL").SetValue("Urlaub");
   const std::string out = dir_ / "galerie";
-  dialog_.edOutputPath->setText(QString::fromStdString(out));
+  OutputPath().setText(QString::fromStdString(out));
   Start();
   EXPECT_TRUE(dialogs_.errors.isEmpty()) << dialogs_.errors.join("\n").toStdString();
   EXPECT_EQ(ReadFile(out + "/index.html"),
@@ -191,8 +241,8 @@ TEST_F(CreateGalleryTest, StartMakesTheGalleryThroughTheProgressWindow) {
                                 "  Schritt 1 von 1", "Galerie erfolgreich erstellt!"}));
   EXPECT_TRUE(Child<QPushButton>(progress_, "btnShowGal").isVisibleTo(&progress_));
   // The dialog keeps its values; a second start builds new settings from them.
-  EXPECT_EQ(Value(0), "Urlaub");
-  static_cast<TPanLabeledEdit*>(dialog_.ValueControls[0].get())->Edit->setText("Winter");
+  EXPECT_EQ(Control("TITEL").GetValue(), "Urlaub");
+  Control("TITEL").SetValue("Winter");
   dialogs_.choices = {0};  // the folder holds the first gallery: empty it first
   Start();
   EXPECT_EQ(ReadFile(out + "/index.html"),
@@ -207,7 +257,7 @@ TEST_F(CreateGalleryTest, AFolderThatIsNotEmptyIsEmptiedOrAnotherChosenOnlyWhenT
   Choose("alpha");
   const std::string out = dir_ / "galerie";
   WriteFile(out + "/index.html", "alte Galerie");
-  dialog_.edOutputPath->setText(QString::fromStdString(out));
+  OutputPath().setText(QString::fromStdString(out));
 
   Start();  // the question is cancelled: nothing happens
   ASSERT_EQ(dialogs_.questions.size(), 1);
@@ -237,12 +287,12 @@ TEST_F(CreateGalleryTest, AFolderThatIsNotEmptyIsEmptiedOrAnotherChosenOnlyWhenT
   chooser.start();
   Start();
   chooser.stop();
-  EXPECT_EQ(dialog_.edOutputPath->text(), QString::fromStdString(other));
+  EXPECT_EQ(OutputPath().text(), QString::fromStdString(other));
   EXPECT_TRUE(Exists(other + "/index.html"));
   EXPECT_EQ(ReadFile(out + "/index.html"), "alte Galerie");
 
   // Emptied first: the old gallery goes into the trash, the new one takes its place.
-  dialog_.edOutputPath->setText(QString::fromStdString(out));
+  OutputPath().setText(QString::fromStdString(out));
   dialogs_.choices = {0};
   Start();
   EXPECT_NE(ReadFile(out + "/index.html"), "alte Galerie");
@@ -264,35 +314,31 @@ TEST_F(CreateGalleryTest, ARelativeOutputPathStartsAtTheHomeFolderAndIsShownInFu
 
   dialog_.Prepare();
   Choose("alpha");
-  dialog_.edOutputPath->setText("Galerien/Urlaub");
-  emit dialog_.edOutputPath->editingFinished();  // the user leaves the field
-  EXPECT_EQ(dialog_.edOutputPath->text(), full + "/Galerien/Urlaub");
-  dialog_.edOutputPath->setText("Galerien/Sommer");
+  OutputPath().setText("Galerien/Urlaub");
+  emit OutputPath().editingFinished();  // the user leaves the field
+  EXPECT_EQ(OutputPath().text(), full + "/Galerien/Urlaub");
+  OutputPath().setText("Galerien/Sommer");
   Start();
-  EXPECT_EQ(dialog_.edOutputPath->text(), full + "/Galerien/Sommer");
+  EXPECT_EQ(OutputPath().text(), full + "/Galerien/Sommer");
   EXPECT_TRUE(Exists(dir_ / "home/Galerien/Sommer/index.html"));
 }
 
 TEST_F(CreateGalleryTest, VariantBoxesTakeWhatARunTakesAndSizesOutsideAreRefusedWithTheRange) {
   dialog_.Prepare();
   Choose("Zwei Varianten");
-  auto box = [&](int control) {
-    return static_cast<TPanLabeledSpinEdit*>(
-               dialog_.ValueControls[static_cast<size_t>(control)].get())
-        ->SpinEdit;
-  };
-  EXPECT_EQ(box(4)->Maximum(), 16384);
-  EXPECT_EQ(box(5)->Maximum(), 16384);
-  EXPECT_EQ(box(6)->Minimum(), 0);
-  EXPECT_EQ(box(6)->Maximum(), 100);
-  EXPECT_FALSE(box(4)->InRange());  // the skin's width 0 is shown, marked
-  dialog_.edOutputPath->setText(QString::fromStdString(dir_ / "galerie"));
+  TVariantGroup& thumb = Variant("THUMB");
+  EXPECT_EQ(thumb.MaxWidth().SpinBox().Maximum(), 16384);
+  EXPECT_EQ(thumb.MaxHeight().SpinBox().Maximum(), 16384);
+  EXPECT_EQ(thumb.Quality().SpinBox().Minimum(), 0);
+  EXPECT_EQ(thumb.Quality().SpinBox().Maximum(), 100);
+  EXPECT_FALSE(thumb.MaxWidth().SpinBox().InRange());  // the skin's width 0 is shown, marked
+  OutputPath().setText(QString::fromStdString(dir_ / "galerie"));
   dialog_.btnGoGoClick();
   EXPECT_EQ(dialogs_.errors,
             (QStringList{"Ungültige Werte für die Bildvariante THUMB!\nMaximale Breite und Höhe: "
                          "1 bis 16384 Pixel, JPG-Qualität: 0 bis 100."}));
   EXPECT_FALSE(Exists(dir_ / "galerie"));
-  box(4)->SetValue(16384);
+  thumb.MaxWidth().SpinBox().SetValue(16384);
   Start();
   EXPECT_EQ(dialogs_.errors.size(), 1);
   EXPECT_TRUE(Exists(dir_ / "galerie/index.html"));
@@ -301,17 +347,17 @@ TEST_F(CreateGalleryTest, VariantBoxesTakeWhatARunTakesAndSizesOutsideAreRefused
 // The cache is turned off for one run; its size is kept for the next start.
 TEST_F(CreateGalleryTest, TheCacheIsOffForOneRunAndItsSizeIsKept) {
   dialog_.Prepare();
-  EXPECT_TRUE(dialog_.cbUseCache->isChecked());
-  EXPECT_EQ(dialog_.sbCacheSize->value(), 2000);
-  dialog_.cbUseCache->setChecked(false);
-  dialog_.sbCacheSize->setValue(500);
-  EXPECT_FALSE(dialog_.sbCacheSize->isEnabled());
+  EXPECT_TRUE(Child<QCheckBox>(dialog_, "useCacheBox").isChecked());
+  EXPECT_EQ(Child<QSpinBox>(dialog_, "cacheSizeBox").value(), 2000);
+  Child<QCheckBox>(dialog_, "useCacheBox").setChecked(false);
+  Child<QSpinBox>(dialog_, "cacheSizeBox").setValue(500);
+  EXPECT_FALSE(Child<QSpinBox>(dialog_, "cacheSizeBox").isEnabled());
   dialog_.Prepare();  // shown again
-  EXPECT_TRUE(dialog_.cbUseCache->isChecked());
-  EXPECT_TRUE(dialog_.sbCacheSize->isEnabled());
+  EXPECT_TRUE(Child<QCheckBox>(dialog_, "useCacheBox").isChecked());
+  EXPECT_TRUE(Child<QSpinBox>(dialog_, "cacheSizeBox").isEnabled());
   TfrmCreateGallery next(dialogs_, progress_, preview_, chooser_);
-  EXPECT_TRUE(next.cbUseCache->isChecked());
-  EXPECT_EQ(next.sbCacheSize->value(), 500);
+  EXPECT_TRUE(Child<QCheckBox>(next, "useCacheBox").isChecked());
+  EXPECT_EQ(Child<QSpinBox>(next, "cacheSizeBox").value(), 500);
 }
 
 // The skin's preview is shown while the dialog is modal, as it is when the program runs it:
@@ -374,7 +420,7 @@ TEST_F(CreateGalleryTest, KeepsItsSizeOpensCentredOnTheMainWindowAndFitsTheScree
   main_window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&main_window));
   TfrmCreateGallery dialog(dialogs_, progress_, preview_, chooser_, &main_window);
-  dialog.SkinsFolder = dialog_.SkinsFolder;
+  dialog.SetSkinsFolder(QString::fromStdString(dir_ / "skins"));
   dialog.SetSource({[this]() -> TVTLRecordList& { return records_; },
                     [this] { return QString::fromStdString(dir_ / "photos"); }});
   const QRect screen = main_window.screen()->availableGeometry();
@@ -384,7 +430,8 @@ TEST_F(CreateGalleryTest, KeepsItsSizeOpensCentredOnTheMainWindowAndFitsTheScree
   for (int showing = 0; showing < 6; ++showing) {
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    dialog.cbSkin->setCurrentIndex(dialog.cbSkin->findText(showing % 2 ? "Groß" : "alpha"));
+    QComboBox& skins = Child<QComboBox>(dialog, "cbSkin");
+    skins.setCurrentIndex(skins.findText(showing % 2 ? "Groß" : "alpha"));
     dialog.ApplySkinChoice();
     QCoreApplication::sendPostedEvents();  // the layouts take in the new controls
     if (showing == 0) {
@@ -397,17 +444,19 @@ TEST_F(CreateGalleryTest, KeepsItsSizeOpensCentredOnTheMainWindowAndFitsTheScree
     EXPECT_LE((centre - main_window.frameGeometry().center()).manhattanLength(), 4)
         << "showing " << showing;
     EXPECT_TRUE(screen.contains(dialog.frameGeometry())) << "showing " << showing;
-    const QRect start(dialog.btnGoGo->mapToGlobal(QPoint(0, 0)), dialog.btnGoGo->size());
+    const QPushButton& go = Child<QPushButton>(dialog, "btnGoGo");
+    const QRect start(go.mapToGlobal(QPoint(0, 0)), go.size());
     EXPECT_TRUE(screen.contains(start)) << "showing " << showing;
     if (showing % 2) {
       // All 16 values and 6 variants are there, in areas that scroll.
-      EXPECT_EQ(dialog.ValueControls.size(), 16u + 18u);
-      EXPECT_GT(dialog.frEmReqVars->verticalScrollBar()->maximum(), 0);
-      EXPECT_GT(dialog.frEmImgMod->verticalScrollBar()->maximum(), 0);
+      EXPECT_EQ(dialog.ValueControlCount(), 16);
+      EXPECT_EQ(dialog.VariantGroupCount(), 6);
+      EXPECT_GT(Child<TframEmpty>(dialog, "frEmReqVars").verticalScrollBar()->maximum(), 0);
+      EXPECT_GT(Child<TframEmpty>(dialog, "frEmImgMod").verticalScrollBar()->maximum(), 0);
       // Whatever size the skin wants, the dialog fits a screen of 1366 x 768 with its frame.
       EXPECT_LE(dialog.minimumSizeHint().height(), 680);
     }
-    dialog.btnCancel->click();  // "Abbrechen" closes it
+    Child<QPushButton>(dialog, "cancelButton").click();  // "Abbrechen" closes it
     ASSERT_FALSE(dialog.isVisible());
   }
   // A size kept from a larger screen is brought onto this one.
@@ -439,13 +488,13 @@ TEST_F(CreateGalleryTest, ASkinWhoseControlsCannotBeBuiltCannotBeStarted) {
     ASSERT_FALSE(dialogs_.errors.isEmpty()) << name;
     EXPECT_TRUE(dialogs_.errors.back().startsWith(QString::fromStdString(
         "Der Skin " + name + " konnte nicht geladen werden. Fehlermeldung: ")));
-    EXPECT_TRUE(dialog_.ValueControls.empty()) << name;
-    EXPECT_FALSE(dialog_.btnGoGo->isEnabled()) << name;
+    EXPECT_EQ(dialog_.ValueControlCount() + dialog_.VariantGroupCount(), 0) << name;
+    EXPECT_FALSE(Child<QPushButton>(dialog_, "btnGoGo").isEnabled()) << name;
     dialog_.btnGoGoClick();  // refused, not a crash
     EXPECT_EQ(dialogs_.errors.back(), "Bitte wählen Sie einen Skin aus der Liste oben aus!");
     // A good skin chosen afterwards can be started again.
     Choose("alpha");
-    EXPECT_TRUE(dialog_.btnGoGo->isEnabled());
+    EXPECT_TRUE(Child<QPushButton>(dialog_, "btnGoGo").isEnabled());
   }
 }
 
@@ -455,8 +504,8 @@ TEST_F(CreateGalleryTest, EmptyingNeverTakesTheSkinInUse) {
   dialog_.Prepare();
   dialogs_.open_files = {QString::fromStdString(out + "/meinskin/test.vsk")};
   dialog_.BtnLoadOtherSkinClick();
-  dialog_.edOutputPath->setText(QString::fromStdString(out));
-  dialog_.cbCleanDirectoryBefore->setChecked(true);
+  OutputPath().setText(QString::fromStdString(out));
+  Child<QCheckBox>(dialog_, "cbCleanDirectoryBefore").setChecked(true);
   dialog_.btnGoGoClick();
   EXPECT_EQ(dialogs_.errors.back(),
             QString::fromStdString(
@@ -475,16 +524,16 @@ TEST_F(CreateGalleryTest, LoadingTheSameSkinTwiceIsRefused) {
   EXPECT_EQ(dialogs_.warnings, (QStringList{"Der gewählte Skin wurde bereits geladen!"}));
   dialogs_.open_files = {QString::fromStdString(dir_ / "other/test.vsk")};
   dialog_.BtnLoadOtherSkinClick();
-  EXPECT_EQ(dialog_.SkinList.Count(), 4);
-  EXPECT_EQ(dialog_.cbSkin->currentText(), "Testskin");
-  EXPECT_EQ(dialog_.edPath->text(), QString::fromStdString(dir_ / "other/"));
+  EXPECT_EQ(dialog_.SkinList().Count(), 4);
+  EXPECT_EQ(Skins().currentText(), "Testskin");
+  EXPECT_EQ(Child<QLineEdit>(dialog_, "edPath").text(), QString::fromStdString(dir_ / "other/"));
 }
 
 TEST_F(CreateGalleryTest, AnEmptySkinsFolderOffersNothingToStart) {
-  dialog_.SkinsFolder = QString::fromStdString(dir_ / "nothing");
+  dialog_.SetSkinsFolder(QString::fromStdString(dir_ / "nothing"));
   dialog_.Prepare();
-  EXPECT_EQ(dialog_.cbSkin->count(), 0);
-  EXPECT_TRUE(dialog_.ValueControls.empty());
+  EXPECT_EQ(Skins().count(), 0);
+  EXPECT_EQ(dialog_.ValueControlCount() + dialog_.VariantGroupCount(), 0);
   dialog_.btnGoGoClick();
   EXPECT_EQ(dialogs_.errors, (QStringList{"Bitte wählen Sie einen Skin aus der Liste oben aus!"}));
 }

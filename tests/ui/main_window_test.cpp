@@ -342,32 +342,57 @@ TEST_F(MainWindowTest, TheOrderIsChangedByMovingDraggingAndSortingAndIsWhatTheLi
   EXPECT_EQ(Rows(), (QStringList{"Äpfel.jpg", "Zebra.jpg", "Bild 10.jpg", "bild 2.jpg"}));
 }
 
-TEST_F(MainWindowTest, PropertiesAreSetForEverySelectedImageAndRenamedOrRemovedWhereAsked) {
-  Drop({"a.jpg", "b.JPEG", "c.jpg"});
-  for (const char* property : {"Titel", "Ort"}) {
-    dialogs_.texts = {property};
-    Editor().btnNeueEigenschaftClick();
+// Three images with the properties "Titel" and "Ort"; the first and the last have the title
+// "Meer", typed with both selected.
+class PropertyBoxTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    Drop({"a.jpg", "b.JPEG", "c.jpg"});
+    for (const char* property : {"Titel", "Ort"}) {
+      dialogs_.texts = {property};
+      Editor().btnNeueEigenschaftClick();
+    }
+    SelectRows({0, 2});
+    SelectDetail(0);
+    QTest::keyClicks(&DetailEdit(), "Meer");
   }
+  std::string Value(int record, const char* name) {
+    return window_.RecordList().Item(record).Details.ValueOf(name);
+  }
+};
+
+TEST_F(PropertyBoxTest, AValueTypedIsSetForEverySelectedImage) {
   dialogs_.texts = {"ort"};  // a name that is taken makes no second property
   Editor().btnNeueEigenschaftClick();
   EXPECT_EQ(dialogs_.errors.back(), "Eine Eigenschaft ort gibt es bereits!");
-  auto value = [&](int record, const char* name) {
-    return window_.RecordList().Item(record).Details.ValueOf(name);
-  };
+  EXPECT_EQ(window_.RecordList().Item(1).Details.Names(), (TNamesList{"Titel", "Ort"}));
 
   // Two images selected: the value typed is theirs.
+  EXPECT_EQ(Child<QGroupBox>(window_, "gbRecord").title(),
+            "Bildeigenschaften (2 Bilder markiert) ");
   SelectRows({0, 2});
   EXPECT_EQ(Child<QGroupBox>(window_, "gbRecord").title(),
             "Bildeigenschaften (2 Bilder markiert) ");
-  SelectDetail(0);
-  QTest::keyClicks(&DetailEdit(), "Meer");
-  EXPECT_EQ(value(0, "Titel"), "Meer");
-  EXPECT_EQ(value(1, "Titel"), "");
-  EXPECT_EQ(value(2, "Titel"), "Meer");
+  EXPECT_EQ(Value(0, "Titel"), "Meer");
+  EXPECT_EQ(Value(1, "Titel"), "");
+  EXPECT_EQ(Value(2, "Titel"), "Meer");
+  EXPECT_EQ(DetailLine(0), "Titel: Meer");
   SelectRows({0, 1});
   EXPECT_EQ(DetailLine(0), "Titel: (verschiedene Werte)");
   EXPECT_EQ(DetailLine(1), "Ort: ");
+  // A line whose values differ starts empty; what is typed then is every selected image's.
+  SelectDetail(0);
+  EXPECT_EQ(DetailEdit().text(), "");
+  QTest::keyClicks(&DetailEdit(), "See");
+  EXPECT_EQ(Value(0, "Titel"), "See");
+  EXPECT_EQ(Value(1, "Titel"), "See");
+  EXPECT_EQ(Value(2, "Titel"), "Meer");
+  EXPECT_EQ(DetailLine(0), "Titel: See");
+  EXPECT_TRUE(window_.HasUnsavedChanges());
+}
 
+TEST_F(PropertyBoxTest, APropertyIsRenamedOrRemovedForTheSelectedImagesOrForAll) {
   // Renamed for one image: its value moves to a property of the new name.
   SelectRow(0);
   EXPECT_FALSE(Button("renamePropertyButton").isEnabled());  // no property chosen yet
@@ -378,9 +403,9 @@ TEST_F(MainWindowTest, PropertiesAreSetForEverySelectedImageAndRenamedOrRemovedW
   EXPECT_EQ(dialogs_.choice_buttons.back(),
             (QStringList{"nur bei diesem Bild", "bei allen Bildern", "Abbrechen"}));
   EXPECT_EQ(window_.RecordList().Item(1).Details.Names(), (TNamesList{"Titel", "Ort", "Motiv"}));
-  EXPECT_EQ(value(0, "Motiv"), "Meer");
-  EXPECT_EQ(value(0, "Titel"), "");
-  EXPECT_EQ(value(2, "Titel"), "Meer");
+  EXPECT_EQ(Value(0, "Motiv"), "Meer");
+  EXPECT_EQ(Value(0, "Titel"), "");
+  EXPECT_EQ(Value(2, "Titel"), "Meer");
 
   // Renamed for all images.
   SelectDetail(1);
@@ -395,26 +420,25 @@ TEST_F(MainWindowTest, PropertiesAreSetForEverySelectedImageAndRenamedOrRemovedW
   dialogs_.texts = {"motiv"};
   Editor().RenameProperty();
   EXPECT_EQ(dialogs_.errors.back(), "Eine Eigenschaft motiv gibt es bereits!");
-  EXPECT_EQ(value(2, "Titel"), "Meer");
+  EXPECT_EQ(Value(2, "Titel"), "Meer");
 
   // Removed for one image: the others keep it and their values.
   SelectRow(2);
   SelectDetail(0);
   dialogs_.choices = {0};
   Editor().RemoveProperty();
-  EXPECT_EQ(value(2, "Titel"), "");
+  EXPECT_EQ(Value(2, "Titel"), "");
   EXPECT_EQ(window_.RecordList().Item(2).Details.Names(), (TNamesList{"Titel", "Stadt", "Motiv"}));
   // Cancelled: nothing changes. Removed for all: gone from every image.
   SelectDetail(2);
   Editor().RemoveProperty();
-  EXPECT_EQ(value(0, "Motiv"), "Meer");
+  EXPECT_EQ(Value(0, "Motiv"), "Meer");
   SelectDetail(2);
   dialogs_.choices = {1};
   Editor().RemoveProperty();
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(window_.RecordList().Item(i).Details.Names(), (TNamesList{"Titel", "Stadt"})) << i;
   EXPECT_EQ(DetailCount(), 2);
-  EXPECT_TRUE(window_.HasUnsavedChanges());
 }
 
 TEST_F(MainWindowTest, ClosingAsksToSaveChangesAndStaysOpenUnlessTheyAreSavedOrGivenUp) {

@@ -1,4 +1,4 @@
-// The progress window, the run-time controls and the small windows.
+// The progress window and the small windows.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,11 +8,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTest>
 #include <QTreeView>
 #include <chrono>
@@ -35,7 +33,6 @@
 #include "ui/image_preview.h"
 #include "ui/progress_window.h"
 #include "ui/quit_on_stop_signal.h"
-#include "ui/runtime_controls.h"
 
 namespace vistrel {
 namespace {
@@ -241,85 +238,6 @@ TEST_F(WaitingRunTest, AStopSignalCancelsTheRunAndEndsTheProgramOnceItHasStopped
   EXPECT_EQ(quits.back(), 130);
   ::close(pipe_fds[0]);
   ::close(pipe_fds[1]);
-}
-
-TEST(RuntimeControlsTest, ColourControlShowsAndHandsOutColourText) {
-  FakeDialogs dialogs;
-  QWidget parent;
-  TPanColorSelector control(&parent, 250, 260);
-  control.ColorDialog = &dialogs;
-  control.SetColorText("#00ff80");
-  EXPECT_EQ(control.GetValue(), "#00FF80");
-  control.SetColorText("  x102030");
-  EXPECT_EQ(control.GetValue(), "#102030");
-  control.SetColorText("#00ff8");
-  EXPECT_EQ(control.GetValue(), "#00FF08");
-  EXPECT_THROW(control.SetColorText("#00ff"), EConvertError);
-  // Black is written in white: the swatch's text colour is the complement.
-  control.SetColor(0x000000);
-  const QImage swatch = control.Swatch->pixmap().toImage();
-  bool white_text = false;
-  for (int y = 0; y < swatch.height() && !white_text; ++y)
-    for (int x = 0; x < swatch.width() && !white_text; ++x)
-      white_text = swatch.pixelColor(x, y) == Qt::white;
-  EXPECT_TRUE(white_text);
-  // Cancelling the colour dialog changes nothing; choosing sets the colour.
-  control.ChooseColor();
-  EXPECT_EQ(control.GetValue(), "#000000");
-  dialogs.colors = {QColor(255, 0, 0)};
-  control.ChangeButton->click();
-  EXPECT_EQ(control.GetValue(), "#FF0000");
-  EXPECT_GE(control.ChangeButton->x(), control.Swatch->geometry().right());
-}
-
-TEST(RuntimeControlsTest, NumberBoxNeverChangesAValueBehindTheUsersBack) {
-  QWidget parent;
-  TPanLabeledSpinEdit control(&parent, 100, 50);
-  EXPECT_EQ(control.GetValue(), "0");
-  control.SpinEdit->SetValue(0);
-  control.SpinEdit->SetRange(1, 16384);
-  EXPECT_EQ(control.GetValue(), "0");  // shown as it is, marked as outside the range
-  EXPECT_FALSE(control.SpinEdit->InRange());
-  EXPECT_EQ(control.SpinEdit->toolTip(), "Erlaubt sind Werte von 1 bis 16.384.");
-  control.SpinEdit->stepBy(1);
-  EXPECT_EQ(control.GetValue(), "1");  // stepped into the range
-  EXPECT_TRUE(control.SpinEdit->InRange());
-  // A number typed below the minimum stays when the user leaves the box: it is not turned into
-  // another number unseen.
-  control.SpinEdit->selectAll();
-  QTest::keyClicks(control.SpinEdit, "0");
-  emit control.SpinEdit->editingFinished();
-  EXPECT_EQ(control.GetValue(), "0");
-  EXPECT_FALSE(control.SpinEdit->InRange());
-  // Digits beyond the maximum and a minus sign cannot be typed.
-  control.SpinEdit->selectAll();
-  QTest::keyClicks(control.SpinEdit, "20000");
-  EXPECT_EQ(control.SpinEdit->text(), "2000");
-  control.SpinEdit->selectAll();
-  QTest::keyClicks(control.SpinEdit, "-5");
-  EXPECT_EQ(control.SpinEdit->text(), "5");
-  control.SpinEdit->SetValue(20000);  // a skin's default is shown as it is
-  EXPECT_EQ(control.GetValue(), "20000");
-  EXPECT_FALSE(control.SpinEdit->InRange());
-  control.SpinEdit->stepBy(-1);
-  EXPECT_EQ(control.GetValue(), "16384");
-
-  TPanLabeledSpinEdit unlimited(&parent, 100, 50);
-  unlimited.SpinEdit->SetValue(-40);
-  unlimited.SpinEdit->stepBy(-1);
-  EXPECT_EQ(unlimited.GetValue(), "-41");
-  EXPECT_TRUE(unlimited.SpinEdit->InRange());
-}
-
-TEST(RuntimeControlsTest, DestroyingAControlRemovesItsPanel) {
-  QWidget parent;
-  {
-    TPanLabeledEdit control(&parent, 250, 260);
-    control.Edit->setText("Wert");
-    EXPECT_EQ(control.GetValue(), "Wert");
-    EXPECT_EQ(parent.findChildren<QLineEdit*>().size(), 1);
-  }
-  EXPECT_TRUE(parent.findChildren<QLineEdit*>().isEmpty());
 }
 
 TEST(DirectoryChooserTest, HandsBackTheChosenFolderOrWhatItGot) {
