@@ -233,6 +233,7 @@ shot create-gallery-klassisch "$DIALOG"
 run_gallery klassisch
 click "$DIALOG" 329 21
 keys Down Tab
+shot create-gallery-standard "$DIALOG"
 run_gallery standard
 for skin in einzelseite klassisch standard; do
   [ -e "$HOME/Galerien/$skin/index.html" ] || { echo "no gallery made with $skin" >&2; exit 1; }
