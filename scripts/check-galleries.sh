@@ -61,6 +61,7 @@ fi
 CHROMIUM=/usr/bin/chromium
 if [ "$FULL" = 1 ] && [ ! -x "$CHROMIUM" ]; then install_packages chromium; fi
 install_gallery_check
+hold_gallery_check
 
 mkdir -p "$OUT"
 # The photos with awkward names, copied into a scratch folder of their own.

@@ -26,14 +26,34 @@ install_packages() {
 
 # install_gallery_check : Node.js and npm when missing (from Debian), then the pinned packages of
 # tools/gallery-check with `npm ci`, again only when its lock file changed since the last install.
+# The install holds the tool folder's lock exclusively, and whoever runs the checks holds it shared
+# (hold_gallery_check, or `flock -s tools/gallery-check node ...`): `npm ci` first removes
+# node_modules, so no check may run while it replaces the packages, and installs started at once
+# (two build trees, test.sh and a check) run one after the other, the later one finding them in place.
 install_gallery_check() {
   local tool need=()
-  tool=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/tools/gallery-check
+  tool=$(gallery_check_folder)
   command -v node >/dev/null || need+=(nodejs)
   command -v npm >/dev/null || need+=(npm)
   [ ${#need[@]} -eq 0 ] || install_packages "${need[@]}"
-  if ! cmp -s "$tool/package-lock.json" "$tool/node_modules/.installed-lock.json"; then
-    (cd "$tool" && npm ci --no-audit --no-fund --loglevel=error)
-    cp "$tool/package-lock.json" "$tool/node_modules/.installed-lock.json"
-  fi
+  (
+    flock 9
+    if ! cmp -s "$tool/package-lock.json" "$tool/node_modules/.installed-lock.json"; then
+      (cd "$tool" && npm ci --no-audit --no-fund --loglevel=error)
+      cp "$tool/package-lock.json" "$tool/node_modules/.installed-lock.json"
+    fi
+  ) 9<"$tool"
+}
+
+# hold_gallery_check : takes the tool folder's lock shared until the calling shell ends, so that no
+# install replaces the packages under the checks it runs. Call it after install_gallery_check,
+# never before (the install would wait for the caller's own lock).
+hold_gallery_check() {
+  local fd
+  exec {fd}<"$(gallery_check_folder)"
+  flock -s "$fd"
+}
+
+gallery_check_folder() {
+  echo "$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/tools/gallery-check"
 }
