@@ -52,6 +52,10 @@ bool IsNameInsideFolder(const std::string& pattern, const std::string& old_name,
 
 TOutputFolder::TOutputFolder(std::string directory) : directory_(std::move(directory)) {
   if (!directory_.empty() && directory_.back() != '/') directory_.push_back('/');
+  // A file that a dead run finished does not cost this run its plain name: it is replaced.
+  namer_.SetReplaceable([this](const std::string& path) {
+    return path.starts_with(directory_) && journal_.Inherits(Relative(path));
+  });
 }
 
 TOutputFolder::~TOutputFolder() {
@@ -106,9 +110,13 @@ int TOutputFolder::MakeFile(const std::string& path, std::string& blocker) {
   const int parent = OpenParent(relative, true, leaf, opened, &blocker);
   int error = errno;
   if (parent >= 0) {
-    TFd file(
-        ::openat(parent, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    TFd file(::openat(parent, leaf.c_str(), kFlags, 0644));
     error = errno;
+    if (file.get() < 0 && error == EEXIST && journal_.TakeOver(relative, parent, leaf)) {
+      file = TFd(::openat(parent, leaf.c_str(), kFlags, 0644));
+      error = errno;
+    }
     struct stat st;
     if (file.get() >= 0) {
       if (::fstat(file.get(), &st) == 0) {
@@ -190,13 +198,26 @@ TOutputFile TOutputFolder::OpenCreated(const std::string& path) {
 void TOutputFolder::Finish(TOutputFile& file) {
   const std::string path = file.Path();
   file.Close();
+  TCreated identity;
   {
     std::lock_guard lock(mutex_);
     auto found = created_.find(path);
     if (found == created_.end()) return;
     found->second.finished = true;
+    identity = found->second;
   }
-  journal_.Finished(Relative(path));
+  // Size and time as the file was left, so that a later run can tell whether it was changed.
+  TRunJournal::TIdentity finished{identity.device, identity.inode};
+  std::string leaf;
+  TFd opened;
+  const int parent = OpenParent(Relative(path), false, leaf, opened);
+  struct stat st;
+  if (parent >= 0 && ::fstatat(parent, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+      st.st_dev == identity.device && st.st_ino == identity.inode) {
+    finished.size = st.st_size;
+    finished.modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  }
+  journal_.Finished(Relative(path), finished);
 }
 
 bool TOutputFolder::Remove(const std::string& path) {

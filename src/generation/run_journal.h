@@ -7,9 +7,16 @@
 // deletes that journal. A file is removed only while it is still the very file the dead run made:
 // a regular file of the same device and inode (and birth time, where the file system keeps
 // one), or, for a name the run had reserved but not yet noted as created, an empty regular file.
-// Finished files, files given up, and everything else in the folder stay. Then Start() creates this
-// run's journal exclusively under a hidden name (kJournalPrefix and a random part) and holds an
-// flock on it while the object lives; End() deletes it.
+// Everything else in the folder stays. Then Start() creates this run's journal exclusively under
+// a hidden name (kJournalPrefix and a random part) and holds an flock on it while the object
+// lives; End() deletes it.
+//
+// The files a dead run finished stay too, but they are its output, not the user's: this run
+// inherits them (Inherits()), so that it may replace one whose name it needs (TakeOver()) and
+// writes its files under their plain names, as if the dead run had never been. A finished file
+// is inherited only while it is unchanged since its run finished it: same device, inode, birth,
+// size and modification time; a file the user has edited or put in its place is theirs. The
+// inherited files are noted in this run's journal too, so a run that dies in turn passes them on.
 //
 // A name is written to the journal before its file is created (Reserve), the file's identity
 // once it exists (Created), and a mark when it is finished (Finished) or removed or not made
@@ -28,6 +35,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "support/file_io.h"
 
@@ -53,23 +61,45 @@ class TRunJournal {
   // The journal's full path, or empty when there is none.
   const std::string& Path() const { return path_; }
 
+  // What is known of a file: `birth` is its BirthTime() (0 when unknown), `size` -1 and
+  // `modified` 0 until it is finished.
+  struct TIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    int64_t birth = 0;
+    int64_t size = -1;
+    int64_t modified = 0;  // nanoseconds since 1970
+  };
+
   // `name` is a path relative to the folder.
   void Reserve(std::string_view name);
-  // `birth`: the file's BirthTime(), 0 when unknown.
   void Created(std::string_view name, dev_t device, ino_t inode, int64_t birth);
-  void Finished(std::string_view name);
+  // `file`: device, inode, size and modification time once the file is closed.
+  void Finished(std::string_view name, const TIdentity& file);
   void Released(std::string_view name);
+
+  // True when `name` is a file that a dead run finished and this run inherited.
+  bool Inherits(std::string_view name);
+  // Removes the inherited file `name`, which is `leaf` in the open folder `parent`, so that
+  // this run can make its own under that name; false (and nothing removed) when it is not
+  // inherited or no longer the very file its run finished.
+  bool TakeOver(std::string_view name, int parent, const std::string& leaf);
 
  private:
   // Appends one record; 0, or the system's error when it could not be written completely.
-  int Append(char kind, std::string_view name, dev_t device = 0, ino_t inode = 0,
-             int64_t birth = 0);
+  int Append(char kind, std::string_view name, const TIdentity& file);
+  int Append(char kind, std::string_view name);
+  // Takes the journal of every dead run in the folder: its leftovers go, its unchanged
+  // finished files are inherited, then the journal itself goes.
+  void ClearDeadRuns(int root);
+  void SettleDeadRun(int root, std::string_view contents);
 
   std::mutex mutex_;
   TFd fd_;
-  std::string name_;  // inside the folder
-  std::string path_;  // full
-  int root_ = -1;     // the folder, owned by the caller
+  std::string name_;                                      // inside the folder
+  std::string path_;                                      // full
+  int root_ = -1;                                         // the folder, owned by the caller
+  std::unordered_map<std::string, TIdentity> inherited_;  // by normalized name
 };
 
 }  // namespace vistrel

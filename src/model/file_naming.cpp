@@ -119,7 +119,8 @@ std::string MakeUniqueFileName(const std::string& directory, const std::string& 
 }
 
 bool TUniqueNamer::Taken(const std::string& path) const {
-  return chosen_.count(std::hash<std::string>{}(path)) > 0 || EntryExists(path);
+  if (chosen_.count(std::hash<std::string>{}(path)) > 0) return true;
+  return EntryExists(path) && !(replaceable_ && replaceable_(path));
 }
 
 std::string TUniqueNamer::Make(const std::string& directory, const std::string& pattern_in,

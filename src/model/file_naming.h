@@ -11,10 +11,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace vistrel {
 
@@ -54,6 +56,11 @@ class TUniqueNamer {
   // result is no name).
   std::string Make(const std::string& directory, const std::string& pattern,
                    const std::string& old_name, const std::string& extension);
+  // An existing entry at a full path for which `replaceable` says true counts as free: its
+  // name is handed out as if nothing were there (the caller replaces the file).
+  void SetReplaceable(std::function<bool(const std::string& path)> replaceable) {
+    replaceable_ = std::move(replaceable);
+  }
 
  private:
   bool Taken(const std::string& path) const;
@@ -64,6 +71,7 @@ class TUniqueNamer {
   // For each kind of name that needed a number, the number to try next: every smaller one is
   // taken.
   std::unordered_map<std::string, uint64_t> next_number_;
+  std::function<bool(const std::string&)> replaceable_;
 };
 
 }  // namespace vistrel

@@ -66,7 +66,7 @@ class OutputFolderTest : public ::testing::Test {
 
 // What a dead run reserved or half wrote goes; what it finished, what the user put there (also
 // in place of a file of the run, and a file that merely has a journal's name) stays, and the
-// next run takes the plain names again.
+// next run takes the plain names again, also those of the files the dead run finished.
 TEST_F(OutputFolderTest, TheNextRunClearsWhatADeadRunLeftAndNothingElse) {
   WriteFile(out_ + "eigene.txt", "vom Benutzer");
   WriteFile(out_ + ".vistrel-lauf-notiz", "kein Journal");
@@ -99,9 +99,44 @@ TEST_F(OutputFolderTest, TheNextRunClearsWhatADeadRunLeftAndNothingElse) {
 
   EXPECT_EQ(Make(next, "halb", "neu", true), out_ + "halb.jpg");
   EXPECT_EQ(Make(next, "50% Rabatt ä", "neu", true), out_ + "50% Rabatt ä.jpg");
-  EXPECT_EQ(Make(next, "fertig", "neu", true), out_ + "fertig2.jpg");
+  EXPECT_EQ(Make(next, "fertig", "neu", true), out_ + "fertig.jpg");
+  EXPECT_EQ(ReadFile(out_ + "fertig.jpg"), "neu");
   next.EndRun();
   EXPECT_EQ(Journals(out_), Files{".vistrel-lauf-notiz"});
+}
+
+// A finished file of a dead run is the next run's to replace only while nobody changed it; a
+// run that inherits finished files and dies in turn passes them on.
+TEST_F(OutputFolderTest, OnlyUnchangedFilesOfADeadRunAreReplaced) {
+  InDyingProcess([&] {
+    TOutputFolder folder(out_);
+    Die(folder.BeginRun() && !Make(folder, "bearbeitet", "vom Lauf", true).empty() &&
+        !Make(folder, "ausgetauscht", "vom Lauf", true).empty() &&
+        !Make(folder, "weitergegeben", "vom Lauf", true).empty());
+  });
+  // Edited in place (same inode, other size) and replaced by the user's own file.
+  {
+    TFd edited(::open((out_ + "bearbeitet.jpg").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+    ASSERT_GE(edited.get(), 0);
+    ASSERT_EQ(::write(edited.get(), "!", 1), 1);
+  }
+  WriteFile(dir_ / "eigen.jpg", "vom Lauf");
+  ASSERT_EQ(::rename((dir_ / "eigen.jpg").c_str(), (out_ + "ausgetauscht.jpg").c_str()), 0);
+  // A second run inherits what is left and dies before it needs the name.
+  InDyingProcess([&] {
+    TOutputFolder folder(out_);
+    Die(folder.BeginRun());
+  });
+
+  TOutputFolder next(out_);
+  ASSERT_TRUE(next.BeginRun());
+  EXPECT_EQ(Make(next, "bearbeitet", "neu", true), out_ + "bearbeitet2.jpg");
+  EXPECT_EQ(Make(next, "ausgetauscht", "neu", true), out_ + "ausgetauscht2.jpg");
+  EXPECT_EQ(Make(next, "weitergegeben", "neu", true), out_ + "weitergegeben.jpg");
+  next.EndRun();
+  EXPECT_EQ(ReadFile(out_ + "bearbeitet.jpg"), "vom Lauf!");
+  EXPECT_EQ(ReadFile(out_ + "ausgetauscht.jpg"), "vom Lauf");
+  EXPECT_EQ(ReadFile(out_ + "weitergegeben.jpg"), "neu");
 }
 
 // A run that dies between noting a name and noting its file leaves the name reserved: its
