@@ -67,7 +67,10 @@ vips::VImage PlainCmyk(const vips::VImage& rgb) {
 
 }  // namespace
 
-std::string MakeJpeg(int width, int height, const TJpegOptions& options) {
+namespace {
+
+// The picture of MakeJpeg(), stored for `stored_for_orientation`.
+vips::VImage TestPicture(int width, int height, int stored_for_orientation) {
   // Brightness falls from top to bottom; the left half leans red, the right half blue.
   vips::VImage x = vips::VImage::xyz(width, height)[0];
   vips::VImage y = vips::VImage::xyz(width, height)[1];
@@ -78,7 +81,7 @@ std::string MakeJpeg(int width, int height, const TJpegOptions& options) {
   vips::VImage image = red.bandjoin(light * 0.6).bandjoin(blue).cast(VIPS_FORMAT_UCHAR);
   image = image.copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
   // The stored pixels are the inverse of what the orientation does to show them.
-  switch (options.stored_for_orientation) {
+  switch (stored_for_orientation) {
     case 2:
       image = image.flip(VIPS_DIRECTION_HORIZONTAL);
       break;
@@ -103,6 +106,178 @@ std::string MakeJpeg(int width, int height, const TJpegOptions& options) {
     default:
       break;
   }
+  return image;
+}
+
+std::string TakeBlob(VipsBlob* blob) {
+  std::string bytes(static_cast<const char*>(VIPS_AREA(blob)->data), VIPS_AREA(blob)->length);
+  vips_area_unref(VIPS_AREA(blob));
+  return bytes;
+}
+
+// Big-endian numbers of an ISO base media file.
+uint64_t Be(const std::string& bytes, size_t pos, int size) {
+  uint64_t value = 0;
+  for (int i = 0; i < size; ++i)
+    value = (value << 8) | static_cast<unsigned char>(bytes.at(pos + static_cast<size_t>(i)));
+  return value;
+}
+void SetBe(std::string& bytes, size_t pos, int size, uint64_t value) {
+  for (int i = size - 1; i >= 0; --i, value >>= 8)
+    bytes.at(pos + static_cast<size_t>(i)) = static_cast<char>(value & 0xFF);
+}
+// The position of the first box of `type` in [start, end), or npos.
+size_t FindBox(const std::string& bytes, size_t start, size_t end, const char* type) {
+  for (size_t pos = start; pos + 8 <= end;) {
+    const size_t size = static_cast<size_t>(Be(bytes, pos, 4));
+    if (bytes.compare(pos + 4, 4, type) == 0) return pos;
+    if (size < 8) break;
+    pos += size;
+  }
+  return std::string::npos;
+}
+void GrowBox(std::string& bytes, size_t box, size_t by) {
+  SetBe(bytes, box, 4, Be(bytes, box, 4) + by);
+}
+
+}  // namespace
+
+std::string WithHeifProperties(const std::string& heif, const std::vector<std::string>& boxes) {
+  std::string bytes = heif;
+  const size_t meta = FindBox(bytes, 0, bytes.size(), "meta");
+  const size_t meta_end = meta + static_cast<size_t>(Be(bytes, meta, 4));
+  const size_t pitm = FindBox(bytes, meta + 12, meta_end, "pitm");
+  const size_t iloc = FindBox(bytes, meta + 12, meta_end, "iloc");
+  const size_t iprp = FindBox(bytes, meta + 12, meta_end, "iprp");
+  const size_t iprp_end = iprp + static_cast<size_t>(Be(bytes, iprp, 4));
+  const size_t ipco = FindBox(bytes, iprp + 8, iprp_end, "ipco");
+  const size_t ipma = FindBox(bytes, iprp + 8, iprp_end, "ipma");
+  const uint64_t primary = Be(bytes, pitm + 12, bytes[pitm + 8] == 0 ? 2 : 4);
+  std::string properties;
+  for (const std::string& box : boxes) properties += box;
+  // The new properties' numbers follow those already in "ipco".
+  size_t count = 0;
+  const size_t ipco_end = ipco + static_cast<size_t>(Be(bytes, ipco, 4));
+  for (size_t pos = ipco + 8; pos < ipco_end; pos += static_cast<size_t>(Be(bytes, pos, 4)))
+    ++count;
+  // The primary item's entry in "ipma" gets the associations, marked essential.
+  const int ipma_version = bytes[ipma + 8];
+  const bool wide = Be(bytes, ipma + 9, 3) & 1;
+  const int id_size = ipma_version < 1 ? 2 : 4;
+  const int index_size = wide ? 2 : 1;
+  std::string associations;
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    std::string association(static_cast<size_t>(index_size), '\0');
+    SetBe(association, 0, index_size, (wide ? 0x8000 : 0x80) | (count + 1 + i));
+    associations += association;
+  }
+  size_t pos = ipma + 16;
+  const uint64_t entries = Be(bytes, ipma + 12, 4);
+  size_t insert_at = std::string::npos;
+  for (uint64_t e = 0; e < entries; ++e) {
+    const uint64_t item = Be(bytes, pos, id_size);
+    const size_t n = static_cast<unsigned char>(bytes[pos + static_cast<size_t>(id_size)]);
+    const size_t after = pos + static_cast<size_t>(id_size) + 1 + n * index_size;
+    if (item == primary) {
+      bytes[pos + static_cast<size_t>(id_size)] = static_cast<char>(n + boxes.size());
+      insert_at = after;
+    }
+    pos = after;
+  }
+  const size_t delta = properties.size() + associations.size();
+  // Item data behind the metadata moves by `delta`: "iloc" offsets into the file grow.
+  const int iloc_version = bytes[iloc + 8];
+  const int offset_size = static_cast<unsigned char>(bytes[iloc + 12]) >> 4;
+  const int length_size = bytes[iloc + 12] & 15;
+  const int base_size = static_cast<unsigned char>(bytes[iloc + 13]) >> 4;
+  const int extent_index_size = iloc_version >= 1 ? bytes[iloc + 13] & 15 : 0;
+  const int item_id_size = iloc_version < 2 ? 2 : 4;
+  size_t at = iloc + 14;
+  const uint64_t items = Be(bytes, at, item_id_size);
+  at += static_cast<size_t>(item_id_size);
+  for (uint64_t i = 0; i < items; ++i) {
+    at += static_cast<size_t>(item_id_size);
+    int construction = 0;
+    if (iloc_version >= 1) {
+      construction = static_cast<int>(Be(bytes, at, 2) & 15);
+      at += 2;
+    }
+    at += 2;  // data reference index
+    const size_t base_at = at;
+    if (construction == 0 && base_size > 0)
+      SetBe(bytes, base_at, base_size, Be(bytes, base_at, base_size) + delta);
+    at += static_cast<size_t>(base_size);
+    const uint64_t extents = Be(bytes, at, 2);
+    at += 2;
+    for (uint64_t x = 0; x < extents; ++x) {
+      at += static_cast<size_t>(extent_index_size);
+      if (construction == 0 && base_size == 0 && offset_size > 0)
+        SetBe(bytes, at, offset_size, Be(bytes, at, offset_size) + delta);
+      at += static_cast<size_t>(offset_size + length_size);
+    }
+  }
+  bytes.insert(insert_at, associations);
+  GrowBox(bytes, ipma, associations.size());
+  bytes.insert(ipco_end, properties);
+  GrowBox(bytes, ipco, properties.size());
+  GrowBox(bytes, iprp, delta);
+  GrowBox(bytes, meta, delta);
+  return bytes;
+}
+
+std::string HeifProperty(const char* type, unsigned char value) {
+  return std::string("\0\0\0\x09", 4) + type + static_cast<char>(value);
+}
+
+std::string MakePhoto(TImageFormat format, int width, int height, const TPhotoOptions& options) {
+  vips::VImage image = TestPicture(width, height, options.stored_for_orientation);
+  if (options.transparent_left) {
+    // Alpha 0 in the left half: a transparent photo shows its background there.
+    vips::VImage x = vips::VImage::xyz(image.width(), image.height())[0];
+    image = image.bandjoin((x < image.width() / 2).ifthenelse(0, 255).cast(VIPS_FORMAT_UCHAR));
+  }
+  if (options.pages > 1) {
+    // Later pages are black: only the first may be shown.
+    const int page_height = image.height();
+    std::vector<vips::VImage> pages = {image};
+    for (int p = 1; p < options.pages; ++p)
+      pages.push_back(image.linear(0.0, 0.0).cast(VIPS_FORMAT_UCHAR));
+    image = vips::VImage::arrayjoin(pages, vips::VImage::option()->set("across", 1));
+    image.set("page-height", page_height);
+  }
+  if (!options.exif.empty()) {
+    const std::string exif = std::string("Exif\0\0", 6) + options.exif;
+    image = image.copy();
+    vips_image_set_blob_copy(image.get_image(), VIPS_META_EXIF_NAME, exif.data(), exif.size());
+  }
+  if (options.exif_orientation > 1) image.set(VIPS_META_ORIENTATION, options.exif_orientation);
+  switch (format) {
+    case TImageFormat::kJpeg:
+      return TakeBlob(image.jpegsave_buffer());
+    case TImageFormat::kPng:
+      return TakeBlob(image.pngsave_buffer());
+    case TImageFormat::kTiff:
+      return TakeBlob(image.tiffsave_buffer());
+    case TImageFormat::kWebp:
+      return TakeBlob(image.webpsave_buffer(vips::VImage::option()->set("lossless", true)));
+    case TImageFormat::kHeif:
+    case TImageFormat::kAvif:
+      return TakeBlob(image.heifsave_buffer(vips::VImage::option()->set("Q", 90)->set(
+          "compression", format == TImageFormat::kAvif ? VIPS_FOREIGN_HEIF_COMPRESSION_AV1
+                                                       : VIPS_FOREIGN_HEIF_COMPRESSION_HEVC)));
+    case TImageFormat::kJxl: {
+      // The encoder is blocked with libvips' other untrusted operations; the tests need it.
+      vips_operation_block_set("VipsForeignSaveJxl", FALSE);
+      return TakeBlob(image.jxlsave_buffer(vips::VImage::option()->set("lossless", true)));
+    }
+    case TImageFormat::kUnknown:
+      break;
+  }
+  return {};
+}
+
+std::string MakeJpeg(int width, int height, const TJpegOptions& options) {
+  vips::VImage image = TestPicture(width, height, options.stored_for_orientation);
   if (options.bands == 1) image = image.colourspace(VIPS_INTERPRETATION_B_W);
   if (options.bands == 4 && options.cmyk == TJpegOptions::TCmyk::kPlain) {
     image = PlainCmyk(image);
@@ -117,13 +292,10 @@ std::string MakeJpeg(int width, int height, const TJpegOptions& options) {
                                 vips::VImage::option()->set("embedded", false));
     image = image.cast(VIPS_FORMAT_UCHAR);
   }
-  VipsBlob* blob = image.jpegsave_buffer(vips::VImage::option()
-                                             ->set("Q", options.quality)
-                                             ->set("interlace", options.progressive)
-                                             ->set("strip", !keep_profile));
-  std::string bytes(static_cast<const char*>(VIPS_AREA(blob)->data), VIPS_AREA(blob)->length);
-  vips_area_unref(VIPS_AREA(blob));
-  return bytes;
+  return TakeBlob(image.jpegsave_buffer(vips::VImage::option()
+                                            ->set("Q", options.quality)
+                                            ->set("interlace", options.progressive)
+                                            ->set("strip", !keep_profile)));
 }
 
 TTiffEntry Ascii(uint16_t tag, const std::string& text) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "model/photo_format.h"
+
 namespace vistrel::testing {
 
 struct TJpegOptions {
@@ -28,6 +30,28 @@ struct TJpegOptions {
 // A JPEG of `width` x `height` with a picture that shows where its top left is: the left half
 // is red-ish, the right half blue-ish, and the top rows are brighter than the bottom ones.
 std::string MakeJpeg(int width, int height, const TJpegOptions& options = {});
+
+// Every format the program decodes.
+inline constexpr TImageFormat kPhotoFormats[] = {
+    TImageFormat::kJpeg, TImageFormat::kPng,  TImageFormat::kTiff, TImageFormat::kWebp,
+    TImageFormat::kHeif, TImageFormat::kAvif, TImageFormat::kJxl};
+
+// A photo of another format with MakeJpeg()'s picture (of width x height as shown).
+struct TPhotoOptions {
+  int stored_for_orientation = 1;  // as TJpegOptions'
+  int exif_orientation = 1;        // written into the file's EXIF or TIFF tags when not 1
+  bool transparent_left = false;   // the left half fully transparent
+  int pages = 1;                   // further pages (or frames) are black
+  std::string exif;                // a TIFF structure (BuildTiff) stored as the photo's EXIF
+};
+std::string MakePhoto(TImageFormat format, int width, int height,
+                      const TPhotoOptions& options = {});
+
+// A HEIF property box of one byte's value ("irot" with the angle, "imir" with the axis).
+std::string HeifProperty(const char* type, unsigned char value);
+// `heif` (as libvips writes it) with `boxes` added to its properties and associated with its
+// primary image, in this order.
+std::string WithHeifProperties(const std::string& heif, const std::vector<std::string>& boxes);
 
 // One TIFF directory entry; `data` holds the value bytes in little-endian order.
 struct TTiffEntry {

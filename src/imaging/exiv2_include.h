@@ -5,4 +5,5 @@
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include <exiv2/exiv2.hpp>
+#include <exiv2/webpimage.hpp>  // not among exiv2.hpp's own
 #pragma GCC diagnostic pop

@@ -10,7 +10,7 @@
 #include <cstdio>  // jpeglib.h needs FILE
 #endif
 
-#include "imaging/jpeg_header.h"
+#include "imaging/photo_decoder.h"
 #include "support/file_io.h"
 
 namespace vistrel {
@@ -19,54 +19,17 @@ namespace {
 
 using vips::VImage;
 
-// A libvips blob over bytes owned by the caller; released with the object.
-class TBlob {
- public:
-  explicit TBlob(const std::string& bytes)
-      : blob_(vips_blob_new(nullptr, bytes.data(), bytes.size())) {}
-  ~TBlob() { vips_area_unref(VIPS_AREA(blob_)); }
-  TBlob(const TBlob&) = delete;
-  TBlob& operator=(const TBlob&) = delete;
-  VipsBlob* get() const { return blob_; }
-
- private:
-  VipsBlob* blob_;
-};
-
-// The whole file, when it is a JPEG that may be decoded.
-bool ReadDecodableJpeg(const std::string& path, std::string& bytes, TJpegHeader& header) {
-  if (!ReadWholeFile(path, bytes)) return false;
-  header = ParseJpegHeader(bytes);
-  return IsWithinDecodeLimits(header, bytes);
-}
-
 // EXIF orientations: 1 upright; 2 to 4 mirrored or upside down (same size); 5 to 8 turned by
 // 90 degrees, mirrored or not (width and height swap).
 bool IsTurned(int orientation) { return orientation >= 5 && orientation <= 8; }
 bool NeedsOrienting(int orientation) { return orientation >= 2 && orientation <= 8; }
 
-int Orientation(const VImage& image) {
-  return image.get_typeof(VIPS_META_ORIENTATION) ? image.get_int(VIPS_META_ORIENTATION) : 1;
-}
-
-// The largest JPEG shrink-on-load factor that still gives at least `need` pixels.
-int ShrinkFactor(int64_t width, int64_t height, TSize need) {
-  for (int shrink : {8, 4, 2}) {
-    if ((width + shrink - 1) / shrink >= need.width &&
-        (height + shrink - 1) / shrink >= need.height)
-      return shrink;
-  }
-  return 1;
-}
-
-// Loads a JPEG decoded at 1/shrink of its size, with truncated data as an error. A
-// `sequential` image is decoded while it is read, once from top to bottom.
-VImage LoadJpeg(const TBlob& blob, int shrink, bool sequential = false) {
-  return VImage::jpegload_buffer(
-      blob.get(), VImage::option()
-                      ->set("shrink", shrink)
-                      ->set("access", sequential ? VIPS_ACCESS_SEQUENTIAL : VIPS_ACCESS_RANDOM)
-                      ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
+// One of the program's own copies decoded at 1/shrink of its size, while it is read.
+VImage LoadCopy(const TBlob& blob, int shrink) {
+  return VImage::jpegload_buffer(blob.get(), VImage::option()
+                                                 ->set("shrink", shrink)
+                                                 ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                                 ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
 }
 
 // A CMYK picture without a profile as browsers show it: each of red, green and blue is what
@@ -80,17 +43,22 @@ VImage PlainCmykToSrgb(const VImage& cmyk) {
   return ((255 - ink) * (255 - black)).linear(1.0 / 255, 0.5 / 255).floor();
 }
 
-// 3-band 8-bit sRGB: an embedded profile is applied, CMYK and greyscale are converted, an alpha
-// band is dropped.
+// 3-band 8-bit sRGB: an embedded profile is applied, CMYK, greyscale and 16-bit or float
+// pictures are converted, an alpha band (what is left of it after flattening) is dropped.
 VImage ToSrgb(VImage image) {
+  const bool cmyk = image.interpretation() == VIPS_INTERPRETATION_CMYK ||
+                    (image.bands() == 4 && !image.has_alpha());
   if (image.get_typeof(VIPS_META_ICC_NAME)) {
     image = image.icc_transform("srgb", VImage::option()
                                             ->set("embedded", true)
                                             ->set("intent", VIPS_INTENT_RELATIVE)
                                             ->set("depth", 8));
-  } else if (image.interpretation() == VIPS_INTERPRETATION_CMYK || image.bands() == 4) {
+  } else if (cmyk) {
+    if (image.format() != VIPS_FORMAT_UCHAR)
+      image = image.cast(VIPS_FORMAT_UCHAR, VImage::option()->set("shift", true));
+    if (image.bands() > 4) image = image.extract_band(0, VImage::option()->set("n", 4));
     image = PlainCmykToSrgb(image);
-  } else if (image.bands() < 3) {
+  } else if (image.bands() < 3 || image.format() != VIPS_FORMAT_UCHAR) {
     image = image.colourspace(VIPS_INTERPRETATION_sRGB);
   }
   if (image.bands() > 3) image = image.extract_band(0, VImage::option()->set("n", 3));
@@ -227,16 +195,11 @@ std::vector<TSize> UprightSizes(const TCopyPlan& plan, const std::vector<TScaleR
 bool PlanJpegCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
                     TCopyPlan& plan) {
   plan = TCopyPlan();
-  const TJpegHeader header = ParseJpegHeader(bytes);
-  if (!IsWithinDecodeLimits(header, bytes)) return false;
-  try {
-    plan.orientation = Orientation(LoadJpeg(TBlob(bytes), 1));
-  } catch (const vips::VError&) {
-    vips_error_clear();
-    return false;
-  }
-  plan.width = static_cast<uint32_t>(header.width);
-  plan.height = static_cast<uint32_t>(header.height);
+  const TPhotoDecoder photo(bytes);
+  if (!photo.Ok()) return false;
+  plan.orientation = photo.Orientation();
+  plan.width = photo.Width();
+  plan.height = photo.Height();
   const std::vector<TSize> upright = UprightSizes(plan, requests);
   // A copy at most half as wide and high as another of at least its quality is scaled from
   // that one (the smallest such), decoded shrunk on load: far cheaper than decoding the photo
@@ -265,7 +228,9 @@ bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& r
   std::vector<bool> wanted;
   for (const TScaledCopy& copy : copies) wanted.push_back(copy.jpeg.empty());
   try {
-    const TBlob blob(bytes);
+    const TPhotoDecoder photo(bytes);
+    if (!photo.Ok() || photo.Width() != plan.width || photo.Height() != plan.height)
+      return false;  // a plan for another photo
     const std::vector<TSize> upright = UprightSizes(plan, requests);
     const bool turned = IsTurned(plan.orientation);
     const bool orient = NeedsOrienting(plan.orientation);
@@ -277,15 +242,17 @@ bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& r
 
     // Copies made from the photo: scaled as stored and only then turned, which is cheaper
     // than turning the decoded photo. The photo is decoded at the smallest size JPEG
-    // shrink-on-load allows for each copy, once per shrink factor; a decoding used once is
-    // scaled while it is decoded.
+    // shrink-on-load allows for each copy (other formats at their full size), once per shrink
+    // factor; a decoding used once is scaled while it is decoded.
     std::vector<int> shrinks(requests.size(), 0);
     std::vector<TSize> stored(requests.size());
     for (size_t i = 0; i < requests.size(); ++i) {
       if (!wanted[i] || plan.sources[i] >= 0 || !IsMadeCopy(upright[i])) continue;
       const TSize size = upright[i];
       stored[i] = turned ? TSize{size.height, size.width} : size;
-      shrinks[i] = ShrinkFactor(plan.width, plan.height, stored[i]);
+      shrinks[i] = photo.Format() == TImageFormat::kJpeg
+                       ? JpegShrinkFactor(plan.width, plan.height, stored[i])
+                       : 1;
     }
     for (size_t i = 0; i < requests.size(); ++i) {
       if (shrinks[i] == 0) continue;
@@ -296,7 +263,7 @@ bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& r
           group.push_back(j);
           shrinks[j] = 0;
         }
-      VImage decoded = LoadJpeg(blob, shrink, group.size() == 1);
+      VImage decoded = photo.Decode(stored[i], group.size() == 1);
       if (group.size() > 1) decoded = decoded.copy_memory();
       for (size_t j : group) {
         VImage resized = ResizeTo(decoded, stored[j]);
@@ -319,9 +286,8 @@ bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& r
       if (source.jpeg.empty()) continue;  // could not be made: neither can this one
       const TBlob source_blob(source.jpeg);
       const TSize size = upright[i];
-      finish(i,
-             ResizeTo(LoadJpeg(source_blob, ShrinkFactor(source.width, source.height, size), true),
-                      size));
+      finish(i, ResizeTo(LoadCopy(source_blob, JpegShrinkFactor(source.width, source.height, size)),
+                         size));
     }
     return true;
   } catch (const vips::VError&) {
@@ -348,18 +314,19 @@ std::string TVipsImageProcessor::Identity() const {
 
 TBitmap RenderPreviewBitmap(const std::string& file, int box_width, int box_height) {
   std::string bytes;
-  TJpegHeader header;
-  if (box_width < 1 || box_height < 1 || !ReadDecodableJpeg(file, bytes, header)) return {};
+  if (box_width < 1 || box_height < 1 || !ReadWholeFile(file, bytes)) return {};
   try {
-    const TBlob blob(bytes);
-    const bool turned = IsTurned(Orientation(LoadJpeg(blob, 1)));
-    const int64_t w = turned ? header.height : header.width;
-    const int64_t h = turned ? header.width : header.height;
+    const TPhotoDecoder photo(bytes);
+    if (!photo.Ok()) return {};
+    const bool turned = IsTurned(photo.Orientation());
+    const int64_t w = turned ? photo.Height() : photo.Width();
+    const int64_t h = turned ? photo.Width() : photo.Height();
     const TSize size = FitIntoBox(w, h, box_width, box_height);
     if (size.width < 1 || size.height < 1) return {};
     const TSize need = turned ? TSize{size.height, size.width} : size;
-    VImage image = LoadJpeg(blob, ShrinkFactor(header.width, header.height, need)).autorot();
-    return EncodeBmp(ToSrgb(ResizeTo(image, size)));
+    VImage image = ResizeTo(photo.Decode(need, false), need);
+    if (NeedsOrienting(photo.Orientation())) image = image.copy_memory().autorot();
+    return EncodeBmp(ToSrgb(image));
   } catch (const vips::VError&) {
     vips_error_clear();
     return {};
@@ -370,24 +337,9 @@ TBitmap RenderFullSizeBitmap(const std::string& file) {
   std::string bytes;
   if (!ReadWholeFile(file, bytes)) return {};
   try {
-    const TBlob blob(bytes);
-    VImage image;
-    const TJpegHeader header = ParseJpegHeader(bytes);
-    if (header.valid) {
-      if (!IsWithinDecodeLimits(header, bytes)) return {};
-      image = LoadJpeg(blob, 1).autorot();
-    } else if (bytes.compare(0, 8, "\x89PNG\r\n\x1A\n") == 0) {
-      image = VImage::pngload_buffer(blob.get());
-      if (image.width() > static_cast<int>(kMaxImageSide) ||
-          image.height() > static_cast<int>(kMaxImageSide))
-        return {};
-      if (image.has_alpha())
-        image =
-            image.flatten(VImage::option()->set("background", std::vector<double>{255, 255, 255}));
-    } else {
-      return {};
-    }
-    return EncodeBmp(ToSrgb(image));
+    const TPhotoDecoder photo(bytes);
+    if (!photo.Ok()) return {};
+    return EncodeBmp(ToSrgb(photo.DecodeWhole(false).autorot()));
   } catch (const vips::VError&) {
     vips_error_clear();
     return {};

@@ -3,15 +3,17 @@
 // Every size follows one rule, FitIntoBox: the photo is fitted into a box with its proportions
 // kept, enlarged too when it is smaller, and the side that is not binding is rounded as MulDiv
 // rounds. Copies are upright (the EXIF orientation is applied and the box is compared with the
-// upright size), in sRGB (an embedded colour profile, CMYK or greyscale is converted) and carry
-// no metadata. Only JPEG files are decoded, by libvips' JPEG loader, and only when their header
-// is within the decoding limits of jpeg_header.h. libvips errors never leave this module.
+// upright size), in sRGB (an embedded colour profile, CMYK, greyscale, 16-bit and float
+// pictures are converted), flattened onto white where the photo is transparent, and carry no
+// metadata. Photos of every format photo_decoder.h allows are read, decoded by that format's
+// loader and only within the decoding limits. libvips errors never leave this module.
 //
 // Of the copies asked of one photo, each is scaled either from the photo, decoded at the
-// smallest size JPEG shrink-on-load allows (once for all copies that need the same), or, when
-// another copy of at least its quality is twice as wide and high, from the smallest such copy:
-// a thumbnail then costs next to nothing. Either way a copy's bytes are fixed by the photo, its
-// own request and its source, which the variant cache keys on.
+// smallest size JPEG shrink-on-load allows (once for all copies that need the same; other
+// formats are decoded whole), or, when another copy of at least its quality is twice as wide
+// and high, from the smallest such copy: a thumbnail then costs next to nothing. Either way a
+// copy's bytes are fixed by the photo, its own request and its source, which the variant cache keys
+// on.
 //
 // Call after TImageLibrary has started. All functions may be called from several threads.
 #pragma once
@@ -65,7 +67,7 @@ struct TBitmap {
 
 // The photo fitted into box_width x box_height (the preview of the image list).
 TBitmap RenderPreviewBitmap(const std::string& file, int box_width, int box_height);
-// The picture at its own (upright) size. JPEG and PNG files are read.
+// The picture at its own (upright) size.
 TBitmap RenderFullSizeBitmap(const std::string& file);
 
 // The libvips implementation of TImageProcessor.

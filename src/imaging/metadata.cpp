@@ -1,12 +1,15 @@
 #include "imaging/metadata.h"
 
 #include <algorithm>
+#include <functional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "imaging/exiv2_include.h"
+#include "imaging/image_header.h"
 #include "imaging/jpeg_header.h"
+#include "imaging/photo_decoder.h"
 #include "model/file_naming.h"
 #include "model/photo_captions.h"
 #include "model/photo_data.h"
@@ -558,19 +561,66 @@ struct TTargets {
   std::vector<TCaptionSource> leading = {};
 };
 
-// Adds the entries of the file's EXIF items, its photo data and its captions as `targets`
-// wants them; returns the EXIF orientation (0 when none).
-int AddExifItems(std::string_view head, const TTargets& targets) {
+// exiv2's image type of a file of `format`; -1 for formats exiv2 does not read here.
+int Exiv2ImageType(TImageFormat format) {
+  switch (format) {
+    case TImageFormat::kJpeg:
+      return Exiv2::ImageType::jpeg;
+    case TImageFormat::kPng:
+      return Exiv2::ImageType::png;
+    case TImageFormat::kTiff:
+      return Exiv2::ImageType::tiff;
+    case TImageFormat::kWebp:
+      return Exiv2::ImageType::webp;
+    default:
+      return -1;
+  }
+}
+
+// The metadata of a photo as exiv2 reads it.
+struct TMetadataSets {
+  Exiv2::ExifData exif;
+  Exiv2::IptcData iptc;
+  Exiv2::XmpData xmp;
+};
+
+// Reads the metadata of the photo `bytes` of `format` (for JPEG its head is enough): by exiv2's
+// reader of that format, which must take the bytes for the same format; HEIF and AVIF by their
+// EXIF and XMP items, which exiv2 then decodes. False when there is nothing to read; exiv2's
+// exceptions pass.
+bool ReadMetadataSets(std::string_view bytes, TImageFormat format, TMetadataSets& sets) {
+  const auto* data = reinterpret_cast<const Exiv2::byte*>(bytes.data());
+  if (format == TImageFormat::kHeif || format == TImageFormat::kAvif) {
+    const THeifMetadata items = ReadHeifMetadata(bytes);
+    if (!items.exif.empty())
+      Exiv2::ExifParser::decode(sets.exif, reinterpret_cast<const Exiv2::byte*>(items.exif.data()),
+                                static_cast<uint32_t>(items.exif.size()));
+    if (!items.xmp.empty() && Exiv2::XmpParser::decode(sets.xmp, std::string(items.xmp)) != 0)
+      sets.xmp.clear();
+    return true;
+  }
+  const int type = Exiv2ImageType(format);
+  if (type < 0) return false;
+  auto image = Exiv2::ImageFactory::open(data, static_cast<long>(bytes.size()));
+  if (!image.get() || image->imageType() != type) return false;
+  image->readMetadata();
+  std::swap(sets.exif, image->exifData());
+  std::swap(sets.iptc, image->iptcData());
+  std::swap(sets.xmp, image->xmpData());
+  return true;
+}
+
+// Adds the entries of the EXIF items of the photo `bytes` (of `format`), its photo data and its
+// captions as `targets` wants them; returns the EXIF orientation (0 when none).
+int AddExifItems(std::string_view bytes, TImageFormat format, const TTargets& targets) {
   int orientation = 0;
   TVTLValueList& list = targets.list;
   std::vector<TCaptionSource> captions = targets.leading;
   try {
-    auto image = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte*>(head.data()),
-                                           static_cast<long>(head.size()));
-    if (image.get() && image->mimeType() == "image/jpeg") {
-      image->readMetadata();
+    TMetadataSets sets;
+    if (ReadMetadataSets(bytes, format, sets)) {
       std::vector<unsigned char> bytes;
-      for (const auto& datum : image->exifData()) {
+      for (const auto& datum : sets.exif) {
         uint32_t id = 0;
         if (!ItemId(datum, id)) continue;
         const long size = datum.size();
@@ -586,11 +636,11 @@ int AddExifItems(std::string_view head, const TTargets& targets) {
         if (text.empty() || name.size() <= kTagPrefix.size() || name == "<Unknown>") continue;
         AddEntry(list, name.substr(kTagPrefix.size()), std::move(text));
       }
-      if (targets.photo) AddPhotoData(image->exifData(), *targets.photo);
+      if (targets.photo) AddPhotoData(sets.exif, *targets.photo);
       if (targets.captions) {
-        captions.push_back(XmpCaptions(image->xmpData()));
-        captions.push_back(IptcCaptions(image->iptcData()));
-        captions.push_back(ExifCaptions(image->exifData()));
+        captions.push_back(XmpCaptions(sets.xmp));
+        captions.push_back(IptcCaptions(sets.iptc));
+        captions.push_back(ExifCaptions(sets.exif));
       }
     }
   } catch (...) {
@@ -600,15 +650,42 @@ int AddExifItems(std::string_view head, const TTargets& targets) {
   return orientation;
 }
 
-// The entries of a photo whose head (through its first scan header) is `head`.
-void AddMetadata(const TJpegHeader& header, std::string_view head, const TTargets& targets) {
+// What the reader knows of a photo before its metadata.
+struct TPhotoShape {
+  TImageFormat format = TImageFormat::kUnknown;  // kUnknown: no photo that can be read
+  std::string_view bytes;  // a JPEG's head, or the whole file of another format
+  uint32_t width = 0;      // as stored
+  uint32_t height = 0;
+  // How the decoder turns the picture: for JPEG the EXIF orientation read with the items (0),
+  // for other formats what the decoder found (HEIF comes upright: 1).
+  int orientation = 0;
+};
+
+// The shape of the photo `bytes` (of which `read_rest` gets the whole file when the first
+// bytes are not those of a JPEG); `storage` keeps the bytes it refers to.
+TPhotoShape ShapeOf(const TJpegHeader& jpeg, std::string_view head,
+                    const std::function<bool(std::string&)>& read_rest, std::string& storage) {
+  if (jpeg.valid)
+    return {TImageFormat::kJpeg, head.substr(0, jpeg.head_size), jpeg.width, jpeg.height, 0};
+  const TImageFormat format = SniffImageFormat(head);
+  if (format == TImageFormat::kUnknown || format == TImageFormat::kJpeg || !CanDecode(format) ||
+      !read_rest(storage))
+    return {};
+  const TPhotoDecoder decoder(storage);
+  if (!decoder.Ok()) return {};
+  return {format, storage, decoder.Width(), decoder.Height(), decoder.Orientation()};
+}
+
+// The entries of the photo of `shape`.
+void AddMetadata(const TPhotoShape& shape, const TTargets& targets) {
   uint32_t width = 0;
   uint32_t height = 0;
-  if (header.valid) {
-    const int orientation = AddExifItems(head, targets);
+  if (shape.format != TImageFormat::kUnknown) {
+    const int exif_orientation = AddExifItems(shape.bytes, shape.format, targets);
+    const int orientation = shape.orientation != 0 ? shape.orientation : exif_orientation;
     const bool turned = orientation >= 5 && orientation <= 8;
-    width = turned ? header.height : header.width;
-    height = turned ? header.width : header.height;
+    width = turned ? shape.height : shape.width;
+    height = turned ? shape.width : shape.height;
   }
   AddEntry(targets.list, "Width", std::to_string(width));
   AddEntry(targets.list, "Height", std::to_string(height));
@@ -616,6 +693,15 @@ void AddMetadata(const TJpegHeader& header, std::string_view head, const TTarget
     AddEntry(*targets.photo, kPhotoWidth, std::to_string(width));
     AddEntry(*targets.photo, kPhotoHeight, std::to_string(height));
   }
+}
+
+// The shape of the photo file `file_name`: its head for a JPEG, else the whole file.
+TPhotoShape ReadShape(const std::string& file_name, std::string& storage) {
+  const TJpegHeader jpeg = ReadJpegHead(file_name, storage, kMaxHeadBytes);
+  if (jpeg.valid) return ShapeOf(jpeg, storage, nullptr, storage);
+  const std::string head = std::move(storage);
+  return ShapeOf(
+      jpeg, head, [&](std::string& whole) { return ReadWholeFile(file_name, whole); }, storage);
 }
 
 }  // namespace
@@ -653,26 +739,32 @@ std::string PropertyTypeName(uint16_t type_code) {
 }
 
 void ReadImageMetadata(const std::string& file_name, TVTLValueList& list) {
-  std::string head;
-  const TJpegHeader header = ReadJpegHead(file_name, head, kMaxHeadBytes);
-  AddMetadata(header, head, {list});
+  std::string storage;
+  AddMetadata(ReadShape(file_name, storage), {list});
 }
 
 void ReadPhotoMetadata(const std::string& file_name, TVTLValueList& list, TVTLValueList& photo_data,
                        TVTLValueList& captions) {
-  std::string head;
-  const TJpegHeader header = ReadJpegHead(file_name, head, kMaxHeadBytes);
+  std::string storage;
+  const TPhotoShape shape = ReadShape(file_name, storage);
   TTargets targets{list, &photo_data, &captions};
   // A sidecar only counts beside a photo.
-  if (header.valid) targets.leading.push_back(SidecarCaptions(file_name));
-  AddMetadata(header, head, targets);
+  if (shape.format != TImageFormat::kUnknown) targets.leading.push_back(SidecarCaptions(file_name));
+  AddMetadata(shape, targets);
 }
 
 void ReadImageMetadataFromBytes(std::string_view bytes, TVTLValueList& list,
                                 TVTLValueList* photo_data) {
-  const TJpegHeader header = ParseJpegHeader(bytes.substr(0, kMaxHeadBytes));
-  AddMetadata(header, header.valid ? bytes.substr(0, header.head_size) : std::string_view(),
-              {list, photo_data});
+  const TJpegHeader jpeg = ParseJpegHeader(bytes.substr(0, kMaxHeadBytes));
+  std::string storage;
+  const TPhotoShape shape = ShapeOf(
+      jpeg, bytes,
+      [&](std::string& whole) {
+        whole.assign(bytes);
+        return true;
+      },
+      storage);
+  AddMetadata(shape, {list, photo_data});
 }
 
 void ReadCaptionsFromParts(std::string_view sidecar, std::string_view iptc, std::string_view head,
@@ -694,7 +786,8 @@ void ReadCaptionsFromParts(std::string_view sidecar, std::string_view iptc, std:
   } catch (...) {
   }
   const TJpegHeader header = ParseJpegHeader(head.substr(0, kMaxHeadBytes));
-  AddExifItems(header.valid ? head.substr(0, header.head_size) : std::string_view(), targets);
+  AddExifItems(header.valid ? head.substr(0, header.head_size) : std::string_view(),
+               TImageFormat::kJpeg, targets);
 }
 
 }  // namespace vistrel

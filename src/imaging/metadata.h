@@ -7,10 +7,13 @@
 // NUL (at most 1,001 characters), the first SHORT as an unsigned number, the first RATIONAL as
 // "numerator/denominator". The key is the tag's name without "PropertyTag". "Width" and
 // "Height" always come last: the size as the photo is meant to be seen (swapped when its EXIF
-// orientation turns it by 90 degrees), "0" and "0" when the file is not a readable JPEG.
+// orientation, or a HEIF file's own rotation, turns it by 90 degrees), "0" and "0" when the
+// file is no photo the program can decode (photo_decoder.h).
 //
-// Only the file's head is read, from a regular file opened here; exiv2 gets those bytes, never
-// the path, and none of its exceptions leave this module. Pixels are never decoded.
+// The file is opened here, only when it is a regular file, and exiv2 gets its bytes, never the
+// path; none of its exceptions leave this module. Of a JPEG only the head is read; other
+// formats keep their metadata anywhere in the file, which is then read whole, and their size
+// comes from the decoder's header. Pixels are never decoded.
 //
 // Call after TImageLibrary has started; one thread at a time per list.
 #pragma once

@@ -2,9 +2,11 @@
 # Makes the photo seeds of the jpeg, metadata and captions fuzz targets: a few tiny JPEGs with
 # EXIF as cameras write it (libvips and exiftool), a progressive one, a truncated one, one whose
 # first directory holds a tag twice (written byte by byte), and captions as catalogues write
-# them: sidecar packets, IPTC records and photos with XMP, IPTC and Windows' EXIF texts. The
-# results are committed; run this only to remake them. Needs libvips-tools and
-# libimage-exiftool-perl.
+# them: sidecar packets, IPTC records and photos with XMP, IPTC and Windows' EXIF texts; and for
+# the photo target a tiny photo of every other format, each also truncated, with a size that
+# its pixels do not have, and declaring 100,000 x 100,000 pixels. The results are committed;
+# run this only to remake them. Needs libvips-tools, libheif-examples, libjxl-tools, python3
+# and libimage-exiftool-perl.
 set -euo pipefail
 cd "$(dirname "$0")"
 J=seeds/jpeg
@@ -88,4 +90,51 @@ exiftool -q -overwrite_original -XMP-dc:Title="Abend" -XMP-dc:Description="Die S
 { sidecar "Abgelehnt" -1; printf "$cut$cut"; } > "$C/sidecar.txt"
 { printf "$cut"; iptc; printf "$cut"; } > "$C/iptc.txt"
 { printf "$cut$cut"; cat "$T/captions.jpg"; } > "$C/photo.txt"
-ls -l "$J" "$M" "$C"
+
+P=seeds/photo
+mkdir -p "$P"
+vips copy "$T/c.v" "$T/plain.png"
+vips copy "$T/c.v" "$T/plain.tif"
+vips webpsave "$T/c.v" "$T/plain.webp" --lossless
+vips heifsave "$T/c.v" "$T/plain.heic" --Q 30
+vips heifsave "$T/c.v" "$T/plain.avif" --Q 30 --compression av1
+cjxl -q 50 "$T/plain.png" "$T/plain.jxl" 2>/dev/null
+vips bandjoin_const "$T/c.v" "$T/alpha.v" 128
+vips pngsave "$T/alpha.v" "$T/alpha.png"
+for f in png tif webp heic avif jxl; do
+  cp "$T/plain.$f" "$P/plain.$f"
+  head -c $(( $(stat -c %s "$T/plain.$f") / 2 )) "$T/plain.$f" > "$P/truncated.$f"
+done
+cp "$T/alpha.png" "$P/alpha.png"
+# The declared sizes changed where each format keeps them: wrong (larger than the pixels) and
+# huge (100,000 x 100,000).
+python3 - "$T" "$P" <<'PY'
+import struct, sys
+t, p = sys.argv[1], sys.argv[2]
+def patch(name, out, edits):
+    data = bytearray(open(f"{t}/{name}", "rb").read())
+    for at, value in edits(data):
+        data[at:at + len(value)] = value
+    open(f"{p}/{out}", "wb").write(bytes(data))
+for size, tag in ((64, "wrong"), (100000, "huge")):
+    patch("plain.png", f"{tag}.png", lambda d: [(16, struct.pack(">II", size, size))])
+    patch("plain.heic", f"{tag}.heic", lambda d: [(i + 8, struct.pack(">II", size, size))
+                                                  for i in range(len(d)) if d[i:i + 4] == b"ispe"])
+    patch("plain.avif", f"{tag}.avif", lambda d: [(i + 8, struct.pack(">II", size, size))
+                                                  for i in range(len(d)) if d[i:i + 4] == b"ispe"])
+    # TIFF: the values of ImageWidth (256) and ImageLength (257) in the first directory.
+    def tiff(d):
+        ifd = struct.unpack_from("<I", d, 4)[0]
+        edits = []
+        for e in range(struct.unpack_from("<H", d, ifd)[0]):
+            at = ifd + 2 + 12 * e
+            tag_id, kind = struct.unpack_from("<HH", d, at)
+            if tag_id in (256, 257):
+                edits.append((at + 2, struct.pack("<HII", 4, 1, size)))
+        return edits
+    patch("plain.tif", f"{tag}.tif", tiff)
+    # WebP: a lossless frame's 14-bit width and height minus one.
+    bits = (min(size, 16384) - 1) | ((min(size, 16384) - 1) << 14)
+    patch("plain.webp", f"{tag}.webp", lambda d: [(21, struct.pack("<I", bits | (struct.unpack_from("<I", d, 21)[0] & 0xF0000000)))])
+PY
+ls -l "$J" "$M" "$C" "$P"
