@@ -74,7 +74,7 @@ std::string AbsolutePath(const std::string& path) {
   return (error ? std::filesystem::path(path) : absolute).lexically_normal().string();
 }
 
-// Adds an IMAGE argument: a file like a dropped file, a folder as the JPEG files directly in it.
+// Adds an IMAGE argument: a file like a dropped file, a folder as the photos directly in it.
 void AddImageArgument(TVTLRecordList& records, const std::string& argument,
                       const TMetadataReader& read_metadata, TLogger& log) {
   std::string path = AbsolutePath(argument);

@@ -59,8 +59,9 @@ TProgramSpec MakeCliProgram() {
       .operands = "[BILD...]",
       .summary = "Eine Galerie aus Bildern mit einem Skin erzeugen.",
       .description =
-          "BILD ist eine JPG-Datei (doppelte und andere Dateien werden übergangen) oder ein\n"
-          "Verzeichnis, dessen JPG-Dateien nach Namen geordnet hinzukommen. Ohne --reports\n"
+          "BILD ist ein Foto (JPEG, HEIC/HEIF, AVIF, PNG, TIFF, WebP oder JPEG XL, erkannt am\n"
+          "Inhalt; doppelte und andere Dateien werden übergangen) oder ein Verzeichnis, dessen\n"
+          "Fotos nach Namen geordnet hinzukommen. Ohne --reports\n"
           "steht am Ende das Protokoll des Laufs auf der Standardausgabe, Fehler auf der\n"
           "Standardfehlerausgabe.\n"
           "\n"

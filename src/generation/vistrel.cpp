@@ -12,6 +12,7 @@
 
 #include "generation/skin_files.h"
 #include "model/file_naming.h"
+#include "model/photo_format.h"
 #include "support/file_io.h"
 #include "support/file_operations.h"
 #include "support/text.h"
@@ -65,13 +66,24 @@ bool TVistrel::Run() {
   return Generate();
 }
 
-void TVistrel::FailImage(int index) {
+namespace {
+
+// Why the photo at `path` failed, when it is a file but no photo of a format the program
+// decodes; empty otherwise (the error line then names the file only).
+std::string_view FailureReason(const std::string& path) {
+  return IsRegularFile(path) && !IsPhotoFile(path) ? kUnsupportedFormatText : "";
+}
+
+}  // namespace
+
+void TVistrel::FailImage(int index, std::string_view reason) {
   if (failed_[static_cast<size_t>(index)]) return;
   failed_[static_cast<size_t>(index)] = true;
   ++failed_count_;
   TVTLRecord& record = Records().Item(index);
   Report(kStepError, 0, 0, 0, 0,
-         "Fehler beim Verarbeiten der Bilddatei " + PrintableName(record.FullPath()) + "!");
+         "Fehler beim Verarbeiten der Bilddatei " + PrintableName(record.FullPath()) + "!" +
+             (reason.empty() ? "" : " " + std::string(reason)));
   if (!record.VariantFiles) return;
   for (int v = 0; v < record.VariantFiles->Count(); ++v) {
     if (!record.VariantFiles->Value(v).empty()) output_->Remove(record.VariantFiles->Value(v));
@@ -157,7 +169,7 @@ bool TVistrel::GenerateFiles() {
     for (int v = 0; usable && v < properties_.ImageVariants.Count(); ++v)
       usable = IsNameInsideFolder(
           properties_.ImageVariants.Row(v).Value(TVTLGalleryProperties::kNewName), old_name,
-          extension);
+          VariantExtension(record.FileName));
     for (int t = 0; usable && t < patterns.Count(); ++t) {
       const std::string& pattern = patterns.Row(t).Value(THTMLPatternValueList::kNewFileName);
       usable = IsNameInsideFolder(pattern, old_name, PageExtension(pattern));
@@ -281,7 +293,7 @@ bool TVistrel::CreateImageVariants() {
       // takes no file throws.
       if (present[static_cast<size_t>(j)] &&
           output_->Create(row.Value(TVTLGalleryProperties::kNewName),
-                          RemoveFileExt(record.FileName), ExtractFileExt(record.FileName),
+                          RemoveFileExt(record.FileName), VariantExtension(record.FileName),
                           path) != TOutputFolder::TResult::kCreated)
         path.clear();
       record.VariantFiles->SetValue(v, path);
@@ -375,7 +387,7 @@ bool TVistrel::CreateImageVariants() {
         // The image's own report first: an error of the first image then stands under the
         // step's line, as every other error does.
         Report(kStepImages, -1, -1, j + 1, images, "");
-        if (failed) FailImage(j);
+        if (failed) FailImage(j, FailureReason(records.Item(j).FullPath()));
       }
     }
     return true;
@@ -432,21 +444,20 @@ void TVistrel::CopyOriginalFiles() {
   for (int j = 0; j < records.Count() && !services_.cancel.Cancelled(); ++j) {
     if (failed_[static_cast<size_t>(j)]) continue;
     const TVTLRecord& record = records.Item(j);
-    // A list file can name any file; only photos are published.
-    if (!IsJpegFileName(record.FileName)) continue;
     std::string contents;
     std::string path;
-    // Only a file that starts as a JPEG does is a photo: a text file named ".jpg" fails too.
-    auto starts_as_jpeg = [&contents] {
-      return contents.size() >= 3 && static_cast<unsigned char>(contents[0]) == 0xFF &&
-             static_cast<unsigned char>(contents[1]) == 0xD8 &&
-             static_cast<unsigned char>(contents[2]) == 0xFF;
-    };
-    const bool ok =
-        ReadWholeFile(record.FullPath(), contents) && starts_as_jpeg() &&
-        output_->Create(RemoveFileExt(record.FileName), "", ExtractFileExt(record.FileName),
-                        path) == TOutputFolder::TResult::kCreated;
-    if (!ok) {
+    // A list file can name any file; only photos are published, unchanged and under their own
+    // extension (a text file named ".jpg" fails, a HEIC stays a HEIC).
+    if (!ReadWholeFile(record.FullPath(), contents)) {
+      FailImage(j);
+      continue;
+    }
+    if (SniffImageFormat(contents) == TImageFormat::kUnknown) {
+      FailImage(j, kUnsupportedFormatText);
+      continue;
+    }
+    if (output_->Create(RemoveFileExt(record.FileName), "", ExtractFileExt(record.FileName),
+                        path) != TOutputFolder::TResult::kCreated) {
       FailImage(j);
       continue;
     }

@@ -31,6 +31,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "generation/output_folder.h"
@@ -93,12 +94,13 @@ class TVistrel {
   bool MakeCopiesWithCache(TVariantCache& cache, const std::string& source,
                            const std::vector<TScaleRequest>& requests,
                            std::vector<TScaledCopy>& copies);
-  // Copies every source image whose name is a JPEG name unchanged into the output folder.
-  // Throws EOutputError when a copy cannot be written.
+  // Copies every photo that has not failed unchanged into the output folder, under its own
+  // extension. Throws EOutputError when a copy cannot be written.
   void CopyOriginalFiles();
   bool WritePages();
-  // Marks image `index` as failed: reported, and its files removed.
-  void FailImage(int index);
+  // Marks image `index` as failed: reported (with `reason`, when given, after the file's
+  // name), and its files removed.
+  void FailImage(int index, std::string_view reason = {});
   bool Stop();  // true (after cleaning up) when the run was cancelled
 
   TRunRequest request_;

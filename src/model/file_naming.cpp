@@ -90,6 +90,10 @@ bool IsJpegFileName(std::string_view name) {
   return ext == ".JPG" || ext == ".JPEG";
 }
 
+std::string VariantExtension(std::string_view name) {
+  return IsJpegFileName(name) ? ExtractFileExt(name) : ".jpg";
+}
+
 void ReplaceTextIgnoreCase(std::string& text, std::string_view pattern,
                            std::string_view replacement) {
   if (pattern.empty()) return;

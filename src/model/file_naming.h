@@ -34,6 +34,9 @@ std::string IncludeTrailingPathDelimiter(std::string_view folder);
 
 // True when the extension, upper-cased, is ".JPG" or ".JPEG".
 bool IsJpegFileName(std::string_view name);
+// The extension of the scaled copies of the photo `name`, which are JPEGs whatever the photo
+// is: its own extension when that is a JPEG's (".JPG", ".jpeg"), else ".jpg".
+std::string VariantExtension(std::string_view name);
 
 // Replaces every occurrence of `pattern` (compared ignoring case) by `replacement`. The search
 // goes on after each inserted replacement, so it ends also when the replacement itself holds

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "model/file_naming.h"
+#include "model/photo_format.h"
 #include "support/logger.h"
 #include "support/text.h"
 
@@ -224,9 +225,10 @@ TRecordView ViewOf(TVTLRecordList& list) {
 int AddImageFile(TVTLRecordList& list, const std::string& file_name, const std::string& folder_path,
                  const TMetadataReader& read_metadata, TLogger& log) {
   log.Log("AddRecordToList: " + file_name + "," + folder_path);
-  // Both tests need only the names, so a file that is dropped is never opened.
+  // A file already listed is dropped by its name alone, without opening it; any other file
+  // only when its first bytes are no photo's.
   log.Log("| Check if already contained...");
-  if (list.Contains(folder_path, file_name) || !IsJpegFileName(file_name)) {
+  if (list.Contains(folder_path, file_name) || !IsPhotoFile(folder_path + file_name)) {
     log.Log("| AddRecordToList successfully done.");
     return -1;
   }

@@ -139,7 +139,8 @@ TRecordView ViewOf(TVTLRecordList& list);
 
 // Adds the image `file_name` in `folder_path` (with its trailing "/") to `list` the way every
 // way of adding images does: a file already in the list (folder and name ignoring case) or one
-// without a JPEG name is dropped silently. Returns the index of the new record, or -1.
+// that is no photo (photo_format.h) is dropped silently. Returns the index of the new record,
+// or -1.
 int AddImageFile(TVTLRecordList& list, const std::string& file_name, const std::string& folder_path,
                  const TMetadataReader& read_metadata, TLogger& log);
 

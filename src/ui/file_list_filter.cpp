@@ -5,14 +5,14 @@
 #include <QLocale>
 #include <QPixmap>
 
-#include "model/file_naming.h"
+#include "model/photo_format.h"
 #include "ui/text.h"
 #include "ui/thumbnail_loader.h"
 
 namespace vistrel {
 
-bool IsListedInFileList(const QString& name, bool is_folder) {
-  return !is_folder && IsJpegFileName(PathFromQString(name));
+bool IsListedInFileList(const QString& path, bool is_folder) {
+  return !is_folder && IsPhotoFile(PathFromQString(path));
 }
 
 QString GermanFileSize(qint64 bytes) {
@@ -52,7 +52,10 @@ QVariant TFileListFilter::data(const QModelIndex& index, int role) const {
         case 1:
           return GermanFileSize(files->size(source));
         case 2:
-          return QString("JPEG-Bild");
+          // "JPEG-Bild", "HEIF-Bild", ...: only the rows in view are asked.
+          return QString::fromUtf8(
+              std::string(FormatName(PhotoFormatOfFile(PathFromQString(files->filePath(source))))) +
+              "-Bild");
         case 3:
           return GermanLocale().toString(files->lastModified(source), "dd.MM.yyyy HH:mm");
       }
@@ -82,7 +85,7 @@ bool TFileListFilter::filterAcceptsRow(int row, const QModelIndex& parent) const
   const QModelIndex index = files->index(row, 0, parent);
   // Only the entries of the folder shown are filtered, not the folders above it.
   if (files->filePath(parent) != root_) return true;
-  return IsListedInFileList(files->fileName(index), files->isDir(index));
+  return IsListedInFileList(files->filePath(index), files->isDir(index));
 }
 
 const QFileSystemModel* TFileListFilter::Files() const {

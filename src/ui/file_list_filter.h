@@ -16,8 +16,8 @@ namespace vistrel {
 
 class TThumbnailLoader;
 
-// The file list shows an entry only when it is a file with a JPEG name.
-bool IsListedInFileList(const QString& name, bool is_folder);
+// The file list shows an entry only when it is a photo file (photo_format.h), by its contents.
+bool IsListedInFileList(const QString& path, bool is_folder);
 
 // A file's size as the file list shows it: "812 Bytes", "35,4 kB", "3,2 MB".
 QString GermanFileSize(qint64 bytes);

@@ -380,6 +380,19 @@ TEST_F(CliGenerateTest, MakesAGalleryAndPrintsTheProgressLog) {
   EXPECT_EQ(InspectJpeg(out_ + "/b.jpg").width, 100);
 }
 
+// A folder's photos are taken by their contents: a HEIC without an extension and a PNG join,
+// a text file named ".jpg" does not.
+TEST_F(CliGenerateTest, FolderPhotosAreTakenByTheirContents) {
+  WriteFile(dir_ / "mixed/IMG_0001", MakePhoto(TImageFormat::kHeif, 120, 80));
+  WriteFile(dir_ / "mixed/karte.png", MakePhoto(TImageFormat::kPng, 120, 80));
+  WriteFile(dir_ / "mixed/liste.jpg", "not a photo");
+  CliResult result = RunCommand({"generate", "--skin", skin_, "--out", out_, dir_ / "mixed"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(ReadFile(out_ + "/index.html"),
+            "\r\nStandard|#00FF80|16777215\r\nth_IMG_0001.jpg\r\nth_karte.jpg");
+  EXPECT_EQ(InspectJpeg(out_ + "/karte.jpg").width, 100);
+}
+
 TEST_F(CliGenerateTest, OptionsSetValuesSizesAndQualities) {
   CliResult result =
       RunCommand({"generate", "--skin", skin_, "--out", out_, "--set", "titel=Urlaub", "--set",
@@ -472,7 +485,7 @@ TEST_F(CliGenerateTest, EmptyingFromInsideTheOutputFolderKeepsOldFilesOutOfTheGa
 // The first image fails: its error stands under the step that was running, as the window
 // shows it.
 TEST_F(CliGenerateTest, AFailedImageIsLeftOutAndTheLastLineSaysSo) {
-  WriteFile(dir_ / "photos/0-kaputt.jpg", "not a photo");
+  WriteFile(dir_ / "photos/0-kaputt.jpg", "\xFF\xD8\xFF not a photo after all");
   CliResult result = RunCommand({"generate", "--skin", skin_, "--out", out_, dir_ / "photos"});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out.substr(0, result.out.find("Initialisiere Parser")),

@@ -156,7 +156,8 @@ TEST_F(DriverTest, FailedImagesAreReportedAndLeftOutOfTheGallery) {
   EXPECT_EQ(
       reports_,
       (Reports{"0,0,0,0,0", "1,1,1,1,5", "1,1,1,2,5",
-               "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "p/fake.jpg") + "!",
+               "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "p/fake.jpg") +
+                   "! Format nicht unterstützt",
                "1,1,1,3,5",
                "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "p/gone.jpg") + "!",
                "1,1,1,4,5",
@@ -207,6 +208,33 @@ TEST_F(DriverTest, WithoutImageVariantsMissingPhotosStillGetTheirPages) {
   AddFile(dir_ / "p/gone.jpg");
   EXPECT_TRUE(Run());
   EXPECT_EQ(ReadFile(out_ + "/gone.html"), "\r\n0x0");
+}
+
+// Photos of other formats than JPEG become JPEG variants named ".jpg"; their originals are
+// copied unchanged under their own names. A file of a format the program does not take fails
+// with that reason.
+TEST_F(DriverTest, PhotosOfOtherFormatsGiveJpegVariantsAndKeepTheirOriginals) {
+  TSkinFixture fixture;
+  fixture.template_files = {
+      {"index.tpl", "[VTL] NEWSECTION NUMREPEAT:0\n%THUMB%|%ORIGINAL%\n[VTL] ENDSECTION"}};
+  UseSkin(fixture);
+  WriteFile(dir_ / "p/IMG_0001.HEIC", MakePhoto(TImageFormat::kHeif, 300, 200));
+  WriteFile(dir_ / "p/Grafik.png", MakePhoto(TImageFormat::kPng, 300, 200));
+  WriteFile(dir_ / "p/IMG_0002", MakePhoto(TImageFormat::kAvif, 300, 200));
+  WriteFile(dir_ / "p/anim.gif", std::string("GIF89a\x01\0\x01\0\x80\0\0", 13));
+  for (const char* name : {"IMG_0001.HEIC", "Grafik.png", "IMG_0002", "anim.gif"})
+    AddFile(dir_ / ("p/" + std::string(name)));
+  EXPECT_TRUE(Run({.copy = true}));
+  EXPECT_EQ(reports_[5], "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " +
+                             (dir_ / "p/anim.gif") + "! Format nicht unterstützt");
+  EXPECT_EQ(Output(), (Files{"Grafik.png", "IMG_0001.HEIC", "IMG_0002", "index.html",
+                             "th_Grafik.jpg", "th_IMG_0001.jpg", "th_IMG_0002.jpg"}));
+  EXPECT_EQ(ReadFile(out_ + "/index.html"),
+            "\r\nth_IMG_0001.jpg|IMG_0001.HEIC\r\nth_Grafik.jpg|Grafik.png\r\n"
+            "th_IMG_0002.jpg|IMG_0002");
+  EXPECT_EQ(ReadFile(out_ + "/IMG_0001.HEIC"), ReadFile(dir_ / "p/IMG_0001.HEIC"));
+  EXPECT_EQ(InspectJpeg(out_ + "/th_IMG_0001.jpg").bands, 3);
+  EXPECT_EQ(ReadFile(out_ + "/th_Grafik.jpg").substr(0, 3), "\xFF\xD8\xFF");
 }
 
 TEST_F(DriverTest, ACopyOfTheOriginalThatFailsTakesTheImageOutWithItsVariants) {

@@ -94,16 +94,18 @@ TEST_F(FileBrowserPaneTest, OpensAtTheFolderLookedAtLastElseAtThePictures) {
 }
 
 TEST_F(FileBrowserPaneTest, TheFileListShowsSizesAndDatesTheGermanWay) {
-  // Files of known sizes, changed at a known time.
+  // Files of known sizes, changed at a known time; they begin as JPEGs do, so they are listed.
   const struct {
     const char* name;
     size_t bytes;
     QString size;
-  } files[] = {
-      {"eins.jpg", 1, "1 Byte"}, {"klein.jpg", 812, "812 Bytes"}, {"mittel.jpg", 36270, "35,4 kB"}};
+  } files[] = {{"eins.jpg", 4, "4 Bytes"},
+               {"klein.jpg", 812, "812 Bytes"},
+               {"mittel.jpg", 36270, "35,4 kB"}};
   const QDateTime changed(QDate(2022, 11, 3), QTime(9, 5));
   for (const auto& file : files) {
-    WriteFile(dir_ / (std::string("groessen/") + file.name), std::string(file.bytes, 'x'));
+    WriteFile(dir_ / (std::string("groessen/") + file.name),
+              "\xFF\xD8\xFF" + std::string(file.bytes - 3, 'x'));
     QFile written(Path(std::string("groessen/") + file.name));
     ASSERT_TRUE(written.open(QIODevice::ReadWrite));
     ASSERT_TRUE(written.setFileTime(changed, QFileDevice::FileModificationTime));

@@ -2,14 +2,33 @@
 
 #include <gtest/gtest.h>
 
+#include "image_fixtures.h"
+#include "test_support.h"
+
 namespace vistrel {
 namespace {
 
-TEST(FileListFilterTest, OnlyFilesWithJpegNamesAreListed) {
-  EXPECT_TRUE(IsListedInFileList("x.JPG", false));
-  EXPECT_TRUE(IsListedInFileList("x.jpeg", false));
-  EXPECT_FALSE(IsListedInFileList("x.jpg", true));
-  EXPECT_FALSE(IsListedInFileList("x.png", false));
+using namespace vistrel::testing;
+
+// Photos are listed by what they hold, whatever their names say.
+TEST(FileListFilterTest, OnlyPhotoFilesAreListedByTheirContents) {
+  TempDir dir;
+  WriteFile(dir / "x.JPG", MakeJpeg(8, 8));
+  WriteFile(dir / "IMG_0001", std::string("\0\0\0\x18"
+                                          "ftypheic\0\0\0\0mif1heic",
+                                          24));
+  WriteFile(dir / "text.jpg", "Urlaub");
+  WriteFile(dir / "empty.png", "");
+  const struct {
+    const char* name;
+    bool is_folder;
+    bool listed;
+  } cases[] = {{"x.JPG", false, true},      {"IMG_0001", false, true},
+               {"x.JPG", true, false},      {"text.jpg", false, false},
+               {"empty.png", false, false}, {"missing.jpg", false, false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(IsListedInFileList(QString::fromStdString(dir / c.name), c.is_folder), c.listed)
+        << c.name;
 }
 
 TEST(FileListFilterTest, SizesAreWrittenTheGermanWay) {
