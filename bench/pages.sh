@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Time to write the pages of a gallery for many images.
 #
-# Usage: [PHOTO=FILE] bench/pages.sh [COUNTS...]     (default: 10000 20000)
+# Usage: [PHOTO=FILE] bench/pages.sh [--against OTHER_VISTREL_CLI] [COUNTS...]
+#        (default counts: 10000 20000)
 # For each count N it writes an image list of N records (the images need not exist; each record
 # has five properties) and runs vistrel-cli generate with a skin without image variants, once
 # per template kind:
@@ -16,9 +17,17 @@
 # then worth comparing too. The pages go below $TMPDIR (default /tmp). Creating ten thousand files costs the file system
 # more than writing them costs Vistrel, and on ext4 shortly after many files were deleted that
 # cost swings widely; TMPDIR=/dev/shm measures the program itself.
+# With --against, every run is made with the other program as well, right after this one's, so
+# both are measured under the same load (this one is printed first). At the end, the growth
+# from the smallest count to each larger one is printed per kind and program, against linear.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 install_packages bc time
+OTHER=
+if [ "${1:-}" = --against ]; then
+  OTHER=$2
+  shift 2
+fi
 COUNTS=("$@")
 [ ${#COUNTS[@]} -gt 0 ] || COUNTS=(10000 20000)
 bench_build
@@ -73,13 +82,19 @@ bild=$(skin bild "$WORK/bild.tpl" "")
 seiten=$(skin seiten "$WORK/seiten.tpl" "index.html")
 eine=$(skin eine "$WORK/eine.tpl" "alle.html")
 
-# run SKIN LIST OUT: prints "wall cpu" seconds. Every run writes into a new folder; removing the
-# files of the run before would only add the file system's own clean-up to the next one.
-run() {  # run SKIN LIST OUT
+# run PROGRAM SKIN LIST OUT: prints "wall user system" seconds. Every run writes into a new
+# folder; removing the files of the run before would only add the file system's own clean-up
+# to the next one.
+run() {  # run PROGRAM SKIN LIST OUT
   /usr/bin/time -f '%e %U %S' -o "$WORK/time" \
-    "$BENCH_BUILD/vistrel-cli" generate --skin "$1" --out "$3" --list "$2" >/dev/null
+    "$1" generate --skin "$2" --out "$4" --list "$3" >/dev/null
   cat "$WORK/time"
 }
+programs=("$BENCH_BUILD/vistrel-cli")
+[ -n "$OTHER" ] && programs+=("$OTHER")
+names=(this other)
+declare -A seconds cpu
+printf 'load average: %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
 for n in "${COUNTS[@]}"; do
   list=$WORK/list-$n.csv
   folder=/nicht/da/
@@ -100,11 +115,32 @@ for n in "${COUNTS[@]}"; do
       printf '"bild%05d.jpg";"%s";"Bild Nummer %d";"Ort %d";"2024-01-01";"Jemand";"";\r\n' "$i" "$folder" "$i" $((i % 97))
     done
   } > "$list"
-  read -r base _ < <(run "$none" "$list" "$WORK/out-$n-leer")
-  for kind in bild seiten eine; do
-    read -r wall user sys < <(run "${!kind}" "$list" "$WORK/out-$n-$kind")
-    pages=$(ls "$WORK/out-$n-$kind" | wc -l)
-    printf 'pages: %6d images, %-6s %6d files: %5.2f s wall (%.2f s user, %.2f s in the kernel; list loading %.2f s excluded)\n' \
-      "$n" "$kind" "$pages" "$(echo "$wall - $base" | bc -l)" "$user" "$sys" "$base"
+  for p in "${!programs[@]}"; do
+    read -r base base_user base_sys < <(run "${programs[$p]}" "$none" "$list" "$WORK/out-$p-$n-leer")
+    base_cpu=$(echo "$base_user + $base_sys" | bc -l)
+    for kind in bild seiten eine; do
+      out=$WORK/out-$p-$n-$kind
+      read -r wall user sys < <(run "${programs[$p]}" "${!kind}" "$list" "$out")
+      pages=$(find "$out" -mindepth 1 -maxdepth 1 | wc -l)
+      seconds[$p,$kind,$n]=$(echo "$wall - $base" | bc -l)
+      cpu[$p,$kind,$n]=$(echo "$user + $sys - $base_cpu" | bc -l)
+      printf 'pages: %-5s %6d images, %-6s %6d files: %5.2f s wall, %5.2f s cpu (%.2f s user, %.2f s in the kernel; list loading %.2f s, %.2f s cpu excluded)\n' \
+        "${names[$p]}" "$n" "$kind" "$pages" "${seconds[$p,$kind,$n]}" "${cpu[$p,$kind,$n]}" \
+        "$user" "$sys" "$base" "$base_cpu"
+    done
   done
 done
+# ratio A B: A / B, or 0 when B is not above 0 (too short to measure).
+ratio() { echo "if ($2 > 0) $1 / $2 else 0" | bc -l; }
+first=${COUNTS[0]}
+for n in "${COUNTS[@]:1}"; do
+  for p in "${!programs[@]}"; do
+    for kind in bild seiten eine; do
+      printf 'growth: %-5s %-6s %d -> %d images: %.2fx time, %.2fx cpu for %.2fx images\n' \
+        "${names[$p]}" "$kind" "$first" "$n" \
+        "$(ratio "${seconds[$p,$kind,$n]}" "${seconds[$p,$kind,$first]}")" \
+        "$(ratio "${cpu[$p,$kind,$n]}" "${cpu[$p,$kind,$first]}")" "$(echo "$n / $first" | bc -l)"
+    done
+  done
+done
+printf 'load average: %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
