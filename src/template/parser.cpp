@@ -182,6 +182,9 @@ bool TVTLParser::PlanPages(int template_index, const TReportCallback& report) {
   details_names_.reset();  // the properties may have changed since the last pass
   PageList.clear();
   page_positions_.clear();
+  // Most templates make at most a page per image: with room for that many the index is not
+  // rebuilt again and again while a large gallery's pages are planned.
+  page_positions_.reserve(Records.size());
   return Finish(Root->Execute(true, report));
 }
 
