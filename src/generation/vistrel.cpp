@@ -447,17 +447,21 @@ void TVistrel::CopyOriginalFiles() {
     std::string contents;
     std::string path;
     // A list file can name any file; only photos are published, unchanged and under their own
-    // extension (a text file named ".jpg" fails, a HEIC stays a HEIC).
+    // extension (a text file named ".jpg" fails, a HEIC stays a HEIC). A photo without one gets
+    // its format's, so that a browser knows what it downloads.
     if (!ReadWholeFile(record.FullPath(), contents)) {
       FailImage(j);
       continue;
     }
-    if (SniffImageFormat(contents) == TImageFormat::kUnknown) {
+    const TImageFormat format = SniffImageFormat(contents);
+    if (format == TImageFormat::kUnknown) {
       FailImage(j, kUnsupportedFormatText);
       continue;
     }
-    if (output_->Create(RemoveFileExt(record.FileName), "", ExtractFileExt(record.FileName),
-                        path) != TOutputFolder::TResult::kCreated) {
+    std::string extension = ExtractFileExt(record.FileName);
+    if (extension.empty()) extension = FormatExtension(format);
+    if (output_->Create(RemoveFileExt(record.FileName), "", extension, path) !=
+        TOutputFolder::TResult::kCreated) {
       FailImage(j);
       continue;
     }

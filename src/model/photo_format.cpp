@@ -49,6 +49,28 @@ std::string_view FormatName(TImageFormat format) {
   return {};
 }
 
+std::string_view FormatExtension(TImageFormat format) {
+  switch (format) {
+    case TImageFormat::kJpeg:
+      return ".jpg";
+    case TImageFormat::kPng:
+      return ".png";
+    case TImageFormat::kTiff:
+      return ".tif";
+    case TImageFormat::kWebp:
+      return ".webp";
+    case TImageFormat::kHeif:
+      return ".heic";
+    case TImageFormat::kAvif:
+      return ".avif";
+    case TImageFormat::kJxl:
+      return ".jxl";
+    case TImageFormat::kUnknown:
+      break;
+  }
+  return {};
+}
+
 TImageFormat SniffImageFormat(std::string_view bytes) {
   if (bytes.starts_with("\xFF\xD8\xFF")) return TImageFormat::kJpeg;
   if (bytes.starts_with("\x89PNG\r\n\x1A\n")) return TImageFormat::kPng;

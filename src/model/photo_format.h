@@ -28,6 +28,10 @@ inline constexpr const char* kUnsupportedFormatText = "Format nicht unterstützt
 // "JPEG XL"); empty for kUnknown.
 std::string_view FormatName(TImageFormat format);
 
+// The usual extension of a file of `format` (".jpg", ".png", ".tif", ".webp", ".heic", ".avif",
+// ".jxl"); empty for kUnknown.
+std::string_view FormatExtension(TImageFormat format);
+
 // The format the first bytes of a file announce; kUnknown for anything else, also for formats
 // the program does not decode (GIF, SVG, PDF, ...).
 TImageFormat SniffImageFormat(std::string_view bytes);

@@ -227,11 +227,13 @@ TEST_F(DriverTest, PhotosOfOtherFormatsGiveJpegVariantsAndKeepTheirOriginals) {
   EXPECT_TRUE(Run({.copy = true}));
   EXPECT_EQ(reports_[5], "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " +
                              (dir_ / "p/anim.gif") + "! Format nicht unterstützt");
-  EXPECT_EQ(Output(), (Files{"Grafik.png", "IMG_0001.HEIC", "IMG_0002", "index.html",
+  // A photo without an extension is published with its format's.
+  EXPECT_EQ(Output(), (Files{"Grafik.png", "IMG_0001.HEIC", "IMG_0002.avif", "index.html",
                              "th_Grafik.jpg", "th_IMG_0001.jpg", "th_IMG_0002.jpg"}));
   EXPECT_EQ(ReadFile(out_ + "/index.html"),
             "\r\nth_IMG_0001.jpg|IMG_0001.HEIC\r\nth_Grafik.jpg|Grafik.png\r\n"
-            "th_IMG_0002.jpg|IMG_0002");
+            "th_IMG_0002.jpg|IMG_0002.avif");
+  EXPECT_EQ(ReadFile(out_ + "/IMG_0002.avif"), ReadFile(dir_ / "p/IMG_0002"));
   EXPECT_EQ(ReadFile(out_ + "/IMG_0001.HEIC"), ReadFile(dir_ / "p/IMG_0001.HEIC"));
   EXPECT_EQ(InspectJpeg(out_ + "/th_IMG_0001.jpg").bands, 3);
   EXPECT_EQ(ReadFile(out_ + "/th_Grafik.jpg").substr(0, 3), "\xFF\xD8\xFF");

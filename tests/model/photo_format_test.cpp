@@ -72,10 +72,13 @@ TEST(PhotoFormatTest, FilesAreTakenByTheirContents) {
   EXPECT_FALSE(IsPhotoFile(dir.Path()));
 }
 
-TEST(PhotoFormatTest, NamesForMessages) {
+TEST(PhotoFormatTest, NamesForMessagesAndExtensionsForFiles) {
   EXPECT_EQ(FormatName(TImageFormat::kHeif), "HEIF");
   EXPECT_EQ(FormatName(TImageFormat::kJxl), "JPEG XL");
   EXPECT_EQ(FormatName(TImageFormat::kUnknown), "");
+  EXPECT_EQ(FormatExtension(TImageFormat::kHeif), ".heic");
+  EXPECT_EQ(FormatExtension(TImageFormat::kTiff), ".tif");
+  EXPECT_EQ(FormatExtension(TImageFormat::kUnknown), "");
 }
 
 }  // namespace
