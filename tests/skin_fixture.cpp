@@ -1,5 +1,7 @@
 #include "skin_fixture.h"
 
+#include <algorithm>
+
 #include "test_support.h"
 
 namespace vistrel::testing {
@@ -30,9 +32,12 @@ std::string WriteSkin(const std::string& folder_in, const TSkinFixture& fixture)
             CsvTable({"FILENAME", "NAME", "NEWFILENAME"}, fixture.templates));
   WriteFile(folder + "values.csv",
             CsvTable({"VARIABLENAME", "DESCRIPTION", "TYPE", "DEFAULTVALUE"}, fixture.values));
-  WriteFile(folder + "variants.csv",
-            CsvTable({"NAME", "DESCRIPTION", "DEFAULTMAXWIDTH", "DEFAULTMAXHEIGHT", "NEWNAME"},
-                     fixture.variants));
+  std::vector<std::string> variant_columns = {"NAME", "DESCRIPTION", "DEFAULTMAXWIDTH",
+                                              "DEFAULTMAXHEIGHT", "NEWNAME"};
+  if (std::any_of(fixture.variants.begin(), fixture.variants.end(),
+                  [](const std::vector<std::string>& row) { return row.size() > 5; }))
+    variant_columns.push_back("FORMAT");
+  WriteFile(folder + "variants.csv", CsvTable(variant_columns, fixture.variants));
   for (const auto& [name, contents] : fixture.template_files) WriteFile(folder + name, contents);
   for (const auto& [name, contents] : fixture.static_files)
     WriteFile(folder + "files/" + name, contents);

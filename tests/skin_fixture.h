@@ -11,7 +11,8 @@ struct TSkinFixture {
   std::string name = "Testskin";
   std::string file = "test.vsk";
   std::string start_page = "index";
-  // Rows of the tables, each row its cells (quoted and joined by the writer).
+  // Rows of the tables, each row its cells (quoted and joined by the writer). A variant row
+  // of six cells gives the variant table a FORMAT column.
   std::vector<std::vector<std::string>> templates = {{"index.tpl", "index", "index.html"}};
   std::vector<std::vector<std::string>> values = {};
   std::vector<std::vector<std::string>> variants = {

@@ -107,7 +107,7 @@ void DrawBar(int position, int max) {
 
 struct TGenerateOptions {
   std::string skin, out, list;
-  std::vector<std::pair<std::string, std::string>> values, sizes, qualities;
+  std::vector<std::pair<std::string, std::string>> values, sizes, qualities, formats;
   std::vector<std::string> images;
   bool copy_originals = false, empty_output = false, reports = false, use_cache = true;
   uint64_t cache_size_limit = kDefaultCacheSizeLimit;
@@ -137,7 +137,7 @@ std::string ReadGenerateOptions(const TParsedArguments& args, TGenerateOptions& 
   options.list = args.Last("--list").value_or("");
   for (const auto& [option, target] :
        {std::pair{"--set", &options.values}, std::pair{"--size", &options.sizes},
-        std::pair{"--quality", &options.qualities}}) {
+        std::pair{"--quality", &options.qualities}, std::pair{"--format", &options.formats}}) {
     for (const std::string& text : args.All(option)) {
       std::string name, value;
       if (!SplitAssignment(text, name, value))
@@ -204,10 +204,11 @@ int RunGenerate(const TParsedArguments& args, std::ostream& out, std::ostream& e
           UnknownName(options.sizes, skin.ImageModifications, TImageModificationValueList::kName);
       !name.empty())
     return UsageError(err, "Der Skin hat keine Bildvariante " + name);
-  if (std::string name = UnknownName(options.qualities, skin.ImageModifications,
-                                     TImageModificationValueList::kName);
-      !name.empty())
-    return UsageError(err, "Der Skin hat keine Bildvariante " + name);
+  for (const auto* assigned : {&options.qualities, &options.formats})
+    if (std::string name =
+            UnknownName(*assigned, skin.ImageModifications, TImageModificationValueList::kName);
+        !name.empty())
+      return UsageError(err, "Der Skin hat keine Bildvariante " + name);
 
   // Values and variant settings as given; the run request checks them.
   std::vector<std::string> values;
@@ -228,6 +229,7 @@ int RunGenerate(const TParsedArguments& args, std::ostream& out, std::ostream& e
       setting.max_height = size->substr(x + 1);
     }
     if (auto quality = Assigned(options.qualities, name)) setting.quality = *quality;
+    if (auto format = Assigned(options.formats, name)) setting.format = *format;
     variants.push_back(setting);
   }
 

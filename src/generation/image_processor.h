@@ -9,21 +9,26 @@
 #include <string>
 #include <vector>
 
+#include "model/copy_format.h"
+
 namespace vistrel {
 
 // The largest width or height a scaled copy may be given.
 inline constexpr uint32_t kMaxVariantSide = 16384;
 
-// One scaled copy: the photo fitted into max_width x max_height, as JPEG of this quality.
+// One scaled copy: the photo fitted into max_width x max_height, in this format. The quality is
+// on JPEG's scale for every format: a WebP or AVIF copy of quality 80 looks about as good as
+// a JPEG of quality 80.
 struct TScaleRequest {
   uint32_t max_width = 0;
   uint32_t max_height = 0;
   int quality = 80;
+  TImageFormat format = TImageFormat::kJpeg;
 };
 
-// One scaled copy made: the JPEG file's bytes and its size in pixels.
+// One scaled copy made: the file's bytes, in the format asked for, and its size in pixels.
 struct TScaledCopy {
-  std::string jpeg;  // empty: the copy could not be made
+  std::string jpeg;  // the file's bytes (JPEG, WebP or AVIF); empty: the copy could not be made
   uint32_t width = 0;
   uint32_t height = 0;
 };

@@ -11,6 +11,7 @@
 #include "generation/run_services.h"
 #include "model/color.h"
 #include "model/file_naming.h"
+#include "model/copy_format.h"
 #include "support/file_io.h"
 #include "support/text.h"
 
@@ -94,7 +95,7 @@ std::string NormalizeValue(TValueType type, const std::string& text) {
 TVariantSetting DefaultVariantSetting(const TVTLValueList& row) {
   return {row.Value(TImageModificationValueList::kDefaultMaxWidth),
           row.Value(TImageModificationValueList::kDefaultMaxHeight),
-          std::to_string(kDefaultJpegQuality)};
+          std::to_string(kDefaultJpegQuality), TImageModificationValueList::FormatOf(row)};
 }
 
 std::string ResolveOutputPath(const std::string& typed, const std::string& relative_to,
@@ -165,11 +166,19 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
                     "Maximale Breite und Höhe: 1 bis " + std::to_string(kMaxVariantSide) +
                         " Pixel, JPG-Qualität: " + std::to_string(kMinJpegQuality) + " bis " +
                         std::to_string(kMaxJpegQuality) + ".");
+    const std::optional<TImageFormat> format = ParseImageFormat(setting.format);
+    if (!format)
+      return Refuse(TRequestProblem::kVariant,
+                    "Ungültige Werte für die Bildvariante " +
+                        row.Value(TImageModificationValueList::kName) + "!",
+                    "Unbekanntes Bildformat " + PrintableName(setting.format) + ", erlaubt sind " +
+                        ImageFormatChoices() + ".");
     request.variants.push_back({std::to_string(*ParseInt32(Trim(setting.max_width))),
                                 std::to_string(*ParseInt32(Trim(setting.max_height))),
-                                std::to_string(*ParseInt32(Trim(setting.quality)))});
+                                std::to_string(*ParseInt32(Trim(setting.quality))),
+                                ImageFormatName(*format)});
     const std::string& pattern = row.Value(TImageModificationValueList::kNewName);
-    if (!IsNameInsideFolder(pattern, kSampleOldName, ".jpg"))
+    if (!IsNameInsideFolder(pattern, kSampleOldName, ImageFormatExtension(*format, ".jpg")))
       return Refuse(TRequestProblem::kFileName,
                     "Ungültiger Dateiname " + PrintableName(pattern) + "!");
   }
@@ -213,6 +222,7 @@ void FillGallerySettings(TVTLGalleryProperties& settings, const TRunRequest& req
     row.SetValue(TVTLGalleryProperties::kNewName,
                  skin_row.Value(TImageModificationValueList::kNewName));
     row.SetValue(TVTLGalleryProperties::kJpgQuality, variant.quality);
+    row.SetValue(TVTLGalleryProperties::kFormat, variant.format);
   }
   for (int i = 0; i < skin.RequiredVars.Count(); ++i) {
     TVTLValueList& row = settings.RequiredValues.AppendRow();

@@ -8,8 +8,9 @@
 //   - an empty output path, or one holding a NUL;
 //   - a COLOR or NUMBER value that is none (numbers are limited to 0..16777215, colours become
 //     "#RRGGBB" in capitals);
-//   - an image variant whose maximum width or height is not a whole number from 1 to 16384, or
-//     whose JPEG quality is not a whole number from 0 to 100;
+//   - an image variant whose maximum width or height is not a whole number from 1 to 16384,
+//     whose quality is not a whole number from 0 to 100, or whose format is none of
+//     copy_format.h;
 //   - a file-name pattern (NEWNAME, NEWFILENAME) that is absolute, leaves the output folder or
 //     holds a NUL;
 //   - an empty image list ("Keine Galerie erstellt: Die Bildliste ist leer.");
@@ -62,9 +63,10 @@ struct TVariantSetting {
   std::string max_width;
   std::string max_height;
   std::string quality;
+  std::string format;  // as ParseImageFormat() reads it; empty is JPEG
 };
 
-// The settings a variant starts with: the skin's default size and quality 80.
+// The settings a variant starts with: the skin's default size and format, and quality 80.
 TVariantSetting DefaultVariantSetting(const TVTLValueList& image_modification_row);
 
 // The full path an output path stands for: "~" and a path starting "~/" begin at `home` (when
@@ -93,7 +95,7 @@ struct TRunRequest {
   const TVTLSkin* skin = nullptr;
   TVTLRecordList* records = nullptr;
   std::vector<std::string> values;        // handed over as the run uses them
-  std::vector<TVariantSetting> variants;  // whole numbers within their ranges
+  std::vector<TVariantSetting> variants;  // whole numbers within their ranges, format names
   std::string output_folder;              // absolute, lexically normal, with a trailing "/"
   std::string output_path;                // as typed, for messages
   bool copy_originals = false;

@@ -160,6 +160,7 @@ THash128 TVariantCache::KeyOf(const THash128& source, const TScaleRequest& reque
   Put(material, request.max_width, 4);
   Put(material, request.max_height, 4);
   Put(material, static_cast<uint32_t>(request.quality), 4);
+  material += " " + ImageFormatName(request.format);
   return Hash128(material);
 }
 

@@ -2,11 +2,11 @@
 // same gallery again (a new title, another colour, a caption fixed) does not decode and scale
 // one photo that did not change.
 //
-// An entry is one copy, the JPEG bytes with the copy's pixel size, under a key made of what
+// An entry is one copy, its file's bytes with the copy's pixel size, under a key made of what
 // decides those bytes: what it was scaled from (the photo's contents as a 128-bit hash, or the
-// key of the larger copy it was made from), the request (box and quality) and the identity of
-// the image processor that made it (its pipeline, libvips and libjpeg versions). A hit gives
-// bytes equal to what the processor would make now.
+// key of the larger copy it was made from), the request (box, quality and format) and the
+// identity of the image processor that made it (its pipeline, its encoders' settings, libvips
+// and libjpeg versions). A hit gives bytes equal to what the processor would make now.
 //
 // Entries live as single files in one folder ($XDG_CACHE_HOME/vistrel, else ~/.cache/vistrel),
 // created with mode 0700. The cache reaches that folder through one descriptor opened without

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "generation/skin_files.h"
+#include "model/copy_format.h"
 #include "model/file_naming.h"
 #include "model/photo_format.h"
 #include "support/file_io.h"
@@ -26,6 +27,17 @@ constexpr int kMaxImageThreads = 8;
 
 // The extension argument of a page name: ".html" for an empty pattern.
 std::string PageExtension(const std::string& pattern) { return pattern.empty() ? ".html" : ""; }
+
+// The format of an image variant of the run's settings (a checked name; JPEG when empty).
+TImageFormat VariantFormat(const TVTLValueList& variant) {
+  return ParseImageFormat(variant.Value(TVTLGalleryProperties::kFormat))
+      .value_or(TImageFormat::kJpeg);
+}
+
+// The extension of the copy of photo `file_name` for an image variant of the run's settings.
+std::string CopyExtension(const TVTLValueList& variant, const std::string& file_name) {
+  return ImageFormatExtension(VariantFormat(variant), file_name);
+}
 
 }  // namespace
 
@@ -166,10 +178,11 @@ bool TVistrel::GenerateFiles() {
     const std::string old_name = RemoveFileExt(record.FileName);
     const std::string extension = ExtractFileExt(record.FileName);
     bool usable = IsSystemPath(record.Directory) && IsSystemPath(record.FileName);
-    for (int v = 0; usable && v < properties_.ImageVariants.Count(); ++v)
-      usable = IsNameInsideFolder(
-          properties_.ImageVariants.Row(v).Value(TVTLGalleryProperties::kNewName), old_name,
-          VariantExtension(record.FileName));
+    for (int v = 0; usable && v < properties_.ImageVariants.Count(); ++v) {
+      const TVTLValueList& variant = properties_.ImageVariants.Row(v);
+      usable = IsNameInsideFolder(variant.Value(TVTLGalleryProperties::kNewName), old_name,
+                                  CopyExtension(variant, record.FileName));
+    }
     for (int t = 0; usable && t < patterns.Count(); ++t) {
       const std::string& pattern = patterns.Row(t).Value(THTMLPatternValueList::kNewFileName);
       usable = IsNameInsideFolder(pattern, old_name, PageExtension(pattern));
@@ -285,7 +298,8 @@ bool TVistrel::CreateImageVariants() {
     requests.push_back(
         {static_cast<uint32_t>(ParseInt32Or(row.Value(TVTLGalleryProperties::kMaxWidth), 0)),
          static_cast<uint32_t>(ParseInt32Or(row.Value(TVTLGalleryProperties::kMaxHeight), 0)),
-         ParseInt32Or(row.Value(TVTLGalleryProperties::kJpgQuality), kDefaultJpegQuality)});
+         ParseInt32Or(row.Value(TVTLGalleryProperties::kJpgQuality), kDefaultJpegQuality),
+         VariantFormat(row)});
     for (int j = 0; j < images; ++j) {
       TVTLRecord& record = records.Item(j);
       std::string path;
@@ -293,7 +307,7 @@ bool TVistrel::CreateImageVariants() {
       // takes no file throws.
       if (present[static_cast<size_t>(j)] &&
           output_->Create(row.Value(TVTLGalleryProperties::kNewName),
-                          RemoveFileExt(record.FileName), VariantExtension(record.FileName),
+                          RemoveFileExt(record.FileName), CopyExtension(row, record.FileName),
                           path) != TOutputFolder::TResult::kCreated)
         path.clear();
       record.VariantFiles->SetValue(v, path);

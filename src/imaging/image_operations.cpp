@@ -10,6 +10,7 @@
 #include <cstdio>  // jpeglib.h needs FILE
 #endif
 
+#include "imaging/image_encoding.h"
 #include "imaging/photo_decoder.h"
 #include "support/file_io.h"
 
@@ -81,14 +82,6 @@ VImage ResizeTo(const VImage& image, TSize size) {
     resized = resized.embed(0, 0, static_cast<int>(size.width), static_cast<int>(size.height),
                             VImage::option()->set("extend", VIPS_EXTEND_COPY));
   return resized;
-}
-
-std::string EncodeJpeg(const VImage& image, int quality) {
-  VipsBlob* blob = image.jpegsave_buffer(
-      VImage::option()->set("Q", std::clamp(quality, 1, 100))->set("strip", true));
-  std::string bytes(static_cast<const char*>(VIPS_AREA(blob)->data), VIPS_AREA(blob)->length);
-  vips_area_unref(VIPS_AREA(blob));
-  return bytes;
 }
 
 void Append16(std::string& out, uint32_t v) {
@@ -201,7 +194,7 @@ bool PlanJpegCopies(const std::string& bytes, const std::vector<TScaleRequest>& 
   plan.width = photo.Width();
   plan.height = photo.Height();
   const std::vector<TSize> upright = UprightSizes(plan, requests);
-  // A copy at most half as wide and high as another of at least its quality is scaled from
+  // A copy at most half as wide and high as a JPEG copy of at least its quality is scaled from
   // that one (the smallest such), decoded shrunk on load: far cheaper than decoding the photo
   // again, and what the larger copy's compression lost does not survive halving.
   plan.sources.assign(requests.size(), -1);
@@ -209,7 +202,8 @@ bool PlanJpegCopies(const std::string& bytes, const std::vector<TScaleRequest>& 
     if (!IsMadeCopy(upright[i])) continue;
     for (size_t j = 0; j < requests.size(); ++j) {
       const TSize& larger = upright[j];
-      if (j == i || larger.width < 2 * upright[i].width || larger.height < 2 * upright[i].height ||
+      if (j == i || requests[j].format != TImageFormat::kJpeg ||
+          larger.width < 2 * upright[i].width || larger.height < 2 * upright[i].height ||
           requests[j].quality < requests[i].quality)
         continue;
       const int best = plan.sources[i];
@@ -235,7 +229,7 @@ bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& r
     const bool turned = IsTurned(plan.orientation);
     const bool orient = NeedsOrienting(plan.orientation);
     auto finish = [&](size_t i, VImage picture) {
-      copies[i].jpeg = EncodeJpeg(ToSrgb(picture), requests[i].quality);
+      copies[i].jpeg = EncodeCopy(ToSrgb(picture), requests[i].format, requests[i].quality);
       copies[i].width = static_cast<uint32_t>(picture.width());
       copies[i].height = static_cast<uint32_t>(picture.height());
     };
@@ -265,11 +259,22 @@ bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& r
         }
       VImage decoded = photo.Decode(stored[i], group.size() == 1);
       if (group.size() > 1) decoded = decoded.copy_memory();
+      // Copies of one size in several formats are scaled once.
+      std::vector<std::pair<TSize, VImage>> scaled;
       for (size_t j : group) {
+        auto same = std::find_if(scaled.begin(), scaled.end(),
+                                 [&](const auto& done) { return done.first == stored[j]; });
+        if (same != scaled.end()) {
+          finish(j, same->second);
+          continue;
+        }
         VImage resized = ResizeTo(decoded, stored[j]);
+        const bool shared = std::any_of(group.begin(), group.end(),
+                                        [&](size_t k) { return k != j && stored[k] == stored[j]; });
         // Turning reads the picture out of order, which a decoding done while it is read
         // cannot give; the scaled copy is small, so it is turned in memory.
         if (orient) resized = resized.copy_memory().autorot();
+        if (shared) scaled.emplace_back(stored[j], resized = resized.copy_memory());
         finish(j, resized);
       }
     }
@@ -302,8 +307,8 @@ std::string TVipsImageProcessor::Identity() const {
   // Raise the pipeline's number with every change to how copies are decoded, scaled, turned,
   // converted or encoded.
   constexpr int kPipelineVersion = 4;
-  std::string identity =
-      "scale " + std::to_string(kPipelineVersion) + "; libvips " + vips_version_string();
+  std::string identity = "scale " + std::to_string(kPipelineVersion) + "; " + EncoderIdentity() +
+                         "; libvips " + vips_version_string();
 #ifdef LIBJPEG_TURBO_VERSION
 #define VISTREL_TEXT(x) #x
 #define VISTREL_STRING(x) VISTREL_TEXT(x)

@@ -1,4 +1,5 @@
-// Image operations over libvips: scaled JPEG copies for galleries and bitmaps for the windows.
+// Image operations over libvips: scaled copies for galleries (JPEG, WebP or AVIF, written by
+// image_encoding.h) and bitmaps for the windows.
 //
 // Every size follows one rule, FitIntoBox: the photo is fitted into a box with its proportions
 // kept, enlarged too when it is smaller, and the side that is not binding is rounded as MulDiv
@@ -10,10 +11,10 @@
 //
 // Of the copies asked of one photo, each is scaled either from the photo, decoded at the
 // smallest size JPEG shrink-on-load allows (once for all copies that need the same; other
-// formats are decoded whole), or, when another copy of at least its quality is twice as wide
-// and high, from the smallest such copy: a thumbnail then costs next to nothing. Either way a
-// copy's bytes are fixed by the photo, its own request and its source, which the variant cache keys
-// on.
+// formats are decoded whole; copies of one size in several formats are scaled once), or, when
+// a JPEG copy of at least its quality is twice as wide and high, from the smallest such copy:
+// a thumbnail then costs next to nothing. Either way a copy's bytes are fixed by the photo, its
+// own request and its source, which the variant cache keys on.
 //
 // Call after TImageLibrary has started. All functions may be called from several threads.
 #pragma once
@@ -39,7 +40,7 @@ int64_t MulDiv(int64_t a, int64_t b, int64_t c);
 // The size of a w x h image fitted into a box_width x box_height box.
 TSize FitIntoBox(int64_t w, int64_t h, int64_t box_width, int64_t box_height);
 
-// Reads `source` once and makes one JPEG per request (see TImageProcessor::ScaleImage). A
+// Reads `source` once and makes one copy per request (see TImageProcessor::ScaleImage). A
 // quality outside 1..100 is taken as the nearest value in that range.
 bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& requests,
                   std::vector<TScaledCopy>& copies);

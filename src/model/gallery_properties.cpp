@@ -5,7 +5,7 @@ namespace vistrel {
 TVTLGalleryProperties::TVTLGalleryProperties() {
   RequiredValues.AddColumn("VariableName");
   RequiredValues.AddColumn("Value");
-  for (const char* column : {"Name", "MaxWidth", "MaxHeight", "NewName", "JPGQuality"})
+  for (const char* column : {"Name", "MaxWidth", "MaxHeight", "NewName", "JPGQuality", "Format"})
     ImageVariants.AddColumn(column);
 }
 

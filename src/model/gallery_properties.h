@@ -3,7 +3,8 @@
 // All values are text, so that they travel through the same value lists as everything else.
 // The two own tables have fixed columns, read by index:
 //   RequiredValues: 0 "VariableName", 1 "Value"
-//   ImageVariants:  0 "Name", 1 "MaxWidth", 2 "MaxHeight", 3 "NewName", 4 "JPGQuality"
+//   ImageVariants:  0 "Name", 1 "MaxWidth", 2 "MaxHeight", 3 "NewName", 4 "JPGQuality",
+//                   5 "Format" (a name of copy_format.h)
 // HTMLPatterns is borrowed: it is the chosen skin's own template table and must outlive the
 // settings. One object per run, filled by its creator and then read by the generation driver
 // and the template engines of that run (the driver adds a trailing "/" to OutputDirectory).
@@ -23,7 +24,8 @@ class TVTLGalleryProperties {
     kMaxWidth = 1,
     kMaxHeight = 2,
     kNewName = 3,
-    kJpgQuality = 4
+    kJpgQuality = 4,
+    kFormat = 5
   };
 
   TVTLGalleryProperties();

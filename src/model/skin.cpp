@@ -4,6 +4,7 @@
 
 #include "csv/csv_file.h"
 #include "model/file_naming.h"
+#include "model/copy_format.h"
 #include "support/file_io.h"
 #include "support/ini_file.h"
 #include "support/text.h"
@@ -43,6 +44,12 @@ bool TRequiredVarsValueList::IsValid() const {
 bool TImageModificationValueList::IsValid() const {
   return HasColumns(*this,
                     {"NAME", "DESCRIPTION", "DEFAULTMAXWIDTH", "DEFAULTMAXHEIGHT", "NEWNAME"});
+}
+
+std::optional<std::string> TImageModificationValueList::UnknownFormat() const {
+  for (int i = 0; i < Count(); ++i)
+    if (!ParseImageFormat(FormatOf(Row(i)))) return FormatOf(Row(i));
+  return std::nullopt;
 }
 
 void TVTLSkin::Fail(std::string message) {
@@ -101,7 +108,11 @@ TVTLSkin::TVTLSkin(const std::string& directory, const std::string& file_name,
   RequiredVarsFile = ini.ReadString("CSV", "RequiredVars", "");
   if (!LoadTable(HTMLPatterns, PatternsValid, HTMLPatternsFile, messages)) return;
   if (!LoadTable(RequiredVars, RequiredValid, RequiredVarsFile, messages)) return;
-  LoadTable(ImageModifications, VariantsValid, ImageModificationFile, messages);
+  if (!LoadTable(ImageModifications, VariantsValid, ImageModificationFile, messages)) return;
+  if (const std::optional<std::string> format = ImageModifications.UnknownFormat())
+    Fail("Fehler beim Laden der CSV-Datei " + Directory + ImageModificationFile +
+         ": Unbekanntes Bildformat " + PrintableName(*format) + " (erlaubt sind " +
+         ImageFormatChoices() + ")!");
 }
 
 std::string TVTLSkin::PreviewPath() const {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,9 +37,11 @@ class TRequiredVarsValueList : public TVTL2dValueList {
   bool IsValid() const;
 };
 
-// Image variants: NAME, DESCRIPTION, DEFAULTMAXWIDTH, DEFAULTMAXHEIGHT, NEWNAME.
+// Image variants: NAME, DESCRIPTION, DEFAULTMAXWIDTH, DEFAULTMAXHEIGHT, NEWNAME, and where a
+// skin names it, FORMAT (any column after these five; see copy_format.h).
 class TImageModificationValueList : public TVTL2dValueList {
  public:
+  static constexpr const char* kFormatColumn = "FORMAT";
   enum Column {
     kName = 0,
     kDescription = 1,
@@ -47,6 +50,10 @@ class TImageModificationValueList : public TVTL2dValueList {
     kNewName = 4
   };
   bool IsValid() const;
+  // The format cell of a row as written: empty when the table has no FORMAT column.
+  static std::string FormatOf(const TVTLValueList& row) { return row.ValueOf(kFormatColumn); }
+  // The first format cell that names no format, or nothing when every cell does.
+  std::optional<std::string> UnknownFormat() const;
 };
 
 class TVTLSkin {

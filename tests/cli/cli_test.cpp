@@ -217,6 +217,7 @@ TEST_F(CliCompletionTest, OffersCommandsAndOptions) {
   EXPECT_EQ(Complete({"gen"}), (Words{"generate"}));
   EXPECT_EQ(Complete({"--"}), (Words{"--help", "--version"}));
   EXPECT_EQ(Complete({"generate", "--s"}), (Words{"--set", "--size", "--skin"}));
+  EXPECT_EQ(Complete({"generate", "--f"}), (Words{"--format"}));
   EXPECT_EQ(Complete({"generate", "--c"}), (Words{"--cache-size", "--copy-originals"}));
   EXPECT_EQ(Complete({"skins", "-"}), (Words{"--help"}));
   EXPECT_EQ(Complete({"frobnicate", ""}), Words{});
@@ -245,6 +246,8 @@ TEST_F(CliCompletionTest, OffersTheValuesAndVariantsOfTheSkinGiven) {
             (Words{"BIG=", "THUMB="}));
   EXPECT_EQ(Complete({"generate", "--skin", "=", "skin/test.vsk", "--quality", "T"}),
             (Words{"THUMB="}));
+  EXPECT_EQ(Complete({"generate", "--skin", "skin/test.vsk", "--format", ""}),
+            (Words{"BIG=", "THUMB="}));
   EXPECT_EQ(Complete({"generate", "--skin", "skin/test.vsk", "--set", ""}),
             (Words{"FARBE=", "TITEL="}));
   // No skin given, or one that does not load: nothing to offer.
@@ -402,6 +405,25 @@ TEST_F(CliGenerateTest, OptionsSetValuesSizesAndQualities) {
   EXPECT_EQ(result.out.substr(0, 22), "0\t0\t0\t0\t0\t\n1\t1\t2\t1\t1\t\n");
   EXPECT_EQ(ReadFile(out_ + "/index.html"), "\r\nUrlaub|#102030|16777215\r\nth_b.jpg");
   EXPECT_EQ(InspectJpeg(out_ + "/b.jpg").height, 30);
+}
+
+TEST_F(CliGenerateTest, FormatsAreSetPerVariantAndAnUnknownOneFailsTheRun) {
+  CliResult result = RunCommand({"generate", "--skin", skin_, "--out", out_, "--format",
+                                 "thumb=WebP", "--format=BIG=avif", dir_ / "photos/b.jpg"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(ListFolder(out_), (std::vector<std::string>{"b.avif", "index.html", "th_b.webp"}));
+  EXPECT_EQ(ReadFile(out_ + "/index.html"), "\r\nStandard|#00FF80|16777215\r\nth_b.webp");
+  EXPECT_EQ(InspectJpeg(out_ + "/b.avif").width, 100);
+
+  EXPECT_EQ(RunCommand({"generate", "--skin", skin_, "--out", out_, "--format", "NIX=webp"}).status,
+            2);
+  CliResult unknown = RunCommand({"generate", "--skin", skin_, "--out", dir_ / "out2", "--format",
+                                  "BIG=gif", dir_ / "photos"});
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_EQ(unknown.out,
+            "Ungültige Werte für die Bildvariante BIG!\nUnbekanntes Bildformat gif, erlaubt sind "
+            "JPEG, WebP oder AVIF.\n");
+  EXPECT_FALSE(Exists(dir_ / "out2"));
 }
 
 TEST_F(CliGenerateTest, UsageErrorsAndSkinsThatFailToLoadExitWithTwo) {

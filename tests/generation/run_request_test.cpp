@@ -144,6 +144,41 @@ TEST_F(RunRequestFixture, SkinOutputValuesAndVariantsAreRefusedWithTheUsersMessa
   EXPECT_EQ(BuildRunRequest(input, files_).problem, TRequestProblem::kEmptyList);
 }
 
+TEST_F(RunRequestFixture, AVariantsFormatStartsAsTheSkinSaysAndIsHandedOnByItsName) {
+  TSkinFixture fixture;
+  fixture.variants = {{"THUMB", "k", "160", "120", "th_%old%", "avif"},
+                      {"BIG", "g", "800", "600", "%old%", "webp"}};
+  UseSkin(fixture);
+  EXPECT_EQ(DefaultVariantSetting(skin_->ImageModifications.Row(0)).format, "avif");
+  EXPECT_EQ(DefaultVariantSetting(skin_->ImageModifications.Row(1)).format, "webp");
+
+  TRunInput input = Input();
+  input.variants = {DefaultVariantSetting(skin_->ImageModifications.Row(0)),
+                    {"800", "600", "80", " JPG "}};
+  TRequestResult result = BuildRunRequest(input, files_);
+  ASSERT_TRUE(result.request) << result.message;
+  TVTLGalleryProperties settings;
+  FillGallerySettings(settings, *result.request);
+  EXPECT_EQ(settings.ImageVariants.Row(0).Value(TVTLGalleryProperties::kFormat), "AVIF");
+  EXPECT_EQ(settings.ImageVariants.Row(1).Value(TVTLGalleryProperties::kFormat), "JPEG");
+
+  // Settings without a format (a caller of before) make JPEG copies; variants the caller left
+  // out take the skin's.
+  input.variants = {{"160", "120", "80"}};
+  result = BuildRunRequest(input, files_);
+  ASSERT_TRUE(result.request) << result.message;
+  EXPECT_EQ(result.request->variants[0].format, "JPEG");
+  EXPECT_EQ(result.request->variants[1].format, "WebP");
+
+  for (const std::string& format : {"gif", "webp2", "jpeg xl"}) {
+    input.variants = {{"160", "120", "80", format}};
+    EXPECT_EQ(Refusal(input),
+              "Ungültige Werte für die Bildvariante THUMB!|Unbekanntes Bildformat " + format +
+                  ", erlaubt sind JPEG, WebP oder AVIF.");
+    EXPECT_EQ(BuildRunRequest(input, files_).problem, TRequestProblem::kVariant);
+  }
+}
+
 TEST_F(RunRequestFixture, PatternsThatLeaveTheFolderOrHoldANulAreSkinErrors) {
   // A skin file with a NUL does not load; one that got it another way is refused here too.
   const std::string nul_page("x\0/..\0/..\0/planted.html", 24);

@@ -48,11 +48,15 @@ TEST_F(VariantCacheTest, KeysChangeWithEveryPartOfWhatDecidesTheBytes) {
       cache.KeyOf(photo, {160, 121, 80}),
       cache.KeyOf(photo, {160, 120, 81}),
       cache.KeyOf(photo, {120, 160, 80}),
+      cache.KeyOf(photo, {160, 120, 80, TImageFormat::kWebp}),
+      cache.KeyOf(photo, {160, 120, 80, TImageFormat::kAvif}),
       cache.KeyOf(photo, request, true),  // made from the copy whose key this is
       TVariantCache(folder_, kLimit, "scale 3; libvips 8.14.1").KeyOf(photo, request),
       TVariantCache(folder_, kLimit, "scale 2; libvips 8.15.0").KeyOf(photo, request),
   };
   for (const THash128& other : others) EXPECT_NE(other, key) << other.Hex();
+  EXPECT_NE(cache.KeyOf(photo, {160, 120, 80, TImageFormat::kWebp}),
+            cache.KeyOf(photo, {160, 120, 80, TImageFormat::kAvif}));
 }
 
 TEST_F(VariantCacheTest, KeptCopiesAreFoundAgainByALaterRunAndOnlyByTheirOwner) {

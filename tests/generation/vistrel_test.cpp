@@ -199,6 +199,30 @@ TEST_F(DriverTest, PagesKnowThePixelSizeOfEachCopyAsWritten) {
   EXPECT_EQ(ReadFile(out_ + "/hoch.html"), "\r\n50 100 200 400");  // upright
 }
 
+TEST_F(DriverTest, ACopyIsNamedAndWrittenByItsFormatAndPagesKnowItsSize) {
+  TSkinFixture fixture;
+  fixture.variants = {{"THUMB", "k", "100", "100", "th_%old%", "webp"},
+                      {"BIG", "g", "400", "400", "%old%", "AVIF"},
+                      {"MID", "m", "50", "50", "m_%old%", ""}};
+  fixture.templates = {{"bild.tpl", "bild", "seite_%old%.html"}};
+  fixture.template_files = {
+      {"bild.tpl", "%THUMB% %THUMB:WIDTH% %BIG% %BIG:HEIGHT% %MID% %MID:WIDTH%"}};
+  UseSkin(fixture);
+  AddPhoto(dir_ / "p/quer.JPG", 300, 200);
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(Output(), (Files{"m_quer.JPG", "quer.avif", "seite_quer.html", "th_quer.webp"}));
+  EXPECT_EQ(ReadFile(out_ + "/seite_quer.html"),
+            "\r\nth_quer.webp 100 quer.avif 267 m_quer.JPG 50");
+  EXPECT_EQ(ReadFile(out_ + "/th_quer.webp").substr(8, 4), "WEBP");
+  EXPECT_EQ(ReadFile(out_ + "/quer.avif").substr(4, 8), "ftypavif");
+  EXPECT_EQ(InspectJpeg(out_ + "/quer.avif").width, 400);
+
+  // The user's choice wins over the skin's.
+  ASSERT_TRUE(Run({.variants = {{"100", "100", "80", "jpeg"}}, .out = dir_ / "o2"}));
+  EXPECT_EQ(ListFolder(dir_ / "o2"),
+            (Files{"m_quer.JPG", "quer.avif", "seite_quer.html", "th_quer.JPG"}));
+}
+
 TEST_F(DriverTest, WithoutImageVariantsMissingPhotosStillGetTheirPages) {
   TSkinFixture fixture;
   fixture.variants = {};
@@ -693,6 +717,24 @@ TEST_F(CacheRunTest, AChangedVariantIsMadeAgainAndOnlyIt) {
   const int before = counting_.copies_made;
   ASSERT_TRUE(Run({.variants = {{"100", "100", "50"}}, .out = dir_ / "third"}));
   EXPECT_EQ(counting_.copies_made - before, 3);
+}
+
+TEST_F(CacheRunTest, AnotherFormatIsAnotherCopyAndNeverTheJpegOne) {
+  ASSERT_TRUE(Run({.out = dir_ / "first"}));
+  const int made = counting_.copies_made;
+  ASSERT_TRUE(Run({.variants = {{"80", "80", "80", "webp"}}, .out = dir_ / "second"}));
+  EXPECT_EQ(counting_.copies_made - made, 3);  // one thumbnail per photo
+  for (const std::string name : {"a", "b", "c"}) {
+    EXPECT_FALSE(Exists(dir_ / ("second/th_" + name + ".jpg")));
+    EXPECT_EQ(ReadFile(dir_ / ("second/th_" + name + ".webp")).substr(8, 4), "WEBP") << name;
+  }
+  // Kept as WebP: the next run takes it from the cache, and AVIF is another copy again.
+  ASSERT_TRUE(Run({.variants = {{"80", "80", "80", "webp"}}, .out = dir_ / "third"}));
+  EXPECT_EQ(counting_.copies_made - made, 3);
+  EXPECT_EQ(ReadFile(dir_ / "third/th_c.webp"), ReadFile(dir_ / "second/th_c.webp"));
+  ASSERT_TRUE(Run({.variants = {{"80", "80", "80", "avif"}}, .out = dir_ / "fourth"}));
+  EXPECT_EQ(counting_.copies_made - made, 6);
+  EXPECT_EQ(ReadFile(dir_ / "fourth/th_b.avif").substr(4, 8), "ftypavif");
 }
 
 TEST_F(CacheRunTest, ACacheThatCannotBeUsedIsNotedOnceAndCostsNothingElse) {

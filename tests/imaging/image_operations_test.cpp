@@ -232,6 +232,66 @@ TEST_F(ImageOperationsTest, CopiesComeOutTheSameWhicheverOfThemAreGiven) {
   EXPECT_FALSE(PlanJpegCopies("not a photo", requests, no_plan));
 }
 
+// The file format of a copy, told by its first bytes.
+std::string FormatOfBytes(const std::string& bytes) {
+  if (bytes.rfind("\xFF\xD8\xFF", 0) == 0) return "JPEG";
+  if (bytes.size() > 12 && bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 4, "WEBP") == 0)
+    return "WebP";
+  if (bytes.size() > 12 && bytes.compare(4, 8, "ftypavif") == 0) return "AVIF";
+  return "?";
+}
+
+// Every format's copy is the photo upright and fitted into its box; copies of one size in
+// several formats are scaled once, which leaves the JPEG copy as it is when made alone; only a
+// JPEG copy serves as the source of smaller ones, since only JPEGs are decoded.
+TEST_F(ImageOperationsTest, CopiesInEveryFormatAreUprightAndFitted) {
+  TTiff sideways;
+  sideways.ifd0 = {Short(0x0112, 6)};
+  TJpegOptions stored;
+  stored.stored_for_orientation = 6;
+  const std::string bytes = WithExif(MakeJpeg(1280, 640, stored), BuildTiff(sideways));
+  const std::vector<TScaleRequest> requests = {{1000, 1000, 90, TImageFormat::kJpeg},
+                                               {1000, 1000, 90, TImageFormat::kWebp},
+                                               {1000, 1000, 90, TImageFormat::kAvif},
+                                               {160, 160, 80, TImageFormat::kWebp},
+                                               {160, 160, 80, TImageFormat::kAvif}};
+  TCopyPlan plan;
+  ASSERT_TRUE(PlanJpegCopies(bytes, requests, plan));
+  EXPECT_EQ(plan.sources, (std::vector<int>{-1, -1, -1, 0, 0}));
+  std::vector<TScaledCopy> copies;
+  ASSERT_TRUE(ScaleJpegData(bytes, requests, plan, copies));
+  const std::string names[] = {"JPEG", "WebP", "AVIF", "WebP", "AVIF"};
+  for (size_t i = 0; i < requests.size(); ++i) {
+    ASSERT_EQ(FormatOfBytes(copies[i].jpeg), names[i]) << i;
+    const std::string file = dir_ / ("copy" + std::to_string(i) + "." + names[i]);
+    WriteFile(file, copies[i].jpeg);
+    const TImageInfo info = InspectJpeg(file);
+    const int width = i < 3 ? 1000 : 160;
+    EXPECT_EQ(info.width, width) << i;
+    EXPECT_EQ(info.height, width / 2) << i;
+    EXPECT_EQ((std::pair{copies[i].width, copies[i].height}),
+              (std::pair{static_cast<uint32_t>(width), static_cast<uint32_t>(width / 2)}));
+    EXPECT_EQ(info.bands, 3) << i;
+    EXPECT_FALSE(info.has_exif) << i;
+    const auto left = MeanColor(file, width / 20, width / 20, width / 3, width / 3);
+    const auto right = MeanColor(file, width * 3 / 5, width / 20, width / 3, width / 3);
+    EXPECT_GT(left[0], left[2] + 20) << i;
+    EXPECT_GT(right[2], right[0] + 20) << i;
+    if (i > 0 && i < 3) {
+      // At quality 90 every format keeps the picture close to the JPEG's.
+      for (double difference : MeanDifference(file, dir_ / "copy0.JPEG"))
+        EXPECT_LT(difference, 4.0) << i;
+    }
+  }
+  std::vector<TScaledCopy> alone;
+  ASSERT_TRUE(ScaleJpegData(bytes, {requests[0]}, alone));
+  EXPECT_TRUE(alone[0].jpeg == copies[0].jpeg);
+
+  // Without a large JPEG copy a thumbnail is scaled from the photo.
+  ASSERT_TRUE(PlanJpegCopies(bytes, {requests[1], {160, 160, 80}}, plan));
+  EXPECT_EQ(plan.sources, (std::vector<int>{-1, -1}));
+}
+
 // A copy scaled from a larger one is still the photo fitted into its own box, upright, and
 // looks like it.
 TEST_F(ImageOperationsTest, CopiesMadeFromLargerCopiesAreFittedByThePhoto) {

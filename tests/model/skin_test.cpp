@@ -106,6 +106,39 @@ TEST_F(SkinTest, TableErrors) {
       "Fehler beim Laden der CSV-Datei " + (dir_ / "u/patterns.csv") + ": Struktur ist ungültig!");
 }
 
+TEST_F(SkinTest, AVariantsFormatIsReadFromAnyColumnNamedFormatAndAnUnknownOneFailsTheSkin) {
+  // Without the column every variant is JPEG, as it always was.
+  WriteSkin(dir_ / "a");
+  auto plain = Load(dir_ / "a");
+  ASSERT_TRUE(plain->Valid) << plain->ErrorMessage;
+  EXPECT_EQ(TImageModificationValueList::FormatOf(plain->ImageModifications.Row(0)), "");
+
+  // The column may stand anywhere after the first five and be written in any case.
+  WriteSkin(dir_ / "b");
+  WriteFile(dir_ / "b/variants.csv", CsvTable({"NAME", "DESCRIPTION", "DEFAULTMAXWIDTH",
+                                               "DEFAULTMAXHEIGHT", "NEWNAME", "NOTE", "format"},
+                                              {{"A", "a", "10", "10", "a_%old%", "x", "webp"},
+                                               {"B", "b", "10", "10", "b_%old%", "y", ""},
+                                               {"C", "c", "10", "10", "c_%old%", "z", "AVIF"}}));
+  auto formats = Load(dir_ / "b");
+  ASSERT_TRUE(formats->Valid) << formats->ErrorMessage;
+  std::vector<std::string> cells;
+  for (int i = 0; i < formats->ImageModifications.Count(); ++i)
+    cells.push_back(TImageModificationValueList::FormatOf(formats->ImageModifications.Row(i)));
+  EXPECT_EQ(cells, (std::vector<std::string>{"webp", "", "AVIF"}));
+
+  // A format the program cannot write is the skin author's mistake, named when it loads.
+  TSkinFixture fixture;
+  fixture.variants = {{"A", "a", "10", "10", "a_%old%", "webp"},
+                      {"B", "b", "10", "10", "b_%old%", "gif"}};
+  WriteSkin(dir_ / "c", fixture);
+  auto unknown = Load(dir_ / "c");
+  EXPECT_FALSE(unknown->Valid);
+  EXPECT_EQ(unknown->ErrorMessage, "Fehler beim Laden der CSV-Datei " + (dir_ / "c/variants.csv") +
+                                       ": Unbekanntes Bildformat gif (erlaubt sind JPEG, WebP "
+                                       "oder AVIF)!");
+}
+
 TEST_F(SkinTest, CopyOriginalImagesIsTrueOnlyForYes) {
   for (const auto& [value, expected] : std::vector<std::pair<std::string, bool>>{
            {"yes", true}, {"YES", true}, {"Y", false}, {"No", false}, {"", false}}) {

@@ -1,0 +1,111 @@
+#include "imaging/image_encoding.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace vistrel {
+
+namespace {
+
+using vips::VImage;
+
+// How much lower than JPEG's each encoder's quality setting is for a copy that looks as good,
+// found by comparing SSIM on the benchmark photos (bench/formats.sh).
+constexpr int kWebpQualityOffset = 0;
+constexpr int kAvifQualityOffset = 20;
+// libvips' effort for WebP (0 fastest .. 6) and AVIF (0 fastest .. 9; libaom's speed is
+// 9 - effort).
+constexpr int kWebpEffort = 4;
+constexpr int kAvifEffort = 1;
+
+std::string TakeBlob(VipsBlob* blob) {
+  std::string bytes(static_cast<const char*>(VIPS_AREA(blob)->data), VIPS_AREA(blob)->length);
+  vips_area_unref(VIPS_AREA(blob));
+  return bytes;
+}
+
+// `image` without the photo's metadata, which a copy must not carry.
+VImage WithoutMetadata(const VImage& image) {
+  VImage copy = image.copy();
+  for (const char* name : {VIPS_META_EXIF_NAME, VIPS_META_XMP_NAME, VIPS_META_IPTC_NAME,
+                           VIPS_META_ICC_NAME, VIPS_META_PHOTOSHOP_NAME})
+    copy.remove(name);
+  return copy;
+}
+
+uint32_t Get32(const std::string& bytes, size_t at) {
+  uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+void Put32(std::string& bytes, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// A WebP file without its EXIF and XMP chunks: libvips 8.14 writes an EXIF block of its own
+// making even when told to strip. The extended header's flags then no longer announce them.
+// A file not laid out as RIFF chunks stays as it is.
+std::string WithoutWebpMetadata(const std::string& file) {
+  if (file.size() < 12 || file.compare(0, 4, "RIFF") != 0 || file.compare(8, 4, "WEBP") != 0)
+    return file;
+  std::string kept = file.substr(0, 12);
+  for (size_t at = 12; at < file.size();) {
+    if (file.size() - at < 8) return file;
+    const uint64_t size = Get32(file, at + 4);
+    const uint64_t whole = 8 + size + (size & 1);
+    if (whole > file.size() - at) return file;
+    const std::string fourcc = file.substr(at, 4);
+    if (fourcc != "EXIF" && fourcc != "XMP ") kept += file.substr(at, whole);
+    if (fourcc == "VP8X" && size >= 1) kept[kept.size() - whole + 8] &= ~0x0C;
+    at += whole;
+  }
+  Put32(kept, 4, static_cast<uint32_t>(kept.size() - 8));
+  return kept;
+}
+
+}  // namespace
+
+int EncoderQuality(TImageFormat format, int quality) {
+  const int jpeg = std::clamp(quality, 1, 100);
+  switch (format) {
+    case TImageFormat::kWebp:
+      return std::clamp(jpeg - kWebpQualityOffset, 1, 100);
+    case TImageFormat::kAvif:
+      return std::clamp(jpeg - kAvifQualityOffset, 1, 100);
+    default:
+      break;
+  }
+  return jpeg;
+}
+
+std::string EncodeCopy(const VImage& picture, TImageFormat format, int quality) {
+  const int q = EncoderQuality(format, quality);
+  const VImage srgb = WithoutMetadata(picture);
+  switch (format) {
+    case TImageFormat::kWebp:
+      return WithoutWebpMetadata(TakeBlob(srgb.webpsave_buffer(
+          VImage::option()->set("Q", q)->set("effort", kWebpEffort)->set("strip", true))));
+    case TImageFormat::kAvif:
+      // 8 bits like the JPEG copies: libvips' default of 12 costs time and bytes for nothing a
+      // screen shows.
+      return TakeBlob(
+          srgb.heifsave_buffer(VImage::option()
+                                   ->set("Q", q)
+                                   ->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_AV1)
+                                   ->set("effort", kAvifEffort)
+                                   ->set("bitdepth", 8)
+                                   ->set("strip", true)));
+    default:
+      break;
+  }
+  return TakeBlob(srgb.jpegsave_buffer(VImage::option()->set("Q", q)->set("strip", true)));
+}
+
+std::string EncoderIdentity() {
+  return "webp -" + std::to_string(kWebpQualityOffset) + " effort " + std::to_string(kWebpEffort) +
+         ", avif -" + std::to_string(kAvifQualityOffset) + " effort " +
+         std::to_string(kAvifEffort) + " 8 bit";
+}
+
+}  // namespace vistrel
