@@ -17,7 +17,7 @@
 </header>
 <main>
 <figure class="foto">
-<img src="%URL:GROSS%" srcset="%URL:GROSS% %GROSS:WIDTH%w, %URL:GROSS2X% %GROSS2X:WIDTH%w" sizes="[VTL] CONDITION(ISPORTRAIT)(max-width: 700px) calc(100vw - 2rem), 60vh[VTL] END CONDITION[VTL] CONDITION(ISLANDSCAPE)(max-width: 1300px) calc(100vw - 2rem), 1248px[VTL] END CONDITION" width="%GROSS:WIDTH%" height="%GROSS:HEIGHT%" style="--w: %GROSS:WIDTH%; --h: %GROSS:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION" fetchpriority="high">
+<picture><source type="image/avif" srcset="%URL:GROSS_AVIF% %GROSS:WIDTH%w, %URL:GROSS2X_AVIF% %GROSS2X:WIDTH%w" sizes="[VTL] CONDITION(ISPORTRAIT)(max-width: 700px) calc(100vw - 2rem), 60vh[VTL] END CONDITION[VTL] CONDITION(ISLANDSCAPE)(max-width: 1300px) calc(100vw - 2rem), 1248px[VTL] END CONDITION"><img src="%URL:GROSS%" srcset="%URL:GROSS% %GROSS:WIDTH%w, %URL:GROSS2X% %GROSS2X:WIDTH%w" sizes="[VTL] CONDITION(ISPORTRAIT)(max-width: 700px) calc(100vw - 2rem), 60vh[VTL] END CONDITION[VTL] CONDITION(ISLANDSCAPE)(max-width: 1300px) calc(100vw - 2rem), 1248px[VTL] END CONDITION" width="%GROSS:WIDTH%" height="%GROSS:HEIGHT%" style="--w: %GROSS:WIDTH%; --h: %GROSS:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION" fetchpriority="high"></picture>
 [VTL] CONDITION(DoesExist(%Beschreibung%))<figcaption>%HTML:Beschreibung%</figcaption>[VTL] END CONDITION
 </figure>
 <nav class="blaettern" aria-label="Bilder">

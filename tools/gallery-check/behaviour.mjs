@@ -44,7 +44,9 @@ function viewerPicture(viewer) {
 function offeredCopies(selector) {
   return [...document.querySelectorAll(selector)].map((a) => {
     const copies = [{ url: a.href, width: 0 }];
-    for (const candidate of (a.dataset.srcset || "").split(",")) {
+    // data-srcset-avif: the same sizes as AVIF, for a browser that shows it
+    const offered = [a.dataset.srcset, a.dataset.srcsetAvif].filter(Boolean).join(",");
+    for (const candidate of offered.split(",")) {
       const [url, descriptor = ""] = candidate.trim().split(/\s+/);
       if (!url) continue;
       const absolute = new URL(url, document.baseURI).href;

@@ -111,7 +111,9 @@ export function viewerShown(viewer) {
 
 // A thumbnail that links straight to a picture, on a page with scripts: a viewer is likely to
 // take over that click.
-export const THUMBNAIL_TO_PICTURE = 'a:has(> img)[href$=".jpg" i], a:has(> img)[href$=".jpeg" i]';
+// The thumbnail may stand in a <picture> that offers it in several formats.
+export const THUMBNAIL_TO_PICTURE =
+  'a:has(> img, > picture > img)[href$=".jpg" i], a:has(> img, > picture > img)[href$=".jpeg" i]';
 
 // What to click on PAGE to open its in-page viewer ([data-lightbox], else a thumbnail linking
 // straight to a picture on a page with scripts), or null.

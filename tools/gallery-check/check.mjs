@@ -154,8 +154,10 @@ function htmlReferences({ text, styles }) {
   for (const { tag, source, attrs } of elements(text)) {
     for (const { attr, value, index } of attrs) {
       if (value === undefined) continue;
-      // data-srcset: the copies a script offers a picture it shows (as srcset)
-      if ((attr === "srcset" && (tag === "img" || tag === "source")) || attr === "data-srcset") {
+      // data-srcset (and data-srcset-avif and the like): the copies a script offers a picture
+      // it shows (as srcset)
+      if ((attr === "srcset" && (tag === "img" || tag === "source")) || attr === "data-srcset" ||
+          attr.startsWith("data-srcset-")) {
         const urls = srcsetUrls(value);
         if (urls.length === 0 && EMBEDDING.has(tag)) refs.push({ url: "", index, what: `<${tag} ${attr}>`, tag, attr, empty: true });
         for (const url of urls) refs.push({ url, index, what: `<${tag} ${attr}>`, tag, attr });

@@ -139,6 +139,7 @@ test("references leaving the gallery in other ways are reported", () => {
 <img src="" width="1" height="1" alt="f">
 <a href="file:///home/ich/bild.jpg">g</a>
 <a href="gross/bild.jpg" data-srcset="klein/weg.jpg 100w, gross/bild.jpg 800w">h</a>
+<a href="gross/bild.jpg" data-srcset-avif="klein/weg.avif 100w">i</a>
 </main>`),
     "files/stil.css": "body { background: url('http://example.org/bg.png'); }\nh1 { background: url(fehlt.png); }\n",
   });
@@ -154,6 +155,7 @@ test("references leaving the gallery in other ways are reported", () => {
     /index\.html:16: <img src>: empty reference/,
     /index\.html:17: <a href>: leaves the gallery: file:/,
     /index\.html:18: <a data-srcset>: missing file klein\/weg\.jpg/,
+    /index\.html:19: <a data-srcset-avif>: missing file klein\/weg\.avif/,
     /stil\.css:1: CSS url\(\): leaves the gallery: http:\/\/example\.org\/bg\.png/,
     /stil\.css:2: CSS url\(\): missing file fehlt\.png/,
   ];

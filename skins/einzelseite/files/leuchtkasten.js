@@ -3,8 +3,8 @@
 // Every link a.foto opens its picture large instead of on its own: with a counter "3 / 54",
 // the title and description, buttons and the arrow keys to go back and on, a swipe to the side,
 // and Escape, the close button or the browser's back button to close. The picture comes in the
-// size the screen needs, chosen by the browser among the copies the link's data-srcset offers;
-// the neighbours are loaded ahead. The address gets "#bild-3", so a view can be linked and the
+// size the screen needs, chosen by the browser among the copies the link's data-srcset offers
+// (or data-srcset-avif, where the browser shows AVIF); the neighbours are loaded ahead. The address gets "#bild-3", so a view can be linked and the
 // back button closes it. Without JavaScript the links simply open the large pictures.
 (function () {
   "use strict";
@@ -15,6 +15,17 @@
   var box, stage, image, counter, title, text, note, closer, previous, next;
   var current = -1;
   var opener = null;
+
+  // Whether the browser shows AVIF, found out by showing a picture of one pixel; until it is
+  // known, and where it is not, the JPEG copies serve.
+  var avif = false;
+  var probe = new Image();
+  probe.onload = function () { avif = probe.width === 1; };
+  probe.src = "data:image/avif;base64,AAAAHGZ0eXBhdmlmAAAAAGF2aWZtaWYxbWlhZgAAAOptZXRhAAAAAAAAACFoZGxy" +
+    "AAAAAAAAAABwaWN0AAAAAAAAAAAAAAAAAAAAAA5waXRtAAAAAAABAAAAImlsb2MAAAAAREAAAQABAAAAAAEOAAEAAAAA" +
+    "AAAAGAAAACNpaW5mAAAAAAABAAAAFWluZmUCAAAAAAEAAGF2MDEAAAAAamlwcnAAAABLaXBjbwAAABNjb2xybmNseAACAAIA" +
+    "BoAAAAAMYXYxQ4EADAAAAAAUaXNwZQAAAAAAAAABAAAAAQAAABBwaXhpAAAAAAMICAgAAAAXaXBtYQAAAAAAAAABAAEEgYID" +
+    "hAAAACBtZGF0EgAKCBgABggQEDQgMgoYAAAAQAX172To";
 
   function element(tag, className, parent) {
     var node = document.createElement(tag);
@@ -71,7 +82,8 @@
   // once; the link's own copy where no choice is offered.
   function setPicture(target, link) {
     target.sizes = fittedWidth(link) + "px";
-    if (link.dataset.srcset) target.srcset = link.dataset.srcset;
+    var srcset = (avif && link.dataset.srcsetAvif) || link.dataset.srcset;
+    if (srcset) target.srcset = srcset;
     target.src = link.href;
   }
 
