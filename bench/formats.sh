@@ -44,8 +44,9 @@ run() {  # run FORMAT OUT [extra options]
   local extra=()
   [ "$format" != jpeg ] && extra=("${X_QUALITIES[@]}")
   rm -rf "$out" "$WORK/cache"
-  "$BENCH_BUILD/vistrel-cli" generate --skin "${SKINS[$format]}" --out "$out" "${QUALITIES[@]}" \
-    "${extra[@]}" "$@" "${photos[@]}" >/dev/null
+  # Options given first win: the first --quality for a variant is the one taken.
+  "$BENCH_BUILD/vistrel-cli" generate --skin "${SKINS[$format]}" --out "$out" "$@" \
+    "${QUALITIES[@]}" "${extra[@]}" "${photos[@]}" >/dev/null
 }
 seconds() {
   /usr/bin/time -f '%e' -o "$WORK/time" bash -c "$(declare -f run); $(declare -p WORK BENCH_BUILD photos SKINS QUALITIES X_QUALITIES); run $1 $WORK/out-$1" >/dev/null 2>&1
@@ -78,7 +79,7 @@ for v in klein gross; do
 done
 
 # Quality: each copy against the same copy at JPEG quality 100.
-run jpeg "$WORK/ref" --quality THUMB=100 --quality BIG=100 
+run jpeg "$WORK/ref" --quality THUMB=100 --quality BIG=100
 for v in klein gross; do
   declare -A sum=([jpg]=0 [webp]=0 [avif]=0)
   n=0

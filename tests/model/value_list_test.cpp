@@ -108,7 +108,7 @@ TEST(GalleryPropertiesTest, NewSettingsHaveTheFixedColumnsAndNoRows) {
   TVTLGalleryProperties settings;
   EXPECT_EQ(*settings.RequiredValues.Columns(), (TNamesList{"VariableName", "Value"}));
   EXPECT_EQ(*settings.ImageVariants.Columns(),
-            (TNamesList{"Name", "MaxWidth", "MaxHeight", "NewName", "JPGQuality"}));
+            (TNamesList{"Name", "MaxWidth", "MaxHeight", "NewName", "JPGQuality", "Format"}));
   EXPECT_EQ(settings.RequiredValues.Count(), 0);
   EXPECT_EQ(settings.ImageVariants.Count(), 0);
   EXPECT_EQ(settings.HTMLPatterns, nullptr);
