@@ -1,8 +1,12 @@
 #include "ui/variant_group.h"
 
+#include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 
 #include "generation/image_processor.h"
+#include "model/copy_format.h"
 #include "model/skin.h"
 #include "model/value_list.h"
 #include "ui/text.h"
@@ -34,7 +38,9 @@ TVariantGroup::TVariantGroup(const TVTLValueList& row, QWidget* parent)
       name_(row.Value(TImageModificationValueList::kName)),
       max_width_(this, kLabelWidth, kInputWidth),
       max_height_(this, kLabelWidth, kInputWidth),
-      quality_(this, kLabelWidth, kInputWidth) {
+      quality_(this, kLabelWidth, kInputWidth),
+      format_row_(this),
+      format_(new QComboBox(&format_row_)) {
   setObjectName(ToQString(name_));
   max_width_.Widget()->setObjectName("maxWidth");
   max_height_.Widget()->setObjectName("maxHeight");
@@ -44,16 +50,35 @@ TVariantGroup::TVariantGroup(const TVTLValueList& row, QWidget* parent)
   SetUp(max_width_, "Maximale Breite: ", defaults.max_width, 1, kMaxSide);
   SetUp(max_height_, "Maximale Höhe: ", defaults.max_height, 1, kMaxSide);
   SetUp(quality_, "JPG-Qualität (0-100): ", defaults.quality, kMinJpegQuality, kMaxJpegQuality);
-  auto* layout = new QHBoxLayout(this);
+  // The skin's format (a skin with a format that is none does not load), JPEG without one.
+  format_row_.setObjectName("format");
+  auto* format_layout = new QHBoxLayout(&format_row_);
+  format_layout->setContentsMargins(0, 0, 0, 0);
+  auto* format_label = new QLabel("Format: ", &format_row_);
+  format_label->setObjectName("Lbl");
+  format_label->setBuddy(format_);
+  format_layout->addWidget(format_label);
+  format_layout->addWidget(format_);
+  for (TImageFormat format : {TImageFormat::kJpeg, TImageFormat::kWebp, TImageFormat::kAvif})
+    format_->addItem(ToQString(ImageFormatName(format)));
+  format_->setCurrentText(
+      ToQString(ImageFormatName(ParseImageFormat(defaults.format).value_or(TImageFormat::kJpeg))));
+  // Size and quality side by side, the format below them: the group stays as narrow as the
+  // dialog's smallest width allows.
+  auto* layout = new QGridLayout(this);
   layout->setContentsMargins(4, 0, 4, 3);
-  layout->setSpacing(kSpacing);
+  layout->setHorizontalSpacing(kSpacing);
+  layout->setVerticalSpacing(2);
+  int column = 0;
   for (TPanLabeledSpinEdit* control : {&max_width_, &max_height_, &quality_})
-    layout->addWidget(control->Widget());
-  layout->addStretch();
+    layout->addWidget(control->Widget(), 0, column++);
+  layout->addWidget(&format_row_, 1, 0, Qt::AlignLeft);
+  layout->setColumnStretch(column, 1);
 }
 
 TVariantSetting TVariantGroup::Setting() const {
-  return {max_width_.GetValue(), max_height_.GetValue(), quality_.GetValue()};
+  return {max_width_.GetValue(), max_height_.GetValue(), quality_.GetValue(),
+          format_->currentText().toStdString()};
 }
 
 }  // namespace vistrel

@@ -52,8 +52,8 @@ class CreateGalleryTest : public ::testing::Test {
                       {"SPALTEN", "Spalten", "number", "99999999"},
                       {"DATUM", "Datum", "DATE", "heute"},
                       {"ZEILEN", "Zeilen", "NUMBER", "-3"}};
-    fixture.variants = {{"THUMB", "Vorschau", "0", "120", "th_%old%"},
-                        {"BIG", "Groß", "300", "200", "%old%"}};
+    fixture.variants = {{"THUMB", "Vorschau", "0", "120", "th_%old%", ""},
+                        {"BIG", "Groß", "300", "200", "%old%", "avif"}};
     fixture.template_files = {{"index.tpl",
                                "%TITEL%|%FARBE%|%SPALTEN%|%DATUM%|%ZEILEN%\n"
                                "[VTL] NEWSECTION NUMREPEAT:0\n%THUMB% %BIG%\n[VTL] ENDSECTION"}};
@@ -152,6 +152,12 @@ TEST_F(CreateGalleryTest, ControlsForEachValueTypeAndAGroupPerVariant) {
   EXPECT_EQ(thumb.quality, "80");
   EXPECT_EQ(Variant("BIG").Setting().max_width, "300");
   EXPECT_EQ(Variant("BIG").title(), "Groß ");
+  // The format starts as the skin says, JPEG where it says nothing, and is chosen like the rest.
+  EXPECT_EQ(thumb.format, "JPEG");
+  EXPECT_EQ(Variant("BIG").Setting().format, "AVIF");
+  ASSERT_EQ(Variant("THUMB").Format().count(), 3);
+  Variant("THUMB").Format().setCurrentText("WebP");
+  EXPECT_EQ(Variant("THUMB").Setting().format, "WebP");
 
   // Choosing the applied skin again rebuilds nothing.
   const TVTLRuntimeControl* first = &Control("TITEL");
@@ -193,6 +199,12 @@ TEST_F(CreateGalleryTest, ControlsStandInRowsWithTheirCaptionsWhole) {
        {&Variant("THUMB").MaxWidth(), &Variant("THUMB").MaxHeight(), &Variant("THUMB").Quality()})
     EXPECT_TRUE(ShownWhole(Child<QLabel>(*control->Widget(), "Lbl")))
         << control->LabelText().toStdString();
+  EXPECT_TRUE(ShownWhole(Child<QLabel>(Variant("THUMB").FormatRow(), "Lbl")));
+  EXPECT_EQ(top_left(Variant("THUMB").FormatRow()).x(),
+            top_left(*Variant("THUMB").MaxWidth().Widget()).x());
+  EXPECT_GE(top_left(Variant("THUMB").FormatRow()).y(),
+            top_left(*Variant("THUMB").MaxWidth().Widget()).y() +
+                Variant("THUMB").MaxWidth().Widget()->height());
   dialog_.reject();
 }
 
@@ -230,7 +242,7 @@ TEST_F(CreateGalleryTest, StartMakesTheGalleryThroughTheProgressWindow) {
   Start();
   EXPECT_TRUE(dialogs_.errors.isEmpty()) << dialogs_.errors.join("\n").toStdString();
   EXPECT_EQ(ReadFile(out + "/index.html"),
-            "\r\nUrlaub|#00FF80|16777215|heute|0\r\nth_a.jpg a.jpg\r\nth_b.jpg b.jpg");
+            "\r\nUrlaub|#00FF80|16777215|heute|0\r\nth_a.jpg a.avif\r\nth_b.jpg b.avif");
   EXPECT_EQ(InspectJpeg(out + "/th_a.jpg").width, 100);
   QStringList lines;
   const QListWidget& log = Child<QListWidget>(progress_, "lbAction");
@@ -246,7 +258,7 @@ TEST_F(CreateGalleryTest, StartMakesTheGalleryThroughTheProgressWindow) {
   dialogs_.choices = {0};  // the folder holds the first gallery: empty it first
   Start();
   EXPECT_EQ(ReadFile(out + "/index.html"),
-            "\r\nWinter|#00FF80|16777215|heute|0\r\nth_a.jpg a.jpg\r\nth_b.jpg b.jpg");
+            "\r\nWinter|#00FF80|16777215|heute|0\r\nth_a.jpg a.avif\r\nth_b.jpg b.avif");
   EXPECT_FALSE(Exists(out + "/index2.html"));
 }
 
