@@ -191,7 +191,11 @@ bool TFileBrowserPane::IsFileView(const QObject* object) const {
 }
 
 QStringList TFileBrowserPane::SelectedFiles() const {
-  QModelIndexList rows = ShellListView1->selectionModel()->selectedRows();
+  // The details select whole rows, the thumbnails only the name of an entry (the one column
+  // they show): an entry counts when its name is selected.
+  QModelIndexList rows;
+  for (const QModelIndex& index : ShellListView1->selectionModel()->selectedIndexes())
+    if (index.column() == 0) rows << index;
   std::sort(rows.begin(), rows.end(),
             [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
   QStringList paths;

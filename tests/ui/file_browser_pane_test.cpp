@@ -79,6 +79,33 @@ TEST_F(FileBrowserPaneTest, TheFileListShowsOnlyJpegFilesAndHandsOnTheSelectedOn
   EXPECT_FALSE(pane_.IsFileView(nullptr));
 }
 
+// The thumbnails select an entry's name only, not its whole row: clicks there must reach the
+// button, a double-click and a drag (which hands on the selection as the button does) alike.
+TEST_F(FileBrowserPaneTest, EntriesClickedInTheThumbnailsAreHandedOnLikeThoseOfTheDetails) {
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+    WriteFile(dir_ / (std::string("photos/") + name), MakeJpeg(64, 48));
+  pane_.resize(400, 600);
+  pane_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane_));
+  pane_.ShowThumbnails(true);
+  pane_.SelectFolder(Path("photos"));
+  QListView& view = Child<QListView>(pane_, "thumbnailView");
+  ASSERT_EQ(Listed(view, 3), (QStringList{"a.jpg", "b.jpg", "c.jpg"}));
+  auto centre = [&](int row) {
+    return view.visualRect(view.model()->index(row, 0, view.rootIndex())).center();
+  };
+  // c, then b with Ctrl: handed on in list order.
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, centre(2));
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier, centre(1));
+  EXPECT_EQ(pane_.SelectedFiles(), (QStringList{Path("photos/b.jpg"), Path("photos/c.jpg")}));
+  Child<QPushButton>(pane_, "Button1").click();
+  // A double-click: the press of its first click selects the entry, the second adds it.
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, centre(0));
+  QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, centre(0));
+  EXPECT_EQ(added_, (QList<QStringList>{{Path("photos/b.jpg"), Path("photos/c.jpg")},
+                                        {Path("photos/a.jpg")}}));
+}
+
 TEST_F(FileBrowserPaneTest, OpensAtTheFolderLookedAtLastElseAtThePictures) {
   ScopedEnv home("HOME", dir_ / "home");
   ASSERT_TRUE(QDir().mkpath(Path("home/Pictures")));
