@@ -22,6 +22,7 @@
 #include "generation/run_services.h"
 #include "generation/vistrel.h"
 #include "imaging/image_operations.h"
+#include "model/color.h"
 #include "model/file_naming.h"
 #include "support/cancel_flag.h"
 #include "support/text.h"
@@ -44,6 +45,35 @@ namespace {
 // 1366 x 768 pixels with its frame and the desktop's panel.
 constexpr QSize kDefaultSize(660, 680);
 
+// Why the controls of `skin` cannot be built (a default that is no number or colour), naming
+// the value and the skin file; empty when they can.
+std::string DefaultsProblem(const TVTLSkin& skin) {
+  const std::string where = " in " + skin.FullPath() + ")";
+  for (int i = 0; i < skin.RequiredVars.Count(); ++i) {
+    const TVTLValueList& row = skin.RequiredVars.Row(i);
+    try {
+      (void)NormalizeValue(ValueTypeOf(row.Value(TRequiredVarsValueList::kType)),
+                           row.Value(TRequiredVarsValueList::kDefaultValue));
+    } catch (const EConvertError& error) {
+      return std::string(error.what()) + " (Standardwert von „" +
+             row.Value(TRequiredVarsValueList::kDescription) + "“" + where;
+    }
+  }
+  for (int i = 0; i < skin.ImageModifications.Count(); ++i) {
+    const TVTLValueList& row = skin.ImageModifications.Row(i);
+    const TVariantSetting defaults = DefaultVariantSetting(row);
+    for (const auto& [text, caption] : {std::pair{defaults.max_width, "Maximale Breite"},
+                                        std::pair{defaults.max_height, "Maximale Höhe"}}) {
+      if (!ParseInt32(Trim(text)))
+        return "\"" + text + "\" ist keine gültige Zahl! (" + caption + " der Bildvariante „" +
+               row.Value(TImageModificationValueList::kDescription) + "“" + where;
+    }
+  }
+  return {};
+}
+
+bool Usable(const TVTLSkin& skin) { return skin.Valid && DefaultsProblem(skin).empty(); }
+
 }  // namespace
 
 TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
@@ -65,6 +95,7 @@ TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
       frEmImgMod(new TframEmpty(this)),
       use_cache_box_(new QCheckBox("Zwischenspeicher für verkleinerte Bilder verwenden", this)),
       cache_size_box_(new QSpinBox(this)),
+      range_note_(new QLabel(this)),
       btnGoGo(new QPushButton("Start!", this)),
       cancel_button_(new QPushButton("Abbrechen", this)),
       dialogs_(dialogs),
@@ -213,7 +244,12 @@ QLayout* TfrmCreateGallery::CreateButtons() {
   btnGoGo->setDefault(true);
   for (QPushButton* button : {cancel_button_, BtnLoadOtherSkin, btnSearchOutputPath})
     button->setAutoDefault(false);
+  range_note_->setObjectName("rangeNote");
+  range_note_->setWordWrap(true);
+  range_note_->setStyleSheet("color: #c00000;");
+  range_note_->hide();
   auto* row = new QHBoxLayout;
+  row->addWidget(range_note_, 1);
   row->addStretch();
   row->addWidget(btnGoGo);
   row->addWidget(cancel_button_);
@@ -266,7 +302,8 @@ void TfrmCreateGallery::Prepare() {
   skin_list_.Clear();
   skin_list_.ScanFolder(PathFromQString(skins_folder_), *messages_);
   cbSkin->clear();
-  for (int i = 0; i < skin_list_.Count(); ++i) AddSkinEntry(skin_list_.Item(i));
+  for (int i = 0; i < skin_list_.Count(); ++i)
+    if (Usable(skin_list_.Item(i))) AddSkinEntry(skin_list_.Item(i));
   cbSkin->setCurrentIndex(cbSkin->count() > 0 ? 0 : -1);
   loaded_skin_index_ = -1;
   btnGoGo->setEnabled(false);
@@ -302,9 +339,24 @@ void TfrmCreateGallery::ApplySkinChoice() {
     if (loaded_skin_index_ < 0) cbSkin->setEditText(QString());
     return;
   }
+  const std::string defaults_problem = DefaultsProblem(*skin);
+  if (!defaults_problem.empty()) {
+    ClearControls();
+    loaded_skin_index_ = -1;
+    UpdateStart();
+    dialogs_.ShowError(
+        this, "Der Skin " + ToQString(skin->SkinName) +
+                  " konnte nicht geladen werden. Fehlermeldung: " + ToQString(defaults_problem));
+    return;
+  }
   ClearControls();
   edPath->setText(PathToQString(skin->Directory));
   edFilename->setText(PathToQString(skin->FileName));
+  // A long path shows from its start, and whole in the tip.
+  for (QLineEdit* field : {edPath, edFilename}) {
+    field->setCursorPosition(0);
+    field->setToolTip(field->text());
+  }
   lblAutor->setText(ToQString(skin->Author));
   ShowPreview(*skin);
   try {
@@ -314,14 +366,42 @@ void TfrmCreateGallery::ApplySkinChoice() {
     // applied until one is chosen again.
     ClearControls();
     loaded_skin_index_ = -1;
-    btnGoGo->setEnabled(false);
+    UpdateStart();
     dialogs_.ShowError(
         this, "Der Skin " + ToQString(skin->SkinName) +
                   " konnte nicht geladen werden. Fehlermeldung: " + ToQString(error.what()));
     return;
   }
   loaded_skin_index_ = index;
-  btnGoGo->setEnabled(true);
+  UpdateStart();
+}
+
+void TfrmCreateGallery::UpdateStart() {
+  const QString problem = loaded_skin_index_ < 0 ? QString() : RangeProblem();
+  range_note_->setText(problem);
+  range_note_->setVisible(!problem.isEmpty());
+  btnGoGo->setEnabled(loaded_skin_index_ >= 0 && problem.isEmpty());
+}
+
+QString TfrmCreateGallery::RangeProblem() const {
+  // Named by the captions the user sees, never by the skin's internal names.
+  for (const TRequiredValue& value : ValueControls) {
+    const auto* number = dynamic_cast<const TPanLabeledSpinEdit*>(value.control.get());
+    if (number && !number->SpinBox().InRange()) {
+      QString caption = number->LabelText().trimmed();
+      if (caption.endsWith(':')) caption.chop(1);
+      return "Ungültiger Wert für " + caption + "! " + number->SpinBox().toolTip();
+    }
+  }
+  for (const auto& group : VariantGroups) {
+    for (const TPanLabeledSpinEdit* control :
+         {&group->MaxWidth(), &group->MaxHeight(), &group->Quality()}) {
+      if (control->SpinBox().InRange()) continue;
+      return "Ungültige Werte für die Bildvariante " + group->title().trimmed() + "! " +
+             control->LabelText().trimmed() + " " + control->SpinBox().toolTip();
+    }
+  }
+  return QString();
 }
 
 void TfrmCreateGallery::ShowPreview(const TVTLSkin& skin) {
@@ -346,6 +426,8 @@ void TfrmCreateGallery::BuildControls(const TVTLSkin& skin) {
     ValueControls.push_back({row.Value(TRequiredVarsValueList::kVariableName),
                              row.Value(TRequiredVarsValueList::kDefaultValue),
                              MakeValueControl(row, frEmReqVars->Content(), dialogs_)});
+    if (auto* number = dynamic_cast<TPanLabeledSpinEdit*>(ValueControls.back().control.get()))
+      connect(&number->SpinBox(), &QSpinBox::valueChanged, this, [this] { UpdateStart(); });
     if (ValueControls.back().control)
       frEmReqVars->AddRow(ValueControls.back().control->Widget(), false);
   }
@@ -354,6 +436,10 @@ void TfrmCreateGallery::BuildControls(const TVTLSkin& skin) {
     VariantGroups.push_back(
         std::make_unique<TVariantGroup>(skin.ImageModifications.Row(i), frEmImgMod->Content()));
     frEmImgMod->AddRow(VariantGroups.back().get(), true);
+    for (TPanLabeledSpinEdit* control :
+         {&VariantGroups.back()->MaxWidth(), &VariantGroups.back()->MaxHeight(),
+          &VariantGroups.back()->Quality()})
+      connect(&control->SpinBox(), &QSpinBox::valueChanged, this, [this] { UpdateStart(); });
   }
   frEmImgMod->FitContent();
 }
@@ -383,12 +469,26 @@ void TfrmCreateGallery::BtnLoadOtherSkinClick() {
   const std::string folder = IncludeTrailingPathDelimiter(PathFromQString(info.absolutePath()));
   const std::string name = PathFromQString(info.fileName());
   for (int i = 0; i < skin_list_.Count(); ++i) {
-    if (SameTextIgnoreCase(skin_list_.Item(i).FullPath(), folder + name)) {
-      dialogs_.ShowWarning(this, "Der gewählte Skin wurde bereits geladen!");
+    TVTLSkin& listed = skin_list_.Item(i);
+    if (!SameTextIgnoreCase(listed.FullPath(), folder + name)) continue;
+    // A skin in the list already is simply chosen; one that is not listed cannot be used, and
+    // says why below.
+    const int entry = cbSkin->findData(QVariant::fromValue(static_cast<void*>(&listed)));
+    if (entry >= 0) {
+      cbSkin->setCurrentIndex(entry);
+      ApplySkinChoice();
       return;
     }
   }
-  skin_list_.Add(std::make_unique<TVTLSkin>(folder, name, *messages_));
+  auto loaded = std::make_unique<TVTLSkin>(folder, name, *messages_);
+  if (!Usable(*loaded)) {
+    dialogs_.ShowError(
+        this, "Der Skin " + ToQString(loaded->SkinName) +
+                  " konnte nicht geladen werden. Fehlermeldung: " +
+                  ToQString(loaded->Valid ? DefaultsProblem(*loaded) : loaded->ErrorMessage));
+    return;
+  }
+  skin_list_.Add(std::move(loaded));
   TVTLSkin& skin = skin_list_.Item(skin_list_.Count() - 1);
   AddSkinEntry(skin);
   cbSkin->setCurrentIndex(cbSkin->findData(QVariant::fromValue(static_cast<void*>(&skin))));
@@ -441,6 +541,10 @@ TRunInput TfrmCreateGallery::CollectInput(TVTLSkin* selected, bool applied) {
 void TfrmCreateGallery::btnGoGoClick() {
   TVTLSkin* selected = SelectedSkin();
   const bool applied = selected && cbSkin->currentIndex() == loaded_skin_index_;
+  if (applied && !RangeProblem().isEmpty()) {
+    dialogs_.ShowError(this, RangeProblem());
+    return;
+  }
   // The field shows where the gallery goes, also when a relative path was typed.
   edOutputPath->setText(FullOutputPath(edOutputPath->text()));
   TRunInput input = CollectInput(selected, applied);

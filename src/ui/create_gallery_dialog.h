@@ -2,11 +2,14 @@
 // output folder and start.
 //
 // Each showing reads the skin catalogue of the program's "skins" folder anew, lists the skins
-// by name and applies the first: one run-time control per value the skin asks for (text,
-// colour or number, MakeValueControl), one TVariantGroup per image variant (maximum width and
-// height, JPEG quality). A skin whose controls cannot be built (a default that is no number or
-// colour) is not applied, and "Start!" stays disabled until a skin is. "Start!" hands the
-// controls' values to BuildRunRequest(), shows what it refuses in a "Fehler" box, and otherwise
+// that can be used by name and applies the first: one run-time control per value the skin asks
+// for (text, colour or number, MakeValueControl), one TVariantGroup per image variant (maximum
+// width and height, JPEG quality). A skin that failed to load or has a default that is no
+// number or colour is not listed; loaded with "weiteren Skin laden..." it is refused with a
+// message naming the value and the skin file. "Start!" is enabled while a skin is applied and
+// every number lies in its range; otherwise a note beside it names the value (by its caption)
+// and the range. "Start!" hands the controls' values to BuildRunRequest(), shows what it
+// refuses in a "Fehler" box, and otherwise
 // creates the run for the main window's image list and shows the progress window, which makes
 // it. An output folder that is not empty is not written into unasked: the user empties it first
 // (into the trash) or chooses another. A relative output path starts at the home folder, and
@@ -139,6 +142,12 @@ class TfrmCreateGallery : public QDialog {
   TFolderAnswer AskAboutOutputFolder(TRunInput& input, const std::string& folder);
   // Runs `request` in the progress window.
   void Run(const TRunRequest& request);
+  // Enables "Start!" when a skin is applied and every number lies in its range, and shows
+  // what is out of range beside it.
+  void UpdateStart();
+  // The first number of the controls that lies outside its range, as a message; empty when
+  // there is none.
+  QString RangeProblem() const;
 
   QComboBox* cbSkin;                  // the skins by name
   QPushButton* BtnLoadOtherSkin;      // "weiteren Skin laden..."
@@ -155,6 +164,7 @@ class TfrmCreateGallery : public QDialog {
   TframEmpty* frEmImgMod;             // the area of the image variants
   QCheckBox* use_cache_box_;          // "Zwischenspeicher für verkleinerte Bilder verwenden"
   QSpinBox* cache_size_box_;          // "Größe des Zwischenspeichers (MB):"
+  QLabel* range_note_;                // what keeps "Start!" disabled
   QPushButton* btnGoGo;               // "Start!"
   QPushButton* cancel_button_;        // "Abbrechen"
 

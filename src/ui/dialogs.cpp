@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -16,6 +17,21 @@
 namespace vistrel {
 
 namespace {
+
+// Room a window's title bar takes besides its title: the window's icon and its buttons, with
+// the frame's margins, as the usual window managers draw them.
+constexpr int kTitleBarExtra = 160;
+// The margins of a dialog's layout at its left and right, together.
+constexpr int kDialogMargins = 24;
+
+// The width a window needs for `title` to show whole in its title bar (drawn in bold, often
+// larger than the window's own font).
+int TitleWidth(const QWidget& window, const QString& title) {
+  QFont font = window.font();
+  font.setBold(true);
+  font.setPointSizeF(font.pointSizeF() * 1.2);
+  return QFontMetrics(font).horizontalAdvance(title) + kTitleBarExtra;
+}
 
 // A message box with German button texts, whatever translations are installed. The letters
 // after "&" answer the box from the keyboard (J, N, A).
@@ -75,11 +91,18 @@ int TQtDialogs::Choose(QWidget* parent, const QString& title, const QString& tex
 
 bool TQtDialogs::GetText(QWidget* parent, const QString& title, const QString& prompt,
                          QString& text) {
-  bool ok = false;
-  const QString entered =
-      QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, text, &ok);
-  if (ok) text = entered;
-  return ok;
+  QInputDialog dialog(parent);
+  dialog.setWindowTitle(title);
+  dialog.setLabelText(prompt);
+  dialog.setTextValue(text);
+  // The prompt alone makes a narrow box, whose title bar would cut the title: the box is wide
+  // enough for the title and the title bar's buttons. The box takes the width its layout
+  // needs, so the text field asks for it.
+  if (auto* field = dialog.findChild<QLineEdit*>())
+    field->setMinimumWidth(TitleWidth(dialog, title) - kDialogMargins);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  text = dialog.textValue();
+  return true;
 }
 
 QString TQtDialogs::GetOpenFileName(QWidget* parent, const QString& folder, const QString& filter) {
@@ -105,7 +128,7 @@ QString TQtDialogs::GetSaveFileName(QWidget* parent, const QString& folder, cons
 }
 
 bool TQtDialogs::GetColor(QWidget* parent, QColor& color) {
-  const QColor chosen = QColorDialog::getColor(last_color_, parent);
+  const QColor chosen = QColorDialog::getColor(color.isValid() ? color : last_color_, parent);
   if (!chosen.isValid()) return false;
   last_color_ = color = chosen;
   return true;

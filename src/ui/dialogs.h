@@ -35,7 +35,8 @@ class TDialogs {
   // Enter, Escape and closing the box do. Returns the index of the button chosen.
   virtual int Choose(QWidget* parent, const QString& title, const QString& text,
                      const QStringList& buttons) = 0;
-  // A one-line text prompt, showing `text` at first; false when cancelled.
+  // A one-line text prompt, showing `text` at first; false when cancelled. The box is wide enough
+  // for its whole title.
   virtual bool GetText(QWidget* parent, const QString& title, const QString& prompt,
                        QString& text) = 0;
   // File dialogs, starting in `folder`; an empty name when cancelled. `filter` as Qt writes it
@@ -44,7 +45,8 @@ class TDialogs {
                                   const QString& filter) = 0;
   virtual QString GetSaveFileName(QWidget* parent, const QString& folder, const QString& filter,
                                   const QString& default_suffix) = 0;
-  // The colour dialog, showing the colour last chosen in it; false when cancelled.
+  // The colour dialog, opening at `color` (at the colour last chosen in it when `color` is not
+  // valid); `color` is the colour chosen. False, and `color` unchanged, when cancelled.
   virtual bool GetColor(QWidget* parent, QColor& color) = 0;
   // Opens a file with the desktop's program for it.
   virtual void OpenDocument(const QString& path) = 0;

@@ -18,12 +18,14 @@ TfrmDirDlg::TfrmDirDlg(TDialogs& dialogs, QWidget* parent)
       ShellTreeView1(new QTreeView(this)),
       new_folder_button_(new QPushButton("Neuer Ordner...", this)),
       Button1(new QPushButton("OK", this)),
+      cancel_button_(new QPushButton("Abbrechen", this)),
       dialogs_(dialogs),
       model_(new QFileSystemModel(this)) {
   setWindowTitle("Verzeichnis wählen...");
   ShellTreeView1->setObjectName("ShellTreeView1");
   new_folder_button_->setObjectName("newFolderButton");
   Button1->setObjectName("Button1");
+  cancel_button_->setObjectName("cancelButton");
   SetUpFolderTree(ShellTreeView1, model_);
   // Folders are made through the model, so the new one has its place in the tree at once; the
   // tree itself renames nothing.
@@ -32,12 +34,15 @@ TfrmDirDlg::TfrmDirDlg(TDialogs& dialogs, QWidget* parent)
   reveal_ = new TFolderReveal(ShellTreeView1, model_);
   Button1->setDefault(true);
   new_folder_button_->setAutoDefault(false);
+  cancel_button_->setAutoDefault(false);
+  connect(cancel_button_, &QPushButton::clicked, this, &QDialog::reject);
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
   connect(new_folder_button_, &QPushButton::clicked, this, [this] { (void)NewFolderClick(); });
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(new_folder_button_);
   buttons->addStretch();
   buttons->addWidget(Button1);
+  buttons->addWidget(cancel_button_);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(ShellTreeView1);
   layout->addLayout(buttons);
@@ -46,7 +51,13 @@ TfrmDirDlg::TfrmDirDlg(TDialogs& dialogs, QWidget* parent)
 }
 
 void TfrmDirDlg::SelectStartFolder() {
-  reveal_->Reveal(QFileInfo(directory_path_).isDir() ? directory_path_ : QDir::homePath());
+  // A gallery folder that is yet to be made opens at the folder it will be made in.
+  QString folder = directory_path_.isEmpty() ? QString() : QDir::cleanPath(directory_path_);
+  while (!folder.isEmpty() && !QFileInfo(folder).isDir()) {
+    const QString parent = QFileInfo(folder).path();
+    folder = parent == folder || QFileInfo(folder).isRelative() ? QString() : parent;
+  }
+  reveal_->Reveal(folder.isEmpty() ? QDir::homePath() : folder);
 }
 
 QString TfrmDirDlg::SelectedFolder() const {

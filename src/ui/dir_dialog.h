@@ -1,9 +1,10 @@
-// The directory chooser: a folder tree, "Neuer Ordner..." and "OK". The caller hands in a path
-// (SetDirectoryPath), shows the window modally and reads DirectoryPath() back; closing it without
-// "OK" gives back what was handed in. A path that is no folder opens the tree at the home
-// folder. The folder handed in is selected and shown in the middle of the tree, also while the
-// tree is still reading the folders around it. "Neuer Ordner..." makes a folder in the selected
-// one (the name asked through TDialogs) and selects it.
+// The directory chooser: a folder tree, "Neuer Ordner...", "OK" and "Abbrechen". The caller
+// hands in a path (SetDirectoryPath), shows the window modally and reads DirectoryPath() back;
+// "Abbrechen" or closing it without "OK" gives back what was handed in. A path that is no folder
+// (yet) opens the tree at the nearest folder above it that exists, else at the home folder. The
+// folder handed in is selected and shown in the middle of the tree, also while the tree is still
+// reading the folders around it. "Neuer Ordner..." makes a folder in the selected one (the name
+// asked through TDialogs) and selects it.
 #pragma once
 
 #include <QDialog>
@@ -42,6 +43,7 @@ class TfrmDirDlg : public QDialog {
   QTreeView* ShellTreeView1;        // the folder tree
   QPushButton* new_folder_button_;  // "Neuer Ordner..."
   QPushButton* Button1;             // "OK"
+  QPushButton* cancel_button_;      // "Abbrechen"
 
   QString directory_path_;
   TDialogs& dialogs_;

@@ -106,9 +106,9 @@ void TSpinEdit::stepBy(int steps) {
 QValidator::State TSpinEdit::validate(QString& input, int& pos) const {
   const QValidator::State state = QSpinBox::validate(input, pos);
   if (state == QValidator::Invalid || !HasRange()) return state;
+  // A number above the maximum is taken as typed and marked, like one below the minimum: a
+  // digit dropped unseen would turn 17000 into 1700.
   if (minimum_ >= 0 && input.contains('-')) return QValidator::Invalid;
-  if (state == QValidator::Acceptable && valueFromText(input) > maximum_)
-    return QValidator::Invalid;
   return state;
 }
 
@@ -197,7 +197,9 @@ void TPanColorSelector::SetColorText(const std::string& text) { SetColor(HtmlToC
 
 void TPanColorSelector::ChooseColor() {
   if (!ColorDialog) return;
-  QColor chosen;
+  // The dialog opens at the colour the control has.
+  QColor chosen(static_cast<int>(ColorValue & 0xFF), static_cast<int>((ColorValue >> 8) & 0xFF),
+                static_cast<int>((ColorValue >> 16) & 0xFF));
   if (!ColorDialog->GetColor(Widget()->window(), chosen)) return;
   SetColor(static_cast<TColor>(chosen.red()) | static_cast<TColor>(chosen.green()) << 8 |
            static_cast<TColor>(chosen.blue()) << 16);

@@ -60,10 +60,10 @@ class TVTLRuntimeControl {
 
 // A number box with a range that never changes a value behind the user's back. A value set
 // before the range (a skin's default) stays as it is, and so does a number the user types below
-// the minimum; such a value is shown in red with the allowed range as its tip (InRange() is
-// false), and the run's request refuses it when "Start!" is pressed. Digits that would exceed the
-// maximum, and a minus sign when the minimum is 0 or more, cannot be typed at all; the arrow
-// buttons and keys step within the range. Minimum and maximum both 0 mean no range.
+// the minimum or above the maximum; such a value is shown in red with the allowed range as its tip
+// (InRange() is false), and keeps "Start!" disabled. A minus sign when the minimum is 0 or more
+// cannot be typed at all; the arrow buttons and keys step within the range. Minimum and maximum
+// both 0 mean no range.
 class TSpinEdit : public QSpinBox {
  public:
   explicit TSpinEdit(QWidget* parent);

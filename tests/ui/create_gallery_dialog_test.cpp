@@ -114,10 +114,11 @@ class CreateGalleryTest : public ::testing::Test {
 TEST_F(CreateGalleryTest, ShowingListsTheSkinsSortedAndAppliesTheFirst) {
   dialog_.Prepare();
   EXPECT_EQ(OutputPath().text(), QString::fromStdString(dir_ / "photos/gallery/"));
-  ASSERT_EQ(Skins().count(), 3);
+  // The skin that failed to load is not offered.
+  ASSERT_EQ(Skins().count(), 2);
   EXPECT_EQ(Skins().itemText(0), "alpha");
-  EXPECT_EQ(Skins().itemText(1), "Kaputt");
-  EXPECT_EQ(Skins().itemText(2), "Zwei Varianten");
+  EXPECT_EQ(Skins().itemText(1), "Zwei Varianten");
+  EXPECT_TRUE(dialogs_.errors.isEmpty());
   EXPECT_EQ(dialog_.LoadedSkinIndex(), 0);
   EXPECT_EQ(Child<QLabel>(dialog_, "lblAutor").text(), "Tester");
   EXPECT_EQ(Child<QLineEdit>(dialog_, "edFilename").text(), "test.vsk");
@@ -212,7 +213,8 @@ TEST_F(CreateGalleryTest, ASkinThatFailedToLoadKeepsThePreviousControls) {
   dialog_.Prepare();
   Choose("Zwei Varianten");
   const TVTLRuntimeControl* title = &Control("TITEL");
-  Choose("Kaputt");
+  dialogs_.open_files = {QString::fromStdString(dir_ / "skins/kaputt/k.vsk")};
+  dialog_.BtnLoadOtherSkinClick();
   ASSERT_EQ(dialogs_.errors.size(), 1);
   EXPECT_TRUE(
       dialogs_.errors[0].startsWith("Der Skin Kaputt konnte nicht geladen werden. Fehlermeldung: "
@@ -220,6 +222,7 @@ TEST_F(CreateGalleryTest, ASkinThatFailedToLoadKeepsThePreviousControls) {
   EXPECT_EQ(Skins().currentText(), "Zwei Varianten");
   EXPECT_EQ(&Control("TITEL"), title);
   EXPECT_EQ(dialog_.VariantGroupCount(), 2);
+  EXPECT_EQ(Skins().findText("Kaputt"), -1);
 }
 
 TEST_F(CreateGalleryTest, StartChecksSkinAndOutputPath) {
@@ -344,13 +347,43 @@ TEST_F(CreateGalleryTest, VariantBoxesTakeWhatARunTakesAndSizesOutsideAreRefused
   EXPECT_EQ(thumb.Quality().SpinBox().Minimum(), 0);
   EXPECT_EQ(thumb.Quality().SpinBox().Maximum(), 100);
   EXPECT_FALSE(thumb.MaxWidth().SpinBox().InRange());  // the skin's width 0 is shown, marked
+  // Out of range: "Start!" is disabled, and the note beside it names the variant by its
+  // caption, the value and the range.
+  const QPushButton& start = Child<QPushButton>(dialog_, "btnGoGo");
+  const QLabel& note = Child<QLabel>(dialog_, "rangeNote");
+  const QString width_note =
+      "Ungültige Werte für die Bildvariante Vorschau! Maximale Breite: Erlaubt sind Werte von 1 "
+      "bis 16.384.";
+  EXPECT_FALSE(start.isEnabled());
+  EXPECT_EQ(note.text(), width_note);
+  EXPECT_TRUE(note.isVisibleTo(&dialog_));
   OutputPath().setText(QString::fromStdString(dir_ / "galerie"));
-  dialog_.btnGoGoClick();
-  EXPECT_EQ(dialogs_.errors,
-            (QStringList{"Ungültige Werte für die Bildvariante THUMB!\nMaximale Breite und Höhe: "
-                         "1 bis 16384 Pixel, JPG-Qualität: 0 bis 100."}));
+  dialog_.btnGoGoClick();  // as Enter would
+  EXPECT_EQ(dialogs_.errors, (QStringList{width_note}));
   EXPECT_FALSE(Exists(dir_ / "galerie"));
   thumb.MaxWidth().SpinBox().SetValue(16384);
+  EXPECT_TRUE(start.isEnabled());
+  EXPECT_FALSE(note.isVisibleTo(&dialog_));
+  // Typed too large: kept as typed, not cut to fewer digits, and Start is blocked again.
+  TSpinEdit& height = thumb.MaxHeight().SpinBox();
+  height.selectAll();
+  QTest::keyClicks(&height, "17000");
+  EXPECT_EQ(thumb.Setting().max_height, "17000");
+  EXPECT_FALSE(start.isEnabled());
+  EXPECT_EQ(
+      note.text(),
+      "Ungültige Werte für die Bildvariante Vorschau! Maximale Höhe: Erlaubt sind Werte von 1 "
+      "bis 16.384.");
+  // A number the skin asks for, typed too large, is named by its caption.
+  height.SetValue(120);
+  QSpinBox& columns = Child<QSpinBox>(*Control("SPALTEN").Widget(), "SpinEdit");
+  columns.selectAll();
+  QTest::keyClicks(&columns, "99999999");
+  EXPECT_EQ(Control("SPALTEN").GetValue(), "99999999");
+  EXPECT_FALSE(start.isEnabled());
+  EXPECT_EQ(note.text(), "Ungültiger Wert für Spalten! Erlaubt sind Werte von 0 bis 16.777.215.");
+  columns.setValue(3);
+  EXPECT_TRUE(start.isEnabled());
   Start();
   EXPECT_EQ(dialogs_.errors.size(), 1);
   EXPECT_TRUE(Exists(dir_ / "galerie/index.html"));
@@ -479,34 +512,43 @@ TEST_F(CreateGalleryTest, KeepsItsSizeOpensCentredOnTheMainWindowAndFitsTheScree
   dialog.reject();
 }
 
-TEST_F(CreateGalleryTest, ASkinWhoseControlsCannotBeBuiltCannotBeStarted) {
-  for (const auto& [name, values, variants] :
+// A skin with a default that is no number or colour is not offered; loaded by hand it is
+// refused with a message naming the value and the skin file, and the skin applied stays.
+TEST_F(CreateGalleryTest, ASkinWhoseControlsCannotBeBuiltIsNotOfferedAndNamesItsFault) {
+  for (const auto& [name, values, variants, fault] :
        std::vector<std::tuple<std::string, std::vector<std::vector<std::string>>,
-                              std::vector<std::vector<std::string>>>>{
+                              std::vector<std::vector<std::string>>, std::string>>{
            {"Zahlenfehler",
             {{"TITEL", "Titel", "TEXT", "x"}, {"N", "Anzahl", "NUMBER", "zwei"}},
-            {{"THUMB", "k", "160", "160", "th_%old%"}}},
+            {{"THUMB", "k", "160", "160", "th_%old%"}},
+            "\"zwei\" ist keine gültige Zahl! (Standardwert von „Anzahl“ in "},
            {"Farbfehler",
             {{"F", "Farbe", "COLOR", "blau"}},
-            {{"THUMB", "k", "160", "160", "th_%old%"}}},
-           {"Größenfehler", {}, {{"THUMB", "k", "160", "1.5", "th_%old%"}}}}) {
+            {{"THUMB", "k", "160", "160", "th_%old%"}},
+            "Die Farbangabe \"blau\" ist keine gültige Farbe! (Standardwert von „Farbe“ in "},
+           {"Größenfehler",
+            {},
+            {{"THUMB", "Klein", "160", "1.5", "th_%old%"}},
+            "\"1.5\" ist keine gültige Zahl! (Maximale Höhe der Bildvariante „Klein“ in "}}) {
     TSkinFixture fixture;
     fixture.name = name;
     fixture.values = values;
     fixture.variants = variants;
     WriteSkin(dir_ / ("skins/" + name), fixture);
     dialog_.Prepare();
-    Choose(QString::fromStdString(name));
+    EXPECT_EQ(Skins().findText(QString::fromStdString(name)), -1) << name;
+    Choose("Zwei Varianten");
+    Variant("THUMB").MaxWidth().SetValue("10");
+    dialogs_.open_files = {QString::fromStdString(dir_ / ("skins/" + name + "/test.vsk"))};
+    dialog_.BtnLoadOtherSkinClick();
     ASSERT_FALSE(dialogs_.errors.isEmpty()) << name;
-    EXPECT_TRUE(dialogs_.errors.back().startsWith(QString::fromStdString(
-        "Der Skin " + name + " konnte nicht geladen werden. Fehlermeldung: ")));
-    EXPECT_EQ(dialog_.ValueControlCount() + dialog_.VariantGroupCount(), 0) << name;
-    EXPECT_FALSE(Child<QPushButton>(dialog_, "btnGoGo").isEnabled()) << name;
-    dialog_.btnGoGoClick();  // refused, not a crash
-    EXPECT_EQ(dialogs_.errors.back(), "Bitte wählen Sie einen Skin aus der Liste oben aus!");
-    // A good skin chosen afterwards can be started again.
-    Choose("alpha");
-    EXPECT_TRUE(Child<QPushButton>(dialog_, "btnGoGo").isEnabled());
+    EXPECT_EQ(dialogs_.errors.back(),
+              QString::fromStdString("Der Skin " + name +
+                                     " konnte nicht geladen werden. Fehlermeldung: " + fault +
+                                     (dir_ / ("skins/" + name + "/test.vsk")) + ")"));
+    EXPECT_EQ(Skins().currentText(), "Zwei Varianten") << name;
+    EXPECT_EQ(dialog_.VariantGroupCount(), 2) << name;
+    EXPECT_TRUE(Child<QPushButton>(dialog_, "btnGoGo").isEnabled()) << name;
   }
 }
 
@@ -527,18 +569,27 @@ TEST_F(CreateGalleryTest, EmptyingNeverTakesTheSkinInUse) {
   EXPECT_FALSE(progress_.isVisible());
 }
 
-TEST_F(CreateGalleryTest, LoadingTheSameSkinTwiceIsRefused) {
+// Loading a skin that is listed already chooses it, without an error.
+TEST_F(CreateGalleryTest, LoadingASkinListedAlreadyChoosesIt) {
   dialog_.Prepare();
-  const QString file = QString::fromStdString(dir_ / "skins/ZWEI/test.vsk");
+  EXPECT_EQ(Skins().currentText(), "alpha");
   WriteSkin(dir_ / "other", TSkinFixture{});
   dialogs_.open_files = {QString::fromStdString(dir_ / "skins/zwei/test.vsk")};
   dialog_.BtnLoadOtherSkinClick();
-  EXPECT_EQ(dialogs_.warnings, (QStringList{"Der gewählte Skin wurde bereits geladen!"}));
+  EXPECT_TRUE(dialogs_.warnings.isEmpty());
+  EXPECT_TRUE(dialogs_.errors.isEmpty());
+  EXPECT_EQ(Skins().currentText(), "Zwei Varianten");
+  EXPECT_EQ(dialog_.VariantGroupCount(), 2);
+  EXPECT_EQ(Skins().count(), 2);
   dialogs_.open_files = {QString::fromStdString(dir_ / "other/test.vsk")};
   dialog_.BtnLoadOtherSkinClick();
   EXPECT_EQ(dialog_.SkinList().Count(), 4);
   EXPECT_EQ(Skins().currentText(), "Testskin");
-  EXPECT_EQ(Child<QLineEdit>(dialog_, "edPath").text(), QString::fromStdString(dir_ / "other/"));
+  // The folder shows from its start, and whole in its tip.
+  const QLineEdit& path = Child<QLineEdit>(dialog_, "edPath");
+  EXPECT_EQ(path.text(), QString::fromStdString(dir_ / "other/"));
+  EXPECT_EQ(path.cursorPosition(), 0);
+  EXPECT_EQ(path.toolTip(), path.text());
 }
 
 TEST_F(CreateGalleryTest, AnEmptySkinsFolderOffersNothingToStart) {

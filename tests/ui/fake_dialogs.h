@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <vector>
 
 #include "ui/dialogs.h"
 
@@ -41,6 +42,7 @@ class FakeDialogs : public TDialogs {
     return Next(save_files, QString());
   }
   bool GetColor(QWidget*, QColor& color) override {
+    colors_shown.push_back(color);
     if (colors.empty()) return false;
     color = Next(colors, QColor());
     return true;
@@ -54,6 +56,7 @@ class FakeDialogs : public TDialogs {
   std::deque<int> choices;
   std::deque<QString> texts, open_files, save_files;
   std::deque<QColor> colors;
+  std::vector<QColor> colors_shown;  // the colour each colour dialog opened at
 
  private:
   template <typename T>

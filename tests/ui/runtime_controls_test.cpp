@@ -115,6 +115,11 @@ TEST(RuntimeControlsTest, ColourControlShowsAndHandsOutColourText) {
   change.click();
   EXPECT_EQ(control.GetValue(), "#FF0000");
   EXPECT_EQ(control.Color(), 0x0000FFu);
+  // The dialog opens at the colour the control has, not at white or the last one chosen.
+  control.SetColorText("#336699");
+  control.ChooseColor();
+  EXPECT_EQ(dialogs.colors_shown,
+            (std::vector<QColor>{QColor(0, 0, 0), QColor(0, 0, 0), QColor(0x33, 0x66, 0x99)}));
   // Laid out: the caption, the swatch and then the button, side by side in the input width.
   parent.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
@@ -143,10 +148,16 @@ TEST(RuntimeControlsTest, NumberBoxNeverChangesAValueBehindTheUsersBack) {
   emit box.editingFinished();
   EXPECT_EQ(control.GetValue(), "0");
   EXPECT_FALSE(box.InRange());
-  // Digits beyond the maximum and a minus sign cannot be typed.
-  box.selectAll();
-  QTest::keyClicks(&box, "20000");
-  EXPECT_EQ(box.text(), "2000");
+  // A number above the maximum stays as typed, marked; it never loses a digit unseen.
+  for (const char* typed : {"20000", "99999"}) {
+    box.selectAll();
+    QTest::keyClicks(&box, typed);
+    emit box.editingFinished();
+    EXPECT_EQ(box.text(), typed);
+    EXPECT_FALSE(box.InRange()) << typed;
+    EXPECT_EQ(box.palette().color(QPalette::Text), QColor(192, 0, 0)) << typed;
+  }
+  // A minus sign cannot be typed.
   box.selectAll();
   QTest::keyClicks(&box, "-5");
   EXPECT_EQ(box.text(), "5");

@@ -4,14 +4,17 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <chrono>
 #include <cstdio>
@@ -250,10 +253,22 @@ TEST(DirectoryChooserTest, HandsBackTheChosenFolderOrWhatItGot) {
   chooser.Button1Click();
   EXPECT_EQ(chooser.DirectoryPath(), QString::fromStdString(dir / "wahl"));
 
-  chooser.SetDirectoryPath(QString::fromStdString(dir / "gibt es nicht"));
-  chooser.SelectStartFolder();  // opens at the home folder
-  chooser.reject();             // closed without "OK"
-  EXPECT_EQ(chooser.DirectoryPath(), QString::fromStdString(dir / "gibt es nicht"));
+  // A folder yet to be made opens at the nearest one above it; "Abbrechen" hands back what
+  // was handed in.
+  const QString planned = QString::fromStdString(dir / "wahl/neu/galerie/");
+  chooser.SetDirectoryPath(planned);
+  chooser.SelectStartFolder();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return chooser.SelectedFolder() == QString::fromStdString(dir / "wahl"); }, 5000));
+  Child<QPushButton>(chooser, "cancelButton").click();
+  EXPECT_EQ(chooser.result(), QDialog::Rejected);
+  EXPECT_EQ(chooser.DirectoryPath(), planned);
+
+  // A path with nothing of it there (or relative) opens at the home folder.
+  chooser.SetDirectoryPath("gibt es nicht");
+  chooser.SelectStartFolder();
+  chooser.reject();  // closed without "OK"
+  EXPECT_EQ(chooser.DirectoryPath(), "gibt es nicht");
   ASSERT_TRUE(QTest::qWaitFor([&] { return chooser.SelectedFolder() == QDir::homePath(); }, 5000));
   chooser.Button1Click();
   EXPECT_EQ(chooser.DirectoryPath(), QDir::homePath());
@@ -322,6 +337,40 @@ TEST(DirectoryChooserTest, MakesANewFolderInTheSelectedOneAndSelectsIt) {
   EXPECT_EQ(ListFolder(dir / "galerien"), (std::vector<std::string>{"Urlaub 2026", "alt"}));
   dialogs.texts.clear();  // cancelled
   EXPECT_FALSE(chooser.NewFolderClick());
+}
+
+// The desktop's own dialogs, answered from inside their event loop.
+TEST(DesktopDialogsTest, ATextPromptShowsItsWholeTitleAndTheColourDialogOpensAtTheColourGiven) {
+  TQtDialogs dialogs;
+  QWidget parent;
+  const QString title = "Eigenschaft umbenennen";
+  int width = 0;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    width = box->width();
+    EXPECT_EQ(box->windowTitle(), title);
+    box->setTextValue("Motiv");
+    box->accept();
+  });
+  QString text = "Titel";
+  EXPECT_TRUE(dialogs.GetText(&parent, title, "Neuer Name für die Eigenschaft Titel:", text));
+  EXPECT_EQ(text, "Motiv");
+  QFont bold = parent.font();
+  bold.setBold(true);
+  EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(title) + 150) << width;
+
+  QColor shown;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    shown = box->currentColor();
+    box->reject();
+  });
+  QColor color(0x33, 0x66, 0x99);
+  EXPECT_FALSE(dialogs.GetColor(&parent, color));
+  EXPECT_EQ(shown, QColor(0x33, 0x66, 0x99));
+  EXPECT_EQ(color, QColor(0x33, 0x66, 0x99));
 }
 
 TEST(ImagePreviewTest, ShowsThePictureAtItsOwnSize) {
