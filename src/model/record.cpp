@@ -25,6 +25,18 @@ TVTLRecord::TVTLRecord(std::string directory, std::string file_name,
   log.Log("| done.");
 }
 
+bool TVTLRecord::HasDetail(const std::string& name) const {
+  for (const std::string& absent : AbsentDetails)
+    if (SameTextIgnoreCase(absent, name)) return false;
+  return true;
+}
+
+void TVTLRecord::SetHasDetail(const std::string& name, bool has) {
+  std::erase_if(AbsentDetails,
+                [&](const std::string& absent) { return SameTextIgnoreCase(absent, name); });
+  if (!has) AbsentDetails.push_back(name);
+}
+
 int TVTLRecord::Width() const { return ParseInt32Or(Metadata.ValueOf("Width"), 0); }
 
 int TVTLRecord::Height() const { return ParseInt32Or(Metadata.ValueOf("Height"), 0); }
@@ -123,6 +135,10 @@ bool TVTLRecordList::RenameProperty(const std::string& name, const std::string& 
   // Records on the shared names follow the list's names; a record with names of its own is
   // renamed by itself.
   for (auto& record : records_) {
+    if (!record->HasDetail(name)) {
+      record->SetHasDetail(name, true);
+      record->SetHasDetail(new_name, false);
+    }
     TVTLValueList& details = record->Details;
     if (!details.OwnsNames()) continue;
     const int own = details.IndexOf(name);
@@ -145,13 +161,18 @@ bool TVTLRecordList::MovePropertyValues(const std::vector<TVTLRecord*>& records,
       return false;
     }
   }
-  if (taken < 0) AddProperty(new_name);
+  if (taken < 0) {
+    AddProperty(new_name);
+    for (auto& record : records_) record->SetHasDetail(new_name, false);
+  }
   for (TVTLRecord* record : records) {
+    record->SetHasDetail(new_name, true);
     std::string value = record->Details.ValueOf(name);
     if (value.empty()) continue;
     record->Details.SetValueOf(new_name, std::move(value));
     record->Details.SetValueOf(name, "");
   }
+  (void)RemovePropertyFrom(records, name);
   return true;
 }
 
@@ -166,7 +187,20 @@ bool TVTLRecordList::RemoveProperty(const std::string& name) {
     if (own >= 0) details.RemoveEntry(own);
   }
   property_names_->erase(property_names_->begin() + index);
+  for (auto& record : records_) record->SetHasDetail(name, true);
   return true;
+}
+
+bool TVTLRecordList::RemovePropertyFrom(const std::vector<TVTLRecord*>& records,
+                                        const std::string& name) {
+  if (PropertyIndex(name) < 0) return false;
+  for (TVTLRecord* record : records) {
+    record->Details.SetValueOf(name, "");
+    record->SetHasDetail(name, false);
+  }
+  for (const auto& record : records_)
+    if (record->HasDetail(name) || !record->Details.ValueOf(name).empty()) return true;
+  return RemoveProperty(name);
 }
 
 bool TVTLRecordList::Reorder(const std::vector<int>& order) {

@@ -50,6 +50,11 @@ class TVTLRecord {
   // The metadata entries "Width" and "Height" as whole numbers; 0 when missing or not a number.
   int Width() const;
   int Height() const;
+  // Whether the image has its list's property `name` (ignoring case): every image has each
+  // property of the list, unless it was taken from the image alone (AbsentDetails).
+  bool HasDetail(const std::string& name) const;
+  // Gives the image the property `name` again, or takes it away (its value stays as it is).
+  void SetHasDetail(const std::string& name, bool has);
 
   std::string Directory;
   std::string FileName;
@@ -57,6 +62,9 @@ class TVTLRecord {
   TVTLValueList PhotoData;  // aperture, exposure, ... as a gallery shows them (photo_data.h)
   TVTLValueList Captions;   // title, description, ... as the photo has them (photo_captions.h)
   TVTLValueList Details;
+  // The properties of the list that this image does not have, as the list names them. Details
+  // holds an empty value for each, since the list is a table; a list file does not keep them.
+  std::vector<std::string> AbsentDetails;
   std::unique_ptr<TVTLValueList> VariantFiles;  // during a run only
   // During a run: the size in pixels of each variant's copy (width, height), by variant.
   std::vector<std::pair<uint32_t, uint32_t>> VariantSizes;
@@ -89,16 +97,21 @@ class TVTLRecordList {
   // no change, when there is no such property, `new_name` is empty, or another property is
   // called `new_name` already (a change of letter case only is a rename).
   bool RenameProperty(const std::string& name, const std::string& new_name);
-  // Moves the values of the property `name` of `records` (records of this list) to the
-  // property `new_name`, which every record gets (with an empty value) when there is none; the
-  // other records keep their values. False, and no change, when `new_name` is empty or is
-  // `name` itself (ignoring case), or when one of `records` has a value under both names:
-  // `blocking` then points to that record (else null). A value is never overwritten.
+  // Renames the property `name` for `records` (records of this list) alone: their values move
+  // to the property `new_name`, which they then have and no longer `name` (RemovePropertyFrom).
+  // A `new_name` the list has not yet is made for them alone: the other records do not have
+  // it. False, and no change, when `new_name` is empty or is `name` itself (ignoring case), or
+  // when one of `records` has a value under both names: `blocking` then points to that record
+  // (else null). A value is never overwritten.
   bool MovePropertyValues(const std::vector<TVTLRecord*>& records, const std::string& name,
                           const std::string& new_name, const TVTLRecord*& blocking);
   // Takes the property `name` (ignoring case) with its values out of every record; false when
   // there is none.
   bool RemoveProperty(const std::string& name);
+  // Takes the property `name` (ignoring case) from `records` alone: their values are emptied
+  // and they no longer have it; the other records keep it. Once no record has it nor a value
+  // for it, it leaves the list. False when there is no such property.
+  bool RemovePropertyFrom(const std::vector<TVTLRecord*>& records, const std::string& name);
   // Puts the records into the order `order`: the record at index order[i] becomes record i.
   // False, and no change, unless IsPermutation(order, Count()).
   bool Reorder(const std::vector<int>& order);

@@ -162,9 +162,19 @@ void TPropertyEditor::btnNeueEigenschaftClick() {
                         name) ||
       name.isEmpty())
     return;
-  // Two properties of one name could never be told apart (in templates neither).
+  // Two properties of one name could never be told apart (in templates neither). A property
+  // that was taken from the selected images alone is given back to them.
   if (list_->PropertyIndex(FromQString(name)) >= 0) {
-    dialogs_.ShowError(this, "Eine Eigenschaft " + name + " gibt es bereits!");
+    const std::vector<TVTLRecord*>& selected = properties_->Selected();
+    if (std::none_of(selected.begin(), selected.end(), [&](const TVTLRecord* record) {
+          return !record->HasDetail(FromQString(name));
+        })) {
+      dialogs_.ShowError(this, "Eine Eigenschaft " + name + " gibt es bereits!");
+      return;
+    }
+    for (TVTLRecord* record : selected) record->SetHasDetail(FromQString(name), true);
+    Changed();
+    ShowRecordDetails();
     return;
   }
   list_->AddProperty(FromQString(name));
@@ -196,8 +206,8 @@ void TPropertyEditor::RenameProperty() {
     return;
   const std::string new_name = FromQString(entered);
   const TVTLRecord* blocking = nullptr;
-  // For the selected images the values move to the property of the new name (made for every
-  // image when there is none); a value there is never overwritten.
+  // For the selected images the values move to the property of the new name, which only they
+  // get when it is new; a value there is never overwritten.
   if (all ? !list_->RenameProperty(old_name, new_name)
           : !list_->MovePropertyValues(properties_->Selected(), old_name, new_name, blocking)) {
     dialogs_.ShowError(this, blocking ? "Die Eigenschaft " + entered + " hat bei " +
@@ -221,8 +231,8 @@ void TPropertyEditor::RemoveProperty() {
   if (scope == 1) {
     (void)list_->RemoveProperty(name);
   } else {
-    // The other images keep the property; these have no value for it any more.
-    for (TVTLRecord* record : properties_->Selected()) record->Details.SetValueOf(name, "");
+    // The other images keep the property; these no longer have it.
+    (void)list_->RemovePropertyFrom(properties_->Selected(), name);
   }
   Changed();
   ShowRecordDetails();

@@ -1,11 +1,12 @@
-// The lines of the property box: one per user property (Details) of the image shown, "Name: "
-// followed by its value, or by "(verschiedene Werte)" when the selected images do not all have
-// the same one. A value set through the model is given to every selected image.
+// The lines of the property box: one per user property (Details) the image shown has
+// (TVTLRecord::HasDetail), "Name: " followed by its value, or by "(verschiedene Werte)" when the
+// selected images do not all have the same one. A value set through the model is given to
+// every selected image, which then has the property.
 //
 // The model shows records it does not own: the caller hands in new ones (Show) whenever the
 // selection changes and before a shown record leaves the list, and calls Refresh after adding,
 // renaming or removing a property. The records of one list share their property names, so a
-// property has the same row in all of them. User-interface thread only.
+// property has the same place in all of them. User-interface thread only.
 #pragma once
 
 #include <QAbstractListModel>
@@ -42,7 +43,12 @@ class TPropertyListModel : public QAbstractListModel {
   QVariant data(const QModelIndex& index, int role) const override;
 
  private:
+  // The place among the Details of the property in `row`; -1 for no row.
+  int DetailIndex(int row) const;
+  void FindRows();
+
   TVTLRecord* shown_ = nullptr;
+  std::vector<int> rows_;  // the Details index of each line
   std::vector<TVTLRecord*> selected_;
 };
 

@@ -212,6 +212,42 @@ TEST(RecordListTest, PropertiesAreRenamedAndRemovedInEveryRecordWithTheirValues)
   EXPECT_EQ(list.Item(1).Details.Names(), (TNamesList{"Stadt", "DATUM", "Motiv"}));
 }
 
+// A property taken from some images only stays with the others; once no image has it, it
+// leaves the list. Renaming or removing it for all carries that along.
+TEST(RecordListTest, APropertyTakenFromSomeRecordsStaysWithTheOthersUntilNoneHasIt) {
+  TLogger log;
+  TVTLRecordList list;
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+    list.Add(std::make_unique<TVTLRecord>("/p/", name, nullptr, log));
+  list.AddProperty("Ort");
+  list.AddProperty("Titel");
+  for (int i = 0; i < 3; ++i) list.Item(i).Details.SetValueOf("Ort", "Bern");
+
+  EXPECT_FALSE(list.RemovePropertyFrom({&list.Item(0)}, "Land"));
+  EXPECT_TRUE(list.RemovePropertyFrom({&list.Item(0), &list.Item(2)}, "ort"));
+  EXPECT_FALSE(list.Item(0).HasDetail("Ort"));
+  EXPECT_TRUE(list.Item(1).HasDetail("Ort"));
+  EXPECT_FALSE(list.Item(2).HasDetail("Ort"));
+  EXPECT_EQ(list.Item(0).Details.ValueOf("Ort"), "");
+  EXPECT_EQ(list.Item(1).Details.ValueOf("Ort"), "Bern");
+  EXPECT_TRUE(list.Item(0).HasDetail("Titel"));
+
+  // Renamed for all: the records without it stay without it under its new name.
+  EXPECT_TRUE(list.RenameProperty("Ort", "Stadt"));
+  EXPECT_FALSE(list.Item(0).HasDetail("Stadt"));
+  EXPECT_TRUE(list.Item(0).HasDetail("Ort"));  // no such property now: nothing taken
+  EXPECT_TRUE(list.Item(1).HasDetail("Stadt"));
+
+  // The last record that has it: the property leaves the list.
+  EXPECT_TRUE(list.RemovePropertyFrom({&list.Item(1)}, "Stadt"));
+  EXPECT_EQ(list.PropertyIndex("Stadt"), -1);
+  EXPECT_EQ(list.Item(0).Details.Names(), (TNamesList{"Titel"}));
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(list.Item(i).AbsentDetails.empty()) << i;
+  // Made again later, every record has it.
+  list.AddProperty("Stadt");
+  EXPECT_TRUE(list.Item(2).HasDetail("Stadt"));
+}
+
 // Renaming for some images moves their values to the new name; one image that has a value
 // under both names stops it all, so no value is ever overwritten.
 TEST(RecordListTest, ValuesOfSomeRecordsMoveToAnotherPropertyWithoutOverwriting) {
@@ -225,13 +261,18 @@ TEST(RecordListTest, ValuesOfSomeRecordsMoveToAnotherPropertyWithoutOverwriting)
   list.Item(2).Details.SetValueOf("Ort", "Chur");
   const TVTLRecord* blocking = &list.Item(0);
 
-  // A new name: every record gets it, the chosen ones their values.
+  // A new name: the chosen records have it with their values, and no longer the old one; the
+  // other record keeps the old one and does not get the new one.
   EXPECT_TRUE(list.MovePropertyValues({&list.Item(0), &list.Item(1)}, "ort", "Stadt", blocking));
   EXPECT_EQ(blocking, nullptr);
   EXPECT_EQ(list.Item(2).Details.Names(), (TNamesList{"Ort", "Stadt"}));
   EXPECT_EQ(list.Item(0).Details.ValueOf("Stadt"), "Bern");
   EXPECT_EQ(list.Item(0).Details.ValueOf("Ort"), "");
   EXPECT_EQ(list.Item(2).Details.ValueOf("Ort"), "Chur");
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(list.Item(i).HasDetail("Stadt"), i < 2) << i;
+    EXPECT_EQ(list.Item(i).HasDetail("ORT"), i == 2) << i;
+  }
 
   // An existing name where one chosen record has a value under both: nothing moves.
   list.Item(1).Details.SetValueOf("Ort", "Thun");
