@@ -130,8 +130,8 @@ say "Start: the main window opens at the pictures folder"
 "$PROGRAM" >"$OUT/program.log" 2>&1 &
 PROGRAM_PID=$!
 PIDS+=("$PROGRAM_PID")
-# The main window's title carries the version: "Vistrel - V0.33 (beta)".
-MAIN=$(wait_window "Vistrel - V$("$PROGRAM" --version | cut -d' ' -f2-)")
+# The main window's title names the list and carries the version: "Neue Bilderliste - Vistrel - V0.33 (beta)".
+MAIN=$(wait_window "Neue Bilderliste - Vistrel - V$("$PROGRAM" --version | cut -d' ' -f2-)")
 sleep 1.5
 shot start "$MAIN"
 
@@ -175,10 +175,7 @@ shot save-dialog "$FILES"
 type_text "urlaub.csv"
 keys Return
 sleep 1
-click "$MAIN" 53 37              # the load button: save first? no
-QUESTION=$(wait_active_other "$MAIN")
-shot load-question "$QUESTION"
-keys n
+click "$MAIN" 53 37              # the load button: the list is saved, nothing is asked
 FILES=$(wait_active_other "$MAIN")
 sleep 0.5
 type_text "urlaub.csv"

@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
   TfrmCreateGallery create_gallery(dialogs, progress, preview, directory_chooser, &main_window);
   TAboutBox about(&main_window);
 
-  main_window.setWindowTitle(ToQString(std::string("Vistrel - V") + kVersionText));
+  main_window.SetProgramTitle(ToQString(std::string("Vistrel - V") + kVersionText));
   about.SetVersionText(ToQString(std::string("Version ") + kVersionText));
   create_gallery.SetSkinsFolder(PathToQString(SkinsFolder()));
   create_gallery.SetSource({[&]() -> TVTLRecordList& { return main_window.RecordList(); },

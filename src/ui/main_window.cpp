@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
@@ -32,6 +33,16 @@ namespace vistrel {
 namespace {
 
 const QString kListFilter = "Textdateien (*.txt, *.csv; *.asc) (*.txt *.csv *.asc)";
+// How many missing photos a message names one by one.
+constexpr int kMissingPhotosNamed = 10;
+
+// Why the photo of `record` cannot be used, or empty when it can.
+QString PhotoProblem(const TVTLRecord& record) {
+  const QFileInfo file(PathToQString(record.FullPath()));
+  if (!file.isFile()) return "fehlt";
+  if (!file.isReadable()) return "nicht lesbar";
+  return QString();
+}
 
 }  // namespace
 
@@ -53,8 +64,10 @@ TVTLMainWin::TVTLMainWin(TDialogs& dialogs, QWidget* parent)
   CreatePanes();
   ConnectPanes();
   FillRecordListView();
+  UpdateTitle();
   setAcceptDrops(true);
   resize(977, 680);
+  RestoreWindowState();
 }
 
 TVTLMainWin::~TVTLMainWin() {
@@ -70,20 +83,35 @@ void TVTLMainWin::CreateActions() {
     connect(made, &QAction::triggered, this, triggered);
     return made;
   };
+  new_action_ = action("Neue Bilderliste", "newAction", [this] { NewImageList(); });
+  new_action_->setShortcut(QKeySequence::New);
   load_action_ = action("Bilderliste laden...", "loadAction", [this] { LoadImageList(); });
-  save_action_ = action("Bilderliste speichern...", "saveAction", [this] { SaveImageList(); });
+  load_action_->setShortcut(QKeySequence::Open);
+  save_action_ = action("Bilderliste speichern", "saveAction", [this] { SaveImageList(); });
+  save_action_->setShortcut(QKeySequence::Save);
+  save_as_action_ =
+      action("Bilderliste speichern unter...", "saveAsAction", [this] { SaveImageListAs(); });
+  save_as_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   // Through the window's closing, which asks about unsaved changes.
   quit_action_ = action("Beenden", "quitAction", [this] { close(); });
-  quit_action_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+  quit_action_->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Q), QKeySequence(Qt::ALT | Qt::Key_F4)});
   HilfezuVistrel1 =
       action("Hilfe zu Vistrel", "HilfezuVistrel1", [this] { HilfezuVistrel1Click(); });
+  HilfezuVistrel1->setShortcut(QKeySequence(Qt::Key_F1));
   info_action_ = action("Info...", "infoAction", [this] { InfoClick(); });
 }
 
 void TVTLMainWin::CreateMenus() {
   QMenu* file_menu = menuBar()->addMenu("Datei");
+  file_menu->addAction(new_action_);
   file_menu->addAction(load_action_);
+  recent_menu_ = file_menu->addMenu("Zuletzt geöffnet");
+  recent_menu_->setObjectName("recentMenu");
+  connect(recent_menu_, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
+  FillRecentMenu();
   file_menu->addAction(save_action_);
+  file_menu->addAction(save_as_action_);
   file_menu->addSeparator();
   file_menu->addAction(quit_action_);
   QMenu* help_menu = menuBar()->addMenu("Hilfe");
@@ -121,12 +149,13 @@ void TVTLMainWin::CreatePanes() {
   right_layout->setContentsMargins(0, 0, 0, 0);
   right_layout->addWidget(image_list_, 1);
   right_layout->addWidget(property_editor_);
-  auto* splitter = new QSplitter(Qt::Horizontal);
-  splitter->addWidget(file_browser_);
-  splitter->addWidget(right);
-  splitter->setStretchFactor(1, 1);
-  splitter->setSizes({185, 792});
-  setCentralWidget(splitter);
+  splitter_ = new QSplitter(Qt::Horizontal);
+  splitter_->setObjectName("mainSplitter");
+  splitter_->addWidget(file_browser_);
+  splitter_->addWidget(right);
+  splitter_->setStretchFactor(1, 1);
+  splitter_->setSizes({185, 792});
+  setCentralWidget(splitter_);
 }
 
 void TVTLMainWin::ConnectPanes() {
@@ -207,6 +236,7 @@ void TVTLMainWin::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  SaveWindowState();
   QMainWindow::closeEvent(event);
 }
 
@@ -229,12 +259,19 @@ void TVTLMainWin::FillRecordListView() {
 }
 
 bool TVTLMainWin::SaveImageList() {
+  if (list_file_.isEmpty() || record_list_->Count() == 0) return SaveImageListAs();
+  return WriteList(list_file_);
+}
+
+bool TVTLMainWin::SaveImageListAs() {
   if (record_list_->Count() == 0) {
     dialogs_.ShowError(this,
                        "Es sind keine Dateien in der Liste eingefügt. Speichern nicht möglich!");
     return false;
   }
-  const QString file = dialogs_.GetSaveFileName(this, ImageListFolder(), kListFilter, "csv");
+  const QString folder =
+      list_file_.isEmpty() ? ImageListFolder() : QFileInfo(list_file_).absolutePath();
+  const QString file = dialogs_.GetSaveFileName(this, folder, kListFilter, "csv");
   if (file.isEmpty()) return false;
   if (QFileInfo::exists(file) &&
       dialogs_.Ask(this, "Datei ersetzen?",
@@ -242,46 +279,145 @@ bool TVTLMainWin::SaveImageList() {
                    false) != TDialogs::TAnswer::kYes)
     return false;
   SetImageListFolder(QFileInfo(file).absolutePath());
+  return WriteList(file);
+}
+
+bool TVTLMainWin::WriteList(const QString& file) {
   TCSVVTLRecordFile list_file;
   if (!list_file.SaveRecordList(*record_list_, PathFromQString(file), *messages_)) return false;
-  modified_ = false;
+  list_file_ = QFileInfo(file).absoluteFilePath();
+  AddRecentList(list_file_);
+  SetModified(false);
+  return true;
+}
+
+bool TVTLMainWin::MayReplaceList() {
+  if (!modified_ || record_list_->Count() == 0) return true;
+  switch (dialogs_.Ask(this, "Speichern?",
+                       "Möchten Sie die aktuelle Liste in einer Datei speichern, bevor Sie eine "
+                       "neue Liste öffnen?",
+                       true)) {
+    case TDialogs::TAnswer::kCancel:
+      return false;
+    case TDialogs::TAnswer::kYes:
+      // A cancelled or failed save keeps the list, and no other one is opened.
+      return SaveImageList();
+    case TDialogs::TAnswer::kNo:
+      break;
+  }
   return true;
 }
 
 void TVTLMainWin::LoadImageList() {
-  if (record_list_->Count() > 0) {
-    switch (dialogs_.Ask(this, "Speichern?",
-                         "Möchten Sie die aktuelle Liste in einer Datei speichern, bevor Sie eine "
-                         "neue Liste öffnen?",
-                         true)) {
-      case TDialogs::TAnswer::kCancel:
-        return;
-      case TDialogs::TAnswer::kYes:
-        (void)SaveImageList();
-        break;
-      case TDialogs::TAnswer::kNo:
-        break;
-    }
-  }
+  if (!MayReplaceList()) return;
   const QString file = dialogs_.GetOpenFileName(this, ImageListFolder(), kListFilter);
   if (file.isEmpty()) return;
   SetImageListFolder(QFileInfo(file).absolutePath());
+  ReplaceList(file);
+}
+
+void TVTLMainWin::NewImageList() {
+  if (MayReplaceList()) ReplaceList(QString());
+}
+
+void TVTLMainWin::OpenRecentList(const QString& file) {
+  if (!QFileInfo(file).isFile()) {
+    dialogs_.ShowError(this, "Die Datei " + file + " gibt es nicht mehr.");
+    return;
+  }
+  if (MayReplaceList()) ReplaceList(file);
+}
+
+void TVTLMainWin::ReplaceList(const QString& file) {
   // The panes let go of the old records before they are released.
   property_editor_->SetList(nullptr);
   image_list_->SetList(nullptr);
   record_list_ = std::make_unique<TVTLRecordList>();
-  TCSVVTLRecordFile list_file;
-  (void)list_file.LoadRecordList(*record_list_, PathFromQString(file), ReadPhotoMetadata, *logger_,
-                                 *messages_);
+  if (!file.isEmpty()) {
+    TCSVVTLRecordFile list_file;
+    (void)list_file.LoadRecordList(*record_list_, PathFromQString(file), ReadPhotoMetadata,
+                                   *logger_, *messages_);
+  }
   FillRecordListView();
-  modified_ = false;
+  list_file_ = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
+  SetModified(false);
+  if (file.isEmpty()) return;
+  AddRecentList(list_file_);
+  ReportMissingPhotos();
+}
+
+void TVTLMainWin::FillRecentMenu() {
+  recent_menu_->clear();
+  const QStringList lists = RecentLists();
+  for (int i = 0; i < lists.size(); ++i) {
+    // "&1 urlaub.csv" and so on, the folder in the tip.
+    QAction* entry = recent_menu_->addAction("&" + QString::number(i + 1) + " " +
+                                             QFileInfo(lists[i]).fileName());
+    entry->setToolTip(lists[i]);
+    entry->setData(lists[i]);
+    connect(entry, &QAction::triggered, this, [this, file = lists[i]] { OpenRecentList(file); });
+  }
+  recent_menu_->setEnabled(!lists.isEmpty());
+}
+
+void TVTLMainWin::RestoreWindowState() {
+  const QByteArray geometry = MainWindowGeometry();
+  if (!geometry.isEmpty()) restoreGeometry(geometry);
+  const QList<QByteArray> splitters = MainWindowSplitters();
+  if (splitters.size() == 2) {
+    splitter_->restoreState(splitters[0]);
+    file_browser_->restoreState(splitters[1]);
+  }
+}
+
+void TVTLMainWin::SaveWindowState() const {
+  SetMainWindowGeometry(saveGeometry());
+  SetMainWindowSplitters({splitter_->saveState(), file_browser_->saveState()});
+}
+
+void TVTLMainWin::ReportMissingPhotos() {
+  QStringList lines;
+  int missing = 0;
+  for (int i = 0; i < record_list_->Count(); ++i) {
+    const TVTLRecord& record = record_list_->Item(i);
+    const QString problem = PhotoProblem(record);
+    if (problem.isEmpty()) continue;
+    if (++missing <= kMissingPhotosNamed)
+      lines << PathToQString(record.FullPath()) + " (" + problem + ")";
+  }
+  if (missing == 0) return;
+  if (missing > kMissingPhotosNamed)
+    lines << "... und " + QString::number(missing - kMissingPhotosNamed) + " weitere";
+  const QString count = QString::number(record_list_->Count());
+  const QString head = missing == 1
+                           ? "Ein Bild der Liste (von " + count + ") fehlt oder ist nicht lesbar:"
+                           : QString::number(missing) + " Bilder der Liste (von " + count +
+                                 ") fehlen oder sind nicht lesbar:";
+  dialogs_.ShowWarning(this, head + "\n" + lines.join("\n"));
+}
+
+void TVTLMainWin::SetModified(bool modified) {
+  modified_ = modified;
+  UpdateTitle();
+}
+
+void TVTLMainWin::SetProgramTitle(const QString& title) {
+  program_title_ = title;
+  UpdateTitle();
+}
+
+void TVTLMainWin::UpdateTitle() {
+  // "[*]" is where Qt shows the mark of unsaved changes.
+  const QString list = list_file_.isEmpty() ? "Neue Bilderliste" : QFileInfo(list_file_).fileName();
+  setWindowTitle(list + "[*] - " + program_title_);
+  setWindowModified(modified_);
 }
 
 void TVTLMainWin::btnGoClick() {
   if (record_list_->Count() == 0) {
     dialogs_.ShowError(this,
                        "Bitte wählen Sie erst die Bilder aus, die in der Galerie erscheinen sollen "
-                       "oder laden Sie über das Menü eine Liste aus einer Datenbank!");
+                       "oder laden Sie über das Menü eine gespeicherte Bilderliste!");
     return;
   }
   if (create_gallery_) create_gallery_->exec();

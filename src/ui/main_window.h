@@ -9,8 +9,13 @@
 // dropped from the desktop) goes through AddRecordToList, which drops duplicates and non-JPEG
 // files silently.
 //
-// The window remembers whether the list has changes that are not saved, and "Beenden" and
-// closing the window ask whether to save them. Questions and messages go through TDialogs.
+// The window remembers the file the list was loaded from or last saved to, and whether the list
+// has changes that are not saved there; its title names the file and marks such changes.
+// "Beenden", closing the window, a new list and opening another list ask whether to save them,
+// and "Ja" saves to that file (a name is asked only for a list that has none). A list opened
+// whose photos are missing or cannot be read says which. The last lists opened or saved are
+// offered under "Zuletzt geöffnet"; the window's size, place and splitters are kept from one
+// start to the next. Questions and messages go through TDialogs.
 #pragma once
 
 #include <QMainWindow>
@@ -21,6 +26,8 @@
 #include "support/logger.h"
 
 class QAction;
+class QMenu;
+class QSplitter;
 class QFileInfo;
 class QPushButton;
 class QToolButton;
@@ -53,9 +60,22 @@ class TVTLMainWin : public QMainWindow {
   void DropPaths(const QStringList& paths);
   // Shows RecordList anew in the image list; no image is selected then.
   void FillRecordListView();
-  // True when the list was written to a file.
+  // "Bilderliste speichern": to the list's own file, asking for a name only when it has none.
+  // True when the list was written.
   bool SaveImageList();
+  // "Bilderliste speichern unter...": always asks for the file.
+  bool SaveImageListAs();
+  // "Bilderliste laden...". Changes not saved are asked about first; when the user wants them
+  // saved and that does not happen, no list is opened.
   void LoadImageList();
+  // "Neue Bilderliste": an empty list without a file, after the same question.
+  void NewImageList();
+  // An entry of "Zuletzt geöffnet": the list `file`, after the same question.
+  void OpenRecentList(const QString& file);
+  // The file the list was loaded from or last saved to; empty for a new list.
+  const QString& ListFile() const { return list_file_; }
+  // The program's name and version, shown in the title after the list's name.
+  void SetProgramTitle(const QString& title);
   // "Galerie erzeugen...": the create-gallery dialog, when the list has images.
   void btnGoClick();
   void HilfezuVistrel1Click();
@@ -88,10 +108,26 @@ class TVTLMainWin : public QMainWindow {
   // Files dropped onto the window or the image list; `source` is the widget the drag came from.
   void FilesDropped(const QStringList& paths, const QObject* source);
   void ShowSelectedRecords();
-  void SetModified() { modified_ = true; }
+  void SetModified(bool modified = true);
+  // Writes the list to `file`, which becomes the list's own file.
+  bool WriteList(const QString& file);
+  void UpdateTitle();
+  // Asks about changes not saved before the list is replaced; false when it must stay.
+  bool MayReplaceList();
+  // Replaces the list with the one read from `file` (none when `file` is empty).
+  void ReplaceList(const QString& file);
+  void FillRecentMenu();
+  // Puts back the size, place and splitters of the last start, and keeps them.
+  void RestoreWindowState();
+  void SaveWindowState() const;
+  // Names the photos of the list that are missing or cannot be read, when there are any.
+  void ReportMissingPhotos();
 
+  QAction* new_action_;
   QAction* load_action_;
+  QMenu* recent_menu_ = nullptr;
   QAction* save_action_;
+  QAction* save_as_action_;
   QAction* quit_action_;
   QAction* HilfezuVistrel1;  // "Hilfe zu Vistrel"
   QAction* info_action_;
@@ -106,9 +142,12 @@ class TVTLMainWin : public QMainWindow {
   TFileBrowserPane* file_browser_;
   TImageListPane* image_list_;
   TPropertyEditor* property_editor_;
+  QSplitter* splitter_ = nullptr;  // the file browser | the image list and property box
   TfrmCreateGallery* create_gallery_ = nullptr;
   TAboutBox* about_ = nullptr;
   bool modified_ = false;
+  QString list_file_;
+  QString program_title_ = "Vistrel";
 };
 
 }  // namespace vistrel

@@ -15,6 +15,9 @@ const char* const kFileListFolderKey = "Dateiliste/Ordner";
 const char* const kThumbnailsKey = "Dateiliste/Miniaturen";
 const char* const kDialogSizeKey = "GalerieErzeugen/Groesse";
 const char* const kCacheSizeKey = "GalerieErzeugen/ZwischenspeicherMB";
+const char* const kRecentListsKey = "Bilderliste/ZuletztGeoeffnet";
+const char* const kGeometryKey = "Hauptfenster/Geometrie";
+const char* const kSplittersKey = "Hauptfenster/Teiler";
 
 // The folder kept under `key` when it still exists, else the pictures folder, else home.
 QString KeptFolder(const char* key) {
@@ -34,6 +37,39 @@ QString KeptFolder(const char* key) {
 QString ImageListFolder() { return KeptFolder(kListFolderKey); }
 
 void SetImageListFolder(const QString& folder) { QSettings().setValue(kListFolderKey, folder); }
+
+QStringList RecentLists() {
+  QStringList lists = QSettings().value(kRecentListsKey).toStringList();
+  lists.removeAll(QString());
+  lists.removeDuplicates();
+  return lists.mid(0, kRecentListCount);
+}
+
+void AddRecentList(const QString& file) {
+  QStringList lists = RecentLists();
+  lists.removeAll(file);
+  lists.prepend(file);
+  QSettings().setValue(kRecentListsKey, lists.mid(0, kRecentListCount));
+}
+
+QByteArray MainWindowGeometry() { return QSettings().value(kGeometryKey).toByteArray(); }
+
+void SetMainWindowGeometry(const QByteArray& geometry) {
+  QSettings().setValue(kGeometryKey, geometry);
+}
+
+QList<QByteArray> MainWindowSplitters() {
+  QList<QByteArray> states;
+  for (const QVariant& state : QSettings().value(kSplittersKey).toList())
+    states << state.toByteArray();
+  return states;
+}
+
+void SetMainWindowSplitters(const QList<QByteArray>& states) {
+  QVariantList kept;
+  for (const QByteArray& state : states) kept << state;
+  QSettings().setValue(kSplittersKey, kept);
+}
 
 QString FileListFolder() { return KeptFolder(kFileListFolderKey); }
 

@@ -1,14 +1,17 @@
 // What the desktop program remembers from one start to the next: where the user keeps image
-// lists, how the file list shows its entries, the size of the create-gallery dialog, and the
-// settings of the variant cache.
+// lists and which were opened last, the main window's size, place and splitters, how the file
+// list shows its entries, the size of the create-gallery dialog, and the settings of the
+// variant cache.
 //
 // The values live in the application's QSettings (on Linux ~/.config/Vistrel/Vistrel.conf); a
 // missing or unreadable value gives the default. Call on the user-interface thread, after the
 // QApplication exists.
 #pragma once
 
+#include <QByteArray>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 #include "generation/run_request.h"
@@ -20,6 +23,19 @@ namespace vistrel {
 // else the home folder.
 QString ImageListFolder();
 void SetImageListFolder(const QString& folder);
+
+// The image lists opened or saved last, newest first: at most kRecentListCount, each once.
+inline constexpr int kRecentListCount = 5;
+QStringList RecentLists();
+// Puts `file` (a full path) first among the recent lists.
+void AddRecentList(const QString& file);
+
+// The main window's geometry and the state of its splitters, as Qt saves them; empty when none
+// was kept.
+QByteArray MainWindowGeometry();
+void SetMainWindowGeometry(const QByteArray& geometry);
+QList<QByteArray> MainWindowSplitters();
+void SetMainWindowSplitters(const QList<QByteArray>& states);
 
 // The folder the main window opens at: the one the user looked at last when it still exists,
 // else the pictures folder when there is one, else the home folder.

@@ -6,14 +6,17 @@
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
+#include <QSplitter>
 #include <QTest>
 #include <QTreeView>
 #include <QUrl>
@@ -222,12 +225,13 @@ TEST_F(MainWindowTest, SavingAndLoadingAskWhatTheUserWants) {
   dialogs_.save_files = {Path("list.csv")};
   dialogs_.answers = {TDialogs::TAnswer::kNo};
   window_.RecordList().Item(0).Details.SetValue(0, "changed");
-  window_.SaveImageList();
+  window_.SaveImageListAs();
   EXPECT_EQ(dialogs_.questions.back(), "Datei ersetzen?|Die Datei " + Path("list.csv") +
                                            " existiert bereits. Möchten Sie sie ersetzen?");
   EXPECT_EQ(ReadFile(dir_ / "list.csv").find("changed"), std::string::npos);
 
-  // Loading: Cancel stops; No goes straight to the open dialog.
+  // Loading a list over one with changes: Cancel stops; No goes straight to the open dialog.
+  Drop({"b.JPEG"});
   dialogs_.answers = {TDialogs::TAnswer::kCancel};
   window_.LoadImageList();
   EXPECT_TRUE(dialogs_.opened.isEmpty());
@@ -241,15 +245,37 @@ TEST_F(MainWindowTest, SavingAndLoadingAskWhatTheUserWants) {
   EXPECT_EQ(window_.RecordList().Item(1).Details.ValueOf("Titel"), "See; \"blau\"");
   EXPECT_EQ(Shown(), nullptr);
   EXPECT_TRUE(SelectedRows().isEmpty());
+  EXPECT_EQ(window_.ListFile(), Path("list.csv"));
+}
 
-  // Yes with a cancelled save dialog still shows the open dialog.
+TEST_F(MainWindowTest, AListIsOpenedOverChangesOnlyOnceTheyAreSavedOrGivenUp) {
+  WriteFile(dir_ / "andere.csv",
+            "\"Dateiname\";\"Pfad\";\r\n\"c.jpg\";\"" + (dir_ / "photos/") + "\";\r\n");
+  Drop({"a.jpg"});
+  // "Ja", then "Abbrechen" in the save dialog: the list stays and nothing is opened.
   dialogs_.answers = {TDialogs::TAnswer::kYes};
   dialogs_.save_files = {QString()};
-  dialogs_.open_files = {QString()};
-  const int opened = dialogs_.opened.size();
+  dialogs_.open_files = {Path("andere.csv")};
   window_.LoadImageList();
-  EXPECT_EQ(dialogs_.opened.size(), opened + 1);
-  EXPECT_EQ(window_.RecordList().Count(), 2);  // cancelled: the list stays
+  EXPECT_EQ(dialogs_.questions.size(), 1);
+  EXPECT_EQ(dialogs_.saved.size(), 1);
+  EXPECT_TRUE(dialogs_.opened.isEmpty());
+  EXPECT_EQ(Rows(), (QStringList{"a.jpg"}));
+  EXPECT_TRUE(window_.HasUnsavedChanges());
+
+  // "Ja" and a file chosen: saved there, then the other list opens.
+  dialogs_.answers = {TDialogs::TAnswer::kYes};
+  dialogs_.save_files = {Path("eigene.csv")};
+  window_.LoadImageList();
+  EXPECT_NE(ReadFile(dir_ / "eigene.csv").find("a.jpg"), std::string::npos);
+  EXPECT_EQ(Rows(), (QStringList{"c.jpg"}));
+  EXPECT_FALSE(window_.HasUnsavedChanges());
+
+  // A list without changes is replaced without a question.
+  dialogs_.open_files = {Path("eigene.csv")};
+  window_.LoadImageList();
+  EXPECT_EQ(dialogs_.questions.size(), 2);
+  EXPECT_EQ(Rows(), (QStringList{"a.jpg"}));
 }
 
 TEST_F(MainWindowTest, LoadingIntoAnEmptyListAsksNothing) {
@@ -273,8 +299,8 @@ TEST_F(MainWindowTest, AGalleryNeedsImages) {
   window_.btnGoClick();
   EXPECT_EQ(dialogs_.errors,
             (QStringList{"Bitte wählen Sie erst die Bilder aus, die in der Galerie "
-                         "erscheinen sollen oder laden Sie über das Menü eine Liste "
-                         "aus einer Datenbank!"}));
+                         "erscheinen sollen oder laden Sie über das Menü eine "
+                         "gespeicherte Bilderliste!"}));
 }
 
 // A photo taken at `date` ("YYYY:MM:DD HH:MM:SS"), or without a date when it is empty.
@@ -392,8 +418,17 @@ TEST_F(PropertyBoxTest, AValueTypedIsSetForEverySelectedImage) {
   EXPECT_TRUE(window_.HasUnsavedChanges());
 }
 
+// The lines of the property box, top to bottom.
+QStringList Lines(const QListView& details) {
+  QStringList lines;
+  for (int i = 0; i < details.model()->rowCount(); ++i)
+    lines << details.model()->index(i, 0).data().toString();
+  return lines;
+}
+
 TEST_F(PropertyBoxTest, APropertyIsRenamedOrRemovedForTheSelectedImagesOrForAll) {
-  // Renamed for one image: its value moves to a property of the new name.
+  // Renamed for one image: its value moves to a property of the new name, which that image
+  // alone has; it no longer has the old one, the others keep it and do not get the new one.
   SelectRow(0);
   EXPECT_FALSE(Button("renamePropertyButton").isEnabled());  // no property chosen yet
   SelectDetail(0);
@@ -402,18 +437,21 @@ TEST_F(PropertyBoxTest, APropertyIsRenamedOrRemovedForTheSelectedImagesOrForAll)
   Button("renamePropertyButton").click();
   EXPECT_EQ(dialogs_.choice_buttons.back(),
             (QStringList{"nur bei diesem Bild", "bei allen Bildern", "Abbrechen"}));
-  EXPECT_EQ(window_.RecordList().Item(1).Details.Names(), (TNamesList{"Titel", "Ort", "Motiv"}));
   EXPECT_EQ(Value(0, "Motiv"), "Meer");
   EXPECT_EQ(Value(0, "Titel"), "");
   EXPECT_EQ(Value(2, "Titel"), "Meer");
+  EXPECT_EQ(Lines(Details()), (QStringList{"Ort: ", "Motiv: Meer"}));
+  SelectRow(1);
+  EXPECT_EQ(Lines(Details()), (QStringList{"Titel: ", "Ort: "}));
 
   // Renamed for all images.
-  SelectDetail(1);
+  SelectRow(0);
+  SelectDetail(0);
   dialogs_.choices = {1};
   dialogs_.texts = {"Stadt"};
   Editor().RenameProperty();
   EXPECT_EQ(window_.RecordList().Item(2).Details.Names(), (TNamesList{"Titel", "Stadt", "Motiv"}));
-  EXPECT_EQ(DetailLine(1), "Stadt: ");
+  EXPECT_EQ(DetailLine(0), "Stadt: ");
   // ... but never onto a name that is taken.
   SelectDetail(0);
   dialogs_.choices = {1};
@@ -422,23 +460,37 @@ TEST_F(PropertyBoxTest, APropertyIsRenamedOrRemovedForTheSelectedImagesOrForAll)
   EXPECT_EQ(dialogs_.errors.back(), "Eine Eigenschaft motiv gibt es bereits!");
   EXPECT_EQ(Value(2, "Titel"), "Meer");
 
-  // Removed for one image: the others keep it and their values.
-  SelectRow(2);
+  // Removed for the two marked images: gone from their lines; the third keeps it and its value.
+  SelectRows({2, 1});
   SelectDetail(0);
+  EXPECT_EQ(DetailLine(0), "Titel: (verschiedene Werte)");
   dialogs_.choices = {0};
   Editor().RemoveProperty();
+  EXPECT_EQ(dialogs_.choice_buttons.back(),
+            (QStringList{"nur bei den markierten Bildern", "bei allen Bildern", "Abbrechen"}));
   EXPECT_EQ(Value(2, "Titel"), "");
-  EXPECT_EQ(window_.RecordList().Item(2).Details.Names(), (TNamesList{"Titel", "Stadt", "Motiv"}));
+  EXPECT_EQ(Lines(Details()), (QStringList{"Stadt: "}));
+  SelectRow(1);
+  EXPECT_EQ(Lines(Details()), (QStringList{"Stadt: "}));
+  // No image has "Titel" now: it has left the list.
+  EXPECT_EQ(window_.RecordList().PropertyIndex("Titel"), -1);
+  // Made anew for a marked image that lost it, the name comes back to it alone.
+  dialogs_.texts = {"Motiv"};
+  Editor().btnNeueEigenschaftClick();
+  EXPECT_EQ(Lines(Details()), (QStringList{"Stadt: ", "Motiv: "}));
+  EXPECT_FALSE(window_.RecordList().Item(2).HasDetail("Motiv"));
+
   // Cancelled: nothing changes. Removed for all: gone from every image.
-  SelectDetail(2);
+  SelectRow(0);
+  SelectDetail(1);
   Editor().RemoveProperty();
   EXPECT_EQ(Value(0, "Motiv"), "Meer");
-  SelectDetail(2);
+  SelectDetail(1);
   dialogs_.choices = {1};
   Editor().RemoveProperty();
   for (int i = 0; i < 3; ++i)
-    EXPECT_EQ(window_.RecordList().Item(i).Details.Names(), (TNamesList{"Titel", "Stadt"})) << i;
-  EXPECT_EQ(DetailCount(), 2);
+    EXPECT_EQ(window_.RecordList().Item(i).Details.Names(), (TNamesList{"Stadt"})) << i;
+  EXPECT_EQ(DetailCount(), 1);
 }
 
 TEST_F(MainWindowTest, ClosingAsksToSaveChangesAndStaysOpenUnlessTheyAreSavedOrGivenUp) {
@@ -478,6 +530,145 @@ TEST_F(MainWindowTest, ClosingAsksToSaveChangesAndStaysOpenUnlessTheyAreSavedOrG
   EXPECT_TRUE(window_.close());
   EXPECT_EQ(dialogs_.questions.back(), question);
   EXPECT_EQ(ReadFile(dir_ / "liste.csv").find("Titel"), std::string::npos);
+}
+
+// A list that came from a file or was saved to one is saved there again, asking nothing more;
+// the title names the list and marks changes that are not saved.
+TEST_F(MainWindowTest, JaOnClosingSavesToTheListsOwnFile) {
+  window_.SetProgramTitle("Vistrel - V9");
+  EXPECT_EQ(window_.windowTitle(), "Neue Bilderliste[*] - Vistrel - V9");
+  window_.show();
+  Drop({"a.jpg"});
+  EXPECT_TRUE(window_.isWindowModified());
+  dialogs_.save_files = {Path("liste.csv")};
+  ASSERT_TRUE(window_.SaveImageList());
+  EXPECT_EQ(window_.windowTitle(), "liste.csv[*] - Vistrel - V9");
+  EXPECT_FALSE(window_.isWindowModified());
+  Drop({"c.jpg"});
+  EXPECT_TRUE(window_.isWindowModified());
+  dialogs_.answers = {TDialogs::TAnswer::kYes};
+  EXPECT_TRUE(window_.close());
+  EXPECT_EQ(dialogs_.saved.size(), 1);  // no second save dialog, no replace question
+  EXPECT_EQ(dialogs_.questions.size(), 1);
+  EXPECT_NE(ReadFile(dir_ / "liste.csv").find("c.jpg"), std::string::npos);
+
+  // The same for a list that was opened.
+  TVTLMainWin opened(dialogs_);
+  opened.show();
+  dialogs_.open_files = {Path("liste.csv")};
+  opened.LoadImageList();
+  EXPECT_EQ(opened.ListFile(), Path("liste.csv"));
+  opened.DropPaths({Path("photos/b.JPEG")});
+  dialogs_.answers = {TDialogs::TAnswer::kYes};
+  EXPECT_TRUE(opened.close());
+  EXPECT_EQ(dialogs_.saved.size(), 1);
+  EXPECT_NE(ReadFile(dir_ / "liste.csv").find("b.JPEG"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, AListWhosePhotosAreMissingSaysWhichWhenOpened) {
+  const std::string folder = dir_ / "photos/";
+  auto list = [&](std::initializer_list<std::string> names) {
+    std::string text = "\"Dateiname\";\"Pfad\";\r\n";
+    for (const std::string& name : names) text += "\"" + name + "\";\"" + folder + "\";\r\n";
+    WriteFile(dir_ / "liste.csv", text);
+    dialogs_.open_files = {Path("liste.csv")};
+    window_.LoadImageList();
+  };
+  list({"a.jpg", "c.jpg"});
+  EXPECT_TRUE(dialogs_.warnings.isEmpty());
+  // A name that is gone, and one that is a folder: named, and the list keeps them.
+  list({"a.jpg", "weg.jpg", "folder.jpg"});
+  EXPECT_EQ(dialogs_.warnings, (QStringList{"2 Bilder der Liste (von 3) fehlen oder sind nicht "
+                                            "lesbar:\n" +
+                                            Path("photos/weg.jpg") + " (fehlt)\n" +
+                                            Path("photos/folder.jpg") + " (fehlt)"}));
+  EXPECT_EQ(Rows(), (QStringList{"a.jpg", "weg.jpg", "folder.jpg"}));
+  // Many: the first ten by name, then how many more.
+  std::initializer_list<std::string> many = {"1.jpg",  "2.jpg",  "3.jpg", "4.jpg", "5.jpg",
+                                             "6.jpg",  "7.jpg",  "8.jpg", "9.jpg", "10.jpg",
+                                             "11.jpg", "12.jpg", "c.jpg"};
+  list(many);
+  const QStringList lines = dialogs_.warnings.back().split('\n');
+  ASSERT_EQ(lines.size(), 12);
+  EXPECT_EQ(lines.front(), "12 Bilder der Liste (von 13) fehlen oder sind nicht lesbar:");
+  EXPECT_EQ(lines[10], Path("photos/10.jpg") + " (fehlt)");
+  EXPECT_EQ(lines.back(), "... und 2 weitere");
+  list({"weg.jpg"});
+  EXPECT_EQ(dialogs_.warnings.back(), "Ein Bild der Liste (von 1) fehlt oder ist nicht lesbar:\n" +
+                                          Path("photos/weg.jpg") + " (fehlt)");
+}
+
+// "Neue Bilderliste" asks like opening does, and starts a list without a file; the lists saved
+// and opened last are offered, newest first, also after a new start.
+TEST_F(MainWindowTest, ANewListAndTheListsOpenedLast) {
+  Drop({"a.jpg"});
+  dialogs_.answers = {TDialogs::TAnswer::kCancel};
+  Child<QAction>(window_, "newAction").trigger();
+  EXPECT_EQ(window_.RecordList().Count(), 1);
+  dialogs_.answers = {TDialogs::TAnswer::kNo};
+  window_.NewImageList();
+  EXPECT_EQ(window_.RecordList().Count(), 0);
+  EXPECT_EQ(window_.ListFile(), "");
+  EXPECT_FALSE(window_.HasUnsavedChanges());
+
+  for (const char* name : {"eins.csv", "zwei.csv"}) {
+    window_.NewImageList();
+    Drop({"a.jpg"});
+    dialogs_.save_files = {Path(name)};
+    ASSERT_TRUE(window_.SaveImageList());
+  }
+  dialogs_.open_files = {Path("eins.csv")};
+  window_.LoadImageList();
+  TVTLMainWin next(dialogs_);
+  QMenu& recent = Child<QMenu>(next, "recentMenu");
+  emit recent.aboutToShow();
+  QStringList entries, tips;
+  for (const QAction* entry : recent.actions()) {
+    entries << entry->text();
+    tips << entry->toolTip();
+  }
+  EXPECT_EQ(entries, (QStringList{"&1 eins.csv", "&2 zwei.csv"}));
+  EXPECT_EQ(tips, (QStringList{Path("eins.csv"), Path("zwei.csv")}));
+  recent.actions()[1]->trigger();
+  EXPECT_EQ(next.ListFile(), Path("zwei.csv"));
+  EXPECT_EQ(next.windowTitle(), "zwei.csv[*] - Vistrel");
+  // A list that is gone is named, and the list shown stays.
+  ASSERT_TRUE(QFile::remove(Path("eins.csv")));
+  next.OpenRecentList(Path("eins.csv"));
+  EXPECT_EQ(dialogs_.errors.back(), "Die Datei " + Path("eins.csv") + " gibt es nicht mehr.");
+  EXPECT_EQ(next.ListFile(), Path("zwei.csv"));
+}
+
+TEST_F(MainWindowTest, TheWindowKeepsItsSizeAndSplittersFromOneStartToTheNext) {
+  window_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
+  window_.resize(1100, 700);
+  QSplitter& splitter = Child<QSplitter>(window_, "mainSplitter");
+  splitter.setSizes({300, 800});
+  const QList<int> sizes = splitter.sizes();
+  window_.FileBrowser().setSizes({100, 500});
+  const QList<int> browser = window_.FileBrowser().sizes();
+  ASSERT_TRUE(window_.close());
+
+  TVTLMainWin next(dialogs_);
+  next.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&next));
+  EXPECT_EQ(next.size(), QSize(1100, 700));
+  EXPECT_EQ(Child<QSplitter>(next, "mainSplitter").sizes(), sizes);
+  EXPECT_EQ(next.FileBrowser().sizes(), browser);
+}
+
+// The keys a photographer expects reach the window's commands.
+TEST_F(MainWindowTest, CommandsHaveTheUsualKeys) {
+  const std::pair<const char*, QList<QKeySequence>> keys[] = {
+      {"newAction", {QKeySequence(Qt::CTRL | Qt::Key_N)}},
+      {"loadAction", {QKeySequence(Qt::CTRL | Qt::Key_O)}},
+      {"saveAction", {QKeySequence(Qt::CTRL | Qt::Key_S)}},
+      {"saveAsAction", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}},
+      {"quitAction", {QKeySequence(Qt::CTRL | Qt::Key_Q), QKeySequence(Qt::ALT | Qt::Key_F4)}},
+      {"HilfezuVistrel1", {QKeySequence(Qt::Key_F1)}}};
+  for (const auto& [name, expected] : keys)
+    EXPECT_EQ(Child<QAction>(window_, name).shortcuts(), expected) << name;
 }
 
 TEST_F(MainWindowTest, ListDialogsStartInTheFolderLastUsedElseInPicturesOrHome) {
