@@ -51,8 +51,9 @@ TVistrel::~TVistrel() = default;
 void TVistrel::Report(int step, int sub_step, int sub_step_count, int position, int max,
                       const std::string& message) {
   if (!services_.progress) return;
-  services_.progress(step, sub_step == -1 ? CurrentSubStep : sub_step,
-                     sub_step_count == -1 ? SubStepCount : sub_step_count, position, max, message);
+  services_.progress(step, sub_step == -1 ? current_sub_step_ : sub_step,
+                     sub_step_count == -1 ? sub_step_count_ : sub_step_count, position, max,
+                     message);
 }
 
 bool TVistrel::Stop() {
@@ -239,14 +240,14 @@ bool TVistrel::WritePages() {
   const TVTL2dValueList& patterns = *properties_.HTMLPatterns;
   std::vector<std::unique_ptr<TVTLParser>> parsers;
   for (int i = 0; i < patterns.Count(); ++i) {
-    auto parser = std::make_unique<TVTLParser>();
-    parser->Records = shown_;
-    parser->Properties = &properties_;
-    parser->Output = output_.get();
-    parser->Messages = &services_.messages;
-    parser->Cancel = &services_.cancel;
-    parser->ConfineToFolder = Skin().Directory;
-    parsers.push_back(std::move(parser));
+    TParserContext context;
+    context.records = shown_;
+    context.properties = &properties_;
+    context.output = output_.get();
+    context.messages = &services_.messages;
+    context.cancel = &services_.cancel;
+    context.confine_to_folder = Skin().Directory;
+    parsers.push_back(std::make_unique<TVTLParser>(std::move(context)));
   }
   const TReportCallback report = [this](int step, int sub_step, int count, int position, int max,
                                         const std::string& message) {
@@ -254,8 +255,8 @@ bool TVistrel::WritePages() {
   };
   for (int i = 0; i < patterns.Count(); ++i) {
     if (services_.cancel.Cancelled()) return false;
-    SubStepCount = patterns.Count();
-    CurrentSubStep = i + 1;
+    sub_step_count_ = patterns.Count();
+    current_sub_step_ = i + 1;
     Report(kStepTemplates, i + 1, patterns.Count(), 0, 0, "");
     parsers[i]->RefreshVariables();
     const std::string file = patterns.Row(i).Value(THTMLPatternValueList::kFileName);
@@ -266,8 +267,8 @@ bool TVistrel::WritePages() {
     }
   }
   for (int i = 0; i < patterns.Count(); ++i) {
-    SubStepCount = patterns.Count();
-    CurrentSubStep = i + 1;
+    sub_step_count_ = patterns.Count();
+    current_sub_step_ = i + 1;
     if (!parsers[i]->WritePages(i, report)) {
       if (!services_.cancel.Cancelled()) Report(kStepError, 0, 0, 0, 0, "Fehler!");
       return false;
@@ -380,14 +381,14 @@ bool TVistrel::CreateImageVariants() {
   // for its file; more would only cost memory.
   const int processors = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   const int automatic = std::min(processors + 1, kMaxImageThreads);
-  const int thread_count = std::min(images, Threads > 0 ? Threads : automatic);
+  const int thread_count = std::min(images, threads_ > 0 ? threads_ : automatic);
   std::vector<std::jthread> threads;
   for (int t = 0; t < thread_count; ++t) threads.emplace_back(work);
 
-  SubStepCount = variants;
+  sub_step_count_ = variants;
   const bool finished = [&] {
     for (int v = 0; v < variants; ++v) {
-      CurrentSubStep = v + 1;
+      current_sub_step_ = v + 1;
       for (int j = 0; j < images; ++j) {
         bool failed = false;
         if (v == 0) {

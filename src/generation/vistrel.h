@@ -60,7 +60,7 @@ class TVistrel {
   [[nodiscard]] bool Generate();
 
   // Passes a report on to the progress service; a SubStep or SubStepCount of -1 stands for the
-  // current one.
+  // current sub-step (the image variant or template being made) and their number.
   void Report(int step, int sub_step, int sub_step_count, int position, int max,
               const std::string& message);
 
@@ -74,9 +74,9 @@ class TVistrel {
   TVTLRecordList& Records() const { return *request_.records; }
   const TVTLGalleryProperties& Properties() const { return properties_; }
   const TVTLSkin& Skin() const { return *request_.skin; }
-  int CurrentSubStep = 0;
-  int SubStepCount = 0;
-  int Threads = 0;  // image threads; 0 for one more than processors, at most 8
+  // How many threads make the images: 0 (the default) for one more than there are
+  // processors, at most 8.
+  void SetImageThreads(int count) { threads_ = count; }
 
  private:
   // Generate() once the output folder's run has begun. Throws EOutputError when the output
@@ -111,6 +111,9 @@ class TVistrel {
   int failed_count_ = 0;
   bool cancelled_ = false;
   TRecordView shown_;
+  int current_sub_step_ = 0;  // stands for a SubStep of -1 in Report()
+  int sub_step_count_ = 0;    // stands for a SubStepCount of -1
+  int threads_ = 0;
 };
 
 }  // namespace vistrel

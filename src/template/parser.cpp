@@ -54,13 +54,13 @@ std::optional<std::string> KeyValue(const std::string& line, std::string_view ke
 
 }  // namespace
 
-TVTLParser::TVTLParser() = default;
+TVTLParser::TVTLParser(TParserContext context) : context_(std::move(context)) {}
 TVTLParser::~TVTLParser() = default;
 
 void TVTLParser::ReportReadError(const TReportCallback& report) const {
   const std::string message = "Fehler beim Lesen der Vorlagendatei " + template_file_ + "!";
   if (report) report(kStepError, 0, 0, 0, 0, message);
-  if (Messages) Messages->ShowError(message);
+  if (context_.messages) context_.messages->ShowError(message);
 }
 
 void TVTLParser::ReportEndlessLoop(const TReportCallback& report) const {
@@ -72,10 +72,10 @@ bool TVTLParser::ReadTemplate(const std::string& file_name, const TReportCallbac
   template_file_ = file_name;  // the read error names it
   std::string contents;
   bool read = false;
-  if (ConfineToFolder.empty()) {
+  if (context_.confine_to_folder.empty()) {
     read = ReadWholeFile(file_name, contents, kMaxSkinFileSize);
   } else {
-    const std::string folder = IncludeTrailingPathDelimiter(ConfineToFolder);
+    const std::string folder = IncludeTrailingPathDelimiter(context_.confine_to_folder);
     read = file_name.compare(0, folder.size(), folder) == 0 &&
            ReadFileInside(folder, file_name.substr(folder.size()), contents);
   }
@@ -89,8 +89,8 @@ bool TVTLParser::ReadTemplate(const std::string& file_name, const TReportCallbac
 bool TVTLParser::ReadTemplateText(std::string_view contents, const std::string& file_name,
                                   const TReportCallback& report) {
   template_file_ = file_name;
-  Root = std::make_unique<TVTLPatternRepeatSection>("PatternFile", 1, nullptr);
-  Root->Parser = this;
+  root_ = std::make_unique<TVTLPatternRepeatSection>("PatternFile", 1, nullptr);
+  root_->Parser = this;
   try {
     return ReadLines(SplitTextLines(contents), report);
   } catch (const EParserError&) {
@@ -100,7 +100,7 @@ bool TVTLParser::ReadTemplateText(std::string_view contents, const std::string& 
 }
 
 bool TVTLParser::ReadLines(const std::vector<std::string>& lines, const TReportCallback& report) {
-  TVTLPatternRepeatSection* current = Root.get();
+  TVTLPatternRepeatSection* current = root_.get();
   int depth = 0;
   std::string pending;
   auto place_text = [&](TVTLPatternRepeatSection& section) {
@@ -162,11 +162,11 @@ bool TVTLParser::ReadLines(const std::vector<std::string>& lines, const TReportC
     }
   }
   // Text after the last directive belongs to the top level, whichever section is still open.
-  if (!pending.empty()) place_text(*Root);
+  if (!pending.empty()) place_text(*root_);
   return true;
 }
 
-bool TVTLParser::CancelRequested() const { return Cancel && Cancel->Cancelled(); }
+bool TVTLParser::CancelRequested() const { return context_.cancel && context_.cancel->Cancelled(); }
 
 std::string TVTLParser::PageFileOf(const TVTLRecord& record, int template_index) {
   if (!record.PageFiles || template_index < 0 || template_index >= record.PageFiles->Count())
@@ -175,57 +175,57 @@ std::string TVTLParser::PageFileOf(const TVTLRecord& record, int template_index)
 }
 
 bool TVTLParser::PlanPages(int template_index, const TReportCallback& report) {
-  if (!Root || !Properties || !Output) return false;
-  RecordIndex = 0;
-  TemplateIndex = template_index;
+  if (!root_ || !context_.properties || !context_.output) return false;
+  record_index_ = 0;
+  template_index_ = template_index;
   repetitions_ = 0;
   details_names_.reset();  // the properties may have changed since the last pass
-  PageList.clear();
+  page_list_.clear();
   page_positions_.clear();
   // Most templates make at most a page per image: with room for that many the index is not
   // rebuilt again and again while a large gallery's pages are planned.
-  page_positions_.reserve(Records.size());
-  return Finish(Root->Execute(true, report));
+  page_positions_.reserve(context_.records.size());
+  return Finish(root_->Execute(true, report));
 }
 
 bool TVTLParser::WritePages(int template_index, const TReportCallback& report) {
-  if (!Root || !Properties || !Output) return false;
-  RecordIndex = 0;
-  PageIndex = 0;
-  TemplateIndex = template_index;
+  if (!root_ || !context_.properties || !context_.output) return false;
+  record_index_ = 0;
+  page_index_ = 0;
+  template_index_ = template_index;
   repetitions_ = 0;
   details_names_.reset();  // the properties may have changed since the last pass
   RefreshVariables();
-  return Finish(Root->Execute(false, report));
+  return Finish(root_->Execute(false, report));
 }
 
 bool TVTLParser::StartPage(bool planning, const TReportCallback& report) {
-  const TVTLRecord& image = Image(RecordIndex);
+  const TVTLRecord& image = Image(record_index_);
   if (!planning) {
-    CurrentPageFile = PageFileOf(image, TemplateIndex);
-    OutFile = Output->OpenCreated(CurrentPageFile);
+    current_page_file_ = PageFileOf(image, template_index_);
+    out_file_ = context_.output->OpenCreated(current_page_file_);
     RefreshVariables();
     return true;
   }
-  const std::string pattern = Properties->HTMLPatterns->Row(TemplateIndex).Value(2);
+  const std::string pattern = context_.properties->HTMLPatterns->Row(template_index_).Value(2);
   const std::string extension = pattern.empty() ? ".html" : "";
   const std::string old_name = RemoveFileExt(image.FileName);
   std::string path;
-  switch (Output->Create(pattern, old_name, extension, path)) {
+  switch (context_.output->Create(pattern, old_name, extension, path)) {
     case TPageFolder::TResult::kInvalidName:
       if (report)
         report(kStepError, 0, 0, 0, 0, "Ungültiger Dateiname " + PrintableName(pattern) + "!");
       return false;
     case TPageFolder::TResult::kFailed:
-      throw EOutputError(
-          path.empty() ? Output->Directory() + PrintableName(pattern) : PrintableName(path),
-          SystemErrorText(errno));
+      throw EOutputError(path.empty() ? context_.output->Directory() + PrintableName(pattern)
+                                      : PrintableName(path),
+                         SystemErrorText(errno));
     case TPageFolder::TResult::kCreated:
       break;
   }
-  CurrentPageFile = path;
-  page_positions_.emplace(PageKey(path), PageList.size());
-  PageList.push_back(std::move(path));
+  current_page_file_ = path;
+  page_positions_.emplace(PageKey(path), page_list_.size());
+  page_list_.push_back(std::move(path));
   return true;
 }
 
@@ -237,7 +237,7 @@ std::optional<size_t> TVTLParser::PagePosition(std::string_view page) const {
   std::optional<size_t> position;
   auto [from, to] = page_positions_.equal_range(PageKey(page));
   for (auto it = from; it != to; ++it)
-    if (SameTextIgnoreCase(PageList[it->second], page) && (!position || it->second < *position))
+    if (SameTextIgnoreCase(page_list_[it->second], page) && (!position || it->second < *position))
       position = it->second;
   return position;
 }
@@ -250,34 +250,51 @@ bool TVTLParser::Finish(bool ok) {
   return ok;
 }
 
-void TVTLParser::AbandonPage() { OutFile = TOutputFile(); }
+void TVTLParser::AbandonPage() { out_file_ = TOutputFile(); }
+
+void TVTLParser::NextPage() {
+  ClosePage();
+  ++page_index_;
+}
+
+void TVTLParser::ResetCounter() {
+  record_index_ = 0;
+  RefreshVariables();
+}
+
+void TVTLParser::MoveTo(int record_index, int page_index) {
+  record_index_ = record_index;
+  page_index_ = page_index;
+  RefreshVariables();
+}
 
 void TVTLParser::ClosePage() {
-  if (OutFile.IsOpen()) Output->Finish(OutFile);
+  if (out_file_.IsOpen()) context_.output->Finish(out_file_);
 }
 
 void TVTLParser::ConsumeImage(bool planning) {
   if (planning) {
-    TVTLRecord& image = Image(RecordIndex);
-    if (image.PageFiles && TemplateIndex >= 0 && TemplateIndex < image.PageFiles->Count())
-      image.PageFiles->SetValue(TemplateIndex, CurrentPageFile);
+    TVTLRecord& image = Image(record_index_);
+    if (image.PageFiles && template_index_ >= 0 && template_index_ < image.PageFiles->Count())
+      image.PageFiles->SetValue(template_index_, current_page_file_);
   }
-  ++RecordIndex;
+  ++record_index_;
   if (!planning) RefreshVariables();
 }
 
 bool TVTLParser::WriteText(const TVTLPatternStringSection& section, const TReportCallback& report) {
-  const size_t room = MaxPageSize - std::min<uint64_t>(OutFile.Size(), MaxPageSize);
+  const size_t room =
+      context_.max_page_size - std::min<uint64_t>(out_file_.Size(), context_.max_page_size);
   std::string text;
   if (!SubstitutePlaceholders(ApplyConditions(section.Text), room, text)) {
     if (report)
       report(kStepError, 0, 0, 0, 0,
-             "Die Seite " + CurrentPageFile + " würde größer als " +
-                 std::to_string(MaxPageSize / (1024 * 1024)) + " MB (Vorlagendatei " +
+             "Die Seite " + current_page_file_ + " würde größer als " +
+                 std::to_string(context_.max_page_size / (1024 * 1024)) + " MB (Vorlagendatei " +
                  template_file_ + ")!");
     return false;
   }
-  OutFile.Write(text);
+  out_file_.Write(text);
   return true;
 }
 

@@ -22,11 +22,12 @@
 // sections more than kMaxRepetitionsPerImage times per image in one pass, is stopped with
 // "Endlosschleife in der Vorlagendatei <path>!"; a page is never written past kMaxPageSize.
 //
-// A pass stops before the next page when Cancel is set; it then returns false without a
-// report of its own, and the page begun last is left unfinished in the page folder.
+// A pass stops before the next page when the cancel flag is set; it then returns false without
+// a report of its own, and the page begun last is left unfinished in the page folder.
 //
-// Ownership: the parser owns its tree and tables. The records of Records, and Properties,
-// Output, Messages and Cancel are borrowed and must outlive the passes. One thread at a time.
+// Ownership: the parser owns its tree and tables. What it works with (the records, the
+// settings, the page folder, the messages and the cancel flag) is borrowed through its
+// TParserContext and must outlive the passes. One thread at a time.
 #pragma once
 
 #include <array>
@@ -72,15 +73,26 @@ class EParserError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// What a parser borrows from its run; all of it must outlive the passes.
+struct TParserContext {
+  TRecordView records;                                // the images the pages show
+  const TVTLGalleryProperties* properties = nullptr;  // the run's settings; needed by the passes
+  TPageFolder* output = nullptr;                      // where the pages go; needed by the passes
+  UserMessages* messages = nullptr;     // where a reading error is shown; nowhere when none
+  const TCancelFlag* cancel = nullptr;  // stops the passes between pages; none when null
+  size_t max_page_size = kMaxPageSize;  // the largest page the writing pass makes
+  std::string confine_to_folder;        // when set, only a template inside it is read
+};
+
 class TVTLParser {
  public:
-  TVTLParser();
+  explicit TVTLParser(TParserContext context = {});
   ~TVTLParser();
   TVTLParser(const TVTLParser&) = delete;
   TVTLParser& operator=(const TVTLParser&) = delete;
 
-  // Reads the template file into a new tree under Root. False after an error was reported
-  // (step -1) and, for a file that cannot be read, also shown through Messages.
+  // Reads the template file into a new tree under Root(). False after an error was reported
+  // (step -1) and, for a file that cannot be read, also shown through the context's messages.
   [[nodiscard]] bool ReadTemplate(const std::string& file_name, const TReportCallback& report);
   // The same for a template already read; `file_name` is used in messages only.
   [[nodiscard]] bool ReadTemplateText(std::string_view contents, const std::string& file_name,
@@ -97,44 +109,44 @@ class TVTLParser {
   // Resolves every conditional block of `text`. Throws EParserError for a block without end.
   std::string ApplyConditions(const std::string& text);
 
-  // The planning and the writing pass for the template in row `template_index` of
-  // Properties->HTMLPatterns. False after an error report. A page file that cannot be created
+  // The planning and the writing pass for the template in row `template_index` of the
+  // settings' HTMLPatterns. False after an error report. A page file that cannot be created
   // or written throws EOutputError; a conditional block without end throws EParserError.
   [[nodiscard]] bool PlanPages(int template_index, const TReportCallback& report);
   [[nodiscard]] bool WritePages(int template_index, const TReportCallback& report);
 
-  // Borrowed state, set before reading.
-  TRecordView Records;  // the images the pages show
-  TVTLGalleryProperties* Properties = nullptr;
-  TPageFolder* Output = nullptr;        // where the pages go; needed by the passes
-  UserMessages* Messages = nullptr;     // where a reading error is shown; nowhere when none
-  const TCancelFlag* Cancel = nullptr;  // stops the passes between pages; none when null
-  size_t MaxPageSize = kMaxPageSize;    // the largest page the writing pass makes
-  std::string ConfineToFolder;          // when set, only a template inside it is read
-
-  std::unique_ptr<TVTLPatternRepeatSection> Root;
-  std::vector<std::string> VarNames;
-  std::vector<std::string> VarValues;
-  TOutputFile OutFile;
-  int PageIndex = 0;
-  int TemplateIndex = 0;
-  int RecordIndex = 0;
-  std::vector<std::string> PageList;
-  std::string CurrentPageFile;
+  // The tree read last, or null before a template was read.
+  const TVTLPatternRepeatSection* Root() const { return root_.get(); }
+  // The variable table: stored names ("%NAME%") and their values, in order. The current
+  // image's properties are looked up apart and are not listed here.
+  const std::vector<std::string>& VarNames() const { return var_names_; }
+  const std::vector<std::string>& VarValues() const { return var_values_; }
+  // Where a pass stands: the current image (0-based, in the context's records), the page being
+  // made (from 1), and the pages of the template in the order the planning pass named them.
+  int RecordIndex() const { return record_index_; }
+  int PageIndex() const { return page_index_; }
+  const std::vector<std::string>& PageList() const { return page_list_; }
+  // Places the parser at image `record_index` on page `page_index` and refreshes the
+  // variables, so that text is expanded as a pass standing there would expand it.
+  void MoveTo(int record_index, int page_index);
 
   // Used by the sections while a pass runs.
-  int ImageCount() const { return static_cast<int>(Records.size()); }
-  // The image at a 0-based index of Records.
-  TVTLRecord& Image(int index) const { return *Records[static_cast<size_t>(index)]; }
+  int ImageCount() const { return static_cast<int>(context_.records.size()); }
+  // The image at a 0-based index of the context's records.
+  TVTLRecord& Image(int index) const { return *context_.records[static_cast<size_t>(index)]; }
   bool CancelRequested() const;
+  // Closes the page before (as complete) and counts the next one.
+  void NextPage();
   bool StartPage(bool planning, const TReportCallback& report);
   // Closes the page being written as complete.
   void ClosePage();
   // Closes the page being written without finishing it (the pass failed).
   void AbandonPage();
   void ConsumeImage(bool planning);
+  // Starts the images over from the first (RESETCOUNTER).
+  void ResetCounter();
   // Writes the expanded text of a block to the page; false (reported) when the page would
-  // grow past kMaxPageSize.
+  // grow past the context's max_page_size.
   bool WriteText(const TVTLPatternStringSection& section, const TReportCallback& report);
   // Counts one repetition of a section; false (reported) past the limit of the pass.
   bool CountRepetition(const TReportCallback& report);
@@ -148,7 +160,7 @@ class TVTLParser {
   std::string RelativePath(const std::string& path) const;
   std::string PatternName(int row) const;
   static uint64_t PageKey(std::string_view page);
-  // The first position of `page` in PageList, ignoring case.
+  // The first position of `page` in page_list_, ignoring case.
   std::optional<size_t> PagePosition(std::string_view page) const;
   // The value of the variable `name` (any case), or null when there is none.
   const std::string* Find(std::string_view name) const;
@@ -162,6 +174,16 @@ class TVTLParser {
   TConditionSlots BuildConditionSlots() const;
   bool EvaluateOperand(const std::string& operand, const TConditionSlots& slots, bool& value);
 
+  TParserContext context_;
+  std::unique_ptr<TVTLPatternRepeatSection> root_;
+  std::vector<std::string> var_names_;
+  std::vector<std::string> var_values_;
+  TOutputFile out_file_;
+  int page_index_ = 0;
+  int template_index_ = 0;
+  int record_index_ = 0;
+  std::vector<std::string> page_list_;
+  std::string current_page_file_;
   std::string template_file_;
   int64_t repetitions_ = 0;                            // in the pass going on
   std::unordered_map<std::string, size_t> var_index_;  // stored name -> first entry
@@ -172,8 +194,8 @@ class TVTLParser {
   std::shared_ptr<const TNamesList> details_names_;  // held, so its address stays its own
   size_t details_index_size_ = 0;
   std::unordered_map<std::string, int> details_index_;  // stored name -> first property
-  // Where each page stands in PageList, by a hash of its name in capitals (a page is found
-  // ignoring case); the names themselves are only in PageList.
+  // Where each page stands in page_list_, by a hash of its name in capitals (a page is found
+  // ignoring case); the names themselves are only in page_list_.
   std::unordered_multimap<uint64_t, size_t> page_positions_;
 };
 

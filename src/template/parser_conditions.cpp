@@ -162,14 +162,14 @@ class TBlockText {
 
 TConditionSlots TVTLParser::BuildConditionSlots() const {
   const int images = ImageCount();
-  const bool has_image = RecordIndex >= 0 && RecordIndex < images;
-  const bool portrait = has_image && Image(RecordIndex).Width() < Image(RecordIndex).Height();
+  const bool has_image = record_index_ >= 0 && record_index_ < images;
+  const bool portrait = has_image && Image(record_index_).Width() < Image(record_index_).Height();
   return {{
-      {"ISFIRSTIMAGE", RecordIndex == 0},
-      {"ISLASTIMAGE", RecordIndex == images - 1},
-      {"IMGINDEXISEVEN", RecordIndex % 2 == 0},
-      {"ISFIRSTPATTERNPAGE", PageIndex == 1},
-      {"ISLASTPATTERNPAGE", PageIndex == static_cast<int>(PageList.size())},
+      {"ISFIRSTIMAGE", record_index_ == 0},
+      {"ISLASTIMAGE", record_index_ == images - 1},
+      {"IMGINDEXISEVEN", record_index_ % 2 == 0},
+      {"ISFIRSTPATTERNPAGE", page_index_ == 1},
+      {"ISLASTPATTERNPAGE", page_index_ == static_cast<int>(page_list_.size())},
       {"TRUE", true},
       {"FALSE", false},
       {has_image ? "ISPORTRAIT" : "", has_image && portrait},

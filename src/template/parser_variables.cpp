@@ -71,9 +71,9 @@ std::string EncodeUrlPath(std::string_view text) {
 
 void TVTLParser::SetVariable(const std::string& name, const std::string& value) {
   std::string stored = StoredName(name);
-  var_index_.emplace(stored, VarNames.size());  // an earlier entry of the name stays in front
-  VarNames.push_back(std::move(stored));
-  VarValues.push_back(value);
+  var_index_.emplace(stored, var_names_.size());  // an earlier entry of the name stays in front
+  var_names_.push_back(std::move(stored));
+  var_values_.push_back(value);
 }
 
 std::optional<std::string> TVTLParser::VariableValue(std::string_view name) const {
@@ -87,12 +87,12 @@ const std::string* TVTLParser::Find(std::string_view name) const {
   const std::string stored = StoredName(name);
   auto found = var_index_.find(stored);
   if (found != var_index_.end() && (!details_ || found->second < details_at_))
-    return &VarValues[found->second];
+    return &var_values_[found->second];
   if (details_) {
     if (auto property = details_index_.find(stored); property != details_index_.end())
       return &details_->Value(property->second);
   }
-  return found != var_index_.end() ? &VarValues[found->second] : nullptr;
+  return found != var_index_.end() ? &var_values_[found->second] : nullptr;
 }
 
 const std::string* TVTLParser::Resolve(std::string_view name, std::string& scratch) const {
@@ -131,55 +131,56 @@ const std::string* TVTLParser::Resolve(std::string_view name, std::string& scrat
 }
 
 std::string TVTLParser::RelativePath(const std::string& path) const {
-  const size_t skip = Properties ? Properties->OutputDirectory.size() : 0;
+  const size_t skip = context_.properties ? context_.properties->OutputDirectory.size() : 0;
   return path.size() > skip ? path.substr(skip) : std::string();
 }
 
 std::string TVTLParser::PatternName(int row) const {
-  return Properties->HTMLPatterns->Row(row).Value(1);
+  return context_.properties->HTMLPatterns->Row(row).Value(1);
 }
 
 void TVTLParser::RefreshVariables() {
-  VarNames.clear();
-  VarValues.clear();
+  var_names_.clear();
+  var_values_.clear();
   var_index_.clear();
   details_ = nullptr;
-  if (!Properties) return;
-  const TVTL2dValueList& entered = Properties->RequiredValues;
+  if (!context_.properties) return;
+  const TVTL2dValueList& entered = context_.properties->RequiredValues;
   for (int i = 0; i < entered.Count(); ++i)
     SetVariable(entered.Row(i).Value(0), entered.Row(i).Value(1));
 
   const int images = ImageCount();
-  const int templates = Properties->HTMLPatterns ? Properties->HTMLPatterns->Count() : 0;
+  const int templates =
+      context_.properties->HTMLPatterns ? context_.properties->HTMLPatterns->Count() : 0;
   // With no images there is no first or last page; those variables are left out.
   if (images > 0) {
-    const TVTLRecord& first = *Records.front();
-    const TVTLRecord& last = *Records.back();
+    const TVTLRecord& first = *context_.records.front();
+    const TVTLRecord& last = *context_.records.back();
     for (int j = 0; j < templates; ++j) {
       SetVariable("FIRST_" + PatternName(j), RelativePath(PageFileOf(first, j)));
       SetVariable("LAST_" + PatternName(j), RelativePath(PageFileOf(last, j)));
     }
   }
 
-  const std::optional<size_t> position = PagePosition(CurrentPageFile);
-  if (position && TemplateIndex >= 0 && TemplateIndex < templates) {
+  const std::optional<size_t> position = PagePosition(current_page_file_);
+  if (position && template_index_ >= 0 && template_index_ < templates) {
     const size_t p = *position;
-    const std::string name = PatternName(TemplateIndex);
-    if (p + 1 < PageList.size()) SetVariable("NEXT_" + name, RelativePath(PageList[p + 1]));
-    if (p > 0) SetVariable("PREVIOUS_" + name, RelativePath(PageList[p - 1]));
+    const std::string name = PatternName(template_index_);
+    if (p + 1 < page_list_.size()) SetVariable("NEXT_" + name, RelativePath(page_list_[p + 1]));
+    if (p > 0) SetVariable("PREVIOUS_" + name, RelativePath(page_list_[p - 1]));
   }
 
   SetVariable("NUM_RECORDS", std::to_string(images));
-  SetVariable("PATTERN_INDEX", std::to_string(PageIndex));
-  SetVariable("NUM_PATTERNPAGES", std::to_string(PageList.size()));
+  SetVariable("PATTERN_INDEX", std::to_string(page_index_));
+  SetVariable("NUM_PATTERNPAGES", std::to_string(page_list_.size()));
 
-  if (RecordIndex < 0 || RecordIndex >= images) return;
-  const TVTLRecord& image = Image(RecordIndex);
+  if (record_index_ < 0 || record_index_ >= images) return;
+  const TVTLRecord& image = Image(record_index_);
   // The image's properties stand here in the table; their names are looked up in an index
   // made once for all images that share them, so long or many property names cost once per
   // run, not once per image.
   details_ = &image.Details;
-  details_at_ = VarNames.size();
+  details_at_ = var_names_.size();
   if (details_names_ != image.Details.NamesStorage() ||
       details_index_size_ != image.Details.Names().size()) {
     details_names_ = image.Details.NamesStorage();
@@ -191,12 +192,12 @@ void TVTLParser::RefreshVariables() {
   for (int j = 0; j < templates; ++j) {
     const std::string name = PatternName(j);
     SetVariable(name, RelativePath(PageFileOf(image, j)));
-    if (RecordIndex > 0)
-      SetVariable("PREVIOUSRECORD_" + name, RelativePath(PageFileOf(Image(RecordIndex - 1), j)));
-    if (RecordIndex < images - 1)
-      SetVariable("NEXTRECORD_" + name, RelativePath(PageFileOf(Image(RecordIndex + 1), j)));
+    if (record_index_ > 0)
+      SetVariable("PREVIOUSRECORD_" + name, RelativePath(PageFileOf(Image(record_index_ - 1), j)));
+    if (record_index_ < images - 1)
+      SetVariable("NEXTRECORD_" + name, RelativePath(PageFileOf(Image(record_index_ + 1), j)));
   }
-  const TVTL2dValueList& variants = Properties->ImageVariants;
+  const TVTL2dValueList& variants = context_.properties->ImageVariants;
   for (int l = 0; l < variants.Count(); ++l) {
     const bool has_file = image.VariantFiles && l < image.VariantFiles->Count();
     SetVariable(variants.Row(l).Value(0),
@@ -206,7 +207,7 @@ void TVTLParser::RefreshVariables() {
   SetVariable("FNAME_NO_PATH", image.FileName);
   for (int i = 0; i < image.Metadata.Count(); ++i)
     SetVariable("JPGMETA:" + image.Metadata.Name(i), EscapeHtml(image.Metadata.Value(i)));
-  SetVariable("IMG_INDEX", std::to_string(RecordIndex));
+  SetVariable("IMG_INDEX", std::to_string(record_index_));
 
   // What skins need beyond the variables above, defined after all of them so that an entered
   // value, a property or a built-in of the same name still wins: the pixel size of each
@@ -224,7 +225,7 @@ void TVTLParser::RefreshVariables() {
     SetVariable("EXIF:" + image.PhotoData.Name(i), EscapeHtml(image.PhotoData.Value(i)));
   for (int i = 0; i < image.Captions.Count(); ++i)
     SetVariable("META:" + image.Captions.Name(i), EscapeHtml(image.Captions.Value(i)));
-  SetVariable("IMG_NUMBER", std::to_string(RecordIndex + 1));
+  SetVariable("IMG_NUMBER", std::to_string(record_index_ + 1));
   if (!image.OriginalFile.empty()) SetVariable("ORIGINAL", RelativePath(image.OriginalFile));
 }
 

@@ -32,16 +32,15 @@ bool TVTLPatternRepeatSection::RunPages(bool planning, const TReportCallback& re
   const int images = parser.ImageCount();
   int pages = 0;
   while (true) {
-    parser.ClosePage();
-    ++parser.PageIndex;
-    if (parser.RecordIndex >= images) return true;
+    parser.NextPage();
+    if (parser.RecordIndex() >= images) return true;
     if (parser.CancelRequested()) return false;
-    const int first_image = parser.RecordIndex;
+    const int first_image = parser.RecordIndex();
     if (!parser.StartPage(planning, report)) return false;
     if (!RunRepetitions(planning, report)) return false;
     // A page that ends where it began would be followed by the same page for ever; more pages
     // than images means the pages go round in a circle.
-    if (parser.RecordIndex == first_image || ++pages > images) {
+    if (parser.RecordIndex() == first_image || ++pages > images) {
       parser.ReportEndlessLoop(report);  // the page begun is abandoned as the pass ends
       return false;
     }
@@ -54,11 +53,11 @@ bool TVTLPatternRepeatSection::RunRepetitions(bool planning, const TReportCallba
   const bool leaf = IsLeaf();
   int64_t repetition = 0;
   int64_t idle_limit = static_cast<int64_t>(images) + 1;
-  while ((NumRepeat == 0 || repetition < NumRepeat) && parser.RecordIndex < images) {
-    const int first_image = parser.RecordIndex;
+  while ((NumRepeat == 0 || repetition < NumRepeat) && parser.RecordIndex() < images) {
+    const int first_image = parser.RecordIndex();
     if (!parser.CountRepetition(report)) return false;
     for (const auto& child : Sections) {
-      if (parser.RecordIndex >= images &&
+      if (parser.RecordIndex() >= images &&
           dynamic_cast<TVTLPatternRepeatSection*>(child.get()) != nullptr)
         continue;
       if (!child->Execute(planning, report)) return false;
@@ -67,7 +66,8 @@ bool TVTLPatternRepeatSection::RunRepetitions(bool planning, const TReportCallba
     ++repetition;
     // Without a count, a repetition that shows no image is followed by the same repetition
     // for ever; more repetitions than images means they go round in a circle.
-    if (NumRepeat == 0 && !leaf && (parser.RecordIndex == first_image || repetition > idle_limit)) {
+    if (NumRepeat == 0 && !leaf &&
+        (parser.RecordIndex() == first_image || repetition > idle_limit)) {
       parser.ReportEndlessLoop(report);
       return false;
     }
@@ -76,8 +76,7 @@ bool TVTLPatternRepeatSection::RunRepetitions(bool planning, const TReportCallba
 }
 
 bool TVtlPatternResetSection::Execute(bool /*planning*/, const TReportCallback& /*report*/) {
-  Parser->RecordIndex = 0;
-  Parser->RefreshVariables();
+  Parser->ResetCounter();
   return true;
 }
 

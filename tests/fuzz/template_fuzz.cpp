@@ -81,11 +81,12 @@ struct TWorld {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace vistrel;
   static fuzz::TWorld world;
-  TVTLParser parser;
-  parser.Records = ViewOf(world.records);
-  parser.Properties = &world.properties;
-  parser.Output = &world.folder;
-  parser.MaxPageSize = 1 << 20;  // the limit works alike, and a fuzzer stays fast
+  TParserContext context;
+  context.records = ViewOf(world.records);
+  context.properties = &world.properties;
+  context.output = &world.folder;
+  context.max_page_size = 1 << 20;  // the limit works alike, and a fuzzer stays fast
+  TVTLParser parser(std::move(context));
   parser.RefreshVariables();
   try {
     if (!parser.ReadTemplateText(fuzz::Text(data, size), "t.tpl", {})) return 0;

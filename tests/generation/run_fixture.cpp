@@ -55,7 +55,7 @@ bool RunFixture::Run(const RunOptions& options) {
   };
   run_ = std::make_unique<TVistrel>(*result.request,
                                     TRunServices{*images_, files_, messages_, report, cancel_});
-  run_->Threads = threads_;
+  run_->SetImageThreads(threads_);
   return run_->Run();
 }
 

@@ -8,7 +8,7 @@ namespace {
 using testing::PageText;
 using testing::TemplateHarness;
 
-// A parser over three images (the second is upright) standing on image `index` of page 1 of 2.
+// A parser over three images (the second is upright) on two pages, standing where At() puts it.
 class ConditionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -20,17 +20,16 @@ class ConditionsTest : public ::testing::Test {
     harness_.AddProperty("Mit Blank");
     harness_.records.Item(0).Details.SetValueOf("Titel", "See");
     harness_.records.Item(0).Details.SetValueOf("Mit Blank", "x");
-    parser_.Records = ViewOf(harness_.records);
-    parser_.Properties = &harness_.properties;
-    parser_.PageList = {"p1", "p2"};
+    // Two pages: the first shows a and b, the second c.
+    harness_.AddTemplate("t.html", "seite", "",
+                         "[VTL] NEWSECTION NUMREPEAT:2\n%IMG_INDEX%\n[VTL] ENDSECTION");
+    ASSERT_TRUE(harness_.Run());
+    parser_ = harness_.parsers.front().get();
+    ASSERT_EQ(parser_->PageList().size(), 2u);
     At(0, 1);
   }
-  void At(int image, int page) {
-    parser_.RecordIndex = image;
-    parser_.PageIndex = page;
-    parser_.RefreshVariables();
-  }
-  std::string Apply(const std::string& text) { return parser_.ApplyConditions(text); }
+  void At(int image, int page) { parser_->MoveTo(image, page); }
+  std::string Apply(const std::string& text) { return parser_->ApplyConditions(text); }
   // "kept" or "gone" for a block with this condition.
   std::string Block(const std::string& condition) {
     return Apply("<[VTL] CONDITION(" + condition + ")kept[VTL] END CONDITION>") == "<kept>"
@@ -38,7 +37,7 @@ class ConditionsTest : public ::testing::Test {
                : "gone";
   }
   TemplateHarness harness_;
-  TVTLParser parser_;
+  TVTLParser* parser_ = nullptr;
 };
 
 TEST_F(ConditionsTest, SlotsFollowTheCurrentImageAndPage) {
@@ -87,7 +86,7 @@ TEST_F(ConditionsTest, DoesExistExpandsItsArgument) {
   EXPECT_EQ(Block("DoesExist(%Mit Blank%)"), "gone");  // looked up without its blank
   harness_.AddProperty("MitBlank");
   harness_.records.Item(0).Details.SetValueOf("MitBlank", "y");
-  parser_.RefreshVariables();
+  parser_->RefreshVariables();
   EXPECT_EQ(Block("DoesExist(%Mit Blank%)"), "kept");
   At(1, 1);
   EXPECT_EQ(Block("DoesExist(%Titel%)"), "gone");

@@ -38,19 +38,24 @@ class ReadingTest : public ::testing::Test {
   // Reads `contents` as a template; the tree, or "error" with the reports.
   std::string Read(const std::string& contents) {
     WriteFile(harness_.skin_dir + "t.html", contents);
-    parser_.Records = ViewOf(harness_.records);
-    parser_.Properties = &harness_.properties;
-    parser_.Messages = &harness_.messages;
-    parser_.RefreshVariables();
+    parser_ = std::make_unique<TVTLParser>(Context());
+    parser_->RefreshVariables();
     reports_.clear();
     auto report = [this](int step, int, int, int, int, const std::string& message) {
       reports_.push_back(std::to_string(step) + "|" + message);
     };
-    if (!parser_.ReadTemplate(harness_.skin_dir + "t.html", report)) return "error";
-    return Describe(*parser_.Root);
+    if (!parser_->ReadTemplate(harness_.skin_dir + "t.html", report)) return "error";
+    return Describe(*parser_->Root());
+  }
+  TParserContext Context() {
+    TParserContext context;
+    context.records = ViewOf(harness_.records);
+    context.properties = &harness_.properties;
+    context.messages = &harness_.messages;
+    return context;
   }
   TemplateHarness harness_;
-  TVTLParser parser_;
+  std::unique_ptr<TVTLParser> parser_ = std::make_unique<TVTLParser>(Context());
   std::vector<std::string> reports_;
 };
 
@@ -145,7 +150,7 @@ TEST_F(ReadingTest, UnreadableTemplatesGiveTheReadingErrorAndABox) {
   // a missing file
   harness_.messages.errors.clear();
   reports_.clear();
-  EXPECT_FALSE(parser_.ReadTemplate(harness_.skin_dir + "none.html", nullptr));
+  EXPECT_FALSE(parser_->ReadTemplate(harness_.skin_dir + "none.html", nullptr));
   EXPECT_EQ(harness_.messages.errors.size(), 1u);
   // one ENDSECTION too many followed only by text is fine: the text goes to the top level
   EXPECT_EQ(Read("a\n[VTL] ENDSECTION\nb"), "S(PatternFile,1){T\"/a\" T\"/b\"}");
@@ -167,11 +172,13 @@ TEST_F(ReadingTest, BinaryAndHugeTemplatesAreReadWithoutTrouble) {
 
 TEST_F(ReadingTest, ATemplateOutsideTheSkinIsNotRead) {
   WriteFile(harness_.dir / "secret.html", "private");
-  parser_.ConfineToFolder = harness_.skin_dir;
-  EXPECT_FALSE(parser_.ReadTemplate(harness_.skin_dir + "../secret.html", nullptr));
-  EXPECT_FALSE(parser_.ReadTemplate(harness_.dir / "secret.html", nullptr));
+  TParserContext context = Context();
+  context.confine_to_folder = harness_.skin_dir;
+  TVTLParser parser(std::move(context));
+  EXPECT_FALSE(parser.ReadTemplate(harness_.skin_dir + "../secret.html", nullptr));
+  EXPECT_FALSE(parser.ReadTemplate(harness_.dir / "secret.html", nullptr));
   WriteFile(harness_.skin_dir + "ok.html", "fine");
-  EXPECT_TRUE(parser_.ReadTemplate(harness_.skin_dir + "ok.html", nullptr));
+  EXPECT_TRUE(parser.ReadTemplate(harness_.skin_dir + "ok.html", nullptr));
 }
 
 }  // namespace

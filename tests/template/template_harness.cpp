@@ -75,12 +75,13 @@ bool TemplateHarness::Run() {
   };
   parsers.clear();
   for (int j = 0; j < patterns.Count(); ++j) {
-    auto parser = std::make_unique<TVTLParser>();
-    parser->Records = ViewOf(records);
-    parser->Properties = &properties;
-    parser->Output = &output;
-    parser->Messages = &messages;
-    parser->MaxPageSize = max_page_size;
+    TParserContext context;
+    context.records = ViewOf(records);
+    context.properties = &properties;
+    context.output = &output;
+    context.messages = &messages;
+    context.max_page_size = max_page_size;
+    auto parser = std::make_unique<TVTLParser>(std::move(context));
     parser->RefreshVariables();
     if (!parser->ReadTemplate(skin_dir + patterns.Row(j).Value(0), report)) return false;
     if (!parser->PlanPages(j, report)) return false;

@@ -46,7 +46,7 @@ TEST(VariableTableTest, FirstEntryOfANameWins) {
   parser.SetVariable("x", "first");
   parser.SetVariable("X", "second");
   EXPECT_EQ(parser.VariableValue("x"), "first");
-  EXPECT_EQ(parser.VarNames, (std::vector<std::string>{"%X%", "%X%"}));
+  EXPECT_EQ(parser.VarNames(), (std::vector<std::string>{"%X%", "%X%"}));
   EXPECT_EQ(parser.ExpandText("%x%"), "first");
 }
 
@@ -102,8 +102,7 @@ TEST(VariableTableTest, LongPropertyNamesOverManyImages) {
   // The long names themselves, looked up for an image (a page naming one would spend its
   // length on every page).
   TVTLParser& parser = *h.parsers.front();
-  parser.RecordIndex = 999;
-  parser.RefreshVariables();
+  parser.MoveTo(999, 1);
   EXPECT_EQ(parser.VariableValue(long_name + "2"), "wert999");
   EXPECT_EQ(parser.VariableValue(long_name + "1"), "");
   EXPECT_EQ(parser.VariableValue(long_name), std::nullopt);
@@ -143,9 +142,10 @@ TEST(VariableTableTest, PagesInSubFoldersAreRelativeToTheOutputFolder) {
 TEST(VariableTableTest, WithoutImagesFirstAndLastAreLeftOutAndNoPageIsWritten) {
   TemplateHarness h;
   h.AddTemplate("t.html", "index", "index.html", "%FIRST_INDEX%");
-  TVTLParser parser;
-  parser.Records = ViewOf(h.records);
-  parser.Properties = &h.properties;
+  TParserContext context;
+  context.records = ViewOf(h.records);
+  context.properties = &h.properties;
+  TVTLParser parser(std::move(context));
   parser.RefreshVariables();
   EXPECT_EQ(parser.VariableValue("FIRST_INDEX"), std::nullopt);
   EXPECT_EQ(parser.VariableValue("LAST_INDEX"), std::nullopt);
