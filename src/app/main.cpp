@@ -59,8 +59,8 @@ class TVistrelApplication : public QApplication {
   TDialogs& dialogs_;
 };
 
-TProgramSpec MakeDesktopProgram() {
-  TProgramSpec program;
+TProgramTable MakeDesktopProgram() {
+  TProgramTable program;
   program.name = "vistrel";
   program.version = kVersionText;
   program.summary =
@@ -76,7 +76,7 @@ TProgramSpec MakeDesktopProgram() {
 // the program starts. `final` is false before the toolkit took its own options: then only
 // help and version are answered.
 std::optional<int> AnswerCommandLine(const std::vector<std::string>& args, bool final) {
-  static const TProgramSpec program = MakeDesktopProgram();
+  static const TProgramTable program = MakeDesktopProgram();
   const TParsedArguments parsed = ParseCommandLine(program, args);
   switch (parsed.action) {
     case TParsedArguments::TAction::kHelp:

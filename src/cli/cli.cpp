@@ -50,11 +50,9 @@ class TStreamMessages : public UserMessages {
 // A usage error of `command` (nullptr: of the program): the message and where the help is, on
 // stderr, status 2.
 int UsageError(std::ostream& err, const std::string& message, const char* command = "generate") {
-  const TProgramSpec& program = CliProgram();
-  const TCommandSpec* spec = nullptr;
-  for (const TCommandSpec& each : program.commands)
-    if (command && each.name == command) spec = &each;
-  err << "Fehler: " << message << "\n" << HelpHint(program, spec);
+  const TProgramTable& program = CliProgram();
+  const TCommandEntry* entry = command ? FindCommand(program, command) : nullptr;
+  err << "Fehler: " << message << "\n" << HelpHint(program, entry);
   return kUsageError;
 }
 
@@ -386,7 +384,7 @@ int RunComplete(const std::vector<std::string>& words, std::ostream& out) {
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (!args.empty() && args[0] == kCompleteCommand)
     return RunComplete({args.begin() + 1, args.end()}, out);
-  const TProgramSpec& program = CliProgram();
+  const TProgramTable& program = CliProgram();
   const TParsedArguments parsed = ParseCommandLine(program, args);
   switch (parsed.action) {
     case TParsedArguments::TAction::kHelp:

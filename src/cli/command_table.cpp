@@ -39,7 +39,7 @@ TCompletion SkinNamesOf(TSkinTable table, int column) {
           }};
 }
 
-TProgramSpec MakeCliProgram() {
+TProgramTable MakeCliProgram() {
   const TCompletion values =
       SkinNamesOf([](const TVTLSkin& skin) -> const TVTL2dValueList& { return skin.RequiredVars; },
                   TRequiredVarsValueList::kVariableName);
@@ -52,9 +52,9 @@ TProgramSpec MakeCliProgram() {
 
   // A flag: an option without a value.
   auto flag = [](const char* name, const char* help) {
-    return TOptionSpec{.name = name, .help = help};
+    return TOptionEntry{.name = name, .help = help};
   };
-  TCommandSpec generate{
+  TCommandEntry generate{
       .name = "generate",
       .operands = "[BILD...]",
       .summary = "Eine Galerie aus Bildern mit einem Skin erzeugen.",
@@ -111,7 +111,7 @@ TProgramSpec MakeCliProgram() {
           },
       .operand_completion = kAnyFiles,
   };
-  TCommandSpec metadata{
+  TCommandEntry metadata{
       .name = "metadata",
       .operands = "DATEI...",
       .summary = "Die Metadaten von Bilddateien ausgeben, wie Vorlagen sie lesen.",
@@ -122,7 +122,7 @@ TProgramSpec MakeCliProgram() {
           "Bei mehreren Dateien beginnt jeder Block mit „# “ und dem Pfad.\n",
       .operand_completion = kAnyFiles,
   };
-  TCommandSpec skins{
+  TCommandEntry skins{
       .name = "skins",
       .operands = "VERZEICHNIS",
       .summary = "Die Skins eines Verzeichnisses auflisten.",
@@ -132,7 +132,7 @@ TProgramSpec MakeCliProgram() {
       .operand_completion = kFolders,
   };
 
-  TProgramSpec program;
+  TProgramTable program;
   program.name = "vistrel-cli";
   program.version = kVersionText;
   program.summary = "Statische HTML-Galerien aus Fotos erzeugen, ohne Fenster.";
@@ -146,8 +146,8 @@ TProgramSpec MakeCliProgram() {
 
 }  // namespace
 
-const TProgramSpec& CliProgram() {
-  static const TProgramSpec program = MakeCliProgram();
+const TProgramTable& CliProgram() {
+  static const TProgramTable program = MakeCliProgram();
   return program;
 }
 

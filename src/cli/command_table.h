@@ -9,6 +9,6 @@
 
 namespace vistrel {
 
-const TProgramSpec& CliProgram();
+const TProgramTable& CliProgram();
 
 }  // namespace vistrel

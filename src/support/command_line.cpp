@@ -6,8 +6,8 @@ namespace vistrel {
 
 namespace {
 
-const TOptionSpec kHelpOption{"--help", "-h", "", "diese Hilfe zeigen", false, {}};
-const TOptionSpec kVersionOption{"--version", "", "", "die Version zeigen", false, {}};
+const TOptionEntry kHelpOption{"--help", "-h", "", "diese Hilfe zeigen", false, {}};
+const TOptionEntry kVersionOption{"--version", "", "", "die Version zeigen", false, {}};
 
 bool StartsWith(std::string_view text, std::string_view start) {
   return text.substr(0, start.size()) == start;
@@ -18,26 +18,20 @@ bool LooksLikeOption(std::string_view arg) { return arg.size() > 1 && arg[0] == 
 
 // The option `name` ("--skin", "-h") of `command`, --help included and --version when
 // `with_version`; nullptr when there is none.
-const TOptionSpec* FindOption(const TCommandSpec& command, std::string_view name,
-                              bool with_version) {
+const TOptionEntry* FindOption(const TCommandEntry& command, std::string_view name,
+                               bool with_version) {
   if (name == kHelpOption.name || name == kHelpOption.short_name) return &kHelpOption;
   if (with_version && name == kVersionOption.name) return &kVersionOption;
-  for (const TOptionSpec& option : command.options)
+  for (const TOptionEntry& option : command.options)
     if (name == option.name || (!option.short_name.empty() && name == option.short_name))
       return &option;
-  return nullptr;
-}
-
-const TCommandSpec* FindCommand(const TProgramSpec& program, std::string_view name) {
-  for (const TCommandSpec& command : program.commands)
-    if (command.name == name) return &command;
   return nullptr;
 }
 
 // Reads the options and operands of `command` from `args` into `result`. Strict, it stops at
 // the first problem or at --help/--version; lenient (for completion), it passes over unknown
 // options and a missing value.
-void CollectArguments(const TCommandSpec& command, bool with_version,
+void CollectArguments(const TCommandEntry& command, bool with_version,
                       const std::vector<std::string>& args, bool strict, TParsedArguments& result) {
   auto fail = [&](std::string problem) {
     result.action = TParsedArguments::TAction::kUsageError;
@@ -61,7 +55,7 @@ void CollectArguments(const TCommandSpec& command, bool with_version,
       name = arg.substr(0, equals);
       attached = arg.substr(equals + 1);
     }
-    const TOptionSpec* option = FindOption(command, name, with_version);
+    const TOptionEntry* option = FindOption(command, name, with_version);
     if (!option) {
       if (strict) return fail("Unbekannte Option " + name);
       continue;
@@ -84,7 +78,7 @@ void CollectArguments(const TCommandSpec& command, bool with_version,
     }
   }
   if (!strict) return;
-  for (const TOptionSpec& option : command.options)
+  for (const TOptionEntry& option : command.options)
     if (option.required && !result.Has(option.name)) return fail("Es fehlt " + option.name);
 }
 
@@ -105,13 +99,13 @@ std::string Table(const std::vector<std::pair<std::string, std::string>>& rows) 
   return text;
 }
 
-std::string OptionsTable(const std::vector<TOptionSpec>& options, bool with_version) {
-  std::vector<const TOptionSpec*> all;
-  for (const TOptionSpec& option : options) all.push_back(&option);
+std::string OptionsTable(const std::vector<TOptionEntry>& options, bool with_version) {
+  std::vector<const TOptionEntry*> all;
+  for (const TOptionEntry& option : options) all.push_back(&option);
   all.push_back(&kHelpOption);
   if (with_version) all.push_back(&kVersionOption);
   std::vector<std::pair<std::string, std::string>> rows;
-  for (const TOptionSpec* option : all) {
+  for (const TOptionEntry* option : all) {
     std::string left = option->short_name.empty() ? "      " : "  " + option->short_name + ", ";
     left += option->name;
     if (!option->value.empty()) left += " " + option->value;
@@ -121,11 +115,11 @@ std::string OptionsTable(const std::vector<TOptionSpec>& options, bool with_vers
 }
 
 // "vistrel-cli generate --skin SKINDATEI --out VERZEICHNIS [OPTIONEN] [BILD...]"
-std::string Synopsis(const std::string& program, const TCommandSpec& command) {
+std::string Synopsis(const std::string& program, const TCommandEntry& command) {
   std::string text = program;
   if (!command.name.empty()) text += " " + command.name;
   bool optional_ones = false;
-  for (const TOptionSpec& option : command.options) {
+  for (const TOptionEntry& option : command.options) {
     if (option.required)
       text += " " + option.name + " " + option.value;
     else
@@ -158,10 +152,10 @@ TCompletionReply CompleteValue(const TCompletion& completion, const std::string&
   return reply;
 }
 
-TCompletionReply OptionNames(const TCommandSpec& command, bool with_version,
+TCompletionReply OptionNames(const TCommandEntry& command, bool with_version,
                              const std::string& typed) {
   std::vector<std::string> names;
-  for (const TOptionSpec& option : command.options) names.push_back(option.name);
+  for (const TOptionEntry& option : command.options) names.push_back(option.name);
   names.push_back(kHelpOption.name);
   if (with_version) names.push_back(kVersionOption.name);
   TCompletionReply reply;
@@ -171,6 +165,12 @@ TCompletionReply OptionNames(const TCommandSpec& command, bool with_version,
 }
 
 }  // namespace
+
+const TCommandEntry* FindCommand(const TProgramTable& program, std::string_view name) {
+  for (const TCommandEntry& command : program.commands)
+    if (command.name == name) return &command;
+  return nullptr;
+}
 
 bool TParsedArguments::Has(std::string_view name) const {
   return std::any_of(options.begin(), options.end(),
@@ -190,7 +190,7 @@ std::vector<std::string> TParsedArguments::All(std::string_view name) const {
   return values;
 }
 
-TParsedArguments ParseCommandLine(const TProgramSpec& program,
+TParsedArguments ParseCommandLine(const TProgramTable& program,
                                   const std::vector<std::string>& args) {
   TParsedArguments result;
   if (program.commands.empty()) {
@@ -203,7 +203,7 @@ TParsedArguments ParseCommandLine(const TProgramSpec& program,
   }
   const std::string& first = args[0];
   if (LooksLikeOption(first)) {
-    const TOptionSpec* option = FindOption(TCommandSpec{}, first, true);
+    const TOptionEntry* option = FindOption(TCommandEntry{}, first, true);
     if (option == &kHelpOption) {
       result.action = TParsedArguments::TAction::kHelp;
     } else if (option == &kVersionOption) {
@@ -224,7 +224,7 @@ TParsedArguments ParseCommandLine(const TProgramSpec& program,
   return result;
 }
 
-std::string ProgramHelp(const TProgramSpec& program) {
+std::string ProgramHelp(const TProgramTable& program) {
   if (program.commands.empty())
     return "Aufruf: " + Synopsis(program.name, program.itself) +
            (program.itself.options.empty() ? " [--help | --version]" : "") + "\n" +
@@ -232,7 +232,7 @@ std::string ProgramHelp(const TProgramSpec& program) {
            Paragraphs(program.description);
   std::string text = "Aufruf:\n";
   std::vector<std::pair<std::string, std::string>> commands;
-  for (const TCommandSpec& command : program.commands) {
+  for (const TCommandEntry& command : program.commands) {
     if (command.hidden) continue;
     text += "  " + Synopsis(program.name, command) + "\n";
     commands.emplace_back("  " + command.name, command.summary);
@@ -243,32 +243,32 @@ std::string ProgramHelp(const TProgramSpec& program) {
          " BEFEHL --help“ zeigt die Optionen eines Befehls.\n" + Paragraphs(program.description);
 }
 
-std::string CommandHelp(const TProgramSpec& program, const TCommandSpec& command) {
+std::string CommandHelp(const TProgramTable& program, const TCommandEntry& command) {
   return "Aufruf: " + Synopsis(program.name, command) + "\n" + command.summary + "\n\n" +
          OptionsTable(command.options, false) + Paragraphs(command.description);
 }
 
-std::string VersionText(const TProgramSpec& program) {
+std::string VersionText(const TProgramTable& program) {
   return program.name + " " + program.version + "\n";
 }
 
-std::string HelpHint(const TProgramSpec& program, const TCommandSpec* command) {
+std::string HelpHint(const TProgramTable& program, const TCommandEntry* command) {
   if (command) return "„" + program.name + " " + command->name + " --help“ zeigt alle Optionen.\n";
   if (program.commands.empty()) return "„" + program.name + " --help“ zeigt alle Optionen.\n";
   return "„" + program.name + " --help“ zeigt alle Befehle.\n";
 }
 
-TCompletionReply CompleteCommandLine(const TProgramSpec& program,
+TCompletionReply CompleteCommandLine(const TProgramTable& program,
                                      const std::vector<std::string>& words) {
   if (words.empty()) return {};
   const std::string& typed = words.back();
   const bool with_commands = !program.commands.empty();
-  const TCommandSpec* command = &program.itself;
+  const TCommandEntry* command = &program.itself;
   if (with_commands) {
     if (words.size() == 1) {
-      if (StartsWith(typed, "-")) return OptionNames(TCommandSpec{}, true, typed);
+      if (StartsWith(typed, "-")) return OptionNames(TCommandEntry{}, true, typed);
       std::vector<std::string> names;
-      for (const TCommandSpec& each : program.commands)
+      for (const TCommandEntry& each : program.commands)
         if (!each.hidden) names.push_back(each.name);
       TCompletionReply reply;
       reply.kind = TCompletion::TKind::kWords;
@@ -285,14 +285,14 @@ TCompletionReply CompleteCommandLine(const TProgramSpec& program,
 
   // Is the word typed the value of the option before it, or after "--"?
   bool options_ended = false;
-  const TOptionSpec* awaiting = nullptr;
+  const TOptionEntry* awaiting = nullptr;
   for (const std::string& arg : before) {
     if (awaiting) {
       awaiting = nullptr;
     } else if (!options_ended && arg == "--") {
       options_ended = true;
     } else if (!options_ended && LooksLikeOption(arg) && arg.find('=') == std::string::npos) {
-      const TOptionSpec* option = FindOption(*command, arg, false);
+      const TOptionEntry* option = FindOption(*command, arg, false);
       if (option && !option->value.empty()) awaiting = option;
     }
   }
@@ -300,7 +300,7 @@ TCompletionReply CompleteCommandLine(const TProgramSpec& program,
   if (!options_ended && StartsWith(typed, "-")) {
     const size_t equals = typed.find('=');
     if (equals == std::string::npos) return OptionNames(*command, !with_commands, typed);
-    const TOptionSpec* option = FindOption(*command, typed.substr(0, equals), false);
+    const TOptionEntry* option = FindOption(*command, typed.substr(0, equals), false);
     if (!option || option->value.empty()) return {};
     return CompleteValue(option->completion, typed.substr(0, equals + 1), typed.substr(equals + 1),
                          so_far);

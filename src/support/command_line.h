@@ -36,7 +36,7 @@ struct TCompletion {
   std::function<std::vector<std::string>(const TParsedArguments& so_far)> words{};
 };
 
-struct TOptionSpec {
+struct TOptionEntry {
   std::string name{};        // "--skin"
   std::string short_name{};  // "-h", or empty
   std::string value{};       // the value's placeholder ("SKINDATEI"); empty for a flag
@@ -45,26 +45,26 @@ struct TOptionSpec {
   TCompletion completion{};  // of the value
 };
 
-struct TCommandSpec {
+struct TCommandEntry {
   std::string name{};      // "generate"
   std::string operands{};  // as the synopsis shows them: "[BILD...]"
   std::string summary{};   // one line, in the program's list of commands
   // Paragraphs after the options in the command's help (operands, exit status); may be empty.
   std::string description{};
-  std::vector<TOptionSpec> options{};  // without --help, which every command has
+  std::vector<TOptionEntry> options{};  // without --help, which every command has
   TCompletion operand_completion{};
   bool hidden = false;  // neither in the help nor completed
 };
 
-struct TProgramSpec {
+struct TProgramTable {
   std::string name;     // "vistrel-cli"
   std::string version;  // as --version prints it after the name
   std::string summary;  // one line after the synopsis
   // Paragraphs at the end of the program's help; may be empty.
   std::string description;
-  std::vector<TCommandSpec> commands;  // empty: the program itself is the one command
+  std::vector<TCommandEntry> commands;  // empty: the program itself is the one command
   // Options and operands of a program without commands (its name is ignored).
-  TCommandSpec itself;
+  TCommandEntry itself;
 };
 
 struct TParsedArguments {
@@ -72,7 +72,7 @@ struct TParsedArguments {
   TAction action = TAction::kRun;
   // The command the arguments are for; nullptr for the program level (no command given, or a
   // program without commands).
-  const TCommandSpec* command = nullptr;
+  const TCommandEntry* command = nullptr;
   // The options given, in order, by their long name, with their value ("" for a flag).
   std::vector<std::pair<std::string, std::string>> options;
   std::vector<std::string> operands;
@@ -88,17 +88,19 @@ struct TParsedArguments {
 
 // Parses `args` (without the program's name). Help or version asked for wins over any problem
 // in a later argument; a problem in an earlier one is reported.
-TParsedArguments ParseCommandLine(const TProgramSpec& program,
+TParsedArguments ParseCommandLine(const TProgramTable& program,
                                   const std::vector<std::string>& args);
 
 // The help of the program: its synopsis, summary, commands (or options) and description.
-std::string ProgramHelp(const TProgramSpec& program);
+std::string ProgramHelp(const TProgramTable& program);
 // The help of one command: synopsis, summary, options and description.
-std::string CommandHelp(const TProgramSpec& program, const TCommandSpec& command);
+std::string CommandHelp(const TProgramTable& program, const TCommandEntry& command);
 // "vistrel-cli 0.33 (beta)" and a line end.
-std::string VersionText(const TProgramSpec& program);
+std::string VersionText(const TProgramTable& program);
+// The command of that name, or nullptr.
+const TCommandEntry* FindCommand(const TProgramTable& program, std::string_view name);
 // The line after a usage error that says where help is: „PROGRAM [COMMAND] --help“ …
-std::string HelpHint(const TProgramSpec& program, const TCommandSpec* command);
+std::string HelpHint(const TProgramTable& program, const TCommandEntry* command);
 
 // What the shell may put in place of the word being typed. `words` are the arguments after
 // the program's name up to and including that word (which may be empty). Every word offered
@@ -110,7 +112,7 @@ struct TCompletionReply {
   std::string prefix;              // the part of the word before the value ("--skin=")
   std::vector<std::string> words;  // kWords
 };
-TCompletionReply CompleteCommandLine(const TProgramSpec& program,
+TCompletionReply CompleteCommandLine(const TProgramTable& program,
                                      const std::vector<std::string>& words);
 
 }  // namespace vistrel

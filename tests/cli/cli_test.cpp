@@ -122,9 +122,9 @@ TEST(CliUsageTest, HelpAndVersionGoToStdoutWithStatusZero) {
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.out.substr(0, 7), "Aufruf:") << args.back();
   }
-  for (const TCommandSpec& command : CliProgram().commands) {
+  for (const TCommandEntry& command : CliProgram().commands) {
     const std::string help = RunCommand({command.name, "--help"}).out;
-    for (const TOptionSpec& option : command.options)
+    for (const TOptionEntry& option : command.options)
       EXPECT_NE(
           help.find("  " + option.name + (option.value.empty() ? "" : " " + option.value) + "  "),
           std::string::npos)
@@ -223,7 +223,7 @@ TEST_F(CliCompletionTest, OffersCommandsAndOptions) {
   EXPECT_EQ(Complete({"frobnicate", ""}), Words{});
   // Every option of the table, so an option added there is completed.
   Words all;
-  for (const TOptionSpec& option : CliProgram().commands[0].options) all.push_back(option.name);
+  for (const TOptionEntry& option : CliProgram().commands[0].options) all.push_back(option.name);
   all.push_back("--help");
   std::sort(all.begin(), all.end());
   EXPECT_EQ(Complete({"generate", "--"}), all);

@@ -8,12 +8,12 @@ namespace {
 using TAction = TParsedArguments::TAction;
 
 // A program with one command, and one without commands.
-TProgramSpec Tool() {
-  TProgramSpec program;
+TProgramTable Tool() {
+  TProgramTable program;
   program.name = "werkzeug";
   program.version = "1.2 (beta)";
   program.summary = "Macht etwas.";
-  TCommandSpec make;
+  TCommandEntry make;
   make.name = "make";
   make.operands = "[DATEI...]";
   make.summary = "Etwas machen.";
@@ -24,8 +24,8 @@ TProgramSpec Tool() {
   return program;
 }
 
-TProgramSpec Plain() {
-  TProgramSpec program;
+TProgramTable Plain() {
+  TProgramTable program;
   program.name = "fenster";
   program.version = "3";
   program.summary = "Zeigt ein Fenster.";
@@ -34,7 +34,7 @@ TProgramSpec Plain() {
 }
 
 TEST(CommandLineTest, ParsesOptionsValuesAndOperands) {
-  const TProgramSpec tool = Tool();
+  const TProgramTable tool = Tool();
   struct Case {
     std::vector<std::string> args;
     std::vector<std::pair<std::string, std::string>> options;
@@ -65,10 +65,10 @@ TEST(CommandLineTest, ParsesOptionsValuesAndOperands) {
 }
 
 TEST(CommandLineTest, HelpVersionAndProblemsInTheOrderGiven) {
-  const TProgramSpec tool = Tool();
-  const TProgramSpec plain = Plain();
+  const TProgramTable tool = Tool();
+  const TProgramTable plain = Plain();
   struct Case {
-    const TProgramSpec* program;
+    const TProgramTable* program;
     std::vector<std::string> args;
     TAction action;
     std::string problem;
@@ -108,7 +108,7 @@ TEST(CommandLineTest, HelpVersionAndProblemsInTheOrderGiven) {
 
 // Columns line up by characters, not bytes, so a "Ö" does not push its row out of line.
 TEST(CommandLineTest, HelpTextsComeFromTheTable) {
-  const TProgramSpec tool = Tool();
+  const TProgramTable tool = Tool();
   EXPECT_EQ(CommandHelp(tool, tool.commands[0]),
             "Aufruf: werkzeug make --in EINGABE [OPTIONEN] [DATEI...]\n"
             "Etwas machen.\n"
@@ -147,7 +147,7 @@ TEST(CommandLineTest, HelpTextsComeFromTheTable) {
 }
 
 TEST(CommandLineTest, CompletionFollowsTheTable) {
-  TProgramSpec tool = Tool();
+  TProgramTable tool = Tool();
   tool.commands[0].options[0].completion = {TCompletion::TKind::kFiles, "*.txt", {}};
   tool.commands[0].options[1].completion = {
       TCompletion::TKind::kWords, "", [](const TParsedArguments& so_far) {
