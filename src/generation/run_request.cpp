@@ -10,8 +10,8 @@
 #include "generation/run_outcome.h"
 #include "generation/run_services.h"
 #include "model/color.h"
-#include "model/file_naming.h"
 #include "model/copy_format.h"
+#include "model/file_naming.h"
 #include "support/file_io.h"
 #include "support/text.h"
 
@@ -230,6 +230,31 @@ void FillGallerySettings(TVTLGalleryProperties& settings, const TRunRequest& req
                  skin.RequiredVars.Row(i).Value(TRequiredVarsValueList::kVariableName));
     row.SetValue(TVTLGalleryProperties::kValue, request.values[static_cast<size_t>(i)]);
   }
+}
+
+std::string SkinDefaultsProblem(const TVTLSkin& skin) {
+  const std::string where = " in " + skin.FullPath() + ")";
+  for (int i = 0; i < skin.RequiredVars.Count(); ++i) {
+    const TVTLValueList& row = skin.RequiredVars.Row(i);
+    try {
+      (void)NormalizeValue(ValueTypeOf(row.Value(TRequiredVarsValueList::kType)),
+                           row.Value(TRequiredVarsValueList::kDefaultValue));
+    } catch (const EConvertError& error) {
+      return std::string(error.what()) + " (Standardwert von „" +
+             row.Value(TRequiredVarsValueList::kDescription) + "“" + where;
+    }
+  }
+  for (int i = 0; i < skin.ImageModifications.Count(); ++i) {
+    const TVTLValueList& row = skin.ImageModifications.Row(i);
+    const TVariantSetting defaults = DefaultVariantSetting(row);
+    for (const auto& [text, caption] : {std::pair{defaults.max_width, "Maximale Breite"},
+                                        std::pair{defaults.max_height, "Maximale Höhe"}}) {
+      if (!ParseInt32(Trim(text)))
+        return "\"" + text + "\" ist keine gültige Zahl! (" + caption + " der Bildvariante „" +
+               row.Value(TImageModificationValueList::kDescription) + "“" + where;
+    }
+  }
+  return {};
 }
 
 }  // namespace vistrel

@@ -69,6 +69,11 @@ struct TVariantSetting {
 // The settings a variant starts with: the skin's default size and format, and quality 80.
 TVariantSetting DefaultVariantSetting(const TVTLValueList& image_modification_row);
 
+// Why the defaults of `skin` cannot be handed over (a value's default that is no number or
+// colour, a variant's default size that is no whole number), naming the value by its caption
+// and the skin file; empty when they can.
+std::string SkinDefaultsProblem(const TVTLSkin& skin);
+
 // The full path an output path stands for: "~" and a path starting "~/" begin at `home` (when
 // there is one), another relative path at `relative_to`; written without "." and ".." steps
 // or doubled "/", keeping a trailing "/". A path that is empty or blanks only stays as typed.

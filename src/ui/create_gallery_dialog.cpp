@@ -18,17 +18,17 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "generation/remembered_gallery.h"
 #include "generation/run_request.h"
 #include "generation/run_services.h"
-#include "generation/vistrel.h"
-#include "imaging/image_operations.h"
 #include "model/color.h"
 #include "model/file_naming.h"
-#include "support/cancel_flag.h"
+#include "support/file_io.h"
 #include "support/text.h"
 #include "ui/dialogs.h"
 #include "ui/dir_dialog.h"
 #include "ui/fram_empty.h"
+#include "ui/gallery_runner.h"
 #include "ui/image_preview.h"
 #include "ui/placement.h"
 #include "ui/progress_window.h"
@@ -45,34 +45,7 @@ namespace {
 // 1366 x 768 pixels with its frame and the desktop's panel.
 constexpr QSize kDefaultSize(660, 680);
 
-// Why the controls of `skin` cannot be built (a default that is no number or colour), naming
-// the value and the skin file; empty when they can.
-std::string DefaultsProblem(const TVTLSkin& skin) {
-  const std::string where = " in " + skin.FullPath() + ")";
-  for (int i = 0; i < skin.RequiredVars.Count(); ++i) {
-    const TVTLValueList& row = skin.RequiredVars.Row(i);
-    try {
-      (void)NormalizeValue(ValueTypeOf(row.Value(TRequiredVarsValueList::kType)),
-                           row.Value(TRequiredVarsValueList::kDefaultValue));
-    } catch (const EConvertError& error) {
-      return std::string(error.what()) + " (Standardwert von „" +
-             row.Value(TRequiredVarsValueList::kDescription) + "“" + where;
-    }
-  }
-  for (int i = 0; i < skin.ImageModifications.Count(); ++i) {
-    const TVTLValueList& row = skin.ImageModifications.Row(i);
-    const TVariantSetting defaults = DefaultVariantSetting(row);
-    for (const auto& [text, caption] : {std::pair{defaults.max_width, "Maximale Breite"},
-                                        std::pair{defaults.max_height, "Maximale Höhe"}}) {
-      if (!ParseInt32(Trim(text)))
-        return "\"" + text + "\" ist keine gültige Zahl! (" + caption + " der Bildvariante „" +
-               row.Value(TImageModificationValueList::kDescription) + "“" + where;
-    }
-  }
-  return {};
-}
-
-bool Usable(const TVTLSkin& skin) { return skin.Valid && DefaultsProblem(skin).empty(); }
+bool Usable(const TVTLSkin& skin) { return skin.Valid && SkinDefaultsProblem(skin).empty(); }
 
 }  // namespace
 
@@ -103,8 +76,8 @@ TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
       preview_(preview),
       directory_chooser_(directory_chooser),
       messages_(std::make_unique<TDialogMessages>(dialogs, this)),
-      images_(std::make_unique<TVipsImageProcessor>()),
-      files_(std::make_unique<TSystemFiles>()) {
+      runner_(std::make_unique<TGalleryRunner>(dialogs, progress, this)),
+      gallery_id_(NewGalleryId()) {
   setWindowTitle("Galerie erzeugen");
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(CreateSkinChoice());
@@ -269,12 +242,17 @@ void TfrmCreateGallery::done(int result) {
 }
 
 QString TfrmCreateGallery::FullOutputPath(const QString& typed) const {
-  const std::string home = files_->HomeFolder();
+  const std::string home = runner_->Files().HomeFolder();
   return PathToQString(ResolveOutputPath(PathFromQString(typed), home, home));
 }
 
 void TfrmCreateGallery::SetFileServices(std::unique_ptr<TFileServices> files) {
-  files_ = std::move(files);
+  runner_->SetFileServices(std::move(files));
+}
+
+void TfrmCreateGallery::SetRemembered(std::optional<TGallerySettings> settings) {
+  remembered_ = std::move(settings);
+  gallery_id_ = remembered_ && !remembered_->id.empty() ? remembered_->id : NewGalleryId();
 }
 
 void TfrmCreateGallery::showEvent(QShowEvent* event) {
@@ -298,7 +276,9 @@ bool TfrmCreateGallery::eventFilter(QObject* watched, QEvent* event) {
 void TfrmCreateGallery::Prepare() {
   QString folder = source_.selected_folder ? source_.selected_folder() : QDir::homePath();
   if (!folder.endsWith('/')) folder += '/';
-  edOutputPath->setText(folder + "gallery/");
+  edOutputPath->setText(remembered_ && !remembered_->output_folder.empty()
+                            ? PathToQString(remembered_->output_folder)
+                            : folder + "gallery/");
   skin_list_.Clear();
   skin_list_.ScanFolder(PathFromQString(skins_folder_), *messages_);
   cbSkin->clear();
@@ -307,8 +287,47 @@ void TfrmCreateGallery::Prepare() {
   cbSkin->setCurrentIndex(cbSkin->count() > 0 ? 0 : -1);
   loaded_skin_index_ = -1;
   btnGoGo->setEnabled(false);
-  use_cache_box_->setChecked(true);
+  use_cache_box_->setChecked(!remembered_ || remembered_->use_cache);
+  if (remembered_) cbCopyOrigImages->setChecked(remembered_->copy_originals);
+  const bool remembered_skin = remembered_ && ChooseRememberedSkin();
   ApplySkinChoice();
+  if (remembered_skin && loaded_skin_index_ >= 0) ShowRemembered();
+}
+
+bool TfrmCreateGallery::ChooseRememberedSkin() {
+  const std::string& file = remembered_->skin_file;
+  for (int entry = 0; entry < cbSkin->count(); ++entry) {
+    const auto* skin = static_cast<const TVTLSkin*>(cbSkin->itemData(entry).value<void*>());
+    if (skin->FullPath() != file) continue;
+    cbSkin->setCurrentIndex(entry);
+    return true;
+  }
+  // A skin from elsewhere, loaded with "weiteren Skin laden..." when the gallery was made.
+  const size_t slash = file.rfind('/');
+  if (slash == std::string::npos || !IsRegularFile(file)) return false;
+  auto loaded =
+      std::make_unique<TVTLSkin>(file.substr(0, slash + 1), file.substr(slash + 1), *messages_);
+  if (!Usable(*loaded)) return false;
+  AddLoadedSkin(std::move(loaded));
+  return true;
+}
+
+void TfrmCreateGallery::ShowRemembered() {
+  const TVTLSkin* skin = SelectedSkin();
+  if (!skin) return;
+  TRunInput input;
+  ApplyGallerySettings(*remembered_, *skin, input);
+  for (size_t i = 0; i < ValueControls.size() && i < input.values.size(); ++i) {
+    if (!ValueControls[i].control) continue;
+    try {
+      ValueControls[i].control->SetValue(input.values[i]);
+    } catch (const EConvertError&) {
+      // The control keeps the skin's default.
+    }
+  }
+  for (size_t i = 0; i < VariantGroups.size() && i < input.variants.size(); ++i)
+    VariantGroups[i]->SetSetting(input.variants[i]);
+  UpdateStart();
 }
 
 void TfrmCreateGallery::AddSkinEntry(TVTLSkin& skin) {
@@ -319,6 +338,13 @@ void TfrmCreateGallery::AddSkinEntry(TVTLSkin& skin) {
          cbSkin->itemText(position).compare(name, Qt::CaseInsensitive) <= 0)
     ++position;
   cbSkin->insertItem(position, name, QVariant::fromValue(static_cast<void*>(&skin)));
+}
+
+void TfrmCreateGallery::AddLoadedSkin(std::unique_ptr<TVTLSkin> loaded) {
+  skin_list_.Add(std::move(loaded));
+  TVTLSkin& skin = skin_list_.Item(skin_list_.Count() - 1);
+  AddSkinEntry(skin);
+  cbSkin->setCurrentIndex(cbSkin->findData(QVariant::fromValue(static_cast<void*>(&skin))));
 }
 
 TVTLSkin* TfrmCreateGallery::SelectedSkin() const {
@@ -339,7 +365,7 @@ void TfrmCreateGallery::ApplySkinChoice() {
     if (loaded_skin_index_ < 0) cbSkin->setEditText(QString());
     return;
   }
-  const std::string defaults_problem = DefaultsProblem(*skin);
+  const std::string defaults_problem = SkinDefaultsProblem(*skin);
   if (!defaults_problem.empty()) {
     ClearControls();
     loaded_skin_index_ = -1;
@@ -485,13 +511,10 @@ void TfrmCreateGallery::BtnLoadOtherSkinClick() {
     dialogs_.ShowError(
         this, "Der Skin " + ToQString(loaded->SkinName) +
                   " konnte nicht geladen werden. Fehlermeldung: " +
-                  ToQString(loaded->Valid ? DefaultsProblem(*loaded) : loaded->ErrorMessage));
+                  ToQString(loaded->Valid ? SkinDefaultsProblem(*loaded) : loaded->ErrorMessage));
     return;
   }
-  skin_list_.Add(std::move(loaded));
-  TVTLSkin& skin = skin_list_.Item(skin_list_.Count() - 1);
-  AddSkinEntry(skin);
-  cbSkin->setCurrentIndex(cbSkin->findData(QVariant::fromValue(static_cast<void*>(&skin))));
+  AddLoadedSkin(std::move(loaded));
   loaded_skin_index_ = -1;
   ApplySkinChoice();
 }
@@ -529,7 +552,7 @@ TRunInput TfrmCreateGallery::CollectInput(TVTLSkin* selected, bool applied) {
     for (const auto& group : VariantGroups) input.variants.push_back(group->Setting());
   }
   input.output_path = PathFromQString(edOutputPath->text());
-  input.relative_to = files_->HomeFolder();
+  input.relative_to = runner_->Files().HomeFolder();
   input.skins_folder = PathFromQString(skins_folder_);
   input.copy_originals = cbCopyOrigImages->isChecked();
   input.empty_output = cbCleanDirectoryBefore->isChecked();
@@ -549,7 +572,7 @@ void TfrmCreateGallery::btnGoGoClick() {
   edOutputPath->setText(FullOutputPath(edOutputPath->text()));
   TRunInput input = CollectInput(selected, applied);
   for (;;) {
-    const TRequestResult result = BuildRunRequest(input, *files_);
+    const TRequestResult result = BuildRunRequest(input, runner_->Files());
     if (!result.request) {
       const QString reason = ToQString(result.reason);
       dialogs_.ShowError(this, ToQString(result.message) + (reason.isEmpty() ? "" : "\n" + reason));
@@ -558,7 +581,7 @@ void TfrmCreateGallery::btnGoGoClick() {
     switch (AskAboutOutputFolder(input, result.request->output_folder)) {
       case TFolderAnswer::kUse:
         skin_in_use_ = selected;
-        Run(*result.request);
+        runner_->Run(*result.request, gallery_id_);
         return;
       case TFolderAnswer::kAskAgain:
         break;  // the request is checked once more, for the new folder or for emptying it
@@ -592,17 +615,6 @@ TfrmCreateGallery::TFolderAnswer TfrmCreateGallery::AskAboutOutputFolder(
     return TFolderAnswer::kAskAgain;
   }
   return TFolderAnswer::kStop;
-}
-
-void TfrmCreateGallery::Run(const TRunRequest& request) {
-  cancel_ = std::make_unique<TCancelFlag>();
-  gallery_ = std::make_unique<TVistrel>(
-      request, TRunServices{*images_, *files_, *messages_, progress_.Reporter(), *cancel_});
-  progress_.SetRun(gallery_.get(), cancel_.get());
-  progress_.exec();
-  progress_.SetRun(nullptr, nullptr);
-  gallery_.reset();
-  cancel_.reset();
 }
 
 }  // namespace vistrel

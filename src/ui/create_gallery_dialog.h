@@ -20,16 +20,22 @@
 // skin's values and image variants scroll. The skin's preview opens as a window of the dialog,
 // so it takes input while the dialog is modal, and closes with it.
 //
-// The dialog owns the catalogue, the controls of the skin applied, the run's services and,
-// during a run, the run itself.
+// The dialog opens with the settings of the gallery it is given (SetRemembered): their skin
+// with their values and variants, their output folder and options, as far as they still fit
+// the skin (remembered_gallery.h); without such settings it opens with the first skin and a
+// folder "gallery" in the folder selected in the main window.
+//
+// The dialog owns the catalogue, the controls of the skin applied and the runner of its runs.
 #pragma once
 
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "csv/gallery_settings_file.h"
 #include "model/skin.h"
 
 class QCheckBox;
@@ -42,16 +48,14 @@ class QSpinBox;
 
 namespace vistrel {
 
-class TCancelFlag;
 class TDialogs;
 class TFileServices;
 class TfrmDirDlg;
 class TfrmImgPreview;
 class TfrmProgress;
 class TframEmpty;
-class TImageProcessor;
+class TGalleryRunner;
 class TVariantGroup;
-class TVistrel;
 class TVTLRecordList;
 class TVTLRuntimeControl;
 struct TRunInput;
@@ -75,8 +79,13 @@ class TfrmCreateGallery : public QDialog {
   void SetFileServices(std::unique_ptr<TFileServices> files);
   // The folder whose skins are offered (the program's "skins" folder).
   void SetSkinsFolder(const QString& folder) { skins_folder_ = folder; }
+  // The settings the next showing starts from; nullopt for the skins' defaults. A gallery made
+  // keeps their identity, or gets a new one without them.
+  void SetRemembered(std::optional<TGallerySettings> settings);
+  TGalleryRunner& Runner() const { return *runner_; }
 
-  // What a showing does: output path, catalogue, combo box, first skin applied.
+  // What a showing does: output path, catalogue, combo box, the remembered skin (or the first)
+  // applied with the remembered values.
   void Prepare();
   // Applies the skin of the selected entry (when it is not the one applied already).
   void ApplySkinChoice();
@@ -127,6 +136,8 @@ class TfrmCreateGallery : public QDialog {
   QLayout* CreateButtons();
   TVTLSkin* SelectedSkin() const;
   void AddSkinEntry(TVTLSkin& skin);
+  // Adds a skin loaded from elsewhere to the catalogue and the combo box, and selects it.
+  void AddLoadedSkin(std::unique_ptr<TVTLSkin> loaded);
   // Builds the controls of `skin`; throws EConvertError for a default that is none.
   void BuildControls(const TVTLSkin& skin);
   void ClearControls();
@@ -140,8 +151,11 @@ class TfrmCreateGallery : public QDialog {
   enum class TFolderAnswer { kUse, kAskAgain, kStop };
   // Asks the user when `folder` is not empty.
   TFolderAnswer AskAboutOutputFolder(TRunInput& input, const std::string& folder);
-  // Runs `request` in the progress window.
-  void Run(const TRunRequest& request);
+  // Chooses the skin of the remembered settings, loading it when the catalogue lacks it; false
+  // when it cannot be used.
+  bool ChooseRememberedSkin();
+  // Puts the remembered values into the controls of the skin applied.
+  void ShowRemembered();
   // Enables "Start!" when a skin is applied and every number lies in its range, and shows
   // what is out of range beside it.
   void UpdateStart();
@@ -183,10 +197,9 @@ class TfrmCreateGallery : public QDialog {
   int loaded_skin_index_ = -1;
   TVTLSkin* skin_in_use_ = nullptr;
   std::unique_ptr<UserMessages> messages_;
-  std::unique_ptr<TImageProcessor> images_;
-  std::unique_ptr<TFileServices> files_;
-  std::unique_ptr<TCancelFlag> cancel_;
-  std::unique_ptr<TVistrel> gallery_;
+  std::unique_ptr<TGalleryRunner> runner_;
+  std::optional<TGallerySettings> remembered_;
+  std::string gallery_id_;
 };
 
 }  // namespace vistrel

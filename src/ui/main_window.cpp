@@ -23,6 +23,7 @@
 #include "ui/create_gallery_dialog.h"
 #include "ui/dialogs.h"
 #include "ui/file_browser_pane.h"
+#include "ui/gallery_runner.h"
 #include "ui/image_list_pane.h"
 #include "ui/property_editor.h"
 #include "ui/settings.h"
@@ -169,6 +170,9 @@ void TVTLMainWin::ConnectPanes() {
 void TVTLMainWin::SetWindows(TfrmCreateGallery* create_gallery, TAboutBox* about) {
   create_gallery_ = create_gallery;
   about_ = about;
+  if (create_gallery_)
+    create_gallery_->Runner().SetOnGalleryMade(
+        [this](const TGallerySettings& settings) { GalleryMade(settings); });
 }
 
 QString TVTLMainWin::SelectedFolder() const { return file_browser_->SelectedFolder(); }
@@ -288,7 +292,22 @@ bool TVTLMainWin::WriteList(const QString& file) {
   list_file_ = QFileInfo(file).absoluteFilePath();
   AddRecentList(list_file_);
   SetModified(false);
+  (void)WriteGallerySettings(list_file_);  // the list is saved, whether or not they are
   return true;
+}
+
+bool TVTLMainWin::WriteGallerySettings(const QString& file) {
+  if (!gallery_) return true;
+  const std::string path = GallerySettingsFileOf(PathFromQString(file));
+  if (SaveGallerySettings(*gallery_, path)) return true;
+  messages_->ShowError("Die Datei " + path + " konnte nicht gespeichert werden!");
+  return false;
+}
+
+void TVTLMainWin::GalleryMade(const TGallerySettings& settings) {
+  gallery_ = settings;
+  SetLastGallery(settings);
+  if (!list_file_.isEmpty()) (void)WriteGallerySettings(list_file_);
 }
 
 bool TVTLMainWin::MayReplaceList() {
@@ -340,6 +359,8 @@ void TVTLMainWin::ReplaceList(const QString& file) {
   }
   FillRecordListView();
   list_file_ = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
+  gallery_.reset();
+  if (!file.isEmpty()) gallery_ = LoadGallerySettings(GallerySettingsFileOf(PathFromQString(file)));
   SetModified(false);
   if (file.isEmpty()) return;
   AddRecentList(list_file_);
@@ -420,7 +441,12 @@ void TVTLMainWin::btnGoClick() {
                        "oder laden Sie über das Menü eine gespeicherte Bilderliste!");
     return;
   }
-  if (create_gallery_) create_gallery_->exec();
+  if (!create_gallery_) return;
+  // A list that made no gallery yet starts from the one made last, as a gallery of its own.
+  std::optional<TGallerySettings> start = gallery_;
+  if (!start && (start = LastGallery())) start->id.clear();
+  create_gallery_->SetRemembered(start);
+  create_gallery_->exec();
 }
 
 void TVTLMainWin::HilfezuVistrel1Click() {

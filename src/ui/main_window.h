@@ -16,12 +16,19 @@
 // whose photos are missing or cannot be read says which. The last lists opened or saved are
 // offered under "Zuletzt geöffnet"; the window's size, place and splitters are kept from one
 // start to the next. Questions and messages go through TDialogs.
+//
+// The list keeps the settings of the gallery it made last (gallery_settings_file.h), in a file
+// beside its list file: they are read when the list is opened, written when a gallery is made
+// from a list that has a file and when the list is saved, and the create-gallery dialog opens
+// with them. A list without such settings starts from the gallery made last.
 #pragma once
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "csv/gallery_settings_file.h"
 #include "model/record.h"
 #include "support/logger.h"
 
@@ -81,6 +88,9 @@ class TVTLMainWin : public QMainWindow {
   void HilfezuVistrel1Click();
   void InfoClick();
 
+  // The settings of the gallery the list made last; nullopt when it made none.
+  const std::optional<TGallerySettings>& Gallery() const { return gallery_; }
+
   // Whether the list has changes that have not been saved.
   bool HasUnsavedChanges() const { return modified_; }
   // Asks "Änderungen an der Bildliste speichern?" when there are unsaved changes and saves on
@@ -122,6 +132,10 @@ class TVTLMainWin : public QMainWindow {
   void SaveWindowState() const;
   // Names the photos of the list that are missing or cannot be read, when there are any.
   void ReportMissingPhotos();
+  // A gallery was made from the list with `settings`: the list keeps them.
+  void GalleryMade(const TGallerySettings& settings);
+  // Writes the list's gallery settings beside the list file `file`, when it has any.
+  bool WriteGallerySettings(const QString& file);
 
   QAction* new_action_;
   QAction* load_action_;
@@ -147,6 +161,7 @@ class TVTLMainWin : public QMainWindow {
   TAboutBox* about_ = nullptr;
   bool modified_ = false;
   QString list_file_;
+  std::optional<TGallerySettings> gallery_;
   QString program_title_ = "Vistrel";
 };
 

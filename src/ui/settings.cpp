@@ -14,6 +14,7 @@ const char* const kListFolderKey = "Bilderliste/Ordner";
 const char* const kFileListFolderKey = "Dateiliste/Ordner";
 const char* const kThumbnailsKey = "Dateiliste/Miniaturen";
 const char* const kDialogSizeKey = "GalerieErzeugen/Groesse";
+const char* const kLastGalleryKey = "GalerieErzeugen/LetzteGalerie";
 const char* const kCacheSizeKey = "GalerieErzeugen/ZwischenspeicherMB";
 const char* const kRecentListsKey = "Bilderliste/ZuletztGeoeffnet";
 const char* const kGeometryKey = "Hauptfenster/Geometrie";
@@ -84,6 +85,16 @@ void SetFileListShowsThumbnails(bool thumbnails) {
 QSize CreateGalleryDialogSize() { return QSettings().value(kDialogSizeKey).toSize(); }
 
 void SetCreateGalleryDialogSize(const QSize& size) { QSettings().setValue(kDialogSizeKey, size); }
+
+std::optional<TGallerySettings> LastGallery() {
+  // Kept in the settings file's own format, so that one reader decides what is usable.
+  // Bytes, not text: a path need not be UTF-8.
+  return ParseGallerySettings(QSettings().value(kLastGalleryKey).toByteArray().toStdString());
+}
+
+void SetLastGallery(const TGallerySettings& settings) {
+  QSettings().setValue(kLastGalleryKey, QByteArray::fromStdString(FormatGallerySettings(settings)));
+}
 
 int CacheSizeMb() {
   bool ok = false;

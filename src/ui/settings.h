@@ -13,7 +13,9 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 
+#include "csv/gallery_settings_file.h"
 #include "generation/run_request.h"
 
 namespace vistrel {
@@ -49,6 +51,11 @@ void SetFileListShowsThumbnails(bool thumbnails);
 // The size the user gave the create-gallery dialog; an invalid size when none was kept.
 QSize CreateGalleryDialogSize();
 void SetCreateGalleryDialogSize(const QSize& size);
+
+// The settings of the gallery made last, from any list; nullopt when none was made yet. A list
+// without settings of its own starts from them.
+std::optional<TGallerySettings> LastGallery();
+void SetLastGallery(const TGallerySettings& settings);
 
 // The size of the variant cache in megabytes (1,000,000 bytes).
 inline constexpr int kDefaultCacheSizeMb = static_cast<int>(kDefaultCacheSizeLimit / 1'000'000);

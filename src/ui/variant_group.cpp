@@ -81,4 +81,12 @@ TVariantSetting TVariantGroup::Setting() const {
           format_->currentText().toStdString()};
 }
 
+void TVariantGroup::SetSetting(const TVariantSetting& setting) {
+  max_width_.SetValue(setting.max_width);
+  max_height_.SetValue(setting.max_height);
+  quality_.SetValue(setting.quality);
+  if (const std::optional<TImageFormat> format = ParseImageFormat(setting.format))
+    format_->setCurrentText(ToQString(ImageFormatName(*format)));
+}
+
 }  // namespace vistrel

@@ -30,6 +30,8 @@ class TVariantGroup : public QGroupBox {
   const std::string& Name() const { return name_; }
   // The values of the controls as a run takes them.
   TVariantSetting Setting() const;
+  // Shows `setting` (a checked one: whole numbers, a format the choice offers).
+  void SetSetting(const TVariantSetting& setting);
 
   TPanLabeledSpinEdit& MaxWidth() { return max_width_; }
   TPanLabeledSpinEdit& MaxHeight() { return max_height_; }
