@@ -17,27 +17,7 @@
 
 namespace vistrel {
 
-namespace {
-
-// The first line of every journal: a file of another kind that merely has such a name is
-// never read as one. Version 1 had no size and modification time in its records; its journals
-// are still cleared, but their finished files are not inherited.
-constexpr std::string_view kHeader = "vistrel-lauf 2\n";
-constexpr std::string_view kHeaderVersion1 = "vistrel-lauf 1\n";
-constexpr int kMaxNameAttempts = 100;
-constexpr int kRandomLength = 12;
-
-// flock() that waits through signals.
-int Lock(int fd, int operation) {
-  int result;
-  do result = ::flock(fd, operation);
-  while (result != 0 && errno == EINTR);
-  return result;
-}
-
-// A name as the last field of a record is percent-encoded as a trash's info file writes a
-// path (EncodeTrashPath()): no blank, line break or "%" is left in it.
-std::optional<std::string> Unescape(std::string_view field) {
+std::optional<std::string> DecodeRecordName(std::string_view field) {
   std::string name;
   for (size_t i = 0; i < field.size(); ++i) {
     if (field[i] != '%') {
@@ -54,10 +34,7 @@ std::optional<std::string> Unescape(std::string_view field) {
   return name;
 }
 
-// `name` without empty and "." parts and with every "folder/.." taken out; empty when it
-// leaves the folder or names no file. The folders on the way are never links (they are opened
-// without following any), so this names the same file.
-std::string Normalize(std::string_view name) {
+std::string NormalizeRelativeName(std::string_view name) {
   std::vector<std::string_view> kept;
   for (const std::string_view part : SplitPath(name)) {
     if (part.empty() || part == ".") continue;
@@ -74,6 +51,24 @@ std::string Normalize(std::string_view name) {
     normal += part;
   }
   return normal;
+}
+
+namespace {
+
+// The first line of every journal: a file of another kind that merely has such a name is
+// never read as one. Version 1 had no size and modification time in its records; its journals
+// are still cleared, but their finished files are not inherited.
+constexpr std::string_view kHeader = "vistrel-lauf 2\n";
+constexpr std::string_view kHeaderVersion1 = "vistrel-lauf 1\n";
+constexpr int kMaxNameAttempts = 100;
+constexpr int kRandomLength = 12;
+
+// flock() that waits through signals.
+int Lock(int fd, int operation) {
+  int result;
+  do result = ::flock(fd, operation);
+  while (result != 0 && errno == EINTR);
+  return result;
 }
 
 // What the records of a dead run say about one name: the last record counts, but a finish
@@ -120,8 +115,8 @@ std::unordered_map<std::string, TEntry> ReadRecords(std::string_view contents) {
     } catch (const std::exception&) {
       continue;
     }
-    const std::optional<std::string> name = Unescape(line.substr(start));
-    if (!name || Normalize(*name) != *name || name->empty()) continue;
+    const std::optional<std::string> name = DecodeRecordName(line.substr(start));
+    if (!name || NormalizeRelativeName(*name) != *name || name->empty()) continue;
     TEntry& known = entries[*name];
     if (entry.kind == '!' && known.kind == '=' && entry.file.birth == 0)
       entry.file.birth = known.file.birth;
@@ -269,7 +264,8 @@ int TRunJournal::Append(char kind, std::string_view name, const TIdentity& file)
   std::string record(1, kind);
   record += ' ' + std::to_string(file.device) + ' ' + std::to_string(file.inode) + ' ' +
             std::to_string(file.birth) + ' ' + std::to_string(file.size) + ' ' +
-            std::to_string(file.modified) + ' ' + EncodeTrashPath(Normalize(name)) + '\n';
+            std::to_string(file.modified) + ' ' + EncodeTrashPath(NormalizeRelativeName(name)) +
+            '\n';
   return WriteAll(fd_.get(), record) ? 0 : errno;
 }
 
@@ -293,12 +289,12 @@ void TRunJournal::Released(std::string_view name) { (void)Append('-', name); }
 
 bool TRunJournal::Inherits(std::string_view name) {
   std::lock_guard lock(mutex_);
-  return !inherited_.empty() && inherited_.count(Normalize(name)) > 0;
+  return !inherited_.empty() && inherited_.count(NormalizeRelativeName(name)) > 0;
 }
 
 bool TRunJournal::TakeOver(std::string_view name, int parent, const std::string& leaf) {
   std::lock_guard lock(mutex_);
-  const auto found = inherited_.find(Normalize(name));
+  const auto found = inherited_.find(NormalizeRelativeName(name));
   if (found == inherited_.end()) return false;
   struct stat st;
   const bool same = ::fstatat(parent, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&

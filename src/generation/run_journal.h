@@ -33,6 +33,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -40,6 +41,15 @@
 #include "support/file_io.h"
 
 namespace vistrel {
+
+// A name inside a folder, percent-encoded as a trash's info file writes a path
+// (EncodeTrashPath()) so that no blank, line break or "%" is left in it, decoded; nullopt for a
+// broken escape.
+std::optional<std::string> DecodeRecordName(std::string_view field);
+// `name` without empty and "." parts and with every "folder/.." taken out; empty when it
+// leaves the folder or names no file. The folders on the way are never links (they are opened
+// without following any), so this names the same file.
+std::string NormalizeRelativeName(std::string_view name);
 
 class TRunJournal {
  public:
