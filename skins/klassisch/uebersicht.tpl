@@ -17,7 +17,7 @@
 <!--[VTL] NEWSECTION NAME:zeile NUMREPEAT:%ZEILEN% -->
 <div class="zeile">
 <!--[VTL] NEWSECTION NAME:zelle NUMREPEAT:%SPALTEN% -->
-<figure class="zelle"><a href="%URL:BILD%"><picture><source type="image/avif" srcset="%URL:VORSCHAU_AVIF% 1x, %URL:VORSCHAU2X_AVIF% 2x"><img src="%URL:VORSCHAU%" srcset="%URL:VORSCHAU% 1x, %URL:VORSCHAU2X% 2x" width="%VORSCHAU:WIDTH%" height="%VORSCHAU:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION"[VTL] CONDITION(ISFIRSTIMAGE=FALSE) loading="lazy"[VTL] END CONDITION></picture></a><figcaption>%IMG_NUMBER%[VTL] CONDITION(DoesExist(%Titel%)) · %HTML:Titel%[VTL] END CONDITION</figcaption></figure>
+<figure class="zelle"><a href="%URL:BILD%"><picture><source type="image/avif" srcset="%URL:VORSCHAU_AVIF% 1x, %URL:VORSCHAU2X_AVIF% 2x"><img src="%URL:VORSCHAU%" srcset="%URL:VORSCHAU% 1x, %URL:VORSCHAU2X% 2x" width="%VORSCHAU:WIDTH%" height="%VORSCHAU:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)%META:TITLE%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%%META:TITLE%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION"[VTL] CONDITION(ISFIRSTIMAGE=FALSE) loading="lazy"[VTL] END CONDITION></picture></a><figcaption>%IMG_NUMBER%[VTL] CONDITION(DoesExist(%Titel%%META:TITLE%)) · [VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)%META:TITLE%[VTL] END CONDITION</figcaption></figure>
 <!--[VTL] ENDSECTION -->
 </div>
 <!--[VTL] ENDSECTION -->

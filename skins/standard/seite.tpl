@@ -4,7 +4,7 @@
 <meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1">
 <meta name="color-scheme" content="light dark">
-<title>[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION – %HTML:GALERIETITEL%</title>
+<title>[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)%META:TITLE%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%%META:TITLE%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION – %HTML:GALERIETITEL%</title>
 <link rel="icon" href="data:,">
 <link rel="stylesheet" href="files/standard.css">
 <style>:root { --akzent: %AKZENTFARBE%; }</style>
@@ -13,12 +13,12 @@
 <body class="einzelbild">
 <header class="kopf">
 <p class="pfad"><a href="%URL:INDEX%" data-taste="Escape">%HTML:GALERIETITEL%</a> · Bild %IMG_NUMBER% von %NUM_RECORDS%</p>
-<h1>[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION</h1>
+<h1>[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)%META:TITLE%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%%META:TITLE%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION</h1>
 </header>
 <main>
 <figure class="foto">
-<picture><source type="image/avif" srcset="%URL:GROSS_AVIF% %GROSS:WIDTH%w, %URL:GROSS2X_AVIF% %GROSS2X:WIDTH%w" sizes="[VTL] CONDITION(ISPORTRAIT)(max-width: 700px) calc(100vw - 2rem), 60vh[VTL] END CONDITION[VTL] CONDITION(ISLANDSCAPE)(max-width: 1300px) calc(100vw - 2rem), 1248px[VTL] END CONDITION"><img src="%URL:GROSS%" srcset="%URL:GROSS% %GROSS:WIDTH%w, %URL:GROSS2X% %GROSS2X:WIDTH%w" sizes="[VTL] CONDITION(ISPORTRAIT)(max-width: 700px) calc(100vw - 2rem), 60vh[VTL] END CONDITION[VTL] CONDITION(ISLANDSCAPE)(max-width: 1300px) calc(100vw - 2rem), 1248px[VTL] END CONDITION" width="%GROSS:WIDTH%" height="%GROSS:HEIGHT%" style="--w: %GROSS:WIDTH%; --h: %GROSS:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION" fetchpriority="high"></picture>
-[VTL] CONDITION(DoesExist(%Beschreibung%))<figcaption>%HTML:Beschreibung%</figcaption>[VTL] END CONDITION
+<picture><source type="image/avif" srcset="%URL:GROSS_AVIF% %GROSS:WIDTH%w, %URL:GROSS2X_AVIF% %GROSS2X:WIDTH%w" sizes="[VTL] CONDITION(ISPORTRAIT)(max-width: 700px) calc(100vw - 2rem), 60vh[VTL] END CONDITION[VTL] CONDITION(ISLANDSCAPE)(max-width: 1300px) calc(100vw - 2rem), 1248px[VTL] END CONDITION"><img src="%URL:GROSS%" srcset="%URL:GROSS% %GROSS:WIDTH%w, %URL:GROSS2X% %GROSS2X:WIDTH%w" sizes="[VTL] CONDITION(ISPORTRAIT)(max-width: 700px) calc(100vw - 2rem), 60vh[VTL] END CONDITION[VTL] CONDITION(ISLANDSCAPE)(max-width: 1300px) calc(100vw - 2rem), 1248px[VTL] END CONDITION" width="%GROSS:WIDTH%" height="%GROSS:HEIGHT%" style="--w: %GROSS:WIDTH%; --h: %GROSS:HEIGHT%" alt="[VTL] CONDITION(DoesExist(%Titel%))%HTML:Titel%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%)=FALSE)%META:TITLE%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Titel%%META:TITLE%)=FALSE)Bild %IMG_NUMBER%[VTL] END CONDITION" fetchpriority="high"></picture>
+[VTL] CONDITION(DoesExist(%Beschreibung%%META:DESCRIPTION%))<figcaption>[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Beschreibung%))%HTML:Beschreibung%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Beschreibung%)=FALSE)%META:DESCRIPTION%[VTL] END CONDITION[VTL] CONDITION(DoesExist(%Beschreibung%%META:DESCRIPTION%))</figcaption>[VTL] END CONDITION
 </figure>
 <nav class="blaettern" aria-label="Bilder">
 [VTL] CONDITION(ISFIRSTIMAGE=FALSE)<a class="knopf" rel="prev" href="%URL:PREVIOUSRECORD_SEITE%" data-taste="ArrowLeft">← Voriges Bild</a>[VTL] END CONDITION
