@@ -11,7 +11,8 @@
 # peak memory (maximum resident set) of both.
 # Targets: wall ratio at most 0.30, processor ratio at most 0.45, peak memory under 150 MB.
 # With --against, every round also times the other program, right after this one, so both
-# are measured under the same load (this one is printed first).
+# are measured under the same load (this one is printed first). BENCH_QUIET=1 gives the
+# benchmark's session the machine first (bench/common.sh): the figures of a quiet machine.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 OTHER=

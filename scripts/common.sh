@@ -3,7 +3,7 @@
 
 VISTREL_PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libvips-dev libexiv2-dev libxxhash-dev libgtest-dev
+  qt6-base-dev libvips-dev libexiv2-dev libxxhash-dev libjpeg-dev libgtest-dev
   qt6-translations-l10n fonts-dejavu-core xdg-utils
 )
 VISTREL_TEST_PACKAGES=(liblcms2-dev)

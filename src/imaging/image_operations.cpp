@@ -67,10 +67,22 @@ VImage ToSrgb(VImage image) {
   return image.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
-// `image` resized to exactly `size`.
-VImage ResizeTo(const VImage& image, TSize size) {
-  const double hscale = static_cast<double>(size.width) / image.width();
-  const double vscale = static_cast<double>(size.height) / image.height();
+// How many of a decoded picture's pixels the whole photo spans, across and down: the photo's
+// size times the fraction it was decoded at. The picture's last row and column may hold only
+// part of a pixel of the photo.
+struct TSpan {
+  double width;
+  double height;
+};
+TSpan Span(int64_t width, int64_t height, int eighths) {
+  return {static_cast<double>(width) * eighths / 8, static_cast<double>(height) * eighths / 8};
+}
+
+// `image`, over which the photo spans `span`, resized to exactly `size`: the photo's own
+// proportions are kept, however its last row and column were rounded when it was decoded.
+VImage ResizeTo(const VImage& image, TSpan span, TSize size) {
+  const double hscale = static_cast<double>(size.width) / span.width;
+  const double vscale = static_cast<double>(size.height) / span.height;
   VImage resized = image;
   if (image.width() != size.width || image.height() != size.height)
     resized = image.resize(hscale, VImage::option()->set("vscale", vscale));
@@ -235,30 +247,29 @@ bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& r
     };
 
     // Copies made from the photo: scaled as stored and only then turned, which is cheaper
-    // than turning the decoded photo. The photo is decoded at the smallest size JPEG
-    // shrink-on-load allows for each copy (other formats at their full size), once per shrink
-    // factor; a decoding used once is scaled while it is decoded.
-    std::vector<int> shrinks(requests.size(), 0);
+    // than turning the decoded photo. The photo is decoded at the smallest fraction of its size
+    // the decoder offers for each copy (photo_decoder.h), once per fraction; a decoding used
+    // once may be scaled while it is decoded.
+    std::vector<int> scales(requests.size(), 0);
     std::vector<TSize> stored(requests.size());
     for (size_t i = 0; i < requests.size(); ++i) {
       if (!wanted[i] || plan.sources[i] >= 0 || !IsMadeCopy(upright[i])) continue;
       const TSize size = upright[i];
       stored[i] = turned ? TSize{size.height, size.width} : size;
-      shrinks[i] = photo.Format() == TImageFormat::kJpeg
-                       ? JpegShrinkFactor(plan.width, plan.height, stored[i])
-                       : 1;
+      scales[i] = photo.Eighths(stored[i]);
     }
     for (size_t i = 0; i < requests.size(); ++i) {
-      if (shrinks[i] == 0) continue;
-      const int shrink = shrinks[i];
+      if (scales[i] == 0) continue;
+      const int eighths = scales[i];
       std::vector<size_t> group;
       for (size_t j = i; j < requests.size(); ++j)
-        if (shrinks[j] == shrink) {
+        if (scales[j] == eighths) {
           group.push_back(j);
-          shrinks[j] = 0;
+          scales[j] = 0;
         }
-      VImage decoded = photo.Decode(stored[i], group.size() == 1);
+      VImage decoded = photo.Decode(eighths, group.size() == 1).image;
       if (group.size() > 1) decoded = decoded.copy_memory();
+      const TSpan span = Span(plan.width, plan.height, eighths);
       // Copies of one size in several formats are scaled once.
       std::vector<std::pair<TSize, VImage>> scaled;
       for (size_t j : group) {
@@ -268,7 +279,7 @@ bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& r
           finish(j, same->second);
           continue;
         }
-        VImage resized = ResizeTo(decoded, stored[j]);
+        VImage resized = ResizeTo(decoded, span, stored[j]);
         const bool shared = std::any_of(group.begin(), group.end(),
                                         [&](size_t k) { return k != j && stored[k] == stored[j]; });
         // Turning reads the picture out of order, which a decoding done while it is read
@@ -291,8 +302,9 @@ bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& r
       if (source.jpeg.empty()) continue;  // could not be made: neither can this one
       const TBlob source_blob(source.jpeg);
       const TSize size = upright[i];
-      finish(i, ResizeTo(LoadCopy(source_blob, JpegShrinkFactor(source.width, source.height, size)),
-                         size));
+      const int shrink = JpegShrinkFactor(source.width, source.height, size);
+      finish(i, ResizeTo(LoadCopy(source_blob, shrink),
+                         Span(source.width, source.height, 8 / shrink), size));
     }
     return true;
   } catch (const vips::VError&) {
@@ -306,7 +318,7 @@ bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& r
 std::string TVipsImageProcessor::Identity() const {
   // Raise the pipeline's number with every change to how copies are decoded, scaled, turned,
   // converted or encoded.
-  constexpr int kPipelineVersion = 4;
+  constexpr int kPipelineVersion = 5;
   std::string identity = "scale " + std::to_string(kPipelineVersion) + "; " + EncoderIdentity() +
                          "; libvips " + vips_version_string();
 #ifdef LIBJPEG_TURBO_VERSION
@@ -329,7 +341,9 @@ TBitmap RenderPreviewBitmap(const std::string& file, int box_width, int box_heig
     const TSize size = FitIntoBox(w, h, box_width, box_height);
     if (size.width < 1 || size.height < 1) return {};
     const TSize need = turned ? TSize{size.height, size.width} : size;
-    VImage image = ResizeTo(photo.Decode(need, false), need);
+    const TDecodedPicture decoded = photo.Decode(need, false);
+    VImage image =
+        ResizeTo(decoded.image, Span(photo.Width(), photo.Height(), decoded.eighths), need);
     if (NeedsOrienting(photo.Orientation())) image = image.copy_memory().autorot();
     return EncodeBmp(ToSrgb(image));
   } catch (const vips::VError&) {

@@ -10,7 +10,7 @@
 // loader and only within the decoding limits. libvips errors never leave this module.
 //
 // Of the copies asked of one photo, each is scaled either from the photo, decoded at the
-// smallest size JPEG shrink-on-load allows (once for all copies that need the same; other
+// smallest eighth of its size the decoder offers (once for all copies that need the same; other
 // formats are decoded whole; copies of one size in several formats are scaled once), or, when
 // a JPEG copy of at least its quality is twice as wide and high, from the smallest such copy:
 // a thumbnail then costs next to nothing. Either way a copy's bytes are fixed by the photo, its

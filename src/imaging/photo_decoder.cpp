@@ -1,5 +1,6 @@
 #include "imaging/photo_decoder.h"
 
+#include "imaging/jpeg_decoder.h"
 #include "imaging/jpeg_header.h"
 
 namespace vistrel {
@@ -7,6 +8,10 @@ namespace vistrel {
 namespace {
 
 using vips::VImage;
+
+// The most pixels a photo is decoded into memory at by the program's own JPEG decoder (75 MB);
+// a larger picture is decoded by libvips while it is read.
+constexpr int64_t kMaxOwnDecodePixels = 25'000'000;
 
 // The libvips loader of each format that the program decodes.
 const char* LoaderOf(TImageFormat format) {
@@ -76,7 +81,7 @@ bool CanDecode(TImageFormat format) {
   return allowed;
 }
 
-TPhotoDecoder::TPhotoDecoder(const std::string& bytes) : blob_(bytes) {
+TPhotoDecoder::TPhotoDecoder(const std::string& bytes) : bytes_(bytes), blob_(bytes) {
   const TImageHeader header = ParseImageHeader(bytes);
   format_ = header.format;
   if (!CanDecode(format_)) return;  // kUnsupported
@@ -95,6 +100,9 @@ TPhotoDecoder::TPhotoDecoder(const std::string& bytes) : blob_(bytes) {
         image.get_typeof(VIPS_META_ORIENTATION))
       orientation_ = image.get_int(VIPS_META_ORIENTATION);
     if (orientation_ < 1 || orientation_ > 8) orientation_ = 1;
+    colour_jpeg_ = format_ == TImageFormat::kJpeg && image.bands() == 3 &&
+                   image.format() == VIPS_FORMAT_UCHAR &&
+                   image.interpretation() != VIPS_INTERPRETATION_CMYK;
     // The loader's idea of the size is bounded as well as the header's.
     failure_ = width_ > kMaxImageSide || height_ > kMaxImageSide ? TDecodeFailure::kTooLarge
                                                                  : TDecodeFailure::kNone;
@@ -115,10 +123,30 @@ VImage TPhotoDecoder::Load(int shrink, bool sequential) const {
   return image;
 }
 
-VImage TPhotoDecoder::Decode(TSize need, bool sequential) const {
+bool TPhotoDecoder::DecodesItself(int eighths) const {
+  const int64_t width = (int64_t{width_} * eighths + 7) / 8;
+  const int64_t height = (int64_t{height_} * eighths + 7) / 8;
+  return colour_jpeg_ && width * height <= kMaxOwnDecodePixels;
+}
+
+int TPhotoDecoder::Eighths(TSize need) const {
+  if (format_ != TImageFormat::kJpeg) return 8;
+  const int eighths = EighthsFor(width_, height_, need.width, need.height);
+  if (DecodesItself(eighths)) return eighths;
+  return 8 / JpegShrinkFactor(width_, height_, need);
+}
+
+TDecodedPicture TPhotoDecoder::Decode(int eighths, bool sequential) const {
   if (!Ok()) throw vips::VError("the photo cannot be decoded");
-  const int shrink = format_ == TImageFormat::kJpeg ? JpegShrinkFactor(width_, height_, need) : 1;
-  return FlattenOnWhite(Load(shrink, sequential));
+  if (format_ != TImageFormat::kJpeg) eighths = 8;
+  if (DecodesItself(eighths)) {
+    VImage picture = DecodeColourJpeg(bytes_, eighths);
+    picture.set(VIPS_META_ORIENTATION, orientation_);
+    return {picture, eighths};
+  }
+  if (eighths != 1 && eighths != 2 && eighths != 4 && eighths != 8)
+    throw vips::VError("no scale of libvips' JPEG loader");
+  return {FlattenOnWhite(Load(8 / eighths, sequential)), eighths};
 }
 
 }  // namespace vistrel

@@ -45,6 +45,16 @@ bool CanDecode(TImageFormat format);
 // pixels of a `width` x `height` JPEG.
 int JpegShrinkFactor(int64_t width, int64_t height, TSize need);
 
+// A picture decoded at a fraction of the photo's size.
+struct TDecodedPicture {
+  vips::VImage image;
+  // How much of the photo's stored size the picture shows: `eighths` / 8. Its last row and
+  // column may cover only part of a pixel of the photo (a photo of 2667 rows is decoded at 3/8
+  // into 1001 rows, of which 1000.125 are the photo), so a copy is scaled by this fraction,
+  // not by the picture's size in pixels.
+  int eighths = 8;
+};
+
 // A libvips blob over bytes owned by the caller; released with the object.
 class TBlob {
  public:
@@ -67,21 +77,33 @@ class TPhotoDecoder {
   TDecodeFailure Failure() const { return failure_; }
   bool Ok() const { return failure_ == TDecodeFailure::kNone; }
   TImageFormat Format() const { return format_; }
-  // The size of the picture Decode(.., 1) gives, before Orientation() is applied.
+  // The size of the picture Decode(8, ..) gives, before Orientation() is applied.
   uint32_t Width() const { return width_; }
   uint32_t Height() const { return height_; }
   // The EXIF orientation (1 to 8) still to be applied to the decoded picture.
   int Orientation() const { return orientation_; }
 
-  // The picture, decoded at least at `need` (a size as stored): JPEG shrinks on load by the
-  // largest of 2, 4 or 8 that keeps it, other formats are decoded whole. A `sequential`
-  // picture is decoded while it is read, once from top to bottom.
-  vips::VImage Decode(TSize need, bool sequential) const;
+  // The smallest fraction of the stored size, in eighths, at which Decode() still gives at
+  // least `need` (a size as stored): any eighth for an 8-bit colour JPEG whose picture at
+  // that size fits the memory allowed for it (decoded by jpeg_decoder.h), 1/8, 1/4 or 1/2 for
+  // other JPEGs (libvips' shrink-on-load), 8/8 for other formats.
+  int Eighths(TSize need) const;
+  // The picture decoded at `eighths` / 8 of its size, as Eighths() gives them; at least
+  // `need` pixels for Decode(need, ..). A `sequential` picture may be decoded while it is read,
+  // once from top to bottom.
+  TDecodedPicture Decode(int eighths, bool sequential) const;
+  TDecodedPicture Decode(TSize need, bool sequential) const {
+    return Decode(Eighths(need), sequential);
+  }
   // Decode() at the full size.
-  vips::VImage DecodeWhole(bool sequential) const { return Decode({width_, height_}, sequential); }
+  vips::VImage DecodeWhole(bool sequential) const { return Decode(8, sequential).image; }
 
  private:
+  // True when the picture at `eighths` is decoded by the program's own JPEG decoder.
+  bool DecodesItself(int eighths) const;
   vips::VImage Load(int shrink, bool sequential) const;
+
+  const std::string& bytes_;
 
   TBlob blob_;
   TImageFormat format_ = TImageFormat::kUnknown;
@@ -89,6 +111,7 @@ class TPhotoDecoder {
   uint32_t width_ = 0;
   uint32_t height_ = 0;
   int orientation_ = 1;
+  bool colour_jpeg_ = false;  // 8-bit, three components
 };
 
 }  // namespace vistrel

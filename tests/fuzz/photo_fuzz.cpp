@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Require(decoder.Width() <= kMaxImageSide && decoder.Height() <= kMaxImageSide);
   try {
     // A small copy, as a thumbnail is made.
-    (void)decoder.Decode({16, 16}, true).resize(0.01).avg();
+    (void)decoder.Decode({16, 16}, true).image.resize(0.01).avg();
   } catch (const vips::VError&) {
     vips_error_clear();
   }
