@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Time, bytes and quality of WebP and AVIF copies beside JPEG ones.
 #
-# Usage: bench/formats.sh [ROUNDS] [SSIM_PHOTOS]   (defaults 3 and 12)
+# Usage: bench/formats.sh [--against OTHER_VISTREL_CLI] [ROUNDS] [SSIM_PHOTOS]
+#        (defaults 3 and 12)
 # On the 48-photo corpus of make-corpus.sh, in alternating rounds (the best round of each side
 # counts; every round starts with an empty variant cache), it times vistrel-cli generate with
 # the benchmarks' skin (160x160 at quality 80, 1024x768 at quality 85) three ways:
@@ -12,8 +13,15 @@
 # the bytes of each format's copies, and their mean SSIM (bench/ssim.py) against the same
 # copies written as JPEG at quality 100 (4:4:4, near lossless), over the first SSIM_PHOTOS
 # photos, so sizes are compared at like quality (target: within 0.005 of the JPEG copies).
+# With --against, every round also times the other program's JPEG-only run (today's program,
+# say), and the ratios are given against that run as well. BENCH_QUIET=1 as for images.sh.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
+OTHER=
+if [ "${1:-}" = --against ]; then
+  OTHER=$2
+  shift 2
+fi
 ROUNDS=${1:-3}
 SSIM_PHOTOS=${2:-12}
 install_packages libvips-tools bc time python3-numpy
@@ -39,25 +47,29 @@ for f in jpeg webp avif; do SKINS[$f]=$(make_skin $f); done
 QUALITIES=(--quality THUMB=80 --quality BIG=85)
 X_QUALITIES=(--quality THUMB_X=80 --quality BIG_X=85)
 
-run() {  # run FORMAT OUT [extra options]
-  local format=$1 out=$2; shift 2
+run() {  # run FORMAT OUT [extra options]; FORMAT "other" is the other program's JPEG-only run
+  local format=$1 out=$2 program=$BENCH_BUILD/vistrel-cli; shift 2
+  if [ "$format" = other ]; then format=jpeg; program=$OTHER; fi
   local extra=()
   [ "$format" != jpeg ] && extra=("${X_QUALITIES[@]}")
   rm -rf "$out" "$WORK/cache"
   # Options given first win: the first --quality for a variant is the one taken.
-  "$BENCH_BUILD/vistrel-cli" generate --skin "${SKINS[$format]}" --out "$out" "$@" \
+  "$program" generate --skin "${SKINS[$format]}" --out "$out" "$@" \
     "${QUALITIES[@]}" "${extra[@]}" "${photos[@]}" >/dev/null
 }
 seconds() {
-  /usr/bin/time -f '%e' -o "$WORK/time" bash -c "$(declare -f run); $(declare -p WORK BENCH_BUILD photos SKINS QUALITIES X_QUALITIES); run $1 $WORK/out-$1" >/dev/null 2>&1
+  /usr/bin/time -f '%e' -o "$WORK/time" bash -c "$(declare -f run); $(declare -p WORK BENCH_BUILD OTHER photos SKINS QUALITIES X_QUALITIES); run $1 $WORK/out-$1" >/dev/null 2>&1
   cat "$WORK/time"
 }
 
 run jpeg "$WORK/out-jpeg"  # warm the page cache
-declare -A best=([jpeg]=999999 [webp]=999999 [avif]=999999)
+declare -A best=([jpeg]=999999 [webp]=999999 [avif]=999999 [other]=999999)
+sides=(jpeg webp avif)
+[ -n "$OTHER" ] && sides+=(other)
+printf 'load average: %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
 for ((r = 1; r <= ROUNDS; r++)); do
   line="round $r:"
-  for f in jpeg webp avif; do
+  for f in "${sides[@]}"; do
     t=$(seconds $f)
     line+=" $f $t s"
     best[$f]=$(echo "if ($t < ${best[$f]}) $t else ${best[$f]}" | bc -l)
@@ -67,6 +79,12 @@ done
 printf 'time: %d photos, %d cores; jpeg %.2f s, jpeg+webp %.2f s (ratio %.2f, target <= 1.35), jpeg+avif %.2f s (ratio %.2f, target <= 2.5)\n' \
   "${#photos[@]}" "$(nproc)" "${best[jpeg]}" "${best[webp]}" "$(echo "${best[webp]} / ${best[jpeg]}" | bc -l)" \
   "${best[avif]}" "$(echo "${best[avif]} / ${best[jpeg]}" | bc -l)"
+if [ -n "$OTHER" ]; then
+  printf 'against the other program'"'"'s jpeg %.2f s: jpeg %.2f, jpeg+webp %.2f (target <= 1.35), jpeg+avif %.2f (target <= 2.5)\n' \
+    "${best[other]}" "$(echo "${best[jpeg]} / ${best[other]}" | bc -l)" \
+    "$(echo "${best[webp]} / ${best[other]}" | bc -l)" "$(echo "${best[avif]} / ${best[other]}" | bc -l)"
+fi
+printf 'load average: %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
 
 # Bytes of each format's copies, by variant.
 bytes() { find "$1" -name "$2" -printf '%s\n' | awk '{s += $1} END {printf "%.0f", s / 1024}'; }
