@@ -227,90 +227,149 @@ bool PlanJpegCopies(const std::string& bytes, const std::vector<TScaleRequest>& 
   return true;
 }
 
-bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                   const TCopyPlan& plan, std::vector<TScaledCopy>& copies) {
-  copies.resize(requests.size());
-  if (plan.sources.size() != requests.size()) return false;  // a plan for other requests
-  std::vector<bool> wanted;
-  for (const TScaledCopy& copy : copies) wanted.push_back(copy.jpeg.empty());
-  try {
-    const TPhotoDecoder photo(bytes);
-    if (!photo.Ok() || photo.Width() != plan.width || photo.Height() != plan.height)
-      return false;  // a plan for another photo
-    const std::vector<TSize> upright = UprightSizes(plan, requests);
-    const bool turned = IsTurned(plan.orientation);
-    const bool orient = NeedsOrienting(plan.orientation);
-    auto finish = [&](size_t i, VImage picture) {
-      copies[i].jpeg = EncodeCopy(ToSrgb(picture), requests[i].format, requests[i].quality);
-      copies[i].width = static_cast<uint32_t>(picture.width());
-      copies[i].height = static_cast<uint32_t>(picture.height());
-    };
+namespace {
 
-    // Copies made from the photo: scaled as stored and only then turned, which is cheaper
-    // than turning the decoded photo. The photo is decoded at the smallest fraction of its size
-    // the decoder offers for each copy (photo_decoder.h), once per fraction; a decoding used
-    // once may be scaled while it is decoded.
-    std::vector<int> scales(requests.size(), 0);
-    std::vector<TSize> stored(requests.size());
-    for (size_t i = 0; i < requests.size(); ++i) {
-      if (!wanted[i] || plan.sources[i] >= 0 || !IsMadeCopy(upright[i])) continue;
-      const TSize size = upright[i];
-      stored[i] = turned ? TSize{size.height, size.width} : size;
+// Pictures scaled for one copy and kept for the copies of the same size from the same source in
+// other formats, so that each size is scaled once.
+class TScaledPictures {
+ public:
+  // The picture kept for `source` (-1 for the photo) and `size`, or null.
+  const VImage* Find(int source, TSize size) const {
+    for (const auto& [key, picture] : pictures_)
+      if (key.first == source && key.second == size) return &picture;
+    return nullptr;
+  }
+  void Keep(int source, TSize size, const VImage& picture) {
+    pictures_.push_back({{source, size}, picture});
+  }
+
+ private:
+  std::vector<std::pair<std::pair<int, TSize>, VImage>> pictures_;
+};
+
+// Makes the copies of one photo that are still wanted, as its plan says.
+class TCopyMaker {
+ public:
+  TCopyMaker(const std::vector<TScaleRequest>& requests, const TCopyPlan& plan,
+             std::vector<TScaledCopy>& copies)
+      : requests_(requests), plan_(plan), copies_(copies), upright_(UprightSizes(plan, requests)) {
+    for (const TScaledCopy& copy : copies) wanted_.push_back(copy.jpeg.empty());
+  }
+
+  // Copies made from the photo: scaled as stored and only then turned, which is cheaper than
+  // turning the decoded photo. The photo is decoded at the smallest fraction of its size the
+  // decoder offers for each copy (photo_decoder.h), once per fraction; a decoding used once
+  // may be scaled while it is decoded.
+  void FromPhoto(const TPhotoDecoder& photo) {
+    const bool turned = IsTurned(plan_.orientation);
+    std::vector<int> scales(requests_.size(), 0);
+    std::vector<TSize> stored(requests_.size());
+    for (size_t i = 0; i < requests_.size(); ++i) {
+      if (!wanted_[i] || plan_.sources[i] >= 0 || !IsMadeCopy(upright_[i])) continue;
+      stored[i] = turned ? TSize{upright_[i].height, upright_[i].width} : upright_[i];
       scales[i] = photo.Eighths(stored[i]);
     }
-    for (size_t i = 0; i < requests.size(); ++i) {
+    for (size_t i = 0; i < requests_.size(); ++i) {
       if (scales[i] == 0) continue;
       const int eighths = scales[i];
       std::vector<size_t> group;
-      for (size_t j = i; j < requests.size(); ++j)
+      for (size_t j = i; j < requests_.size(); ++j)
         if (scales[j] == eighths) {
           group.push_back(j);
           scales[j] = 0;
         }
       VImage decoded = photo.Decode(eighths, group.size() == 1).image;
       if (group.size() > 1) decoded = decoded.copy_memory();
-      const TSpan span = Span(plan.width, plan.height, eighths);
-      // Copies of one size in several formats are scaled once.
-      std::vector<std::pair<TSize, VImage>> scaled;
+      const TSpan span = Span(plan_.width, plan_.height, eighths);
+      TScaledPictures scaled;
       for (size_t j : group) {
-        auto same = std::find_if(scaled.begin(), scaled.end(),
-                                 [&](const auto& done) { return done.first == stored[j]; });
-        if (same != scaled.end()) {
-          finish(j, same->second);
-          continue;
-        }
-        VImage resized = ResizeTo(decoded, span, stored[j]);
-        const bool shared = std::any_of(group.begin(), group.end(),
-                                        [&](size_t k) { return k != j && stored[k] == stored[j]; });
-        // Turning reads the picture out of order, which a decoding done while it is read
-        // cannot give; the scaled copy is small, so it is turned in memory.
-        if (orient) resized = resized.copy_memory().autorot();
-        if (shared) scaled.emplace_back(stored[j], resized = resized.copy_memory());
-        finish(j, resized);
+        const bool shared = std::count_if(group.begin(), group.end(),
+                                          [&](size_t k) { return stored[k] == stored[j]; }) > 1;
+        Finish(j, -1, stored[j], shared, scaled,
+               [&] { return ResizeTo(decoded, span, stored[j]); });
       }
     }
+  }
 
-    // Copies made from larger copies, the larger ones first, so every source is there.
+  // Copies made from larger copies, the larger ones first, so every source is there.
+  void FromCopies() {
     std::vector<size_t> order;
-    for (size_t i = 0; i < requests.size(); ++i)
-      if (wanted[i] && plan.sources[i] >= 0) order.push_back(i);
+    for (size_t i = 0; i < requests_.size(); ++i)
+      if (wanted_[i] && plan_.sources[i] >= 0) order.push_back(i);
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-      return upright[a].width * upright[a].height > upright[b].width * upright[b].height;
+      return upright_[a].width * upright_[a].height > upright_[b].width * upright_[b].height;
     });
+    TScaledPictures scaled;
     for (size_t i : order) {
-      const TScaledCopy& source = copies[static_cast<size_t>(plan.sources[i])];
+      const TScaledCopy& source = copies_[static_cast<size_t>(plan_.sources[i])];
       if (source.jpeg.empty()) continue;  // could not be made: neither can this one
-      const TBlob source_blob(source.jpeg);
-      const TSize size = upright[i];
-      const int shrink = JpegShrinkFactor(source.width, source.height, size);
-      finish(i, ResizeTo(LoadCopy(source_blob, shrink),
-                         Span(source.width, source.height, 8 / shrink), size));
+      const TSize size = upright_[i];
+      const bool shared = std::count_if(order.begin(), order.end(), [&](size_t k) {
+                            return plan_.sources[k] == plan_.sources[i] && upright_[k] == size;
+                          }) > 1;
+      Finish(i, plan_.sources[i], size, shared, scaled, [&] {
+        const TBlob blob(source.jpeg);
+        const int shrink = JpegShrinkFactor(source.width, source.height, size);
+        return ResizeTo(LoadCopy(blob, shrink), Span(source.width, source.height, 8 / shrink), size)
+            .copy_memory();
+      });
     }
+  }
+
+  // Forgets the copies it was asked to make, after a failure.
+  void Fail() {
+    for (size_t i = 0; i < copies_.size(); ++i)
+      if (wanted_[i]) copies_[i] = TScaledCopy();
+  }
+
+ private:
+  // Encodes copy `i`, the picture `scale` makes of `source` (a copy's index, -1 for the photo)
+  // at `size`, turned upright. Where the copy is `shared` with others of the same source and
+  // size, the picture is kept in `scaled`, and taken from there when it was made already.
+  template <typename TScale>
+  void Finish(size_t i, int source, TSize size, bool shared, TScaledPictures& scaled,
+              const TScale& scale) {
+    VImage picture;
+    if (const VImage* same = scaled.Find(source, size)) {
+      picture = *same;
+    } else {
+      picture = scale();
+      // Turning reads the picture out of order, which a decoding done while it is read cannot
+      // give; the scaled copy is small, so it is turned in memory.
+      if (source < 0 && NeedsOrienting(plan_.orientation))
+        picture = picture.copy_memory().autorot();
+      if (shared) scaled.Keep(source, size, picture = picture.copy_memory());
+    }
+    const TScaleRequest& request = requests_[i];
+    copies_[i].jpeg = EncodeCopy(ToSrgb(picture), request.format, request.quality);
+    copies_[i].width = static_cast<uint32_t>(picture.width());
+    copies_[i].height = static_cast<uint32_t>(picture.height());
+  }
+
+  const std::vector<TScaleRequest>& requests_;
+  const TCopyPlan& plan_;
+  std::vector<TScaledCopy>& copies_;
+  std::vector<bool> wanted_;
+  const std::vector<TSize> upright_;
+};
+
+}  // namespace
+
+bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
+                   const TCopyPlan& plan, std::vector<TScaledCopy>& copies) {
+  copies.resize(requests.size());
+  if (plan.sources.size() != requests.size()) return false;  // a plan for other requests
+  TCopyMaker maker(requests, plan, copies);
+  try {
+    const TPhotoDecoder photo(bytes);
+    if (!photo.Ok() || photo.Width() != plan.width || photo.Height() != plan.height)
+      return false;  // a plan for another photo
+    maker.FromPhoto(photo);
+    maker.FromCopies();
     return true;
   } catch (const vips::VError&) {
     vips_error_clear();
-    for (size_t i = 0; i < copies.size(); ++i)
-      if (wanted[i]) copies[i] = TScaledCopy();
+    maker.Fail();
     return false;
   }
 }
