@@ -429,7 +429,11 @@ bool TVistrel::MakeCopiesWithCache(TVariantCache& cache, const std::string& sour
                                    const std::vector<TScaleRequest>& requests,
                                    std::vector<TScaledCopy>& copies) {
   copies.assign(requests.size(), TScaledCopy());
-  std::string bytes;
+  // Each worker thread reads its photos into one buffer, kept from photo to photo: a photo's
+  // bytes are the largest block a run allocates, and a new block for every photo left the C
+  // library's memory pool scattered between the small blocks that live on (names, records), so
+  // that a run's resident memory grew with every photo.
+  thread_local std::string bytes;
   TCopyPlan plan;
   if (!ReadWholeFile(source, bytes) || !services_.images.PlanCopies(bytes, requests, plan))
     return false;

@@ -167,7 +167,9 @@ TSize FitIntoBox(int64_t w, int64_t h, int64_t box_width, int64_t box_height) {
 bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& requests,
                   std::vector<TScaledCopy>& copies) {
   copies.assign(requests.size(), TScaledCopy());
-  std::string bytes;
+  // One buffer per thread, kept from photo to photo, so that a run's memory does not grow with
+  // every photo read (see TVistrel::MakeCopiesWithCache).
+  thread_local std::string bytes;
   return ReadWholeFile(source, bytes) && ScaleJpegData(bytes, requests, copies);
 }
 
