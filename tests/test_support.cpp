@@ -111,11 +111,12 @@ ScopedFileSizeLimit::~ScopedFileSizeLimit() {
   ::signal(SIGXFSZ, old_handler_);
 }
 
-ScratchFiles::ScratchFiles(const std::string& home)
-    : home_((fs::create_directories(home), fs::canonical(home).string())),
+ScratchFiles::ScratchFiles(const std::string& home, TDisk& disk)
+    : disk_(disk),
+      home_((fs::create_directories(home), fs::canonical(home).string())),
       // The top of every file system is the scratch home too: a trash that is not the home
       // trash still lies in the scratch folder, never at a real mount point.
-      trash_(home_ + "/.local/share", [home = home_](const std::string&) { return home; }) {
+      trash_(disk, home_ + "/.local/share", [home = home_](const std::string&) { return home; }) {
   cache_folder = home_ + "/.cache/vistrel";
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "generation/run_services.h"
+#include "support/disk.h"
 #include "support/trash.h"
 
 namespace vistrel::testing {
@@ -89,13 +90,15 @@ class ScopedFileSizeLimit {
   void (*old_handler_)(int);
 };
 
-// The machine of a run made by a test: a home folder in a scratch folder (created), the
-// folders the test declares mount roots, a real desktop trash under that home, so nothing
-// the test empties ever reaches the user's trash, and the variant cache under that home too
-// (`cache_folder`, which a test may point elsewhere).
+// The machine of a run made by a test: the machine's disk or one the test gives (a
+// TFaultDisk), a home folder in a scratch folder (created), the folders the test declares
+// mount roots, a real desktop trash under that home, so nothing the test empties ever reaches
+// the user's trash, and the variant cache under that home too (`cache_folder`, which a test
+// may point elsewhere).
 class ScratchFiles : public TFileServices {
  public:
-  explicit ScratchFiles(const std::string& home);
+  explicit ScratchFiles(const std::string& home, TDisk& disk = SystemDisk());
+  TDisk& Disk() const override { return disk_; }
   std::string HomeFolder() const override { return home_; }
   bool IsMountRoot(const std::string& path) const override { return mount_roots.count(path) > 0; }
   std::vector<std::string> MountPoints() const override {
@@ -110,6 +113,7 @@ class ScratchFiles : public TFileServices {
   std::string cache_folder;           // <home>/.cache/vistrel
 
  private:
+  TDisk& disk_;
   std::string home_;
   TFreedesktopTrash trash_;
 };

@@ -22,7 +22,7 @@
 #include "model/value_list.h"
 #include "support/cancel_flag.h"
 #include "support/command_line.h"
-#include "support/file_io.h"
+#include "support/disk.h"
 #include "support/logger.h"
 #include "support/program_paths.h"
 #include "support/stop_signals.h"
@@ -73,13 +73,14 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 // Adds an IMAGE argument: a file like a dropped file, a folder as the photos directly in it.
-void AddImageArgument(TVTLRecordList& records, const std::string& argument,
+void AddImageArgument(TDisk& disk, TVTLRecordList& records, const std::string& argument,
                       const TMetadataReader& read_metadata, TLogger& log) {
   std::string path = AbsolutePath(argument);
-  if (IsFolder(path)) {
+  if (disk.IsFolder(path)) {
     const std::string folder = IncludeTrailingPathDelimiter(path);
-    for (const std::string& name : ListFolderEntries(folder))
-      if (IsRegularFile(folder + name)) AddImageFile(records, name, folder, read_metadata, log);
+    for (const std::string& name : disk.ListFolder(folder))
+      if (disk.IsRegularFile(folder + name))
+        AddImageFile(records, name, folder, read_metadata, log);
     return;
   }
   AddImageFile(records, ExtractFileName(path), ExtractFilePath(path), read_metadata, log);
@@ -188,7 +189,8 @@ int RunGenerate(const TParsedArguments& args, std::ostream& out, std::ostream& e
   TLogger log;
 
   const std::string skin_path = AbsolutePath(options.skin);
-  TVTLSkin skin(ExtractFilePath(skin_path), ExtractFileName(skin_path), messages);
+  TDisk& disk = SystemDisk();
+  TVTLSkin skin(disk, ExtractFilePath(skin_path), ExtractFileName(skin_path), messages);
   if (!skin.Valid) {
     err << "Der Skin " << skin.SkinName
         << " konnte nicht geladen werden. Fehlermeldung: " << skin.ErrorMessage << "\n";
@@ -240,14 +242,14 @@ int RunGenerate(const TParsedArguments& args, std::ostream& out, std::ostream& e
   TVTLRecordList records;
   if (!options.list.empty()) {
     TCSVVTLRecordFile list_file;
-    if (!list_file.LoadRecordList(records, options.list, read_metadata, log, messages)) {
+    if (!list_file.LoadRecordList(disk, records, options.list, read_metadata, log, messages)) {
       if (StopRequested()) return kCancelled;
       err << "Fehler: Die Bilderliste " << options.list << " konnte nicht geladen werden!\n";
       return kUsageError;
     }
   }
   for (const std::string& image : options.images)
-    AddImageArgument(records, image, read_metadata, log);
+    AddImageArgument(disk, records, image, read_metadata, log);
   if (StopRequested()) return kCancelled;
 
   TProgressLog progress(!skin.Startpage.empty());
@@ -263,7 +265,7 @@ int RunGenerate(const TParsedArguments& args, std::ostream& out, std::ostream& e
       for (const std::string& line : progress.Lines()) out << line << "\n";
   };
 
-  TSystemFiles files;
+  TSystemFiles files(disk);
   TRunInput input;
   input.skin = &skin;
   input.records = &records;
@@ -311,7 +313,7 @@ int RunSkins(const std::vector<std::string>& folders, std::ostream& out, std::os
   if (folders.size() != 1) return UsageError(err, "skins erwartet genau ein Verzeichnis", "skins");
   TStreamMessages messages(err);
   TVTLSkinList skins;
-  skins.ScanFolder(folders[0], messages);
+  skins.ScanFolder(SystemDisk(), folders[0], messages);
   if (StopRequested()) return kCancelled;
   for (int i = 0; i < skins.Count(); ++i) {
     const TVTLSkin& skin = skins.Item(i);

@@ -2,7 +2,8 @@
 
 #include "model/file_naming.h"
 #include "model/skin.h"
-#include "support/file_io.h"
+#include "support/disk.h"
+#include "support/paths.h"
 #include "support/user_messages.h"
 #include "support/version.h"
 
@@ -25,7 +26,7 @@ std::vector<std::string> SkinNames(const TParsedArguments& so_far, TSkinTable ta
   // The shell hands the word over as typed, before it expands "~".
   if (path.rfind("~/", 0) == 0) path = HomeFromEnvironment() + path.substr(1);
   RecordedMessages ignored;
-  TVTLSkin skin(ExtractFilePath(path), ExtractFileName(path), ignored);
+  TVTLSkin skin(SystemDisk(), ExtractFilePath(path), ExtractFileName(path), ignored);
   if (!skin.Valid) return {};
   std::vector<std::string> names;
   const TVTL2dValueList& rows = table(skin);

@@ -1,7 +1,7 @@
 #include "csv/csv_file.h"
 
 #include "model/value_list.h"
-#include "support/file_io.h"
+#include "support/disk.h"
 #include "support/text.h"
 #include "support/user_messages.h"
 
@@ -61,9 +61,9 @@ std::string InvalidCsvMessage(const std::string& file_name) {
   return "Die CSV-Datei " + file_name + " ist ungültig!";
 }
 
-bool TCSVFile::LoadFromFile(const std::string& file_name, UserMessages& messages) {
+bool TCSVFile::LoadFromFile(TDisk& disk, const std::string& file_name, UserMessages& messages) {
   std::string contents;
-  if (!ReadWholeFile(file_name, contents)) return false;
+  if (!disk.ReadFile(file_name, contents).Ok()) return false;
   return LoadFromText(contents, file_name, messages);
 }
 

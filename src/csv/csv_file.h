@@ -18,6 +18,7 @@
 
 namespace vistrel {
 
+class TDisk;
 class TVTL2dValueList;
 class UserMessages;
 
@@ -44,7 +45,8 @@ class TCSVFile : public TCSVBase {
   // further line. A file that cannot be read gives false without a message. A malformed line,
   // or a line whose number of fields differs from the header's, is reported as
   // "Die CSV-Datei <file_name> ist ungültig!" and gives false; rows read before it stay.
-  [[nodiscard]] bool LoadFromFile(const std::string& file_name, UserMessages& messages);
+  [[nodiscard]] bool LoadFromFile(TDisk& disk, const std::string& file_name,
+                                  UserMessages& messages);
   // The same for contents already read; `file_name` is used in the message only.
   [[nodiscard]] bool LoadFromText(std::string_view contents, const std::string& file_name,
                                   UserMessages& messages);

@@ -4,7 +4,7 @@
 #include <random>
 
 #include "csv/csv_file.h"
-#include "support/file_io.h"
+#include "support/disk.h"
 #include "support/text.h"
 
 namespace vistrel {
@@ -95,12 +95,12 @@ std::optional<TGallerySettings> ParseGallerySettings(std::string_view text) {
 
 std::optional<TGallerySettings> LoadGallerySettings(const std::string& path) {
   std::string text;
-  if (!ReadWholeFile(path, text, kMaxGallerySettingsSize)) return std::nullopt;
+  if (!SystemDisk().ReadFile(path, text, kMaxGallerySettingsSize).Ok()) return std::nullopt;
   return ParseGallerySettings(text);
 }
 
 bool SaveGallerySettings(const TGallerySettings& settings, const std::string& path) {
-  return WriteFileReplacing(path, FormatGallerySettings(settings));
+  return SystemDisk().WriteFileReplacing(path, FormatGallerySettings(settings)).Ok();
 }
 
 std::string NewGalleryId() {

@@ -1,6 +1,6 @@
 #include "csv/record_file.h"
 
-#include "support/file_io.h"
+#include "support/disk.h"
 #include "support/text.h"
 #include "support/user_messages.h"
 
@@ -17,8 +17,8 @@ constexpr char kUnknownHeader[] =
 
 }  // namespace
 
-bool TCSVVTLRecordFile::SaveRecordList(const TVTLRecordList& list, const std::string& file_name,
-                                       UserMessages& messages) {
+bool TCSVVTLRecordFile::SaveRecordList(TDisk& disk, const TVTLRecordList& list,
+                                       const std::string& file_name, UserMessages& messages) {
   std::string contents;
   auto field = [&](const std::string& text) { contents += QuoteField(text) + Separator; };
   field(kFileNameHeader);
@@ -35,16 +35,17 @@ bool TCSVVTLRecordFile::SaveRecordList(const TVTLRecordList& list, const std::st
     for (int i = 0; i < record.Details.Count(); ++i) field(record.Details.Value(i));
     contents += kLineEnd;
   }
-  if (WriteFileReplacing(file_name, contents)) return true;
+  if (disk.WriteFileReplacing(file_name, contents).Ok()) return true;
   messages.ShowError("Die Datei " + file_name + " konnte nicht gespeichert werden!");
   return false;
 }
 
-bool TCSVVTLRecordFile::LoadRecordList(TVTLRecordList& list, const std::string& file_name,
+bool TCSVVTLRecordFile::LoadRecordList(TDisk& disk, TVTLRecordList& list,
+                                       const std::string& file_name,
                                        const TMetadataReader& read_metadata, TLogger& log,
                                        UserMessages& messages) {
   std::string contents;
-  if (!ReadWholeFile(file_name, contents)) return false;
+  if (!disk.ReadFile(file_name, contents).Ok()) return false;
   return LoadRecordListFromText(list, contents, read_metadata, log, messages);
 }
 

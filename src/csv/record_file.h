@@ -7,7 +7,8 @@
 //
 // Saving writes the whole file beside the target and renames it over the target only when it is
 // complete, so a failed save keeps the old file. Messages go through the caller's UserMessages.
-// An object holds nothing but the dialect; one per save or load, on one thread.
+// The file is read and written through the disk the caller gives. An object holds nothing but
+// the dialect; one per save or load, on one thread.
 #pragma once
 
 #include <string>
@@ -19,18 +20,20 @@
 
 namespace vistrel {
 
+class TDisk;
+
 class TCSVVTLRecordFile : public TCSVBase {
  public:
   // Writes `list` to `file_name`. On failure shows
   // "Die Datei <file_name> konnte nicht gespeichert werden!" and returns false; an existing
   // file of that name is then unchanged.
-  [[nodiscard]] bool SaveRecordList(const TVTLRecordList& list, const std::string& file_name,
-                                    UserMessages& messages);
+  [[nodiscard]] bool SaveRecordList(TDisk& disk, const TVTLRecordList& list,
+                                    const std::string& file_name, UserMessages& messages);
   // Appends the images of `file_name` to `list`, each record created with `read_metadata` and
   // `log`. True when the whole file was read; a malformed file or unknown header shows its
   // message and gives false, with the images read before the bad line kept in the list. A file
   // that cannot be read gives false without a message.
-  [[nodiscard]] bool LoadRecordList(TVTLRecordList& list, const std::string& file_name,
+  [[nodiscard]] bool LoadRecordList(TDisk& disk, TVTLRecordList& list, const std::string& file_name,
                                     const TMetadataReader& read_metadata, TLogger& log,
                                     UserMessages& messages);
   // The same for contents already read.

@@ -4,7 +4,7 @@
 #include <unordered_set>
 
 #include "generation/run_journal.h"
-#include "support/file_io.h"
+#include "support/paths.h"
 #include "support/trash.h"
 
 namespace vistrel {

@@ -1,14 +1,10 @@
 #include "generation/output_folder.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <utility>
 #include <vector>
 
-#include "support/file_io.h"
+#include "support/paths.h"
 
 namespace vistrel {
 
@@ -50,7 +46,8 @@ bool IsNameInsideFolder(const std::string& pattern, const std::string& old_name,
   return IsInside(name);
 }
 
-TOutputFolder::TOutputFolder(std::string directory) : directory_(std::move(directory)) {
+TOutputFolder::TOutputFolder(TDisk& disk, std::string directory)
+    : disk_(disk), directory_(std::move(directory)), namer_(disk), journal_(disk) {
   if (!directory_.empty() && directory_.back() != '/') directory_.push_back('/');
   // A file that a dead run finished does not cost this run its plain name: it is replaced.
   namer_.SetReplaceable([this](const std::string& path) {
@@ -60,22 +57,15 @@ TOutputFolder::TOutputFolder(std::string directory) : directory_(std::move(direc
 
 TOutputFolder::~TOutputFolder() {
   journal_.End();  // needs the folder
-  if (root_fd_ >= 0) ::close(root_fd_);
 }
 
 int TOutputFolder::RootFd() const {
-  std::call_once(root_once_, [this] {
-    root_fd_ = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    root_error_ = root_fd_ < 0 ? errno : 0;
-  });
-  return root_fd_;
+  std::call_once(root_once_, [this] { root_error_ = disk_.OpenFolder(directory_, root_).Error(); });
+  return root_.get();
 }
 
-bool TOutputFolder::BeginRun() {
-  if (RootFd() < 0) {
-    errno = root_error_;
-    return false;
-  }
+TDiskStatus TOutputFolder::BeginRun() {
+  if (RootFd() < 0) return TDiskStatus(root_error_);
   return journal_.Start(RootFd(), directory_);
 }
 
@@ -84,55 +74,45 @@ void TOutputFolder::EndRun() {
   journal_.End();
 }
 
-int TOutputFolder::OpenParent(std::string_view relative, bool create, std::string& leaf,
-                              TFd& opened, std::string* failed) const {
+TDiskStatus TOutputFolder::OpenParent(std::string_view relative, bool create, TParentFolder& parent,
+                                      std::string* failed) const {
   const int root = RootFd();
   if (root < 0) {
     if (failed) *failed = directory_;
-    errno = root_error_;
-    return -1;
+    return TDiskStatus(root_error_);
   }
-  const int parent = OpenParentFolder(root, relative, create, leaf, opened, failed);
-  if (parent < 0 && failed) {
-    const int error = errno;
-    *failed = directory_ + *failed;
-    errno = error;
-  }
-  return parent;
+  const TDiskStatus opened = disk_.OpenParentFolder(root, relative, create, parent, failed);
+  if (!opened.Ok() && failed) *failed = directory_ + *failed;
+  return opened;
 }
 
-int TOutputFolder::MakeFile(const std::string& path, std::string& blocker) {
+TDiskStatus TOutputFolder::MakeFile(const std::string& path, std::string& blocker) {
   const std::string_view relative = Relative(path);
   journal_.Reserve(relative);
-  std::string leaf;
-  TFd opened;
+  TParentFolder parent;
   blocker.clear();
-  const int parent = OpenParent(relative, true, leaf, opened, &blocker);
-  int error = errno;
-  if (parent >= 0) {
-    constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-    TFd file(::openat(parent, leaf.c_str(), kFlags, 0644));
-    error = errno;
-    if (file.get() < 0 && error == EEXIST && journal_.TakeOver(relative, parent, leaf)) {
-      file = TFd(::openat(parent, leaf.c_str(), kFlags, 0644));
-      error = errno;
-    }
+  TDiskStatus status = OpenParent(relative, true, parent, &blocker);
+  TFd file;
+  if (status.Ok()) {
+    status = disk_.Open(parent.fd, parent.leaf, TOpen::kCreate, file, 0644);
+    if (status.Error() == EEXIST && journal_.TakeOver(relative, parent.fd, parent.leaf))
+      status = disk_.Open(parent.fd, parent.leaf, TOpen::kCreate, file, 0644);
+  }
+  if (status.Ok()) {
     struct stat st;
-    if (file.get() >= 0) {
-      if (::fstat(file.get(), &st) == 0) {
-        {
-          std::lock_guard lock(mutex_);
-          created_[path] = {st.st_dev, st.st_ino, false};
-        }
-        journal_.Created(relative, st.st_dev, st.st_ino, BirthTime(file.get(), ""));
-        return 0;
+    status = disk_.Status(file.get(), "", false, st);
+    if (status.Ok()) {
+      {
+        std::lock_guard lock(mutex_);
+        created_[path] = {st.st_dev, st.st_ino, false};
       }
-      error = errno;
-      ::unlinkat(parent, leaf.c_str(), 0);
+      journal_.Created(relative, st.st_dev, st.st_ino, disk_.BirthTime(file.get(), ""));
+      return status;
     }
+    (void)disk_.Remove(parent.fd, parent.leaf);
   }
   journal_.Released(relative);
-  return error;
+  return status;
 }
 
 TOutputFolder::TResult TOutputFolder::Create(const std::string& pattern,
@@ -144,7 +124,7 @@ TOutputFolder::TResult TOutputFolder::Create(const std::string& pattern,
     path = namer_.Make(directory_, pattern, old_name, extension);
     if (path.empty()) break;
     std::string blocker;
-    const int error = MakeFile(path, blocker);
+    const int error = MakeFile(path, blocker).Error();
     if (error == 0) return TResult::kCreated;
     // Made by someone else meanwhile: the namer knows it now.
     if (error == EEXIST && blocker.empty()) continue;
@@ -153,7 +133,7 @@ TOutputFolder::TResult TOutputFolder::Create(const std::string& pattern,
       return TResult::kFailed;
     }
     throw EOutputError(
-        path, blocker.empty() ? SystemErrorText(error) : EntryInTheWay(blocker, true, error));
+        path, blocker.empty() ? SystemErrorText(error) : disk_.EntryInTheWay(blocker, true, error));
   }
   errno = EEXIST;
   return TResult::kFailed;
@@ -162,9 +142,9 @@ TOutputFolder::TResult TOutputFolder::Create(const std::string& pattern,
 std::string TOutputFolder::CreateNamed(const std::string& relative) {
   const std::string path = directory_ + relative;
   std::string blocker;
-  if (const int error = MakeFile(path, blocker); error != 0)
-    throw EOutputError(path, blocker.empty() ? EntryInTheWay(path, false, error)
-                                             : EntryInTheWay(blocker, true, error));
+  if (const int error = MakeFile(path, blocker).Error(); error != 0)
+    throw EOutputError(path, blocker.empty() ? disk_.EntryInTheWay(path, false, error)
+                                             : disk_.EntryInTheWay(blocker, true, error));
   return path;
 }
 
@@ -180,19 +160,22 @@ TOutputFile TOutputFolder::OpenCreated(const std::string& path) {
     identity = found->second;
   }
   if (was_finished) journal_.Created(Relative(path), identity.device, identity.inode, 0);
-  std::string leaf;
-  TFd opened;
-  const int parent = OpenParent(Relative(path), false, leaf, opened);
-  if (parent < 0) throw EOutputError(path, SystemErrorText(errno));
-  TFd file(::openat(parent, leaf.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  if (file.get() < 0) throw EOutputError(path, EntryInTheWay(path, false, errno));
+  TParentFolder parent;
+  if (const TDiskStatus opened = OpenParent(Relative(path), false, parent); !opened.Ok())
+    throw EOutputError(path, SystemErrorText(opened.Error()));
+  TFd file;
+  if (const TDiskStatus opened = disk_.Open(parent.fd, parent.leaf, TOpen::kWrite, file);
+      !opened.Ok())
+    throw EOutputError(path, disk_.EntryInTheWay(path, false, opened.Error()));
   struct stat st;
-  if (::fstat(file.get(), &st) != 0 || st.st_dev != identity.device ||
+  if (!disk_.Status(file.get(), "", false, st).Ok() || st.st_dev != identity.device ||
       st.st_ino != identity.inode || !S_ISREG(st.st_mode))
     throw EOutputError(path, "durch eine andere Datei ersetzt");
-  if (st.st_size != 0 && ::ftruncate(file.get(), 0) != 0)
-    throw EOutputError(path, SystemErrorText(errno));
-  return TOutputFile(file.release(), path);
+  if (st.st_size != 0) {
+    if (const TDiskStatus cut = disk_.Truncate(file.get()); !cut.Ok())
+      throw EOutputError(path, SystemErrorText(cut.Error()));
+  }
+  return TOutputFile(disk_, std::move(file), path);
 }
 
 void TOutputFolder::Finish(TOutputFile& file) {
@@ -208,12 +191,11 @@ void TOutputFolder::Finish(TOutputFile& file) {
   }
   // Size and time as the file was left, so that a later run can tell whether it was changed.
   TRunJournal::TIdentity finished{identity.device, identity.inode};
-  std::string leaf;
-  TFd opened;
-  const int parent = OpenParent(Relative(path), false, leaf, opened);
+  TParentFolder parent;
   struct stat st;
-  if (parent >= 0 && ::fstatat(parent, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-      st.st_dev == identity.device && st.st_ino == identity.inode) {
+  if (OpenParent(Relative(path), false, parent).Ok() &&
+      disk_.Status(parent.fd, parent.leaf, false, st).Ok() && st.st_dev == identity.device &&
+      st.st_ino == identity.inode) {
     finished.size = st.st_size;
     finished.modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   }
@@ -229,15 +211,13 @@ bool TOutputFolder::Remove(const std::string& path) {
     identity = found->second;
     created_.erase(found);
   }
-  std::string leaf;
-  TFd opened;
-  const int parent = OpenParent(Relative(path), false, leaf, opened);
+  TParentFolder parent;
   struct stat st;
   // Only the very file that was created goes; whatever took its place meanwhile stays.
-  const bool removed = parent >= 0 &&
-                       ::fstatat(parent, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+  const bool removed = OpenParent(Relative(path), false, parent).Ok() &&
+                       disk_.Status(parent.fd, parent.leaf, false, st).Ok() &&
                        st.st_dev == identity.device && st.st_ino == identity.inode &&
-                       ::unlinkat(parent, leaf.c_str(), 0) == 0;
+                       disk_.Remove(parent.fd, parent.leaf).Ok();
   journal_.Released(Relative(path));
   return removed;
 }

@@ -19,8 +19,8 @@
 // itself (no space, no permission, a file or link where a folder must be) throws EOutputError
 // naming the file and the reason, since no other file would fare better.
 //
-// Create() and CreateNamed() belong to the run's thread; the other operations may be called
-// from any thread.
+// Everything the folder does goes through the run's disk. Create() and CreateNamed() belong to
+// the run's thread; the other operations may be called from any thread.
 #pragma once
 
 #include <sys/types.h>
@@ -32,6 +32,7 @@
 
 #include "generation/run_journal.h"
 #include "model/file_naming.h"
+#include "support/disk.h"
 #include "support/output_file.h"
 #include "template/page_folder.h"
 
@@ -44,17 +45,18 @@ bool IsNameInsideFolder(const std::string& pattern, const std::string& old_name,
 
 class TOutputFolder : public TPageFolder {
  public:
-  // `directory` is the output folder with its trailing "/"; it must exist.
-  explicit TOutputFolder(std::string directory);
+  // `directory` is the output folder with its trailing "/"; it must exist. `disk` must outlive
+  // the folder.
+  TOutputFolder(TDisk& disk, std::string directory);
   ~TOutputFolder() override;
   TOutputFolder(const TOutputFolder&) = delete;
   TOutputFolder& operator=(const TOutputFolder&) = delete;
 
   const std::string& Directory() const override { return directory_; }
 
-  // Clears what dead runs left here and starts this run's journal. False, with errno set, when
-  // the folder takes no file (it cannot be opened, or no file can be made in it).
-  [[nodiscard]] bool BeginRun();
+  // Clears what dead runs left here and starts this run's journal. The system's error when the
+  // folder takes no file (it cannot be opened, or no file can be made in it).
+  TDiskStatus BeginRun();
   // Removes every file created here and not finished, and ends the run's journal.
   void EndRun();
 
@@ -73,15 +75,15 @@ class TOutputFolder : public TPageFolder {
 
   // Removes a file created here (finished or not); false when it is not there any more as the
   // file that was created.
-  bool Remove(const std::string& path);
+  [[nodiscard]] bool Remove(const std::string& path);
   // Removes every file created here and not finished; returns how many.
   int RemoveUnfinished();
 
-  // The folder holding `relative` (creating missing folders with `create`, following no link)
-  // and in `leaf` the last name; see OpenParentFolder(). A folder opened on the way is kept
-  // open in `opened`; `failed` is the full path of a folder on the way that failed.
-  int OpenParent(std::string_view relative, bool create, std::string& leaf, TFd& opened,
-                 std::string* failed = nullptr) const;
+  // The folder holding `relative` (creating missing folders with `create`, following no link);
+  // see TDisk::OpenParentFolder(). `failed` is the full path of a folder on the way that
+  // failed.
+  TDiskStatus OpenParent(std::string_view relative, bool create, TParentFolder& parent,
+                         std::string* failed = nullptr) const;
 
  private:
   struct TCreated {
@@ -90,20 +92,22 @@ class TOutputFolder : public TPageFolder {
     bool finished;
   };
 
-  // Creates the file `path` empty and exclusively, noted in the journal first. 0, or the
+  // Creates the file `path` empty and exclusively, noted in the journal first. Success, or the
   // system's error with `blocker` the folder on the way that failed (empty when the file
   // itself failed; EEXIST then means that the name is taken).
-  int MakeFile(const std::string& path, std::string& blocker);
-  // The output folder itself, opened once when it is first needed (it exists by then).
+  TDiskStatus MakeFile(const std::string& path, std::string& blocker);
+  // The output folder itself, opened once when it is first needed (it exists by then); -1,
+  // with root_error_ saying why, when it cannot be opened.
   int RootFd() const;
   std::string_view Relative(const std::string& path) const {
     return std::string_view(path).substr(directory_.size());
   }
 
+  TDisk& disk_;
   std::string directory_;
   TUniqueNamer namer_;
   mutable std::once_flag root_once_;
-  mutable int root_fd_ = -1;
+  mutable TFd root_;
   mutable int root_error_ = 0;
   TRunJournal journal_;
   std::mutex mutex_;  // guards created_

@@ -1,17 +1,12 @@
 #include "generation/run_journal.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <optional>
-#include <random>
 #include <unordered_map>
 #include <vector>
 
 #include "support/output_file.h"
+#include "support/paths.h"
 #include "support/text.h"
 #include "support/trash.h"
 
@@ -62,14 +57,6 @@ constexpr std::string_view kHeader = "vistrel-lauf 2\n";
 constexpr std::string_view kHeaderVersion1 = "vistrel-lauf 1\n";
 constexpr int kMaxNameAttempts = 100;
 constexpr int kRandomLength = 12;
-
-// flock() that waits through signals.
-int Lock(int fd, int operation) {
-  int result;
-  do result = ::flock(fd, operation);
-  while (result != 0 && errno == EINTR);
-  return result;
-}
 
 // What the records of a dead run say about one name: the last record counts, but a finish
 // keeps the identity its file was created with.
@@ -127,21 +114,12 @@ std::unordered_map<std::string, TEntry> ReadRecords(std::string_view contents) {
 
 // True when `st` is the regular file `file` was: the same device and inode, and the same
 // birth where it is known. With `finished`, also the same size and modification time.
-bool IsSameFile(const struct stat& st, int parent, const std::string& leaf,
+bool IsSameFile(TDisk& disk, const struct stat& st, int parent, const std::string& leaf,
                 const TRunJournal::TIdentity& file, bool finished) {
   if (!S_ISREG(st.st_mode) || st.st_dev != file.device || st.st_ino != file.inode) return false;
   if (finished && (file.size < 0 || st.st_size != file.size || ModifiedTime(st) != file.modified))
     return false;
-  return file.birth == 0 || BirthTime(parent, leaf) == file.birth;
-}
-
-std::string RandomPart() {
-  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device random;
-  std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
-  std::string part;
-  for (int i = 0; i < kRandomLength; ++i) part += kLetters[pick(random)];
-  return part;
+  return file.birth == 0 || disk.BirthTime(parent, leaf) == file.birth;
 }
 
 }  // namespace
@@ -149,62 +127,62 @@ std::string RandomPart() {
 void TRunJournal::SettleDeadRun(int root, std::string_view contents) {
   for (const auto& [name, entry] : ReadRecords(contents)) {
     if (entry.kind != '+' && entry.kind != '=' && entry.kind != '!') continue;
-    std::string leaf;
-    TFd opened;
-    const int parent = OpenParentFolder(root, name, false, leaf, opened);
+    TParentFolder parent;
     struct stat st;
-    if (parent < 0 || ::fstatat(parent, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISREG(st.st_mode))
+    if (!disk_.OpenParentFolder(root, name, false, parent).Ok() ||
+        !disk_.Status(parent.fd, parent.leaf, false, st).Ok() || !S_ISREG(st.st_mode))
       continue;
     if (entry.kind == '!') {
-      if (IsSameFile(st, parent, leaf, entry.file, true)) inherited_[name] = entry.file;
+      if (IsSameFile(disk_, st, parent.fd, parent.leaf, entry.file, true))
+        inherited_[name] = entry.file;
       continue;
     }
     // A reserved name whose file was not noted yet was made empty an instant ago. A noted
     // file is known by its inode, and where the file system keeps it by its birth, so a later
     // file that got the number of a deleted one is not taken for it.
-    const bool made_by_run =
-        entry.kind == '=' ? IsSameFile(st, parent, leaf, entry.file, false) : st.st_size == 0;
-    if (made_by_run) {
-      ::unlinkat(parent, leaf.c_str(), 0);
-      inherited_.erase(name);
-    }
+    const bool made_by_run = entry.kind == '='
+                                 ? IsSameFile(disk_, st, parent.fd, parent.leaf, entry.file, false)
+                                 : st.st_size == 0;
+    // A leftover that cannot be removed stays; the next run tries again.
+    if (made_by_run && disk_.Remove(parent.fd, parent.leaf).Ok()) inherited_.erase(name);
   }
 }
 
 void TRunJournal::ClearDeadRuns(int root) {
-  for (const std::string& name : ListFolderEntries(root)) {
+  for (const std::string& name : disk_.ListFolder(root)) {
     if (!name.starts_with(TRunJournal::kJournalPrefix)) continue;
-    TFd fd(::openat(root, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    TFd fd;
     struct stat st;
     std::string contents;
     // A journal whose lock cannot be had belongs to a run that lives.
-    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 ||
-        !ReadOpenFile(fd.get(), contents, kMaxDataFileSize) ||
+    if (!disk_.Open(root, name, TOpen::kRead, fd).Ok() ||
+        !disk_.Status(fd.get(), "", false, st).Ok() || !S_ISREG(st.st_mode) ||
+        !disk_.Lock(fd.get(), /*wait=*/false).Ok() ||
+        !disk_.ReadRest(fd.get(), contents, kMaxDataFileSize).Ok() ||
         !(contents.starts_with(kHeader) || contents.starts_with(kHeaderVersion1)))
       continue;
     SettleDeadRun(root, contents);
     struct stat now;
-    if (::fstatat(root, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == st.st_dev &&
+    if (disk_.Status(root, name, false, now).Ok() && now.st_dev == st.st_dev &&
         now.st_ino == st.st_ino)
-      ::unlinkat(root, name.c_str(), 0);
+      (void)disk_.Remove(root, name);
   }
 }
 
-bool TRunJournal::Start(int root, const std::string& directory) {
+TDiskStatus TRunJournal::Start(int root, const std::string& directory) {
   End();
-  if (root < 0) return false;
+  if (root < 0) return TDiskStatus(EBADF);
   // Starting is one step for every run in the folder, so no run ever sees another's journal
   // between its creation and its lock.
-  const bool folder_locked = Lock(root, LOCK_EX) == 0;
+  const bool folder_locked = disk_.Lock(root, /*wait=*/true).Ok();
   struct TUnlock {
+    TDisk& disk;
     int fd;
     bool locked;
     ~TUnlock() {
-      if (locked) ::flock(fd, LOCK_UN);
+      if (locked) (void)disk.Unlock(fd);
     }
-  } unlock{root, folder_locked};
+  } unlock{disk_, root, folder_locked};
   {
     std::lock_guard lock(mutex_);
     inherited_.clear();
@@ -212,22 +190,20 @@ bool TRunJournal::Start(int root, const std::string& directory) {
   if (folder_locked) ClearDeadRuns(root);
 
   for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
-    const std::string name = std::string(kJournalPrefix) + RandomPart();
-    TFd fd(
-        ::openat(root, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (fd.get() < 0) {
-      if (errno == EEXIST) continue;
-      return false;
+    const std::string name = std::string(kJournalPrefix) + RandomName(kRandomLength);
+    TFd fd;
+    if (const TDiskStatus created = disk_.Open(root, name, TOpen::kCreate, fd, 0600);
+        !created.Ok()) {
+      if (created.Error() == EEXIST) continue;
+      return created;
     }
-    if (!WriteAll(fd.get(), kHeader)) {
-      const int error = errno;
-      ::unlinkat(root, name.c_str(), 0);
-      errno = error;
-      return false;  // the folder takes no file
+    if (const TDiskStatus written = disk_.Write(fd.get(), kHeader); !written.Ok()) {
+      (void)disk_.Remove(root, name);
+      return written;  // the folder takes no file
     }
-    if (!folder_locked || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-      ::unlinkat(root, name.c_str(), 0);
-      return true;  // no locks here: the run goes without a journal
+    if (!folder_locked || !disk_.Lock(fd.get(), /*wait=*/false).Ok()) {
+      (void)disk_.Remove(root, name);
+      return {};  // no locks here: the run goes without a journal
     }
     {
       std::lock_guard lock(mutex_);
@@ -238,10 +214,9 @@ bool TRunJournal::Start(int root, const std::string& directory) {
     }
     // Passed on, so that a death of this run does not turn them into the user's files.
     for (const auto& [inherited, file] : inherited_) (void)Append('!', inherited, file);
-    return true;
+    return {};
   }
-  errno = EEXIST;
-  return false;
+  return TDiskStatus(EEXIST);
 }
 
 void TRunJournal::End() {
@@ -249,36 +224,35 @@ void TRunJournal::End() {
   if (fd_.get() < 0) return;
   struct stat own;
   struct stat now;
-  if (::fstat(fd_.get(), &own) == 0 &&
-      ::fstatat(root_, name_.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && own.st_dev == now.st_dev &&
-      own.st_ino == now.st_ino)
-    ::unlinkat(root_, name_.c_str(), 0);
+  if (disk_.Status(fd_.get(), "", false, own).Ok() && disk_.Status(root_, name_, false, now).Ok() &&
+      own.st_dev == now.st_dev && own.st_ino == now.st_ino)
+    (void)disk_.Remove(root_, name_);
   fd_ = TFd();  // closing lets the lock go
   name_.clear();
   path_.clear();
 }
 
-int TRunJournal::Append(char kind, std::string_view name, const TIdentity& file) {
+TDiskStatus TRunJournal::Append(char kind, std::string_view name, const TIdentity& file) {
   std::lock_guard lock(mutex_);
-  if (fd_.get() < 0) return 0;
+  if (fd_.get() < 0) return {};
   std::string record(1, kind);
   record += ' ' + std::to_string(file.device) + ' ' + std::to_string(file.inode) + ' ' +
             std::to_string(file.birth) + ' ' + std::to_string(file.size) + ' ' +
             std::to_string(file.modified) + ' ' + EncodeTrashPath(NormalizeRelativeName(name)) +
             '\n';
-  return WriteAll(fd_.get(), record) ? 0 : errno;
+  return disk_.Write(fd_.get(), record);
 }
 
-int TRunJournal::Append(char kind, std::string_view name) { return Append(kind, name, {}); }
+TDiskStatus TRunJournal::Append(char kind, std::string_view name) { return Append(kind, name, {}); }
 
 void TRunJournal::Reserve(std::string_view name) {
-  if (const int error = Append('+', name); error != 0)
-    throw EOutputError(path_, SystemErrorText(error));
+  if (const TDiskStatus written = Append('+', name); !written.Ok())
+    throw EOutputError(path_, SystemErrorText(written.Error()));
 }
 
 void TRunJournal::Created(std::string_view name, dev_t device, ino_t inode, int64_t birth) {
-  if (const int error = Append('=', name, {device, inode, birth}); error != 0)
-    throw EOutputError(path_, SystemErrorText(error));
+  if (const TDiskStatus written = Append('=', name, {device, inode, birth}); !written.Ok())
+    throw EOutputError(path_, SystemErrorText(written.Error()));
 }
 
 void TRunJournal::Finished(std::string_view name, const TIdentity& file) {
@@ -297,10 +271,10 @@ bool TRunJournal::TakeOver(std::string_view name, int parent, const std::string&
   const auto found = inherited_.find(NormalizeRelativeName(name));
   if (found == inherited_.end()) return false;
   struct stat st;
-  const bool same = ::fstatat(parent, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                    IsSameFile(st, parent, leaf, found->second, true);
+  const bool same = disk_.Status(parent, leaf, false, st).Ok() &&
+                    IsSameFile(disk_, st, parent, leaf, found->second, true);
   inherited_.erase(found);
-  return same && ::unlinkat(parent, leaf.c_str(), 0) == 0;
+  return same && disk_.Remove(parent, leaf).Ok();
 }
 
 }  // namespace vistrel

@@ -26,7 +26,8 @@
 // not be made untracked); Finished() and Released() only note what they can: a lost mark costs
 // at most a finished file of a dead run, and the identity check protects everything else.
 //
-// A journal that has not been started records nothing. Records may come from any thread.
+// Every file operation goes through the run's disk. A journal that has not been started records
+// nothing. Records may come from any thread.
 #pragma once
 
 #include <sys/types.h>
@@ -38,7 +39,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "support/file_io.h"
+#include "support/disk.h"
 
 namespace vistrel {
 
@@ -56,16 +57,17 @@ class TRunJournal {
   // The name of every journal begins so; the rest is random.
   static constexpr std::string_view kJournalPrefix = ".vistrel-lauf-";
 
-  TRunJournal() = default;
+  // `disk` must outlive the journal.
+  explicit TRunJournal(TDisk& disk) : disk_(disk) {}
   ~TRunJournal() { End(); }
   TRunJournal(const TRunJournal&) = delete;
   TRunJournal& operator=(const TRunJournal&) = delete;
 
   // Clears what dead runs left in the open folder `root` (the folder named `directory`, with
-  // its trailing "/") and starts this run's journal there. False, with errno set, when the
-  // journal cannot be created: the folder takes no file. When the folder's file system has no
-  // locks, the run goes without a journal (nothing could tell a live run from a dead one).
-  [[nodiscard]] bool Start(int root, const std::string& directory);
+  // its trailing "/") and starts this run's journal there. The system's error when the journal
+  // cannot be created: the folder takes no file. When the folder's file system has no locks,
+  // the run goes without a journal (nothing could tell a live run from a dead one).
+  TDiskStatus Start(int root, const std::string& directory);
   // Deletes the journal and lets its lock go; records made later are dropped.
   void End();
   // The journal's full path, or empty when there is none.
@@ -96,14 +98,15 @@ class TRunJournal {
   bool TakeOver(std::string_view name, int parent, const std::string& leaf);
 
  private:
-  // Appends one record; 0, or the system's error when it could not be written completely.
-  int Append(char kind, std::string_view name, const TIdentity& file);
-  int Append(char kind, std::string_view name);
+  // Appends one record, unless no journal is kept.
+  TDiskStatus Append(char kind, std::string_view name, const TIdentity& file);
+  TDiskStatus Append(char kind, std::string_view name);
   // Takes the journal of every dead run in the folder: its leftovers go, its unchanged
   // finished files are inherited, then the journal itself goes.
   void ClearDeadRuns(int root);
   void SettleDeadRun(int root, std::string_view contents);
 
+  TDisk& disk_;
   std::mutex mutex_;
   TFd fd_;
   std::string name_;                                      // inside the folder

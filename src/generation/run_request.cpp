@@ -1,7 +1,5 @@
 #include "generation/run_request.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <unordered_map>
@@ -12,7 +10,8 @@
 #include "model/color.h"
 #include "model/copy_format.h"
 #include "model/file_naming.h"
-#include "support/file_io.h"
+#include "support/disk.h"
+#include "support/paths.h"
 #include "support/text.h"
 
 namespace vistrel {
@@ -40,12 +39,13 @@ bool IsNumberIn(const std::string& text, int low, int high) {
 // may be emptied.
 std::string WhyNotEmpty(const std::string& folder, const TRunInput& input,
                         const TFileServices& files) {
+  TDisk& disk = files.Disk();
   if (files.IsMountRoot(folder)) return "Es ist die Wurzel eines Dateisystems.";
   const std::string home = files.HomeFolder();
-  if (!home.empty() && IsSameOrBelow(RealPath(home), folder))
+  if (!home.empty() && IsSameOrBelow(disk.RealPath(home), folder))
     return "Es ist der persönliche Ordner oder ein Ordner, der ihn enthält.";
   for (const std::string& skins : {input.skins_folder, input.skin->Directory}) {
-    const std::string resolved = RealPath(skins);
+    const std::string resolved = disk.RealPath(skins);
     if (IsSameOrBelow(resolved, folder) || IsSameOrBelow(folder, resolved))
       return "Es enthält Skins oder liegt in einem Skin.";
   }
@@ -58,11 +58,11 @@ std::string WhyNotEmpty(const std::string& folder, const TRunInput& input,
   for (int i = 0; i < input.records->Count(); ++i) {
     const TVTLRecord& record = input.records->Item(i);
     auto [known, added] = folder_inside.try_emplace(record.Directory, false);
-    if (added) known->second = IsSameOrBelow(RealPath(record.Directory), folder);
+    if (added) known->second = IsSameOrBelow(disk.RealPath(record.Directory), folder);
     struct stat st;
     const std::string path = record.FullPath();
-    if (known->second || (IsSystemPath(path) && ::lstat(path.c_str(), &st) == 0 &&
-                          S_ISLNK(st.st_mode) && IsSameOrBelow(RealPath(path), folder)))
+    if (known->second || (disk.Status(kByPath, path, false, st).Ok() && S_ISLNK(st.st_mode) &&
+                          IsSameOrBelow(disk.RealPath(path), folder)))
       return "Es enthält Bilder der Liste.";
   }
   return {};
@@ -194,8 +194,8 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
   if (!input.records || input.records->Count() == 0)
     return Refuse(TRequestProblem::kEmptyList, NoGalleryLine(EmptyListReason()));
 
-  if (request.empty_output && IsFolder(request.output_folder)) {
-    const std::string resolved = RealPath(request.output_folder);
+  if (request.empty_output && files.Disk().IsFolder(request.output_folder)) {
+    const std::string resolved = files.Disk().RealPath(request.output_folder);
     const std::string why = WhyNotEmpty(resolved, input, files);
     if (!why.empty())
       return Refuse(TRequestProblem::kEmptying,

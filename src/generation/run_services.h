@@ -2,8 +2,8 @@
 // user goes through these, so tests can replace each one.
 //
 //   images    scaled JPEG copies of a photo (the imaging module's libvips implementation)
-//   files     the user's home folder, the mount points, the trash, and where the
-//             variant cache lives
+//   files     the disk every file is read and written through, the user's home folder, the
+//             mount points, the trash, and where the variant cache lives
 //   messages  errors the user must see in a box ("Fehler"), such as an unreadable template
 //   progress  the reports of the run (see progress.h)
 //   cancel    set by the user to stop the run between images and pages
@@ -19,15 +19,18 @@
 #include "generation/image_processor.h"
 #include "model/progress.h"
 #include "support/cancel_flag.h"
+#include "support/disk.h"
 #include "support/trash.h"
 #include "support/user_messages.h"
 
 namespace vistrel {
 
-// What a run asks of the machine's files beyond the output folder.
+// What a run asks of the machine's files.
 class TFileServices {
  public:
   virtual ~TFileServices() = default;
+  // The disk: every file the run reads, makes or moves, goes through it.
+  virtual TDisk& Disk() const = 0;
   // The user's home folder (resolved), or empty when there is none.
   virtual std::string HomeFolder() const = 0;
   // True when the resolved folder `path` is the root of a file system (a mount point or "/").
@@ -40,11 +43,13 @@ class TFileServices {
   virtual std::string CacheFolder() const = 0;
 };
 
-// The machine itself: $HOME, the mount points as the kernel sees them, the desktop trash, the
-// user's cache folder.
+// The machine itself: its disk, $HOME, the mount points as the kernel sees them, the desktop
+// trash, the user's cache folder.
 class TSystemFiles : public TFileServices {
  public:
-  TSystemFiles();
+  // `disk` must outlive the object.
+  explicit TSystemFiles(TDisk& disk = SystemDisk());
+  TDisk& Disk() const override { return disk_; }
   std::string HomeFolder() const override { return home_; }
   bool IsMountRoot(const std::string& path) const override;
   std::vector<std::string> MountPoints() const override;
@@ -52,6 +57,7 @@ class TSystemFiles : public TFileServices {
   std::string CacheFolder() const override;
 
  private:
+  TDisk& disk_;
   std::string home_;
   std::unique_ptr<TTrash> trash_;
 };

@@ -1,15 +1,11 @@
 #include "generation/skin_files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <string_view>
 #include <utility>
 
 #include "generation/output_folder.h"
-#include "support/file_io.h"
+#include "support/disk.h"
 #include "support/output_file.h"
 #include "support/trash.h"
 
@@ -22,16 +18,18 @@ constexpr std::string_view kTargetFolder = "files/";
 
 // Adds the regular files below the open folder `folder` (its path relative to the skin's
 // "files" is `prefix`) to `files`, following no link.
-void ListFiles(int folder, const std::string& prefix, int depth, std::vector<std::string>& files) {
+void ListFiles(TDisk& disk, int folder, const std::string& prefix, int depth,
+               std::vector<std::string>& files) {
   if (depth > kMaxDepth) return;
-  for (const std::string& name : ListFolderEntries(folder)) {
+  for (const std::string& name : disk.ListFolder(folder)) {
     struct stat st;
-    if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!disk.Status(folder, name, false, st).Ok()) continue;
     if (S_ISREG(st.st_mode)) {
       files.push_back(prefix + name);
     } else if (S_ISDIR(st.st_mode)) {
-      TFd sub(::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-      if (sub.get() >= 0) ListFiles(sub.get(), prefix + name + "/", depth + 1, files);
+      TFd sub;
+      if (disk.Open(folder, name, TOpen::kFolder, sub).Ok())
+        ListFiles(disk, sub.get(), prefix + name + "/", depth + 1, files);
     }
   }
 }
@@ -49,28 +47,21 @@ std::string ReplacedFileNote(const std::string& path) {
          " unterschied sich von der des Skins und wurde in den Papierkorb verschoben.";
 }
 
-TSkinFiles::TSkinFiles(std::string source, TOutputFolder& output, TTrash& trash)
-    : source_(std::move(source)), output_(output), trash_(trash) {
+TSkinFiles::TSkinFiles(TDisk& disk, std::string source, TOutputFolder& output, TTrash& trash)
+    : disk_(disk), source_(std::move(source)), output_(output), trash_(trash) {
   if (!source_.empty() && source_.back() != '/') source_.push_back('/');
-  TFd folder(IsSystemPath(source_)
-                 ? ::open(source_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
-                 : -1);
-  if (folder.get() >= 0) ListFiles(folder.get(), "", 0, files_);
+  TFd folder;
+  if (disk_.OpenFolder(source_, folder, /*follow_links=*/false).Ok())
+    ListFiles(disk_, folder.get(), "", 0, files_);
 }
 
 std::string TSkinFiles::ReadSource(const std::string& relative, const std::string& target) const {
-  TFd folder(::open(source_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  std::string leaf;
-  TFd opened;
-  const int parent =
-      folder.get() < 0 ? -1 : OpenParentFolder(folder.get(), relative, false, leaf, opened);
-  TFd file(parent < 0 ? -1
-                      : ::openat(parent, leaf.c_str(),
-                                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  struct stat st;
+  TFd folder;
+  TParentFolder parent;
   std::string bytes;
-  if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-      !ReadOpenFile(file.get(), bytes, kMaxDataFileSize))
+  if (!disk_.OpenFolder(source_, folder, /*follow_links=*/false).Ok() ||
+      !disk_.OpenParentFolder(folder.get(), relative, false, parent).Ok() ||
+      !disk_.ReadFileAt(parent.fd, parent.leaf, bytes, kMaxDataFileSize).Ok())
     throw EOutputError(target, source_ + relative + " ist nicht lesbar");
   return bytes;
 }
@@ -78,28 +69,27 @@ std::string TSkinFiles::ReadSource(const std::string& relative, const std::strin
 TSkinFiles::TAction TSkinFiles::Decide(const std::string& target_relative, const std::string& bytes,
                                        bool make_folders) {
   const std::string target = output_.Directory() + target_relative;
-  std::string leaf;
-  TFd opened;
+  TParentFolder parent;
   std::string failed;
-  const int parent = output_.OpenParent(target_relative, make_folders, leaf, opened, &failed);
-  if (parent < 0) {
-    if (!make_folders && errno == ENOENT) return TAction::kWrite;  // its folder is made later
-    throw EOutputError(target, EntryInTheWay(failed, true, errno));
+  if (const TDiskStatus opened = output_.OpenParent(target_relative, make_folders, parent, &failed);
+      !opened.Ok()) {
+    if (!make_folders && opened.Error() == ENOENT) return TAction::kWrite;  // made later
+    throw EOutputError(target, disk_.EntryInTheWay(failed, true, opened.Error()));
   }
   struct stat st;
-  if (::fstatat(parent, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-    if (errno == ENOENT) return TAction::kWrite;
-    throw EOutputError(target, SystemErrorText(errno));
+  if (const TDiskStatus found = disk_.Status(parent.fd, parent.leaf, false, st); !found.Ok()) {
+    if (found.Error() == ENOENT) return TAction::kWrite;
+    throw EOutputError(target, SystemErrorText(found.Error()));
   }
   if (!S_ISREG(st.st_mode)) {
     const int kind = S_ISDIR(st.st_mode) ? EISDIR : S_ISLNK(st.st_mode) ? ELOOP : 0;
     throw EOutputError(target, kind ? "an ihrer Stelle ist " + SystemErrorText(kind)
                                     : "an ihrer Stelle ist keine gewöhnliche Datei");
   }
-  TFd file(::openat(parent, leaf.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   std::string existing;
-  const bool same = static_cast<uint64_t>(st.st_size) == bytes.size() && file.get() >= 0 &&
-                    ReadOpenFile(file.get(), existing, bytes.size()) && existing == bytes;
+  const bool same = static_cast<uint64_t>(st.st_size) == bytes.size() &&
+                    disk_.ReadFileAt(parent.fd, parent.leaf, existing, bytes.size()).Ok() &&
+                    existing == bytes;
   return same ? TAction::kKeep : TAction::kReplace;
 }
 

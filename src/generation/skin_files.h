@@ -16,7 +16,8 @@
 // other entries are skipped, so a skin cannot publish a file from elsewhere. Folders are made as
 // their files need them.
 //
-// One object per run, used on the run's thread; the output folder and the trash outlive it.
+// Everything is read and made through the run's disk. One object per run, used on the run's
+// thread; the disk, the output folder and the trash outlive it.
 #pragma once
 
 #include <functional>
@@ -25,6 +26,7 @@
 
 namespace vistrel {
 
+class TDisk;
 class TOutputFolder;
 class TTrash;
 
@@ -34,7 +36,7 @@ class TSkinFiles {
   using TNote = std::function<void(const std::string& text)>;
 
   // `source` is the skin's folder "files" (with or without a trailing "/").
-  TSkinFiles(std::string source, TOutputFolder& output, TTrash& trash);
+  TSkinFiles(TDisk& disk, std::string source, TOutputFolder& output, TTrash& trash);
 
   // The files of the skin, relative to `source`, in byte order of their paths.
   const std::vector<std::string>& Files() const { return files_; }
@@ -53,6 +55,7 @@ class TSkinFiles {
   // `make_folders` a missing folder on the way is left for later.
   TAction Decide(const std::string& target_relative, const std::string& bytes, bool make_folders);
 
+  TDisk& disk_;
   std::string source_;
   TOutputFolder& output_;
   TTrash& trash_;

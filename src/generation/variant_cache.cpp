@@ -1,18 +1,14 @@
 #include "generation/variant_cache.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <tuple>
 #include <vector>
 
-#include "support/file_io.h"
+#include "support/paths.h"
 #include "support/text.h"
 
 namespace vistrel {
@@ -76,17 +72,18 @@ struct TEntry {
 // Looks through the cache folder: the bytes of its entries (each noted in `entries` when
 // given); temporary files a crashed run left go on the way. Files of other names are left
 // alone and not counted.
-uint64_t ScanEntries(int dir, std::vector<TEntry>* entries) {
+uint64_t ScanEntries(TDisk& disk, int dir, std::vector<TEntry>* entries) {
   const time_t now = std::time(nullptr);
   uint64_t total = 0;
-  for (const std::string& name : ListFolderEntries(dir)) {
+  for (const std::string& name : disk.ListFolder(dir)) {
     const bool temporary = name.starts_with(kTempPrefix);
     struct stat st;
-    if ((!temporary && !IsEntryName(name)) ||
-        ::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+    if ((!temporary && !IsEntryName(name)) || !disk.Status(dir, name, false, st).Ok() ||
+        !S_ISREG(st.st_mode))
       continue;
     if (temporary) {
-      if (now - st.st_mtim.tv_sec > kStaleTempSeconds) ::unlinkat(dir, name.c_str(), 0);
+      // One that cannot be removed is tried again on the next look through the folder.
+      if (now - st.st_mtim.tv_sec > kStaleTempSeconds) (void)disk.Remove(dir, name);
       continue;
     }
     total += StoredSize(st);
@@ -97,8 +94,12 @@ uint64_t ScanEntries(int dir, std::vector<TEntry>* entries) {
 
 }  // namespace
 
-TVariantCache::TVariantCache(std::string folder, uint64_t size_limit, std::string processor)
-    : folder_(std::move(folder)), size_limit_(size_limit), processor_(std::move(processor)) {
+TVariantCache::TVariantCache(TDisk& disk, std::string folder, uint64_t size_limit,
+                             std::string processor)
+    : disk_(disk),
+      folder_(std::move(folder)),
+      size_limit_(size_limit),
+      processor_(std::move(processor)) {
   while (folder_.size() > 1 && folder_.back() == '/') folder_.pop_back();
   if (folder_.empty()) {
     Note(
@@ -114,36 +115,36 @@ TVariantCache::TVariantCache(std::string folder, uint64_t size_limit, std::strin
   // The parents, for the owner only; when one cannot be made, its reason is the one to give
   // (on a read-only disk, say), not the missing parent's.
   const std::string parent = folder_.substr(0, std::max<size_t>(folder_.rfind('/'), 1));
-  if (!MakeFolders(parent)) {
-    const int error = errno;
-    Fail("kann nicht angelegt werden", error != 0 && error != EEXIST ? error : ENOTDIR);
+  if (const TDiskStatus made = disk_.MakeFolders(parent); !made.Ok()) {
+    Fail("kann nicht angelegt werden", made.Error());
     return;
   }
-  if (::mkdir(folder_.c_str(), 0700) != 0 && errno != EEXIST) {
-    Fail("kann nicht angelegt werden", errno);
+  if (const TDiskStatus made = disk_.MakeFolder(kByPath, folder_, 0700);
+      !made.Ok() && made.Error() != EEXIST) {
+    Fail("kann nicht angelegt werden", made.Error());
     return;
   }
-  dir_ = TFd(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (dir_.get() < 0) {
-    const int error = errno;
+  if (const TDiskStatus opened = disk_.OpenFolder(folder_, dir_, /*follow_links=*/false);
+      !opened.Ok()) {
     struct stat st;
-    if (::lstat(folder_.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+    if (disk_.Status(kByPath, folder_, false, st).Ok() && S_ISLNK(st.st_mode))
       Fail("ist eine Verknüpfung", 0);
-    else if (error == ENOTDIR)
+    else if (opened.Error() == ENOTDIR)
       Fail("ist kein Ordner", 0);
     else
-      Fail("kann nicht geöffnet werden", error);
+      Fail("kann nicht geöffnet werden", opened.Error());
     return;
   }
   struct stat st;
-  if (::fstat(dir_.get(), &st) != 0 || st.st_uid != ::geteuid()) {
+  if (!disk_.Status(dir_.get(), "", false, st).Ok() || st.st_uid != ::geteuid()) {
     Fail("gehört einem anderen Benutzer", 0);
     return;
   }
-  if ((st.st_mode & 077) != 0) ::fchmod(dir_.get(), 0700);
+  // A folder others could read is made ours alone; one that stays open still works.
+  if ((st.st_mode & 077) != 0) (void)disk_.SetPermissions(dir_.get(), 0700);
   usable_ = true;
   writable_ = true;
-  stored_ = ScanEntries(dir_.get(), nullptr);
+  stored_ = ScanEntries(disk_, dir_.get(), nullptr);
 }
 
 std::string TVariantCache::DefaultFolder(const std::string& home) {
@@ -167,11 +168,13 @@ THash128 TVariantCache::KeyOf(const THash128& source, const TScaleRequest& reque
 bool TVariantCache::Find(const THash128& key, TScaledCopy& copy) {
   if (!usable_) return false;
   const std::string name = EntryName(key);
-  TFd fd(::openat(dir_.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  TFd fd;
   struct stat st;
-  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   std::string data;
-  if (!ReadOpenFile(fd.get(), data, kMaxDataFileSize) || data.size() < kHeaderSize) return false;
+  if (!disk_.Open(dir_.get(), name, TOpen::kRead, fd).Ok() ||
+      !disk_.Status(fd.get(), "", false, st).Ok() || !S_ISREG(st.st_mode) ||
+      !disk_.ReadRest(fd.get(), data, kMaxDataFileSize).Ok() || data.size() < kHeaderSize)
+    return false;
   const std::string_view view(data);
   const uint64_t length = Get(view, 32, 8);
   if (view.substr(0, 8) != std::string_view(kMagic, 8) || Get(view, 8, 8) != key.high ||
@@ -182,7 +185,7 @@ bool TVariantCache::Find(const THash128& key, TScaledCopy& copy) {
   const uint64_t height = Get(view, 28, 4);
   if (width == 0 || height == 0 || width > kMaxVariantSide || height > kMaxVariantSide)
     return false;
-  ::futimens(fd.get(), nullptr);  // used now: trimmed last
+  (void)disk_.Touch(fd.get());  // used now: trimmed last (a copy found still counts if not)
   data.erase(0, kHeaderSize);
   copy.jpeg = std::move(data);
   copy.width = static_cast<uint32_t>(width);
@@ -206,31 +209,27 @@ void TVariantCache::Store(const THash128& key, const TScaledCopy& copy) {
   // passed over.
   std::string temp;
   TFd fd;
-  for (int attempt = 0; attempt < 8 && fd.get() < 0; ++attempt) {
+  TDiskStatus status(EEXIST);
+  for (int attempt = 0; attempt < 8 && status.Error() == EEXIST; ++attempt) {
     temp = std::string(kTempPrefix) + key.Hex() + "-" + std::to_string(::getpid()) + "-" +
            std::to_string(temp_counter_++);
-    fd = TFd(::openat(dir_.get(), temp.c_str(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (fd.get() < 0 && errno != EEXIST) break;
+    status = disk_.Open(dir_.get(), temp, TOpen::kCreate, fd, 0600);
   }
-  if (fd.get() < 0) {
-    Fail("kann nicht beschrieben werden", errno);
+  if (!status.Ok()) {
+    Fail("kann nicht beschrieben werden", status.Error());
     return;
   }
-  bool ok = WriteAll(fd.get(), header) && WriteAll(fd.get(), copy.jpeg);
-  int error = errno;
-  if (::close(fd.release()) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
+  status = disk_.Write(fd.get(), header);
+  if (status.Ok()) status = disk_.Write(fd.get(), copy.jpeg);
+  if (const TDiskStatus closed = disk_.Close(fd); status.Ok()) status = closed;
   bool renamed_failed = false;
-  if (ok && ::renameat(dir_.get(), temp.c_str(), dir_.get(), name.c_str()) != 0) {
-    ok = false;
-    renamed_failed = true;
-    error = errno;
+  if (status.Ok()) {
+    status = disk_.Rename(dir_.get(), temp, dir_.get(), name, /*replace=*/true);
+    renamed_failed = !status.Ok();
   }
-  if (!ok) {
-    ::unlinkat(dir_.get(), temp.c_str(), 0);
+  if (!status.Ok()) {
+    const int error = status.Error();
+    (void)disk_.Remove(dir_.get(), temp);
     if (renamed_failed && IsEntryProblem(error)) {
       // Only this entry's name is taken (by a folder, say): the other copies are still kept.
       Note("Der Zwischenspeicher " + PrintableName(folder_) + " kann den Eintrag " + name +
@@ -249,7 +248,7 @@ void TVariantCache::Trim() {
   std::lock_guard lock(trim_mutex_);
   if (dir_.get() < 0 || stored_ <= size_limit_) return;
   std::vector<TEntry> entries;
-  uint64_t total = ScanEntries(dir_.get(), &entries);
+  uint64_t total = ScanEntries(disk_, dir_.get(), &entries);
   if (total > size_limit_) {
     std::sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) {
       return std::tie(a.used.tv_sec, a.used.tv_nsec, a.name) <
@@ -258,7 +257,7 @@ void TVariantCache::Trim() {
     const uint64_t goal = size_limit_ - size_limit_ / 100 * kTrimHeadroomPercent;
     for (const TEntry& entry : entries) {
       if (total <= goal) break;
-      if (::unlinkat(dir_.get(), entry.name.c_str(), 0) == 0) total -= entry.size;
+      if (disk_.Remove(dir_.get(), entry.name).Ok()) total -= entry.size;
     }
   }
   stored_ = total;

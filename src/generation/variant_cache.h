@@ -17,6 +17,8 @@
 // The folder is kept within a size limit by removing the entries used longest ago (a hit
 // renews an entry's time). Files the cache did not write are never read, counted or removed.
 //
+// Every file operation goes through the disk the cache is given.
+//
 // A cache that cannot be used (the folder is a file or a link, is not ours, cannot be
 // created) only costs speed: Find() then finds nothing and Store() keeps nothing. One that
 // cannot be written (read-only, full) still finds what it holds. An entry whose name is taken
@@ -34,15 +36,16 @@
 
 #include "generation/image_processor.h"
 #include "support/content_hash.h"
-#include "support/file_io.h"
+#include "support/disk.h"
 
 namespace vistrel {
 
 class TVariantCache {
  public:
   // Opens the cache folder `folder` (an absolute path; created with its parents when missing)
-  // for copies made by a processor of identity `processor`. `size_limit` is in bytes.
-  TVariantCache(std::string folder, uint64_t size_limit, std::string processor);
+  // on `disk`, which must outlive the cache, for copies made by a processor of identity
+  // `processor`. `size_limit` is in bytes.
+  TVariantCache(TDisk& disk, std::string folder, uint64_t size_limit, std::string processor);
   TVariantCache(const TVariantCache&) = delete;
   TVariantCache& operator=(const TVariantCache&) = delete;
 
@@ -80,6 +83,7 @@ class TVariantCache {
   // replaces.
   void Note(const std::string& text, bool entry_only);
 
+  TDisk& disk_;
   std::string folder_;
   uint64_t size_limit_;
   std::string processor_;

@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
-#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -14,8 +13,9 @@
 #include "model/copy_format.h"
 #include "model/file_naming.h"
 #include "model/photo_format.h"
-#include "support/file_io.h"
+#include "support/disk.h"
 #include "support/file_operations.h"
+#include "support/paths.h"
 #include "support/text.h"
 #include "template/parser.h"
 
@@ -66,10 +66,10 @@ bool TVistrel::Stop() {
 
 bool TVistrel::Run() {
   if (Stop()) return false;
-  if (request_.empty_output && IsFolder(request_.output_folder)) {
+  if (request_.empty_output && Disk().IsFolder(request_.output_folder)) {
     Report(kStepEmptying, 0, 0, 0, 0, "");
     std::string reason;
-    if (!EmptyDirectory(request_.output_folder, services_.files.Trash(), reason)) {
+    if (!EmptyDirectory(Disk(), request_.output_folder, services_.files.Trash(), reason)) {
       Report(kStepError, 0, 0, 0, 0,
              "Das Verzeichnis " + request_.output_path + " kann nicht geleert werden!");
       Report(kStepError, 0, 0, 0, 0, reason);
@@ -83,8 +83,8 @@ namespace {
 
 // Why the photo at `path` failed, when it is a file but no photo of a format the program
 // decodes; empty otherwise (the error line then names the file only).
-std::string_view FailureReason(const std::string& path) {
-  return IsRegularFile(path) && !IsPhotoFile(path) ? kUnsupportedFormatText : "";
+std::string_view FailureReason(TDisk& disk, const std::string& path) {
+  return disk.IsRegularFile(path) && !IsPhotoFile(path, disk) ? kUnsupportedFormatText : "";
 }
 
 }  // namespace
@@ -99,7 +99,9 @@ void TVistrel::FailImage(int index, std::string_view reason) {
              (reason.empty() ? "" : " " + std::string(reason)));
   if (!record.VariantFiles) return;
   for (int v = 0; v < record.VariantFiles->Count(); ++v) {
-    if (!record.VariantFiles->Value(v).empty()) output_->Remove(record.VariantFiles->Value(v));
+    // A file that is gone already, or was replaced by someone else's, is left as it is.
+    if (!record.VariantFiles->Value(v).empty())
+      (void)output_->Remove(record.VariantFiles->Value(v));
     record.VariantFiles->SetValue(v, "");
   }
 }
@@ -130,24 +132,21 @@ bool TVistrel::Generate() {
   failed_count_ = 0;
   shown_.clear();
 
-  std::error_code error;
-  std::filesystem::create_directories(properties_.OutputDirectory, error);
-  if (!IsFolder(properties_.OutputDirectory)) {
+  // Folders are made as the user's other folders are (the umask decides who may read them).
+  if (const TDiskStatus made = Disk().MakeFolders(properties_.OutputDirectory, 0777); !made.Ok()) {
     Report(kStepError, 0, 0, 0, 0, "Kann Ausgabeverzeichnis nicht erstellen!");
     std::string folder = properties_.OutputDirectory;
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     Report(kStepError, 0, 0, 0, 0,
            NoGalleryLine(OutputFolderMissingReason(
-               properties_.OutputDirectory,
-               EntryInTheWay(folder, true, error ? error.value() : ENOTDIR))));
+               properties_.OutputDirectory, Disk().EntryInTheWay(folder, true, made.Error()))));
     return false;
   }
-  output_ = std::make_unique<TOutputFolder>(properties_.OutputDirectory);
-  if (!output_->BeginRun()) {
-    const int reason = errno;
+  output_ = std::make_unique<TOutputFolder>(Disk(), properties_.OutputDirectory);
+  if (const TDiskStatus begun = output_->BeginRun(); !begun.Ok()) {
     Report(kStepError, 0, 0, 0, 0,
-           NoGalleryLine(
-               OutputFolderClosedReason(properties_.OutputDirectory, SystemErrorText(reason))));
+           NoGalleryLine(OutputFolderClosedReason(properties_.OutputDirectory,
+                                                  SystemErrorText(begun.Error()))));
     return false;
   }
   // However the run ends, it leaves no file behind that it began and did not finish, and no
@@ -195,8 +194,8 @@ bool TVistrel::GenerateFiles() {
   // What keeps the skin's files from their place is found before any picture is made.
   const std::string files_folder = Skin().Directory + "files";
   std::optional<TSkinFiles> skin_files;
-  if (IsFolder(files_folder, /*follow_links=*/false)) {
-    skin_files.emplace(files_folder, *output_, services_.files.Trash());
+  if (Disk().IsFolder(files_folder, /*follow_links=*/false)) {
+    skin_files.emplace(Disk(), files_folder, *output_, services_.files.Trash());
     skin_files->Check();
   }
 
@@ -244,6 +243,7 @@ bool TVistrel::WritePages() {
     context.records = shown_;
     context.properties = &properties_;
     context.output = output_.get();
+    context.disk = &Disk();
     context.messages = &services_.messages;
     context.cancel = &services_.cancel;
     context.confine_to_folder = Skin().Directory;
@@ -288,7 +288,7 @@ bool TVistrel::CreateImageVariants() {
   std::vector<bool> present(static_cast<size_t>(images));
   for (int j = 0; j < images; ++j)
     present[static_cast<size_t>(j)] =
-        !failed_[static_cast<size_t>(j)] && IsRegularFile(records.Item(j).FullPath());
+        !failed_[static_cast<size_t>(j)] && Disk().IsRegularFile(records.Item(j).FullPath());
 
   // Names first, in the order of the reports: variant by variant, image by image. Each file is
   // created (empty) as its name is chosen, so later names see it.
@@ -402,7 +402,7 @@ bool TVistrel::CreateImageVariants() {
         // The image's own report first: an error of the first image then stands under the
         // step's line, as every other error does.
         Report(kStepImages, -1, -1, j + 1, images, "");
-        if (failed) FailImage(j, FailureReason(records.Item(j).FullPath()));
+        if (failed) FailImage(j, FailureReason(Disk(), records.Item(j).FullPath()));
       }
     }
     return true;
@@ -421,8 +421,8 @@ std::unique_ptr<TVariantCache> TVistrel::OpenCache() const {
   if (!request_.use_cache) return nullptr;
   const std::string identity = services_.images.Identity();
   if (identity.empty()) return nullptr;
-  return std::make_unique<TVariantCache>(services_.files.CacheFolder(), request_.cache_size_limit,
-                                         identity);
+  return std::make_unique<TVariantCache>(Disk(), services_.files.CacheFolder(),
+                                         request_.cache_size_limit, identity);
 }
 
 bool TVistrel::MakeCopiesWithCache(TVariantCache& cache, const std::string& source,
@@ -435,7 +435,7 @@ bool TVistrel::MakeCopiesWithCache(TVariantCache& cache, const std::string& sour
   // that a run's resident memory grew with every photo.
   thread_local std::string bytes;
   TCopyPlan plan;
-  if (!ReadWholeFile(source, bytes) || !services_.images.PlanCopies(bytes, requests, plan))
+  if (!Disk().ReadFile(source, bytes).Ok() || !services_.images.PlanCopies(bytes, requests, plan))
     return false;
   // A copy made from a larger one is keyed by that one's key; sources are always larger, so
   // going from the largest copy down every source's key is there first.
@@ -468,7 +468,7 @@ void TVistrel::CopyOriginalFiles() {
     // A list file can name any file; only photos are published, unchanged and under their own
     // extension (a text file named ".jpg" fails, a HEIC stays a HEIC). A photo without one gets
     // its format's, so that a browser knows what it downloads.
-    if (!ReadWholeFile(record.FullPath(), contents)) {
+    if (!Disk().ReadFile(record.FullPath(), contents).Ok()) {
       FailImage(j);
       continue;
     }
@@ -495,7 +495,7 @@ std::string TVistrel::StartPage() const {
   const std::string& start = Skin().Startpage;
   if (start.empty() || shown_.empty() || !shown_.front()->PageFiles) return {};
   std::string page = shown_.front()->PageFiles->ValueOf(start);
-  return IsRegularFile(page) ? page : std::string();
+  return Disk().IsRegularFile(page) ? page : std::string();
 }
 
 }  // namespace vistrel

@@ -98,6 +98,7 @@ class TVistrel {
   // extension. Throws EOutputError when a copy cannot be written.
   void CopyOriginalFiles();
   bool WritePages();
+  TDisk& Disk() const { return services_.files.Disk(); }
   // Marks image `index` as failed: reported (with `reason`, when given, after the file's
   // name), and its files removed.
   void FailImage(int index, std::string_view reason = {});

@@ -12,7 +12,7 @@
 
 #include "imaging/image_encoding.h"
 #include "imaging/photo_decoder.h"
-#include "support/file_io.h"
+#include "support/disk.h"
 
 namespace vistrel {
 
@@ -170,7 +170,7 @@ bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& r
   // One buffer per thread, kept from photo to photo, so that a run's memory does not grow with
   // every photo read (see TVistrel::MakeCopiesWithCache).
   thread_local std::string bytes;
-  return ReadWholeFile(source, bytes) && ScaleJpegData(bytes, requests, copies);
+  return SystemDisk().ReadFile(source, bytes).Ok() && ScaleJpegData(bytes, requests, copies);
 }
 
 bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
@@ -392,7 +392,7 @@ std::string TVipsImageProcessor::Identity() const {
 
 TBitmap RenderPreviewBitmap(const std::string& file, int box_width, int box_height) {
   std::string bytes;
-  if (box_width < 1 || box_height < 1 || !ReadWholeFile(file, bytes)) return {};
+  if (box_width < 1 || box_height < 1 || !SystemDisk().ReadFile(file, bytes).Ok()) return {};
   try {
     const TPhotoDecoder photo(bytes);
     if (!photo.Ok()) return {};
@@ -415,7 +415,7 @@ TBitmap RenderPreviewBitmap(const std::string& file, int box_width, int box_heig
 
 TBitmap RenderFullSizeBitmap(const std::string& file) {
   std::string bytes;
-  if (!ReadWholeFile(file, bytes)) return {};
+  if (!SystemDisk().ReadFile(file, bytes).Ok()) return {};
   try {
     const TPhotoDecoder photo(bytes);
     if (!photo.Ok()) return {};

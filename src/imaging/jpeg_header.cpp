@@ -1,12 +1,10 @@
 #include "imaging/jpeg_header.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-#include "support/file_io.h"
+#include "support/disk.h"
 
 namespace vistrel {
 
@@ -116,21 +114,20 @@ int CountJpegScans(std::string_view bytes, int stop_after) {
 
 TJpegHeader ReadJpegHead(const std::string& path, std::string& head, size_t max_bytes) {
   head.clear();
-  TFd fd(OpenRegularForReading(path));
-  if (fd.get() < 0) return {};
+  TDisk& disk = SystemDisk();
+  TFd fd;
+  struct stat status;
+  if (!disk.Open(kByPath, path, TOpen::kReadFollowing, fd).Ok() ||
+      !disk.Status(fd.get(), "", false, status).Ok() || !S_ISREG(status.st_mode))
+    return {};
   TJpegHeader header;
   size_t want = 64 * 1024;
   bool at_end = false;
   while (true) {
-    while (!at_end && head.size() < want) {
-      char buffer[65536];
-      ssize_t n = ::read(fd.get(), buffer, std::min(sizeof buffer, want - head.size()));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        at_end = true;
-        break;
-      }
-      head.append(buffer, static_cast<size_t>(n));
+    if (!at_end && head.size() < want) {
+      const size_t asked = want - head.size();
+      const size_t before = head.size();
+      at_end = !disk.Read(fd.get(), asked, head).Ok() || head.size() - before < asked;
     }
     header = ParseJpegHeader(head);
     if (!header.truncated || at_end || want >= max_bytes) break;

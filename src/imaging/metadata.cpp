@@ -14,7 +14,7 @@
 #include "model/photo_captions.h"
 #include "model/photo_data.h"
 #include "model/value_list.h"
-#include "support/file_io.h"
+#include "support/disk.h"
 #include "support/text.h"
 
 namespace vistrel {
@@ -541,7 +541,7 @@ TCaptionSource SidecarCaptions(const std::string& path) {
   if (!ExtractFileExt(path).empty()) names.push_back(RemoveFileExt(path) + ".xmp");
   for (const std::string& name : names) {
     std::string packet;
-    if (!ReadWholeFile(name, packet, kMaxSidecarBytes)) continue;
+    if (!SystemDisk().ReadFile(name, packet, kMaxSidecarBytes).Ok()) continue;
     try {
       Exiv2::XmpData xmp;
       if (Exiv2::XmpParser::decode(xmp, packet) == 0) return XmpCaptions(xmp);
@@ -701,7 +701,7 @@ TPhotoShape ReadShape(const std::string& file_name, std::string& storage) {
   if (jpeg.valid) return ShapeOf(jpeg, storage, nullptr, storage);
   const std::string head = std::move(storage);
   return ShapeOf(
-      jpeg, head, [&](std::string& whole) { return ReadWholeFile(file_name, whole); }, storage);
+      jpeg, head, [&](std::string& whole) { return SystemDisk().ReadFile(file_name, whole).Ok(); }, storage);
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #include "model/file_naming.h"
 
-#include <sys/stat.h>
-
-#include "support/file_io.h"
+#include "support/disk.h"
+#include "support/paths.h"
 #include "support/text.h"
 
 namespace vistrel {
@@ -14,11 +13,6 @@ constexpr std::string_view kOldPlaceholder = "%old%";
 // A number above this is never tried: a run cannot have made that many files of one name, so
 // the names must be taken by something else (or the name cannot be tested at all).
 constexpr uint64_t kMaxNumber = 100000;
-
-bool EntryExists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
-}
 
 // Control characters never reach a generated name: each becomes "_".
 std::string WithoutControlCharacters(std::string text) {
@@ -116,15 +110,16 @@ void ReplaceTextIgnoreCase(std::string& text, std::string_view pattern,
   text = std::move(result);
 }
 
-std::string MakeUniqueFileName(const std::string& directory, const std::string& pattern,
-                               const std::string& old_name, const std::string& extension) {
-  TUniqueNamer namer;
+std::string MakeUniqueFileName(TDisk& disk, const std::string& directory,
+                               const std::string& pattern, const std::string& old_name,
+                               const std::string& extension) {
+  TUniqueNamer namer(disk);
   return namer.Make(directory, pattern, old_name, extension);
 }
 
 bool TUniqueNamer::Taken(const std::string& path) const {
   if (chosen_.count(std::hash<std::string>{}(path)) > 0) return true;
-  return EntryExists(path) && !(replaceable_ && replaceable_(path));
+  return disk_.Exists(path) && !(replaceable_ && replaceable_(path));
 }
 
 std::string TUniqueNamer::Make(const std::string& directory, const std::string& pattern_in,

@@ -7,7 +7,8 @@
 // counts as taken even before its file is written, and a number once found taken is not tested
 // again (within a run files are only added), so naming stays linear in the number of files.
 //
-// The free functions have no state. A TUniqueNamer belongs to one run and one thread.
+// The free functions have no state; whether a name is taken is asked of the disk they are
+// given. A TUniqueNamer belongs to one run and one thread.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,8 @@
 #include <utility>
 
 namespace vistrel {
+
+class TDisk;
 
 // The extension of a name or path: from its last dot, the dot included; empty when there is no
 // dot after the last path separator.
@@ -50,11 +53,15 @@ void ReplaceTextIgnoreCase(std::string& text, std::string_view pattern,
 // entry of any kind (file, folder, link, also a dangling one) counts as existing. Control
 // characters (codes 1 to 31) of the name become "_". Numbers end at 100000: past it, and for a
 // name holding a NUL, the result is empty. The file is not created.
-std::string MakeUniqueFileName(const std::string& directory, const std::string& pattern,
-                               const std::string& old_name, const std::string& extension);
+std::string MakeUniqueFileName(TDisk& disk, const std::string& directory,
+                               const std::string& pattern, const std::string& old_name,
+                               const std::string& extension);
 
 class TUniqueNamer {
  public:
+  // Asks `disk`, which must outlive the namer, which names are taken.
+  explicit TUniqueNamer(TDisk& disk) : disk_(disk) {}
+
   // As MakeUniqueFileName(), and the returned name counts as taken from now on (an empty
   // result is no name).
   std::string Make(const std::string& directory, const std::string& pattern,
@@ -68,6 +75,7 @@ class TUniqueNamer {
  private:
   bool Taken(const std::string& path) const;
 
+  TDisk& disk_;
   // The names handed out, by a hash of the path: a page or copy per image costs a number, not
   // another copy of its path. (Two paths of one hash would only make the second one numbered.)
   std::unordered_set<uint64_t> chosen_;

@@ -1,13 +1,10 @@
 #include "model/photo_format.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <iterator>
 
-#include "support/file_io.h"
+#include "support/disk.h"
 
 namespace vistrel {
 
@@ -97,18 +94,10 @@ TImageFormat SniffImageFormat(std::string_view bytes) {
   return avif ? TImageFormat::kAvif : heif ? TImageFormat::kHeif : TImageFormat::kUnknown;
 }
 
-TImageFormat PhotoFormatOfFile(const std::string& path) {
-  TFd fd(OpenRegularForReading(path));
-  if (fd.get() < 0) return TImageFormat::kUnknown;
-  char head[kFormatSniffBytes];
-  size_t have = 0;
-  while (have < sizeof head) {
-    const ssize_t n = ::read(fd.get(), head + have, sizeof head - have);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    have += static_cast<size_t>(n);
-  }
-  return SniffImageFormat(std::string_view(head, have));
+TImageFormat PhotoFormatOfFile(const std::string& path, TDisk& disk) {
+  std::string head;
+  if (!disk.ReadFileStart(path, kFormatSniffBytes, head).Ok()) return TImageFormat::kUnknown;
+  return SniffImageFormat(head);
 }
 
 }  // namespace vistrel

@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "support/disk.h"
+
 namespace vistrel {
 
 enum class TImageFormat { kUnknown, kJpeg, kPng, kTiff, kWebp, kHeif, kAvif, kJxl };
@@ -36,11 +38,11 @@ std::string_view FormatExtension(TImageFormat format);
 // the program does not decode (GIF, SVG, PDF, ...).
 TImageFormat SniffImageFormat(std::string_view bytes);
 
-// The format of the regular file `path` by its first bytes; kUnknown when it is none of the
-// above, cannot be read or is no regular file (a FIFO is not waited for).
-TImageFormat PhotoFormatOfFile(const std::string& path);
-inline bool IsPhotoFile(const std::string& path) {
-  return PhotoFormatOfFile(path) != TImageFormat::kUnknown;
+// The format of the regular file `path` on `disk` by its first bytes; kUnknown when it is none
+// of the above, cannot be read or is no regular file (a FIFO is not waited for).
+TImageFormat PhotoFormatOfFile(const std::string& path, TDisk& disk = SystemDisk());
+inline bool IsPhotoFile(const std::string& path, TDisk& disk = SystemDisk()) {
+  return PhotoFormatOfFile(path, disk) != TImageFormat::kUnknown;
 }
 
 }  // namespace vistrel

@@ -5,8 +5,9 @@
 #include "csv/csv_file.h"
 #include "model/file_naming.h"
 #include "model/copy_format.h"
-#include "support/file_io.h"
+#include "support/disk.h"
 #include "support/ini_file.h"
+#include "support/paths.h"
 #include "support/text.h"
 
 namespace vistrel {
@@ -57,12 +58,13 @@ void TVTLSkin::Fail(std::string message) {
   ErrorMessage = std::move(message);
 }
 
-bool TVTLSkin::LoadTable(TVTL2dValueList& table, bool (*is_valid)(const TVTL2dValueList&),
-                         const std::string& file, UserMessages& messages) {
+bool TVTLSkin::LoadTable(TDisk& disk, TVTL2dValueList& table,
+                         bool (*is_valid)(const TVTL2dValueList&), const std::string& file,
+                         UserMessages& messages) {
   const std::string path = Directory + file;
   std::string contents;
   TCSVFile reader(table);
-  if (!ReadFileInside(Directory, file, contents) ||
+  if (!disk.ReadFileInside(Directory, file, contents).Ok() ||
       !reader.LoadFromText(contents, path, messages)) {
     Fail("Fehler beim Laden der CSV-Datei " + path + "!");
     return false;
@@ -79,11 +81,11 @@ bool TVTLSkin::LoadTable(TVTL2dValueList& table, bool (*is_valid)(const TVTL2dVa
   return true;
 }
 
-TVTLSkin::TVTLSkin(const std::string& directory, const std::string& file_name,
+TVTLSkin::TVTLSkin(TDisk& disk, const std::string& directory, const std::string& file_name,
                    UserMessages& messages)
     : Directory(directory.empty() || directory.back() != '/' ? directory + "/" : directory),
       FileName(file_name) {
-  const TIniFile ini(Directory + FileName);
+  const TIniFile ini(disk, Directory + FileName);
   const std::string ini_error = "Fehler beim Laden der Datei " + Directory + FileName;
   SkinName = ini.ReadString("General", "SkinName", "");
   if (SkinName.empty()) {
@@ -106,32 +108,32 @@ TVTLSkin::TVTLSkin(const std::string& directory, const std::string& file_name,
     return;
   }
   RequiredVarsFile = ini.ReadString("CSV", "RequiredVars", "");
-  if (!LoadTable(HTMLPatterns, PatternsValid, HTMLPatternsFile, messages)) return;
-  if (!LoadTable(RequiredVars, RequiredValid, RequiredVarsFile, messages)) return;
-  if (!LoadTable(ImageModifications, VariantsValid, ImageModificationFile, messages)) return;
+  if (!LoadTable(disk, HTMLPatterns, PatternsValid, HTMLPatternsFile, messages)) return;
+  if (!LoadTable(disk, RequiredVars, RequiredValid, RequiredVarsFile, messages)) return;
+  if (!LoadTable(disk, ImageModifications, VariantsValid, ImageModificationFile, messages)) return;
   if (const std::optional<std::string> format = ImageModifications.UnknownFormat())
     Fail("Fehler beim Laden der CSV-Datei " + Directory + ImageModificationFile +
          ": Unbekanntes Bildformat " + PrintableName(*format) + " (erlaubt sind " +
          ImageFormatChoices() + ")!");
 }
 
-std::string TVTLSkin::PreviewPath() const {
-  if (Preview.empty() || !IsRegularFileInside(Directory, Preview)) return {};
+std::string TVTLSkin::PreviewPath(TDisk& disk) const {
+  if (Preview.empty() || !disk.IsRegularFileInside(Directory, Preview)) return {};
   return Directory + Preview;
 }
 
-void TVTLSkinList::ScanFolder(const std::string& folder_in, UserMessages& messages) {
+void TVTLSkinList::ScanFolder(TDisk& disk, const std::string& folder_in, UserMessages& messages) {
   const std::string folder = IncludeTrailingPathDelimiter(folder_in);
-  const std::vector<std::string> entries = ListFolderEntries(folder);
+  const std::vector<std::string> entries = disk.ListFolder(folder);
   // Sub-folders first; hidden ones and links are not searched.
   for (const std::string& name : entries) {
-    if (name.front() == '.' || !IsFolder(folder + name, /*follow_links=*/false)) continue;
-    ScanFolder(folder + name, messages);
+    if (name.front() == '.' || !disk.IsFolder(folder + name, /*follow_links=*/false)) continue;
+    ScanFolder(disk, folder + name, messages);
   }
   // Then the skin files of the folder itself, hidden ones too.
   for (const std::string& name : entries) {
-    if (UpperCase(ExtractFileExt(name)) != ".VSK" || !IsRegularFile(folder + name)) continue;
-    skins_.push_back(std::make_unique<TVTLSkin>(folder, name, messages));
+    if (UpperCase(ExtractFileExt(name)) != ".VSK" || !disk.IsRegularFile(folder + name)) continue;
+    skins_.push_back(std::make_unique<TVTLSkin>(disk, folder, name, messages));
   }
 }
 

@@ -21,6 +21,7 @@
 
 namespace vistrel {
 
+class TDisk;
 class UserMessages;
 
 // HTML templates: FILENAME, NAME, NEWFILENAME.
@@ -58,9 +59,10 @@ class TImageModificationValueList : public TVTL2dValueList {
 
 class TVTLSkin {
  public:
-  // Loads the skin file `file_name` in `directory` and its three tables. A malformed table line
-  // is shown through `messages` by the table reader.
-  TVTLSkin(const std::string& directory, const std::string& file_name, UserMessages& messages);
+  // Loads the skin file `file_name` in `directory` and its three tables from `disk`. A
+  // malformed table line is shown through `messages` by the table reader.
+  TVTLSkin(TDisk& disk, const std::string& directory, const std::string& file_name,
+           UserMessages& messages);
   TVTLSkin(const TVTLSkin&) = delete;
   TVTLSkin& operator=(const TVTLSkin&) = delete;
 
@@ -68,7 +70,7 @@ class TVTLSkin {
   std::string FullPath() const { return Directory + FileName; }
   // Directory + Preview, or empty when the skin names no preview or it is no regular file
   // inside the skin's folder.
-  std::string PreviewPath() const;
+  std::string PreviewPath(TDisk& disk) const;
 
   std::string Directory;  // always with a trailing "/"
   std::string FileName;
@@ -82,15 +84,16 @@ class TVTLSkin {
   TRequiredVarsValueList RequiredVars;
 
  private:
-  bool LoadTable(TVTL2dValueList& table, bool (*is_valid)(const TVTL2dValueList&),
-                 const std::string& file, UserMessages& messages);
+  [[nodiscard]] bool LoadTable(TDisk& disk, TVTL2dValueList& table,
+                               bool (*is_valid)(const TVTL2dValueList&), const std::string& file,
+                               UserMessages& messages);
   void Fail(std::string message);
 };
 
 class TVTLSkinList {
  public:
   // Appends every skin found below `folder` (valid or not).
-  void ScanFolder(const std::string& folder, UserMessages& messages);
+  void ScanFolder(TDisk& disk, const std::string& folder, UserMessages& messages);
   void Add(std::unique_ptr<TVTLSkin> skin) { skins_.push_back(std::move(skin)); }
   void Clear() { skins_.clear(); }
   int Count() const { return static_cast<int>(skins_.size()); }

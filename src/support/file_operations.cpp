@@ -1,16 +1,12 @@
 #include "support/file_operations.h"
 
-#include <fcntl.h>
 #include <fnmatch.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
-#include "support/file_io.h"
+#include "support/disk.h"
+#include "support/paths.h"
 #include "support/trash.h"
 
 namespace vistrel {
@@ -23,16 +19,16 @@ constexpr int kMaxCheckDepth = 256;
 // Checks every entry below the open folder `folder_fd` (at `path`): false, with the reason,
 // when one lies on another device than `device`. Moving the folder would carry the file system
 // mounted there into the trash, and emptying the trash later would delete what is on it.
-bool AllOnDevice(int folder_fd, const std::string& path, dev_t device, int depth,
+bool AllOnDevice(TDisk& disk, int folder_fd, const std::string& path, dev_t device, int depth,
                  std::string& reason) {
   if (depth > kMaxCheckDepth) {
     reason = "Der Ordner " + path + " ist zu tief verschachtelt.";
     return false;
   }
-  for (const std::string& name : ListFolderEntries(folder_fd)) {
+  for (const std::string& name : disk.ListFolder(folder_fd)) {
     const std::string entry = path + "/" + name;
     struct stat st;
-    if (::fstatat(folder_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!disk.Status(folder_fd, name, false, st).Ok()) continue;
     if (st.st_dev != device) {
       reason = entry + " ist ein eingehängtes Dateisystem.";
       return false;
@@ -40,8 +36,10 @@ bool AllOnDevice(int folder_fd, const std::string& path, dev_t device, int depth
     if (!S_ISDIR(st.st_mode)) continue;
     // A folder that cannot be opened is moved as it is; mounts the kernel lists anywhere below
     // the folder are refused by the request already.
-    TFd sub(::openat(folder_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (sub.get() >= 0 && !AllOnDevice(sub.get(), entry, device, depth + 1, reason)) return false;
+    TFd sub;
+    if (disk.Open(folder_fd, name, TOpen::kFolder, sub).Ok() &&
+        !AllOnDevice(disk, sub.get(), entry, device, depth + 1, reason))
+      return false;
   }
   return true;
 }
@@ -53,16 +51,16 @@ bool MatchesPattern(const std::string& pattern, const std::string& name) {
 
 }  // namespace
 
-bool ShellFileOperation(const std::string& path, TFileOperation operation, TTrash& trash,
-                        std::string& reason) {
+bool ShellFileOperation(TDisk& disk, const std::string& path, TFileOperation operation,
+                        TTrash& trash, std::string& reason) {
   if (operation != TFileOperation::kDelete || !IsSystemPath(path)) return false;
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return false;  // only a path says which folder is meant
   const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
   const std::string pattern = path.substr(slash + 1);
-  const std::string resolved = RealPath(folder);
+  const std::string resolved = disk.RealPath(folder);
   struct stat folder_st;
-  if (resolved.empty() || ::stat(folder.c_str(), &folder_st) != 0) {
+  if (resolved.empty() || !disk.Status(kByPath, folder, true, folder_st).Ok()) {
     reason = "Das Verzeichnis " + folder + " ist nicht lesbar.";
     return false;
   }
@@ -71,27 +69,28 @@ bool ShellFileOperation(const std::string& path, TFileOperation operation, TTras
   // Everything is checked before anything moves: each entry must be movable, and the trash
   // must lie outside the folder.
   std::vector<std::string> entries;
-  for (const std::string& name : ListFolderEntries(folder))
+  for (const std::string& name : disk.ListFolder(folder))
     if (MatchesPattern(pattern, name)) entries.push_back(prefix + name);
-  if (!entries.empty() && ::access(folder.c_str(), W_OK | X_OK) != 0) {
+  if (!entries.empty() && !disk.Access(folder, W_OK | X_OK).Ok()) {
     reason = "Im Verzeichnis " + folder + " darf nichts verschoben werden.";
     return false;
   }
   for (const std::string& entry : entries) {
     struct stat st;
-    if (::lstat(entry.c_str(), &st) != 0) continue;
+    if (!disk.Status(kByPath, entry, false, st).Ok()) continue;
     if (st.st_dev != folder_st.st_dev) {
       reason = entry + " ist ein eingehängtes Dateisystem.";
       return false;
     }
     // Moving a folder rewrites its "..", which needs write permission on the folder itself.
-    if (S_ISDIR(st.st_mode) && ::access(entry.c_str(), W_OK) != 0) {
+    if (S_ISDIR(st.st_mode) && !disk.Access(entry, W_OK).Ok()) {
       reason = entry + " darf nicht verschoben werden.";
       return false;
     }
     if (S_ISDIR(st.st_mode)) {
-      TFd sub(::open(entry.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-      if (sub.get() >= 0 && !AllOnDevice(sub.get(), entry, folder_st.st_dev, 1, reason))
+      TFd sub;
+      if (disk.OpenFolder(entry, sub, /*follow_links=*/false).Ok() &&
+          !AllOnDevice(disk, sub.get(), entry, folder_st.st_dev, 1, reason))
         return false;
     }
   }
@@ -99,7 +98,7 @@ bool ShellFileOperation(const std::string& path, TFileOperation operation, TTras
   if (!entries.empty()) {
     std::string trash_folder;
     if (!trash.Locate(entries.front(), trash_folder, reason)) return false;
-    if (IsSameOrBelow(RealPath(trash_folder), resolved)) {
+    if (IsSameOrBelow(disk.RealPath(trash_folder), resolved)) {
       reason = "Der Papierkorb " + trash_folder + " liegt im Verzeichnis selbst.";
       return false;
     }
@@ -110,23 +109,24 @@ bool ShellFileOperation(const std::string& path, TFileOperation operation, TTras
   std::vector<TTrash::TTrashed> moved;
   for (const std::string& entry : entries) {
     TTrash::TTrashed trashed;
-    struct stat st;
     const bool ok = trash.Move(entry, trashed, reason);
     if (ok) moved.push_back(trashed);
-    if (!ok || ::lstat(entry.c_str(), &st) == 0) {
+    if (!ok || disk.Exists(entry)) {
       if (ok) reason = entry + " hat das Verzeichnis nicht verlassen.";
-      for (auto it = moved.rbegin(); it != moved.rend(); ++it) trash.Restore(*it);
+      // Put back what can be put back; an entry whose place was taken meanwhile stays in the
+      // trash, where nothing is lost.
+      for (auto it = moved.rbegin(); it != moved.rend(); ++it) (void)trash.Restore(*it);
       return false;
     }
   }
   return true;
 }
 
-bool EmptyDirectory(const std::string& directory, TTrash& trash, std::string& reason) {
+bool EmptyDirectory(TDisk& disk, const std::string& directory, TTrash& trash, std::string& reason) {
   std::string pattern = directory;
   if (pattern.empty() || pattern.back() != '/') pattern.push_back('/');
   pattern += "*.*";
-  return ShellFileOperation(pattern, TFileOperation::kDelete, trash, reason);
+  return ShellFileOperation(disk, pattern, TFileOperation::kDelete, trash, reason);
 }
 
 }  // namespace vistrel

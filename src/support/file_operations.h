@@ -9,13 +9,15 @@
 // is ever deleted for good. (The skin's static files are copied into a gallery by the run
 // itself, see skin_files.h.)
 //
-// Free functions without state; each call blocks its thread until done.
+// Free functions without state; each call blocks its thread until done. Everything they look at
+// and move goes through the disk they are given.
 #pragma once
 
 #include <string>
 
 namespace vistrel {
 
+class TDisk;
 class TTrash;
 
 // Operation codes of ShellFileOperation().
@@ -26,11 +28,12 @@ enum class TFileOperation { kMove = 1, kCopy = 2, kDelete = 3, kRename = 4 };
 // deletion is possible without a target: it moves the matching entries into `trash`, all or
 // none. Move, copy and rename need a target and return false. False, with a German `reason`,
 // when the entries stay where they were.
-bool ShellFileOperation(const std::string& path, TFileOperation operation, TTrash& trash,
-                        std::string& reason);
+[[nodiscard]] bool ShellFileOperation(TDisk& disk, const std::string& path,
+                                      TFileOperation operation, TTrash& trash, std::string& reason);
 
 // Empties `directory` (with or without a trailing "/"): ShellFileOperation() of
 // directory + "/*.*" with kDelete. The directory itself stays.
-bool EmptyDirectory(const std::string& directory, TTrash& trash, std::string& reason);
+[[nodiscard]] bool EmptyDirectory(TDisk& disk, const std::string& directory, TTrash& trash,
+                                  std::string& reason);
 
 }  // namespace vistrel

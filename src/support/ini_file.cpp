@@ -1,6 +1,6 @@
 #include "support/ini_file.h"
 
-#include "support/file_io.h"
+#include "support/disk.h"
 #include "support/text.h"
 
 namespace vistrel {
@@ -16,9 +16,9 @@ std::string Key(std::string_view section, std::string_view key) {
 
 }  // namespace
 
-TIniFile::TIniFile(const std::string& path) {
+TIniFile::TIniFile(TDisk& disk, const std::string& path) {
   std::string contents;
-  if (ReadWholeFile(path, contents, kMaxSkinFileSize)) Parse(contents);
+  if (disk.ReadFile(path, contents, kMaxSkinFileSize).Ok()) Parse(contents);
 }
 
 TIniFile TIniFile::FromText(std::string_view text) {

@@ -15,12 +15,14 @@
 
 namespace vistrel {
 
+class TDisk;
+
 class TIniFile {
  public:
   static constexpr size_t kMaxValueLength = 2047;
 
-  // Reads the regular file `path` (a skin file: at most kMaxSkinFileSize bytes).
-  explicit TIniFile(const std::string& path);
+  // Reads the regular file `path` (a skin file: at most kMaxSkinFileSize bytes) from `disk`.
+  TIniFile(TDisk& disk, const std::string& path);
   // Parses INI text.
   static TIniFile FromText(std::string_view text);
 

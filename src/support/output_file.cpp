@@ -1,7 +1,5 @@
 #include "support/output_file.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <utility>
 
@@ -39,20 +37,20 @@ void TOutputFile::Write(std::string_view bytes) {
 }
 
 void TOutputFile::Flush() {
-  const bool written = WriteAll(fd_.get(), buffer_);
-  const int error = errno;
+  const TDiskStatus written = disk_->Write(fd_.get(), buffer_);
   buffer_.clear();  // kept for the next pieces, also after a failure
-  if (!written) Fail(error);
+  if (!written.Ok()) Fail(written.Error());
 }
 
 void TOutputFile::WriteOut(std::string_view bytes) {
-  if (!WriteAll(fd_.get(), bytes)) Fail(errno);
+  if (const TDiskStatus written = disk_->Write(fd_.get(), bytes); !written.Ok())
+    Fail(written.Error());
 }
 
 void TOutputFile::Close() {
   if (fd_.get() < 0) return;
   Flush();
-  if (::close(fd_.release()) != 0) Fail(errno);
+  if (const TDiskStatus closed = disk_->Close(fd_); !closed.Ok()) Fail(closed.Error());
 }
 
 }  // namespace vistrel

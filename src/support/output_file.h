@@ -1,9 +1,9 @@
 // A generated file open for writing.
 //
 // Gallery files (pages, image copies) are written through TOutputFile: a buffered writer over
-// a file descriptor that the output folder of a run opened. Every failure to write or close
-// throws EOutputError naming the file and the system's reason, so a page that could not be
-// written completely is never taken for a finished one.
+// a file that the output folder of a run opened, writing through the run's disk. Every failure to
+// write or close throws EOutputError naming the file and the system's reason, so a page that could
+// not be written completely is never taken for a finished one.
 //
 // An object belongs to one thread at a time; it closes its descriptor when it goes.
 #pragma once
@@ -14,7 +14,7 @@
 #include <string_view>
 #include <utility>
 
-#include "support/file_io.h"
+#include "support/disk.h"
 
 namespace vistrel {
 
@@ -43,8 +43,10 @@ class EOutputError : public std::runtime_error {
 class TOutputFile {
  public:
   TOutputFile() = default;
-  // Takes ownership of `fd`, opened for writing the file at `path`.
-  TOutputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  // Takes `fd`, opened for writing the file at `path`, and writes it through `disk`, which
+  // must outlive the object.
+  TOutputFile(TDisk& disk, TFd fd, std::string path)
+      : disk_(&disk), fd_(std::move(fd)), path_(std::move(path)) {}
 
   bool IsOpen() const { return fd_.get() >= 0; }
   const std::string& Path() const { return path_; }
@@ -62,6 +64,7 @@ class TOutputFile {
   [[noreturn]] void Fail(int error) const;
   void WriteOut(std::string_view bytes);
 
+  TDisk* disk_ = nullptr;
   TFd fd_;
   std::string path_;
   std::string buffer_;

@@ -5,19 +5,20 @@
 
 #include <filesystem>
 
-#include "support/file_io.h"
+#include "support/disk.h"
 
 namespace vistrel {
 
 std::string FindProgramData(const std::string& program_folder, const std::string& name,
                             bool folder) {
+  TDisk& disk = SystemDisk();
   const std::string beside = program_folder + name;
-  if (folder ? IsFolder(beside) : IsRegularFile(beside)) return beside;
+  if (folder ? disk.IsFolder(beside) : disk.IsRegularFile(beside)) return beside;
   // Installed, the program lies in /usr/bin and its data in /usr/share/vistrel: the path is
   // shown to the user (the skin's folder), so it names that folder without "/usr/bin/..".
   const std::string installed =
       std::filesystem::path(program_folder + "../share/vistrel/" + name).lexically_normal();
-  if (folder ? IsFolder(installed) : IsRegularFile(installed)) return installed;
+  if (folder ? disk.IsFolder(installed) : disk.IsRegularFile(installed)) return installed;
   return folder ? beside : std::string();
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <random>
 
 namespace vistrel {
 
@@ -265,6 +266,15 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
     if (unit < 0xD800 || unit > 0xDFFF) AppendUtf8(result, unit);
   }
   return result;
+}
+
+std::string RandomName(int length) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
+  std::string name;
+  for (int i = 0; i < length; ++i) name += kLetters[pick(random)];
+  return name;
 }
 
 }  // namespace vistrel

@@ -72,5 +72,7 @@ std::string LegacyTextToUtf8(std::string_view text);
 // UTF-16 in little-endian byte order as UTF-8, up to the first NUL character; an odd last byte
 // and unpaired surrogates are dropped.
 std::string Utf16LeToUtf8(std::string_view bytes);
+// `length` random small letters and digits: a part of a name that no other writer picks.
+std::string RandomName(int length);
 
 }  // namespace vistrel

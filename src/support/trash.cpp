@@ -1,19 +1,17 @@
 #include "support/trash.h"
 
-#include <fcntl.h>
 #include <limits.h>
-#include <stdio.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <vector>
 
-#include "support/file_io.h"
+#include "support/disk.h"
+#include "support/paths.h"
 
 namespace vistrel {
 
@@ -38,44 +36,9 @@ std::string BaseNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A trash folder that must belong to the user and be no link: true when `path` is such a
-// folder, after creating it (mode 0700) when it is missing.
-bool MakeOwnFolder(const std::string& path) {
-  if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
-}
-
-// True when the folder `path`, which need not exist yet, would lie at or below the resolved
-// folder `folder`: the part of `path` that exists is resolved, and the rest, which MakeFolders
-// would create as plain folders, is joined to it with its "." and ".." worked out.
-bool WouldLieIn(const std::string& path, const std::string& folder) {
-  if (folder.empty()) return false;
-  std::string existing = path;
-  std::string rest;
-  std::string resolved;
-  while (!existing.empty() && existing != "/" && (resolved = RealPath(existing)).empty()) {
-    const size_t slash = existing.rfind('/');
-    if (slash == std::string::npos) return false;
-    rest = existing.substr(slash) + rest;
-    existing = slash == 0 ? "/" : existing.substr(0, slash);
-  }
-  std::string whole = std::filesystem::path(resolved + rest).lexically_normal().string();
-  while (whole.size() > 1 && whole.back() == '/') whole.pop_back();
-  return IsSameOrBelow(whole.empty() ? "/" : whole, folder);
-}
-
 // The trash of this user at the top folder `top` of a file system, when no shared one is used.
 std::string OwnTopTrash(const std::string& top) {
   return (top == "/" ? std::string() : top) + "/.Trash-" + std::to_string(::getuid());
-}
-
-bool HasFilesAndInfo(const std::string& trash, bool own) {
-  for (const char* sub : {"/files", "/info"}) {
-    const std::string folder = trash + sub;
-    if (!(own ? MakeOwnFolder(folder) : MakeFolders(folder))) return false;
-  }
-  return true;
 }
 
 std::string DeletionDate() {
@@ -106,23 +69,18 @@ std::string TrashName(const std::string& name, int n) {
   return name.substr(0, cut) + extension + number;
 }
 
-dev_t DeviceOf(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 ? st.st_dev : static_cast<dev_t>(-1);
-}
-
 }  // namespace
 
-std::string MountRootOf(const std::string& path, const TMountTable& listed) {
+std::string MountRootOf(TDisk& disk, const std::string& path, const TMountTable& listed) {
   // The table is read once for the whole walk up, and only if a level needs it.
   std::optional<std::vector<std::string>> points;
   const TMountTable listed_once = [&] {
-    if (!points) points = listed();
+    if (!points) points = listed ? listed() : disk.ListedMountPoints();
     return *points;
   };
   std::string current = path;
-  while (!IsMountRoot(current, listed_once)) {
-    if (!IsFolder(current)) return {};
+  while (!disk.IsMountRoot(current, listed_once)) {
+    if (!disk.IsFolder(current)) return {};
     current = ParentOf(current);
   }
   return current;
@@ -147,9 +105,10 @@ std::string EncodeTrashPath(const std::string& path) {
   return encoded;
 }
 
-TFreedesktopTrash::TFreedesktopTrash(std::string data_home, TTopFolderOf top_folder_of)
-    : data_home_(std::move(data_home)), top_folder_of_(std::move(top_folder_of)) {
-  if (!top_folder_of_) top_folder_of_ = [](const std::string& path) { return MountRootOf(path); };
+TFreedesktopTrash::TFreedesktopTrash(TDisk& disk, std::string data_home, TTopFolderOf top_folder_of)
+    : disk_(disk), data_home_(std::move(data_home)), top_folder_of_(std::move(top_folder_of)) {
+  if (!top_folder_of_)
+    top_folder_of_ = [this](const std::string& path) { return MountRootOf(disk_, path); };
   while (data_home_.size() > 1 && data_home_.back() == '/') data_home_.pop_back();
 }
 
@@ -162,10 +121,50 @@ std::string TFreedesktopTrash::HomeTrashPath() const {
   return data_home_ + "/Trash";
 }
 
+bool TFreedesktopTrash::MakeOwnFolder(const std::string& path) const {
+  if (const TDiskStatus made = disk_.MakeFolder(kByPath, path, 0700);
+      !made.Ok() && made.Error() != EEXIST)
+    return false;
+  struct stat st;
+  return disk_.Status(kByPath, path, false, st).Ok() && S_ISDIR(st.st_mode) &&
+         st.st_uid == ::getuid();
+}
+
+bool TFreedesktopTrash::HasFilesAndInfo(const std::string& trash, bool own) const {
+  for (const char* sub : {"/files", "/info"}) {
+    const std::string folder = trash + sub;
+    if (!(own ? MakeOwnFolder(folder) : disk_.MakeFolders(folder).Ok())) return false;
+  }
+  return true;
+}
+
+// The part of `path` that exists is resolved, and the rest, which MakeFolders would create as
+// plain folders, is joined to it with its "." and ".." worked out.
+bool TFreedesktopTrash::WouldLieIn(const std::string& path, const std::string& folder) const {
+  if (folder.empty()) return false;
+  std::string existing = path;
+  std::string rest;
+  std::string resolved;
+  while (!existing.empty() && existing != "/" && (resolved = disk_.RealPath(existing)).empty()) {
+    const size_t slash = existing.rfind('/');
+    if (slash == std::string::npos) return false;
+    rest = existing.substr(slash) + rest;
+    existing = slash == 0 ? "/" : existing.substr(0, slash);
+  }
+  std::string whole = std::filesystem::path(resolved + rest).lexically_normal().string();
+  while (whole.size() > 1 && whole.back() == '/') whole.pop_back();
+  return IsSameOrBelow(whole.empty() ? "/" : whole, folder);
+}
+
+dev_t TFreedesktopTrash::DeviceOf(const std::string& path) const {
+  struct stat st;
+  return disk_.Status(kByPath, path, true, st).Ok() ? st.st_dev : static_cast<dev_t>(-1);
+}
+
 std::string TFreedesktopTrash::HomeTrash() const {
   const std::string trash = HomeTrashPath();
   if (trash.empty()) return {};
-  return MakeFolders(trash) && HasFilesAndInfo(trash, false) ? trash : std::string();
+  return disk_.MakeFolders(trash).Ok() && HasFilesAndInfo(trash, false) ? trash : std::string();
 }
 
 std::string TFreedesktopTrash::TopTrash(const std::string& top) const {
@@ -174,7 +173,8 @@ std::string TFreedesktopTrash::TopTrash(const std::string& top) const {
   // An administrator's shared trash: a real folder with the sticky bit, one folder per user.
   const std::string shared = base + "/.Trash";
   struct stat st;
-  if (::lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
+  if (disk_.Status(kByPath, shared, false, st).Ok() && S_ISDIR(st.st_mode) &&
+      (st.st_mode & S_ISVTX)) {
     const std::string own = shared + "/" + uid;
     if (MakeOwnFolder(own) && HasFilesAndInfo(own, true)) return own;
   }
@@ -187,23 +187,23 @@ std::string TFreedesktopTrash::TrashHolding(const std::string& folder,
   // The home trash may be reached through a link the user made; a trash at the top of a file
   // system is only one when it is a real folder (a link there is never used as a trash).
   if (const std::string home = HomeTrashPath();
-      !home.empty() && IsSameOrBelow(folder, RealPath(home)))
+      !home.empty() && IsSameOrBelow(folder, disk_.RealPath(home)))
     return home;
   if (top.empty()) return {};
   const std::string shared = (top == "/" ? std::string() : top) + "/.Trash";  // every $uid in it
   for (const std::string& trash : {shared, OwnTopTrash(top)})
-    if (IsFolder(trash, false) && IsSameOrBelow(folder, trash)) return trash;
+    if (disk_.IsFolder(trash, false) && IsSameOrBelow(folder, trash)) return trash;
   return {};
 }
 
 bool TFreedesktopTrash::Find(const std::string& path, std::string& trash_folder, std::string& top,
                              std::string& reason) {
   struct stat st;
-  if (!IsSystemPath(path) || ::lstat(path.c_str(), &st) != 0) {
+  if (!disk_.Status(kByPath, path, false, st).Ok()) {
     reason = "Der Eintrag " + path + " ist nicht mehr da.";
     return false;
   }
-  const std::string parent = RealPath(ParentOf(path));
+  const std::string parent = disk_.RealPath(ParentOf(path));
   if (found_ && !parent.empty() && found_->parent == parent && found_->device == st.st_dev) {
     trash_folder = found_->trash_folder;
     top = found_->top;
@@ -264,7 +264,7 @@ bool TFreedesktopTrash::Move(const std::string& path, TTrashed& trashed, std::st
   if (!Find(path, trash, top, reason)) return false;
   // The original path as the trash records it: absolute for the home trash, relative to the
   // top folder for the trash at the top of another file system.
-  const std::string original = RealPath(ParentOf(path)) + "/" + BaseNameOf(path);
+  const std::string original = disk_.RealPath(ParentOf(path)) + "/" + BaseNameOf(path);
   std::string recorded = original;
   if (!top.empty() && IsSameOrBelow(original, top))
     recorded = original.substr(top == "/" ? 1 : top.size() + 1);
@@ -277,24 +277,25 @@ bool TFreedesktopTrash::Move(const std::string& path, TTrashed& trashed, std::st
     const std::string files_path = trash + "/files/" + candidate;
     // The info file is created exclusively first: it reserves the name against other programs
     // trashing at the same time.
-    TFd info(::open(info_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (info.get() < 0) {
-      if (errno == EEXIST) continue;
-      reason = "Der Papierkorb " + trash + " nimmt nichts auf (" + SystemErrorText(errno) + ").";
+    TFd info;
+    if (const TDiskStatus created = disk_.Open(kByPath, info_path, TOpen::kCreate, info, 0600);
+        !created.Ok()) {
+      if (created.Error() == EEXIST) continue;
+      reason = "Der Papierkorb " + trash + " nimmt nichts auf (" +
+               SystemErrorText(created.Error()) + ").";
       return false;
     }
-    struct stat st;
-    if (::lstat(files_path.c_str(), &st) == 0) {  // an entry left without its info file
-      ::unlink(info_path.c_str());
+    if (disk_.Exists(files_path)) {  // an entry left without its info file
+      (void)disk_.Remove(kByPath, info_path);
       continue;
     }
-    const bool written = WriteAll(info.get(), info_text) && ::close(info.release()) == 0;
-    if (!written ||
-        ::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, files_path.c_str(), RENAME_NOREPLACE) != 0) {
-      const int error = errno;
-      ::unlink(info_path.c_str());
-      reason = path + " kann nicht in den Papierkorb verschoben werden (" + SystemErrorText(error) +
-               ").";
+    TDiskStatus moved = disk_.Write(info.get(), info_text);
+    if (const TDiskStatus closed = disk_.Close(info); moved.Ok()) moved = closed;
+    if (moved.Ok()) moved = disk_.Rename(kByPath, path, kByPath, files_path, /*replace=*/false);
+    if (!moved.Ok()) {
+      (void)disk_.Remove(kByPath, info_path);
+      reason = path + " kann nicht in den Papierkorb verschoben werden (" +
+               SystemErrorText(moved.Error()) + ").";
       return false;
     }
     trashed = {path, files_path, info_path};
@@ -305,10 +306,9 @@ bool TFreedesktopTrash::Move(const std::string& path, TTrashed& trashed, std::st
 }
 
 bool TFreedesktopTrash::Restore(const TTrashed& trashed) {
-  if (::renameat2(AT_FDCWD, trashed.files_path.c_str(), AT_FDCWD, trashed.original.c_str(),
-                  RENAME_NOREPLACE) != 0)
+  if (!disk_.Rename(kByPath, trashed.files_path, kByPath, trashed.original, /*replace=*/false).Ok())
     return false;
-  ::unlink(trashed.info_path.c_str());
+  (void)disk_.Remove(kByPath, trashed.info_path);
   return true;
 }
 

@@ -19,7 +19,8 @@
 // folder is never the current folder or a relative path: the home trash is only used when its path
 // is absolute.
 //
-// Objects hold no open files; calls may come from any one thread at a time.
+// Every look at the disk and every move goes through the TDisk the trash is given. Objects hold
+// no open files; calls may come from any one thread at a time.
 #pragma once
 
 #include <sys/types.h>
@@ -28,7 +29,7 @@
 #include <optional>
 #include <string>
 
-#include "support/file_io.h"
+#include "support/disk.h"
 
 namespace vistrel {
 
@@ -44,11 +45,13 @@ class TTrash {
   virtual ~TTrash() = default;
   // The trash folder that takes `path` (an entry that exists), created when missing. False,
   // with a German `reason`, when no trash can take it or `path` lies in a trash already.
-  virtual bool Locate(const std::string& path, std::string& trash_folder, std::string& reason) = 0;
+  [[nodiscard]] virtual bool Locate(const std::string& path, std::string& trash_folder,
+                                    std::string& reason) = 0;
   // Moves `path` into its trash.
-  virtual bool Move(const std::string& path, TTrashed& trashed, std::string& reason) = 0;
+  [[nodiscard]] virtual bool Move(const std::string& path, TTrashed& trashed,
+                                  std::string& reason) = 0;
   // Puts a moved entry back; false when its old place has been taken meanwhile.
-  virtual bool Restore(const TTrashed& trashed) = 0;
+  [[nodiscard]] virtual bool Restore(const TTrashed& trashed) = 0;
 };
 
 class TFreedesktopTrash : public TTrash {
@@ -57,8 +60,9 @@ class TFreedesktopTrash : public TTrash {
   using TTopFolderOf = std::function<std::string(const std::string& path)>;
 
   // `data_home` is the user's data folder ($XDG_DATA_HOME or ~/.local/share); when it is empty
-  // or relative there is no home trash. `top_folder_of` defaults to MountRootOf().
-  explicit TFreedesktopTrash(std::string data_home, TTopFolderOf top_folder_of = {});
+  // or relative there is no home trash. `top_folder_of` defaults to MountRootOf() on `disk`,
+  // which must outlive the trash.
+  TFreedesktopTrash(TDisk& disk, std::string data_home, TTopFolderOf top_folder_of = {});
 
   // $XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share, else empty.
   static std::string DataHomeFromEnvironment();
@@ -89,6 +93,16 @@ class TFreedesktopTrash : public TTrash {
   // top folder is `top`) that holds the resolved `folder` or is it; empty when none does.
   std::string TrashHolding(const std::string& folder, const std::string& top) const;
 
+  // A trash folder that must belong to the user and be no link: true when `path` is such a
+  // folder, after creating it (mode 0700) when it is missing.
+  bool MakeOwnFolder(const std::string& path) const;
+  bool HasFilesAndInfo(const std::string& trash, bool own) const;
+  // True when the folder `path`, which need not exist yet, would lie at or below the resolved
+  // folder `folder`.
+  bool WouldLieIn(const std::string& path, const std::string& folder) const;
+  dev_t DeviceOf(const std::string& path) const;
+
+  TDisk& disk_;
   std::string data_home_;
   TTopFolderOf top_folder_of_;
   struct TFound {
@@ -99,9 +113,10 @@ class TFreedesktopTrash : public TTrash {
   std::optional<TFound> found_;
 };
 
-// The root of the file system that holds the resolved folder `path` (see IsMountRoot(), with
-// the mount points `listed` names), or empty when `path` is no folder.
-std::string MountRootOf(const std::string& path, const TMountTable& listed = ListedMountPoints);
+// The root of the file system that holds the resolved folder `path` (see TDisk::IsMountRoot(),
+// with the mount points `listed` names, by default those the kernel lists), or empty when `path`
+// is no folder.
+std::string MountRootOf(TDisk& disk, const std::string& path, const TMountTable& listed = {});
 
 // `path` percent-encoded as a .trashinfo file writes it (bytes other than letters, digits,
 // "/" and -_.!~*'() become %XX).

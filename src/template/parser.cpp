@@ -6,7 +6,7 @@
 
 #include "model/file_naming.h"
 #include "support/cancel_flag.h"
-#include "support/file_io.h"
+#include "support/disk.h"
 #include "support/text.h"
 #include "support/user_messages.h"
 
@@ -72,12 +72,14 @@ bool TVTLParser::ReadTemplate(const std::string& file_name, const TReportCallbac
   template_file_ = file_name;  // the read error names it
   std::string contents;
   bool read = false;
-  if (context_.confine_to_folder.empty()) {
-    read = ReadWholeFile(file_name, contents, kMaxSkinFileSize);
+  if (!context_.disk) {
+    read = false;
+  } else if (context_.confine_to_folder.empty()) {
+    read = context_.disk->ReadFile(file_name, contents, kMaxSkinFileSize).Ok();
   } else {
     const std::string folder = IncludeTrailingPathDelimiter(context_.confine_to_folder);
     read = file_name.compare(0, folder.size(), folder) == 0 &&
-           ReadFileInside(folder, file_name.substr(folder.size()), contents);
+           context_.disk->ReadFileInside(folder, file_name.substr(folder.size()), contents).Ok();
   }
   if (!read) {
     ReportReadError(report);

@@ -26,7 +26,7 @@
 // a report of its own, and the page begun last is left unfinished in the page folder.
 //
 // Ownership: the parser owns its tree and tables. What it works with (the records, the
-// settings, the page folder, the messages and the cancel flag) is borrowed through its
+// settings, the page folder, the disk, the messages and the cancel flag) is borrowed through its
 // TParserContext and must outlive the passes. One thread at a time.
 #pragma once
 
@@ -50,6 +50,7 @@
 namespace vistrel {
 
 class TCancelFlag;
+class TDisk;
 class UserMessages;
 
 // A condition name and its truth value at the moment a text is written.
@@ -78,6 +79,7 @@ struct TParserContext {
   TRecordView records;                                // the images the pages show
   const TVTLGalleryProperties* properties = nullptr;  // the run's settings; needed by the passes
   TPageFolder* output = nullptr;                      // where the pages go; needed by the passes
+  TDisk* disk = nullptr;                              // where templates are read from
   UserMessages* messages = nullptr;     // where a reading error is shown; nowhere when none
   const TCancelFlag* cancel = nullptr;  // stops the passes between pages; none when null
   size_t max_page_size = kMaxPageSize;  // the largest page the writing pass makes

@@ -23,7 +23,7 @@
 #include "generation/run_services.h"
 #include "model/color.h"
 #include "model/file_naming.h"
-#include "support/file_io.h"
+#include "support/disk.h"
 #include "support/text.h"
 #include "ui/dialogs.h"
 #include "ui/dir_dialog.h"
@@ -280,7 +280,7 @@ void TfrmCreateGallery::Prepare() {
                             ? PathToQString(remembered_->output_folder)
                             : folder + "gallery/");
   skin_list_.Clear();
-  skin_list_.ScanFolder(PathFromQString(skins_folder_), *messages_);
+  skin_list_.ScanFolder(runner_->Files().Disk(), PathFromQString(skins_folder_), *messages_);
   cbSkin->clear();
   for (int i = 0; i < skin_list_.Count(); ++i)
     if (Usable(skin_list_.Item(i))) AddSkinEntry(skin_list_.Item(i));
@@ -304,9 +304,9 @@ bool TfrmCreateGallery::ChooseRememberedSkin() {
   }
   // A skin from elsewhere, loaded with "weiteren Skin laden..." when the gallery was made.
   const size_t slash = file.rfind('/');
-  if (slash == std::string::npos || !IsRegularFile(file)) return false;
-  auto loaded =
-      std::make_unique<TVTLSkin>(file.substr(0, slash + 1), file.substr(slash + 1), *messages_);
+  if (slash == std::string::npos || !runner_->Files().Disk().IsRegularFile(file)) return false;
+  auto loaded = std::make_unique<TVTLSkin>(runner_->Files().Disk(), file.substr(0, slash + 1),
+                                           file.substr(slash + 1), *messages_);
   if (!Usable(*loaded)) return false;
   AddLoadedSkin(std::move(loaded));
   return true;
@@ -431,7 +431,7 @@ QString TfrmCreateGallery::RangeProblem() const {
 }
 
 void TfrmCreateGallery::ShowPreview(const TVTLSkin& skin) {
-  const std::string path = skin.PreviewPath();
+  const std::string path = skin.PreviewPath(runner_->Files().Disk());
   QPixmap picture;
   if (!skin.Preview.empty() && !path.empty()) picture.load(PathToQString(path));
   panPreview->setVisible(!skin.Preview.empty());
@@ -506,7 +506,7 @@ void TfrmCreateGallery::BtnLoadOtherSkinClick() {
       return;
     }
   }
-  auto loaded = std::make_unique<TVTLSkin>(folder, name, *messages_);
+  auto loaded = std::make_unique<TVTLSkin>(runner_->Files().Disk(), folder, name, *messages_);
   if (!Usable(*loaded)) {
     dialogs_.ShowError(
         this, "Der Skin " + ToQString(loaded->SkinName) +
@@ -531,7 +531,8 @@ bool TfrmCreateGallery::ChooseOutputFolder() {
 void TfrmCreateGallery::imgPreviewClick() {
   const TVTLSkin* skin = SelectedSkin();
   if (!skin) return;
-  const std::string path = skin->PreviewPath();  // only a picture inside the skin's folder
+  // Only a picture inside the skin's folder.
+  const std::string path = skin->PreviewPath(runner_->Files().Disk());
   if (path.empty()) return;
   // A window of this dialog: while the dialog is modal, only its own windows take input.
   if (preview_.parentWidget() != this) preview_.setParent(this, preview_.windowFlags());

@@ -18,6 +18,7 @@
 #include "csv/record_file.h"
 #include "imaging/metadata.h"
 #include "model/file_naming.h"
+#include "support/disk.h"
 #include "support/program_paths.h"
 #include "ui/about_box.h"
 #include "ui/create_gallery_dialog.h"
@@ -288,7 +289,8 @@ bool TVTLMainWin::SaveImageListAs() {
 
 bool TVTLMainWin::WriteList(const QString& file) {
   TCSVVTLRecordFile list_file;
-  if (!list_file.SaveRecordList(*record_list_, PathFromQString(file), *messages_)) return false;
+  if (!list_file.SaveRecordList(SystemDisk(), *record_list_, PathFromQString(file), *messages_))
+    return false;
   list_file_ = QFileInfo(file).absoluteFilePath();
   AddRecentList(list_file_);
   SetModified(false);
@@ -354,8 +356,8 @@ void TVTLMainWin::ReplaceList(const QString& file) {
   record_list_ = std::make_unique<TVTLRecordList>();
   if (!file.isEmpty()) {
     TCSVVTLRecordFile list_file;
-    (void)list_file.LoadRecordList(*record_list_, PathFromQString(file), ReadPhotoMetadata,
-                                   *logger_, *messages_);
+    (void)list_file.LoadRecordList(SystemDisk(), *record_list_, PathFromQString(file),
+                                   ReadPhotoMetadata, *logger_, *messages_);
   }
   FillRecordListView();
   list_file_ = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "model/value_list.h"
+#include "support/disk.h"
 #include "support/user_messages.h"
 #include "test_support.h"
 
@@ -72,7 +73,7 @@ class CsvFileTest : public ::testing::Test {
     const std::string path = dir_ / "table.csv";
     WriteFile(path, contents);
     TCSVFile file(table_);
-    return file.LoadFromFile(path, messages_);
+    return file.LoadFromFile(SystemDisk(), path, messages_);
   }
   TempDir dir_;
   TVTL2dValueList table_;
@@ -80,7 +81,8 @@ class CsvFileTest : public ::testing::Test {
 };
 
 TEST_F(CsvFileTest, LoadsHeaderAndRows) {
-  ASSERT_TRUE(Load("\"NAME\";\"DESCRIPTION\";\r\n\"thumb\";\"Vorschau; klein\";\r\n\"big\";\"\";\r\n"));
+  ASSERT_TRUE(
+      Load("\"NAME\";\"DESCRIPTION\";\r\n\"thumb\";\"Vorschau; klein\";\r\n\"big\";\"\";\r\n"));
   EXPECT_EQ(*table_.Columns(), (TNamesList{"NAME", "DESCRIPTION"}));
   ASSERT_EQ(table_.Count(), 2);
   EXPECT_EQ(table_.Row(0).ValueOf("description"), "Vorschau; klein");
@@ -97,7 +99,7 @@ TEST_F(CsvFileTest, CrLfAndLfFilesLoadAlike) {
   {
     WriteFile(dir_ / "crlf.csv", crlf);
     TCSVFile file(from_crlf);
-    ASSERT_TRUE(file.LoadFromFile(dir_ / "crlf.csv", messages_));
+    ASSERT_TRUE(file.LoadFromFile(SystemDisk(), dir_ / "crlf.csv", messages_));
   }
   ASSERT_EQ(from_crlf.Count(), table_.Count());
   EXPECT_EQ(*from_crlf.Columns(), *table_.Columns());
@@ -126,7 +128,9 @@ TEST_F(CsvFileTest, MalformedHeaderIsReported) {
 }
 
 TEST_F(CsvFileTest, CtrlZEndsTheInput) {
-  EXPECT_TRUE(Load("A;B\n1;2\n\x1A" "garbage;;;\n"));
+  EXPECT_TRUE(
+      Load("A;B\n1;2\n\x1A"
+           "garbage;;;\n"));
   EXPECT_EQ(table_.Count(), 1);
 }
 
@@ -138,8 +142,8 @@ TEST_F(CsvFileTest, EmptyFileGivesNoColumnsAndNoRows) {
 
 TEST_F(CsvFileTest, UnreadableFileFailsWithoutAMessage) {
   TCSVFile file(table_);
-  EXPECT_FALSE(file.LoadFromFile(dir_ / "missing.csv", messages_));
-  EXPECT_FALSE(file.LoadFromFile(dir_.Path(), messages_));
+  EXPECT_FALSE(file.LoadFromFile(SystemDisk(), dir_ / "missing.csv", messages_));
+  EXPECT_FALSE(file.LoadFromFile(SystemDisk(), dir_.Path(), messages_));
   EXPECT_TRUE(messages_.errors.empty());
 }
 

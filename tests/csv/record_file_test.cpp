@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/disk.h"
 #include "support/logger.h"
 #include "support/user_messages.h"
 #include "test_support.h"
@@ -22,7 +23,7 @@ class RecordFileTest : public ::testing::Test {
   }
   bool Load(TVTLRecordList& list, const std::string& contents) {
     WriteFile(dir_ / "list.csv", contents);
-    return file_.LoadRecordList(list, dir_ / "list.csv", reader_, log_, messages_);
+    return file_.LoadRecordList(SystemDisk(), list, dir_ / "list.csv", reader_, log_, messages_);
   }
   TMetadataReader reader_ = [this](const std::string& path, TVTLValueList&, TVTLValueList&,
                                    TVTLValueList&) { read_paths_.push_back(path); };
@@ -44,14 +45,15 @@ TEST_F(RecordFileTest, SavedListLoadsBackWithImagesPropertiesAndValues) {
   list.Item(1).Details.SetValue(0, "Er sagte \"Hallo\"; dann ging er");
   list.Item(1).Details.SetValue(1, "  München  ");
   list.Item(2).Details.SetValue(1, "\"");
-  ASSERT_TRUE(file_.SaveRecordList(list, dir_ / "saved.csv", messages_));
+  ASSERT_TRUE(file_.SaveRecordList(SystemDisk(), list, dir_ / "saved.csv", messages_));
   const std::string start =
       "\"Dateiname\";\"Pfad\";\"Titel\";\"Ort\";\r\n\"IMG_0001.JPG\";\"/fotos/\";\"Am "
       "See\";\"\";\r\n";
   EXPECT_EQ(ReadFile(dir_ / "saved.csv").substr(0, start.size()), start);
 
   TVTLRecordList loaded;
-  ASSERT_TRUE(file_.LoadRecordList(loaded, dir_ / "saved.csv", reader_, log_, messages_));
+  ASSERT_TRUE(
+      file_.LoadRecordList(SystemDisk(), loaded, dir_ / "saved.csv", reader_, log_, messages_));
   ASSERT_EQ(loaded.Count(), 3);
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(loaded.Item(i).FileName, list.Item(i).FileName);
@@ -67,7 +69,7 @@ TEST_F(RecordFileTest, SavedListLoadsBackWithImagesPropertiesAndValues) {
 
 TEST_F(RecordFileTest, EmptyListWritesOnlyTheFixedHeader) {
   TVTLRecordList list;
-  ASSERT_TRUE(file_.SaveRecordList(list, dir_ / "e.csv", messages_));
+  ASSERT_TRUE(file_.SaveRecordList(SystemDisk(), list, dir_ / "e.csv", messages_));
   EXPECT_EQ(ReadFile(dir_ / "e.csv"), "\"Dateiname\";\"Pfad\";\r\n");
 }
 
@@ -75,7 +77,7 @@ TEST_F(RecordFileTest, FailedSaveKeepsTheOldFileAndSaysSo) {
   TVTLRecordList list;
   list.Add(Make("/p/", "a.jpg"));
   const std::string target = dir_ / "missing-folder/list.csv";
-  EXPECT_FALSE(file_.SaveRecordList(list, target, messages_));
+  EXPECT_FALSE(file_.SaveRecordList(SystemDisk(), list, target, messages_));
   EXPECT_EQ(messages_.errors,
             std::vector<std::string>{"Die Datei " + target + " konnte nicht gespeichert werden!"});
 
@@ -83,12 +85,12 @@ TEST_F(RecordFileTest, FailedSaveKeepsTheOldFileAndSaysSo) {
   ASSERT_EQ(::mkdir((dir_ / "old.csv.dir").c_str(), 0700), 0);
   if (::geteuid() != 0) {
     ASSERT_EQ(::chmod(dir_.Path().c_str(), 0500), 0);
-    EXPECT_FALSE(file_.SaveRecordList(list, dir_ / "old.csv", messages_));
+    EXPECT_FALSE(file_.SaveRecordList(SystemDisk(), list, dir_ / "old.csv", messages_));
     ::chmod(dir_.Path().c_str(), 0700);
     EXPECT_EQ(ReadFile(dir_ / "old.csv"), "old contents");
   }
   // Saving over a folder fails as a whole and leaves nothing behind.
-  EXPECT_FALSE(file_.SaveRecordList(list, dir_ / "old.csv.dir", messages_));
+  EXPECT_FALSE(file_.SaveRecordList(SystemDisk(), list, dir_ / "old.csv.dir", messages_));
   EXPECT_EQ(testing::ListFolder(dir_.Path()), (std::vector<std::string>{"old.csv", "old.csv.dir"}));
 }
 
@@ -137,7 +139,8 @@ TEST_F(RecordFileTest, BadLineStopsWithTheMessageKeepingEarlierImages) {
 
 TEST_F(RecordFileTest, UnreadableFileFailsSilently) {
   TVTLRecordList list;
-  EXPECT_FALSE(file_.LoadRecordList(list, dir_ / "none.csv", reader_, log_, messages_));
+  EXPECT_FALSE(
+      file_.LoadRecordList(SystemDisk(), list, dir_ / "none.csv", reader_, log_, messages_));
   EXPECT_TRUE(messages_.errors.empty());
 }
 

@@ -1,8 +1,7 @@
 #include "fuzz_support.h"
 
-#include <fcntl.h>
-
 #include "generation/output_folder.h"
+#include "support/disk.h"
 
 namespace vistrel::fuzz {
 
@@ -29,7 +28,9 @@ TPageFolder::TResult TDiscardingPageFolder::Create(const std::string& pattern,
 }
 
 TOutputFile TDiscardingPageFolder::OpenCreated(const std::string& path) {
-  return TOutputFile(::open("/dev/null", O_WRONLY | O_CLOEXEC), path);
+  TFd fd;
+  if (!SystemDisk().Open(kByPath, "/dev/null", TOpen::kWrite, fd).Ok()) return TOutputFile();
+  return TOutputFile(SystemDisk(), std::move(fd), path);
 }
 
 }  // namespace vistrel::fuzz

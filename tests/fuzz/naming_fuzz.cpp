@@ -4,6 +4,7 @@
 #include "fuzz_support.h"
 #include "generation/output_folder.h"
 #include "model/file_naming.h"
+#include "support/disk.h"
 #include "support/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string extension(rest);
 
   const std::string folder = "/nonexistent-vistrel-gallery/";
-  TUniqueNamer namer;
+  TUniqueNamer namer(SystemDisk());
   const std::string first = namer.Make(folder, pattern, old_name, extension);
   const std::string second = namer.Make(folder, pattern, old_name, extension);
   fuzz::Require(first.empty() || first != second);

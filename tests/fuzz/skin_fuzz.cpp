@@ -8,6 +8,7 @@
 
 #include "fuzz_support.h"
 #include "model/skin.h"
+#include "support/disk.h"
 #include "support/ini_file.h"
 #include "support/user_messages.h"
 
@@ -47,10 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Write(scratch.path + "values.csv", parts[2]);
   fuzz::Write(scratch.path + "variants.csv", parts[3]);
   RecordedMessages messages;
-  TVTLSkin skin(scratch.path, "skin.vsk", messages);
+  TVTLSkin skin(SystemDisk(), scratch.path, "skin.vsk", messages);
   fuzz::Require(skin.Valid == skin.ErrorMessage.empty());
-  (void)skin.PreviewPath();
+  (void)skin.PreviewPath(SystemDisk());
   TVTLSkinList catalogue;
-  catalogue.ScanFolder(scratch.path, messages);
+  catalogue.ScanFolder(SystemDisk(), scratch.path, messages);
   return 0;
 }

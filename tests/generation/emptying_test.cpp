@@ -5,7 +5,7 @@
 
 #include "generation/run_fixture.h"
 #include "image_fixtures.h"
-#include "support/file_io.h"
+#include "support/disk.h"
 
 namespace vistrel {
 namespace {
@@ -39,18 +39,18 @@ TEST_F(EmptyingTest, FoldersHoldingWhatMustNotBeLostAreRefusedBeforeAnythingHapp
   WriteFile(dir_ / "photos/other.txt", "keep");
   WriteFile(dir_ / "skins/blau/blau.vsk", "keep");
   WriteFile(dir_ / "mnt/data.txt", "keep");
-  files_.mount_roots.insert(RealPath(dir_ / "mnt"));
+  files_.mount_roots.insert(SystemDisk().RealPath(dir_ / "mnt"));
   // A file system mounted deep below the folder, and a listed photo that the list reaches
   // through a link in another folder.
   WriteFile(dir_ / "deep/sub/mnt/data.txt", "keep");
-  files_.mount_roots.insert(RealPath(dir_ / "deep/sub/mnt"));
+  files_.mount_roots.insert(SystemDisk().RealPath(dir_ / "deep/sub/mnt"));
   WriteFile(dir_ / "linked/real.jpg", ReadFile(dir_ / "photos/a.jpg"));
   ::mkdir((dir_ / "links").c_str(), 0755);
   ASSERT_EQ(::symlink((dir_ / "linked/real.jpg").c_str(), (dir_ / "links/link.jpg").c_str()), 0);
   AddFile(dir_ / "links/link.jpg");
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {dir_ / "deep",
-       "Es enthält ein eingehängtes Dateisystem: " + RealPath(dir_ / "deep/sub/mnt") + "."},
+      {dir_ / "deep", "Es enthält ein eingehängtes Dateisystem: " +
+                          SystemDisk().RealPath(dir_ / "deep/sub/mnt") + "."},
       {dir_ / "linked", "Es enthält Bilder der Liste."},
       {dir_ / "photos", "Es enthält Bilder der Liste."},
       {dir_.Path(), "Es ist der persönliche Ordner oder ein Ordner, der ihn enthält."},

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "support/disk.h"
 #include "test_support.h"
 
 namespace vistrel {
@@ -71,8 +72,8 @@ TEST_F(OutputFolderTest, TheNextRunClearsWhatADeadRunLeftAndNothingElse) {
   WriteFile(out_ + "eigene.txt", "vom Benutzer");
   WriteFile(out_ + ".vistrel-lauf-notiz", "kein Journal");
   InDyingProcess([&] {
-    TOutputFolder folder(out_);
-    Die(folder.BeginRun() && !Make(folder, "fertig", "ganz", true).empty() &&
+    TOutputFolder folder(SystemDisk(), out_);
+    Die(folder.BeginRun().Ok() && !Make(folder, "fertig", "ganz", true).empty() &&
         !Make(folder, "halb", std::string(5000, 'h'), false).empty() &&
         !Make(folder, "leer", "", false).empty() &&
         !Make(folder, "tief", "", false, "unter/%old%").empty() &&
@@ -84,8 +85,8 @@ TEST_F(OutputFolderTest, TheNextRunClearsWhatADeadRunLeftAndNothingElse) {
   WriteFile(dir_ / "ersatz.jpg", "");
   ASSERT_EQ(::rename((dir_ / "ersatz.jpg").c_str(), (out_ + "ersetzt.jpg").c_str()), 0);
 
-  TOutputFolder next(out_);
-  ASSERT_TRUE(next.BeginRun());
+  TOutputFolder next(SystemDisk(), out_);
+  ASSERT_TRUE(next.BeginRun().Ok());
   Files left = ListFolder(out_);
   std::erase_if(left, [](const std::string& name) {
     return name.starts_with(TRunJournal::kJournalPrefix) && name != ".vistrel-lauf-notiz";
@@ -109,8 +110,8 @@ TEST_F(OutputFolderTest, TheNextRunClearsWhatADeadRunLeftAndNothingElse) {
 // run that inherits finished files and dies in turn passes them on.
 TEST_F(OutputFolderTest, OnlyUnchangedFilesOfADeadRunAreReplaced) {
   InDyingProcess([&] {
-    TOutputFolder folder(out_);
-    Die(folder.BeginRun() && !Make(folder, "bearbeitet", "vom Lauf", true).empty() &&
+    TOutputFolder folder(SystemDisk(), out_);
+    Die(folder.BeginRun().Ok() && !Make(folder, "bearbeitet", "vom Lauf", true).empty() &&
         !Make(folder, "ausgetauscht", "vom Lauf", true).empty() &&
         !Make(folder, "weitergegeben", "vom Lauf", true).empty());
   });
@@ -124,12 +125,12 @@ TEST_F(OutputFolderTest, OnlyUnchangedFilesOfADeadRunAreReplaced) {
   ASSERT_EQ(::rename((dir_ / "eigen.jpg").c_str(), (out_ + "ausgetauscht.jpg").c_str()), 0);
   // A second run inherits what is left and dies before it needs the name.
   InDyingProcess([&] {
-    TOutputFolder folder(out_);
-    Die(folder.BeginRun());
+    TOutputFolder folder(SystemDisk(), out_);
+    Die(folder.BeginRun().Ok());
   });
 
-  TOutputFolder next(out_);
-  ASSERT_TRUE(next.BeginRun());
+  TOutputFolder next(SystemDisk(), out_);
+  ASSERT_TRUE(next.BeginRun().Ok());
   EXPECT_EQ(Make(next, "bearbeitet", "neu", true), out_ + "bearbeitet2.jpg");
   EXPECT_EQ(Make(next, "ausgetauscht", "neu", true), out_ + "ausgetauscht2.jpg");
   EXPECT_EQ(Make(next, "weitergegeben", "neu", true), out_ + "weitergegeben.jpg");
@@ -145,16 +146,16 @@ TEST_F(OutputFolderTest, AReservedNameIsClearedOnlyWhileItsFileIsEmpty) {
   WriteFile(out_ + "vorher.jpg", "schon da");
   InDyingProcess([&] {
     TFd root(::open(out_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    TRunJournal journal;
-    bool ok = journal.Start(root.get(), out_);
+    TRunJournal journal(SystemDisk());
+    bool ok = journal.Start(root.get(), out_).Ok();
     journal.Reserve("leer.jpg");
     ok = ok &&
          TFd(::open((out_ + "leer.jpg").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644)).get() >= 0;
     journal.Reserve("vorher.jpg");  // its creation would have failed: the name is taken
     Die(ok);
   });
-  TOutputFolder next(out_);
-  ASSERT_TRUE(next.BeginRun());
+  TOutputFolder next(SystemDisk(), out_);
+  ASSERT_TRUE(next.BeginRun().Ok());
   next.EndRun();
   EXPECT_EQ(ListFolder(out_), Files{"vorher.jpg"});
 }
@@ -162,12 +163,12 @@ TEST_F(OutputFolderTest, AReservedNameIsClearedOnlyWhileItsFileIsEmpty) {
 // A run that lives keeps its names: another run into the folder leaves its begun files alone
 // and numbers around them.
 TEST_F(OutputFolderTest, TwoRunsAtOnceNeverTakeEachOthersNames) {
-  TOutputFolder first(out_);
-  TOutputFolder second(out_);
-  ASSERT_TRUE(first.BeginRun());
+  TOutputFolder first(SystemDisk(), out_);
+  TOutputFolder second(SystemDisk(), out_);
+  ASSERT_TRUE(first.BeginRun().Ok());
   const std::string begun = Make(first, "bild", "", false);
   ASSERT_EQ(begun, out_ + "bild.jpg");
-  ASSERT_TRUE(second.BeginRun());
+  ASSERT_TRUE(second.BeginRun().Ok());
   EXPECT_TRUE(Exists(begun));
   EXPECT_EQ(Journals(out_).size(), 2u);
   EXPECT_EQ(Make(second, "bild", "zwei", true), out_ + "bild2.jpg");
@@ -186,8 +187,8 @@ TEST_F(OutputFolderTest, TwoRunsAtOnceNeverTakeEachOthersNames) {
 // the file system will not take fails that file only.
 TEST_F(OutputFolderTest, TheFolderRefusingThrowsAndANameRefusedFailsOneFile) {
   WriteFile(out_ + "klein", "eine Datei");
-  TOutputFolder folder(out_);
-  ASSERT_TRUE(folder.BeginRun());
+  TOutputFolder folder(SystemDisk(), out_);
+  ASSERT_TRUE(folder.BeginRun().Ok());
   std::string path;
   try {
     (void)folder.Create("klein/%old%", "a", ".jpg", path);
@@ -207,15 +208,12 @@ TEST_F(OutputFolderTest, TheFolderRefusingThrowsAndANameRefusedFailsOneFile) {
 }
 
 TEST_F(OutputFolderTest, AFolderThatTakesNoFileCannotBeginARun) {
-  TOutputFolder gone(dir_ / "nirgends/");
-  errno = 0;
-  EXPECT_FALSE(gone.BeginRun());
-  EXPECT_EQ(errno, ENOENT);
-  TOutputFolder full(out_);
+  TOutputFolder gone(SystemDisk(), dir_ / "nirgends/");
+  EXPECT_EQ(gone.BeginRun().Error(), ENOENT);
+  TOutputFolder full(SystemDisk(), out_);
   {
     ScopedFileSizeLimit limit(0);
-    EXPECT_FALSE(full.BeginRun());
-    EXPECT_EQ(errno, EFBIG);
+    EXPECT_EQ(full.BeginRun().Error(), EFBIG);
   }
   EXPECT_EQ(ListFolder(out_), Files{});
 }

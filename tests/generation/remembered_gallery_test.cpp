@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "skin_fixture.h"
+#include "support/disk.h"
 #include "support/logger.h"
 #include "support/user_messages.h"
 #include "test_support.h"
@@ -23,7 +24,7 @@ class RememberedGalleryTest : public ::testing::Test {
     fixture.variants = {{"THUMB", "k", "160", "120", "th_%old%", ""},
                         {"BIG", "g", "800", "600", "%old%", "webp"}};
     WriteSkin(dir_ / "skin", fixture);
-    skin_ = std::make_unique<TVTLSkin>(dir_ / "skin/", "test.vsk", messages_);
+    skin_ = std::make_unique<TVTLSkin>(SystemDisk(), dir_ / "skin/", "test.vsk", messages_);
     ASSERT_TRUE(skin_->Valid) << skin_->ErrorMessage;
     records_.Add(std::make_unique<TVTLRecord>(dir_ / "p/", "a.jpg", nullptr, log_));
   }

@@ -3,12 +3,13 @@
 #include "image_fixtures.h"
 #include "imaging/metadata.h"
 #include "model/file_naming.h"
+#include "support/disk.h"
 
 namespace vistrel::testing {
 
 void RunFixture::UseSkin(const TSkinFixture& fixture) {
   WriteSkin(dir_ / "skin", fixture);
-  skin_ = std::make_unique<TVTLSkin>(dir_ / "skin/", fixture.file, messages_);
+  skin_ = std::make_unique<TVTLSkin>(disk_, dir_ / "skin/", fixture.file, messages_);
   ASSERT_TRUE(skin_->Valid) << skin_->ErrorMessage;
 }
 

@@ -1,6 +1,7 @@
 // Gallery runs as the create-gallery dialog makes them: a skin and photos in a scratch folder,
-// the request built by BuildRunRequest(), the run made through services of the test (a
-// scratch home with its own trash, recorded messages and reports, a cancel flag).
+// the request built by BuildRunRequest(), the run made through services of the test (a disk
+// that fails what the test asks, a scratch home with its own trash, recorded messages and
+// reports, a cancel flag).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fault_disk.h"
 #include "generation/run_request.h"
 #include "generation/run_services.h"
 #include "generation/vistrel.h"
@@ -47,7 +49,8 @@ class RunFixture : public ::testing::Test {
 
   TempDir dir_;
   std::string out_ = dir_ / "out";
-  ScratchFiles files_{dir_ / "home"};
+  TFaultDisk disk_;
+  ScratchFiles files_{dir_ / "home", disk_};
   RecordedMessages messages_;
   TLogger log_;
   TVTLRecordList records_;

@@ -4,6 +4,7 @@
 
 #include "model/color.h"
 #include "skin_fixture.h"
+#include "support/disk.h"
 #include "support/logger.h"
 #include "support/text.h"
 #include "support/user_messages.h"
@@ -41,7 +42,7 @@ class RunRequestFixture : public ::testing::Test {
                       {"FARBE", "Farbe", "COLOR", "#000000"},
                       {"SPALTEN", "Spalten", "NUMBER", "4"}};
     WriteSkin(dir_ / "skin", fixture);
-    skin_ = std::make_unique<TVTLSkin>(dir_ / "skin", "test.vsk", messages_);
+    skin_ = std::make_unique<TVTLSkin>(SystemDisk(), dir_ / "skin", "test.vsk", messages_);
     ASSERT_TRUE(skin_->Valid) << skin_->ErrorMessage;
   }
   TRunInput Input() {

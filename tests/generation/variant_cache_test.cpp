@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "support/disk.h"
 #include "test_support.h"
 
 namespace vistrel {
@@ -37,11 +38,12 @@ class VariantCacheTest : public ::testing::Test {
 };
 
 TEST_F(VariantCacheTest, KeysChangeWithEveryPartOfWhatDecidesTheBytes) {
-  TVariantCache cache(folder_, kLimit, "scale 2; libvips 8.14.1");
+  TVariantCache cache(SystemDisk(), folder_, kLimit, "scale 2; libvips 8.14.1");
   const THash128 photo = Hash128("photo");
   const TScaleRequest request{160, 120, 80};
   const THash128 key = cache.KeyOf(photo, request);
-  EXPECT_EQ(key, TVariantCache(folder_, kLimit, "scale 2; libvips 8.14.1").KeyOf(photo, request));
+  EXPECT_EQ(key, TVariantCache(SystemDisk(), folder_, kLimit, "scale 2; libvips 8.14.1")
+                     .KeyOf(photo, request));
   const THash128 others[] = {
       cache.KeyOf(Hash128("photo!"), request),
       cache.KeyOf(photo, {161, 120, 80}),
@@ -51,8 +53,8 @@ TEST_F(VariantCacheTest, KeysChangeWithEveryPartOfWhatDecidesTheBytes) {
       cache.KeyOf(photo, {160, 120, 80, TImageFormat::kWebp}),
       cache.KeyOf(photo, {160, 120, 80, TImageFormat::kAvif}),
       cache.KeyOf(photo, request, true),  // made from the copy whose key this is
-      TVariantCache(folder_, kLimit, "scale 3; libvips 8.14.1").KeyOf(photo, request),
-      TVariantCache(folder_, kLimit, "scale 2; libvips 8.15.0").KeyOf(photo, request),
+      TVariantCache(SystemDisk(), folder_, kLimit, "scale 3; libvips 8.14.1").KeyOf(photo, request),
+      TVariantCache(SystemDisk(), folder_, kLimit, "scale 2; libvips 8.15.0").KeyOf(photo, request),
   };
   for (const THash128& other : others) EXPECT_NE(other, key) << other.Hex();
   EXPECT_NE(cache.KeyOf(photo, {160, 120, 80, TImageFormat::kWebp}),
@@ -61,11 +63,11 @@ TEST_F(VariantCacheTest, KeysChangeWithEveryPartOfWhatDecidesTheBytes) {
 
 TEST_F(VariantCacheTest, KeptCopiesAreFoundAgainByALaterRunAndOnlyByTheirOwner) {
   {
-    TVariantCache cache(folder_, kLimit, "p");
+    TVariantCache cache(SystemDisk(), folder_, kLimit, "p");
     ASSERT_TRUE(cache.Usable()) << cache.Problem();
     cache.Store(Key(1), Copy('a', 5000, 640, 480));
   }
-  TVariantCache cache(folder_, kLimit, "p");
+  TVariantCache cache(SystemDisk(), folder_, kLimit, "p");
   TScaledCopy found;
   ASSERT_TRUE(cache.Find(Key(1), found));
   EXPECT_EQ(found.jpeg, Copy('a', 5000).jpeg);
@@ -80,7 +82,7 @@ TEST_F(VariantCacheTest, KeptCopiesAreFoundAgainByALaterRunAndOnlyByTheirOwner) 
 }
 
 TEST_F(VariantCacheTest, DamagedOrForeignEntriesAreIgnoredAndReplaced) {
-  TVariantCache cache(folder_, kLimit, "p");
+  TVariantCache cache(SystemDisk(), folder_, kLimit, "p");
   cache.Store(Key(1), Copy('a'));
   const std::string good = ReadFile(EntryPath(Key(1)));
   ASSERT_EQ(good.size(), 1048u);
@@ -110,12 +112,12 @@ TEST_F(VariantCacheTest, DamagedOrForeignEntriesAreIgnoredAndReplaced) {
 }
 
 TEST_F(VariantCacheTest, LinksInTheCacheAreNeitherFollowedNorWrittenThrough) {
-  TVariantCache source(dir_ / "elsewhere", kLimit, "p");
+  TVariantCache source(SystemDisk(), dir_ / "elsewhere", kLimit, "p");
   source.Store(Key(1), Copy('s'));
   const std::string outside = dir_ / ("elsewhere/" + Key(1).Hex() + ".entry");
   const std::string outside_bytes = ReadFile(outside);
 
-  TVariantCache cache(folder_, kLimit, "p");
+  TVariantCache cache(SystemDisk(), folder_, kLimit, "p");
   fs::create_symlink(outside, EntryPath(Key(1)));
   TScaledCopy found;
   EXPECT_FALSE(cache.Find(Key(1), found));  // an intact entry, but behind a link
@@ -128,7 +130,7 @@ TEST_F(VariantCacheTest, LinksInTheCacheAreNeitherFollowedNorWrittenThrough) {
 
 // A crashed run with this process number left its temporary files behind.
 TEST_F(VariantCacheTest, TemporaryNamesLeftBehindArePassedOver) {
-  TVariantCache cache(folder_, kLimit, "p");
+  TVariantCache cache(SystemDisk(), folder_, kLimit, "p");
   for (int n = 0; n < 3; ++n)
     WriteFile(folder_ + "/.tmp-" + Key(1).Hex() + "-" + std::to_string(::getpid()) + "-" +
                   std::to_string(n),
@@ -143,7 +145,7 @@ TEST_F(VariantCacheTest, AFolderThatIsALinkOrAFileIsNotUsedAndSaysWhy) {
   fs::create_directories(dir_ / "real");
   fs::create_directories(dir_ / "cache");
   fs::create_directory_symlink(dir_ / "real", folder_);
-  TVariantCache linked(folder_, kLimit, "p");
+  TVariantCache linked(SystemDisk(), folder_, kLimit, "p");
   EXPECT_FALSE(linked.Usable());
   linked.Store(Key(1), Copy('a'));
   EXPECT_TRUE(ListFolder(dir_ / "real").empty());
@@ -151,14 +153,14 @@ TEST_F(VariantCacheTest, AFolderThatIsALinkOrAFileIsNotUsedAndSaysWhy) {
                                   " ist eine Verknüpfung; die Bilder werden ohne ihn erzeugt.");
 
   WriteFile(dir_ / "file", "not a folder");
-  TVariantCache file(dir_ / "file", kLimit, "p");
+  TVariantCache file(SystemDisk(), dir_ / "file", kLimit, "p");
   TScaledCopy found;
   EXPECT_FALSE(file.Usable());
   EXPECT_FALSE(file.Find(Key(1), found));
   EXPECT_NE(file.Problem().find("ist kein Ordner"), std::string::npos) << file.Problem();
   EXPECT_EQ(ReadFile(dir_ / "file"), "not a folder");
 
-  TVariantCache below_file(dir_ / "file/vistrel", kLimit, "p");
+  TVariantCache below_file(SystemDisk(), dir_ / "file/vistrel", kLimit, "p");
   EXPECT_FALSE(below_file.Usable());
   EXPECT_NE(below_file.Problem().find("kann nicht angelegt werden"), std::string::npos);
 }
@@ -166,7 +168,7 @@ TEST_F(VariantCacheTest, AFolderThatIsALinkOrAFileIsNotUsedAndSaysWhy) {
 TEST_F(VariantCacheTest, TrimmingRemovesTheCopiesUsedLongestAgoAndNothingElse) {
   const uint64_t entry = 48 + 1000;  // header and picture
   // Room for three copies and a little more; trimming goes 10 % below the limit.
-  TVariantCache cache(folder_, 4000, "p");
+  TVariantCache cache(SystemDisk(), folder_, 4000, "p");
   for (int n = 1; n <= 3; ++n) cache.Store(Key(n), Copy('a' + n));
   // Their last use, oldest first: 2, 3, 1.
   auto set_time = [&](int n, time_t seconds) {
@@ -195,15 +197,15 @@ TEST_F(VariantCacheTest, TrimmingRemovesTheCopiesUsedLongestAgoAndNothingElse) {
   // A hit counts as a use: 3 was just found, so 1 is the oldest after this.
   set_time(1, 1500);
   ASSERT_TRUE(cache.Find(Key(3), found));
-  TVariantCache smaller(folder_, 2 * entry + 10, "p");
+  TVariantCache smaller(SystemDisk(), folder_, 2 * entry + 10, "p");
   smaller.Trim();
   EXPECT_FALSE(smaller.Find(Key(1), found));
   EXPECT_TRUE(smaller.Find(Key(3), found));
 }
 
 TEST_F(VariantCacheTest, RunsAtOnceNeverSeeAHalfWrittenCopy) {
-  TVariantCache first(folder_, 100 * kLimit, "p");
-  TVariantCache second(folder_, 100 * kLimit, "p");
+  TVariantCache first(SystemDisk(), folder_, 100 * kLimit, "p");
+  TVariantCache second(SystemDisk(), folder_, 100 * kLimit, "p");
   std::atomic<int> wrong{0};
   std::atomic<int> hits{0};
   auto work = [&](TVariantCache& cache, int seed) {
@@ -235,7 +237,7 @@ TEST_F(VariantCacheTest, RunsAtOnceNeverSeeAHalfWrittenCopy) {
 // The system refuses to let a file grow (as on a full disk): keeping copies stops, once, with
 // a message, and what the cache holds is still found.
 TEST_F(VariantCacheTest, AFullDiskOnlyStopsKeepingCopies) {
-  TVariantCache cache(folder_, kLimit, "p");
+  TVariantCache cache(SystemDisk(), folder_, kLimit, "p");
   cache.Store(Key(1), Copy('a'));
   {
     struct sigaction ignore = {};
@@ -267,7 +269,7 @@ TEST_F(VariantCacheTest, AFullDiskOnlyStopsKeepingCopies) {
 // An entry's name taken by a folder costs that one entry: the run goes on keeping the others,
 // and the note says which entry, where, and why, in German.
 TEST_F(VariantCacheTest, AFolderInTheWayOfOneEntryCostsOnlyThatEntry) {
-  TVariantCache cache(folder_, kLimit, "p");
+  TVariantCache cache(SystemDisk(), folder_, kLimit, "p");
   fs::create_directories(EntryPath(Key(1)) + "/inside");
   cache.Store(Key(1), Copy('a'));
   cache.Store(Key(2), Copy('b'));
@@ -289,7 +291,7 @@ TEST_F(VariantCacheTest, AFolderInTheWayOfOneEntryCostsOnlyThatEntry) {
 // counts as that: it does not push the good entries out.
 TEST_F(VariantCacheTest, ASparseFileDoesNotPushGoodEntriesOut) {
   {
-    TVariantCache cache(folder_, kLimit, "p");
+    TVariantCache cache(SystemDisk(), folder_, kLimit, "p");
     cache.Store(Key(1), Copy('a'));
     cache.Store(Key(2), Copy('b'));
   }
@@ -298,7 +300,7 @@ TEST_F(VariantCacheTest, ASparseFileDoesNotPushGoodEntriesOut) {
     ASSERT_GE(junk.get(), 0);
     ASSERT_EQ(::ftruncate(junk.get(), 4'000'000'000), 0);
   }
-  TVariantCache cache(folder_, kLimit, "p");
+  TVariantCache cache(SystemDisk(), folder_, kLimit, "p");
   cache.Store(Key(4), Copy('d'));
   cache.Trim();
   TScaledCopy found;
@@ -309,7 +311,7 @@ TEST_F(VariantCacheTest, ASparseFileDoesNotPushGoodEntriesOut) {
 // Without a place the note says why rather than naming an empty folder; a folder that cannot
 // be made gives the reason of the step that failed.
 TEST_F(VariantCacheTest, ACacheWithoutAPlaceSaysWhy) {
-  TVariantCache nowhere("", kLimit, "p");
+  TVariantCache nowhere(SystemDisk(), "", kLimit, "p");
   EXPECT_FALSE(nowhere.Usable());
   EXPECT_EQ(nowhere.Problem(),
             "Der Zwischenspeicher hat keinen Ort: Es gibt keinen persönlichen Ordner (HOME fehlt "
@@ -326,7 +328,7 @@ TEST_F(VariantCacheTest, ACacheWithoutAPlaceSaysWhy) {
                   (flags |= FS_IMMUTABLE_FL, ::ioctl(locked.get(), FS_IOC_SETFLAGS, &flags)) != 0))
     GTEST_SKIP() << "no immutable folders on this file system";
   if (!as_root) ::chmod((dir_ / "locked").c_str(), 0500);
-  TVariantCache below_locked(dir_ / "locked/cache/vistrel", kLimit, "p");
+  TVariantCache below_locked(SystemDisk(), dir_ / "locked/cache/vistrel", kLimit, "p");
   if (as_root) {
     flags &= ~FS_IMMUTABLE_FL;
     ::ioctl(locked.get(), FS_IOC_SETFLAGS, &flags);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/disk.h"
 #include "test_support.h"
 
 namespace vistrel {
@@ -52,47 +53,52 @@ TEST(FileNamingTest, ReplaceTextIgnoreCaseReplacesEveryPlaceInALongText) {
 TEST(FileNamingTest, NumbersGoBeforeTheImageExtension) {
   TempDir dir;
   const std::string out = dir.Path();
-  EXPECT_EQ(MakeUniqueFileName(out, "%old%_thumb", "IMG_1", ".JPG"), out + "IMG_1_thumb.JPG");
+  EXPECT_EQ(MakeUniqueFileName(SystemDisk(), out, "%old%_thumb", "IMG_1", ".JPG"),
+            out + "IMG_1_thumb.JPG");
   WriteFile(out + "IMG_1_thumb.JPG", "");
-  EXPECT_EQ(MakeUniqueFileName(out, "%old%_thumb", "IMG_1", ".JPG"), out + "IMG_1_thumb2.JPG");
+  EXPECT_EQ(MakeUniqueFileName(SystemDisk(), out, "%old%_thumb", "IMG_1", ".JPG"),
+            out + "IMG_1_thumb2.JPG");
   WriteFile(out + "IMG_1_thumb2.JPG", "");
-  EXPECT_EQ(MakeUniqueFileName(out, "%OLD%_thumb", "IMG_1", ".JPG"), out + "IMG_1_thumb3.JPG");
+  EXPECT_EQ(MakeUniqueFileName(SystemDisk(), out, "%OLD%_thumb", "IMG_1", ".JPG"),
+            out + "IMG_1_thumb3.JPG");
 }
 
 TEST(FileNamingTest, EmptyPatternStandsForTheOldName) {
   TempDir dir;
-  EXPECT_EQ(MakeUniqueFileName(dir.Path(), "", "IMG_1", ".jpg"), dir / "IMG_1.jpg");
+  EXPECT_EQ(MakeUniqueFileName(SystemDisk(), dir.Path(), "", "IMG_1", ".jpg"), dir / "IMG_1.jpg");
   WriteFile(dir / "IMG_1.jpg", "");
-  EXPECT_EQ(MakeUniqueFileName(dir.Path(), "", "IMG_1", ".jpg"), dir / "IMG_12.jpg");
+  EXPECT_EQ(MakeUniqueFileName(SystemDisk(), dir.Path(), "", "IMG_1", ".jpg"), dir / "IMG_12.jpg");
 }
 
 TEST(FileNamingTest, WithoutAnExtensionArgumentTheNumberGoesBeforeThePatternsOwnExtension) {
   TempDir dir;
-  EXPECT_EQ(MakeUniqueFileName(dir.Path(), "index.html", "x", ""), dir / "index.html");
+  EXPECT_EQ(MakeUniqueFileName(SystemDisk(), dir.Path(), "index.html", "x", ""),
+            dir / "index.html");
   WriteFile(dir / "index.html", "");
-  EXPECT_EQ(MakeUniqueFileName(dir.Path(), "index.html", "x", ""), dir / "index2.html");
+  EXPECT_EQ(MakeUniqueFileName(SystemDisk(), dir.Path(), "index.html", "x", ""),
+            dir / "index2.html");
   // A pattern without an extension of its own is numbered at its end.
   WriteFile(dir / "page", "");
-  EXPECT_EQ(MakeUniqueFileName(dir.Path(), "page", "x", ""), dir / "page2");
+  EXPECT_EQ(MakeUniqueFileName(SystemDisk(), dir.Path(), "page", "x", ""), dir / "page2");
 }
 
 TEST(FileNamingTest, AnyEntryCountsAsTakenAlsoAFolderOrADanglingLink) {
   TempDir dir;
   ASSERT_EQ(::mkdir((dir / "a.html").c_str(), 0755), 0);
-  EXPECT_EQ(MakeUniqueFileName(dir.Path(), "a.html", "", ""), dir / "a2.html");
+  EXPECT_EQ(MakeUniqueFileName(SystemDisk(), dir.Path(), "a.html", "", ""), dir / "a2.html");
   ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "b.html").c_str()), 0);
-  EXPECT_EQ(MakeUniqueFileName(dir.Path(), "b.html", "", ""), dir / "b2.html");
+  EXPECT_EQ(MakeUniqueFileName(SystemDisk(), dir.Path(), "b.html", "", ""), dir / "b2.html");
 }
 
 TEST(FileNamingTest, TheFreeFunctionDoesNotReserveTheName) {
   TempDir dir;
-  EXPECT_EQ(MakeUniqueFileName(dir.Path(), "p.html", "", ""),
-            MakeUniqueFileName(dir.Path(), "p.html", "", ""));
+  EXPECT_EQ(MakeUniqueFileName(SystemDisk(), dir.Path(), "p.html", "", ""),
+            MakeUniqueFileName(SystemDisk(), dir.Path(), "p.html", "", ""));
 }
 
 TEST(FileNamingTest, NamerCountsItsOwnNamesAsTakenAndRemembersNumbers) {
   TempDir dir;
-  TUniqueNamer namer;
+  TUniqueNamer namer(SystemDisk());
   EXPECT_EQ(namer.Make(dir.Path(), "p.html", "", ""), dir / "p.html");
   EXPECT_EQ(namer.Make(dir.Path(), "p.html", "", ""), dir / "p2.html");
   EXPECT_EQ(namer.Make(dir.Path(), "p.html", "", ""), dir / "p3.html");
@@ -105,7 +111,7 @@ TEST(FileNamingTest, NamerCountsItsOwnNamesAsTakenAndRemembersNumbers) {
 
 TEST(FileNamingTest, NamerStaysLinearForThousandsOfPages) {
   TempDir dir;
-  TUniqueNamer namer;
+  TUniqueNamer namer(SystemDisk());
   std::string last;
   for (int i = 0; i < 5000; ++i) last = namer.Make(dir.Path(), "page.html", "", "");
   EXPECT_EQ(last, dir / "page5000.html");
@@ -116,10 +122,11 @@ TEST(FileNamingTest, NamerStaysLinearForThousandsOfPages) {
 TEST(FileNamingTest, HostileNamesGiveAnErrorOrACleanNameNeverALoop) {
   TempDir dir;
   WriteFile(dir / "payload.jpg", "taken");
-  TUniqueNamer namer;
+  TUniqueNamer namer(SystemDisk());
   EXPECT_EQ(namer.Make(dir.Path(), "%old%_thumb", std::string("valid\0seed", 10), ".jpg"), "");
   EXPECT_EQ(namer.Make(dir.Path(), std::string("x\0/../planted", 14), "a", ".html"), "");
-  EXPECT_EQ(MakeUniqueFileName(dir.Path(), "%old%", "a\tb\nc\x7f", ".jpg"), dir / "a_b_c\x7f.jpg");
+  EXPECT_EQ(MakeUniqueFileName(SystemDisk(), dir.Path(), "%old%", "a\tb\nc\x7f", ".jpg"),
+            dir / "a_b_c\x7f.jpg");
   // Every candidate of this pattern is taken: the namer gives up after its last number.
   std::string last;
   for (int i = 0; i < 100001 && (i == 0 || !last.empty()); ++i)

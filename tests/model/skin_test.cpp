@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "skin_fixture.h"
+#include "support/disk.h"
 #include "support/text.h"
 #include "support/user_messages.h"
 #include "test_support.h"
@@ -17,7 +18,7 @@ using namespace vistrel::testing;
 class SkinTest : public ::testing::Test {
  protected:
   std::unique_ptr<TVTLSkin> Load(const std::string& folder, const std::string& file = "test.vsk") {
-    return std::make_unique<TVTLSkin>(folder, file, messages_);
+    return std::make_unique<TVTLSkin>(SystemDisk(), folder, file, messages_);
   }
   TempDir dir_;
   RecordedMessages messages_;
@@ -174,11 +175,11 @@ TEST_F(SkinTest, ASkinReadsOnlyRegularFilesInsideItsFolder) {
 TEST_F(SkinTest, PreviewPathOnlyForAFileInTheSkin) {
   WriteSkin(dir_ / "s");
   WriteFile(dir_ / "s/test.vsk", "[General]\nSkinName=A\nPreview=v.jpg\n");
-  EXPECT_EQ(Load(dir_ / "s")->PreviewPath(), "");
+  EXPECT_EQ(Load(dir_ / "s")->PreviewPath(SystemDisk()), "");
   WriteFile(dir_ / "s/v.jpg", "x");
-  EXPECT_EQ(Load(dir_ / "s")->PreviewPath(), dir_ / "s/v.jpg");
+  EXPECT_EQ(Load(dir_ / "s")->PreviewPath(SystemDisk()), dir_ / "s/v.jpg");
   WriteFile(dir_ / "s/test.vsk", "[General]\nSkinName=A\nPreview=../../etc/passwd\n");
-  EXPECT_EQ(Load(dir_ / "s")->PreviewPath(), "");
+  EXPECT_EQ(Load(dir_ / "s")->PreviewPath(SystemDisk()), "");
 }
 
 TEST_F(SkinTest, CatalogueListsSubFoldersFirstInByteOrder) {
@@ -203,7 +204,7 @@ TEST_F(SkinTest, CatalogueListsSubFoldersFirstInByteOrder) {
   WriteFile(dir_ / "skins/broken/x.vsk", "[General]\n");
 
   TVTLSkinList list;
-  list.ScanFolder(dir_ / "skins", messages_);
+  list.ScanFolder(SystemDisk(), dir_ / "skins", messages_);
   std::vector<std::string> names;
   for (int i = 0; i < list.Count(); ++i)
     names.push_back(list.Item(i).SkinName + (list.Item(i).Valid ? "" : "!"));
@@ -212,7 +213,7 @@ TEST_F(SkinTest, CatalogueListsSubFoldersFirstInByteOrder) {
   EXPECT_EQ(list.Item(5).Directory, list.Item(6).Directory);  // two skins in one folder
 
   TVTLSkinList none;
-  none.ScanFolder(dir_ / "missing", messages_);
+  none.ScanFolder(SystemDisk(), dir_ / "missing", messages_);
   EXPECT_EQ(none.Count(), 0);
 }
 
@@ -220,12 +221,12 @@ TEST_F(SkinTest, CatalogueListsSubFoldersFirstInByteOrder) {
 // page among its own templates.
 TEST_F(SkinTest, ShippedSkinsLoadWithAPreviewAndAStartPageOfTheirOwn) {
   TVTLSkinList list;
-  list.ScanFolder(VISTREL_SKINS_DIR, messages_);
+  list.ScanFolder(SystemDisk(), VISTREL_SKINS_DIR, messages_);
   ASSERT_GE(list.Count(), 3);
   for (int i = 0; i < list.Count(); ++i) {
     const TVTLSkin& skin = list.Item(i);
     EXPECT_TRUE(skin.Valid) << skin.FullPath() << ": " << skin.ErrorMessage;
-    EXPECT_NE(skin.PreviewPath(), "") << skin.SkinName;
+    EXPECT_NE(skin.PreviewPath(SystemDisk()), "") << skin.SkinName;
     bool found = false;
     for (int t = 0; t < skin.HTMLPatterns.Count(); ++t)
       found =

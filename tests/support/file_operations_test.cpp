@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "support/file_io.h"
+#include "support/disk.h"
 #include "support/trash.h"
 #include "test_support.h"
 
@@ -31,7 +31,7 @@ TEST_F(FileOperationsTest, EmptyDirectoryMovesEverythingIntoTheTrashAndKeepsTheF
   ASSERT_EQ(::symlink((dir / "beside.txt").c_str(), (dir / "out/link").c_str()), 0);
 
   std::string reason;
-  EXPECT_TRUE(EmptyDirectory(dir / "out", files_.Trash(), reason)) << reason;
+  EXPECT_TRUE(EmptyDirectory(SystemDisk(), dir / "out", files_.Trash(), reason)) << reason;
   EXPECT_TRUE(Exists(dir / "out"));
   EXPECT_TRUE(ListFolder(dir / "out").empty());
   // Nothing is lost: it is all in the trash, the link as a link.
@@ -44,7 +44,7 @@ TEST_F(FileOperationsTest, EmptyDirectoryMovesEverythingIntoTheTrashAndKeepsTheF
 
   // With and without a trailing slash alike.
   WriteFile(dir / "out/b.html", "b");
-  EXPECT_TRUE(EmptyDirectory(dir / "out/", files_.Trash(), reason));
+  EXPECT_TRUE(EmptyDirectory(SystemDisk(), dir / "out/", files_.Trash(), reason));
   EXPECT_TRUE(ListFolder(dir / "out").empty());
 }
 
@@ -57,7 +57,7 @@ TEST_F(FileOperationsTest, EmptyingFromInsideTheFolderWithAFreshHomeNeverUsesThe
   WriteFile(dir / "out/index.html", "old");
   ScopedCurrentFolder inside(dir / "out");
   std::string reason;
-  ASSERT_TRUE(EmptyDirectory(dir / "out", files_.Trash(), reason)) << reason;
+  ASSERT_TRUE(EmptyDirectory(SystemDisk(), dir / "out", files_.Trash(), reason)) << reason;
   EXPECT_TRUE(ListFolder(dir / "out").empty());
   EXPECT_EQ(ReadFile(files_.TrashFiles() + "/private.txt"), "secret");
 }
@@ -94,7 +94,7 @@ TEST_F(FileOperationsTest, AFolderIsEmptiedCompletelyOrNotAtAll) {
   WriteFile(dir / "out/b.html", "b");
   RefusingTrash trash(files_.Trash());
   std::string reason;
-  EXPECT_FALSE(EmptyDirectory(dir / "out", trash, reason));
+  EXPECT_FALSE(EmptyDirectory(SystemDisk(), dir / "out", trash, reason));
   EXPECT_EQ(reason, "voll");
   EXPECT_EQ(trash.moves, 2);
   // The entry moved first is back.
@@ -104,7 +104,7 @@ TEST_F(FileOperationsTest, AFolderIsEmptiedCompletelyOrNotAtAll) {
   // When no trash can take an entry, nothing moves at all.
   trash.refuse_to_locate = true;
   trash.moves = 0;
-  EXPECT_FALSE(EmptyDirectory(dir / "out", trash, reason));
+  EXPECT_FALSE(EmptyDirectory(SystemDisk(), dir / "out", trash, reason));
   EXPECT_EQ(trash.moves, 0);
   EXPECT_EQ(reason, "Kein Papierkorb kann " + (dir / "out/a.html") + " aufnehmen.");
 }
@@ -112,12 +112,12 @@ TEST_F(FileOperationsTest, AFolderIsEmptiedCompletelyOrNotAtAll) {
 TEST_F(FileOperationsTest, AFolderHoldingItsOwnTrashIsNotEmptied) {
   TempDir dir;
   WriteFile(dir / "out/a.html", "a");
-  const std::string top = RealPath(dir.Path());  // no real mount point is ever tried
-  TFreedesktopTrash inside(RealPath(dir / "out") + "/share",
+  const std::string top = SystemDisk().RealPath(dir.Path());  // no real mount point is ever tried
+  TFreedesktopTrash inside(SystemDisk(), SystemDisk().RealPath(dir / "out") + "/share",
                            [top](const std::string&) { return top; });
   std::string reason;
-  EXPECT_FALSE(EmptyDirectory(dir / "out", inside, reason));
-  EXPECT_EQ(reason, "Der Papierkorb " + RealPath(dir / "out") +
+  EXPECT_FALSE(EmptyDirectory(SystemDisk(), dir / "out", inside, reason));
+  EXPECT_EQ(reason, "Der Papierkorb " + SystemDisk().RealPath(dir / "out") +
                         "/share/Trash liegt im Verzeichnis selbst.");
   EXPECT_EQ(ReadFile(dir / "out/a.html"), "a");
   // The trash was not made either: the folder holds what it held.
@@ -129,10 +129,13 @@ TEST_F(FileOperationsTest, OnlyDeletionWorksWithoutATarget) {
   WriteFile(dir / "a.txt", "a");
   WriteFile(dir / "b.dat", "b");
   std::string reason;
-  EXPECT_FALSE(ShellFileOperation(dir / "a.txt", TFileOperation::kCopy, files_.Trash(), reason));
-  EXPECT_FALSE(ShellFileOperation(dir / "a.txt", TFileOperation::kMove, files_.Trash(), reason));
+  EXPECT_FALSE(ShellFileOperation(SystemDisk(), dir / "a.txt", TFileOperation::kCopy,
+                                  files_.Trash(), reason));
+  EXPECT_FALSE(ShellFileOperation(SystemDisk(), dir / "a.txt", TFileOperation::kMove,
+                                  files_.Trash(), reason));
   EXPECT_TRUE(Exists(dir / "a.txt"));
-  EXPECT_TRUE(ShellFileOperation(dir / "*.txt", TFileOperation::kDelete, files_.Trash(), reason));
+  EXPECT_TRUE(ShellFileOperation(SystemDisk(), dir / "*.txt", TFileOperation::kDelete,
+                                 files_.Trash(), reason));
   EXPECT_EQ(ListFolder(dir.Path()), std::vector<std::string>{"b.dat"});
 }
 

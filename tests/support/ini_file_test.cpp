@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include "support/disk.h"
+
 namespace vistrel {
 namespace {
 
 TEST(IniFileTest, SectionsAndKeysIgnoreCaseAndMissingKeysGiveTheDefault) {
   const TIniFile ini = TIniFile::FromText(
       "\xEF\xBB\xBF; comment\r\n[General]\r\n  SkinName = Blau grün  \r\nEmpty=\r\n"
-      "Quoted=\"  a b \"\r\nSkinName=second\r\n# note\r\n[CSV]\r\nHTMLPatterns=p.csv\r\nno equals\r\n");
+      "Quoted=\"  a b \"\r\nSkinName=second\r\n# note\r\n[CSV]\r\nHTMLPatterns=p.csv\r\nno "
+      "equals\r\n");
   EXPECT_EQ(ini.ReadString("general", "SKINNAME", "x"), "Blau grün");  // the first one counts
   EXPECT_EQ(ini.ReadString("General", "Empty", "x"), "");
   EXPECT_EQ(ini.ReadString("General", "Quoted", "x"), "  a b ");
@@ -23,7 +26,7 @@ TEST(IniFileTest, ValuesAreCutAt2047Characters) {
 }
 
 TEST(IniFileTest, AnUnreadableFileHasNoKeys) {
-  const TIniFile ini("/nonexistent/skin.vsk");
+  const TIniFile ini(SystemDisk(), "/nonexistent/skin.vsk");
   EXPECT_EQ(ini.ReadString("General", "SkinName", "d"), "d");
 }
 

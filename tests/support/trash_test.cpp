@@ -4,7 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "support/file_io.h"
+#include "support/disk.h"
+#include "support/paths.h"
 #include "test_support.h"
 
 namespace vistrel {
@@ -21,10 +22,10 @@ mode_t ModeOf(const std::string& path) {
 
 TEST(TrashTest, HomeTrashIsMadeWithItsParentsPrivateAndRecordsWhereEntriesCameFrom) {
   TempDir dir;
-  const std::string home = RealPath(dir.Path()) + "/home";
+  const std::string home = SystemDisk().RealPath(dir.Path()) + "/home";
   WriteFile(dir / "out/a b%.html", "old");
-  TFreedesktopTrash trash(home + "/.local/share",
-                          [&dir](const std::string&) { return RealPath(dir.Path()); });
+  TFreedesktopTrash trash(SystemDisk(), home + "/.local/share",
+                          [&dir](const std::string&) { return SystemDisk().RealPath(dir.Path()); });
 
   TTrash::TTrashed trashed;
   std::string reason;
@@ -39,7 +40,8 @@ TEST(TrashTest, HomeTrashIsMadeWithItsParentsPrivateAndRecordsWhereEntriesCameFr
   const std::string info = ReadFile(bin + "/info/a b%.html.trashinfo");
   EXPECT_EQ(info.substr(0, 18), "[Trash Info]\nPath=");
   // The scratch folder's own name has nothing to encode.
-  EXPECT_NE(info.find("Path=" + RealPath(dir / "out") + "/a%20b%25.html\n"), std::string::npos);
+  EXPECT_NE(info.find("Path=" + SystemDisk().RealPath(dir / "out") + "/a%20b%25.html\n"),
+            std::string::npos);
   EXPECT_NE(info.find("%20"), std::string::npos);  // the blank, percent-encoded
   EXPECT_NE(info.find("\nDeletionDate=20"), std::string::npos);
 
@@ -59,8 +61,9 @@ TEST(TrashTest, HomeTrashIsMadeWithItsParentsPrivateAndRecordsWhereEntriesCameFr
 TEST(TrashTest, WithoutAnAbsoluteDataFolderOnlyATrashAtTheTopOfTheFileSystemCanTakeAnEntry) {
   TempDir dir;
   WriteFile(dir / "disk/out/page.html", "x");
-  const std::string top = RealPath(dir / "disk");
-  TFreedesktopTrash trash("relative/share", [top](const std::string&) { return top; });
+  const std::string top = SystemDisk().RealPath(dir / "disk");
+  TFreedesktopTrash trash(SystemDisk(), "relative/share",
+                          [top](const std::string&) { return top; });
 
   std::string folder, reason;
   ASSERT_TRUE(trash.Locate(dir / "disk/out/page.html", folder, reason)) << reason;
@@ -76,11 +79,11 @@ TEST(TrashTest, WithoutAnAbsoluteDataFolderOnlyATrashAtTheTopOfTheFileSystemCanT
 TEST(TrashTest, AnAdministratorsStickyTrashIsUsedAndAnythingElseIsNotTrusted) {
   TempDir dir;
   WriteFile(dir / "disk/out/a.txt", "a");
-  const std::string top = RealPath(dir / "disk");
+  const std::string top = SystemDisk().RealPath(dir / "disk");
   auto top_of = [top](const std::string&) { return top; };
   ASSERT_EQ(::mkdir((top + "/.Trash").c_str(), 01777), 0);
   ASSERT_EQ(::chmod((top + "/.Trash").c_str(), 01777), 0);
-  TFreedesktopTrash trash("", top_of);
+  TFreedesktopTrash trash(SystemDisk(), "", top_of);
   std::string folder, reason;
   ASSERT_TRUE(trash.Locate(dir / "disk/out/a.txt", folder, reason)) << reason;
   EXPECT_EQ(folder, top + "/.Trash/" + std::to_string(::getuid()));
@@ -89,12 +92,13 @@ TEST(TrashTest, AnAdministratorsStickyTrashIsUsedAndAnythingElseIsNotTrusted) {
   // be is refused, and nothing is moved.
   TempDir other;
   WriteFile(other / "disk/out/a.txt", "a");
-  const std::string other_top = RealPath(other / "disk");
+  const std::string other_top = SystemDisk().RealPath(other / "disk");
   ASSERT_EQ(::mkdir((other_top + "/.Trash").c_str(), 0777), 0);
   ASSERT_EQ(::symlink(other.Path().c_str(),
                       (other_top + "/.Trash-" + std::to_string(::getuid())).c_str()),
             0);
-  TFreedesktopTrash untrusted("", [other_top](const std::string&) { return other_top; });
+  TFreedesktopTrash untrusted(SystemDisk(), "",
+                              [other_top](const std::string&) { return other_top; });
   TTrash::TTrashed trashed;
   EXPECT_FALSE(untrusted.Move(other / "disk/out/a.txt", trashed, reason));
   EXPECT_EQ(reason, "Kein Papierkorb kann " + (other / "disk/out/a.txt") + " aufnehmen.");
@@ -106,8 +110,8 @@ TEST(TrashTest, AnAdministratorsStickyTrashIsUsedAndAnythingElseIsNotTrusted) {
 TEST(TrashTest, ATrashInTheEntrysOwnFolderIsNeitherMadeNorUsed) {
   TempDir dir;
   WriteFile(dir / "disk/a.txt", "a");
-  const std::string top = RealPath(dir / "disk");
-  TFreedesktopTrash at_top("", [top](const std::string&) { return top; });
+  const std::string top = SystemDisk().RealPath(dir / "disk");
+  TFreedesktopTrash at_top(SystemDisk(), "", [top](const std::string&) { return top; });
   std::string folder, reason;
   EXPECT_FALSE(at_top.Locate(dir / "disk/a.txt", folder, reason));
   EXPECT_EQ(reason, "Der Papierkorb " + top + "/.Trash-" + std::to_string(::getuid()) +
@@ -116,8 +120,9 @@ TEST(TrashTest, ATrashInTheEntrysOwnFolderIsNeitherMadeNorUsed) {
 
   // A data folder reached through a folder that does not exist yet and "..".
   WriteFile(dir / "out/a.html", "a");
-  const std::string data_home = RealPath(dir.Path()) + "/missing/../out/share";
-  TFreedesktopTrash through_dots(data_home, [top](const std::string&) { return top; });
+  const std::string data_home = SystemDisk().RealPath(dir.Path()) + "/missing/../out/share";
+  TFreedesktopTrash through_dots(SystemDisk(), data_home,
+                                 [top](const std::string&) { return top; });
   EXPECT_FALSE(through_dots.Locate(dir / "out/a.html", folder, reason));
   EXPECT_EQ(reason, "Der Papierkorb " + data_home + "/Trash liegt im Verzeichnis selbst.");
   EXPECT_EQ(ListFolder(dir / "out"), (std::vector<std::string>{"a.html"}));
@@ -144,8 +149,9 @@ TEST(TrashTest, LongNamesGoIntoTheTrashUnderAShortenedName) {
   };
   for (const auto& c : cases) {
     TempDir dir;  // a trash of its own, so the cases do not number each other's names
-    const std::string top = RealPath(dir.Path());
-    TFreedesktopTrash trash(top + "/home/.local/share", [top](const std::string&) { return top; });
+    const std::string top = SystemDisk().RealPath(dir.Path());
+    TFreedesktopTrash trash(SystemDisk(), top + "/home/.local/share",
+                            [top](const std::string&) { return top; });
     WriteFile(dir / ("out/" + c.name), c.name);
     TTrash::TTrashed trashed;
     std::string reason;
@@ -155,7 +161,8 @@ TEST(TrashTest, LongNamesGoIntoTheTrashUnderAShortenedName) {
     EXPECT_EQ(trashed.info_path, bin + "/info/" + c.trash_name + ".trashinfo");
     EXPECT_EQ(ReadFile(trashed.files_path), c.name);
     EXPECT_NE(ReadFile(trashed.info_path)
-                  .find("\nPath=" + EncodeTrashPath(RealPath(dir / "out") + "/" + c.name) + "\n"),
+                  .find("\nPath=" +
+                        EncodeTrashPath(SystemDisk().RealPath(dir / "out") + "/" + c.name) + "\n"),
               std::string::npos)
         << c.name;
     // The same long name again takes a numbered name that fits as well, and comes back.
@@ -173,7 +180,7 @@ TEST(TrashTest, LongNamesGoIntoTheTrashUnderAShortenedName) {
 // where it came from. Every trash the user has counts, not only the one that would take it.
 TEST(TrashTest, AnEntryInsideATrashIsRefused) {
   TempDir dir;
-  const std::string top = RealPath(dir.Path());
+  const std::string top = SystemDisk().RealPath(dir.Path());
   const std::string uid = std::to_string(::getuid());
   const std::string home_trash = top + "/home/.local/share/Trash";
   ASSERT_EQ(::mkdir((top + "/.Trash").c_str(), 01777), 0);
@@ -191,7 +198,8 @@ TEST(TrashTest, AnEntryInsideATrashIsRefused) {
       {top + "/.Trash/" + uid + "/files", top + "/.Trash"},
       {top + "/.Trash/" + uid, top + "/.Trash"},
   };
-  TFreedesktopTrash trash(top + "/home/.local/share", [top](const std::string&) { return top; });
+  TFreedesktopTrash trash(SystemDisk(), top + "/home/.local/share",
+                          [top](const std::string&) { return top; });
   for (const auto& c : cases) {
     WriteFile(c.folder + "/entry.jpg", "kept");
     std::string folder, reason;
@@ -229,7 +237,7 @@ TEST(TrashTest, TheTopOfAFileSystemIsWhereTheMountTableSaysIt) {
   WriteFile(dir / "gebunden/a/b/x", "");
   WriteFile(dir / "mit leer/c/x", "");
   WriteFile(dir / "frei/d/x", "");
-  const std::string root = RealPath(dir.Path());
+  const std::string root = SystemDisk().RealPath(dir.Path());
   // Mount points as the kernel writes them, a blank as \040.
   std::string escaped_root;
   for (const char c : root) escaped_root += c == ' ' ? std::string("\\040") : std::string(1, c);
@@ -256,15 +264,15 @@ TEST(TrashTest, TheTopOfAFileSystemIsWhereTheMountTableSaysIt) {
       {root + "/fehlt", false, ""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(IsMountRoot(c.path, listed), c.is_root) << c.path;
-    EXPECT_EQ(MountRootOf(c.path, listed), c.top) << c.path;
+    EXPECT_EQ(SystemDisk().IsMountRoot(c.path, listed), c.is_root) << c.path;
+    EXPECT_EQ(MountRootOf(SystemDisk(), c.path, listed), c.top) << c.path;
   }
   // The walk up reads the table once, however many levels it passes.
   reads = 0;
-  EXPECT_EQ(MountRootOf(root + "/gebunden/a/b", listed), root + "/gebunden");
+  EXPECT_EQ(MountRootOf(SystemDisk(), root + "/gebunden/a/b", listed), root + "/gebunden");
   EXPECT_EQ(reads, 1);
   // A folder the table does not list is no top: the walk goes on above the scratch folder.
-  const std::string above = MountRootOf(root + "/frei/d", listed);
+  const std::string above = MountRootOf(SystemDisk(), root + "/frei/d", listed);
   EXPECT_FALSE(above.empty());
   EXPECT_FALSE(IsSameOrBelow(above, root)) << above;
   EXPECT_TRUE(IsSameOrBelow(root, above)) << above;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/disk.h"
 #include "template/template_harness.h"
 
 namespace vistrel {
@@ -52,6 +53,7 @@ class ReadingTest : public ::testing::Test {
     context.records = ViewOf(harness_.records);
     context.properties = &harness_.properties;
     context.messages = &harness_.messages;
+    context.disk = &SystemDisk();
     return context;
   }
   TemplateHarness harness_;

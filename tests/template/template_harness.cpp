@@ -69,7 +69,7 @@ bool TemplateHarness::Run() {
     for (int l = 0; l < static_cast<int>(variant_names->size()); ++l)
       image.VariantFiles->SetValue(l, out_dir + (*variant_names)[l] + "_" + base + ".jpg");
   }
-  TOutputFolder output(out_dir);
+  TOutputFolder output(SystemDisk(), out_dir);
   TReportCallback report = [this](int step, int, int, int, int, const std::string& message) {
     reports.push_back(std::to_string(step) + "|" + message);
   };
@@ -79,6 +79,7 @@ bool TemplateHarness::Run() {
     context.records = ViewOf(records);
     context.properties = &properties;
     context.output = &output;
+    context.disk = &SystemDisk();
     context.messages = &messages;
     context.max_page_size = max_page_size;
     auto parser = std::make_unique<TVTLParser>(std::move(context));

@@ -26,6 +26,7 @@
 #include "imaging/image_operations.h"
 #include "skin_fixture.h"
 #include "support/cancel_flag.h"
+#include "support/disk.h"
 #include "support/logger.h"
 #include "support/user_messages.h"
 #include "test_support.h"
@@ -103,7 +104,7 @@ class WindowRunTest : public ::testing::Test {
   ScratchFiles files_{dir_ / "home"};
   TCancelFlag cancel_;
   TImageProcessor& images_;
-  TVTLSkin skin_{(WriteSkin(dir_ / "skin"), dir_ / "skin/"), "test.vsk", messages_};
+  TVTLSkin skin_{SystemDisk(), (WriteSkin(dir_ / "skin"), dir_ / "skin/"), "test.vsk", messages_};
   TVTLRecordList records_;
   std::unique_ptr<TVistrel> run_;
 };
@@ -156,7 +157,8 @@ TEST_F(FinishedRunTest, EnterClosesTheWindowAfterTheRunAndOpensNothing) {
 TEST_F(FinishedRunTest, WithoutItsStartPageTheGalleryIsNotOffered) {
   TSkinFixture fixture;
   fixture.start_page = "uebersicht";
-  const TVTLSkin skin((WriteSkin(dir_ / "ohne", fixture), dir_ / "ohne/"), "test.vsk", messages_);
+  const TVTLSkin skin(SystemDisk(), (WriteSkin(dir_ / "ohne", fixture), dir_ / "ohne/"), "test.vsk",
+                      messages_);
   RunInto("ohne-start", &skin);
   EXPECT_EQ(window_.Log().Lines().back(), "Galerie erfolgreich erstellt!");
   EXPECT_FALSE(Child<QPushButton>(window_, "btnShowGal").isVisible());
