@@ -9,22 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "model/copy_format.h"
+#include "model/image_variant.h"
 
 namespace vistrel {
-
-// The largest width or height a scaled copy may be given.
-inline constexpr uint32_t kMaxVariantSide = 16384;
-
-// One scaled copy: the photo fitted into max_width x max_height, in this format. The quality is
-// on JPEG's scale for every format: a WebP or AVIF copy of quality 80 looks about as good as
-// a JPEG of quality 80.
-struct TScaleRequest {
-  uint32_t max_width = 0;
-  uint32_t max_height = 0;
-  int quality = 80;
-  TImageFormat format = TImageFormat::kJpeg;
-};
 
 // One scaled copy made: the file's bytes, in the format asked for, and its size in pixels.
 struct TScaledCopy {

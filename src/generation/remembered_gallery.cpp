@@ -47,17 +47,13 @@ TGallerySettings SettingsOfRequest(const TRunRequest& request, const std::string
   settings.output_folder = request.output_folder;
   settings.copy_originals = request.copy_originals;
   settings.use_cache = request.use_cache;
-  for (int i = 0; i < skin.RequiredVars.Count() && i < static_cast<int>(request.values.size()); ++i)
-    settings.values.push_back(
-        {skin.RequiredVars.Row(i).Value(TRequiredVarsValueList::kVariableName),
-         request.values[static_cast<size_t>(i)]});
-  for (int i = 0;
-       i < skin.ImageModifications.Count() && i < static_cast<int>(request.variants.size()); ++i) {
-    const TVariantSetting& variant = request.variants[static_cast<size_t>(i)];
-    settings.variants.push_back(
-        {skin.ImageModifications.Row(i).Value(TImageModificationValueList::kName),
-         variant.max_width, variant.max_height, variant.quality, variant.format});
-  }
+  for (const TEnteredValue& value : request.values)
+    settings.values.push_back({value.name, value.value});
+  for (const TImageVariant& variant : request.variants)
+    settings.variants.push_back({variant.name, std::to_string(variant.scale.max_width),
+                                 std::to_string(variant.scale.max_height),
+                                 std::to_string(variant.scale.quality),
+                                 ImageFormatName(variant.scale.format)});
   return settings;
 }
 

@@ -142,7 +142,8 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
                                   : row.Value(TRequiredVarsValueList::kDefaultValue);
     try {
       request.values.push_back(
-          NormalizeValue(ValueTypeOf(row.Value(TRequiredVarsValueList::kType)), given));
+          {row.Value(TRequiredVarsValueList::kVariableName),
+           NormalizeValue(ValueTypeOf(row.Value(TRequiredVarsValueList::kType)), given)});
     } catch (const EConvertError& error) {
       return Refuse(TRequestProblem::kValue, std::string(error.what()) + " (" +
                                                  row.Value(TRequiredVarsValueList::kVariableName) +
@@ -173,11 +174,12 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
                         row.Value(TImageModificationValueList::kName) + "!",
                     "Unbekanntes Bildformat " + PrintableName(setting.format) + ", erlaubt sind " +
                         ImageFormatChoices() + ".");
-    request.variants.push_back({std::to_string(*ParseInt32(Trim(setting.max_width))),
-                                std::to_string(*ParseInt32(Trim(setting.max_height))),
-                                std::to_string(*ParseInt32(Trim(setting.quality))),
-                                ImageFormatName(*format)});
     const std::string& pattern = row.Value(TImageModificationValueList::kNewName);
+    request.variants.push_back({row.Value(TImageModificationValueList::kName),
+                                pattern,
+                                {static_cast<uint32_t>(*ParseInt32(Trim(setting.max_width))),
+                                 static_cast<uint32_t>(*ParseInt32(Trim(setting.max_height))),
+                                 *ParseInt32(Trim(setting.quality)), *format}});
     if (!IsNameInsideFolder(pattern, kSampleOldName, ImageFormatExtension(*format, ".jpg")))
       return Refuse(TRequestProblem::kFileName,
                     "Ungültiger Dateiname " + PrintableName(pattern) + "!");
@@ -208,28 +210,11 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
 }
 
 void FillGallerySettings(TVTLGalleryProperties& settings, const TRunRequest& request) {
-  const TVTLSkin& skin = *request.skin;
   settings.OutputDirectory = request.output_folder;
   settings.CopyOriginals = request.copy_originals;
-  settings.HTMLPatterns = &skin.HTMLPatterns;
-  for (int i = 0; i < skin.ImageModifications.Count(); ++i) {
-    const TVTLValueList& skin_row = skin.ImageModifications.Row(i);
-    const TVariantSetting& variant = request.variants[static_cast<size_t>(i)];
-    TVTLValueList& row = settings.ImageVariants.AppendRow();
-    row.SetValue(TVTLGalleryProperties::kName, skin_row.Value(TImageModificationValueList::kName));
-    row.SetValue(TVTLGalleryProperties::kMaxWidth, variant.max_width);
-    row.SetValue(TVTLGalleryProperties::kMaxHeight, variant.max_height);
-    row.SetValue(TVTLGalleryProperties::kNewName,
-                 skin_row.Value(TImageModificationValueList::kNewName));
-    row.SetValue(TVTLGalleryProperties::kJpgQuality, variant.quality);
-    row.SetValue(TVTLGalleryProperties::kFormat, variant.format);
-  }
-  for (int i = 0; i < skin.RequiredVars.Count(); ++i) {
-    TVTLValueList& row = settings.RequiredValues.AppendRow();
-    row.SetValue(TVTLGalleryProperties::kVariableName,
-                 skin.RequiredVars.Row(i).Value(TRequiredVarsValueList::kVariableName));
-    row.SetValue(TVTLGalleryProperties::kValue, request.values[static_cast<size_t>(i)]);
-  }
+  settings.HTMLPatterns = &request.skin->HTMLPatterns;
+  settings.RequiredValues = request.values;
+  settings.ImageVariants = request.variants;
 }
 
 std::string SkinDefaultsProblem(const TVTLSkin& skin) {

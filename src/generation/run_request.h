@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "model/gallery_properties.h"
+#include "model/image_variant.h"
 #include "model/record.h"
 #include "model/skin.h"
 
@@ -41,7 +42,6 @@ class TFileServices;
 enum class TValueType { kText, kColor, kNumber, kOther };
 
 inline constexpr int kMaxNumberValue = 16777215;
-inline constexpr int kDefaultJpegQuality = 80;
 inline constexpr int kMinJpegQuality = 0;
 inline constexpr int kMaxJpegQuality = 100;
 // The variant cache's size limit unless the user sets another (2 GB), and the limits the
@@ -58,7 +58,8 @@ TValueType ValueTypeOf(const std::string& type);
 // 0..16777215, anything else unchanged. Throws EConvertError for a colour or number that is none.
 std::string NormalizeValue(TValueType type, const std::string& text);
 
-// The image variant settings of one variant, as text.
+// The settings of one image variant as the user typed them; BuildRunRequest() makes a
+// TImageVariant of them.
 struct TVariantSetting {
   std::string max_width;
   std::string max_height;
@@ -99,10 +100,10 @@ struct TRunInput {
 struct TRunRequest {
   const TVTLSkin* skin = nullptr;
   TVTLRecordList* records = nullptr;
-  std::vector<std::string> values;        // handed over as the run uses them
-  std::vector<TVariantSetting> variants;  // whole numbers within their ranges, format names
-  std::string output_folder;              // absolute, lexically normal, with a trailing "/"
-  std::string output_path;                // as typed, for messages
+  std::vector<TEnteredValue> values;    // one per required value, as the run uses them
+  std::vector<TImageVariant> variants;  // one per image variant, sizes within their ranges
+  std::string output_folder;            // absolute, lexically normal, with a trailing "/"
+  std::string output_path;              // as typed, for messages
   bool copy_originals = false;
   bool empty_output = false;
   bool use_cache = true;
@@ -130,7 +131,8 @@ struct TRequestResult {
 
 TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& files);
 
-// Fills `settings` for a run of `request` into its output folder.
+// Fills `settings` for a run of `request` into its output folder: the request's values and
+// variants as they are, and the skin's template table (borrowed).
 void FillGallerySettings(TVTLGalleryProperties& settings, const TRunRequest& request);
 
 }  // namespace vistrel

@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "model/copy_format.h"
 #include "support/paths.h"
 #include "support/text.h"
 

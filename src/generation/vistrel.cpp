@@ -28,15 +28,9 @@ constexpr int kMaxImageThreads = 8;
 // The extension argument of a page name: ".html" for an empty pattern.
 std::string PageExtension(const std::string& pattern) { return pattern.empty() ? ".html" : ""; }
 
-// The format of an image variant of the run's settings (a checked name; JPEG when empty).
-TImageFormat VariantFormat(const TVTLValueList& variant) {
-  return ParseImageFormat(variant.Value(TVTLGalleryProperties::kFormat))
-      .value_or(TImageFormat::kJpeg);
-}
-
-// The extension of the copy of photo `file_name` for an image variant of the run's settings.
-std::string CopyExtension(const TVTLValueList& variant, const std::string& file_name) {
-  return ImageFormatExtension(VariantFormat(variant), file_name);
+// The extension of the copy of photo `file_name` for an image variant of the run.
+std::string CopyExtension(const TImageVariant& variant, const std::string& file_name) {
+  return ImageFormatExtension(variant.scale.format, file_name);
 }
 
 }  // namespace
@@ -114,8 +108,8 @@ bool TVistrel::Generate() {
   // Every image gets its lists of variant files and page files for this run; the names lists
   // live as long as the last list built on them.
   auto variant_names = std::make_shared<TNamesList>();
-  for (int i = 0; i < properties_.ImageVariants.Count(); ++i)
-    variant_names->push_back(properties_.ImageVariants.Row(i).Value(TVTLGalleryProperties::kName));
+  for (const TImageVariant& variant : properties_.ImageVariants)
+    variant_names->push_back(variant.name);
   auto page_names = std::make_shared<TNamesList>();
   const TVTL2dValueList& patterns = *properties_.HTMLPatterns;
   for (int i = 0; i < patterns.Count(); ++i)
@@ -178,11 +172,9 @@ bool TVistrel::GenerateFiles() {
     const std::string old_name = RemoveFileExt(record.FileName);
     const std::string extension = ExtractFileExt(record.FileName);
     bool usable = IsSystemPath(record.Directory) && IsSystemPath(record.FileName);
-    for (int v = 0; usable && v < properties_.ImageVariants.Count(); ++v) {
-      const TVTLValueList& variant = properties_.ImageVariants.Row(v);
-      usable = IsNameInsideFolder(variant.Value(TVTLGalleryProperties::kNewName), old_name,
-                                  CopyExtension(variant, record.FileName));
-    }
+    for (const TImageVariant& variant : properties_.ImageVariants)
+      usable = usable &&
+               IsNameInsideFolder(variant.pattern, old_name, CopyExtension(variant, record.FileName));
     for (int t = 0; usable && t < patterns.Count(); ++t) {
       const std::string& pattern = patterns.Row(t).Value(THTMLPatternValueList::kNewFileName);
       usable = IsNameInsideFolder(pattern, old_name, PageExtension(pattern));
@@ -280,7 +272,7 @@ bool TVistrel::WritePages() {
 bool TVistrel::CreateImageVariants() {
   TVTLRecordList& records = Records();
   const int images = records.Count();
-  const int variants = properties_.ImageVariants.Count();
+  const int variants = static_cast<int>(properties_.ImageVariants.size());
   if (images == 0 || variants == 0) return true;
 
   // A photo that is not there (a list from another machine) gets no names: it fails in its
@@ -295,20 +287,16 @@ bool TVistrel::CreateImageVariants() {
   std::vector<TScaleRequest> requests;
   std::vector<std::vector<std::string>> paths(static_cast<size_t>(images));
   for (int v = 0; v < variants; ++v) {
-    const TVTLValueList& row = properties_.ImageVariants.Row(v);
-    requests.push_back(
-        {static_cast<uint32_t>(ParseInt32Or(row.Value(TVTLGalleryProperties::kMaxWidth), 0)),
-         static_cast<uint32_t>(ParseInt32Or(row.Value(TVTLGalleryProperties::kMaxHeight), 0)),
-         ParseInt32Or(row.Value(TVTLGalleryProperties::kJpgQuality), kDefaultJpegQuality),
-         VariantFormat(row)});
+    const TImageVariant& variant = properties_.ImageVariants[static_cast<size_t>(v)];
+    requests.push_back(variant.scale);
     for (int j = 0; j < images; ++j) {
       TVTLRecord& record = records.Item(j);
       std::string path;
       // A name the system will not take fails the image (reported below); a folder that
       // takes no file throws.
       if (present[static_cast<size_t>(j)] &&
-          output_->Create(row.Value(TVTLGalleryProperties::kNewName),
-                          RemoveFileExt(record.FileName), CopyExtension(row, record.FileName),
+          output_->Create(variant.pattern, RemoveFileExt(record.FileName),
+                          CopyExtension(variant, record.FileName),
                           path) != TOutputFolder::TResult::kCreated)
         path.clear();
       record.VariantFiles->SetValue(v, path);

@@ -145,9 +145,8 @@ void TVTLParser::RefreshVariables() {
   var_index_.clear();
   details_ = nullptr;
   if (!context_.properties) return;
-  const TVTL2dValueList& entered = context_.properties->RequiredValues;
-  for (int i = 0; i < entered.Count(); ++i)
-    SetVariable(entered.Row(i).Value(0), entered.Row(i).Value(1));
+  for (const TEnteredValue& entered : context_.properties->RequiredValues)
+    SetVariable(entered.name, entered.value);
 
   const int images = ImageCount();
   const int templates =
@@ -197,10 +196,10 @@ void TVTLParser::RefreshVariables() {
     if (record_index_ < images - 1)
       SetVariable("NEXTRECORD_" + name, RelativePath(PageFileOf(Image(record_index_ + 1), j)));
   }
-  const TVTL2dValueList& variants = context_.properties->ImageVariants;
-  for (int l = 0; l < variants.Count(); ++l) {
+  const std::vector<TImageVariant>& variants = context_.properties->ImageVariants;
+  for (int l = 0; l < static_cast<int>(variants.size()); ++l) {
     const bool has_file = image.VariantFiles && l < image.VariantFiles->Count();
-    SetVariable(variants.Row(l).Value(0),
+    SetVariable(variants[static_cast<size_t>(l)].name,
                 has_file ? RelativePath(image.VariantFiles->Value(l)) : std::string());
   }
   SetVariable("FNAME", image.FullPath());
@@ -214,12 +213,11 @@ void TVTLParser::RefreshVariables() {
   // variant's copy, the photo data and the photo's own captions ready for display (from the
   // photo, so escaped like JPGMETA), the image's number counted from 1, and the copy of the photo
   // itself when the originals are copied.
-  for (int l = 0; l < variants.Count(); ++l) {
-    if (static_cast<size_t>(l) >= image.VariantSizes.size()) break;
-    const auto [width, height] = image.VariantSizes[static_cast<size_t>(l)];
+  for (size_t l = 0; l < variants.size() && l < image.VariantSizes.size(); ++l) {
+    const auto [width, height] = image.VariantSizes[l];
     if (width == 0 || height == 0) continue;
-    SetVariable(variants.Row(l).Value(0) + ":WIDTH", std::to_string(width));
-    SetVariable(variants.Row(l).Value(0) + ":HEIGHT", std::to_string(height));
+    SetVariable(variants[l].name + ":WIDTH", std::to_string(width));
+    SetVariable(variants[l].name + ":HEIGHT", std::to_string(height));
   }
   for (int i = 0; i < image.PhotoData.Count(); ++i)
     SetVariable("EXIF:" + image.PhotoData.Name(i), EscapeHtml(image.PhotoData.Value(i)));

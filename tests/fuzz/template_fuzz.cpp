@@ -29,12 +29,10 @@ struct TWorld {
     properties.HTMLPatterns = &patterns;
     for (const auto& [name, value] :
          {std::pair{"TITEL", "Urlaub <2024>"}, {"SPALTEN", "3"}, {"FARBE", "#102030"}}) {
-      TVTLValueList& row = properties.RequiredValues.AppendRow();
-      row.SetValue(0, name);
-      row.SetValue(1, value);
+      properties.RequiredValues.push_back({name, value});
     }
     for (const char* variant : {"THUMB", "BIG"})
-      properties.ImageVariants.AppendRow().SetValue(0, variant);
+      properties.ImageVariants.push_back({variant, "", {}});
     auto page_names = std::make_shared<TNamesList>(TNamesList{"seite", "index"});
     auto variant_names = std::make_shared<TNamesList>(TNamesList{"THUMB", "BIG"});
     const char* names[] = {"a.jpg", "hoch.JPG", "c d.jpeg"};

@@ -88,20 +88,38 @@ TEST_F(RunRequestFixture, ARequestHoldsCheckedValuesAndBecomesTheSettingsOfTheRu
     ASSERT_TRUE(other.request) << typed;
     EXPECT_EQ(other.request->output_folder, folder) << typed;
   }
-  EXPECT_EQ(request.values, (std::vector<std::string>{"Urlaub", "#FF0000", "16777215"}));
+  EXPECT_EQ(request.values,
+            (std::vector<TEnteredValue>{
+                {"TITEL", "Urlaub"}, {"FARBE", "#FF0000"}, {"SPALTEN", "16777215"}}));
+  EXPECT_EQ(request.variants, (std::vector<TImageVariant>{{"THUMB", "th_%old%", {160, 120, 80}},
+                                                          {"BIG", "%old%", {800, 600, 90}}}));
 
   TVTLGalleryProperties settings;
   FillGallerySettings(settings, request);
   EXPECT_EQ(settings.OutputDirectory, request.output_folder);
   EXPECT_EQ(settings.HTMLPatterns, &skin_->HTMLPatterns);  // borrowed, not copied
-  ASSERT_EQ(settings.ImageVariants.Count(), 2);
-  const TVTLValueList& thumb = settings.ImageVariants.Row(0);
-  EXPECT_EQ((std::vector<std::string>{thumb.Value(0), thumb.Value(1), thumb.Value(2),
-                                      thumb.Value(3), thumb.Value(4)}),
-            (std::vector<std::string>{"THUMB", "160", "120", "th_%old%", "80"}));
-  ASSERT_EQ(settings.RequiredValues.Count(), 3);
-  EXPECT_EQ(settings.RequiredValues.Row(1).Value(0), "FARBE");
-  EXPECT_EQ(settings.RequiredValues.Row(1).Value(1), "#FF0000");
+  EXPECT_EQ(settings.ImageVariants, request.variants);
+  EXPECT_EQ(settings.RequiredValues, request.values);
+}
+
+// What the user typed is read as a number once; the variant holds the number, whatever the
+// spelling.
+TEST_F(RunRequestFixture, VariantsHoldTheTypedSizesAsNumbers) {
+  struct Case {
+    TVariantSetting typed;
+    TScaleRequest scale;
+  } cases[] = {
+      {{" 0160 ", "\t120", "080"}, {160, 120, 80}},
+      {{"1", "16384", "0"}, {1, 16384, 0}},
+      {{"7", "9", "100"}, {7, 9, 100}},
+  };
+  for (const Case& c : cases) {
+    TRunInput input = Input();
+    input.variants[0] = c.typed;
+    const TRequestResult result = BuildRunRequest(input, files_);
+    ASSERT_TRUE(result.request) << c.typed.max_width << " " << result.message;
+    EXPECT_EQ(result.request->variants[0].scale, c.scale) << c.typed.max_width;
+  }
 }
 
 TEST_F(RunRequestFixture, SkinOutputValuesAndVariantsAreRefusedWithTheUsersMessages) {
@@ -145,7 +163,7 @@ TEST_F(RunRequestFixture, SkinOutputValuesAndVariantsAreRefusedWithTheUsersMessa
   EXPECT_EQ(BuildRunRequest(input, files_).problem, TRequestProblem::kEmptyList);
 }
 
-TEST_F(RunRequestFixture, AVariantsFormatStartsAsTheSkinSaysAndIsHandedOnByItsName) {
+TEST_F(RunRequestFixture, AVariantsFormatStartsAsTheSkinSaysAndIsHandedOn) {
   TSkinFixture fixture;
   fixture.variants = {{"THUMB", "k", "160", "120", "th_%old%", "avif"},
                       {"BIG", "g", "800", "600", "%old%", "webp"}};
@@ -160,16 +178,16 @@ TEST_F(RunRequestFixture, AVariantsFormatStartsAsTheSkinSaysAndIsHandedOnByItsNa
   ASSERT_TRUE(result.request) << result.message;
   TVTLGalleryProperties settings;
   FillGallerySettings(settings, *result.request);
-  EXPECT_EQ(settings.ImageVariants.Row(0).Value(TVTLGalleryProperties::kFormat), "AVIF");
-  EXPECT_EQ(settings.ImageVariants.Row(1).Value(TVTLGalleryProperties::kFormat), "JPEG");
+  EXPECT_EQ(settings.ImageVariants[0].scale.format, TImageFormat::kAvif);
+  EXPECT_EQ(settings.ImageVariants[1].scale.format, TImageFormat::kJpeg);
 
   // Settings without a format (a caller of before) make JPEG copies; variants the caller left
   // out take the skin's.
   input.variants = {{"160", "120", "80"}};
   result = BuildRunRequest(input, files_);
   ASSERT_TRUE(result.request) << result.message;
-  EXPECT_EQ(result.request->variants[0].format, "JPEG");
-  EXPECT_EQ(result.request->variants[1].format, "WebP");
+  EXPECT_EQ(result.request->variants[0].scale.format, TImageFormat::kJpeg);
+  EXPECT_EQ(result.request->variants[1].scale.format, TImageFormat::kWebp);
 
   for (const std::string& format : {"gif", "webp2", "jpeg xl"}) {
     input.variants = {{"160", "120", "80", format}};

@@ -35,14 +35,11 @@ void TemplateHarness::AddImages(int count) {
 }
 
 void TemplateHarness::SetValue(const std::string& name, const std::string& value) {
-  TVTLValueList& row = properties.RequiredValues.AppendRow();
-  row.SetValue(0, name);
-  row.SetValue(1, value);
+  properties.RequiredValues.push_back({name, value});
 }
 
 void TemplateHarness::AddVariant(const std::string& name) {
-  TVTLValueList& row = properties.ImageVariants.AppendRow();
-  row.SetValue(0, name);
+  properties.ImageVariants.push_back({name, name + "_%old%", {}});
 }
 
 void TemplateHarness::AddTemplate(const std::string& file, const std::string& name,
@@ -58,8 +55,8 @@ bool TemplateHarness::Run() {
   auto page_names = std::make_shared<TNamesList>();
   for (int j = 0; j < patterns.Count(); ++j) page_names->push_back(patterns.Row(j).Value(1));
   auto variant_names = std::make_shared<TNamesList>();
-  for (int l = 0; l < properties.ImageVariants.Count(); ++l)
-    variant_names->push_back(properties.ImageVariants.Row(l).Value(0));
+  for (const TImageVariant& variant : properties.ImageVariants)
+    variant_names->push_back(variant.name);
   for (int i = 0; i < records.Count(); ++i) {
     TVTLRecord& image = records.Item(i);
     image.PageFiles = std::make_unique<TVTLValueList>(page_names);
