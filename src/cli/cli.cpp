@@ -18,7 +18,7 @@
 #include "imaging/metadata.h"
 #include "model/color.h"
 #include "model/file_naming.h"
-#include "model/skin.h"
+#include "csv/skin.h"
 #include "model/value_list.h"
 #include "support/cancel_flag.h"
 #include "support/command_line.h"

@@ -1,7 +1,7 @@
 #include "cli/command_table.h"
 
 #include "model/file_naming.h"
-#include "model/skin.h"
+#include "csv/skin.h"
 #include "support/disk.h"
 #include "support/paths.h"
 #include "support/user_messages.h"

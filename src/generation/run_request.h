@@ -33,7 +33,7 @@
 #include "model/gallery_properties.h"
 #include "model/image_variant.h"
 #include "model/record.h"
-#include "model/skin.h"
+#include "csv/skin.h"
 
 namespace vistrel {
 

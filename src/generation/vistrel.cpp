@@ -173,8 +173,8 @@ bool TVistrel::GenerateFiles() {
     const std::string extension = ExtractFileExt(record.FileName);
     bool usable = IsSystemPath(record.Directory) && IsSystemPath(record.FileName);
     for (const TImageVariant& variant : properties_.ImageVariants)
-      usable = usable &&
-               IsNameInsideFolder(variant.pattern, old_name, CopyExtension(variant, record.FileName));
+      usable = usable && IsNameInsideFolder(variant.pattern, old_name,
+                                            CopyExtension(variant, record.FileName));
     for (int t = 0; usable && t < patterns.Count(); ++t) {
       const std::string& pattern = patterns.Row(t).Value(THTMLPatternValueList::kNewFileName);
       usable = IsNameInsideFolder(pattern, old_name, PageExtension(pattern));

@@ -41,7 +41,7 @@
 #include "generation/variant_cache.h"
 #include "model/gallery_properties.h"
 #include "model/record.h"
-#include "model/skin.h"
+#include "csv/skin.h"
 
 namespace vistrel {
 

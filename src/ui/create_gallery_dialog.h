@@ -36,7 +36,7 @@
 #include <vector>
 
 #include "csv/gallery_settings_file.h"
-#include "model/skin.h"
+#include "csv/skin.h"
 
 class QCheckBox;
 class QComboBox;

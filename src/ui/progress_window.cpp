@@ -11,7 +11,7 @@
 #include <exception>
 
 #include "generation/vistrel.h"
-#include "model/skin.h"
+#include "csv/skin.h"
 #include "support/cancel_flag.h"
 #include "ui/dialogs.h"
 #include "ui/text.h"

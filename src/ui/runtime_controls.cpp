@@ -14,7 +14,7 @@
 #include <functional>
 
 #include "generation/run_request.h"
-#include "model/skin.h"
+#include "csv/skin.h"
 #include "support/text.h"
 #include "ui/dialogs.h"
 #include "ui/text.h"

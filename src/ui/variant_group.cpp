@@ -5,9 +5,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
+#include "csv/skin.h"
 #include "generation/image_processor.h"
 #include "model/copy_format.h"
-#include "model/skin.h"
 #include "model/value_list.h"
 #include "ui/text.h"
 

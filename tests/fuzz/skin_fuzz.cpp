@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "fuzz_support.h"
-#include "model/skin.h"
+#include "csv/skin.h"
 #include "support/disk.h"
 #include "support/ini_file.h"
 #include "support/user_messages.h"

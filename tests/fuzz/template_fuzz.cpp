@@ -6,7 +6,7 @@
 #include "fuzz_support.h"
 #include "model/gallery_properties.h"
 #include "model/record.h"
-#include "model/skin.h"
+#include "csv/skin.h"
 #include "support/logger.h"
 #include "template/parser.h"
 

@@ -16,7 +16,7 @@
 #include "generation/vistrel.h"
 #include "imaging/image_operations.h"
 #include "model/record.h"
-#include "model/skin.h"
+#include "csv/skin.h"
 #include "skin_fixture.h"
 #include "support/cancel_flag.h"
 #include "support/logger.h"

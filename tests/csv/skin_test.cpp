@@ -1,4 +1,4 @@
-#include "model/skin.h"
+#include "csv/skin.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

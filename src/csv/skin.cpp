@@ -1,10 +1,10 @@
-#include "model/skin.h"
+#include "csv/skin.h"
 
 #include <algorithm>
 
 #include "csv/csv_file.h"
-#include "model/file_naming.h"
 #include "model/copy_format.h"
+#include "model/file_naming.h"
 #include "support/disk.h"
 #include "support/ini_file.h"
 #include "support/paths.h"

@@ -7,6 +7,9 @@
 // ErrorMessage; what was read before the error stays. A skin reads only regular files inside its
 // own folder.
 //
+// A skin lives with the table files it is read from: it stands on the value lists of model/ and
+// the CSV reader beside it, and the run stands on it.
+//
 // TVTLSkinList is the catalogue of skins found below a folder: sub-folders first (depth first,
 // hidden ones skipped), then the skin files of the folder itself, each in byte order of the
 // names. It owns its skins. Objects belong to one thread.
