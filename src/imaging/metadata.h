@@ -43,9 +43,4 @@ void ReadImageMetadataFromBytes(std::string_view bytes, TVTLValueList& list,
 void ReadCaptionsFromParts(std::string_view sidecar, std::string_view iptc, std::string_view head,
                            TVTLValueList& captions);
 
-// "PropertyTag" + key for the 214 known tag IDs, "<Unknown>" for every other one.
-std::string PropertyTagName(uint32_t tag_id);
-// The name of a value type code ("PropertyTagTypeASCII", ..., "<UnKnown>").
-std::string PropertyTypeName(uint16_t type_code);
-
 }  // namespace vistrel

@@ -9,6 +9,7 @@
 #include "image_fixtures.h"
 #include "imaging/exiv2_include.h"
 #include "imaging/jpeg_header.h"
+#include "imaging/property_tags.h"
 #include "model/value_list.h"
 #include "test_support.h"
 
@@ -572,6 +573,17 @@ TEST(MetadataTableTest, TagNamesKeepTheirLiteralSpelling) {
   int known = 0;
   for (uint32_t id = 0; id <= 0xFFFF; ++id) known += PropertyTagName(id) != "<Unknown>";
   EXPECT_EQ(known, 214);
+
+  // Entries are keyed without the prefix; the thumbnail's directory has IDs of its own only
+  // for the tags it carries.
+  EXPECT_EQ(PropertyKey(0x010F), "EquipMake");
+  EXPECT_EQ(PropertyKey(0xA431), "");
+  uint32_t id = 0;
+  EXPECT_TRUE(ThumbnailTagId(0x0100, id));
+  EXPECT_EQ(id, 0x5020u);
+  EXPECT_TRUE(ThumbnailTagId(0x8298, id));
+  EXPECT_EQ(id, 0x503Bu);
+  EXPECT_FALSE(ThumbnailTagId(0x0107, id));
 }
 
 TEST(MetadataTableTest, TypeNames) {
