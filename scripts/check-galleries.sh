@@ -4,7 +4,8 @@
 # (quotes, "#", "%", "&", "<", umlauts), and checks each one with tools/gallery-check: valid
 # HTML, references that stay inside the gallery and reach their files, and no element or
 # attribute that the skin's templates do not write (check.mjs, quick); where Chromium is
-# installed, also how they answer keys, swipes and clicks (behaviour.mjs), and whether two
+# installed, also how they answer keys, swipes and clicks (behaviour.mjs), whether each picture
+# of the samples' galleries comes in about the size a phone draws it (sizing.mjs), and whether two
 # galleries of photos with captions written into them (by exiv2, in a scratch folder), one
 # without an image list and one whose list gives a photo a title and description of its own,
 # show the list's caption, else the photo's own, in headings, alternative texts, tab titles
@@ -132,6 +133,7 @@ kinds=(samples names texte texte-liste)
 galleries=()
 captioned=()
 measured=()
+sized=()
 for skin in "${skins[@]}"; do
   name=$(basename "$(dirname "$skin")")
   made=()
@@ -155,6 +157,7 @@ for skin in "${skins[@]}"; do
       captioned+=("$kind" "$dest")
     else
       made+=("$dest")
+      if [ "$kind" = samples ]; then sized+=("$dest"); fi
     fi
   done
   if [ $((${#made[@]} + ${#captions[@]})) -gt 0 ]; then
@@ -173,6 +176,8 @@ if [ ${#checks[@]} -gt 0 ]; then
   if [ -x "$CHROMIUM" ]; then
     echo "== keys, swipes and the in-page viewer in Chromium"
     [ ${#galleries[@]} -eq 0 ] || node "$TOOL/behaviour.mjs" --chromium "$CHROMIUM" "${galleries[@]}" || failed=1
+    echo "== the size of each picture on Lighthouse's phone"
+    [ ${#sized[@]} -eq 0 ] || node "$TOOL/sizing.mjs" --chromium "$CHROMIUM" "${sized[@]}" || failed=1
     echo "== captions of the photos and of the image list"
     for ((i = 0; i < ${#captioned[@]}; i += 2)); do
       table=$TEXTE/eigene.tsv
