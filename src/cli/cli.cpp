@@ -11,6 +11,7 @@
 #include "cli/command_table.h"
 #include "csv/record_file.h"
 #include "generation/progress_log.h"
+#include "generation/run_status.h"
 #include "generation/run_request.h"
 #include "generation/run_services.h"
 #include "generation/vistrel.h"
@@ -93,13 +94,15 @@ void PrintReport(std::ostream& out, int step, int sub_step, int count, int posit
       << message << '\n';
 }
 
-// A bar on the terminal while the images are made.
-void DrawBar(int position, int max) {
+// A bar on the terminal while the images are made, with the time left once it is known.
+void DrawBar(int position, int max, const std::string& time_left) {
   constexpr int kWidth = 40;
   const int filled = max > 0 ? position * kWidth / max : 0;
   std::string bar = "\r[" + std::string(static_cast<size_t>(filled), '#') +
                     std::string(static_cast<size_t>(kWidth - filled), ' ') + "] " +
                     std::to_string(position) + "/" + std::to_string(max);
+  if (!time_left.empty()) bar += ", " + time_left;
+  bar += "\033[K";  // what a longer line before left there goes
   if (position >= max) bar += "\n";
   ::write(STDERR_FILENO, bar.data(), bar.size());
 }
@@ -109,6 +112,7 @@ struct TGenerateOptions {
   std::vector<std::pair<std::string, std::string>> values, sizes, qualities, formats;
   std::vector<std::string> images;
   bool copy_originals = false, empty_output = false, reports = false, use_cache = true;
+  bool update = false;
   uint64_t cache_size_limit = kDefaultCacheSizeLimit;
 };
 
@@ -147,6 +151,9 @@ std::string ReadGenerateOptions(const TParsedArguments& args, TGenerateOptions& 
   }
   options.copy_originals = args.Has("--copy-originals");
   options.empty_output = args.Has("--empty-output");
+  options.update = args.Has("--update");
+  if (options.update && options.empty_output)
+    return std::string("--update und --empty-output schließen einander aus");
   options.reports = args.Has("--reports");
   options.use_cache = !args.Has("--no-cache");
   if (const std::optional<std::string> text = args.Last("--cache-size")) {
@@ -253,12 +260,14 @@ int RunGenerate(const TParsedArguments& args, std::ostream& out, std::ostream& e
   if (StopRequested()) return kCancelled;
 
   TProgressLog progress(!skin.Startpage.empty());
+  TRunStatus status;
   const bool live_bar = !options.reports && ::isatty(STDERR_FILENO);
   TReportCallback report = [&](int step, int sub_step, int count, int position, int max,
                                const std::string& message) {
     progress.Report(step, sub_step, count, position, max, message);
+    status.Report(step, sub_step, position, max, TRunStatus::TClock::now());
     if (options.reports) PrintReport(out, step, sub_step, count, position, max, message);
-    if (live_bar && step == kStepImages) DrawBar(position, max);
+    if (live_bar && step == kStepImages) DrawBar(position, max, status.TimeLeft());
   };
   auto print_log = [&] {
     if (!options.reports)
@@ -276,6 +285,7 @@ int RunGenerate(const TParsedArguments& args, std::ostream& out, std::ostream& e
   input.skins_folder = SkinsFolder();
   input.copy_originals = options.copy_originals;
   input.empty_output = options.empty_output;
+  input.update = options.update;
   input.use_cache = options.use_cache;
   input.cache_size_limit = options.cache_size_limit;
   const TRequestResult request = BuildRunRequest(input, files);

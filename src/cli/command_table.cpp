@@ -103,6 +103,7 @@ TProgramTable MakeCliProgram() {
                .completion = variants},
               flag("--copy-originals", "Originale der Bilddateien kopieren"),
               flag("--empty-output", "Verzeichnis vor Galerieerzeugung leeren"),
+              flag("--update", "die Galerie im Ausgabeverzeichnis an Ort und Stelle ersetzen"),
               flag("--reports", "jede Fortschrittsmeldung als Zeile ausgeben"),
               flag("--no-cache", "den Zwischenspeicher für verkleinerte Bilder nicht nutzen"),
               {.name = "--cache-size",

@@ -98,4 +98,13 @@ std::optional<TGalleryManifest> ParseManifest(std::string_view text) {
   return std::nullopt;  // no end line: cut short
 }
 
+std::optional<TGalleryManifest> ReadFolderManifest(TDisk& disk, const std::string& folder) {
+  TFd root;
+  std::string text;
+  if (!disk.OpenFolder(folder, root).Ok() ||
+      !disk.ReadFileAt(root.get(), std::string(kManifestName), text, kMaxManifestSize).Ok())
+    return std::nullopt;
+  return ParseManifest(text);
+}
+
 }  // namespace vistrel

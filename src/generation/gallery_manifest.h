@@ -25,6 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#include "support/disk.h"
+
 namespace vistrel {
 
 inline constexpr std::string_view kManifestName = ".vistrel-inhalt";
@@ -47,5 +49,7 @@ struct TGalleryManifest {
 
 std::string FormatManifest(const TGalleryManifest& manifest);
 std::optional<TGalleryManifest> ParseManifest(std::string_view text);
+// The manifest of the folder `folder`; nullopt when there is none or it is not wholly right.
+std::optional<TGalleryManifest> ReadFolderManifest(TDisk& disk, const std::string& folder);
 
 }  // namespace vistrel

@@ -1,9 +1,12 @@
 #include "generation/output_folder.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <utility>
 #include <vector>
 
+#include "support/content_hash.h"
 #include "support/paths.h"
 
 namespace vistrel {
@@ -11,6 +14,10 @@ namespace vistrel {
 namespace {
 
 constexpr int kMaxCreateAttempts = 1000;
+
+int64_t ModifiedTime(const struct stat& st) {
+  return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
 
 // Errors that belong to one name, not to the folder: another name may well be made.
 bool IsNameError(int error) { return error == ENAMETOOLONG || error == EINVAL || error == EILSEQ; }
@@ -49,9 +56,10 @@ bool IsNameInsideFolder(const std::string& pattern, const std::string& old_name,
 TOutputFolder::TOutputFolder(TDisk& disk, std::string directory)
     : disk_(disk), directory_(std::move(directory)), namer_(disk), journal_(disk) {
   if (!directory_.empty() && directory_.back() != '/') directory_.push_back('/');
-  // A file that a dead run finished does not cost this run its plain name: it is replaced.
+  // A file that a dead run finished does not cost this run its plain name: it is replaced; so
+  // is what stands in the way of an update.
   namer_.SetReplaceable([this](const std::string& path) {
-    return path.starts_with(directory_) && journal_.Inherits(Relative(path));
+    return path.starts_with(directory_) && Replaceable(Relative(path));
   });
 }
 
@@ -66,11 +74,38 @@ int TOutputFolder::RootFd() const {
 
 TDiskStatus TOutputFolder::BeginRun() {
   if (RootFd() < 0) return TDiskStatus(root_error_);
-  return journal_.Start(RootFd(), directory_);
+  const TDiskStatus started = journal_.Start(RootFd(), directory_);
+  if (started.Ok()) keeper_.Begin(RootFd());
+  return started;
+}
+
+void TOutputFolder::SetUpdate(TTrash& trash, TManifestKeeper::TNote note) {
+  keeper_.SetUpdate(trash, std::move(note));
+}
+
+bool TOutputFolder::Replaceable(std::string_view relative) {
+  return journal_.Inherits(relative) || keeper_.MayMoveAside(RootFd(), relative);
+}
+
+void TOutputFolder::Kept(const std::string& relative, std::string_view bytes) {
+  TParentFolder parent;
+  struct stat st;
+  if (OpenParent(relative, false, parent).Ok() &&
+      disk_.Status(parent.fd, parent.leaf, false, st).Ok())
+    keeper_.Written(relative, st.st_size, ModifiedTime(st), Hash64(bytes));
+}
+
+void TOutputFolder::ReplaceOldGallery() { keeper_.ReplaceOldGallery(RootFd()); }
+
+bool TOutputFolder::IsFinished(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  const auto found = created_.find(path);
+  return found != created_.end() && found->second.finished;
 }
 
 void TOutputFolder::EndRun() {
   RemoveUnfinished();
+  keeper_.End(RootFd());
   journal_.End();
 }
 
@@ -97,6 +132,10 @@ TDiskStatus TOutputFolder::MakeFile(const std::string& path, std::string& blocke
     status = disk_.Open(parent.fd, parent.leaf, TOpen::kCreate, file, 0644);
     if (status.Error() == EEXIST && journal_.TakeOver(relative, parent.fd, parent.leaf))
       status = disk_.Open(parent.fd, parent.leaf, TOpen::kCreate, file, 0644);
+    if (status.Error() == EEXIST && keeper_.MayMoveAside(RootFd(), relative)) {
+      keeper_.MoveAside(relative);
+      status = disk_.Open(parent.fd, parent.leaf, TOpen::kCreate, file, 0644);
+    }
   }
   if (status.Ok()) {
     struct stat st;
@@ -180,6 +219,7 @@ TOutputFile TOutputFolder::OpenCreated(const std::string& path) {
 
 void TOutputFolder::Finish(TOutputFile& file) {
   const std::string path = file.Path();
+  const uint64_t checksum = file.Checksum();
   file.Close();
   TCreated identity;
   {
@@ -197,7 +237,8 @@ void TOutputFolder::Finish(TOutputFile& file) {
       disk_.Status(parent.fd, parent.leaf, false, st).Ok() && st.st_dev == identity.device &&
       st.st_ino == identity.inode) {
     finished.size = st.st_size;
-    finished.modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    finished.modified = ModifiedTime(st);
+    keeper_.Written(Relative(path), finished.size, finished.modified, checksum);
   }
   journal_.Finished(Relative(path), finished);
 }
@@ -211,6 +252,7 @@ bool TOutputFolder::Remove(const std::string& path) {
     identity = found->second;
     created_.erase(found);
   }
+  keeper_.Removed(Relative(path));
   TParentFolder parent;
   struct stat st;
   // Only the very file that was created goes; whatever took its place meanwhile stays.

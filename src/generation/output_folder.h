@@ -12,7 +12,9 @@
 // still the very file that was created; RemoveUnfinished() takes away what a run reserved or
 // began and did not complete. A run brackets its work with BeginRun() and EndRun(): every file
 // is noted in the run's journal (run_journal.h) before it is made, so when a run dies, the next
-// run into the folder removes what it left unfinished.
+// run into the folder removes what it left unfinished. The folder's manifest (manifest_keeper.h)
+// names what the runs wrote, so that a run that updates the gallery (SetUpdate) replaces it in
+// place.
 //
 // What the folder refuses is told apart: a name the file system will not take (too long,
 // characters it does not allow) fails that one file (kFailed), while a refusal of the folder
@@ -30,6 +32,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "generation/manifest_keeper.h"
 #include "generation/run_journal.h"
 #include "model/file_naming.h"
 #include "support/disk.h"
@@ -57,8 +60,23 @@ class TOutputFolder : public TPageFolder {
   // Clears what dead runs left here and starts this run's journal. The system's error when the
   // folder takes no file (it cannot be opened, or no file can be made in it).
   TDiskStatus BeginRun();
-  // Removes every file created here and not finished, and ends the run's journal.
+  // Removes every file created here and not finished, writes the folder's manifest and ends the
+  // run's journal.
   void EndRun();
+
+  // Before BeginRun(): the identity of the gallery's settings for the manifest, and that this
+  // run replaces the gallery the folder's manifest names (see manifest_keeper.h).
+  void SetGalleryId(std::string id) { keeper_.SetGalleryId(std::move(id)); }
+  void SetUpdate(TTrash& trash, TManifestKeeper::TNote note);
+  // Whether the entry `relative` may be replaced by a file of this run: a dead run's finished
+  // file, or, when updating, anything in the way but a folder.
+  bool Replaceable(std::string_view relative);
+  // The file `relative` is there with the very `bytes` the run would write: it is the run's.
+  void Kept(const std::string& relative, std::string_view bytes);
+  // Updating, once the gallery is complete: the old gallery's files not made again go.
+  void ReplaceOldGallery();
+  // Whether `path` was created here and finished.
+  bool IsFinished(const std::string& path);
 
   // Names a new file as MakeUniqueFileName() does (a name handed out earlier counts as taken)
   // and creates it empty. On kCreated `path` is its full path; on kFailed it is the name tried
@@ -110,6 +128,7 @@ class TOutputFolder : public TPageFolder {
   mutable TFd root_;
   mutable int root_error_ = 0;
   TRunJournal journal_;
+  TManifestKeeper keeper_{disk_, directory_, journal_};
   std::mutex mutex_;  // guards created_
   std::unordered_map<std::string, TCreated> created_;
 };

@@ -67,8 +67,10 @@ void TProgressLog::Report(int step, int sub_step, int sub_step_count, int positi
     if (LastStepLine >= 0 && step != kStepCancelled) lines_[LastStepLine] += "fertig";
     LastStepLine = -1;
     if (step >= kStepStart && step <= kStepCancelled) {
-      // The last line of a finished run says so, or how many images could not be processed.
-      AddLine(step == kStepFinished && !message.empty() ? message : StepLine(step), false);
+      // The last line of a finished run says so, or how many images could not be processed;
+      // that of a cancelled one what it left.
+      const bool own_line = (step == kStepFinished || step == kStepCancelled) && !message.empty();
+      AddLine(own_line ? message : StepLine(step), false);
       LastStepLine = static_cast<int>(lines_.size()) - 1;
       if (step == kStepFinished) {
         ok_enabled_ = true;

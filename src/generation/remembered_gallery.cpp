@@ -40,10 +40,9 @@ std::string NumberOr(const std::string& remembered, int low, int high,
 }  // namespace
 
 TGallerySettings SettingsOfRequest(const TRunRequest& request, const std::string& id) {
-  const TVTLSkin& skin = *request.skin;
   TGallerySettings settings;
   settings.id = id;
-  settings.skin_file = skin.FullPath();
+  settings.skin_file = request.skin->FullPath();
   settings.output_folder = request.output_folder;
   settings.copy_originals = request.copy_originals;
   settings.use_cache = request.use_cache;

@@ -261,6 +261,14 @@ void TRunJournal::Finished(std::string_view name, const TIdentity& file) {
 
 void TRunJournal::Released(std::string_view name) { (void)Append('-', name); }
 
+void TRunJournal::Inherit(std::string_view name, const TIdentity& file) {
+  {
+    std::lock_guard lock(mutex_);
+    inherited_[NormalizeRelativeName(name)] = file;
+  }
+  (void)Append('!', name, file);  // passed on, should this run die too
+}
+
 bool TRunJournal::Inherits(std::string_view name) {
   std::lock_guard lock(mutex_);
   return !inherited_.empty() && inherited_.count(NormalizeRelativeName(name)) > 0;

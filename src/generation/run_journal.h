@@ -90,6 +90,10 @@ class TRunJournal {
   void Finished(std::string_view name, const TIdentity& file);
   void Released(std::string_view name);
 
+  // Takes the finished file `name` of an earlier run, which is `file` now, as inherited: this
+  // run may replace it, and a run after a death of this one inherits it in turn. Call after
+  // Start().
+  void Inherit(std::string_view name, const TIdentity& file);
   // True when `name` is a file that a dead run finished and this run inherited.
   bool Inherits(std::string_view name);
   // Removes the inherited file `name`, which is `leaf` in the open folder `parent`, so that

@@ -32,4 +32,17 @@ std::string OutputFileReason(const std::string& path, const std::string& reason)
   return OutputFailureText(path, reason) + ".";
 }
 
+std::string CancelledLine(int images, int pages, const std::string& folder) {
+  if (images == 0 && pages == 0) return "Abgebrochen: In " + folder + " bleibt nichts davon.";
+  auto counted = [](int count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+  };
+  std::string left;
+  if (images > 0) left = counted(images, "Bilddatei", "Bilddateien");
+  if (images > 0 && pages > 0) left += " und ";
+  if (pages > 0) left += counted(pages, "Seite", "Seiten");
+  return "Abgebrochen: " + left + (images + pages == 1 ? " bleibt in " : " bleiben in ") + folder +
+         ".";
+}
+
 }  // namespace vistrel

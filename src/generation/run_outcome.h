@@ -5,6 +5,8 @@
 //                                         konnten nicht verarbeitet werden." (step 6's message)
 //   no gallery                            NoGalleryLine(why): "Keine Galerie erstellt: " and
 //                                         why, as an error report (step -1)
+//   cancelled                             CancelledLine(): "Abgebrochen: 120 Bilddateien und
+//                                         3 Seiten bleiben in /home/anna/web/." (step 8)
 //
 // The reasons a run makes no gallery are written here too, so every caller says them alike.
 // Free functions without state.
@@ -16,6 +18,10 @@ namespace vistrel {
 
 // Step 6's message when `failed` images could not be processed (empty for none).
 std::string FailedImagesLine(int failed);
+
+// Step 8's message: what a cancelled run left in `folder`, `images` copies and originals and
+// `pages` pages (none at all: "Abgebrochen: In /x/ bleibt nichts davon.").
+std::string CancelledLine(int images, int pages, const std::string& folder);
 
 // "Keine Galerie erstellt: " + `why` (a sentence with its full stop).
 std::string NoGalleryLine(const std::string& why);

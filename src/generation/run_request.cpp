@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <unordered_map>
 
+#include "generation/gallery_manifest.h"
 #include "generation/output_folder.h"
 #include "generation/run_outcome.h"
 #include "generation/run_services.h"
@@ -68,6 +69,14 @@ std::string WhyNotEmpty(const std::string& folder, const TRunInput& input,
   return {};
 }
 
+// A variant as the user knows it: by the caption the dialog shows, with the name that the
+// command line and the templates use.
+std::string VariantLabel(const TVTLValueList& row) {
+  const std::string& name = row.Value(TImageModificationValueList::kName);
+  const std::string caption(Trim(row.Value(TImageModificationValueList::kDescription)));
+  return caption.empty() || caption == name ? name : "„" + caption + "“ (" + name + ")";
+}
+
 }  // namespace
 
 TValueType ValueTypeOf(const std::string& type) {
@@ -129,7 +138,10 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
   request.copy_originals = input.copy_originals;
   request.use_cache = input.use_cache;
   request.cache_size_limit = input.cache_size_limit;
-  request.empty_output = input.empty_output;
+  // An update replaces the gallery in place; emptying would take the user's files too.
+  request.empty_output = input.empty_output && !input.update;
+  request.update = input.update;
+  request.gallery_id = input.gallery_id;
   request.output_folder = IncludeTrailingPathDelimiter(
       ResolveOutputPath(input.output_path, input.relative_to, files.HomeFolder()));
   request.output_path = input.output_path;
@@ -162,16 +174,14 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
         !IsNumberIn(setting.max_height, 1, max_side) ||
         !IsNumberIn(setting.quality, kMinJpegQuality, kMaxJpegQuality))
       return Refuse(TRequestProblem::kVariant,
-                    "Ungültige Werte für die Bildvariante " +
-                        row.Value(TImageModificationValueList::kName) + "!",
+                    "Ungültige Werte für die Bildvariante " + VariantLabel(row) + "!",
                     "Maximale Breite und Höhe: 1 bis " + std::to_string(kMaxVariantSide) +
                         " Pixel, JPG-Qualität: " + std::to_string(kMinJpegQuality) + " bis " +
                         std::to_string(kMaxJpegQuality) + ".");
     const std::optional<TImageFormat> format = ParseImageFormat(setting.format);
     if (!format)
       return Refuse(TRequestProblem::kVariant,
-                    "Ungültige Werte für die Bildvariante " +
-                        row.Value(TImageModificationValueList::kName) + "!",
+                    "Ungültige Werte für die Bildvariante " + VariantLabel(row) + "!",
                     "Unbekanntes Bildformat " + PrintableName(setting.format) + ", erlaubt sind " +
                         ImageFormatChoices() + ".");
     const std::string& pattern = row.Value(TImageModificationValueList::kNewName);
@@ -195,6 +205,13 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
   // Nothing to show is no gallery; refused before anything is emptied.
   if (!input.records || input.records->Count() == 0)
     return Refuse(TRequestProblem::kEmptyList, NoGalleryLine(EmptyListReason()));
+
+  if (request.update && files.Disk().IsFolder(request.output_folder) &&
+      !files.Disk().ListFolder(request.output_folder).empty() &&
+      !ReadFolderManifest(files.Disk(), request.output_folder))
+    return Refuse(TRequestProblem::kOutputFolder,
+                  "Das Verzeichnis " + request.output_folder +
+                      " enthält keine mit Vistrel erzeugte Galerie, die sich aktualisieren ließe!");
 
   if (request.empty_output && files.Disk().IsFolder(request.output_folder)) {
     const std::string resolved = files.Disk().RealPath(request.output_folder);

@@ -14,6 +14,7 @@
 //   - a file-name pattern (NEWNAME, NEWFILENAME) that is absolute, leaves the output folder or
 //     holds a NUL;
 //   - an empty image list ("Keine Galerie erstellt: Die Bildliste ist leer.");
+//   - updating a folder that holds something, but no gallery manifest (gallery_manifest.h);
 //   - emptying an output folder that is a file-system root, the home folder or a folder above
 //     it, a folder that holds (or lies inside) the program's skins or the skin in use, one with
 //     a file system mounted anywhere below it, or one that holds a listed image (also one that
@@ -30,10 +31,10 @@
 #include <string>
 #include <vector>
 
+#include "csv/skin.h"
 #include "model/gallery_properties.h"
 #include "model/image_variant.h"
 #include "model/record.h"
-#include "csv/skin.h"
 
 namespace vistrel {
 
@@ -92,6 +93,8 @@ struct TRunInput {
   std::string skins_folder;               // the program's skins, never emptied
   bool copy_originals = false;            // "Originale der Bilddateien kopieren"
   bool empty_output = false;              // "Verzeichnis vor Galerieerzeugung leeren"
+  bool update = false;                    // replace the gallery in the folder in place
+  std::string gallery_id;                 // the identity of the settings, for the manifest
   bool use_cache = true;                  // reuse and keep copies in the variant cache
   std::uint64_t cache_size_limit = kDefaultCacheSizeLimit;  // bytes
 };
@@ -106,6 +109,8 @@ struct TRunRequest {
   std::string output_path;              // as typed, for messages
   bool copy_originals = false;
   bool empty_output = false;
+  bool update = false;  // never together with empty_output
+  std::string gallery_id;
   bool use_cache = true;
   std::uint64_t cache_size_limit = kDefaultCacheSizeLimit;
 };

@@ -112,8 +112,13 @@ void TSkinFiles::Copy(const TNote& note) {
     const std::string target = output_.Directory() + target_relative;
     const std::string bytes = ReadSource(relative, target);
     const TAction action = Decide(target_relative, bytes, true);
-    if (action == TAction::kKeep) continue;
-    if (action == TAction::kReplace) {
+    if (action == TAction::kKeep) {
+      output_.Kept(target_relative, bytes);  // the gallery's all the same
+      continue;
+    }
+    // A file the output folder may replace itself (a dead run's, or one an update moves aside)
+    // is left to it.
+    if (action == TAction::kReplace && !output_.Replaceable(target_relative)) {
       TTrash::TTrashed trashed;
       std::string reason;
       if (!trash_.Move(target, trashed, reason)) throw EOutputError(target, TrashRefusal(reason));

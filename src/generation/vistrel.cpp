@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <unordered_set>
 
 #include "generation/skin_files.h"
 #include "model/copy_format.h"
@@ -54,8 +55,23 @@ bool TVistrel::Stop() {
   if (!services_.cancel.Cancelled()) return false;
   cancelled_ = true;
   if (output_) output_->RemoveUnfinished();
-  Report(kStepCancelled, 0, 0, 0, 0, "");
+  Report(kStepCancelled, 0, 0, 0, 0, output_ ? LeftInFolderLine() : "");
   return true;
+}
+
+std::string TVistrel::LeftInFolderLine() {
+  // Pages are shared by the images on them: each is counted once.
+  std::unordered_set<std::string> pages;
+  int images = 0;
+  for (int j = 0; j < Records().Count(); ++j) {
+    const TVTLRecord& record = Records().Item(j);
+    for (int v = 0; record.VariantFiles && v < record.VariantFiles->Count(); ++v)
+      images += output_->IsFinished(record.VariantFiles->Value(v)) ? 1 : 0;
+    images += output_->IsFinished(record.OriginalFile) ? 1 : 0;
+    for (int t = 0; record.PageFiles && t < record.PageFiles->Count(); ++t)
+      if (output_->IsFinished(record.PageFiles->Value(t))) pages.insert(record.PageFiles->Value(t));
+  }
+  return CancelledLine(images, static_cast<int>(pages.size()), properties_.OutputDirectory);
 }
 
 bool TVistrel::Run() {
@@ -137,6 +153,10 @@ bool TVistrel::Generate() {
     return false;
   }
   output_ = std::make_unique<TOutputFolder>(Disk(), properties_.OutputDirectory);
+  output_->SetGalleryId(request_.gallery_id);
+  if (request_.update)
+    output_->SetUpdate(services_.files.Trash(),
+                       [this](const std::string& note) { Report(kStepNote, 0, 0, 0, 0, note); });
   if (const TDiskStatus begun = output_->BeginRun(); !begun.Ok()) {
     Report(kStepError, 0, 0, 0, 0,
            NoGalleryLine(OutputFolderClosedReason(properties_.OutputDirectory,
@@ -223,6 +243,7 @@ bool TVistrel::GenerateFiles() {
     records.Item(j).VariantSizes.clear();
     records.Item(j).OriginalFile.clear();
   }
+  output_->ReplaceOldGallery();
   Report(kStepFinished, 0, 0, 0, 0, FailedImagesLine(failed_count_));
   return true;
 }

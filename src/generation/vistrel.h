@@ -34,6 +34,7 @@
 #include <string_view>
 #include <vector>
 
+#include "csv/skin.h"
 #include "generation/output_folder.h"
 #include "generation/run_outcome.h"
 #include "generation/run_request.h"
@@ -41,7 +42,6 @@
 #include "generation/variant_cache.h"
 #include "model/gallery_properties.h"
 #include "model/record.h"
-#include "csv/skin.h"
 
 namespace vistrel {
 
@@ -103,6 +103,8 @@ class TVistrel {
   // name), and its files removed.
   void FailImage(int index, std::string_view reason = {});
   bool Stop();  // true (after cleaning up) when the run was cancelled
+  // What the cancelled run leaves in the output folder, as step 8's message.
+  std::string LeftInFolderLine();
 
   TRunRequest request_;
   TRunServices services_;

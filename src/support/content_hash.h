@@ -7,8 +7,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+
+struct XXH3_state_s;
 
 namespace vistrel {
 
@@ -22,5 +25,24 @@ struct THash128 {
 
 THash128 Hash128(std::string_view bytes);
 uint64_t Hash64(std::string_view bytes);
+
+// Hash64() of bytes that come in pieces: the same value as of all of them at once. Movable; one
+// thread at a time.
+class THash64Stream {
+ public:
+  THash64Stream();
+  ~THash64Stream();
+  THash64Stream(THash64Stream&&) noexcept;
+  THash64Stream& operator=(THash64Stream&&) noexcept;
+
+  void Update(std::string_view bytes);
+  uint64_t Digest() const;
+
+ private:
+  struct TFree {
+    void operator()(XXH3_state_s* state) const;
+  };
+  std::unique_ptr<XXH3_state_s, TFree> state_;  // made at the first piece
+};
 
 }  // namespace vistrel

@@ -25,6 +25,7 @@ void TOutputFile::Fail(int error) const { throw EOutputError(path_, SystemErrorT
 void TOutputFile::Write(std::string_view bytes) {
   if (fd_.get() < 0) throw EOutputError(path_, "");
   size_ += bytes.size();
+  checksum_.Update(bytes);
   if (buffer_.size() + bytes.size() < kWriteBuffer) {
     buffer_.append(bytes);
     return;

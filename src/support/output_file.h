@@ -14,6 +14,7 @@
 #include <string_view>
 #include <utility>
 
+#include "support/content_hash.h"
 #include "support/disk.h"
 
 namespace vistrel {
@@ -50,8 +51,9 @@ class TOutputFile {
 
   bool IsOpen() const { return fd_.get() >= 0; }
   const std::string& Path() const { return path_; }
-  // Bytes written so far (buffered ones included).
+  // Bytes written so far (buffered ones included), and their Hash64().
   uint64_t Size() const { return size_; }
+  uint64_t Checksum() const { return checksum_.Digest(); }
   // Small pieces (the text of a page) are gathered; a large one (a picture) goes to the file
   // as it is.
   void Write(std::string_view bytes);
@@ -69,6 +71,7 @@ class TOutputFile {
   std::string path_;
   std::string buffer_;
   uint64_t size_ = 0;
+  THash64Stream checksum_;
 };
 
 }  // namespace vistrel

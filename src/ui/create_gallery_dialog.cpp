@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "generation/gallery_manifest.h"
 #include "generation/remembered_gallery.h"
 #include "generation/run_request.h"
 #include "generation/run_services.h"
@@ -558,6 +559,7 @@ TRunInput TfrmCreateGallery::CollectInput(TVTLSkin* selected, bool applied) {
   input.copy_originals = cbCopyOrigImages->isChecked();
   input.empty_output = cbCleanDirectoryBefore->isChecked();
   input.use_cache = use_cache_box_->isChecked();
+  input.gallery_id = gallery_id_;
   input.cache_size_limit = CacheSizeBytes(cache_size_box_->value());
   return input;
 }
@@ -582,7 +584,7 @@ void TfrmCreateGallery::btnGoGoClick() {
     switch (AskAboutOutputFolder(input, result.request->output_folder)) {
       case TFolderAnswer::kUse:
         skin_in_use_ = selected;
-        runner_->Run(*result.request, gallery_id_);
+        runner_->Run(*result.request);
         return;
       case TFolderAnswer::kAskAgain:
         break;  // the request is checked once more, for the new folder or for emptying it
@@ -594,7 +596,17 @@ void TfrmCreateGallery::btnGoGoClick() {
 
 TfrmCreateGallery::TFolderAnswer TfrmCreateGallery::AskAboutOutputFolder(
     TRunInput& input, const std::string& folder) {
-  // A folder that holds anything already would get a second gallery beside the first
+  // The gallery these settings made is replaced in place, the user's files beside it kept.
+  if (!input.empty_output) {
+    const std::optional<TGalleryManifest> manifest =
+        ReadFolderManifest(runner_->Files().Disk(), folder);
+    if (manifest && manifest->id == gallery_id_) {
+      if (input.update) return TFolderAnswer::kUse;
+      input.update = true;
+      return TFolderAnswer::kAskAgain;  // checked once more, as an update
+    }
+  }
+  // A folder that holds anything else would get a second gallery beside the first
   // (index2.html, ...): the user decides.
   const QDir existing(PathToQString(folder));
   if (input.empty_output || !existing.exists() ||

@@ -5,6 +5,8 @@
 // message boxes, the cancel flag) and, while the progress window shows it, the run itself.
 // Every run started tells its settings (remembered_gallery.h) to the listener set with
 // SetOnGalleryMade(), so the image list keeps the settings of the gallery it made last.
+// Update() makes a remembered gallery again in its folder, replacing it in place
+// (manifest_keeper.h), without the create-gallery dialog.
 //
 // User-interface thread only; the progress window outlives the runner.
 #pragma once
@@ -43,9 +45,12 @@ class TGalleryRunner {
   using TOnGalleryMade = std::function<void(const TGallerySettings& settings)>;
   void SetOnGalleryMade(TOnGalleryMade listener) { on_made_ = std::move(listener); }
 
-  // Makes the gallery of `request` in the progress window; `id` is the identity its settings
-  // are remembered under.
-  void Run(const TRunRequest& request, const std::string& id);
+  // Makes the gallery of `request` in the progress window.
+  void Run(const TRunRequest& request);
+  // "Galerie aktualisieren": makes the gallery of `settings` for `records` again in its folder.
+  // What keeps it from being made (a skin that is gone, a folder without the gallery) is said
+  // in a "Fehler" box.
+  void Update(const TGallerySettings& settings, TVTLRecordList& records);
 
  private:
   TDialogs& dialogs_;

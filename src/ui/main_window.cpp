@@ -16,6 +16,8 @@
 #include <QVBoxLayout>
 
 #include "csv/record_file.h"
+#include "generation/gallery_manifest.h"
+#include "generation/run_services.h"
 #include "imaging/metadata.h"
 #include "model/file_naming.h"
 #include "support/disk.h"
@@ -70,6 +72,7 @@ TVTLMainWin::TVTLMainWin(TDialogs& dialogs, QWidget* parent)
   setAcceptDrops(true);
   resize(977, 680);
   RestoreWindowState();
+  UpdateGalleryActions();
 }
 
 TVTLMainWin::~TVTLMainWin() {
@@ -102,6 +105,13 @@ void TVTLMainWin::CreateActions() {
       action("Hilfe zu Vistrel", "HilfezuVistrel1", [this] { HilfezuVistrel1Click(); });
   HilfezuVistrel1->setShortcut(QKeySequence(Qt::Key_F1));
   info_action_ = action("Info...", "infoAction", [this] { InfoClick(); });
+  create_gallery_action_ =
+      action("Galerie erzeugen...", "createGalleryAction", [this] { btnGoClick(); });
+  update_gallery_action_ =
+      action("Galerie aktualisieren", "updateGalleryAction", [this] { UpdateGalleryClick(); });
+  update_gallery_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+  update_gallery_action_->setToolTip(
+      "Erzeugt die Galerie dieser Liste mit ihren Einstellungen neu, an ihrem Ort");
 }
 
 void TVTLMainWin::CreateMenus() {
@@ -116,6 +126,11 @@ void TVTLMainWin::CreateMenus() {
   file_menu->addAction(save_as_action_);
   file_menu->addSeparator();
   file_menu->addAction(quit_action_);
+  QMenu* gallery_menu = menuBar()->addMenu("Galerie");
+  gallery_menu->addAction(create_gallery_action_);
+  gallery_menu->addAction(update_gallery_action_);
+  // The folder may have changed since: whether the gallery is still there is looked at anew.
+  connect(gallery_menu, &QMenu::aboutToShow, this, [this] { UpdateGalleryActions(); });
   QMenu* help_menu = menuBar()->addMenu("Hilfe");
   help_menu->addAction(HilfezuVistrel1);
   help_menu->addAction(info_action_);
@@ -139,6 +154,7 @@ void TVTLMainWin::CreateToolBar() {
   tools->addWidget(spbtnLoad);
   tools->addSeparator();
   tools->addWidget(btnGo);
+  tools->addAction(update_gallery_action_);
   connect(spbtnSave, &QToolButton::clicked, this, [this] { SaveImageList(); });
   connect(spbtnLoad, &QToolButton::clicked, this, [this] { LoadImageList(); });
   connect(btnGo, &QPushButton::clicked, this, [this] { btnGoClick(); });
@@ -312,6 +328,27 @@ void TVTLMainWin::GalleryMade(const TGallerySettings& settings) {
   if (!list_file_.isEmpty()) (void)WriteGallerySettings(list_file_);
 }
 
+bool TVTLMainWin::CanUpdateGallery() const {
+  return create_gallery_ && gallery_ && !gallery_->output_folder.empty() &&
+         ReadFolderManifest(create_gallery_->Runner().Files().Disk(), gallery_->output_folder);
+}
+
+void TVTLMainWin::UpdateGalleryActions() { update_gallery_action_->setEnabled(CanUpdateGallery()); }
+
+void TVTLMainWin::UpdateGalleryClick() {
+  if (!create_gallery_ || !gallery_) return;
+  if (!CanUpdateGallery()) {
+    UpdateGalleryActions();
+    return;
+  }
+  if (record_list_->Count() == 0) {
+    btnGoClick();  // says that the list needs images
+    return;
+  }
+  create_gallery_->Runner().Update(*gallery_, *record_list_);
+  UpdateGalleryActions();
+}
+
 bool TVTLMainWin::MayReplaceList() {
   if (!modified_ || record_list_->Count() == 0) return true;
   switch (dialogs_.Ask(this, "Speichern?",
@@ -363,6 +400,7 @@ void TVTLMainWin::ReplaceList(const QString& file) {
   list_file_ = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
   gallery_.reset();
   if (!file.isEmpty()) gallery_ = LoadGallerySettings(GallerySettingsFileOf(PathFromQString(file)));
+  UpdateGalleryActions();
   SetModified(false);
   if (file.isEmpty()) return;
   AddRecentList(list_file_);
@@ -449,6 +487,7 @@ void TVTLMainWin::btnGoClick() {
   if (!start && (start = LastGallery())) start->id.clear();
   create_gallery_->SetRemembered(start);
   create_gallery_->exec();
+  UpdateGalleryActions();
 }
 
 void TVTLMainWin::HilfezuVistrel1Click() {

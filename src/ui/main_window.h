@@ -20,7 +20,9 @@
 // The list keeps the settings of the gallery it made last (gallery_settings_file.h), in a file
 // beside its list file: they are read when the list is opened, written when a gallery is made
 // from a list that has a file and when the list is saved, and the create-gallery dialog opens
-// with them. A list without such settings starts from the gallery made last.
+// with them. A list without such settings starts from the gallery made last. "Galerie
+// aktualisieren" (Ctrl+G) makes the list's gallery again in its folder with these settings,
+// without the dialog; it is offered while that folder holds the gallery (its manifest).
 #pragma once
 
 #include <QMainWindow>
@@ -85,6 +87,10 @@ class TVTLMainWin : public QMainWindow {
   void SetProgramTitle(const QString& title);
   // "Galerie erzeugen...": the create-gallery dialog, when the list has images.
   void btnGoClick();
+  // "Galerie aktualisieren": the list's gallery made again in place, when it can be.
+  void UpdateGalleryClick();
+  // Whether "Galerie aktualisieren" can be chosen (checked anew when the menu opens).
+  bool CanUpdateGallery() const;
   void HilfezuVistrel1Click();
   void InfoClick();
 
@@ -132,6 +138,8 @@ class TVTLMainWin : public QMainWindow {
   void SaveWindowState() const;
   // Names the photos of the list that are missing or cannot be read, when there are any.
   void ReportMissingPhotos();
+  // Enables "Galerie aktualisieren" as CanUpdateGallery() says.
+  void UpdateGalleryActions();
   // A gallery was made from the list with `settings`: the list keeps them.
   void GalleryMade(const TGallerySettings& settings);
   // Writes the list's gallery settings beside the list file `file`, when it has any.
@@ -145,9 +153,11 @@ class TVTLMainWin : public QMainWindow {
   QAction* quit_action_;
   QAction* HilfezuVistrel1;  // "Hilfe zu Vistrel"
   QAction* info_action_;
-  QToolButton* spbtnSave;  // the tool bar's save button
-  QToolButton* spbtnLoad;  // the tool bar's load button
-  QPushButton* btnGo;      // "Galerie erzeugen..."
+  QAction* create_gallery_action_;  // "Galerie erzeugen..."
+  QAction* update_gallery_action_;  // "Galerie aktualisieren"
+  QToolButton* spbtnSave;           // the tool bar's save button
+  QToolButton* spbtnLoad;           // the tool bar's load button
+  QPushButton* btnGo;               // "Galerie erzeugen..."
 
   TDialogs& dialogs_;
   std::unique_ptr<UserMessages> messages_;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QColor>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -21,7 +22,9 @@ namespace vistrel {
 TfrmProgress::TfrmProgress(TDialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
+      folder_label_(new QLabel(this)),
       lbAction(new QListWidget(this)),
+      status_label_(new QLabel(this)),
       pbImages(new QProgressBar(this)),
       btnOk(new QPushButton("OK", this)),
       cancel_button_(new QPushButton("Abbrechen", this)),
@@ -29,7 +32,11 @@ TfrmProgress::TfrmProgress(TDialogs& dialogs, QWidget* parent)
       CreateGalleryTimer(new QTimer(this)),
       dialogs_(dialogs) {
   setWindowTitle("Erzeuge Galerie...");
+  folder_label_->setObjectName("folderLabel");
+  folder_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  folder_label_->setWordWrap(true);
   lbAction->setObjectName("lbAction");
+  status_label_->setObjectName("statusLabel");
   pbImages->setObjectName("pbImages");
   btnOk->setObjectName("btnOk");
   cancel_button_->setObjectName("cancelButton");
@@ -40,7 +47,9 @@ TfrmProgress::TfrmProgress(TDialogs& dialogs, QWidget* parent)
   buttons->addStretch();
   buttons->addWidget(btnShowGal);
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(folder_label_);
   layout->addWidget(lbAction);
+  layout->addWidget(status_label_);
   layout->addWidget(pbImages);
   layout->addLayout(buttons);
   // Enter closes the window once the run is over; it never opens the gallery by itself.
@@ -79,6 +88,10 @@ void TfrmProgress::showEvent(QShowEvent* event) {
   btnOk->setEnabled(false);
   btnShowGal->hide();
   log_ = TProgressLog(run_ && !run_->Skin().Startpage.empty());
+  status_ = TRunStatus();
+  folder_label_->setText(run_ ? "Ausgabeordner: " + PathToQString(run_->Properties().OutputDirectory)
+                              : QString());
+  folder_label_->setVisible(run_ != nullptr);
   ShowLog();
   cancel_button_->setVisible(run_ != nullptr);
   cancel_button_->setEnabled(run_ != nullptr);
@@ -116,6 +129,7 @@ void TfrmProgress::RunFinished(const QString& error) {
 void TfrmProgress::ReportProgress(int step, int sub_step, int sub_step_count, int position, int max,
                                   const std::string& message) {
   log_.Report(step, sub_step, sub_step_count, position, max, message);
+  status_.Report(step, sub_step, position, max, TRunStatus::TClock::now());
   ShowLog();
 }
 
@@ -138,6 +152,9 @@ void TfrmProgress::ShowLog() {
     if (lbAction->item(i)->foreground() != colour) lbAction->item(i)->setForeground(colour);
   }
   if (lbAction->count() > 0) lbAction->setCurrentRow(lbAction->count() - 1);
+  const QString status = running_ ? ToQString(status_.Line()) : QString();
+  status_label_->setText(status);
+  status_label_->setVisible(!status.isEmpty());
   pbImages->setVisible(log_.BarVisible());
   if (log_.BarVisible()) {
     pbImages->setRange(0, log_.BarMax());

@@ -5,7 +5,9 @@
 // comes back to the user-interface thread (Reporter()) and goes into the step log
 // (TProgressLog), which decides the lines, the bar and the buttons. "Abbrechen" (and closing
 // the window) during a run asks the run to stop; it stops between images and pages and ends
-// with "Abgebrochen", and the window can then be closed. "Galerie anzeigen", offered after a
+// with "Abgebrochen" and what it left in the output folder, and the window can then be closed.
+// Above the log the window names the output folder; below it, while photos are made, which
+// photo of how many and, once it can be estimated, the time left (TRunStatus). "Galerie anzeigen", offered after a
 // finished run whose start page exists, opens that page with the desktop's program for HTML
 // files.
 #pragma once
@@ -16,8 +18,10 @@
 #include <thread>
 
 #include "generation/progress_log.h"
+#include "generation/run_status.h"
 #include "model/progress.h"
 
+class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
@@ -61,7 +65,9 @@ class TfrmProgress : public QDialog {
   void RunFinished(const QString& error);
   void ShowLog();
 
+  QLabel* folder_label_;        // where the gallery goes
   QListWidget* lbAction;        // the step log
+  QLabel* status_label_;        // "Bild 34 von 480 – noch etwa 2 Minuten"
   QProgressBar* pbImages;       // the progress of the current step
   QPushButton* btnOk;           // "OK"
   QPushButton* cancel_button_;  // "Abbrechen"
@@ -72,6 +78,7 @@ class TfrmProgress : public QDialog {
   TVistrel* run_ = nullptr;
   TCancelFlag* cancel_ = nullptr;
   TProgressLog log_;
+  TRunStatus status_;
   bool running_ = false;
   std::thread worker_;
 };

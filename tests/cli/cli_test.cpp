@@ -160,7 +160,8 @@ TEST(CliUsageTest, DoubleDashEndsTheOptions) {
   CliResult generate = RunCommand(
       {"generate", "--skin=" + skin, "--out=" + (dir / "out"), "--", "--foo.jpg", "--reports"});
   EXPECT_EQ(generate.status, 0) << generate.err;
-  EXPECT_EQ(ListFolder(dir / "out"), (std::vector<std::string>{"index.html", "th_--foo.jpg"}));
+  EXPECT_EQ(ListFolder(dir / "out"),
+            (std::vector<std::string>{".vistrel-inhalt", "index.html", "th_--foo.jpg"}));
   EXPECT_EQ(generate.out.substr(0, 23), "Initialisiere...fertig\n");
 }
 
@@ -383,6 +384,38 @@ TEST_F(CliGenerateTest, MakesAGalleryAndPrintsTheProgressLog) {
   EXPECT_EQ(InspectJpeg(out_ + "/b.jpg").width, 100);
 }
 
+TEST_F(CliGenerateTest, UpdateReplacesTheGalleryInPlaceAndNothingElse) {
+  const std::vector<std::string> generate = {"generate", "--skin", skin_, "--out", out_};
+  auto with = [&](std::vector<std::string> extra) {
+    std::vector<std::string> args = generate;
+    args.insert(args.end(), extra.begin(), extra.end());
+    return RunCommand(args);
+  };
+  ASSERT_EQ(with({dir_ / "photos/b.jpg"}).status, 0);
+  WriteFile(out_ + "/eigenes.txt", "meins");
+  CliResult updated = with({"--update", "--set", "TITEL=Neu", dir_ / "photos"});
+  EXPECT_EQ(updated.status, 0) << updated.err;
+  EXPECT_EQ(ListFolder(out_),
+            (std::vector<std::string>{".vistrel-inhalt", "a.JPG", "b.jpg", "eigenes.txt",
+                                      "index.html", "th_a.JPG", "th_b.jpg"}));
+  EXPECT_EQ(ReadFile(out_ + "/index.html"), "\r\nNeu|#00FF80|16777215\r\nth_a.JPG\r\nth_b.jpg");
+  // Updating a folder that holds no gallery is refused; an empty or missing one gets one.
+  WriteFile(dir_ / "fremd/brief.txt", "x");
+  CliResult refused = RunCommand(
+      {"generate", "--skin", skin_, "--out", dir_ / "fremd", "--update", dir_ / "photos/b.jpg"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.out.find("enthält keine mit Vistrel erzeugte Galerie"), std::string::npos)
+      << refused.out;
+  EXPECT_EQ(ListFolder(dir_ / "fremd"), std::vector<std::string>{"brief.txt"});
+  EXPECT_EQ(RunCommand({"generate", "--skin", skin_, "--out", dir_ / "neu", "--update",
+                        dir_ / "photos/b.jpg"})
+                .status,
+            0);
+  CliResult both = with({"--update", "--empty-output", dir_ / "photos"});
+  EXPECT_EQ(both.status, 2);
+  EXPECT_NE(both.err.find("--update und --empty-output schließen einander aus"), std::string::npos);
+}
+
 // A folder's photos are taken by their contents: a HEIC without an extension and a PNG join,
 // a text file named ".jpg" does not.
 TEST_F(CliGenerateTest, FolderPhotosAreTakenByTheirContents) {
@@ -411,7 +444,8 @@ TEST_F(CliGenerateTest, FormatsAreSetPerVariantAndAnUnknownOneFailsTheRun) {
   CliResult result = RunCommand({"generate", "--skin", skin_, "--out", out_, "--format",
                                  "thumb=WebP", "--format=BIG=avif", dir_ / "photos/b.jpg"});
   EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(ListFolder(out_), (std::vector<std::string>{"b.avif", "index.html", "th_b.webp"}));
+  EXPECT_EQ(ListFolder(out_),
+            (std::vector<std::string>{".vistrel-inhalt", "b.avif", "index.html", "th_b.webp"}));
   EXPECT_EQ(ReadFile(out_ + "/index.html"), "\r\nStandard|#00FF80|16777215\r\nth_b.webp");
   EXPECT_EQ(InspectJpeg(out_ + "/b.avif").width, 100);
 
@@ -420,9 +454,10 @@ TEST_F(CliGenerateTest, FormatsAreSetPerVariantAndAnUnknownOneFailsTheRun) {
   CliResult unknown = RunCommand({"generate", "--skin", skin_, "--out", dir_ / "out2", "--format",
                                   "BIG=gif", dir_ / "photos"});
   EXPECT_EQ(unknown.status, 1);
-  EXPECT_EQ(unknown.out,
-            "Ungültige Werte für die Bildvariante BIG!\nUnbekanntes Bildformat gif, erlaubt sind "
-            "JPEG, WebP oder AVIF.\n");
+  EXPECT_EQ(
+      unknown.out,
+      "Ungültige Werte für die Bildvariante „g“ (BIG)!\nUnbekanntes Bildformat gif, erlaubt sind "
+      "JPEG, WebP oder AVIF.\n");
   EXPECT_FALSE(Exists(dir_ / "out2"));
 }
 
@@ -449,9 +484,10 @@ TEST_F(CliGenerateTest, FailedRunsAndErrorReportsExitWithOne) {
   CliResult bad_size = RunCommand(
       {"generate", "--skin", skin_, "--out", out_, "--size", "BIG=0x10", dir_ / "photos"});
   EXPECT_EQ(bad_size.status, 1);
-  EXPECT_EQ(bad_size.out,
-            "Ungültige Werte für die Bildvariante BIG!\nMaximale Breite und Höhe: 1 bis 16384 "
-            "Pixel, JPG-Qualität: 0 bis 100.\n");
+  EXPECT_EQ(
+      bad_size.out,
+      "Ungültige Werte für die Bildvariante „g“ (BIG)!\nMaximale Breite und Höhe: 1 bis 16384 "
+      "Pixel, JPG-Qualität: 0 bis 100.\n");
   EXPECT_FALSE(Exists(out_));
 
   ::unlink((dir_ / "skin/index.tpl").c_str());
@@ -500,7 +536,8 @@ TEST_F(CliGenerateTest, EmptyingFromInsideTheOutputFolderKeepsOldFilesOutOfTheGa
   CliResult result = RunCommand(
       {"generate", "--skin", skin_, "--out", ".", "--empty-output", dir_ / "photos/b.jpg"});
   EXPECT_EQ(result.status, 0) << result.out << result.err;
-  EXPECT_EQ(ListFolder(out_), (std::vector<std::string>{"b.jpg", "index.html", "th_b.jpg"}));
+  EXPECT_EQ(ListFolder(out_),
+            (std::vector<std::string>{".vistrel-inhalt", "b.jpg", "index.html", "th_b.jpg"}));
   EXPECT_EQ(ReadFile(home_ / ".local/share/Trash/files/privat.txt"), "secret");
 }
 
@@ -726,6 +763,7 @@ TEST_F(CliProgramTest, ARunKilledAtAnyMomentLeavesNothingForTheNextRun) {
     ASSERT_EQ(RunCli(generate(reference), ignored, ignored), 0);
     EXPECT_EQ(ListFolder(out), ListFolder(reference)) << moment;
     for (const auto& [name, st] : after) {
+      if (name == ".vistrel-inhalt") continue;  // the manifests differ in their times
       EXPECT_GT(st.st_size, 0) << moment << ": " << name;
       EXPECT_EQ(ReadFile(out + "/" + name), ReadFile(reference + "/" + name))
           << moment << ": " << name;
@@ -757,10 +795,21 @@ TEST_F(CliProgramTest, AnInterruptedRunStopsAndSaysSo) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 130);
   const std::string log = ReadFile(dir / "log.txt");
-  EXPECT_EQ(log.substr(log.size() - 12), "Abgebrochen\n") << log;
+  // The last line says what stays: every finished copy, no page.
+  const size_t last = log.rfind("Abgebrochen: ");
+  ASSERT_NE(last, std::string::npos) << log;
+  EXPECT_TRUE(log.ends_with(" in " + (dir / "out/") + ".\n")) << log;
   EXPECT_FALSE(Exists(dir / "out/index.html"));
-  for (const std::string& name : ListFolder(dir / "out"))
+  int copies = 0;
+  for (const std::string& name : ListFolder(dir / "out")) {
+    if (name == ".vistrel-inhalt") continue;
     EXPECT_GT(ReadFile(dir / "out/" + name).size(), 1000u) << name;
+    ++copies;
+  }
+  EXPECT_EQ(log.substr(last),
+            "Abgebrochen: " + std::to_string(copies) +
+                (copies == 1 ? " Bilddatei bleibt in " : " Bilddateien bleiben in ") +
+                (dir / "out/") + ".\n");
 }
 
 // A run long in every phase: a list of 2,000 rows over 40 large photos (reading the list takes
@@ -800,7 +849,12 @@ TEST_F(CliProgramTest, AStopSignalAtAnyMomentEndsWithStatus130) {
     ASSERT_TRUE(WIFEXITED(status)) << moment.delay_ms << " ms: " << status;
     EXPECT_EQ(WEXITSTATUS(status), 130) << moment.delay_ms << " ms\n" << out;
     if (!out.empty()) {
-      EXPECT_TRUE(out.ends_with("\nAbgebrochen\n")) << moment.delay_ms << " ms\n" << out;
+      // Stopped before the output folder: "Abgebrochen"; after: what stays there too.
+      const size_t last = out.rfind('\n', out.size() - 2);
+      const std::string line = out.substr(last == std::string::npos ? 0 : last + 1);
+      EXPECT_TRUE(line == "Abgebrochen\n" || line.starts_with("Abgebrochen: "))
+          << moment.delay_ms << " ms\n"
+          << out;
     }
     EXPECT_EQ(ReadFile(dir / "err.txt"), "") << moment.delay_ms << " ms";
   }

@@ -179,7 +179,7 @@ TEST_F(OutputFolderTest, TwoRunsAtOnceNeverTakeEachOthersNames) {
   EXPECT_EQ(Make(second, "rest", "", false), out_ + "rest.jpg");
   first.EndRun();
   second.EndRun();
-  EXPECT_EQ(ListFolder(out_), (Files{"bild.jpg", "bild2.jpg", "bild3.jpg"}));
+  EXPECT_EQ(ListFolder(out_), (Files{".vistrel-inhalt", "bild.jpg", "bild2.jpg", "bild3.jpg"}));
   EXPECT_EQ(ReadFile(out_ + "bild.jpg"), "eins");
 }
 

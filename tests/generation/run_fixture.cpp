@@ -1,5 +1,6 @@
 #include "generation/run_fixture.h"
 
+#include "generation/gallery_manifest.h"
 #include "image_fixtures.h"
 #include "imaging/metadata.h"
 #include "model/file_naming.h"
@@ -23,6 +24,12 @@ void RunFixture::AddFile(const std::string& path) {
                                             ReadPhotoMetadata, log_));
 }
 
+Files RunFixture::Output() const {
+  Files files = ListFolder(out_);
+  std::erase(files, std::string(kManifestName));
+  return files;
+}
+
 bool RunFixture::Run(const RunOptions& options) {
   TRunInput input;
   input.skin = skin_.get();
@@ -37,6 +44,7 @@ bool RunFixture::Run(const RunOptions& options) {
   input.skins_folder = dir_ / "skins";
   input.copy_originals = options.copy;
   input.empty_output = options.empty;
+  input.update = options.update;
   input.use_cache = options.cache;
   input.cache_size_limit = options.cache_size;
   reports_.clear();

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "csv/skin.h"
 #include "fault_disk.h"
 #include "generation/run_request.h"
 #include "generation/run_services.h"
 #include "generation/vistrel.h"
 #include "imaging/image_operations.h"
 #include "model/record.h"
-#include "csv/skin.h"
 #include "skin_fixture.h"
 #include "support/cancel_flag.h"
 #include "support/logger.h"
@@ -35,6 +35,7 @@ struct RunOptions {
   std::string out{};  // none: the fixture's output folder
   bool cache = true;
   uint64_t cache_size = kDefaultCacheSizeLimit;
+  bool update = false;
 };
 
 class RunFixture : public ::testing::Test {
@@ -45,7 +46,8 @@ class RunFixture : public ::testing::Test {
   // Builds the request and runs it. False when the request was refused (its message and
   // reason are then in `refusal_`, separated by "|") or the run failed.
   bool Run(const RunOptions& options = {});
-  Files Output() const { return ListFolder(out_); }
+  // The gallery's files in the output folder, without the manifest every run keeps there.
+  Files Output() const;
 
   TempDir dir_;
   std::string out_ = dir_ / "out";

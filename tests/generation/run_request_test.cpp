@@ -145,9 +145,10 @@ TEST_F(RunRequestFixture, SkinOutputValuesAndVariantsAreRefusedWithTheUsersMessa
         TVariantSetting{"1.5", "100", "80"}}) {
     input = Input();
     input.variants[1] = setting;
-    EXPECT_EQ(Refusal(input),
-              "Ungültige Werte für die Bildvariante BIG!|Maximale Breite und Höhe: 1 bis 16384 "
-              "Pixel, JPG-Qualität: 0 bis 100.")
+    EXPECT_EQ(
+        Refusal(input),
+        "Ungültige Werte für die Bildvariante „g“ (BIG)!|Maximale Breite und Höhe: 1 bis 16384 "
+        "Pixel, JPG-Qualität: 0 bis 100.")
         << setting.max_width;
   }
   input = Input();
@@ -192,7 +193,7 @@ TEST_F(RunRequestFixture, AVariantsFormatStartsAsTheSkinSaysAndIsHandedOn) {
   for (const std::string& format : {"gif", "webp2", "jpeg xl"}) {
     input.variants = {{"160", "120", "80", format}};
     EXPECT_EQ(Refusal(input),
-              "Ungültige Werte für die Bildvariante THUMB!|Unbekanntes Bildformat " + format +
+              "Ungültige Werte für die Bildvariante „k“ (THUMB)!|Unbekanntes Bildformat " + format +
                   ", erlaubt sind JPEG, WebP oder AVIF.");
     EXPECT_EQ(BuildRunRequest(input, files_).problem, TRequestProblem::kVariant);
   }

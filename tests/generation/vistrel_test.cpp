@@ -219,8 +219,8 @@ TEST_F(DriverTest, ACopyIsNamedAndWrittenByItsFormatAndPagesKnowItsSize) {
 
   // The user's choice wins over the skin's.
   ASSERT_TRUE(Run({.variants = {{"100", "100", "80", "jpeg"}}, .out = dir_ / "o2"}));
-  EXPECT_EQ(ListFolder(dir_ / "o2"),
-            (Files{"m_quer.JPG", "quer.avif", "seite_quer.html", "th_quer.JPG"}));
+  EXPECT_EQ(ListFolder(dir_ / "o2"), (Files{".vistrel-inhalt", "m_quer.JPG", "quer.avif",
+                                            "seite_quer.html", "th_quer.JPG"}));
 }
 
 TEST_F(DriverTest, WithoutImageVariantsMissingPhotosStillGetTheirPages) {
@@ -328,7 +328,7 @@ TEST_F(DriverTest, CancellingWhileImagesAreMadeKeepsFinishedFilesOnly) {
   images_ = &images;
   EXPECT_FALSE(Run());
   EXPECT_TRUE(run_->Cancelled());
-  EXPECT_EQ(reports_.back(), "8,0,0,0,0");
+  EXPECT_EQ(reports_.back(), "8,0,0,0,0 Abgebrochen: 4 Bilddateien bleiben in " + out_ + "/.");
   // The second image was finished as the user cancelled; the third was never begun, and its
   // reserved names are gone again.
   EXPECT_EQ(Output(), (Files{"a.jpg", "b.jpg", "th_a.jpg", "th_b.jpg"}));
@@ -376,7 +376,8 @@ TEST_F(DriverTest, CancellingWhileEveryImageIsMadeEndsAsCancelled) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));  // and its state is noted
   };
   EXPECT_FALSE(Run({.cache = false}));
-  EXPECT_EQ(reports_.back(), "8,0,0,0,0") << ::testing::PrintToString(reports_);
+  EXPECT_EQ(reports_.back(), "8,0,0,0,0 Abgebrochen: In " + out_ + "/ bleibt nichts davon.")
+      << ::testing::PrintToString(reports_);
   EXPECT_EQ(Output(), Files{});
 }
 
@@ -392,7 +393,7 @@ TEST_F(DriverTest, CancellingBetweenPagesRemovesThePagesNotWritten) {
     if (line == "2,2,2,0,0") cancel_.Cancel();  // the index is planned, the image pages not
   };
   EXPECT_FALSE(Run());
-  EXPECT_EQ(reports_.back(), "8,0,0,0,0");
+  EXPECT_EQ(reports_.back(), "8,0,0,0,0 Abgebrochen: 2 Bilddateien bleiben in " + out_ + "/.");
   // The images were finished and stay; no page was written, so none is left, not even empty.
   EXPECT_EQ(Output(), (Files{"th_a.jpg", "th_b.jpg"}));
 }
@@ -411,7 +412,8 @@ TEST_F(DriverTest, InvalidVariantSizesAndNamesAreRefusedBeforeAnythingIsWritten)
   AddPhoto(dir_ / "p/a.jpg");
   EXPECT_FALSE(Run({.variants = {{"0", "100", "80"}}}));
   EXPECT_EQ(refusal_,
-            "Ungültige Werte für die Bildvariante THUMB!|Maximale Breite und Höhe: 1 bis 16384 "
+            "Ungültige Werte für die Bildvariante „Vorschau“ (THUMB)!|Maximale Breite und Höhe: 1 "
+            "bis 16384 "
             "Pixel, JPG-Qualität: 0 bis 100.");
   EXPECT_TRUE(reports_.empty());
   EXPECT_FALSE(Exists(out_));

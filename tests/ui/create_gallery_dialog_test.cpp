@@ -258,8 +258,9 @@ TEST_F(CreateGalleryTest, StartMakesTheGalleryThroughTheProgressWindow) {
   // The dialog keeps its values; a second start builds new settings from them.
   EXPECT_EQ(Control("TITEL").GetValue(), "Urlaub");
   Control("TITEL").SetValue("Winter");
-  dialogs_.choices = {0};  // the folder holds the first gallery: empty it first
+  // The folder holds the gallery these settings made: it is replaced in place, unasked.
   Start();
+  EXPECT_TRUE(dialogs_.questions.isEmpty()) << dialogs_.questions.join("\n").toStdString();
   EXPECT_EQ(ReadFile(out + "/index.html"),
             "\r\nWinter|#00FF80|16777215|heute|0\r\nth_a.jpg a.avif\r\nth_b.jpg b.avif");
   EXPECT_FALSE(Exists(out + "/index2.html"));

@@ -3,12 +3,14 @@
 // the gallery made last.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTimer>
+#include <filesystem>
 
 #include "csv/gallery_settings_file.h"
 #include "image_fixtures.h"
@@ -65,6 +67,15 @@ class RememberedGalleryWindowTest : public ::testing::Test {
   TVTLRuntimeControl& Control(const std::string& name) { return *dialog_.ValueControl(name); }
   // "Galerie erzeugen..." of the main window; `fill` sets the dialog's controls before "Start!".
   void MakeGallery(const std::function<void()>& fill) {
+    QTimer::singleShot(0, [&] {
+      fill();
+      WithProgressClosed([this] { dialog_.btnGoGoClick(); });
+      dialog_.accept();
+    });
+    window_.btnGoClick();
+  }
+  // Calls `start`, closing the progress window once its run is over.
+  void WithProgressClosed(const std::function<void()>& start) {
     QTimer closer;
     closer.setInterval(20);
     QObject::connect(&closer, &QTimer::timeout, [this] {
@@ -72,12 +83,7 @@ class RememberedGalleryWindowTest : public ::testing::Test {
         progress_.accept();
     });
     closer.start();
-    QTimer::singleShot(0, [&] {
-      fill();
-      dialog_.btnGoGoClick();
-      dialog_.accept();
-    });
-    window_.btnGoClick();
+    start();
   }
   // What the dialog shows when it opens for the window's list, closed at once.
   void OpenDialog(const std::function<void()>& look) {
@@ -199,6 +205,53 @@ TEST_F(RememberedGalleryWindowTest, SettingsTheSkinNoLongerTakesAreLeftOut) {
   EXPECT_TRUE(dialogs_.errors.isEmpty());
   EXPECT_EQ(Skins().currentText(), "Anfang");
   EXPECT_EQ(OutputPath().text(), Path("alt/"));
+}
+
+TEST_F(RememberedGalleryWindowTest, GalerieAktualisierenReplacesTheGalleryInPlace) {
+  QAction& update = Child<QAction>(window_, "updateGalleryAction");
+  EXPECT_FALSE(update.isEnabled());  // no gallery made yet
+  EXPECT_EQ(update.shortcut(), QKeySequence("Ctrl+G"));
+  dialogs_.save_files = {Path("liste.csv")};
+  ASSERT_TRUE(window_.SaveImageListAs());
+  MakeGallery([this] { FillReise(); });
+  ASSERT_TRUE(Exists(dir_ / "web/index.html"));
+  EXPECT_TRUE(update.isEnabled());
+  WriteFile(dir_ / "web/notiz.txt", "meins");
+
+  // One photo more, and the gallery is made again where it is, without the dialog.
+  WriteFile(dir_ / "photos/c.jpg", MakeJpeg(400, 300));
+  window_.DropPaths({Path("photos/c.jpg")});
+  WithProgressClosed([&] { update.trigger(); });
+  EXPECT_TRUE(dialogs_.errors.isEmpty()) << dialogs_.errors.join("\n").toStdString();
+  EXPECT_TRUE(dialogs_.questions.isEmpty()) << dialogs_.questions.join("\n").toStdString();
+  EXPECT_TRUE(Exists(dir_ / "web/c.jpg"));
+  EXPECT_FALSE(Exists(dir_ / "web/index2.html"));
+  EXPECT_EQ(ReadFile(dir_ / "web/notiz.txt"), "meins");
+  EXPECT_TRUE(ReadFile(dir_ / "web/index.html").starts_with("\r\nAm Meer|#336699|6"));
+
+  // Through the dialog into the same folder: the same, without the question about the folder.
+  MakeGallery([this] { Control("TITEL").SetValue("Am See"); });
+  EXPECT_TRUE(dialogs_.questions.isEmpty()) << dialogs_.questions.join("\n").toStdString();
+  EXPECT_FALSE(Exists(dir_ / "web/index2.html"));
+  EXPECT_TRUE(ReadFile(dir_ / "web/index.html").starts_with("\r\nAm See|"));
+
+  // Another list's gallery is something else: the folder is asked about as before.
+  dialogs_.answers = {TDialogs::TAnswer::kNo};
+  window_.NewImageList();
+  EXPECT_FALSE(update.isEnabled());
+  window_.DropPaths({Path("photos/a.jpg")});
+  dialogs_.choices = {2};  // "Abbrechen"
+  dialogs_.questions.clear();
+  MakeGallery([] {});
+  EXPECT_EQ(dialogs_.questions.size(), 1);
+  EXPECT_TRUE(dialogs_.questions.value(0).startsWith("Verzeichnis nicht leer|"));
+
+  // A gallery folder that is gone offers no update.
+  std::filesystem::remove_all(dir_ / "web");
+  dialogs_.open_files = {Path("liste.csv")};
+  dialogs_.answers = {TDialogs::TAnswer::kNo};
+  window_.LoadImageList();
+  EXPECT_FALSE(update.isEnabled());
 }
 
 }  // namespace

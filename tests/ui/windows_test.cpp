@@ -208,7 +208,8 @@ TEST_F(WaitingRunTest, AbbrechenStopsTheRunAndTheWindowCanThenBeClosed) {
   EXPECT_FALSE(Child<QPushButton>(window_, "cancelButton").isEnabled());
   // The run's last report arrives after it has ended.
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return !window_.Running() && Lines(window_).back() == "Abgebrochen"; }, 10000))
+      [&] { return !window_.Running() && Lines(window_).back().startsWith("Abgebrochen: "); },
+      10000))
       << Lines(window_).join("|").toStdString();
   EXPECT_TRUE(Child<QPushButton>(window_, "btnOk").isEnabled());
   EXPECT_FALSE(Child<QPushButton>(window_, "cancelButton").isVisible());
@@ -233,7 +234,8 @@ TEST_F(WaitingRunTest, AStopSignalCancelsTheRunAndEndsTheProgramOnceItHasStopped
   EXPECT_EQ(quits, std::vector<int>{130});
   EXPECT_TRUE(cancel_.Cancelled());
   // The run's last report arrives after it has ended.
-  EXPECT_TRUE(QTest::qWaitFor([&] { return Lines(window_).back() == "Abgebrochen"; }, 5000))
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return Lines(window_).back().startsWith("Abgebrochen"); }, 5000))
       << Lines(window_).join("|").toStdString();
   EXPECT_TRUE(ListFolder(dir_ / "out").empty());
   window_.reject();
