@@ -3,7 +3,9 @@
 # pixels (Xvfb, with the Openbox window manager) and with a fresh home folder, driven by
 # xdotool: add the sample photos, edit a property, reorder the list, save it and load it
 # again, make a gallery with every shipped skin, cancel a run, look at the skin preview and the
-# directory chooser, and close the program with unsaved changes. Every window is photographed
+# directory chooser, and close the program with unsaved changes. Then a journey of 48 photos: its
+# gallery made, a caption changed, the program ended and started again, the list opened and
+# "Galerie aktualisieren": the gallery keeps its names (none numbered) and shows the new caption. Every window is photographed
 # on the way (ImageMagick's import) into OUT (default out/walk); look at them.
 #
 #   scripts/walk-desktop.sh [--build DIR] [--out DIR] [--keep-home]
@@ -291,6 +293,117 @@ shot close-question "$QUESTION"
 keys n
 for _ in $(seq 50); do kill -0 "$PROGRAM_PID" 2>/dev/null || break; sleep 0.2; done
 if kill -0 "$PROGRAM_PID" 2>/dev/null; then echo "the program did not end" >&2; exit 1; fi
+
+# --- a gallery remembered and updated in place ------------------------------------------------
+say "48 photos of a journey in ~/Bilder/Reise, and their list with a title for each"
+mkdir -p "$HOME/Bilder/Reise"
+LIST="$HOME/Bilder/reise.csv"
+printf '"Dateiname";"Pfad";"Titel";\r\n' >"$LIST"
+for i in $(seq -w 1 48); do
+  # Distinct pictures: a colour field of its own for each, with its number.
+  convert -size 900x600 -seed "$i" plasma:fractal -blur 0x2 -gravity center -pointsize 90 \
+    -fill white -annotate 0 "$i" -quality 85 "$HOME/Bilder/Reise/reise-$i.jpg"
+  printf '"reise-%s.jpg";"%s/";"Unterwegs, Bild %s";\r\n' "$i" "$HOME/Bilder/Reise" "$i" >>"$LIST"
+done
+
+# start_program: the program again, its main window in MAIN.
+start_program() {
+  "$PROGRAM" >>"$OUT/program.log" 2>&1 &
+  PROGRAM_PID=$!
+  PIDS+=("$PROGRAM_PID")
+  MAIN=$(wait_window "Neue Bilderliste - Vistrel - V$("$PROGRAM" --version | cut -d' ' -f2-)")
+  sleep 1.5
+}
+# open_list: Ctrl+O, the list's path typed into the file dialog.
+open_list() {
+  keys ctrl+o
+  wait_active_other "$MAIN" >/dev/null
+  sleep 0.5
+  type_text "$LIST"
+  keys Return
+  wait_window "reise.csv - Vistrel - V$("$PROGRAM" --version | cut -d' ' -f2-)" >/dev/null
+  sleep 1.5
+}
+# quit_program: Ctrl+Q with the list saved; the program must end by itself.
+quit_program() {
+  keys ctrl+q
+  for _ in $(seq 50); do kill -0 "$PROGRAM_PID" 2>/dev/null || break; sleep 0.2; done
+  if kill -0 "$PROGRAM_PID" 2>/dev/null; then echo "the program did not end" >&2; exit 1; fi
+}
+GALLERY="$HOME/Galerien/reise"
+
+start_program
+open_list
+shot journey-list "$MAIN"
+
+say "The gallery of the 48 photos, photographed while it is made"
+click "$MAIN" 138 37             # "Galerie erzeugen...": it starts from the gallery made last
+DIALOG=$(wait_window "Galerie erzeugen")
+sleep 1
+click "$DIALOG" 289 230          # the output path
+keys ctrl+a
+type_text "~/Galerien/reise"
+keys Return
+PROGRESS=$(wait_window "Erzeuge Galerie...")
+for _ in $(seq 300); do
+  [ "$(find "$GALLERY" -name 'th_*' -size +0 2>/dev/null | wc -l)" -ge 6 ] && break
+  sleep 0.1
+done
+shot journey-progress-running "$PROGRESS"
+for _ in $(seq 300); do [ -e "$GALLERY/index.html" ] && break; sleep 0.2; done
+sleep 1.5
+shot journey-progress-done "$PROGRESS"
+keys Return
+wait_gone "Erzeuge Galerie..."
+wait_gone "Galerie erzeugen" || true
+[ -e "$LIST.vistrel-galerie" ] || { echo "the list did not keep its gallery" >&2; exit 1; }
+BEFORE=$(cd "$GALLERY" && find . -type f | sort)
+
+say "A caption changed, the list saved, the program ended"
+click "$MAIN" 300 77             # the first photo
+click "$MAIN" 360 572            # its line "Titel: ..."
+keys ctrl+a
+type_text "Sonnenaufgang am Hafen"
+keys Return
+shot journey-caption "$MAIN"
+keys ctrl+s
+sleep 1
+quit_program
+
+say "Started again, the list opened, Galerie > Galerie aktualisieren"
+start_program
+open_list
+click "$MAIN" 70 10              # the menu "Galerie"
+sleep 0.8
+shot journey-gallery-menu
+keys Escape
+keys ctrl+g
+PROGRESS=$(wait_window "Erzeuge Galerie...")
+for _ in $(seq 300); do
+  grep -qs "Sonnenaufgang am Hafen" "$GALLERY"/*.html && break
+  sleep 0.2
+done
+sleep 2
+shot journey-updated "$PROGRESS"
+keys Return
+wait_gone "Erzeuge Galerie..."
+AFTER=$(cd "$GALLERY" && find . -type f | sort)
+if [ "$BEFORE" != "$AFTER" ]; then
+  echo "the update changed the gallery's names:" >&2
+  diff <(echo "$BEFORE") <(echo "$AFTER") >&2 || true
+  exit 1
+fi
+grep -qs "Sonnenaufgang am Hafen" "$GALLERY"/*.html ||
+  { echo "the page does not show the new caption" >&2; exit 1; }
+PAGE=$(grep -ls "Sonnenaufgang am Hafen" "$GALLERY"/*.html | grep -v index.html | head -1)
+if command -v chromium >/dev/null; then
+  step=$((step + 1))
+  chromium --headless --no-sandbox --disable-gpu --window-size=1440,900 \
+    --screenshot="$(printf '%s/%02d-journey-page.png' "$OUT" "$step")" "file://${PAGE:-$GALLERY/index.html}" \
+    >/dev/null 2>&1 || true
+fi
+quit_program
+
 if grep -qE "ERROR: (Address|Leak)Sanitizer|runtime error:" "$OUT/program.log"; then
   echo "the program reported a sanitizer error, see $OUT/program.log" >&2
   exit 1
