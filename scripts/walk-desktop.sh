@@ -238,10 +238,10 @@ for skin in einzelseite klassisch standard; do
   [ -e "$HOME/Galerien/$skin/index.html" ] || { echo "no gallery made with $skin" >&2; exit 1; }
 done
 
-say "Into a folder that holds a gallery: the question, answered with Abbrechen"
+say "Into a folder that holds other things: the question, answered with Abbrechen"
 click "$DIALOG" 289 230
 keys ctrl+a
-type_text "~/Galerien/standard"
+type_text "~/Galerien"
 keys Return
 QUESTION=$(wait_window "Verzeichnis nicht leer")
 shot folder-not-empty "$QUESTION"
@@ -355,12 +355,14 @@ sleep 1.5
 shot journey-progress-done "$PROGRESS"
 keys Return
 wait_gone "Erzeuge Galerie..."
-wait_gone "Galerie erzeugen" || true
+click "$DIALOG" 642 657          # "Abbrechen" closes the dialog; the gallery is made
+wait_gone "Galerie erzeugen"
 [ -e "$LIST.vistrel-galerie" ] || { echo "the list did not keep its gallery" >&2; exit 1; }
 BEFORE=$(cd "$GALLERY" && find . -type f | sort)
 
 say "A caption changed, the list saved, the program ended"
 click "$MAIN" 300 77             # the first photo
+shot journey-photo-selected "$MAIN"
 click "$MAIN" 360 572            # its line "Titel: ..."
 keys ctrl+a
 type_text "Sonnenaufgang am Hafen"
