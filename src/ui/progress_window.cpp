@@ -36,6 +36,7 @@ TfrmProgress::TfrmProgress(TDialogs& dialogs, QWidget* parent)
   folder_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   folder_label_->setWordWrap(true);
   lbAction->setObjectName("lbAction");
+  lbAction->setWordWrap(true);  // a long line (a path) wraps instead of being cut
   status_label_->setObjectName("statusLabel");
   pbImages->setObjectName("pbImages");
   btnOk->setObjectName("btnOk");
