@@ -2,9 +2,15 @@
 # Makes everything in samples/: fourteen real photographs taken from Debian's wallpaper packages
 # (pinned versions below; authors and licences are listed in samples/README.md), scaled down,
 # some cropped, one stored sideways and one upside down as cameras write them, with camera-like
-# EXIF data written by exiftool, and the image list samples/bilderliste.csv. The results are
-# committed; run this only to remake them. Needs apt-get (the packages are fetched with
-# `apt-get download`, not installed), libvips-tools and libimage-exiftool-perl.
+# EXIF data written by exiftool; three details cut from them as photographers bring them too (a
+# phone's HEIC written by heif-enc, an editor's PNG, and a JPEG whose title, description,
+# keywords, rating and place a catalogue wrote into its XMP); and the image list
+# samples/bilderliste.csv. The results are committed; run this only to remake them. Needs
+# apt-get (the packages are fetched with `apt-get download`, not installed), libvips-tools,
+# libimage-exiftool-perl and libheif-examples.
+#
+# Usage: scripts/make-samples.sh [--derived]
+#   --derived  remake only the three details and the list from the photos in samples/
 #
 # The downloaded packages are kept in $SAMPLES_CACHE (default /tmp/vistrel-samples-cache) so a
 # second run needs no network.
@@ -18,13 +24,18 @@ PACKAGES=(
   mate-backgrounds=1.26.0-1
 )
 
-for tool in vips exiftool dpkg apt-get; do
-  command -v "$tool" >/dev/null || { echo "make-samples.sh: $tool is missing (apt-get install libvips-tools libimage-exiftool-perl)" >&2; exit 1; }
+DERIVED_ONLY=false
+[ "${1:-}" = --derived ] && DERIVED_ONLY=true
+
+for tool in vips exiftool heif-enc dpkg apt-get; do
+  command -v "$tool" >/dev/null || { echo "make-samples.sh: $tool is missing (apt-get install libvips-tools libimage-exiftool-perl libheif-examples)" >&2; exit 1; }
 done
 
 T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
 mkdir -p "$CACHE" "$OUT"
+
+if ! $DERIVED_ONLY; then
 
 # Fetch and unpack the pinned packages.
 for pkg in "${PACKAGES[@]}"; do
@@ -83,6 +94,7 @@ photo duene.jpg        "$MATE/Dune.jpg" 1600 upright
 photo marienkaefer.jpg "$MATE/LadyBird.jpg" 1400 upright
 photo gewitter.jpg     "$MATE/Storm.jpg" 1600 upsidedown
 photo abendsonne.jpg   "$L16/sunset_by_Aitzol_Berasategi.jpg" 1600 upright
+fi
 
 # exif NAME ORIENTATION ARTIST LICENCE MAKE MODEL DATE EXPOSURE FNUMBER ISO FOCAL [TAG=VALUE...]
 # The camera data are made up (the wallpapers came without usable EXIF) but look like what
@@ -109,6 +121,7 @@ gps() {
 }
 
 AITZOL="Aitzol Berasategi"
+if ! $DERIVED_ONLY; then
 # shellcheck disable=SC2046  # gps prints several words on purpose
 {
 exif gebirge.jpg 1 "$AITZOL" "CC BY 4.0" "Canon" "Canon EOS 550D" "2018:06:14 11:42:07" 1/320 8 100 24 \
@@ -141,6 +154,33 @@ exif abendsonne.jpg 1 "$AITZOL" "CC BY 4.0" "Apple" "iPhone 11" "2018:08:26 21:0
   "LensModel=iPhone 11 back dual wide camera 4.25mm f/1.8" "FocalLengthIn35mmFormat=26" \
   $(gps 42.9581 -2.3340)
 }
+fi
+
+# detail NAME SOURCE LEFT TOP WIDTH HEIGHT: the box of the sample SOURCE as a JPEG in $T/NAME,
+# with SOURCE's EXIF data and the sizes in them made right.
+detail() {
+  local name=$1 src=$2
+  shift 2
+  vips crop "$OUT/$src" "$T/$name" "$@"
+  exiftool -q -overwrite_original "-ExifImageWidth<ImageWidth" "-ExifImageHeight<ImageHeight" "$T/$name"
+}
+rm -f "$OUT/gipfel.heic" "$OUT/borsten.png" "$OUT/buchenwald.jpg"
+# A phone's photo: HEIC with its EXIF data, as heif-enc takes them over from the JPEG.
+detail gipfel.jpg gebirge.jpg 760 0 840 560
+heif-enc -q 55 -o "$OUT/gipfel.heic" "$T/gipfel.jpg" >/dev/null
+# An editor's export: a PNG without metadata.
+detail borsten.jpg pinsel.jpg 0 0 640 864
+vips resize "$T/borsten.jpg" "$T/borsten.v" 0.75
+vips pngsave "$T/borsten.v" "$OUT/borsten.png" --compression 9 --strip
+# A catalogue's photo: title, description, keywords, rating and place in its XMP, written by
+# exiftool. Its row in the list leaves Titel and Beschreibung empty, so a gallery shows these.
+detail buchenwald.jpg herbst.jpg 0 240 900 600
+exiftool -q -overwrite_original -XMP-dc:Title="Buchen im Oktober" \
+  -XMP-dc:Description="Der Buchenwald am Fuß des Aitzgorri leuchtet in Herbstfarben." \
+  -XMP-dc:Subject="Herbst" -XMP-dc:Subject="Buchen" -XMP-dc:Subject="Wald" -XMP-xmp:Rating=4 \
+  -XMP-dc:Creator="$AITZOL" -XMP-dc:Rights="CC BY 4.0" -XMP-photoshop:City="Zegama" \
+  -XMP-photoshop:State="Gipuzkoa" -XMP-photoshop:Country="Spanien" "$T/buchenwald.jpg"
+cp "$T/buchenwald.jpg" "$OUT/buchenwald.jpg"
 
 # The image list in Vistrel's list dialect: every field quoted (quotes doubled), each field ended
 # by ";", CR LF line ends, UTF-8 without BOM.
@@ -166,6 +206,9 @@ row duene.jpg samples/ "Düne am Meer" "Strandhafer wiegt sich im Wind vor dem t
 row marienkaefer.jpg samples/ "Marienkäfer" "Ein Marienkäfer klettert an einem Grashalm zwischen Vergissmeinnicht."
 row gewitter.jpg samples/ "Gewitterfront" "Dunkle Wolken ziehen auf; die Landstraße ist leer."
 row abendsonne.jpg samples/ "Abendsonne" "Die Sonne sinkt hinter die Hügel, vorn steht eine gläserne Schale."
+row gipfel.heic samples/ "Schnee am Gipfel" "Die Kalkgipfel der Picos de Europa tragen noch Schnee."
+row borsten.png samples/ "Borsten" "Blau, Grün und Pink: Pinsel von nahem."
+row buchenwald.jpg samples/ "" ""
 } > "$LIST"
 
 ls -l "$OUT"
