@@ -90,6 +90,34 @@ exiftool -q -overwrite_original -XMP-dc:Title="Abend" -XMP-dc:Description="Die S
 { sidecar "Abgelehnt" -1; printf "$cut$cut"; } > "$C/sidecar.txt"
 { printf "$cut"; iptc; printf "$cut"; } > "$C/iptc.txt"
 { printf "$cut$cut"; cat "$T/captions.jpg"; } > "$C/photo.txt"
+# Hostile captions: a rating out of range, control characters and a terminal's escape sequence
+# in a title and keywords, an IPTC record that says UTF-8 but holds Latin-1, one naming a
+# character set nobody reads, a sidecar cut inside a tag, and one defining entities within
+# entities ("billion laughs").
+charset() { printf '\x1c\x01\x5a\x00\x03%s' "$1"; }  # dataset 1:90, three bytes
+{
+  sidecar "$(printf 'Titel\x07\x1b[31mrot')" 99
+  printf "$cut"
+  charset "$(printf '\x1b%%G')"
+  dataset 25 "$(printf 'M\xfcnchen')"
+  dataset 25 "$(printf 'Tab\tBell\x07Esc\x1b[2J')"
+  printf "$cut"
+} > "$C/hostile.txt"
+{ printf "$cut"; charset "$(printf '\x1b-A')"; dataset 5 "$(printf 'Gr\xfc\xdfe')"; printf "$cut"; } > "$C/charset.txt"
+{ sidecar "Abgeschnitten" 3 | head -c 300; printf "$cut$cut"; } > "$C/cut-sidecar.txt"
+{
+  printf '<?xml version="1.0"?>\n<!DOCTYPE x:xmpmeta [\n<!ENTITY a "lollollollollollollollollollol">\n'
+  previous=a
+  for entity in b c d e f g h i j; do
+    printf '<!ENTITY %s "%s">\n' "$entity" "$(for _ in 1 2 3 4 5 6 7 8 9 10; do printf '&%s;' "$previous"; done)"
+    previous=$entity
+  done
+  printf ']>\n<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">'
+  printf '<rdf:Description rdf:about="" xmlns:dc="http://purl.org/dc/elements/1.1/">'
+  printf '<dc:title><rdf:Alt><rdf:li xml:lang="x-default">&j;</rdf:li></rdf:Alt></dc:title>'
+  printf '</rdf:Description></rdf:RDF></x:xmpmeta>'
+  printf "$cut$cut"
+} > "$C/entities.txt"
 
 P=seeds/photo
 mkdir -p "$P"

@@ -10,6 +10,7 @@
 #include "imaging/exiv2_include.h"
 #include "imaging/jpeg_header.h"
 #include "imaging/property_tags.h"
+#include "model/photo_captions.h"
 #include "model/value_list.h"
 #include "test_support.h"
 
@@ -520,6 +521,41 @@ TEST_F(CaptionsTest, BadCaptionsAreEmptiedOrClamped) {
   // A rating below 0 (a rejected photo) is 0.
   WriteFile(sidecar, SidecarPacket("Abgelehnt", "-1"));
   EXPECT_EQ(ValueOf(CaptionsOf(path), "RATING"), "0");
+}
+
+// A packet that defines entities within entities would grow to gigabytes if expanded, and one
+// of 10 MB inside the photo itself (PNG keeps XMP in a text chunk of any size): the reading
+// ends, with the captions the other sources give.
+TEST_F(CaptionsTest, HugeOrExplodingPacketsAreNoCaptions) {
+  const std::string path = PhotoWith("laughs.jpg", [](Exiv2::Image& image) {
+    AddIptc(image.iptcData(), "Iptc.Application2.ObjectName", "IPTC-Titel");
+  });
+  std::string entities = "<?xml version=\"1.0\"?><!DOCTYPE x:xmpmeta [<!ENTITY a \"lol\">";
+  std::string previous = "a";
+  for (const char* entity : {"b", "c", "d", "e", "f", "g", "h", "i", "j"}) {
+    entities += std::string("<!ENTITY ") + entity + " \"";
+    for (int i = 0; i < 10; ++i) entities += "&" + previous + ";";
+    entities += "\">";
+    previous = entity;
+  }
+  entities += "]>" + SidecarPacket("&j;").substr(SidecarPacket("").find("<x:xmpmeta"));
+  WriteFile(dir_ / "laughs.jpg.xmp", entities);
+  EXPECT_EQ(ValueOf(CaptionsOf(path), "TITLE"), "IPTC-Titel");
+
+  const std::string png = dir_ / "gross.png";
+  WriteFile(png, MakePhoto(TImageFormat::kPng, 16, 12));
+  {
+    auto image = Exiv2::ImageFactory::open(png);
+    image->readMetadata();
+    image->xmpData()["Xmp.dc.title"] = "lang=x-default " + std::string(10 * 1024 * 1024, 'x');
+    image->xmpData()["Xmp.xmp.Rating"] = "-1";
+    image->xmpData()["Xmp.photoshop.City"] = "Bern";
+    image->writeMetadata();
+  }
+  const Entries captions = CaptionsOf(png);
+  EXPECT_EQ(ValueOf(captions, "TITLE").size(), kMaxCaptionBytes);
+  EXPECT_EQ(ValueOf(captions, "RATING"), "0");
+  EXPECT_EQ(ValueOf(captions, "CITY"), "Bern");
 }
 
 TEST_F(CaptionsTest, NoCaptionsWithoutAPhoto) {
