@@ -76,11 +76,21 @@ void TVTLRecordList::BuildIndex() const {
 }
 
 bool TVTLRecordList::Contains(const std::string& directory, const std::string& file_name) const {
+  return Find(directory, file_name) != nullptr;
+}
+
+const TVTLRecord* TVTLRecordList::Find(const std::string& directory,
+                                       const std::string& file_name) const {
   BuildIndex();
   const auto [first, last] = by_key_.equal_range(KeyHash(directory, file_name));
   for (auto it = first; it != last; ++it)
-    if (SameKey(*it->second, directory, file_name)) return true;
-  return false;
+    if (SameKey(*it->second, directory, file_name)) return it->second;
+  return nullptr;
+}
+
+TVTLRecord* TVTLRecordList::Find(const std::string& directory, const std::string& file_name) {
+  // The index points to the records this list owns, which are not const.
+  return const_cast<TVTLRecord*>(std::as_const(*this).Find(directory, file_name));
 }
 
 int TVTLRecordList::Add(std::unique_ptr<TVTLRecord> record) {

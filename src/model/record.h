@@ -86,6 +86,9 @@ class TVTLRecordList {
   // True when a record has the same Directory and FileName, each compared ignoring case.
   bool Contains(const TVTLRecord& record) const;
   bool Contains(const std::string& directory, const std::string& file_name) const;
+  // The first record with that Directory and FileName (ignoring case); nullptr when none.
+  TVTLRecord* Find(const std::string& directory, const std::string& file_name);
+  const TVTLRecord* Find(const std::string& directory, const std::string& file_name) const;
   // Appends the record (no duplicate test) and returns its index. A record added to a list
   // that already holds one gets the first record's property names, with empty values.
   int Add(std::unique_ptr<TVTLRecord> record);

@@ -14,15 +14,18 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "csv/record_file.h"
 #include "generation/gallery_manifest.h"
 #include "generation/run_services.h"
 #include "imaging/metadata.h"
+#include "model/caption_properties.h"
 #include "model/file_naming.h"
 #include "support/disk.h"
 #include "support/program_paths.h"
 #include "ui/about_box.h"
+#include "ui/caption_reader.h"
 #include "ui/create_gallery_dialog.h"
 #include "ui/dialogs.h"
 #include "ui/file_browser_pane.h"
@@ -61,7 +64,13 @@ TVTLMainWin::TVTLMainWin(TDialogs& dialogs, QWidget* parent)
       logger_(std::make_unique<TLogger>(ProgramFolder() + "log.txt")),
       file_browser_(new TFileBrowserPane([this](const QStringList& paths) { AddFiles(paths); })),
       image_list_(new TImageListPane),
-      property_editor_(new TPropertyEditor(dialogs)) {
+      property_editor_(new TPropertyEditor(dialogs)),
+      caption_reader_(std::make_unique<TCaptionReader>(
+          [](const std::string& path, TVTLValueList& captions) {
+            TVTLValueList metadata, photo_data;
+            ReadPhotoMetadata(path, metadata, photo_data, captions);
+          },
+          [this](std::vector<TPhotoCaptions>& batch) { AdoptCaptions(batch); })) {
   CreateActions();
   CreateMenus();
   CreateToolBar();
@@ -112,6 +121,11 @@ void TVTLMainWin::CreateActions() {
   update_gallery_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
   update_gallery_action_->setToolTip(
       "Erzeugt die Galerie dieser Liste mit ihren Einstellungen neu, an ihrem Ort");
+  adopt_captions_action_ =
+      action("Titel und Beschreibung aus den Fotos übernehmen", "adoptCaptionsAction",
+             [this](bool on) { SetAdoptsPhotoCaptions(on); });
+  adopt_captions_action_->setCheckable(true);
+  adopt_captions_action_->setChecked(AdoptsPhotoCaptions());
 }
 
 void TVTLMainWin::CreateMenus() {
@@ -131,6 +145,8 @@ void TVTLMainWin::CreateMenus() {
   gallery_menu->addAction(update_gallery_action_);
   // The folder may have changed since: whether the gallery is still there is looked at anew.
   connect(gallery_menu, &QMenu::aboutToShow, this, [this] { UpdateGalleryActions(); });
+  QMenu* settings_menu = menuBar()->addMenu("Einstellungen");
+  settings_menu->addAction(adopt_captions_action_);
   QMenu* help_menu = menuBar()->addMenu("Hilfe");
   help_menu->addAction(HilfezuVistrel1);
   help_menu->addAction(info_action_);
@@ -205,6 +221,7 @@ void TVTLMainWin::AddRecordToList(const std::string& file_name, const std::strin
       AddImageFile(*record_list_, file_name, folder_path, ReadPhotoMetadata, *logger_);
   if (index < 0) return;
   image_list_->Appended(index);
+  if (adopt_captions_action_->isChecked()) caption_reader_->Request(folder_path, file_name);
   logger_->Log("| Added to Record list UI");
   logger_->Log("| Set Data...");
   SetModified();
@@ -272,6 +289,26 @@ bool TVTLMainWin::MaySaveChanges() {
       break;
   }
   return false;
+}
+
+int TVTLMainWin::PendingCaptions() const { return caption_reader_->Pending(); }
+
+void TVTLMainWin::AdoptCaptions(std::vector<TPhotoCaptions>& batch) {
+  bool changed = false;
+  bool shown_changed = false;
+  const std::vector<TVTLRecord*> selected = image_list_->SelectedRecords();
+  for (const TPhotoCaptions& photo : batch) {
+    TVTLRecord* record = record_list_->Find(photo.directory, photo.file_name);
+    if (!record) continue;  // it left the list meanwhile
+    const TCaptionAdoption adoption = AdoptPhotoCaptions(*record_list_, *record, *photo.captions);
+    if (!adoption.record_changed && !adoption.list_changed) continue;
+    changed = true;
+    shown_changed = shown_changed || adoption.list_changed ||
+                    std::find(selected.begin(), selected.end(), record) != selected.end();
+  }
+  if (!changed) return;
+  SetModified();
+  if (shown_changed) ShowSelectedRecords();
 }
 
 void TVTLMainWin::FillRecordListView() {
@@ -390,6 +427,7 @@ void TVTLMainWin::ReplaceList(const QString& file) {
   // The panes let go of the old records before they are released.
   property_editor_->SetList(nullptr);
   image_list_->SetList(nullptr);
+  caption_reader_->Forget();
   record_list_ = std::make_unique<TVTLRecordList>();
   if (!file.isEmpty()) {
     TCSVVTLRecordFile list_file;

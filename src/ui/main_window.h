@@ -29,6 +29,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "csv/gallery_settings_file.h"
 #include "model/record.h"
@@ -44,6 +45,8 @@ class QToolButton;
 namespace vistrel {
 
 class TAboutBox;
+class TCaptionReader;
+struct TPhotoCaptions;
 class TDialogs;
 class TFileBrowserPane;
 class TImageListPane;
@@ -106,6 +109,8 @@ class TVTLMainWin : public QMainWindow {
   TFileBrowserPane& FileBrowser() const { return *file_browser_; }
   TImageListPane& ImageList() const { return *image_list_; }
   TPropertyEditor& PropertyEditor() const { return *property_editor_; }
+  // How many photos added are still waiting for their captions to be read and taken over.
+  int PendingCaptions() const;
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -133,6 +138,8 @@ class TVTLMainWin : public QMainWindow {
   // Replaces the list with the one read from `file` (none when `file` is empty).
   void ReplaceList(const QString& file);
   void FillRecentMenu();
+  // The captions read for photos added: their title and description where the list has none.
+  void AdoptCaptions(std::vector<TPhotoCaptions>& batch);
   // Puts back the size, place and splitters of the last start, and keeps them.
   void RestoreWindowState();
   void SaveWindowState() const;
@@ -155,6 +162,7 @@ class TVTLMainWin : public QMainWindow {
   QAction* info_action_;
   QAction* create_gallery_action_;  // "Galerie erzeugen..."
   QAction* update_gallery_action_;  // "Galerie aktualisieren"
+  QAction* adopt_captions_action_;  // "Titel und Beschreibung aus den Fotos übernehmen"
   QToolButton* spbtnSave;           // the tool bar's save button
   QToolButton* spbtnLoad;           // the tool bar's load button
   QPushButton* btnGo;               // "Galerie erzeugen..."
@@ -166,6 +174,8 @@ class TVTLMainWin : public QMainWindow {
   TFileBrowserPane* file_browser_;
   TImageListPane* image_list_;
   TPropertyEditor* property_editor_;
+  // Before the list in destruction: its worker is stopped while the list still exists.
+  std::unique_ptr<TCaptionReader> caption_reader_;
   QSplitter* splitter_ = nullptr;  // the file browser | the image list and property box
   TfrmCreateGallery* create_gallery_ = nullptr;
   TAboutBox* about_ = nullptr;

@@ -19,6 +19,7 @@ const char* const kCacheSizeKey = "GalerieErzeugen/ZwischenspeicherMB";
 const char* const kRecentListsKey = "Bilderliste/ZuletztGeoeffnet";
 const char* const kGeometryKey = "Hauptfenster/Geometrie";
 const char* const kSplittersKey = "Hauptfenster/Teiler";
+const char* const kAdoptCaptionsKey = "Bilderliste/TitelAusFotos";
 
 // The folder kept under `key` when it still exists, else the pictures folder, else home.
 QString KeptFolder(const char* key) {
@@ -95,6 +96,10 @@ std::optional<TGallerySettings> LastGallery() {
 void SetLastGallery(const TGallerySettings& settings) {
   QSettings().setValue(kLastGalleryKey, QByteArray::fromStdString(FormatGallerySettings(settings)));
 }
+
+bool AdoptsPhotoCaptions() { return QSettings().value(kAdoptCaptionsKey, true).toBool(); }
+
+void SetAdoptsPhotoCaptions(bool adopt) { QSettings().setValue(kAdoptCaptionsKey, adopt); }
 
 int CacheSizeMb() {
   bool ok = false;

@@ -57,6 +57,12 @@ void SetCreateGalleryDialogSize(const QSize& size);
 std::optional<TGallerySettings> LastGallery();
 void SetLastGallery(const TGallerySettings& settings);
 
+// Whether photos added to the image list give it their own title and description
+// ("Titel und Beschreibung aus den Fotos übernehmen", caption_properties.h); on unless the user
+// turned it off.
+bool AdoptsPhotoCaptions();
+void SetAdoptsPhotoCaptions(bool adopt);
+
 // The size of the variant cache in megabytes (1,000,000 bytes).
 inline constexpr int kDefaultCacheSizeMb = static_cast<int>(kDefaultCacheSizeLimit / 1'000'000);
 inline constexpr int kMinCacheSizeMb = static_cast<int>(kMinCacheSizeLimit / 1'000'000);
