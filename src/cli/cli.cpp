@@ -113,6 +113,7 @@ struct TGenerateOptions {
   std::vector<std::string> images;
   bool copy_originals = false, empty_output = false, reports = false, use_cache = true;
   bool update = false;
+  bool omit_location = false;
   uint64_t cache_size_limit = kDefaultCacheSizeLimit;
 };
 
@@ -150,6 +151,7 @@ std::string ReadGenerateOptions(const TParsedArguments& args, TGenerateOptions& 
     }
   }
   options.copy_originals = args.Has("--copy-originals");
+  options.omit_location = args.Has("--no-location");
   options.empty_output = args.Has("--empty-output");
   options.update = args.Has("--update");
   if (options.update && options.empty_output)
@@ -284,6 +286,7 @@ int RunGenerate(const TParsedArguments& args, std::ostream& out, std::ostream& e
   input.relative_to = AbsolutePath(".");
   input.skins_folder = SkinsFolder();
   input.copy_originals = options.copy_originals;
+  input.omit_location = options.omit_location;
   input.empty_output = options.empty_output;
   input.update = options.update;
   input.use_cache = options.use_cache;

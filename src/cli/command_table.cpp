@@ -102,6 +102,9 @@ TProgramTable MakeCliProgram() {
                .help = "Bildformat einer Bildvariante: jpeg, webp oder avif (Vorgabe des Skins)",
                .completion = variants},
               flag("--copy-originals", "Originale der Bilddateien kopieren"),
+              flag("--no-location",
+                   "Ortsangaben weglassen: keine GPS-Position, kein Ort, keine Karte; "
+                   "kopierte Originale ohne ihre Ortsangaben"),
               flag("--empty-output", "Verzeichnis vor Galerieerzeugung leeren"),
               flag("--update", "die Galerie im Ausgabeverzeichnis an Ort und Stelle ersetzen"),
               flag("--reports", "jede Fortschrittsmeldung als Zeile ausgeben"),

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/image_variant.h"
+#include "model/photo_location.h"
 
 namespace vistrel {
 
@@ -47,6 +48,12 @@ class TImageProcessor {
   // its source only); ScaleImageData() then makes the copies left empty in `copies` from the
   // photo's bytes, taking those given (found in the cache) as made, also as sources.
   virtual std::string Identity() const { return {}; }
+  // Takes the places where the photo was taken out of `bytes`, a photo's file, for publishing
+  // it as the original (photo_location.h). A processor that cannot do so says kCannotRemove.
+  virtual TLocationRemoval RemoveLocation(std::string& bytes) {
+    (void)bytes;
+    return TLocationRemoval::kCannotRemove;
+  }
   virtual bool PlanCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
                           TCopyPlan& plan) {
     (void)bytes;

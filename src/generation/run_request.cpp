@@ -136,6 +136,7 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
   request.skin = skin;
   request.records = input.records;
   request.copy_originals = input.copy_originals;
+  request.omit_location = input.omit_location;
   request.use_cache = input.use_cache;
   request.cache_size_limit = input.cache_size_limit;
   // An update replaces the gallery in place; emptying would take the user's files too.
@@ -229,6 +230,7 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
 void FillGallerySettings(TVTLGalleryProperties& settings, const TRunRequest& request) {
   settings.OutputDirectory = request.output_folder;
   settings.CopyOriginals = request.copy_originals;
+  settings.OmitLocation = request.omit_location;
   settings.HTMLPatterns = &request.skin->HTMLPatterns;
   settings.RequiredValues = request.values;
   settings.ImageVariants = request.variants;

@@ -92,6 +92,7 @@ struct TRunInput {
   std::string relative_to;                // the folder a relative output path starts from
   std::string skins_folder;               // the program's skins, never emptied
   bool copy_originals = false;            // "Originale der Bilddateien kopieren"
+  bool omit_location = false;             // "Ortsangaben weglassen"
   bool empty_output = false;              // "Verzeichnis vor Galerieerzeugung leeren"
   bool update = false;                    // replace the gallery in the folder in place
   std::string gallery_id;                 // the identity of the settings, for the manifest
@@ -108,6 +109,7 @@ struct TRunRequest {
   std::string output_folder;            // absolute, lexically normal, with a trailing "/"
   std::string output_path;              // as typed, for messages
   bool copy_originals = false;
+  bool omit_location = false;
   bool empty_output = false;
   bool update = false;  // never together with empty_output
   std::string gallery_id;

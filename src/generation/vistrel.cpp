@@ -486,6 +486,7 @@ void TVistrel::CopyOriginalFiles() {
       FailImage(j, kUnsupportedFormatText);
       continue;
     }
+    if (properties_.OmitLocation && !RemoveLocation(record, contents)) continue;
     std::string extension = ExtractFileExt(record.FileName);
     if (extension.empty()) extension = FormatExtension(format);
     if (output_->Create(RemoveFileExt(record.FileName), "", extension, path) !=
@@ -498,6 +499,15 @@ void TVistrel::CopyOriginalFiles() {
     output_->Finish(file);
     records.Item(j).OriginalFile = path;
   }
+}
+
+bool TVistrel::RemoveLocation(const TVTLRecord& record, std::string& contents) {
+  if (services_.images.RemoveLocation(contents) != TLocationRemoval::kCannotRemove) return true;
+  // The photo stays in the gallery; only its original is not published.
+  Report(kStepNote, 0, 0, 0, 0,
+         "Das Original " + PrintableName(record.FullPath()) +
+             " wird nicht kopiert: Seine Ortsangaben lassen sich nicht entfernen.");
+  return false;
 }
 
 std::string TVistrel::StartPage() const {

@@ -97,6 +97,9 @@ class TVistrel {
   // Copies every photo that has not failed unchanged into the output folder, under its own
   // extension. Throws EOutputError when a copy cannot be written.
   void CopyOriginalFiles();
+  // Takes the places out of the original `contents` of `record` before it is copied; false,
+  // with a note naming it, when they cannot be taken out and the original is not copied.
+  bool RemoveLocation(const TVTLRecord& record, std::string& contents);
   bool WritePages();
   TDisk& Disk() const { return services_.files.Disk(); }
   // Marks image `index` as failed: reported (with `reason`, when given, after the file's

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 #include <vips/vips8>
+
+#include "imaging/location_remover.h"
 #if __has_include(<jpeglib.h>)
 #include <jpeglib.h>  // the version of the JPEG library, part of the processor's identity
 
@@ -424,6 +426,10 @@ TBitmap RenderFullSizeBitmap(const std::string& file) {
     vips_error_clear();
     return {};
   }
+}
+
+TLocationRemoval TVipsImageProcessor::RemoveLocation(std::string& bytes) {
+  return vistrel::RemoveLocation(bytes);
 }
 
 }  // namespace vistrel

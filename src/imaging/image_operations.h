@@ -79,6 +79,7 @@ class TVipsImageProcessor : public TImageProcessor {
     return ScaleToJpegs(source, requests, copies);
   }
   std::string Identity() const override;
+  TLocationRemoval RemoveLocation(std::string& bytes) override;
   bool PlanCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
                   TCopyPlan& plan) override {
     return PlanJpegCopies(bytes, requests, plan);

@@ -23,6 +23,9 @@ class TVTLGalleryProperties {
 
   std::string OutputDirectory;
   bool CopyOriginals = false;
+  // The pages show no place where a photo was taken, and originals are copied without theirs
+  // (photo_location.h).
+  bool OmitLocation = false;
   std::vector<TEnteredValue> RequiredValues;
   std::vector<TImageVariant> ImageVariants;
   const TVTL2dValueList* HTMLPatterns = nullptr;  // not owned

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/photo_location.h"
 #include "support/text.h"
 #include "template/parser.h"
 
@@ -204,8 +205,11 @@ void TVTLParser::RefreshVariables() {
   }
   SetVariable("FNAME", image.FullPath());
   SetVariable("FNAME_NO_PATH", image.FileName);
+  // A gallery without places defines none of the variables that name one: they are empty.
+  const bool omit_location = context_.properties->OmitLocation;
   for (int i = 0; i < image.Metadata.Count(); ++i)
-    SetVariable("JPGMETA:" + image.Metadata.Name(i), EscapeHtml(image.Metadata.Value(i)));
+    if (!omit_location || !IsLocationMetadata(image.Metadata.Name(i)))
+      SetVariable("JPGMETA:" + image.Metadata.Name(i), EscapeHtml(image.Metadata.Value(i)));
   SetVariable("IMG_INDEX", std::to_string(record_index_));
 
   // What skins need beyond the variables above, defined after all of them so that an entered
@@ -220,9 +224,11 @@ void TVTLParser::RefreshVariables() {
     SetVariable(variants[l].name + ":HEIGHT", std::to_string(height));
   }
   for (int i = 0; i < image.PhotoData.Count(); ++i)
-    SetVariable("EXIF:" + image.PhotoData.Name(i), EscapeHtml(image.PhotoData.Value(i)));
+    if (!omit_location || !IsLocationPhotoData(image.PhotoData.Name(i)))
+      SetVariable("EXIF:" + image.PhotoData.Name(i), EscapeHtml(image.PhotoData.Value(i)));
   for (int i = 0; i < image.Captions.Count(); ++i)
-    SetVariable("META:" + image.Captions.Name(i), EscapeHtml(image.Captions.Value(i)));
+    if (!omit_location || !IsLocationCaption(image.Captions.Name(i)))
+      SetVariable("META:" + image.Captions.Name(i), EscapeHtml(image.Captions.Value(i)));
   SetVariable("IMG_NUMBER", std::to_string(record_index_ + 1));
   if (!image.OriginalFile.empty()) SetVariable("ORIGINAL", RelativePath(image.OriginalFile));
 }

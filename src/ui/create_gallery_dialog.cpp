@@ -31,6 +31,7 @@
 #include "ui/fram_empty.h"
 #include "ui/gallery_runner.h"
 #include "ui/image_preview.h"
+#include "ui/location_option.h"
 #include "ui/placement.h"
 #include "ui/progress_window.h"
 #include "ui/runtime_controls.h"
@@ -66,6 +67,7 @@ TfrmCreateGallery::TfrmCreateGallery(TDialogs& dialogs, TfrmProgress& progress,
       cbCleanDirectoryBefore(new QCheckBox("Verzeichnis vor Galerieerzeugung leeren", this)),
       frEmReqVars(new TframEmpty(this)),
       cbCopyOrigImages(new QCheckBox("Originale der Bilddateien kopieren", this)),
+      location_option_(new TLocationOption(this)),
       frEmImgMod(new TframEmpty(this)),
       use_cache_box_(new QCheckBox("Zwischenspeicher für verkleinerte Bilder verwenden", this)),
       cache_size_box_(new QSpinBox(this)),
@@ -204,6 +206,7 @@ QWidget* TfrmCreateGallery::CreateImageProcessing() {
   auto* layout = new QVBoxLayout(variants);
   layout->setSizeConstraint(QLayout::SetMinAndMaxSize);
   layout->addWidget(cbCopyOrigImages);
+  layout->addWidget(location_option_);
   layout->addLayout(cache);
   layout->addWidget(frEmImgMod, 1);
   return variants;
@@ -388,6 +391,7 @@ void TfrmCreateGallery::ApplySkinChoice() {
   ShowPreview(*skin);
   try {
     BuildControls(*skin);
+    location_option_->Update(*skin, source_.records());
   } catch (const EConvertError& error) {
     // Half a set of controls would pair values with the wrong rows: none stay, and no skin is
     // applied until one is chosen again.
@@ -557,6 +561,7 @@ TRunInput TfrmCreateGallery::CollectInput(TVTLSkin* selected, bool applied) {
   input.relative_to = runner_->Files().HomeFolder();
   input.skins_folder = PathFromQString(skins_folder_);
   input.copy_originals = cbCopyOrigImages->isChecked();
+  input.omit_location = location_option_->Omit();
   input.empty_output = cbCleanDirectoryBefore->isChecked();
   input.use_cache = use_cache_box_->isChecked();
   input.gallery_id = gallery_id_;

@@ -48,6 +48,7 @@ class QSpinBox;
 
 namespace vistrel {
 
+class TLocationOption;
 class TDialogs;
 class TFileServices;
 class TfrmDirDlg;
@@ -175,6 +176,7 @@ class TfrmCreateGallery : public QDialog {
   QCheckBox* cbCleanDirectoryBefore;  // "Verzeichnis vor Galerieerzeugung leeren"
   TframEmpty* frEmReqVars;            // the area of the skin's values
   QCheckBox* cbCopyOrigImages;        // "Originale der Bilddateien kopieren"
+  TLocationOption* location_option_;  // "Ortsangaben weglassen"
   TframEmpty* frEmImgMod;             // the area of the image variants
   QCheckBox* use_cache_box_;          // "Zwischenspeicher für verkleinerte Bilder verwenden"
   QSpinBox* cache_size_box_;          // "Größe des Zwischenspeichers (MB):"

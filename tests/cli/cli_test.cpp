@@ -610,6 +610,30 @@ TEST_F(CliGenerateTest, TheVariantCacheCanBeTurnedOffOrLimited) {
   EXPECT_FALSE(Exists(dir_ / "o3"));
 }
 
+// --no-location: the photo's position is on no page, and the copied original is without it.
+TEST_F(CliGenerateTest, NoLocationLeavesThePlaceOutOfPagesAndOriginals) {
+  TSkinFixture fixture;
+  fixture.template_files = {
+      {"index.tpl", "[VTL] NEWSECTION NUMREPEAT:0\n[%EXIF:GPS%]\n[VTL] ENDSECTION"}};
+  const std::string skin = WriteSkin(dir_ / "gps-skin", fixture);
+  TTiff tiff;
+  tiff.gps = {Ascii(0x0001, "N"), Rationals(0x0002, {{47, 1}, {30, 1}, {0, 1}}), Ascii(0x0003, "E"),
+              Rationals(0x0004, {{8, 1}, {15, 1}, {0, 1}})};
+  const std::string photo = dir_ / "gps/g.jpg";
+  WriteFile(photo, WithExif(MakeJpeg(120, 80), BuildTiff(tiff)));
+  CliResult with =
+      RunCommand({"generate", "--skin", skin, "--out", dir_ / "mit", "--copy-originals", photo});
+  EXPECT_EQ(with.status, 0) << with.err;
+  EXPECT_NE(ReadFile(dir_ / "mit/index.html").find("[47.5"), std::string::npos);
+  EXPECT_EQ(ReadFile(dir_ / "mit/g.jpg"), ReadFile(photo));
+  CliResult without = RunCommand({"generate", "--skin", skin, "--out", dir_ / "ohne",
+                                  "--copy-originals", "--no-location", photo});
+  EXPECT_EQ(without.status, 0) << without.err;
+  EXPECT_NE(ReadFile(dir_ / "ohne/index.html").find("[]"), std::string::npos);
+  EXPECT_EQ(ReadFile(dir_ / "ohne/g.jpg").find("GPS"), std::string::npos);
+  EXPECT_NE(ReadFile(dir_ / "ohne/g.jpg"), ReadFile(photo));
+}
+
 // A cache folder that cannot be used is said once in the log, and the run still succeeds.
 TEST_F(CliGenerateTest, AnUnusableCacheIsNotedAndTheRunSucceeds) {
   WriteFile(home_ / ".cache/vistrel", "a file, not a folder");

@@ -43,6 +43,7 @@ bool RunFixture::Run(const RunOptions& options) {
   input.relative_to = dir_.Path();
   input.skins_folder = dir_ / "skins";
   input.copy_originals = options.copy;
+  input.omit_location = options.omit_location;
   input.empty_output = options.empty;
   input.update = options.update;
   input.use_cache = options.cache;

@@ -36,6 +36,7 @@ struct RunOptions {
   bool cache = true;
   uint64_t cache_size = kDefaultCacheSizeLimit;
   bool update = false;
+  bool omit_location = false;
 };
 
 class RunFixture : public ::testing::Test {
