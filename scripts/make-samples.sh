@@ -169,9 +169,10 @@ rm -f "$OUT/gipfel.heic" "$OUT/borsten.png" "$OUT/buchenwald.jpg"
 detail gipfel.jpg gebirge.jpg 760 0 840 560
 heif-enc -q 55 -o "$OUT/gipfel.heic" "$T/gipfel.jpg" >/dev/null
 # An editor's export: a PNG without metadata.
+# Large enough that every skin's largest copies are smaller than the photo, as they are of a
+# camera's photo.
 detail borsten.jpg pinsel.jpg 0 0 640 864
-vips resize "$T/borsten.jpg" "$T/borsten.v" 0.75
-vips pngsave "$T/borsten.v" "$OUT/borsten.png" --compression 9 --strip
+vips pngsave "$T/borsten.jpg" "$OUT/borsten.png" --compression 9 --strip
 # A catalogue's photo: title, description, keywords, rating and place in its XMP, written by
 # exiftool. Its row in the list leaves Titel and Beschreibung empty, so a gallery shows these.
 detail buchenwald.jpg herbst.jpg 0 240 900 600
