@@ -8,6 +8,8 @@
 #include <jerror.h>
 // clang-format on
 
+#include "imaging/pixel_pool.h"
+
 namespace vistrel {
 
 namespace {
@@ -49,16 +51,6 @@ struct TDecompressor {
   TDecompressor& operator=(const TDecompressor&) = delete;
 };
 
-// An 8-bit sRGB picture whose pixels libvips keeps in memory, to be written row by row.
-vips::VImage MemoryPicture(int width, int height) {
-  VipsImage* image = vips_image_new_memory();
-  vips_image_init_fields(image, width, height, 3, VIPS_FORMAT_UCHAR, VIPS_CODING_NONE,
-                         VIPS_INTERPRETATION_sRGB, 1.0, 1.0);
-  vips::VImage picture(image);  // takes the reference
-  if (vips_image_write_prepare(image) != 0) throw vips::VError();
-  return picture;
-}
-
 // False when libjpeg gave up or the photo is not one this decoder takes.
 bool Decode(TDecompressor& d, const std::string& bytes, int eighths, vips::VImage& picture) {
   jpeg_decompress_struct& cinfo = d.cinfo;
@@ -76,8 +68,8 @@ bool Decode(TDecompressor& d, const std::string& bytes, int eighths, vips::VImag
   cinfo.scale_num = static_cast<unsigned int>(eighths);
   cinfo.scale_denom = 8;
   jpeg_start_decompress(&cinfo);
-  picture =
-      MemoryPicture(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
+  picture = TPixelPool::Shared().Picture(static_cast<int>(cinfo.output_width),
+                                         static_cast<int>(cinfo.output_height));
   while (cinfo.output_scanline < cinfo.output_height) {
     JSAMPROW row = VIPS_IMAGE_ADDR(picture.get_image(), 0, cinfo.output_scanline);
     jpeg_read_scanlines(&cinfo, &row, 1);

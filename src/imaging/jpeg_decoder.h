@@ -21,9 +21,10 @@ namespace vistrel {
 // least `need_width` x `need_height` pixels (width * eighths / 8 at least `need_width`).
 int EighthsFor(int64_t width, int64_t height, int64_t need_width, int64_t need_height);
 
-// The JPEG `bytes` decoded at `eighths` / 8 of its size into an 8-bit sRGB picture in memory,
-// ceil(width * eighths / 8) x ceil(height * eighths / 8) pixels (the last row and column may
-// cover only part of a pixel of the photo), carrying the embedded ICC profile. Throws
+// The JPEG `bytes` decoded at `eighths` / 8 of its size into an 8-bit sRGB picture in memory
+// taken from the shared pixel pool (pixel_pool.h), ceil(width * eighths / 8) x
+// ceil(height * eighths / 8) pixels (the last row and column may cover only part of a pixel of
+// the photo), carrying the embedded ICC profile. Throws
 // vips::VError when the data cannot be decoded or ends early, and for a JPEG that is not an
 // 8-bit three-component one.
 vips::VImage DecodeColourJpeg(const std::string& bytes, int eighths);
