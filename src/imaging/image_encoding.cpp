@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <semaphore>
+#include <thread>
 
 namespace vistrel {
 
@@ -19,6 +21,26 @@ constexpr int kAvifQualityOffset = 14;
 // within 1.35 and 2.5 times the time of the JPEG copies alone.
 constexpr int kWebpEffort = 0;
 constexpr int kAvifEffort = 0;
+
+// libaom's encoder holds about 45 MB while it encodes a 1600-pixel copy. As many AV1 encoders
+// at once as there are processors keep every processor busy; the image threads' one more (there
+// for a thread waiting on its file) would only add another encoder's memory, and a long run
+// reaches the peak of all threads encoding together sooner or later, so its resident memory
+// would depend on its length.
+std::counting_semaphore<64>& Av1Encoders() {
+  static std::counting_semaphore<64> encoders(
+      std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 64));
+  return encoders;
+}
+
+// One of the AV1 encoders, while it is held.
+class TAv1Encoder {
+ public:
+  TAv1Encoder() { Av1Encoders().acquire(); }
+  ~TAv1Encoder() { Av1Encoders().release(); }
+  TAv1Encoder(const TAv1Encoder&) = delete;
+  TAv1Encoder& operator=(const TAv1Encoder&) = delete;
+};
 
 std::string TakeBlob(VipsBlob* blob) {
   std::string bytes(static_cast<const char*>(VIPS_AREA(blob)->data), VIPS_AREA(blob)->length);
@@ -88,7 +110,8 @@ std::string EncodeCopy(const VImage& picture, TImageFormat format, int quality) 
     case TImageFormat::kWebp:
       return WithoutWebpMetadata(TakeBlob(srgb.webpsave_buffer(
           VImage::option()->set("Q", q)->set("effort", kWebpEffort)->set("strip", true))));
-    case TImageFormat::kAvif:
+    case TImageFormat::kAvif: {
+      const TAv1Encoder encoder;
       // 8 bits like the JPEG copies: libvips' default of 12 costs time and bytes for nothing a
       // screen shows.
       return TakeBlob(
@@ -98,6 +121,7 @@ std::string EncodeCopy(const VImage& picture, TImageFormat format, int quality) 
                                    ->set("effort", kAvifEffort)
                                    ->set("bitdepth", 8)
                                    ->set("strip", true)));
+    }
     default:
       break;
   }

@@ -233,23 +233,45 @@ bool PlanJpegCopies(const std::string& bytes, const std::vector<TScaleRequest>& 
 
 namespace {
 
-// Pictures scaled for one copy and kept for the copies of the same size from the same source in
-// other formats, so that each size is scaled once.
+// The picture scaled for one copy, kept for the copies of the same size from the same source in
+// other formats, so that each size is scaled once. Those copies are made one after the other
+// (SizeBySize), so only the picture made last is kept: a 1600-pixel picture is 6 MB.
 class TScaledPictures {
  public:
   // The picture kept for `source` (-1 for the photo) and `size`, or null.
   const VImage* Find(int source, TSize size) const {
-    for (const auto& [key, picture] : pictures_)
-      if (key.first == source && key.second == size) return &picture;
-    return nullptr;
+    return kept_ && source_ == source && size_ == size ? &picture_ : nullptr;
   }
   void Keep(int source, TSize size, const VImage& picture) {
-    pictures_.push_back({{source, size}, picture});
+    source_ = source;
+    size_ = size;
+    picture_ = picture;
+    kept_ = true;
   }
 
  private:
-  std::vector<std::pair<std::pair<int, TSize>, VImage>> pictures_;
+  bool kept_ = false;
+  int source_ = 0;
+  TSize size_;
+  VImage picture_;
 };
+
+// `copies` (indexes) in their order, except that those of the same `key` follow the first of
+// them at once.
+template <typename TKey>
+std::vector<size_t> SizeBySize(const std::vector<size_t>& copies, const TKey& key) {
+  std::vector<size_t> ordered;
+  std::vector<bool> placed(copies.size(), false);
+  for (size_t a = 0; a < copies.size(); ++a) {
+    if (placed[a]) continue;
+    for (size_t b = a; b < copies.size(); ++b)
+      if (!placed[b] && key(copies[b]) == key(copies[a])) {
+        ordered.push_back(copies[b]);
+        placed[b] = true;
+      }
+  }
+  return ordered;
+}
 
 // Makes the copies of one photo that are still wanted, as its plan says.
 class TCopyMaker {
@@ -286,7 +308,7 @@ class TCopyMaker {
       if (group.size() > 1) decoded = decoded.copy_memory();
       const TSpan span = Span(plan_.width, plan_.height, eighths);
       TScaledPictures scaled;
-      for (size_t j : group) {
+      for (size_t j : SizeBySize(group, [&](size_t k) { return stored[k]; })) {
         const bool shared = std::count_if(group.begin(), group.end(),
                                           [&](size_t k) { return stored[k] == stored[j]; }) > 1;
         Finish(j, -1, stored[j], shared, scaled,
@@ -304,7 +326,8 @@ class TCopyMaker {
       return upright_[a].width * upright_[a].height > upright_[b].width * upright_[b].height;
     });
     TScaledPictures scaled;
-    for (size_t i : order) {
+    for (size_t i : SizeBySize(
+             order, [&](size_t k) { return std::make_pair(plan_.sources[k], upright_[k]); })) {
       const TScaledCopy& source = copies_[static_cast<size_t>(plan_.sources[i])];
       if (source.jpeg.empty()) continue;  // could not be made: neither can this one
       const TSize size = upright_[i];
