@@ -105,8 +105,15 @@ int TVTLRecordList::Add(std::unique_ptr<TVTLRecord> record) {
     const TVTLValueList& first = records_.front()->Details;
     for (int i = 0; i < first.Count(); ++i) details.AddName(first.Name(i));
   }
+  ShareMetadataNames(*record);
+  if (indexed_) by_key_.emplace(KeyHash(record->Directory, record->FileName), record.get());
+  records_.push_back(std::move(record));
+  return Count() - 1;
+}
+
+void TVTLRecordList::ShareMetadataNames(TVTLRecord& record) {
   // Photos of one camera have the same metadata names: they keep them once.
-  for (TVTLValueList* data : {&record->Metadata, &record->PhotoData, &record->Captions}) {
+  for (TVTLValueList* data : {&record.Metadata, &record.PhotoData, &record.Captions}) {
     std::string names_key;
     for (const std::string& name : data->Names()) {
       names_key += name;
@@ -118,9 +125,14 @@ int TVTLRecordList::Add(std::unique_ptr<TVTLRecord> record) {
     else
       data->ShareEqualNames(names->second);
   }
-  if (indexed_) by_key_.emplace(KeyHash(record->Directory, record->FileName), record.get());
-  records_.push_back(std::move(record));
-  return Count() - 1;
+}
+
+void TVTLRecordList::SetMetadata(TVTLRecord& record, TVTLValueList metadata,
+                                 TVTLValueList photo_data, TVTLValueList captions) {
+  record.Metadata = std::move(metadata);
+  record.PhotoData = std::move(photo_data);
+  record.Captions = std::move(captions);
+  ShareMetadataNames(record);
 }
 
 void TVTLRecordList::AddProperty(const std::string& name) {
@@ -220,6 +232,56 @@ bool TVTLRecordList::Reorder(const std::vector<int>& order) {
   for (int index : order) reordered.push_back(std::move(records_[static_cast<size_t>(index)]));
   records_ = std::move(reordered);
   return true;
+}
+
+void TVTLRecordList::InsertAt(int index, std::unique_ptr<TVTLRecord> record) {
+  if (index < 0 || index > Count()) ThrowListIndexError(index);
+  // The list's property names are the ones its records share; a list emptied meanwhile has
+  // taken another record's names since, and goes back to these.
+  if (records_.empty()) {
+    TVTLValueList& details = record->Details;
+    property_names_ = details.OwnsNames() ? details.ShareNames() : details.NamesStorage();
+  }
+  if (indexed_) by_key_.emplace(KeyHash(record->Directory, record->FileName), record.get());
+  records_.insert(records_.begin() + index, std::move(record));
+}
+
+TPropertyState TVTLRecordList::SaveProperties() const {
+  TPropertyState state;
+  if (property_names_) state.names = *property_names_;
+  state.records.reserve(records_.size());
+  for (const auto& record : records_) {
+    const TVTLValueList& details = record->Details;
+    TPropertyState::TRecordProperties saved{
+        record.get(), details.OwnsNames(), {}, {}, record->AbsentDetails};
+    if (saved.own_names) saved.names = details.Names();
+    saved.values.reserve(static_cast<size_t>(details.Count()));
+    for (int i = 0; i < details.Count(); ++i) saved.values.push_back(details.Value(i));
+    state.records.push_back(std::move(saved));
+  }
+  return state;
+}
+
+void TVTLRecordList::RestoreProperties(const TPropertyState& state) {
+  if (records_.empty()) return;
+  // The names are changed in place: every record on them, also one held outside the list for
+  // an undo, has them as they were.
+  *property_names_ = state.names;
+  std::unordered_map<const TVTLRecord*, const TPropertyState::TRecordProperties*> saved;
+  for (const auto& properties : state.records) saved.emplace(properties.record, &properties);
+  for (auto& record : records_) {
+    const auto found = saved.find(record.get());
+    if (found == saved.end()) continue;
+    const TPropertyState::TRecordProperties& properties = *found->second;
+    TVTLValueList details = properties.own_names ? TVTLValueList() : TVTLValueList(property_names_);
+    if (properties.own_names)
+      for (const std::string& name : properties.names) details.AddName(name);
+    for (size_t i = 0; i < properties.values.size() && static_cast<int>(i) < details.Count(); ++i)
+      if (!properties.values[i].empty())
+        (void)details.SetValue(static_cast<int>(i), properties.values[i]);
+    record->Details = std::move(details);
+    record->AbsentDetails = properties.absent;
+  }
 }
 
 std::unique_ptr<TVTLRecord> TVTLRecordList::RemoveAt(int index) {

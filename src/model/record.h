@@ -72,6 +72,19 @@ class TVTLRecord {
   std::unique_ptr<TVTLValueList> PageFiles;  // from a run until the next one
 };
 
+// The properties of a list at one moment (TVTLRecordList::SaveProperties).
+struct TPropertyState {
+  struct TRecordProperties {
+    const TVTLRecord* record;
+    bool own_names;                   // the record's property names are its own ...
+    std::vector<std::string> names;   // ... and these
+    std::vector<std::string> values;  // one for each of its property names
+    std::vector<std::string> absent;  // AbsentDetails
+  };
+  std::vector<std::string> names;  // the list's property names
+  std::vector<TRecordProperties> records;
+};
+
 class TVTLRecordList {
  public:
   TVTLRecordList() = default;
@@ -92,6 +105,11 @@ class TVTLRecordList {
   // Appends the record (no duplicate test) and returns its index. A record added to a list
   // that already holds one gets the first record's property names, with empty values.
   int Add(std::unique_ptr<TVTLRecord> record);
+  // Puts the metadata read for `record` (a record of this list made without a reader) into it:
+  // its Metadata, PhotoData and Captions are replaced, and their names are kept once for all
+  // records with the same names, as for records added with their metadata.
+  void SetMetadata(TVTLRecord& record, TVTLValueList metadata, TVTLValueList photo_data,
+                   TVTLValueList captions);
   // Gives every record the property `name` with an empty value.
   void AddProperty(const std::string& name);
   // The index of the property `name` (ignoring case) among the list's property names, or -1.
@@ -122,6 +140,14 @@ class TVTLRecordList {
   // 0..Count()-1 throws std::out_of_range. A list may hold two records of one name (a list
   // file is read without a duplicate test): this takes exactly the one at `index`.
   std::unique_ptr<TVTLRecord> RemoveAt(int index);
+  // Puts `record`, taken out of this list with RemoveAt(), back at `index` (0..Count()), as it
+  // was: its properties are not matched again. Outside 0..Count() throws std::out_of_range.
+  void InsertAt(int index, std::unique_ptr<TVTLRecord> record);
+  // The property names of the list and every record's property values and absent properties,
+  // and the same put back into the records that are in the list; records not in the list keep
+  // theirs. For undoing a change of properties.
+  TPropertyState SaveProperties() const;
+  void RestoreProperties(const TPropertyState& state);
   // Takes the first record with the same Directory and FileName (ignoring case) out of the
   // list into `taken` and returns its former index; -1 and no change when there is none.
   int Remove(const TVTLRecord& record, std::unique_ptr<TVTLRecord>& taken);
@@ -135,6 +161,8 @@ class TVTLRecordList {
   // Makes by_key_ when it is first needed: a list file is read without a duplicate test, and a
   // list read whole does not pay for an index it may never use.
   void BuildIndex() const;
+  // Lets the record's metadata lists share their names with earlier records of the same names.
+  void ShareMetadataNames(TVTLRecord& record);
 
   std::vector<std::unique_ptr<TVTLRecord>> records_;
   mutable std::unordered_multimap<uint64_t, const TVTLRecord*> by_key_;

@@ -36,6 +36,9 @@ class TVTLValueList {
 
   TVTLValueList(const TVTLValueList&) = delete;
   TVTLValueList& operator=(const TVTLValueList&) = delete;
+  // A list moved from may only be assigned to or destroyed.
+  TVTLValueList(TVTLValueList&&) = default;
+  TVTLValueList& operator=(TVTLValueList&&) = default;
 
   int Count() const { return static_cast<int>(owns_names_ ? values_.size() : names_->size()); }
   // Entry at a 0-based index; an index outside 0..Count()-1 throws std::out_of_range.

@@ -14,7 +14,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "imaging/image_operations.h"
 #include "ui/file_list_filter.h"
 #include "ui/folder_tree.h"
 #include "ui/settings.h"
@@ -23,17 +22,6 @@
 #include "ui/thumbnail_loader.h"
 
 namespace vistrel {
-
-namespace {
-
-// The picture of a photo for the file list: decoded shrunk while loading, fitted into the box.
-// Nothing is decoded once the loader is going.
-QImage RenderThumbnail(const QString& path, int size, const TCancelFlag& cancel) {
-  if (cancel.Cancelled()) return QImage();
-  return ToQImage(RenderPreviewBitmap(PathFromQString(path), size, size));
-}
-
-}  // namespace
 
 TFileBrowserPane::TFileBrowserPane(TAddFiles add_files, QWidget* parent)
     : QSplitter(Qt::Vertical, parent),
@@ -44,6 +32,7 @@ TFileBrowserPane::TFileBrowserPane(TAddFiles add_files, QWidget* parent)
       details_button_(new QToolButton),
       thumbnails_button_(new QToolButton),
       Button1(new QPushButton("Hinzufügen >>")),
+      add_folder_button_(new QPushButton("Ordner hinzufügen >>")),
       add_files_(std::move(add_files)),
       folders_(new QFileSystemModel(this)),
       files_(new QFileSystemModel(this)),
@@ -129,6 +118,9 @@ QWidget* TFileBrowserPane::CreateFilePanel() {
   connect(thumbnails_button_, &QToolButton::clicked, this, [this] { ShowThumbnails(true); });
   Button1->setObjectName("Button1");
   connect(Button1, &QPushButton::clicked, this, [this] { AddSelectedFiles(); });
+  add_folder_button_->setObjectName("addFolderButton");
+  add_folder_button_->setToolTip("Alle Fotos des gewählten Ordners, nach ihren Namen geordnet");
+  connect(add_folder_button_, &QPushButton::clicked, this, [this] { AddShownFolder(); });
 
   auto* view_choice = new QHBoxLayout;
   view_choice->addWidget(details_button_);
@@ -139,7 +131,10 @@ QWidget* TFileBrowserPane::CreateFilePanel() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addLayout(view_choice);
   layout->addWidget(file_views_);
-  layout->addWidget(Button1);
+  auto* add_buttons = new QHBoxLayout;
+  add_buttons->addWidget(Button1);
+  add_buttons->addWidget(add_folder_button_);
+  layout->addLayout(add_buttons);
   return panel;
 }
 
@@ -186,6 +181,14 @@ bool TFileBrowserPane::ShowsThumbnails() const {
   return file_views_->currentWidget() == thumbnail_view_;
 }
 
+void TFileBrowserPane::SetContextActions(const QList<QAction*>& actions) {
+  for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(ShellListView1),
+                                  static_cast<QAbstractItemView*>(thumbnail_view_)}) {
+    view->addActions(actions);
+    view->setContextMenuPolicy(Qt::ActionsContextMenu);
+  }
+}
+
 bool TFileBrowserPane::IsFileView(const QObject* object) const {
   return object && (object == ShellListView1 || object == thumbnail_view_);
 }
@@ -201,6 +204,10 @@ QStringList TFileBrowserPane::SelectedFiles() const {
   QStringList paths;
   for (const QModelIndex& row : rows) paths << files_->filePath(file_filter_->mapToSource(row));
   return paths;
+}
+
+void TFileBrowserPane::AddShownFolder() {
+  if (!shown_folder_.isEmpty() && add_files_) add_files_({shown_folder_});
 }
 
 void TFileBrowserPane::AddSelectedFiles() {

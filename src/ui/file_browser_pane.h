@@ -4,7 +4,8 @@
 //
 // The pane opens at the folder the user looked at last (else the pictures folder) and in the
 // view chosen last, and remembers both. "Hinzufügen >>" and a double-click hand the selected
-// files, top to bottom, to the callback given at construction; dragging them onto the image
+// files, top to bottom, to the callback given at construction, "Ordner hinzufügen >>" the folder
+// shown; dragging them onto the image
 // list is the window's to handle (IsFileView tells such a drag by its source). The thumbnails
 // are made in the background by a TThumbnailLoader, only for the entries in view.
 //
@@ -16,6 +17,7 @@
 #include <QStringList>
 #include <functional>
 
+class QAction;
 class QFileSystemModel;
 class QListView;
 class QPushButton;
@@ -43,9 +45,14 @@ class TFileBrowserPane : public QSplitter {
   QStringList SelectedFiles() const;
   // "Hinzufügen >>": the selected files go to the callback.
   void AddSelectedFiles();
+  // "Ordner hinzufügen >>": the folder whose files the list shows goes to the callback.
+  void AddShownFolder();
   // Details or thumbnails in the file list; the choice is kept for the next start.
   void ShowThumbnails(bool thumbnails);
   bool ShowsThumbnails() const;
+  // The commands of the file list's context menu (the window's actions, shared with its
+  // menus), in both views.
+  void SetContextActions(const QList<QAction*>& actions);
   // Whether `object` is one of the views of the file list (the source of a drag).
   bool IsFileView(const QObject* object) const;
 
@@ -66,6 +73,7 @@ class TFileBrowserPane : public QSplitter {
   QToolButton* details_button_;
   QToolButton* thumbnails_button_;
   QPushButton* Button1;  // "Hinzufügen >>"
+  QPushButton* add_folder_button_;
 
   TAddFiles add_files_;
   QFileSystemModel* folders_;

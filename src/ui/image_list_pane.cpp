@@ -1,12 +1,14 @@
 #include "ui/image_list_pane.h"
 
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTreeView>
@@ -14,23 +16,33 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "imaging/metadata.h"
 #include "ui/record_list_model.h"
+#include "ui/text.h"
 
 namespace vistrel {
 
 TImageListPane::TImageListPane(QWidget* parent)
     : QWidget(parent),
+      count_label_(new QLabel),
       lvRecordList(new QTreeView),
       move_up_button_(new QPushButton("nach oben")),
       move_down_button_(new QPushButton("nach unten")),
       sort_by_name_button_(new QPushButton("nach Dateiname")),
       sort_by_date_button_(new QPushButton("nach Aufnahmedatum")),
       records_model_(new TRecordListModel(this)) {
+  records_model_->ReadPhotos(ReadPhotoMetadata, RenderThumbnail, kListThumbnailSize);
   CreateTable();
+  count_label_->setObjectName("photoCountLabel");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(count_label_);
   layout->addWidget(lvRecordList, 1);
   layout->addLayout(CreateOrderButtons());
+  for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+    connect(records_model_, signal, this, [this] { UpdateCount(); });
+  connect(records_model_, &QAbstractItemModel::modelReset, this, [this] { UpdateCount(); });
+  UpdateCount();
   UpdateButtons();
 }
 
@@ -47,8 +59,20 @@ void TImageListPane::CreateTable() {
   lvRecordList->setSelectionMode(QAbstractItemView::ExtendedSelection);
   lvRecordList->setSelectionBehavior(QAbstractItemView::SelectRows);
   lvRecordList->setUniformRowHeights(true);
-  lvRecordList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  lvRecordList->header()->setSectionsMovable(false);
+  lvRecordList->setIconSize(QSize(kListThumbnailSize, kListThumbnailSize));
+  // Fixed widths the user may change: fitting the columns to their contents would ask every
+  // row of a long list for its text whenever a date or title arrives.
+  QHeaderView* header = lvRecordList->header();
+  header->setSectionsMovable(false);
+  header->setStretchLastSection(true);
+  const QFontMetrics font = fontMetrics();
+  header->resizeSection(
+      TRecordListModel::kNameColumn,
+      kListThumbnailSize + font.horizontalAdvance("IMG_20230524_133617.jpg") + 16);
+  header->resizeSection(TRecordListModel::kDateColumn,
+                        font.horizontalAdvance("Aufnahmedatum 00.00.0000") + 8);
+  header->resizeSection(TRecordListModel::kTitleColumn,
+                        font.horizontalAdvance("Ein Titel von einiger Länge") + 8);
   // Rows are dragged within the list to reorder it; files are dropped onto it from the file
   // list and the desktop (see eventFilter).
   lvRecordList->setDragEnabled(true);
@@ -69,10 +93,8 @@ void TImageListPane::CreateTable() {
 QLayout* TImageListPane::CreateOrderButtons() {
   move_up_button_->setObjectName("moveUpButton");
   move_up_button_->setToolTip("Die markierten Bilder eine Stelle nach oben (Strg+Pfeil hoch)");
-  move_up_button_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
   move_down_button_->setObjectName("moveDownButton");
   move_down_button_->setToolTip("Die markierten Bilder eine Stelle nach unten (Strg+Pfeil runter)");
-  move_down_button_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
   sort_by_name_button_->setObjectName("sortByNameButton");
   sort_by_name_button_->setToolTip("Die Liste nach Dateinamen sortieren");
   sort_by_date_button_->setObjectName("sortByDateButton");
@@ -99,9 +121,36 @@ void TImageListPane::SetList(TVTLRecordList* list) {
   UpdateButtons();
 }
 
-void TImageListPane::Appended(int row) {
-  records_model_->Appended(row);
+void TImageListPane::Appended(int first, int last) {
+  records_model_->Appended(first, last);
   UpdateButtons();
+}
+
+bool TImageListPane::WaitForMetadata() {
+  const int total = records_model_->PendingMetadata();
+  if (total == 0) return true;
+  QProgressDialog progress("Die Aufnahmedaten der Bilder werden gelesen …", "Abbrechen", 0, total,
+                           this);
+  progress.setWindowTitle("Bitte warten");
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(500);
+  QEventLoop loop;
+  while (records_model_->PendingMetadata() > 0 && !progress.wasCanceled()) {
+    progress.setValue(total - std::min(total, records_model_->PendingMetadata()));
+    loop.processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  return records_model_->PendingMetadata() == 0;
+}
+
+void TImageListPane::UpdateCount() {
+  const int count = records_model_->rowCount();
+  count_label_->setText(count == 1 ? QString("1 Bild")
+                                   : GermanLocale().toString(count) + " Bilder");
+}
+
+void TImageListPane::SetContextActions(const QList<QAction*>& actions) {
+  lvRecordList->addActions(actions);
+  lvRecordList->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void TImageListPane::SetOnSelectionChanged(TNotify on_selection_changed) {
@@ -164,9 +213,9 @@ void TImageListPane::DeleteSelectedRecords() {
   if (remembered < records_model_->rowCount()) SelectRows({remembered});
 }
 
-void TImageListPane::Reorder(const std::vector<int>& order) {
+void TImageListPane::Reorder(const std::vector<int>& order, const QString& text) {
   // An order that moves nothing (sorting a sorted list) leaves the list unchanged.
-  if (!records_model_->Reorder(order)) return;
+  if (!records_model_->Reorder(order, text)) return;
   ListChanged();
   if (lvRecordList->currentIndex().isValid()) lvRecordList->scrollTo(lvRecordList->currentIndex());
 }
@@ -174,15 +223,16 @@ void TImageListPane::Reorder(const std::vector<int>& order) {
 void TImageListPane::MoveSelectedRecords(int step) {
   const std::vector<int> rows = SelectedRowNumbers();
   if (rows.empty()) return;
-  Reorder(OrderMovingRows(records_model_->rowCount(), rows, step));
+  Reorder(OrderMovingRows(records_model_->rowCount(), rows, step),
+          step < 0 ? "Nach oben verschieben" : "Nach unten verschieben");
 }
 
 void TImageListPane::SortByFileName() {
-  if (list_) Reorder(OrderByFileName(*list_));
+  if (list_) Reorder(OrderByFileName(*list_), "Nach Dateiname sortieren");
 }
 
 void TImageListPane::SortByDateTaken() {
-  if (list_) Reorder(OrderByDateTaken(*list_));
+  if (list_ && WaitForMetadata()) Reorder(OrderByDateTaken(*list_), "Nach Aufnahmedatum sortieren");
 }
 
 void TImageListPane::ListChanged() {

@@ -1,6 +1,12 @@
-// The image list of the main window: the table of the list's images (file name and folder) over
-// a TRecordListModel, and under it the buttons that put them in order ("nach oben",
-// "nach unten", "nach Dateiname", "nach Aufnahmedatum").
+// The image list of the main window: the number of images, the table of the list's images (a
+// small picture, file name, date taken, title and folder) over a TRecordListModel, and under it
+// the buttons that put them in order ("nach oben", "nach unten", "nach Dateiname",
+// "nach Aufnahmedatum").
+//
+// The model reads the photos' metadata and pictures in the background. What needs all of the
+// metadata (sorting by date here, a gallery run in the window) first waits for it with
+// WaitForMetadata, which keeps the window answering and shows its progress when it takes a
+// while.
 //
 // The order of the rows is the order of the gallery. Rows move with the buttons, with Ctrl+Up
 // and Ctrl+Down, by dragging them within the table, or by sorting; Delete takes the selected
@@ -18,12 +24,17 @@
 
 #include "model/record.h"
 
+class QAction;
+class QLabel;
 class QPushButton;
 class QTreeView;
 
 namespace vistrel {
 
 class TRecordListModel;
+
+// The edge of the pictures in the image list, in pixels.
+inline constexpr int kListThumbnailSize = 32;
 
 class TImageListPane : public QWidget {
  public:
@@ -37,8 +48,14 @@ class TImageListPane : public QWidget {
 
   // Shows `list` (not owned; nullptr for none); nothing is selected then.
   void SetList(TVTLRecordList* list);
-  // Tells the table that a record has been appended to the list at `row`.
-  void Appended(int row);
+  // Tells the table that records have been appended to the list at rows first..last.
+  void Appended(int first, int last);
+  void Appended(int row) { Appended(row, row); }
+  // Waits, processing events, until the metadata of every image has been read; false when the
+  // user cancelled the wait.
+  bool WaitForMetadata();
+  // The commands of the table's context menu (the window's actions, shared with its menus).
+  void SetContextActions(const QList<QAction*>& actions);
   // Called when the rows selected change, when rows move and when rows are deleted.
   void SetOnSelectionChanged(TNotify on_selection_changed);
   void SetOnListChanged(TNotify on_list_changed);
@@ -68,10 +85,12 @@ class TImageListPane : public QWidget {
  private:
   void CreateTable();
   QLayout* CreateOrderButtons();
-  void Reorder(const std::vector<int>& order);
+  void Reorder(const std::vector<int>& order, const QString& text);
   void ListChanged();
   void UpdateButtons();
+  void UpdateCount();
 
+  QLabel* count_label_;     // "12 Bilder"
   QTreeView* lvRecordList;  // the image list
   QPushButton* move_up_button_;
   QPushButton* move_down_button_;

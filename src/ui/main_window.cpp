@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QMenu>
@@ -12,6 +13,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -31,7 +33,9 @@
 #include "ui/file_browser_pane.h"
 #include "ui/gallery_runner.h"
 #include "ui/image_list_pane.h"
+#include "ui/list_commands.h"
 #include "ui/property_editor.h"
+#include "ui/record_list_model.h"
 #include "ui/settings.h"
 #include "ui/text.h"
 
@@ -40,8 +44,16 @@ namespace vistrel {
 namespace {
 
 const QString kListFilter = "Textdateien (*.txt, *.csv; *.asc) (*.txt *.csv *.asc)";
-// How many missing photos a message names one by one.
-constexpr int kMissingPhotosNamed = 10;
+// How many files a message names one by one.
+constexpr int kNamedFiles = 10;
+
+// The first kNamedFiles of `lines`, which name `total` files, and for the others
+// "... und N weitere".
+QStringList ShortenedList(QStringList lines, qsizetype total) {
+  if (lines.size() > kNamedFiles) lines.resize(kNamedFiles);
+  if (total > kNamedFiles) lines << "... und " + QString::number(total - kNamedFiles) + " weitere";
+  return lines;
+}
 
 // Why the photo of `record` cannot be used, or empty when it can.
 QString PhotoProblem(const TVTLRecord& record) {
@@ -72,9 +84,11 @@ TVTLMainWin::TVTLMainWin(TDialogs& dialogs, QWidget* parent)
           },
           [this](std::vector<TPhotoCaptions>& batch) { AdoptCaptions(batch); })) {
   CreateActions();
+  CreateEditActions();
   CreateMenus();
   CreateToolBar();
   CreatePanes();
+  CreateContextMenus();
   ConnectPanes();
   FillRecordListView();
   UpdateTitle();
@@ -90,12 +104,17 @@ TVTLMainWin::~TVTLMainWin() {
   image_list_->SetList(nullptr);
 }
 
+QAction* TVTLMainWin::NewAction(const QString& text, const char* name,
+                                std::function<void()> triggered) {
+  auto* made = new QAction(text, this);
+  made->setObjectName(name);
+  connect(made, &QAction::triggered, this, std::move(triggered));
+  return made;
+}
+
 void TVTLMainWin::CreateActions() {
-  auto action = [this](const QString& text, const char* name, auto triggered) {
-    auto* made = new QAction(text, this);
-    made->setObjectName(name);
-    connect(made, &QAction::triggered, this, triggered);
-    return made;
+  auto action = [this](const QString& text, const char* name, std::function<void()> triggered) {
+    return NewAction(text, name, std::move(triggered));
   };
   new_action_ = action("Neue Bilderliste", "newAction", [this] { NewImageList(); });
   new_action_->setShortcut(QKeySequence::New);
@@ -140,6 +159,16 @@ void TVTLMainWin::CreateMenus() {
   file_menu->addAction(save_as_action_);
   file_menu->addSeparator();
   file_menu->addAction(quit_action_);
+  QMenu* edit_menu = menuBar()->addMenu("Bearbeiten");
+  edit_menu->setObjectName("editMenu");
+  edit_menu->addActions({undo_action_, redo_action_});
+  edit_menu->addSeparator();
+  edit_menu->addActions({add_files_action_, add_folder_action_, remove_action_});
+  edit_menu->addSeparator();
+  edit_menu->addActions(
+      {move_up_action_, move_down_action_, sort_by_name_action_, sort_by_date_action_});
+  edit_menu->addSeparator();
+  edit_menu->addActions({new_property_action_, show_in_browser_action_, open_folder_action_});
   QMenu* gallery_menu = menuBar()->addMenu("Galerie");
   gallery_menu->addAction(create_gallery_action_);
   gallery_menu->addAction(update_gallery_action_);
@@ -193,11 +222,28 @@ void TVTLMainWin::CreatePanes() {
 }
 
 void TVTLMainWin::ConnectPanes() {
-  image_list_->SetOnSelectionChanged([this] { ShowSelectedRecords(); });
-  image_list_->SetOnListChanged([this] { SetModified(); });
+  image_list_->SetOnSelectionChanged([this] {
+    ShowSelectedRecords();
+    UpdateEditActions();
+    ++typing_key_;  // what is typed now goes to other images
+  });
+  image_list_->SetOnListChanged([this] { UpdateEditActions(); });
   image_list_->SetOnDrop(
       [this](const QStringList& paths, const QObject* source) { FilesDropped(paths, source); });
-  property_editor_->SetOnChanged([this] { SetModified(); });
+  property_editor_->SetOnAboutToChange(
+      [this](const QString& what, bool typing) { PropertiesAboutToChange(what, typing); });
+  property_editor_->SetOnChanged([this] { PropertiesChanged(); });
+  QUndoStack& undo = image_list_->Model().UndoStack();
+  connect(&undo, &QUndoStack::cleanChanged, this, [this] { UpdateTitle(); });
+  connect(&undo, &QUndoStack::indexChanged, this, [this] {
+    // An undo may have taken the images shown out of the list, or changed their properties; a
+    // value being typed stays as it is.
+    if (!pushing_properties_) ShowSelectedRecords();
+    UpdateEditActions();
+    UpdateTitle();
+    ++typing_key_;
+  });
+  UpdateEditActions();
 }
 
 void TVTLMainWin::SetWindows(TfrmCreateGallery* create_gallery, TAboutBox* about) {
@@ -216,35 +262,63 @@ void TVTLMainWin::ShowSelectedRecords() {
   property_editor_->ShowRecord(image_list_->ShownRecord(), image_list_->SelectedRecords());
 }
 
-void TVTLMainWin::AddRecordToList(const std::string& file_name, const std::string& folder_path) {
-  const int index =
-      AddImageFile(*record_list_, file_name, folder_path, ReadPhotoMetadata, *logger_);
-  if (index < 0) return;
-  image_list_->Appended(index);
-  if (adopt_captions_action_->isChecked()) caption_reader_->Request(folder_path, file_name);
-  logger_->Log("| Added to Record list UI");
-  logger_->Log("| Set Data...");
-  SetModified();
+int TVTLMainWin::AddPhoto(const std::string& file_name, const std::string& folder_path) {
+  // The metadata is read in the background (the image list's model), so that a folder of
+  // thousands of photos comes in at once.
+  const int index = AddImageFile(*record_list_, file_name, folder_path, nullptr, *logger_);
+  // The photo's own title and description come in the background as well.
+  if (index >= 0 && adopt_captions_action_->isChecked())
+    caption_reader_->Request(folder_path, file_name);
+  return index;
 }
 
-void TVTLMainWin::AddFile(const QFileInfo& file) {
-  AddRecordToList(PathFromQString(file.fileName()),
-                  IncludeTrailingPathDelimiter(PathFromQString(file.absolutePath())));
+void TVTLMainWin::AddRecordToList(const std::string& file_name, const std::string& folder_path) {
+  const int index = AddPhoto(file_name, folder_path);
+  if (index < 0) return;
+  image_list_->Appended(index);
+  logger_->Log("| Added to Record list UI");
 }
 
 void TVTLMainWin::AddFiles(const QStringList& paths) {
-  for (const QString& path : paths) AddFile(QFileInfo(path));
+  const int first = record_list_->Count();
+  QStringList no_photos;
+  for (const QString& path : paths) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
+      AddFolder(info.absoluteFilePath());
+      continue;
+    }
+    const std::string name = PathFromQString(info.fileName());
+    const std::string folder = IncludeTrailingPathDelimiter(PathFromQString(info.absolutePath()));
+    // A file listed already is left out silently; one that is no photo is named.
+    if (AddPhoto(name, folder) < 0 && !record_list_->Contains(folder, name))
+      no_photos << QDir::toNativeSeparators(info.absoluteFilePath());
+  }
+  if (record_list_->Count() > first) image_list_->Appended(first, record_list_->Count() - 1);
+  if (!no_photos.isEmpty()) ReportNoPhotos(no_photos);
+}
+
+void TVTLMainWin::AddFolder(const QString& folder) {
+  // The photos directly in the folder, in the order of their names; whatever else it holds
+  // (sidecars, notes, sub-folders) stays out without a word.
+  QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::Readable);
+  SortByName(names);
+  const std::string folder_path = IncludeTrailingPathDelimiter(PathFromQString(folder));
+  for (const QString& name : names) (void)AddPhoto(PathFromQString(name), folder_path);
 }
 
 void TVTLMainWin::DropPaths(const QStringList& paths) {
-  for (const QString& path : paths) {
-    const QFileInfo info(path.left(5000));
-    if (info.isDir())
-      dialogs_.ShowError(this,
-                         path + " ist ein Ordner. Bitte fügen Sie die Dateien einzeln hinzu.");
-    else
-      AddFile(info);
-  }
+  QStringList clipped;
+  for (const QString& path : paths) clipped << path.left(5000);
+  AddFiles(clipped);
+}
+
+void TVTLMainWin::ReportNoPhotos(const QStringList& files) {
+  const QString head = files.size() == 1
+                           ? "Diese Datei ist kein Foto und wurde nicht hinzugefügt:"
+                           : QString::number(files.size()) +
+                                 " Dateien sind keine Fotos und wurden nicht hinzugefügt:";
+  dialogs_.ShowWarning(this, head + "\n" + ShortenedList(files, files.size()).join("\n"));
 }
 
 void TVTLMainWin::FilesDropped(const QStringList& paths, const QObject* source) {
@@ -278,8 +352,12 @@ void TVTLMainWin::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
 }
 
+bool TVTLMainWin::HasUnsavedChanges() const {
+  return modified_ || !image_list_->Model().UndoStack().isClean();
+}
+
 bool TVTLMainWin::MaySaveChanges() {
-  if (!modified_ || record_list_->Count() == 0) return true;
+  if (!HasUnsavedChanges() || record_list_->Count() == 0) return true;
   switch (dialogs_.Ask(this, "Speichern?", "Änderungen an der Bildliste speichern?", true)) {
     case TDialogs::TAnswer::kYes:
       return SaveImageList();  // a cancelled or failed save keeps the window open
@@ -387,7 +465,7 @@ void TVTLMainWin::UpdateGalleryClick() {
 }
 
 bool TVTLMainWin::MayReplaceList() {
-  if (!modified_ || record_list_->Count() == 0) return true;
+  if (!HasUnsavedChanges() || record_list_->Count() == 0) return true;
   switch (dialogs_.Ask(this, "Speichern?",
                        "Möchten Sie die aktuelle Liste in einer Datei speichern, bevor Sie eine "
                        "neue Liste öffnen?",
@@ -431,8 +509,9 @@ void TVTLMainWin::ReplaceList(const QString& file) {
   record_list_ = std::make_unique<TVTLRecordList>();
   if (!file.isEmpty()) {
     TCSVVTLRecordFile list_file;
-    (void)list_file.LoadRecordList(SystemDisk(), *record_list_, PathFromQString(file),
-                                   ReadPhotoMetadata, *logger_, *messages_);
+    // The image list's model reads the photos' metadata in the background.
+    (void)list_file.LoadRecordList(SystemDisk(), *record_list_, PathFromQString(file), nullptr,
+                                   *logger_, *messages_);
   }
   FillRecordListView();
   list_file_ = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
@@ -481,22 +560,20 @@ void TVTLMainWin::ReportMissingPhotos() {
     const TVTLRecord& record = record_list_->Item(i);
     const QString problem = PhotoProblem(record);
     if (problem.isEmpty()) continue;
-    if (++missing <= kMissingPhotosNamed)
-      lines << PathToQString(record.FullPath()) + " (" + problem + ")";
+    if (++missing <= kNamedFiles) lines << PathToQString(record.FullPath()) + " (" + problem + ")";
   }
   if (missing == 0) return;
-  if (missing > kMissingPhotosNamed)
-    lines << "... und " + QString::number(missing - kMissingPhotosNamed) + " weitere";
   const QString count = QString::number(record_list_->Count());
   const QString head = missing == 1
                            ? "Ein Bild der Liste (von " + count + ") fehlt oder ist nicht lesbar:"
                            : QString::number(missing) + " Bilder der Liste (von " + count +
                                  ") fehlen oder sind nicht lesbar:";
-  dialogs_.ShowWarning(this, head + "\n" + lines.join("\n"));
+  dialogs_.ShowWarning(this, head + "\n" + ShortenedList(lines, missing).join("\n"));
 }
 
 void TVTLMainWin::SetModified(bool modified) {
   modified_ = modified;
+  if (!modified) image_list_->Model().UndoStack().setClean();
   UpdateTitle();
 }
 
@@ -509,7 +586,7 @@ void TVTLMainWin::UpdateTitle() {
   // "[*]" is where Qt shows the mark of unsaved changes.
   const QString list = list_file_.isEmpty() ? "Neue Bilderliste" : QFileInfo(list_file_).fileName();
   setWindowTitle(list + "[*] - " + program_title_);
-  setWindowModified(modified_);
+  setWindowModified(HasUnsavedChanges());
 }
 
 void TVTLMainWin::btnGoClick() {
@@ -519,7 +596,8 @@ void TVTLMainWin::btnGoClick() {
                        "oder laden Sie über das Menü eine gespeicherte Bilderliste!");
     return;
   }
-  if (!create_gallery_) return;
+  // A run takes the photos' metadata from their records.
+  if (!create_gallery_ || !image_list_->WaitForMetadata()) return;
   // A list that made no gallery yet starts from the one made last, as a gallery of its own.
   std::optional<TGallerySettings> start = gallery_;
   if (!start && (start = LastGallery())) start->id.clear();

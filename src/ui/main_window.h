@@ -5,9 +5,17 @@
 // the left column), the image list (TImageListPane) and, under it, the property box
 // (TPropertyEditor), which shows the images selected in the list. The window owns the image list
 // (RecordList) for the whole run of the program and replaces it only when a list file is
-// loaded. Every way of adding images (button, double-click, drag from the file list, files
-// dropped from the desktop) goes through AddRecordToList, which drops duplicates and non-JPEG
-// files silently.
+// loaded. Every way of adding images (button, double-click, drag from the file list, files and
+// folders dropped from the desktop, "Ordner hinzufügen") goes through AddFiles: a folder brings
+// the photos directly in it in the order of their names, files listed already are left out
+// silently, and files that are no photos are named in one message. Records come in without
+// their metadata, which the image list reads in the background; a gallery run waits for it.
+//
+// The list's commands are actions shared by the menus ("Bearbeiten") and the context menus of
+// the file list and the image list. Every edit of the list (photos added, removed, moved,
+// sorted, properties changed) can be undone and redone ("Rückgängig", "Wiederholen"); the
+// list has unsaved changes when its undo stack is not where it was when the list was saved or
+// opened.
 //
 // The window remembers the file the list was loaded from or last saved to, and whether the list
 // has changes that are not saved there; its title names the file and marks such changes.
@@ -26,6 +34,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -68,7 +77,9 @@ class TVTLMainWin : public QMainWindow {
   void SelectFolder(const QString& folder);
 
   void AddRecordToList(const std::string& file_name, const std::string& folder_path);
-  // Files dropped from the desktop: folders are refused with a message, files added.
+  // Adds the files and folders at `paths` (full paths), in this order.
+  void AddFiles(const QStringList& paths);
+  // Files and folders dropped from the desktop.
   void DropPaths(const QStringList& paths);
   // Shows RecordList anew in the image list; no image is selected then.
   void FillRecordListView();
@@ -101,7 +112,7 @@ class TVTLMainWin : public QMainWindow {
   const std::optional<TGallerySettings>& Gallery() const { return gallery_; }
 
   // Whether the list has changes that have not been saved.
-  bool HasUnsavedChanges() const { return modified_; }
+  bool HasUnsavedChanges() const;
   // Asks "Änderungen an der Bildliste speichern?" when there are unsaved changes and saves on
   // "Ja"; false when the user cancelled or the list could not be saved (the window then stays).
   bool MaySaveChanges();
@@ -118,14 +129,28 @@ class TVTLMainWin : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // An action of the window named `name` for the tests, calling `triggered`.
+  QAction* NewAction(const QString& text, const char* name, std::function<void()> triggered);
   void CreateActions();
+  void CreateEditActions();
   void CreateMenus();
+  void CreateContextMenus();
+  void UpdateEditActions();
+  // The properties are about to change, and have changed: the change goes onto the undo stack.
+  void PropertiesAboutToChange(const QString& what, bool typing);
+  void PropertiesChanged();
+  // "Im Dateibrowser zeigen": the folder of the image shown, in the file browser.
+  void ShowInFileBrowser();
+  // "Ordner öffnen": the folder the file browser shows, in the desktop's file manager.
+  void OpenShownFolder();
   void CreateToolBar();
   void CreatePanes();
   void ConnectPanes();
-  // Adds the files at `paths` (full paths), in this order.
-  void AddFiles(const QStringList& paths);
-  void AddFile(const QFileInfo& file);
+  // Adds one photo to the list without telling the image list, and asks for its captions when
+  // they are taken over; its row, or -1 when the file is listed already or no photo.
+  int AddPhoto(const std::string& file_name, const std::string& folder_path);
+  void AddFolder(const QString& folder);
+  void ReportNoPhotos(const QStringList& files);
   // Files dropped onto the window or the image list; `source` is the widget the drag came from.
   void FilesDropped(const QStringList& paths, const QObject* source);
   void ShowSelectedRecords();
@@ -163,9 +188,21 @@ class TVTLMainWin : public QMainWindow {
   QAction* create_gallery_action_;  // "Galerie erzeugen..."
   QAction* update_gallery_action_;  // "Galerie aktualisieren"
   QAction* adopt_captions_action_;  // "Titel und Beschreibung aus den Fotos übernehmen"
-  QToolButton* spbtnSave;           // the tool bar's save button
-  QToolButton* spbtnLoad;           // the tool bar's load button
-  QPushButton* btnGo;               // "Galerie erzeugen..."
+  QAction* undo_action_;
+  QAction* redo_action_;
+  QAction* add_files_action_;
+  QAction* add_folder_action_;
+  QAction* open_folder_action_;
+  QAction* remove_action_;
+  QAction* move_up_action_;
+  QAction* move_down_action_;
+  QAction* sort_by_name_action_;
+  QAction* sort_by_date_action_;
+  QAction* new_property_action_;
+  QAction* show_in_browser_action_;
+  QToolButton* spbtnSave;  // the tool bar's save button
+  QToolButton* spbtnLoad;  // the tool bar's load button
+  QPushButton* btnGo;      // "Galerie erzeugen..."
 
   TDialogs& dialogs_;
   std::unique_ptr<UserMessages> messages_;
@@ -179,7 +216,14 @@ class TVTLMainWin : public QMainWindow {
   QSplitter* splitter_ = nullptr;  // the file browser | the image list and property box
   TfrmCreateGallery* create_gallery_ = nullptr;
   TAboutBox* about_ = nullptr;
-  bool modified_ = false;
+  bool modified_ = false;  // changes that are not on the undo stack
+  // The properties before the change under way, and the key that lets letters typed into one
+  // value, with the same images selected, be undone together.
+  std::optional<TPropertyState> properties_before_;
+  QString property_change_;
+  bool property_typing_ = false;
+  int typing_key_ = 0;
+  bool pushing_properties_ = false;
   QString list_file_;
   std::optional<TGallerySettings> gallery_;
   QString program_title_ = "Vistrel";

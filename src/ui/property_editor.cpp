@@ -94,6 +94,10 @@ void TPropertyEditor::SetList(TVTLRecordList* list) {
 
 void TPropertyEditor::SetOnChanged(TChanged on_changed) { on_changed_ = std::move(on_changed); }
 
+void TPropertyEditor::SetOnAboutToChange(TAboutToChange about_to_change) {
+  on_about_to_change_ = std::move(about_to_change);
+}
+
 TVTLRecord* TPropertyEditor::CurrentRecord() const { return properties_->Shown(); }
 
 void TPropertyEditor::ShowRecord(TVTLRecord* shown, std::vector<TVTLRecord*> selected) {
@@ -151,6 +155,7 @@ void TPropertyEditor::DetailClicked() {
 
 void TPropertyEditor::DetailEdited(const QString& text) {
   if (current_detail_index_ < 0 || !CurrentRecord()) return;
+  AboutToChange("Wert von " + ToQString(properties_->Name(current_detail_index_)), true);
   properties_->SetValue(current_detail_index_, FromQString(text));
   Changed();
 }
@@ -172,11 +177,13 @@ void TPropertyEditor::btnNeueEigenschaftClick() {
       dialogs_.ShowError(this, "Eine Eigenschaft " + name + " gibt es bereits!");
       return;
     }
+    AboutToChange("Eigenschaft " + name + " hinzufügen");
     for (TVTLRecord* record : selected) record->SetHasDetail(FromQString(name), true);
     Changed();
     ShowRecordDetails();
     return;
   }
+  AboutToChange("Eigenschaft " + name + " hinzufügen");
   list_->AddProperty(FromQString(name));
   Changed();
   ShowRecordDetails();
@@ -206,6 +213,7 @@ void TPropertyEditor::RenameProperty() {
     return;
   const std::string new_name = FromQString(entered);
   const TVTLRecord* blocking = nullptr;
+  AboutToChange("Eigenschaft " + shown + " umbenennen");
   // For the selected images the values move to the property of the new name, which only they
   // get when it is new; a value there is never overwritten.
   if (all ? !list_->RenameProperty(old_name, new_name)
@@ -228,6 +236,7 @@ void TPropertyEditor::RemoveProperty() {
                       "Die Eigenschaft " + ToQString(name) + " mit ihrem Wert entfernen:",
                       {OnlySelectedText(), "bei allen Bildern", "Abbrechen"});
   if (scope == 2) return;
+  AboutToChange("Eigenschaft " + ToQString(name) + " entfernen");
   if (scope == 1) {
     (void)list_->RemoveProperty(name);
   } else {
@@ -236,6 +245,10 @@ void TPropertyEditor::RemoveProperty() {
   }
   Changed();
   ShowRecordDetails();
+}
+
+void TPropertyEditor::AboutToChange(const QString& what, bool typing) {
+  if (on_about_to_change_) on_about_to_change_(what, typing);
 }
 
 void TPropertyEditor::Changed() {

@@ -38,6 +38,12 @@ class TPropertyEditor : public QGroupBox {
 
   void SetList(TVTLRecordList* list);
   void SetOnChanged(TChanged on_changed);
+  // Called before each change of the properties with what it is ("Wert von Titel" ...) and
+  // whether it is a letter typed into the value (false for new, renamed and removed
+  // properties); SetOnChanged's callback follows once the change is made. A change that is
+  // refused leaves out the second call.
+  using TAboutToChange = std::function<void(const QString& what, bool typing)>;
+  void SetOnAboutToChange(TAboutToChange about_to_change);
   // Shows `shown` with the images `selected` (among which `shown` is); nullptr hides the box.
   void ShowRecord(TVTLRecord* shown, std::vector<TVTLRecord*> selected);
 
@@ -62,6 +68,7 @@ class TPropertyEditor : public QGroupBox {
   void DetailEdited(const QString& text);
   // "nur bei diesem Bild" or "nur bei den markierten Bildern", by the selection.
   QString OnlySelectedText() const;
+  void AboutToChange(const QString& what, bool typing = false);
   void Changed();
   void UpdateButtons();
 
@@ -77,6 +84,7 @@ class TPropertyEditor : public QGroupBox {
   TVTLRecordList* list_ = nullptr;
   int current_detail_index_ = -1;
   TChanged on_changed_;
+  TAboutToChange on_about_to_change_;
 };
 
 }  // namespace vistrel

@@ -5,17 +5,25 @@
 #include <QIODevice>
 #include <QLocale>
 #include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
 #include <algorithm>
 #include <numeric>
 #include <optional>
 #include <set>
 
+#include "model/photo_captions.h"
 #include "model/photo_data.h"
+#include "ui/list_commands.h"
+#include "ui/metadata_loader.h"
 #include "ui/text.h"
 
 namespace vistrel {
 
 namespace {
+
+// How many edits can be undone.
+constexpr int kUndoSteps = 100;
 
 // The metadata entries that may say when a photo was taken, best first.
 constexpr const char* kDateEntries[] = {"ExifDTOrig", "ExifDTDigitized", "DateTime"};
@@ -28,6 +36,15 @@ std::optional<std::string> DateTaken(const TVTLRecord& record) {
     if (moment) return moment;
   }
   return std::nullopt;
+}
+
+// "24.05.2023 13:36" as the photo data has it; empty when the photo has no date (or its
+// metadata has not been read yet).
+std::string DateTakenText(const TVTLRecord& record) {
+  std::string text = record.PhotoData.ValueOf(kPhotoDate);
+  const std::string time = record.PhotoData.ValueOf(kPhotoTime);
+  if (!text.empty() && !time.empty()) text += " " + time;
+  return text;
 }
 
 std::vector<int> Identity(int count) {
@@ -46,42 +63,147 @@ std::vector<int> ValidRows(int count, const std::vector<int>& rows) {
 
 }  // namespace
 
-TRecordListModel::TRecordListModel(QObject* parent) : QAbstractTableModel(parent) {}
-
-void TRecordListModel::SetList(TVTLRecordList* list) {
-  beginResetModel();
-  list_ = list;
-  endResetModel();
+TRecordListModel::TRecordListModel(QObject* parent)
+    : QAbstractTableModel(parent), undo_stack_(new QUndoStack(this)) {
+  // Removed records stay with their commands; a long day's edits need not all be kept.
+  undo_stack_->setUndoLimit(kUndoSteps);
 }
 
-void TRecordListModel::Appended(int row) {
-  // The list has the record already; the views learn of it now.
-  beginInsertRows(QModelIndex(), row, row);
+TRecordListModel::~TRecordListModel() = default;
+
+void TRecordListModel::ReadPhotos(TMetadataReader read, TThumbnailLoader::TRender render,
+                                  int thumbnail_size) {
+  metadata_ = std::make_unique<TMetadataLoader>(
+      std::move(read), [this](std::vector<TReadMetadata>& batch) { MetadataArrived(batch); });
+  thumbnail_size_ = thumbnail_size;
+  thumbnails_ = std::make_unique<TThumbnailLoader>(std::move(render), thumbnail_size,
+                                                   [this](const QString&) { ThumbnailArrived(); });
+  if (list_) RequestMetadata(0, list_->Count() - 1);
+}
+
+void TRecordListModel::SetOnMetadataRead(std::function<void(TVTLRecord& record)> on_read) {
+  on_metadata_read_ = std::move(on_read);
+}
+
+void TRecordListModel::SetList(TVTLRecordList* list) {
+  // The commands belong to the list shown so far, and hold records of it.
+  undo_stack_->clear();
+  beginResetModel();
+  if (metadata_) metadata_->Forget();
+  awaiting_.clear();
+  list_ = list;
+  endResetModel();
+  if (list_) RequestMetadata(0, list_->Count() - 1);
+}
+
+void TRecordListModel::Appended(int first, int last) {
+  // The list has the records already; the views learn of them now.
+  beginInsertRows(QModelIndex(), first, last);
   endInsertRows();
+  RequestMetadata(first, last);
+  undo_stack_->push(new TAddRowsCommand(*this, first, last));
+}
+
+void TRecordListModel::RequestMetadata(int first, int last) {
+  if (!metadata_ || !list_) return;
+  for (int row = std::max(first, 0); row <= last && row < list_->Count(); ++row) {
+    const TVTLRecord& record = list_->Item(row);
+    if (record.Metadata.Count() == 0 && awaiting_.insert(&record).second)
+      metadata_->Request(&record, record.FullPath());
+  }
+}
+
+void TRecordListModel::MetadataArrived(std::vector<TReadMetadata>& batch) {
+  bool changed = false;
+  for (TReadMetadata& read : batch) {
+    const auto waiting = awaiting_.find(static_cast<const TVTLRecord*>(read.token));
+    if (waiting == awaiting_.end()) continue;  // left the list meanwhile
+    // The loader only passes the token back; the record is the list's, and this is its thread.
+    auto* record = const_cast<TVTLRecord*>(*waiting);
+    awaiting_.erase(waiting);
+    if (record->FullPath() != read.path) continue;
+    list_->SetMetadata(*record, std::move(read.metadata), std::move(read.photo_data),
+                       std::move(read.captions));
+    changed = true;
+    if (on_metadata_read_) on_metadata_read_(*record);
+  }
+  // One signal for the batch: a view repaints what it shows, whichever rows these were.
+  if (changed && rowCount() > 0)
+    emit dataChanged(index(0, kDateColumn), index(rowCount() - 1, kTitleColumn), {Qt::DisplayRole});
+}
+
+QVariant TRecordListModel::Thumbnail(const TVTLRecord& record) const {
+  // Every row shows a picture of the same size, blank until the photo's is made, so that the
+  // names stay in line.
+  QPixmap picture(thumbnail_size_, thumbnail_size_);
+  picture.fill(Qt::transparent);
+  const QString path = PathToQString(record.FullPath());
+  const QPixmap thumbnail = thumbnails_->Cached(path);
+  if (thumbnail.isNull()) {
+    thumbnails_->Request(path, path);
+    return picture;
+  }
+  QPainter painter(&picture);
+  painter.drawPixmap((thumbnail_size_ - thumbnail.width()) / 2,
+                     (thumbnail_size_ - thumbnail.height()) / 2, thumbnail);
+  return picture;
+}
+
+void TRecordListModel::ThumbnailArrived() {
+  if (rowCount() > 0)
+    emit dataChanged(index(0, kNameColumn), index(rowCount() - 1, kNameColumn),
+                     {Qt::DecorationRole});
 }
 
 void TRecordListModel::Remove(std::vector<int> rows) {
   if (!list_) return;
   rows = ValidRows(list_->Count(), rows);
+  if (!rows.empty()) undo_stack_->push(new TRemoveRowsCommand(*this, std::move(rows)));
+}
+
+std::vector<std::unique_ptr<TVTLRecord>> TRecordListModel::TakeRows(const std::vector<int>& rows) {
+  std::vector<std::unique_ptr<TVTLRecord>> taken(rows.size());
   // Each run of adjacent rows goes in one step, the last run first, so the rows still to go
   // keep their numbers; within a run the last row goes first, so all of a long list leaves
   // from its end.
-  for (auto last = rows.rbegin(); last != rows.rend();) {
-    auto first = last;
-    while (std::next(first) != rows.rend() && *std::next(first) == *first - 1) ++first;
-    beginRemoveRows(QModelIndex(), *first, *last);
-    // Released at the end of the step, once the views have let go of the rows.
-    std::vector<std::unique_ptr<TVTLRecord>> taken;
-    for (int row = *last; row >= *first; --row) taken.push_back(list_->RemoveAt(row));
+  for (size_t last = rows.size(); last > 0;) {
+    size_t first = last - 1;
+    while (first > 0 && rows[first - 1] == rows[first] - 1) --first;
+    beginRemoveRows(QModelIndex(), rows[first], rows[last - 1]);
+    for (size_t i = last; i > first; --i) {
+      taken[i - 1] = list_->RemoveAt(rows[i - 1]);
+      awaiting_.erase(taken[i - 1].get());
+    }
     endRemoveRows();
-    last = std::next(first);
+    last = first;
+  }
+  return taken;
+}
+
+void TRecordListModel::PutRows(const std::vector<int>& rows,
+                               std::vector<std::unique_ptr<TVTLRecord>> records) {
+  // Ascending: each record goes to its final row, the ones before it being in place already.
+  for (size_t first = 0; first < rows.size();) {
+    size_t last = first;
+    while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) ++last;
+    beginInsertRows(QModelIndex(), rows[first], rows[last]);
+    for (size_t i = first; i <= last; ++i) list_->InsertAt(rows[i], std::move(records[i]));
+    endInsertRows();
+    RequestMetadata(rows[first], rows[last]);
+    first = last + 1;
   }
 }
 
-bool TRecordListModel::Reorder(const std::vector<int>& order) {
+bool TRecordListModel::Reorder(const std::vector<int>& order, const QString& text) {
   // A whole permutation in rising order leaves every record where it is.
   if (!list_ || !IsPermutation(order, list_->Count()) || std::is_sorted(order.begin(), order.end()))
     return false;
+  undo_stack_->push(new TReorderCommand(*this, order, text));
+  return true;
+}
+
+bool TRecordListModel::ApplyOrder(const std::vector<int>& order) {
+  if (!list_ || !IsPermutation(order, list_->Count())) return false;
   std::vector<int> new_row(order.size());
   for (size_t i = 0; i < order.size(); ++i)
     new_row[static_cast<size_t>(order[i])] = static_cast<int>(i);
@@ -103,7 +225,7 @@ int TRecordListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TRecordListModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : 2;
+  return parent.isValid() ? 0 : kColumnCount;
 }
 
 QVariant TRecordListModel::data(const QModelIndex& index, int role) const {
@@ -111,7 +233,20 @@ QVariant TRecordListModel::data(const QModelIndex& index, int role) const {
   const TVTLRecord& record = list_->Item(index.row());
   switch (role) {
     case Qt::DisplayRole:
-      return ToQString(index.column() == 0 ? record.FileName : record.Directory);
+      switch (index.column()) {
+        case kNameColumn:
+          return ToQString(record.FileName);
+        case kDateColumn:
+          return ToQString(DateTakenText(record));
+        case kTitleColumn:
+          return ToQString(record.Captions.ValueOf(kCaptionTitle));
+        case kFolderColumn:
+          return ToQString(record.Directory);
+      }
+      return {};
+    case Qt::DecorationRole:
+      if (index.column() == kNameColumn && thumbnails_) return Thumbnail(record);
+      return {};
     case Qt::ToolTipRole:
       return PathToQString(record.FullPath());
     default:
@@ -120,8 +255,10 @@ QVariant TRecordListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TRecordListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-    return section == 0 ? QString("Dateiname") : QString("Pfad");
+  static const char* const kHeaders[kColumnCount] = {"Dateiname", "Aufnahmedatum", "Titel", "Pfad"};
+  if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+      section < kColumnCount)
+    return QString(kHeaders[section]);
   return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -172,7 +309,7 @@ bool TRecordListModel::dropMimeData(const QMimeData* data, Qt::DropAction action
   if (!list_ || action != Qt::MoveAction || parent.isValid()) return false;
   const std::vector<int> rows = DraggedRows(data);
   if (rows.empty()) return false;
-  return Reorder(OrderDroppingRows(list_->Count(), rows, row));
+  return Reorder(OrderDroppingRows(list_->Count(), rows, row), "Bilder verschieben");
 }
 
 std::vector<int> OrderMovingRows(int count, std::vector<int> rows, int step) {
@@ -230,21 +367,35 @@ QCollator NameCollator() {
 }  // namespace
 
 std::vector<int> OrderByFileName(const TVTLRecordList& list) {
+  // Sort keys are made once per name: comparing them is a byte comparison, where the collator
+  // would analyse both names at every one of the n log n comparisons.
   const QCollator collator = NameCollator();
-  std::vector<QString> names;
-  std::vector<QString> folders;
+  std::vector<QCollatorSortKey> names;
+  std::vector<QCollatorSortKey> folders;
+  names.reserve(static_cast<size_t>(list.Count()));
+  folders.reserve(static_cast<size_t>(list.Count()));
   for (int i = 0; i < list.Count(); ++i) {
-    names.push_back(ToQString(list.Item(i).FileName));
-    folders.push_back(ToQString(list.Item(i).Directory));
+    names.push_back(collator.sortKey(ToQString(list.Item(i).FileName)));
+    folders.push_back(collator.sortKey(ToQString(list.Item(i).Directory)));
   }
   std::vector<int> order = Identity(list.Count());
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-    const int by_name =
-        collator.compare(names[static_cast<size_t>(a)], names[static_cast<size_t>(b)]);
+    const int by_name = names[static_cast<size_t>(a)].compare(names[static_cast<size_t>(b)]);
     if (by_name != 0) return by_name < 0;
-    return collator.compare(folders[static_cast<size_t>(a)], folders[static_cast<size_t>(b)]) < 0;
+    return folders[static_cast<size_t>(a)].compare(folders[static_cast<size_t>(b)]) < 0;
   });
   return order;
+}
+
+void SortByName(QStringList& names) {
+  const QCollator collator = NameCollator();
+  std::vector<std::pair<QCollatorSortKey, QString>> keyed;
+  keyed.reserve(static_cast<size_t>(names.size()));
+  for (QString& name : names) keyed.emplace_back(collator.sortKey(name), std::move(name));
+  std::stable_sort(keyed.begin(), keyed.end(),
+                   [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
+  names.clear();
+  for (auto& [key, name] : keyed) names.append(std::move(name));
 }
 
 std::vector<int> OrderByDateTaken(const TVTLRecordList& list) {

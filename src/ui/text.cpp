@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 
 #include "imaging/image_operations.h"
+#include "support/cancel_flag.h"
 
 namespace vistrel {
 
@@ -29,6 +30,11 @@ QImage ToQImage(const TBitmap& bitmap) {
     (void)image.loadFromData(reinterpret_cast<const uchar*>(bitmap.bmp.data()),
                              static_cast<qsizetype>(bitmap.bmp.size()), "BMP");
   return image;
+}
+
+QImage RenderThumbnail(const QString& path, int size, const TCancelFlag& cancel) {
+  if (cancel.Cancelled()) return QImage();
+  return ToQImage(RenderPreviewBitmap(PathFromQString(path), size, size));
 }
 
 const QLocale& GermanLocale() {

@@ -14,6 +14,7 @@
 namespace vistrel {
 
 struct TBitmap;
+class TCancelFlag;
 
 QString ToQString(const std::string& bytes);
 std::string FromQString(const QString& text);
@@ -24,6 +25,10 @@ std::string PathFromQString(const QString& path);
 
 // The picture of `bitmap`; a null image when it is empty or cannot be read.
 QImage ToQImage(const TBitmap& bitmap);
+// The picture of the photo at `path` fitted into size x size pixels (decoded shrunk while
+// loading), for the thumbnail loaders: a null image when it cannot be read, or when `cancel`
+// is set before it starts. Safe on a worker thread.
+QImage RenderThumbnail(const QString& path, int size, const TCancelFlag& cancel);
 
 // The German of Germany, in which the windows show numbers, sizes, dates and sort names.
 const QLocale& GermanLocale();

@@ -118,6 +118,59 @@ TEST_F(RecordTest, RemoveAtTakesTheRecordAtItsIndexEvenAmongRecordsOfOneName) {
   EXPECT_THROW(list.RemoveAt(0), std::out_of_range);
 }
 
+TEST_F(RecordTest, ARecordTakenOutGoesBackAsItWasAndIsFoundAgain) {
+  TVTLRecordList list;
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) list.Add(Make("/p/", name));
+  list.AddProperty("Titel");
+  (void)list.Item(1).Details.SetValue(0, "Mitte");
+  EXPECT_TRUE(list.Contains("/p/", "a.jpg"));  // the index exists from here on
+  std::unique_ptr<TVTLRecord> middle = list.RemoveAt(1);
+  list.InsertAt(1, std::move(middle));
+  EXPECT_EQ(list.Item(1).FileName, "b.jpg");
+  EXPECT_EQ(list.Item(1).Details.ValueOf("Titel"), "Mitte");
+  EXPECT_TRUE(list.Contains("/p/", "B.JPG"));
+  EXPECT_THROW(list.InsertAt(5, Make("/p/", "d.jpg")), std::out_of_range);
+
+  // A list emptied and given another record meanwhile takes the old records' names back.
+  std::vector<std::unique_ptr<TVTLRecord>> taken;
+  while (list.Count() > 0) taken.push_back(list.RemoveAt(list.Count() - 1));
+  list.Add(Make("/p/", "fremd.jpg"));
+  std::unique_ptr<TVTLRecord> stranger = list.RemoveAt(0);
+  for (int i = 0; i < 3; ++i) list.InsertAt(i, std::move(taken[static_cast<size_t>(2 - i)]));
+  list.AddProperty("Ort");
+  EXPECT_EQ(list.PropertyIndex("Ort"), 1);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(list.Item(i).Details.Count(), 2) << i;
+}
+
+TEST_F(RecordTest, SavedPropertiesArePutBackIntoTheRecordsOfTheList) {
+  TVTLRecordList list;
+  for (const char* name : {"a.jpg", "b.jpg"}) list.Add(Make("/p/", name));
+  list.AddProperty("Titel");
+  (void)list.Item(0).Details.SetValue(0, "Meer");
+  list.Item(1).SetHasDetail("Titel", false);
+  const TPropertyState before = list.SaveProperties();
+
+  list.AddProperty("Ort");
+  (void)list.Item(1).Details.SetValueOf("Ort", "Bern");
+  list.Item(1).SetHasDetail("Titel", true);
+  ASSERT_TRUE(list.RemoveProperty("Titel"));
+  const TPropertyState after = list.SaveProperties();
+
+  list.RestoreProperties(before);
+  EXPECT_EQ(list.PropertyIndex("Ort"), -1);
+  EXPECT_EQ(list.Item(0).Details.Count(), 1);
+  EXPECT_EQ(list.Item(0).Details.ValueOf("Titel"), "Meer");
+  EXPECT_FALSE(list.Item(1).HasDetail("Titel"));
+  list.RestoreProperties(after);
+  EXPECT_EQ(list.PropertyIndex("Titel"), -1);
+  EXPECT_EQ(list.Item(1).Details.ValueOf("Ort"), "Bern");
+  EXPECT_TRUE(list.Item(1).HasDetail("Ort"));
+  // The names stay shared: a property added now reaches every record.
+  list.AddProperty("Jahr");
+  EXPECT_EQ(list.Item(0).Details.Count(), 2);
+  EXPECT_EQ(list.Item(1).Details.Count(), 2);
+}
+
 // The index behind Contains() is made on the first look-up (a list file is read without
 // one): records taken out before it and records added after it are found exactly when they
 // are in the list.

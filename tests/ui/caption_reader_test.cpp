@@ -173,6 +173,23 @@ TEST_F(AdoptCaptionsTest, TheSettingTurnsItOffAndIsKept) {
   EXPECT_FALSE(Child<QAction>(second, "adoptCaptionsAction").isChecked());
 }
 
+// Every way of adding takes the captions: a file dropped, a folder dropped or added.
+TEST_F(AdoptCaptionsTest, PhotosOfADroppedFileOrFolderBringTheirCaptionsToo) {
+  const QString folder = QString::fromStdString(folder_);
+  window_.DropPaths({folder + "b.jpg"});
+  window_.DropPaths({folder});  // b.jpg is listed already; the sidecars are no photos
+  Settle();
+  ASSERT_EQ(window_.RecordList().Count(), 4);
+  const char* const names[] = {"b.jpg", "a.jpg", "c.jpg", "ohne.jpg"};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(window_.RecordList().Item(i).FileName, names[i]);
+    EXPECT_EQ(Detail(i, "Titel"), std::string("Titel ") + names[i]);
+    EXPECT_EQ(Detail(i, "Beschreibung"), std::string("Text ") + names[i]);
+  }
+  EXPECT_EQ(Detail(3, "Titel"), "");
+  EXPECT_TRUE(dialogs_.warnings.isEmpty()) << dialogs_.warnings.join("\n").toStdString();
+}
+
 // A photo removed, or a list replaced, before its captions arrive gets nothing.
 TEST_F(AdoptCaptionsTest, CaptionsOfPhotosThatLeftTheListAreDropped) {
   Add("a.jpg");

@@ -36,6 +36,9 @@ namespace {
 
 using namespace vistrel::testing;
 
+// A photo taken at `date` ("YYYY:MM:DD HH:MM:SS"), or without a date when it is empty.
+std::string PhotoTakenAt(const std::string& date);
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -113,7 +116,8 @@ TEST_F(MainWindowTest, HinzufuegenPutsTheFilesSelectedInTheFileBrowserIntoTheIma
   files.selectAll();
   Button("Button1").click();
   EXPECT_EQ(Rows(), (QStringList{"a.jpg", "b.JPEG", "c.jpg"}));
-  EXPECT_EQ(List().model()->index(0, 1).data().toString(), Path("photos/"));
+  EXPECT_EQ(List().model()->index(0, TRecordListModel::kFolderColumn).data().toString(),
+            Path("photos/"));
   EXPECT_TRUE(window_.HasUnsavedChanges());
   window_.FileBrowser().AddSelectedFiles();  // again: all duplicates
   EXPECT_EQ(window_.RecordList().Count(), 3);
@@ -125,7 +129,7 @@ TEST_F(MainWindowTest, HinzufuegenPutsTheFilesSelectedInTheFileBrowserIntoTheIma
 }
 
 // Files dragged onto the image list from another program arrive as a drop on its viewport.
-TEST_F(MainWindowTest, FilesDroppedOntoTheImageListAreAddedAndFoldersRefused) {
+TEST_F(MainWindowTest, FilesAndFoldersDroppedOntoTheImageListAreAdded) {
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile(Path("photos/a.jpg")),
                 QUrl::fromLocalFile(Path("photos/folder.jpg")),
@@ -136,22 +140,83 @@ TEST_F(MainWindowTest, FilesDroppedOntoTheImageListAreAddedAndFoldersRefused) {
   EXPECT_TRUE(enter.isAccepted());
   QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(viewport, &drop);
-  EXPECT_EQ(Rows(), (QStringList{"a.jpg", "c.jpg"}));
-  EXPECT_EQ(dialogs_.errors,
-            (QStringList{Path("photos/folder.jpg") +
-                         " ist ein Ordner. Bitte fügen Sie die Dateien einzeln hinzu."}));
+  EXPECT_EQ(Rows(), (QStringList{"a.jpg", "inside.jpg", "c.jpg"}));
+  EXPECT_TRUE(dialogs_.errors.isEmpty());
+  EXPECT_TRUE(dialogs_.warnings.isEmpty());
+  EXPECT_EQ(Child<QLabel>(window_, "photoCountLabel").text(), "3 Bilder");
 }
 
-TEST_F(MainWindowTest, DroppedFoldersAreRefusedAndOtherFilesIgnoredSilently) {
-  Drop({"folder.jpg", "a.jpg", "notes.txt", "picture.png", "c.jpg"});
-  EXPECT_EQ(dialogs_.errors,
-            (QStringList{Path("photos/folder.jpg") +
-                         " ist ein Ordner. Bitte fügen Sie die Dateien einzeln hinzu."}));
-  EXPECT_EQ(Rows(), (QStringList{"a.jpg", "c.jpg"}));
-  // The same file in other letter case is a duplicate.
+// A folder brings the photos directly in it, of every format by their contents, in the order
+// people read names; what else it holds stays out without a word. Files dropped that are no
+// photos are named, all in one message.
+TEST_F(MainWindowTest, AFolderBringsItsPhotosInNameOrderAndFilesThatAreNoPhotosAreNamedOnce) {
+  WriteFile(dir_ / "mixed/Bild 10.png", MakePhoto(TImageFormat::kPng, 16, 12));
+  WriteFile(dir_ / "mixed/Bild 9", MakePhoto(TImageFormat::kPng, 16, 12));  // no extension
+  WriteFile(dir_ / "mixed/bild 1.jpg", MakeJpeg(16, 12));
+  WriteFile(dir_ / "mixed/text.jpg", "kein Bild");
+  WriteFile(dir_ / "mixed/tiefer/d.jpg", MakeJpeg(16, 12));
+  window_.DropPaths({Path("mixed")});
+  EXPECT_EQ(Rows(), (QStringList{"bild 1.jpg", "Bild 9", "Bild 10.png"}));
+  EXPECT_TRUE(dialogs_.warnings.isEmpty());
+
+  Drop({"folder.jpg", "a.jpg", "notes.txt", "picture.png", "c.jpg", "a.jpg"});
+  EXPECT_EQ(Rows(),
+            (QStringList{"bild 1.jpg", "Bild 9", "Bild 10.png", "inside.jpg", "a.jpg", "c.jpg"}));
+  EXPECT_EQ(dialogs_.warnings,
+            (QStringList{"2 Dateien sind keine Fotos und wurden nicht hinzugefügt:\n" +
+                         Path("photos/notes.txt") + "\n" + Path("photos/picture.png")}));
+  // The same file in other letter case is a duplicate, and a duplicate is no news.
   window_.AddRecordToList("A.JPG", (dir_ / "PHOTOS/"));
-  window_.AddRecordToList("a.jpg", (dir_ / "photos/"));
-  EXPECT_EQ(window_.RecordList().Count(), 2);
+  window_.DropPaths({Path("photos/a.jpg"), Path("mixed")});
+  EXPECT_EQ(window_.RecordList().Count(), 6);
+  EXPECT_EQ(dialogs_.warnings.size(), 1);
+
+  QStringList many;
+  for (int i = 1; i <= 12; ++i) {
+    const std::string name = "text" + std::to_string(i) + ".jpg";
+    WriteFile(dir_ / name, "kein Bild");
+    many << Path(name);
+  }
+  window_.DropPaths(many);
+  const QStringList lines = dialogs_.warnings.back().split('\n');
+  ASSERT_EQ(lines.size(), 12);
+  EXPECT_EQ(lines.front(), "12 Dateien sind keine Fotos und wurden nicht hinzugefügt:");
+  EXPECT_EQ(lines[1], Path("text1.jpg"));
+  EXPECT_EQ(lines.back(), "... und 2 weitere");
+  window_.DropPaths({Path("text1.jpg")});
+  EXPECT_EQ(dialogs_.warnings.back(),
+            "Diese Datei ist kein Foto und wurde nicht hinzugefügt:\n" + Path("text1.jpg"));
+  EXPECT_EQ(Child<QLabel>(window_, "photoCountLabel").text(), "6 Bilder");
+}
+
+// "Ordner hinzufügen >>" adds the folder the file browser shows.
+TEST_F(MainWindowTest, TheFolderShownInTheFileBrowserIsAddedWithItsButton) {
+  window_.SelectFolder(Path("photos"));
+  Button("addFolderButton").click();
+  EXPECT_EQ(Rows(), (QStringList{"a.jpg", "b.JPEG", "c.jpg"}));
+  EXPECT_TRUE(window_.HasUnsavedChanges());
+  EXPECT_TRUE(dialogs_.warnings.isEmpty());
+}
+
+// The list shows each photo's date and title once its metadata has been read in the
+// background; a gallery is made only with all of it.
+TEST_F(MainWindowTest, TheImageListShowsDateAndTitleReadInTheBackground) {
+  WriteFile(dir_ / "dated/meer.jpg", PhotoTakenAt("2023:05:24 13:36:17"));
+  WriteFile(dir_ / "dated/meer.jpg.xmp",
+            "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+            "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/"
+            "02/22-rdf-syntax-ns#\"><rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/"
+            "dc/elements/1.1/\"><dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">Am Meer"
+            "</rdf:li></rdf:Alt></dc:title></rdf:Description></rdf:RDF></x:xmpmeta>\n"
+            "<?xpacket end=\"w\"?>");
+  window_.DropPaths({Path("dated/meer.jpg"), Path("photos/a.jpg")});
+  EXPECT_EQ(window_.RecordList().Item(0).Metadata.Count(), 0);  // not read while adding
+  TRecordListModel& model = window_.ImageList().Model();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return model.PendingMetadata() == 0; }, 10000));
+  EXPECT_EQ(model.index(0, TRecordListModel::kDateColumn).data().toString(), "24.05.2023 13:36");
+  EXPECT_EQ(model.index(0, TRecordListModel::kTitleColumn).data().toString(), "Am Meer");
+  EXPECT_EQ(model.index(1, TRecordListModel::kDateColumn).data().toString(), "");
+  EXPECT_EQ(window_.RecordList().Item(0).Metadata.ValueOf("ExifDTOrig"), "2023:05:24 13:36:17");
 }
 
 TEST_F(MainWindowTest, SelectingAnImageShowsItsPropertiesAndPreview) {
@@ -666,7 +731,13 @@ TEST_F(MainWindowTest, CommandsHaveTheUsualKeys) {
       {"saveAction", {QKeySequence(Qt::CTRL | Qt::Key_S)}},
       {"saveAsAction", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}},
       {"quitAction", {QKeySequence(Qt::CTRL | Qt::Key_Q), QKeySequence(Qt::ALT | Qt::Key_F4)}},
-      {"HilfezuVistrel1", {QKeySequence(Qt::Key_F1)}}};
+      {"HilfezuVistrel1", {QKeySequence(Qt::Key_F1)}},
+      {"undoAction", {QKeySequence(Qt::CTRL | Qt::Key_Z)}},
+      {"redoAction",
+       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}},
+      {"removeAction", {QKeySequence(Qt::Key_Delete)}},
+      {"moveUpAction", {QKeySequence(Qt::CTRL | Qt::Key_Up)}},
+      {"moveDownAction", {QKeySequence(Qt::CTRL | Qt::Key_Down)}}};
   for (const auto& [name, expected] : keys)
     EXPECT_EQ(Child<QAction>(window_, name).shortcuts(), expected) << name;
 }
@@ -692,6 +763,119 @@ TEST_F(MainWindowTest, ListDialogsStartInTheFolderLastUsedElseInPicturesOrHome) 
   TVTLMainWin next(dialogs_);
   next.LoadImageList();
   EXPECT_EQ(dialogs_.folders.back(), Path("listen"));
+}
+
+// Both lists offer their commands in a context menu: the very actions of the menu "Bearbeiten".
+TEST_F(MainWindowTest, TheListsContextMenusHoldTheActionsOfTheMenus) {
+  QMenu& edit = Child<QMenu>(window_, "editMenu");
+  auto names = [](const QList<QAction*>& actions) {
+    QStringList named;
+    for (const QAction* action : actions)
+      if (!action->isSeparator()) named << action->objectName();
+    return named;
+  };
+  const QStringList in_menu = names(edit.actions());
+  QTreeView& files = Child<QTreeView>(window_, "ShellListView1");
+  QListView& thumbnails = Child<QListView>(window_, "thumbnailView");
+  for (QWidget* view : {static_cast<QWidget*>(&files), static_cast<QWidget*>(&thumbnails),
+                        static_cast<QWidget*>(&List())}) {
+    EXPECT_EQ(view->contextMenuPolicy(), Qt::ActionsContextMenu);
+    ASSERT_FALSE(names(view->actions()).isEmpty());
+    for (const QString& name : names(view->actions()))
+      EXPECT_TRUE(in_menu.contains(name)) << name.toStdString();
+  }
+  EXPECT_TRUE(names(files.actions()).contains("addFolderAction"));
+  EXPECT_TRUE(names(List().actions()).contains("sortByDateAction"));
+
+  // What needs a selection waits for one; "Ordner öffnen" opens the folder the browser shows.
+  Drop({"a.jpg", "b.JPEG"});
+  QAction& remove = Child<QAction>(window_, "removeAction");
+  EXPECT_FALSE(remove.isEnabled());
+  SelectRow(1);
+  EXPECT_TRUE(remove.isEnabled());
+  remove.trigger();
+  EXPECT_EQ(Rows(), (QStringList{"a.jpg"}));
+  window_.SelectFolder(Path("photos"));
+  Child<QAction>(window_, "openFolderAction").trigger();
+  EXPECT_EQ(dialogs_.documents, (QStringList{Path("photos")}));
+  SelectRow(0);
+  window_.SelectFolder(Path("mixed-up"));
+  Child<QAction>(window_, "showInBrowserAction").trigger();
+  EXPECT_EQ(window_.SelectedFolder() + "/", Path("photos/"));
+}
+
+// Every edit of the list can be undone and redone, and the list counts as unsaved exactly when
+// it is not as it was saved.
+TEST_F(MainWindowTest, EditsOfTheListAreUndoneAndRedone) {
+  QAction& undo = Child<QAction>(window_, "undoAction");
+  QAction& redo = Child<QAction>(window_, "redoAction");
+  EXPECT_FALSE(undo.isEnabled());
+  Drop({"a.jpg", "b.JPEG", "c.jpg"});
+  EXPECT_EQ(undo.text(), "Rückgängig Bilder hinzufügen");
+  undo.trigger();
+  EXPECT_TRUE(Rows().isEmpty());
+  EXPECT_FALSE(window_.HasUnsavedChanges());
+  redo.trigger();
+  EXPECT_EQ(Rows(), (QStringList{"a.jpg", "b.JPEG", "c.jpg"}));
+  dialogs_.save_files = {Path("liste.csv")};
+  ASSERT_TRUE(window_.SaveImageList());
+
+  // Removing, moving and sorting.
+  SelectRows({0, 2});
+  QTest::keyClick(&List(), Qt::Key_Delete);
+  EXPECT_EQ(Rows(), (QStringList{"b.JPEG"}));
+  EXPECT_TRUE(window_.HasUnsavedChanges());
+  undo.trigger();
+  EXPECT_EQ(Rows(), (QStringList{"a.jpg", "b.JPEG", "c.jpg"}));
+  EXPECT_FALSE(window_.HasUnsavedChanges());  // as saved
+  SelectRow(2);
+  Button("moveUpButton").click();
+  Button("sortByNameButton").click();
+  EXPECT_EQ(Rows(), (QStringList{"a.jpg", "b.JPEG", "c.jpg"}));
+  undo.trigger();
+  EXPECT_EQ(Rows(), (QStringList{"a.jpg", "c.jpg", "b.JPEG"}));
+  undo.trigger();
+  EXPECT_EQ(Rows(), (QStringList{"a.jpg", "b.JPEG", "c.jpg"}));
+
+  // A property added, and a value typed letter by letter: two steps.
+  SelectRows({0, 2});
+  dialogs_.texts = {"Titel"};
+  Editor().btnNeueEigenschaftClick();
+  SelectDetail(0);
+  QTest::keyClicks(&DetailEdit(), "Meer");
+  EXPECT_EQ(window_.RecordList().Item(2).Details.ValueOf("Titel"), "Meer");
+  EXPECT_EQ(undo.text(), "Rückgängig Wert von Titel");
+  undo.trigger();
+  EXPECT_EQ(window_.RecordList().Item(2).Details.ValueOf("Titel"), "");
+  EXPECT_EQ(window_.RecordList().PropertyIndex("Titel"), 0);
+  undo.trigger();
+  EXPECT_EQ(window_.RecordList().PropertyIndex("Titel"), -1);
+  EXPECT_FALSE(window_.HasUnsavedChanges());
+  redo.trigger();
+  redo.trigger();
+  EXPECT_EQ(window_.RecordList().Item(0).Details.ValueOf("Titel"), "Meer");
+  EXPECT_EQ(window_.RecordList().Item(1).Details.ValueOf("Titel"), "");
+
+  // A photo removed, then a property removed: undone in turn, the photo comes back with its
+  // value and the list's properties.
+  SelectRow(0);
+  QTest::keyClick(&List(), Qt::Key_Delete);
+  SelectRow(0);
+  SelectDetail(0);
+  dialogs_.choices = {1};  // "bei allen Bildern"
+  Editor().RemoveProperty();
+  EXPECT_EQ(window_.RecordList().PropertyIndex("Titel"), -1);
+  undo.trigger();
+  undo.trigger();
+  EXPECT_EQ(Rows(), (QStringList{"a.jpg", "b.JPEG", "c.jpg"}));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(window_.RecordList().Item(i).Details.Count(), 1) << i;
+  EXPECT_EQ(window_.RecordList().Item(0).Details.ValueOf("Titel"), "Meer");
+  EXPECT_EQ(window_.RecordList().Item(2).Details.ValueOf("Titel"), "Meer");
+
+  // A new list starts with nothing to undo.
+  dialogs_.answers = {TDialogs::TAnswer::kNo};
+  window_.NewImageList();
+  EXPECT_FALSE(undo.isEnabled());
 }
 
 }  // namespace

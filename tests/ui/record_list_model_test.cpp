@@ -3,9 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QItemSelectionModel>
+#include <QPixmap>
 #include <QStringList>
+#include <QTest>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 
+#include "support/cancel_flag.h"
 #include "support/logger.h"
 
 namespace vistrel {
@@ -123,7 +129,7 @@ TEST_F(RecordListModelTest, ReorderingKeepsTheSelectionWithItsRecords) {
   EXPECT_FALSE(model.Reorder({0, 0, 1}));
   EXPECT_FALSE(model.Reorder({0, 1, 2}));  // the order they have
   EXPECT_EQ(model.index(2, 0).data().toString(), "a.jpg");
-  EXPECT_EQ(model.index(2, 1).data().toString(), "/p/");
+  EXPECT_EQ(model.index(2, TRecordListModel::kFolderColumn).data().toString(), "/p/");
   // Removed rows leave the list, the rest keep their selection.
   model.Remove({0, 1});
   ASSERT_EQ(list_.Count(), 1);
@@ -143,6 +149,107 @@ TEST_F(RecordListModelTest, RemovingARowTakesThatRecordAlsoWhenAnotherHasItsName
   model.Remove({1});
   ASSERT_EQ(list_.Count(), 1);
   EXPECT_EQ(list_.Item(0).Details.Value(0), "erste");
+}
+
+TEST(SortByNameTest, FolderContentsComeInTheOrderPeopleReadNames) {
+  QStringList names{"IMG_10.jpg", "img_9.jpg", "Übersicht.jpg", "Ufer.jpg", "a.jpg"};
+  SortByName(names);
+  EXPECT_EQ(names, (QStringList{"a.jpg", "img_9.jpg", "IMG_10.jpg", "Übersicht.jpg", "Ufer.jpg"}));
+}
+
+// Metadata as a fake reader gives it: a date taken and a title named after the file, nothing
+// for "kaputt.jpg"; every call is counted.
+struct FakeMetadata {
+  TMetadataReader Reader() {
+    return [this](const std::string& path, TVTLValueList& metadata, TVTLValueList& photo_data,
+                  TVTLValueList& captions) {
+      ++reads;
+      if (path.ends_with("kaputt.jpg")) return;
+      const std::string day = path.ends_with("b.jpg") ? "01" : "02";
+      metadata.AddName("ExifDTOrig");
+      (void)metadata.SetValueOf("ExifDTOrig", "2023:05:" + day + " 13:36:00");
+      photo_data.AddName("DATE");
+      (void)photo_data.SetValueOf("DATE", day + ".05.2023");
+      photo_data.AddName("TIME");
+      (void)photo_data.SetValueOf("TIME", "13:36");
+      captions.AddName("TITLE");
+      (void)captions.SetValueOf("TITLE", "Titel von " + path);
+    };
+  }
+  std::atomic<int> reads = 0;
+};
+
+QImage FakeThumbnail(const QString&, int size, const TCancelFlag&) {
+  return QImage(size, size / 2, QImage::Format_RGB32);
+}
+
+TEST_F(RecordListModelTest, DatesAndTitlesAreReadInTheBackgroundOncePerRecord) {
+  for (const char* name : {"a.jpg", "b.jpg", "kaputt.jpg"}) Add("/p/", name);
+  FakeMetadata fake;
+  TRecordListModel model;
+  model.SetList(&list_);
+  model.ReadPhotos(fake.Reader(), FakeThumbnail, 32);
+  EXPECT_EQ(model.index(0, TRecordListModel::kDateColumn).data().toString(), "");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return model.PendingMetadata() == 0; }, 5000));
+  EXPECT_EQ(model.index(0, TRecordListModel::kDateColumn).data().toString(), "02.05.2023 13:36");
+  EXPECT_EQ(model.index(1, TRecordListModel::kTitleColumn).data().toString(), "Titel von /p/b.jpg");
+  EXPECT_EQ(model.index(2, TRecordListModel::kDateColumn).data().toString(), "");
+  EXPECT_EQ(list_.Item(0).Metadata.ValueOf("ExifDTOrig"), "2023:05:02 13:36:00");
+  // What was read is what sorting by date uses.
+  EXPECT_EQ(Names(OrderByDateTaken(list_)), (QStringList{"b.jpg", "a.jpg", "kaputt.jpg"}));
+
+  // A record appended later is read; the others are not read again.
+  Add("/p/", "d.jpg");
+  model.Appended(3, 3);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return model.PendingMetadata() == 0; }, 5000));
+  EXPECT_EQ(list_.Item(3).Captions.ValueOf("TITLE"), "Titel von /p/d.jpg");
+  EXPECT_EQ(fake.reads, 4);
+
+  // The pictures: a blank of the same size at first, the photo fitted into it once made.
+  const QPixmap blank = model.index(0, 0).data(Qt::DecorationRole).value<QPixmap>();
+  EXPECT_EQ(blank.size(), QSize(32, 32));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return model.index(0, 0)
+                   .data(Qt::DecorationRole)
+                   .value<QPixmap>()
+                   .toImage()
+                   .pixel(16, 16) != blank.toImage().pixel(16, 16);
+      },
+      5000));
+}
+
+TEST_F(RecordListModelTest, ARecordRemovedBeforeItsMetadataArrivesIsLeftAlone) {
+  for (const char* name : {"a.jpg", "b.jpg"}) Add("/p/", name);
+  std::mutex mutex;
+  std::condition_variable opened;
+  bool open = false;
+  FakeMetadata fake;
+  TRecordListModel model;
+  model.SetList(&list_);
+  model.ReadPhotos(
+      [&](const std::string& path, TVTLValueList& metadata, TVTLValueList& photo_data,
+          TVTLValueList& captions) {
+        std::unique_lock lock(mutex);
+        opened.wait(lock, [&] { return open; });
+        fake.Reader()(path, metadata, photo_data, captions);
+      },
+      FakeThumbnail, 32);
+  EXPECT_EQ(model.PendingMetadata(), 2);
+  model.Remove({0});
+  EXPECT_EQ(model.PendingMetadata(), 1);
+  {
+    std::lock_guard lock(mutex);
+    open = true;
+  }
+  opened.notify_all();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return model.PendingMetadata() == 0; }, 5000));
+  EXPECT_EQ(list_.Item(0).Captions.ValueOf("TITLE"), "Titel von /p/b.jpg");
+  // A new list: nothing of the old one arrives in it.
+  TVTLRecordList other;
+  model.SetList(&other);
+  EXPECT_EQ(model.PendingMetadata(), 0);
+  model.SetList(nullptr);
 }
 
 }  // namespace
