@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 
@@ -21,9 +22,11 @@
 #include "ui/dir_dialog.h"
 #include "ui/fake_dialogs.h"
 #include "ui/find_child.h"
+#include "ui/image_list_pane.h"
 #include "ui/image_preview.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
+#include "ui/record_list_model.h"
 #include "ui/runtime_controls.h"
 #include "ui/variant_group.h"
 
@@ -58,6 +61,9 @@ class RememberedGalleryWindowTest : public ::testing::Test {
     for (const char* name : {"a.jpg", "b.jpg"})
       WriteFile(dir_ / (std::string("photos/") + name), MakeJpeg(400, 300));
     window_.DropPaths({Path("photos/a.jpg"), Path("photos/b.jpg")});
+    // The photos' metadata is read in the background; a run waits for it before its dialog.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return window_.ImageList().Model().PendingMetadata() == 0; }, 10000));
   }
   QString Path(const std::string& relative) const {
     return QString::fromStdString(dir_ / relative);
