@@ -1,7 +1,6 @@
 #include "ui/image_list_pane.h"
 
 #include <QDropEvent>
-#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -126,20 +125,20 @@ void TImageListPane::Appended(int first, int last) {
   UpdateButtons();
 }
 
-bool TImageListPane::WaitForMetadata() {
+bool TImageListPane::CompleteMetadata() {
   const int total = records_model_->PendingMetadata();
   if (total == 0) return true;
+  // Shown only when the rest takes a while; once shown, it handles its own "Abbrechen" while
+  // the window stays blocked.
   QProgressDialog progress("Die Aufnahmedaten der Bilder werden gelesen …", "Abbrechen", 0, total,
                            this);
   progress.setWindowTitle("Bitte warten");
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(500);
-  QEventLoop loop;
-  while (records_model_->PendingMetadata() > 0 && !progress.wasCanceled()) {
-    progress.setValue(total - std::min(total, records_model_->PendingMetadata()));
-    loop.processEvents(QEventLoop::WaitForMoreEvents);
-  }
-  return records_model_->PendingMetadata() == 0;
+  return records_model_->ReadMetadataNow([&](int waiting) {
+    progress.setValue(total - std::min(total, waiting));
+    return !progress.wasCanceled();
+  });
 }
 
 void TImageListPane::UpdateCount() {
@@ -232,7 +231,8 @@ void TImageListPane::SortByFileName() {
 }
 
 void TImageListPane::SortByDateTaken() {
-  if (list_ && WaitForMetadata()) Reorder(OrderByDateTaken(*list_), "Nach Aufnahmedatum sortieren");
+  if (list_ && CompleteMetadata())
+    Reorder(OrderByDateTaken(*list_), "Nach Aufnahmedatum sortieren");
 }
 
 void TImageListPane::ListChanged() {

@@ -4,9 +4,9 @@
 // "nach Aufnahmedatum").
 //
 // The model reads the photos' metadata and pictures in the background. What needs all of the
-// metadata (sorting by date here, a gallery run in the window) first waits for it with
-// WaitForMetadata, which keeps the window answering and shows its progress when it takes a
-// while.
+// metadata (sorting by date here, a gallery run in the window) first completes it with
+// CompleteMetadata, which reads what is still missing at once, beside the background worker,
+// and shows its progress when that takes a while.
 //
 // The order of the rows is the order of the gallery. Rows move with the buttons, with Ctrl+Up
 // and Ctrl+Down, by dragging them within the table, or by sorting; Delete takes the selected
@@ -51,9 +51,9 @@ class TImageListPane : public QWidget {
   // Tells the table that records have been appended to the list at rows first..last.
   void Appended(int first, int last);
   void Appended(int row) { Appended(row, row); }
-  // Waits, processing events, until the metadata of every image has been read; false when the
-  // user cancelled the wait.
-  bool WaitForMetadata();
+  // Reads the metadata still missing now; false when the user cancelled. No other events are
+  // processed unless its progress window is shown.
+  bool CompleteMetadata();
   // The commands of the table's context menu (the window's actions, shared with its menus).
   void SetContextActions(const QList<QAction*>& actions);
   // Called when the rows selected change, when rows move and when rows are deleted.

@@ -460,6 +460,8 @@ void TVTLMainWin::UpdateGalleryClick() {
     btnGoClick();  // says that the list needs images
     return;
   }
+  // A run takes the photos' metadata from their records.
+  if (!image_list_->CompleteMetadata()) return;
   create_gallery_->Runner().Update(*gallery_, *record_list_);
   UpdateGalleryActions();
 }
@@ -597,7 +599,7 @@ void TVTLMainWin::btnGoClick() {
     return;
   }
   // A run takes the photos' metadata from their records.
-  if (!create_gallery_ || !image_list_->WaitForMetadata()) return;
+  if (!create_gallery_ || !image_list_->CompleteMetadata()) return;
   // A list that made no gallery yet starts from the one made last, as a gallery of its own.
   std::optional<TGallerySettings> start = gallery_;
   if (!start && (start = LastGallery())) start->id.clear();

@@ -1,7 +1,10 @@
 #include "ui/metadata_loader.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QMetaObject>
-#include <memory>
+#include <chrono>
+#include <optional>
 
 namespace vistrel {
 
@@ -59,18 +62,64 @@ void TMetadataLoader::Work() {
       }
     }
     if (!job.path.empty()) {
-      TReadMetadata read;
-      read.token = job.token;
-      read.path = job.path;
-      if (read_) read_(job.path, read.metadata, read.photo_data, read.captions);
       batch_round = job.round;
-      batch->push_back(std::move(read));
+      batch->push_back(Read(job));
     }
     if (!batch->empty() && (last || batch->size() >= kBatchSize)) {
-      QMetaObject::invokeMethod(
-          this, [this, batch, batch_round] { Deliver(*batch, batch_round); }, Qt::QueuedConnection);
+      Post(std::move(batch), batch_round);
       batch = std::make_shared<std::vector<TReadMetadata>>();
     }
+  }
+}
+
+TReadMetadata TMetadataLoader::Read(const TJob& job) const {
+  TReadMetadata read;
+  read.token = job.token;
+  read.path = job.path;
+  if (read_) read_(job.path, read.metadata, read.photo_data, read.captions);
+  return read;
+}
+
+void TMetadataLoader::Post(std::shared_ptr<std::vector<TReadMetadata>> batch, uint64_t round) {
+  {
+    // Counted while the lock is held, so ReadRest() never waits for a batch already queued.
+    std::lock_guard lock(mutex_);
+    QMetaObject::invokeMethod(
+        this,
+        [this, batch, round] {
+          {
+            std::lock_guard delivering(mutex_);
+            --batches_posted_;
+          }
+          Deliver(*batch, round);
+        },
+        Qt::QueuedConnection);
+    ++batches_posted_;
+  }
+  posted_.notify_all();
+}
+
+bool TMetadataLoader::ReadRest(const std::function<bool(int pending)>& go_on) {
+  for (;;) {
+    // The worker's batches wait in the event queue; only they are taken from it.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    if (pending_ == 0) return true;
+    if (go_on && !go_on(pending_)) return false;
+    std::optional<TJob> job;
+    {
+      std::unique_lock lock(mutex_);
+      if (jobs_.empty()) {
+        // The worker holds the rest; it hands it over as soon as its queue is empty.
+        posted_.wait_for(lock, std::chrono::milliseconds(100),
+                         [this] { return batches_posted_ > 0; });
+        continue;
+      }
+      job = std::move(jobs_.front());
+      jobs_.pop_front();
+    }
+    std::vector<TReadMetadata> batch;
+    batch.push_back(Read(*job));
+    Deliver(batch, job->round);
   }
 }
 

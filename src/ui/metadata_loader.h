@@ -12,6 +12,10 @@
 // that is replaced. Destroying the loader sets the cancel flag, drops the queue and waits for the
 // photo in work.
 //
+// ReadRest() is for the moment the metadata is needed (a gallery run, sorting by date): the
+// calling thread then reads the requests still queued itself, beside the worker, and takes the
+// worker's batches straight from the event queue, without running an event loop.
+//
 // Public methods are called on the user-interface thread; the reader runs on the worker and
 // must be safe there.
 #pragma once
@@ -21,6 +25,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -54,6 +59,11 @@ class TMetadataLoader : public QObject {
   void Forget();
   // How many requests have not been delivered yet.
   int Pending() const { return pending_; }
+  // Reads the requests still queued on the calling thread while the worker goes on with its
+  // own, and delivers everything read, until nothing is pending or `go_on` (called before each
+  // photo with the number pending) returns false. Processes no other events. True when nothing
+  // is pending any more.
+  bool ReadRest(const std::function<bool(int pending)>& go_on);
 
   // A batch is handed over when it holds this many photos, or when the queue runs dry.
   static constexpr size_t kBatchSize = 200;
@@ -65,6 +75,9 @@ class TMetadataLoader : public QObject {
     uint64_t round;
   };
   void Work();
+  TReadMetadata Read(const TJob& job) const;
+  // Hands `batch` to the user-interface thread through its event queue.
+  void Post(std::shared_ptr<std::vector<TReadMetadata>> batch, uint64_t round);
   void Deliver(std::vector<TReadMetadata>& batch, uint64_t round);
 
   TMetadataReader read_;
@@ -73,8 +86,10 @@ class TMetadataLoader : public QObject {
 
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::deque<TJob> jobs_;  // oldest first; guarded by mutex_
-  uint64_t round_ = 0;     // raised by Forget(); guarded by mutex_
+  std::condition_variable posted_;  // a batch was put into the event queue
+  std::deque<TJob> jobs_;           // oldest first; guarded by mutex_
+  uint64_t round_ = 0;              // raised by Forget(); guarded by mutex_
+  int batches_posted_ = 0;          // in the event queue, not yet delivered; guarded by mutex_
   TCancelFlag cancel_;
   std::thread worker_;  // last: started when everything else exists
 };

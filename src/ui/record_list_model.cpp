@@ -113,6 +113,16 @@ void TRecordListModel::RequestMetadata(int first, int last) {
   }
 }
 
+bool TRecordListModel::ReadMetadataNow(const std::function<bool(int waiting)>& go_on) {
+  if (metadata_ && !awaiting_.empty()) {
+    // Requests of records removed meanwhile may still be pending; they need not be waited for.
+    (void)metadata_->ReadRest([&](int) {
+      return !awaiting_.empty() && (!go_on || go_on(static_cast<int>(awaiting_.size())));
+    });
+  }
+  return awaiting_.empty();
+}
+
 void TRecordListModel::MetadataArrived(std::vector<TReadMetadata>& batch) {
   bool changed = false;
   for (TReadMetadata& read : batch) {

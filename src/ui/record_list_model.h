@@ -6,8 +6,9 @@
 // shows at once; once ReadPhotos() has been called, the model has the metadata of every record
 // that lacks it read in the background (TMetadataLoader, the top of the list first) and moves it
 // into the records as it arrives: the date and title then show, sorting by date uses it, and a
-// gallery run needs it (PendingMetadata() tells when all is read). Each photo's picture is made
-// on another worker (TThumbnailLoader) when its row is painted, once per file.
+// gallery run needs it (PendingMetadata() tells when all is read, ReadMetadataNow() reads the rest
+// at once). Each photo's picture is made on another worker (TThumbnailLoader) when its row is
+// painted, once per file.
 //
 // The window makes every change of the list's rows through this model, so the views follow:
 // appending, removing, and reordering (moving rows up or down, dragging them within the view,
@@ -55,6 +56,10 @@ class TRecordListModel : public QAbstractTableModel {
   void SetOnMetadataRead(std::function<void(TVTLRecord& record)> on_read);
   // How many records still wait for their metadata.
   int PendingMetadata() const { return static_cast<int>(awaiting_.size()); }
+  // Reads the metadata still missing now, on this thread beside the worker, until every record
+  // has it or `go_on` (called before each photo with the number of records still waiting)
+  // returns false. Runs no event loop. True when every record has its metadata.
+  bool ReadMetadataNow(const std::function<bool(int waiting)>& go_on = nullptr);
 
   // Tells the views that records have been appended to the list at rows first..last.
   void Appended(int first, int last);
