@@ -2,27 +2,21 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDir>
-#include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUndoStack>
-#include <QUrl>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "csv/record_file.h"
 #include "generation/gallery_manifest.h"
 #include "generation/run_services.h"
 #include "imaging/metadata.h"
-#include "model/caption_properties.h"
 #include "model/file_naming.h"
 #include "support/disk.h"
 #include "support/program_paths.h"
@@ -44,17 +38,6 @@ namespace vistrel {
 namespace {
 
 const QString kListFilter = "Textdateien (*.txt, *.csv; *.asc) (*.txt *.csv *.asc)";
-// How many files a message names one by one.
-constexpr int kNamedFiles = 10;
-
-// The first kNamedFiles of `lines`, which name `total` files, and for the others
-// "... und N weitere".
-QStringList ShortenedList(QStringList lines, qsizetype total) {
-  if (lines.size() > kNamedFiles) lines.resize(kNamedFiles);
-  if (total > kNamedFiles) lines << "... und " + QString::number(total - kNamedFiles) + " weitere";
-  return lines;
-}
-
 // Why the photo of `record` cannot be used, or empty when it can.
 QString PhotoProblem(const TVTLRecord& record) {
   const QFileInfo file(PathToQString(record.FullPath()));
@@ -142,7 +125,7 @@ void TVTLMainWin::CreateActions() {
       "Erzeugt die Galerie dieser Liste mit ihren Einstellungen neu, an ihrem Ort");
   adopt_captions_action_ =
       action("Titel und Beschreibung aus den Fotos übernehmen", "adoptCaptionsAction",
-             [this](bool on) { SetAdoptsPhotoCaptions(on); });
+             [this] { SetAdoptsPhotoCaptions(adopt_captions_action_->isChecked()); });
   adopt_captions_action_->setCheckable(true);
   adopt_captions_action_->setChecked(AdoptsPhotoCaptions());
 }
@@ -262,87 +245,6 @@ void TVTLMainWin::ShowSelectedRecords() {
   property_editor_->ShowRecord(image_list_->ShownRecord(), image_list_->SelectedRecords());
 }
 
-int TVTLMainWin::AddPhoto(const std::string& file_name, const std::string& folder_path) {
-  // The metadata is read in the background (the image list's model), so that a folder of
-  // thousands of photos comes in at once.
-  const int index = AddImageFile(*record_list_, file_name, folder_path, nullptr, *logger_);
-  // The photo's own title and description come in the background as well.
-  if (index >= 0 && adopt_captions_action_->isChecked())
-    caption_reader_->Request(folder_path, file_name);
-  return index;
-}
-
-void TVTLMainWin::AddRecordToList(const std::string& file_name, const std::string& folder_path) {
-  const int index = AddPhoto(file_name, folder_path);
-  if (index < 0) return;
-  image_list_->Appended(index);
-  logger_->Log("| Added to Record list UI");
-}
-
-void TVTLMainWin::AddFiles(const QStringList& paths) {
-  const int first = record_list_->Count();
-  QStringList no_photos;
-  for (const QString& path : paths) {
-    const QFileInfo info(path);
-    if (info.isDir()) {
-      AddFolder(info.absoluteFilePath());
-      continue;
-    }
-    const std::string name = PathFromQString(info.fileName());
-    const std::string folder = IncludeTrailingPathDelimiter(PathFromQString(info.absolutePath()));
-    // A file listed already is left out silently; one that is no photo is named.
-    if (AddPhoto(name, folder) < 0 && !record_list_->Contains(folder, name))
-      no_photos << QDir::toNativeSeparators(info.absoluteFilePath());
-  }
-  if (record_list_->Count() > first) image_list_->Appended(first, record_list_->Count() - 1);
-  if (!no_photos.isEmpty()) ReportNoPhotos(no_photos);
-}
-
-void TVTLMainWin::AddFolder(const QString& folder) {
-  // The photos directly in the folder, in the order of their names; whatever else it holds
-  // (sidecars, notes, sub-folders) stays out without a word.
-  QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::Readable);
-  SortByName(names);
-  const std::string folder_path = IncludeTrailingPathDelimiter(PathFromQString(folder));
-  for (const QString& name : names) (void)AddPhoto(PathFromQString(name), folder_path);
-}
-
-void TVTLMainWin::DropPaths(const QStringList& paths) {
-  QStringList clipped;
-  for (const QString& path : paths) clipped << path.left(5000);
-  AddFiles(clipped);
-}
-
-void TVTLMainWin::ReportNoPhotos(const QStringList& files) {
-  const QString head = files.size() == 1
-                           ? "Diese Datei ist kein Foto und wurde nicht hinzugefügt:"
-                           : QString::number(files.size()) +
-                                 " Dateien sind keine Fotos und wurden nicht hinzugefügt:";
-  dialogs_.ShowWarning(this, head + "\n" + ShortenedList(files, files.size()).join("\n"));
-}
-
-void TVTLMainWin::FilesDropped(const QStringList& paths, const QObject* source) {
-  if (file_browser_->IsFileView(source)) {
-    logger_->Log("Entering DragDrop.");
-    logger_->Log("| Source is TShellListView.");
-    file_browser_->AddSelectedFiles();
-  } else {
-    DropPaths(paths);
-  }
-}
-
-void TVTLMainWin::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
-}
-
-void TVTLMainWin::dropEvent(QDropEvent* event) {
-  QStringList paths;
-  for (const QUrl& url : event->mimeData()->urls())
-    if (url.isLocalFile()) paths.append(url.toLocalFile());
-  event->acceptProposedAction();
-  FilesDropped(paths, event->source());
-}
-
 void TVTLMainWin::closeEvent(QCloseEvent* event) {
   if (!MaySaveChanges()) {
     event->ignore();
@@ -367,26 +269,6 @@ bool TVTLMainWin::MaySaveChanges() {
       break;
   }
   return false;
-}
-
-int TVTLMainWin::PendingCaptions() const { return caption_reader_->Pending(); }
-
-void TVTLMainWin::AdoptCaptions(std::vector<TPhotoCaptions>& batch) {
-  bool changed = false;
-  bool shown_changed = false;
-  const std::vector<TVTLRecord*> selected = image_list_->SelectedRecords();
-  for (const TPhotoCaptions& photo : batch) {
-    TVTLRecord* record = record_list_->Find(photo.directory, photo.file_name);
-    if (!record) continue;  // it left the list meanwhile
-    const TCaptionAdoption adoption = AdoptPhotoCaptions(*record_list_, *record, *photo.captions);
-    if (!adoption.record_changed && !adoption.list_changed) continue;
-    changed = true;
-    shown_changed = shown_changed || adoption.list_changed ||
-                    std::find(selected.begin(), selected.end(), record) != selected.end();
-  }
-  if (!changed) return;
-  SetModified();
-  if (shown_changed) ShowSelectedRecords();
 }
 
 void TVTLMainWin::FillRecordListView() {

@@ -42,4 +42,10 @@ const QLocale& GermanLocale() {
   return locale;
 }
 
+QStringList ShortenedList(QStringList lines, qsizetype total) {
+  if (lines.size() > kNamedFiles) lines.resize(kNamedFiles);
+  if (total > kNamedFiles) lines << "... und " + QString::number(total - kNamedFiles) + " weitere";
+  return lines;
+}
+
 }  // namespace vistrel

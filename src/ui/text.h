@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <string>
 
 namespace vistrel {
@@ -29,6 +30,12 @@ QImage ToQImage(const TBitmap& bitmap);
 // loading), for the thumbnail loaders: a null image when it cannot be read, or when `cancel`
 // is set before it starts. Safe on a worker thread.
 QImage RenderThumbnail(const QString& path, int size, const TCancelFlag& cancel);
+
+// How many files a message names one by one.
+inline constexpr int kNamedFiles = 10;
+// The first kNamedFiles of `lines`, which name `total` files, and for the others
+// "... und N weitere".
+QStringList ShortenedList(QStringList lines, qsizetype total);
 
 // The German of Germany, in which the windows show numbers, sizes, dates and sort names.
 const QLocale& GermanLocale();
