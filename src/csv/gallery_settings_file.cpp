@@ -19,6 +19,7 @@ constexpr char kId[] = "Kennung";
 constexpr char kSkin[] = "Skin";
 constexpr char kOutputFolder[] = "Ausgabeverzeichnis";
 constexpr char kCopyOriginals[] = "OriginaleKopieren";
+constexpr char kOmitLocation[] = "OrtsangabenWeglassen";
 constexpr char kUseCache[] = "Zwischenspeicher";
 constexpr char kValue[] = "Wert";
 constexpr char kVariant[] = "Variante";
@@ -49,6 +50,7 @@ std::string FormatGallerySettings(const TGallerySettings& settings) {
   line({kSkin, settings.skin_file});
   line({kOutputFolder, settings.output_folder});
   line({kCopyOriginals, settings.copy_originals ? kYes : kNo});
+  line({kOmitLocation, settings.omit_location ? kYes : kNo});
   line({kUseCache, settings.use_cache ? kYes : kNo});
   for (const TGallerySettings::TValue& value : settings.values)
     line({kValue, value.name, value.value});
@@ -82,6 +84,7 @@ std::optional<TGallerySettings> ParseGallerySettings(std::string_view text) {
       if (kind == kSkin) settings.skin_file = value;
       if (kind == kOutputFolder) settings.output_folder = value;
       if (kind == kCopyOriginals) settings.copy_originals = value == kYes;
+      if (kind == kOmitLocation) settings.omit_location = value == kYes;
       if (kind == kUseCache) settings.use_cache = value != kNo;
     }
     if (kind == kValue && fields.size() >= 3) settings.values.push_back({fields[1], fields[2]});

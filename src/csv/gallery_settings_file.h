@@ -10,6 +10,7 @@
 //   "Skin";"/usr/share/vistrel/skins/Standard/standard.vsk";
 //   "Ausgabeverzeichnis";"/home/anna/Bilder/urlaub-web/";
 //   "OriginaleKopieren";"nein";                  "ja" or "nein"
+//   "OrtsangabenWeglassen";"ja";                 leave places out; a file without it: "nein"
 //   "Zwischenspeicher";"ja";                     use the variant cache
 //   "Wert";"TITLE";"Urlaub 2026";                a value the skin asks for, by VARIABLENAME
 //   "Variante";"THUMB";"160";"160";"80";"JPEG";  width, height, quality, format, by NAME
@@ -54,6 +55,7 @@ struct TGallerySettings {
   std::string skin_file;  // full path of the skin file
   std::string output_folder;
   bool copy_originals = false;
+  bool omit_location = false;
   bool use_cache = true;
   std::vector<TValue> values;
   std::vector<TVariant> variants;

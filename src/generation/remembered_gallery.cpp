@@ -45,6 +45,7 @@ TGallerySettings SettingsOfRequest(const TRunRequest& request, const std::string
   settings.skin_file = request.skin->FullPath();
   settings.output_folder = request.output_folder;
   settings.copy_originals = request.copy_originals;
+  settings.omit_location = request.omit_location;
   settings.use_cache = request.use_cache;
   for (const TEnteredValue& value : request.values)
     settings.values.push_back({value.name, value.value});
@@ -61,6 +62,7 @@ void ApplyGallerySettings(const TGallerySettings& settings, const TVTLSkin& skin
   input.skin = &skin;
   input.output_path = settings.output_folder;
   input.copy_originals = settings.copy_originals;
+  input.omit_location = settings.omit_location;
   input.use_cache = settings.use_cache;
   input.values.clear();
   for (int i = 0; i < skin.RequiredVars.Count(); ++i) {

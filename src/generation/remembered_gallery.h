@@ -23,7 +23,7 @@ TGallerySettings SettingsOfRequest(const TRunRequest& request, const std::string
 
 // Fills the skin's part of `input` from `settings`: one value per row of the skin's required
 // values and one setting per image variant (in the skin's order), the output folder, copying
-// originals and the cache choice. `input.skin` becomes `skin`.
+// originals, leaving places out and the cache choice. `input.skin` becomes `skin`.
 void ApplyGallerySettings(const TGallerySettings& settings, const TVTLSkin& skin, TRunInput& input);
 
 }  // namespace vistrel

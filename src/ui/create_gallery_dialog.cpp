@@ -292,7 +292,10 @@ void TfrmCreateGallery::Prepare() {
   loaded_skin_index_ = -1;
   btnGoGo->setEnabled(false);
   use_cache_box_->setChecked(!remembered_ || remembered_->use_cache);
-  if (remembered_) cbCopyOrigImages->setChecked(remembered_->copy_originals);
+  if (remembered_) {
+    cbCopyOrigImages->setChecked(remembered_->copy_originals);
+    location_option_->SetOmit(remembered_->omit_location);
+  }
   const bool remembered_skin = remembered_ && ChooseRememberedSkin();
   ApplySkinChoice();
   if (remembered_skin && loaded_skin_index_ >= 0) ShowRemembered();

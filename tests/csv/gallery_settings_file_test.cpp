@@ -15,6 +15,7 @@ TGallerySettings Sample() {
   settings.skin_file = "/skins/Standard/standard.vsk";
   settings.output_folder = "/home/anna/Bilder/urlaub; \"web\"/";
   settings.copy_originals = true;
+  settings.omit_location = true;
   settings.use_cache = false;
   settings.values = {{"TITLE", "Urlaub \"2026\"; Süd"}, {"EMPTY", ""}};
   settings.variants = {{"THUMB", "160", "120", "80", "JPEG"}, {"BIG", "1024", "768", "85", "AVIF"}};
@@ -55,6 +56,7 @@ TEST(GallerySettingsFileTest, LinesOfUnknownKindsAndShortLinesAreSkipped) {
   EXPECT_TRUE(read->variants.empty());
   EXPECT_TRUE(read->use_cache);
   EXPECT_FALSE(read->copy_originals);
+  EXPECT_FALSE(read->omit_location);
 }
 
 TEST(GallerySettingsFileTest, WhatIsNoSettingsFileIsRefused) {

@@ -44,6 +44,7 @@ TEST_F(RememberedGalleryTest, ARunsSettingsGiveTheSameRequestAgain) {
   input.variants = {{"100", "90", "70", "AVIF"}, {"1024", "768", "85", "JPEG"}};
   input.output_path = dir_ / "out";
   input.copy_originals = true;
+  input.omit_location = true;
   input.use_cache = false;
   ScratchFiles files(dir_ / "home");
   const TRequestResult first = BuildRunRequest(input, files);
@@ -64,6 +65,7 @@ TEST_F(RememberedGalleryTest, ARunsSettingsGiveTheSameRequestAgain) {
   EXPECT_EQ(second.request->values, first.request->values);
   EXPECT_EQ(second.request->output_folder, first.request->output_folder);
   EXPECT_TRUE(second.request->copy_originals);
+  EXPECT_TRUE(second.request->omit_location);
   EXPECT_FALSE(second.request->use_cache);
   ASSERT_EQ(second.request->variants.size(), 2u);
   EXPECT_EQ(second.request->variants, first.request->variants);

@@ -101,6 +101,7 @@ class RememberedGalleryWindowTest : public ::testing::Test {
     Control("SPALTEN").SetValue("6");
     dialog_.VariantGroup("BIG")->SetSetting({"1024", "768", "90", "WebP"});
     Child<QCheckBox>(dialog_, "cbCopyOrigImages").setChecked(true);
+    Child<QCheckBox>(dialog_, "omitLocationBox").setChecked(true);
     Child<QCheckBox>(dialog_, "useCacheBox").setChecked(false);
     OutputPath().setText(Path("web"));
   }
@@ -117,6 +118,7 @@ class RememberedGalleryWindowTest : public ::testing::Test {
     EXPECT_EQ(big.format, "WebP");
     EXPECT_EQ(dialog_.VariantGroup("THUMB")->Setting().max_width, "160");
     EXPECT_TRUE(Child<QCheckBox>(dialog_, "cbCopyOrigImages").isChecked());
+    EXPECT_TRUE(Child<QCheckBox>(dialog_, "omitLocationBox").isChecked());
     EXPECT_FALSE(Child<QCheckBox>(dialog_, "useCacheBox").isChecked());
   }
 
@@ -144,6 +146,7 @@ TEST_F(RememberedGalleryWindowTest, TheListKeepsItsGalleryBesideItsFileAndOpensW
   ASSERT_TRUE(kept);
   EXPECT_EQ(*kept, *window_.Gallery());
   EXPECT_FALSE(kept->id.empty());
+  EXPECT_TRUE(kept->omit_location);
   // The list reader of the list file is untouched by them.
   EXPECT_TRUE(ReadFile(dir_ / "liste.csv").starts_with("\"Dateiname\";\"Pfad\";"));
 
@@ -154,6 +157,9 @@ TEST_F(RememberedGalleryWindowTest, TheListKeepsItsGalleryBesideItsFileAndOpensW
   window_.LoadImageList();
   ASSERT_TRUE(window_.Gallery());
   EXPECT_EQ(window_.Gallery()->id, kept->id);
+  // What the dialog showed last does not count, only what the list kept.
+  Child<QCheckBox>(dialog_, "cbCopyOrigImages").setChecked(false);
+  Child<QCheckBox>(dialog_, "omitLocationBox").setChecked(false);
   OpenDialog([this] { ExpectReise(); });
 }
 
