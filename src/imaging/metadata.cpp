@@ -6,12 +6,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "imaging/caption_sources.h"
 #include "imaging/exiv2_include.h"
 #include "imaging/image_header.h"
 #include "imaging/jpeg_header.h"
 #include "imaging/photo_decoder.h"
 #include "imaging/property_tags.h"
-#include "model/file_naming.h"
 #include "model/photo_captions.h"
 #include "model/photo_data.h"
 #include "model/value_list.h"
@@ -29,9 +29,6 @@ enum TypeCode : uint16_t { kAscii = 2, kShort = 3, kRational = 5 };
 constexpr size_t kMaxAsciiLength = 1001;
 // The head of a file (markers and metadata segments) is read up to this size.
 constexpr size_t kMaxHeadBytes = 16 * 1024 * 1024;
-// A sidecar larger than this is no catalogue's caption file and is not read: it would only
-// cost time to parse.
-constexpr size_t kMaxSidecarBytes = 4 * 1024 * 1024;
 
 uint32_t LittleEndian(const std::vector<unsigned char>& bytes, size_t pos, int size) {
   uint32_t value = 0;
@@ -172,157 +169,6 @@ void AddPhotoData(const Exiv2::ExifData& data, TVTLValueList& photo) {
   AddExposureData(data, photo);
   AddEquipmentData(data, photo);
   AddGpsPosition(data, photo);
-}
-
-// The texts of an XMP property: the items of an array (dc:subject, dc:creator), the chosen
-// language of an alternative (dc:title, dc:description, dc:rights), or the text itself.
-std::vector<std::string> XmpTexts(const Exiv2::XmpData& xmp, const char* key) {
-  const auto it = xmp.findKey(Exiv2::XmpKey(key));
-  if (it == xmp.end()) return {};
-  const Exiv2::Value& value = it->value();
-  if (const auto* alternatives = dynamic_cast<const Exiv2::LangAltValue*>(&value)) {
-    std::vector<std::pair<std::string, std::string>> texts(alternatives->value_.begin(),
-                                                           alternatives->value_.end());
-    return {ChooseLanguage(texts)};
-  }
-  if (const auto* array = dynamic_cast<const Exiv2::XmpArrayValue*>(&value)) {
-    std::vector<std::string> texts;
-    for (long i = 0; i < array->count() && texts.size() < kMaxKeywords; ++i)
-      texts.push_back(array->toString(i));
-    return texts;
-  }
-  return {value.toString()};
-}
-
-std::string XmpText(const Exiv2::XmpData& xmp, const char* key) {
-  std::vector<std::string> texts = XmpTexts(xmp, key);
-  return texts.empty() ? std::string() : std::move(texts.front());
-}
-
-// The captions of an XMP packet, a sidecar's or the photo's own. XMP is UTF-8 by definition.
-TCaptionSource XmpCaptions(const Exiv2::XmpData& xmp) {
-  TCaptionSource source;
-  if (xmp.empty()) return source;
-  source.title = XmpText(xmp, "Xmp.dc.title");
-  source.description = XmpText(xmp, "Xmp.dc.description");
-  source.keywords = XmpTexts(xmp, "Xmp.dc.subject");
-  source.rating = XmpText(xmp, "Xmp.xmp.Rating");
-  source.creators = XmpTexts(xmp, "Xmp.dc.creator");
-  source.copyright = XmpText(xmp, "Xmp.dc.rights");
-  source.city = XmpText(xmp, "Xmp.photoshop.City");
-  source.region = XmpText(xmp, "Xmp.photoshop.State");
-  source.country = XmpText(xmp, "Xmp.photoshop.Country");
-  return source;
-}
-
-// The captions of an IPTC record. Its texts are UTF-8 when the record says so (the escape
-// sequence ESC % G), else in the eight-bit encoding of the program that wrote it, taken as
-// Windows-1252 unless they are valid UTF-8.
-TCaptionSource IptcCaptions(const Exiv2::IptcData& iptc) {
-  TCaptionSource source;
-  if (iptc.empty()) return source;
-  const auto charset = iptc.findKey(Exiv2::IptcKey("Iptc.Envelope.CharacterSet"));
-  const bool utf8 = charset != iptc.end() && charset->toString() == "\x1b%G";
-  auto text = [&](const Exiv2::Iptcdatum& datum) {
-    const std::string raw = datum.toString();
-    return utf8 ? raw : LegacyTextToUtf8(raw);
-  };
-  auto first = [&](const char* key) {
-    const auto it = iptc.findKey(Exiv2::IptcKey(key));
-    return it == iptc.end() ? std::string() : text(*it);
-  };
-  auto all = [&](const char* key) {
-    const Exiv2::IptcKey wanted(key);
-    std::vector<std::string> texts;
-    for (const Exiv2::Iptcdatum& datum : iptc)
-      if (datum.record() == wanted.record() && datum.tag() == wanted.tag() &&
-          texts.size() < kMaxKeywords)
-        texts.push_back(text(datum));
-    return texts;
-  };
-  source.title = first("Iptc.Application2.ObjectName");
-  source.description = first("Iptc.Application2.Caption");
-  source.keywords = all("Iptc.Application2.Keywords");
-  source.creators = all("Iptc.Application2.Byline");
-  source.copyright = first("Iptc.Application2.Copyright");
-  source.city = first("Iptc.Application2.City");
-  source.region = first("Iptc.Application2.ProvinceState");
-  source.country = first("Iptc.Application2.CountryName");
-  return source;
-}
-
-// The captions of the EXIF items: ASCII texts (in practice UTF-8 or an eight-bit encoding,
-// read as IPTC texts are), and the UTF-16 texts Windows writes (XPTitle, XPComment,
-// XPKeywords, the keywords separated by ";"). The description a camera writes by itself
-// ("OLYMPUS DIGITAL CAMERA") is no caption.
-TCaptionSource ExifCaptions(const Exiv2::ExifData& exif) {
-  TCaptionSource source;
-  if (exif.empty()) return source;
-  auto bytes = [&](const char* key) -> std::string {
-    const auto it = exif.findKey(Exiv2::ExifKey(key));
-    if (it == exif.end() || it->size() <= 0 || it->size() > 1024 * 1024) return {};
-    std::string raw(static_cast<size_t>(it->size()), '\0');
-    it->copy(reinterpret_cast<Exiv2::byte*>(raw.data()), Exiv2::littleEndian);
-    return raw;
-  };
-  // ASCII items may hold several NUL-terminated parts (Copyright: photographer, then editor).
-  auto ascii_parts = [&](const char* key) {
-    std::vector<std::string> parts;
-    const std::string raw = bytes(key);
-    for (size_t start = 0; start < raw.size();) {
-      size_t end = raw.find('\0', start);
-      if (end == std::string::npos) end = raw.size();
-      parts.push_back(LegacyTextToUtf8(std::string_view(raw).substr(start, end - start)));
-      start = end + 1;
-    }
-    return parts;
-  };
-  auto ascii = [&](const char* key) {
-    std::vector<std::string> parts = ascii_parts(key);
-    return parts.empty() ? std::string() : std::move(parts.front());
-  };
-  auto utf16 = [&](const char* key) { return Utf16LeToUtf8(bytes(key)); };
-
-  std::string description = ascii("Exif.Image.ImageDescription");
-  if (IsCameraBoilerplate(description, ascii("Exif.Image.Make"), ascii("Exif.Image.Model")))
-    description.clear();
-  source.title = utf16("Exif.Image.XPTitle");
-  source.description =
-      CleanCaption(description).empty() ? utf16("Exif.Image.XPComment") : std::move(description);
-  const std::string keywords = utf16("Exif.Image.XPKeywords");
-  for (size_t start = 0; start < keywords.size();) {
-    size_t end = keywords.find(';', start);
-    if (end == std::string::npos) end = keywords.size();
-    source.keywords.push_back(keywords.substr(start, end - start));
-    start = end + 1;
-  }
-  source.creators = {ascii("Exif.Image.Artist")};
-  std::string copyright;
-  for (const std::string& part : ascii_parts("Exif.Image.Copyright")) {
-    const std::string clean = CleanCaption(part);
-    if (!clean.empty()) copyright += (copyright.empty() ? "" : ", ") + clean;
-  }
-  source.copyright = std::move(copyright);
-  return source;
-}
-
-// The captions of the sidecar of the photo at `path`: "photo.jpg.xmp" as darktable and
-// digiKam write it, else "photo.xmp" as Lightroom does. None when there is no sidecar, or it is
-// no regular file, too large or not XMP.
-TCaptionSource SidecarCaptions(const std::string& path) {
-  std::vector<std::string> names = {path + ".xmp"};
-  if (!ExtractFileExt(path).empty()) names.push_back(RemoveFileExt(path) + ".xmp");
-  for (const std::string& name : names) {
-    std::string packet;
-    if (!SystemDisk().ReadFile(name, packet, kMaxSidecarBytes).Ok()) continue;
-    try {
-      Exiv2::XmpData xmp;
-      if (Exiv2::XmpParser::decode(xmp, packet) == 0) return XmpCaptions(xmp);
-    } catch (...) {
-    }
-    return {};
-  }
-  return {};
 }
 
 // What one reading of a photo fills.

@@ -595,6 +595,35 @@ TEST_F(CaptionsTest, PartsInMemoryInTheirOrderOfPrecedence) {
   EXPECT_EQ(read("<x:xmpmeta", iptc.substr(0, 7), head.substr(0, 30)), Entries{});
 }
 
+// A caption property written as a structure, or as an array of structures, holds no text of
+// its own: the next source's caption counts, and exiv2's type marker never shows.
+TEST_F(CaptionsTest, StructuresInPlaceOfTextsAreNoCaptions) {
+  const std::string head = ReadFile(PhotoWith("own.jpg", [](Exiv2::Image& image) {
+    image.xmpData()["Xmp.photoshop.City"] = "Zegama";
+    image.xmpData()["Xmp.dc.rights"] = "lang=x-default CC BY 4.0";
+  }));
+  const std::string ns =
+      "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+      "xmlns:photoshop=\"http://ns.adobe.com/photoshop/1.0/\" "
+      "xmlns:ex=\"http://example.com/ns/\"";
+  for (const std::string& property :
+       {std::string("<photoshop:City rdf:parseType=\"Resource\"></photoshop:City>"),
+        std::string("<photoshop:City rdf:parseType=\"Resource\"><ex:Name>Ort</ex:Name>"
+                    "</photoshop:City>"),
+        std::string("<dc:rights><rdf:Bag><rdf:li rdf:parseType=\"Resource\"><ex:Name>x"
+                    "</ex:Name></rdf:li></rdf:Bag></dc:rights>")}) {
+    const std::string sidecar =
+        "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+        "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><rdf:Description "
+        "rdf:about=\"\" " +
+        ns + ">" + property + "</rdf:Description></rdf:RDF></x:xmpmeta>";
+    TVTLValueList captions;
+    ReadCaptionsFromParts(sidecar, "", head, captions);
+    EXPECT_EQ(captions.ValueOf("CITY"), "Zegama") << property;
+    EXPECT_EQ(captions.ValueOf("COPYRIGHT"), "CC BY 4.0") << property;
+  }
+}
+
 TEST(MetadataTableTest, TagNamesKeepTheirLiteralSpelling) {
   EXPECT_EQ(PropertyTagName(0x010F), "PropertyTagEquipMake");
   EXPECT_EQ(PropertyTagName(0x8769), "PropertyTagExifIFD");
