@@ -118,7 +118,12 @@ std::string ResolveOutputPath(const std::string& typed, const std::string& relat
   return path.lexically_normal().string();
 }
 
-TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& files) {
+namespace {
+
+// A step of BuildRunRequest(): its refusal, or nothing when the request may go on.
+using TRefusal = std::optional<TRequestResult>;
+
+TRefusal CheckSkinAndOutputPath(const TRunInput& input) {
   const TVTLSkin* skin = input.skin;
   if (!skin)
     return Refuse(TRequestProblem::kSkin, "Bitte wählen Sie einen Skin aus der Liste oben aus!");
@@ -131,9 +136,104 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
   if (!IsSystemPath(input.output_path))
     return Refuse(TRequestProblem::kOutputFolder,
                   "Ungültiges Ausgabeverzeichnis " + PrintableName(input.output_path) + "!");
+  return std::nullopt;
+}
+
+// The skin's values, as given or by default, each normalized for its type.
+TRefusal CheckValues(const TRunInput& input, TRunRequest& request) {
+  const TRequiredVarsValueList& required = input.skin->RequiredVars;
+  for (int i = 0; i < required.Count(); ++i) {
+    const TVTLValueList& row = required.Row(i);
+    const std::string& name = row.Value(TRequiredVarsValueList::kVariableName);
+    const std::string given = i < static_cast<int>(input.values.size())
+                                  ? input.values[static_cast<size_t>(i)]
+                                  : row.Value(TRequiredVarsValueList::kDefaultValue);
+    try {
+      request.values.push_back(
+          {name, NormalizeValue(ValueTypeOf(row.Value(TRequiredVarsValueList::kType)), given)});
+    } catch (const EConvertError& error) {
+      return Refuse(TRequestProblem::kValue, std::string(error.what()) + " (" + name + ")");
+    }
+  }
+  return std::nullopt;
+}
+
+// The variant of the skin's row `row` with the user's `setting`, whose pattern must keep its
+// copies inside the output folder.
+TRefusal CheckVariant(const TVTLValueList& row, const TVariantSetting& setting,
+                      TRunRequest& request) {
+  const int max_side = static_cast<int>(kMaxVariantSide);
+  if (!IsNumberIn(setting.max_width, 1, max_side) || !IsNumberIn(setting.max_height, 1, max_side) ||
+      !IsNumberIn(setting.quality, kMinJpegQuality, kMaxJpegQuality))
+    return Refuse(TRequestProblem::kVariant,
+                  "Ungültige Werte für die Bildvariante " + VariantLabel(row) + "!",
+                  "Maximale Breite und Höhe: 1 bis " + std::to_string(kMaxVariantSide) +
+                      " Pixel, JPG-Qualität: " + std::to_string(kMinJpegQuality) + " bis " +
+                      std::to_string(kMaxJpegQuality) + ".");
+  const std::optional<TImageFormat> format = ParseImageFormat(setting.format);
+  if (!format)
+    return Refuse(TRequestProblem::kVariant,
+                  "Ungültige Werte für die Bildvariante " + VariantLabel(row) + "!",
+                  "Unbekanntes Bildformat " + PrintableName(setting.format) + ", erlaubt sind " +
+                      ImageFormatChoices() + ".");
+  const std::string& pattern = row.Value(TImageModificationValueList::kNewName);
+  request.variants.push_back({row.Value(TImageModificationValueList::kName),
+                              pattern,
+                              {static_cast<uint32_t>(*ParseInt32(Trim(setting.max_width))),
+                               static_cast<uint32_t>(*ParseInt32(Trim(setting.max_height))),
+                               *ParseInt32(Trim(setting.quality)), *format}});
+  if (!IsNameInsideFolder(pattern, kSampleOldName, ImageFormatExtension(*format, ".jpg")))
+    return Refuse(TRequestProblem::kFileName,
+                  "Ungültiger Dateiname " + PrintableName(pattern) + "!");
+  return std::nullopt;
+}
+
+// Every variant of the skin, as given or by default, and every page pattern.
+TRefusal CheckVariantsAndPages(const TRunInput& input, TRunRequest& request) {
+  const TImageModificationValueList& variants = input.skin->ImageModifications;
+  for (int i = 0; i < variants.Count(); ++i) {
+    const TVTLValueList& row = variants.Row(i);
+    const TVariantSetting setting = i < static_cast<int>(input.variants.size())
+                                        ? input.variants[static_cast<size_t>(i)]
+                                        : DefaultVariantSetting(row);
+    if (TRefusal refused = CheckVariant(row, setting, request)) return refused;
+  }
+  const THTMLPatternValueList& pages = input.skin->HTMLPatterns;
+  for (int i = 0; i < pages.Count(); ++i) {
+    const std::string& pattern = pages.Row(i).Value(THTMLPatternValueList::kNewFileName);
+    if (!IsNameInsideFolder(pattern, kSampleOldName, pattern.empty() ? ".html" : ""))
+      return Refuse(TRequestProblem::kFileName,
+                    "Ungültiger Dateiname " + PrintableName(pattern) + "!");
+  }
+  return std::nullopt;
+}
+
+// What the output folder holds: a gallery to update, and nothing that emptying would lose.
+TRefusal CheckOutputFolder(const TRunInput& input, const TRunRequest& request,
+                           const TFileServices& files) {
+  TDisk& disk = files.Disk();
+  if (request.update && disk.IsFolder(request.output_folder) &&
+      !disk.ListFolder(request.output_folder).empty() &&
+      !ReadFolderManifest(disk, request.output_folder))
+    return Refuse(TRequestProblem::kOutputFolder,
+                  "Das Verzeichnis " + request.output_folder +
+                      " enthält keine mit Vistrel erzeugte Galerie, die sich aktualisieren ließe!");
+  if (request.empty_output && disk.IsFolder(request.output_folder)) {
+    const std::string why = WhyNotEmpty(disk.RealPath(request.output_folder), input, files);
+    if (!why.empty())
+      return Refuse(TRequestProblem::kEmptying,
+                    "Das Verzeichnis " + input.output_path + " kann nicht geleert werden!", why);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& files) {
+  if (TRefusal refused = CheckSkinAndOutputPath(input)) return std::move(*refused);
 
   TRunRequest request;
-  request.skin = skin;
+  request.skin = input.skin;
   request.records = input.records;
   request.copy_originals = input.copy_originals;
   request.omit_location = input.omit_location;
@@ -147,80 +247,13 @@ TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& file
       ResolveOutputPath(input.output_path, input.relative_to, files.HomeFolder()));
   request.output_path = input.output_path;
 
-  const TRequiredVarsValueList& required = skin->RequiredVars;
-  for (int i = 0; i < required.Count(); ++i) {
-    const TVTLValueList& row = required.Row(i);
-    const std::string given = i < static_cast<int>(input.values.size())
-                                  ? input.values[static_cast<size_t>(i)]
-                                  : row.Value(TRequiredVarsValueList::kDefaultValue);
-    try {
-      request.values.push_back(
-          {row.Value(TRequiredVarsValueList::kVariableName),
-           NormalizeValue(ValueTypeOf(row.Value(TRequiredVarsValueList::kType)), given)});
-    } catch (const EConvertError& error) {
-      return Refuse(TRequestProblem::kValue, std::string(error.what()) + " (" +
-                                                 row.Value(TRequiredVarsValueList::kVariableName) +
-                                                 ")");
-    }
-  }
-
-  const TImageModificationValueList& variants = skin->ImageModifications;
-  for (int i = 0; i < variants.Count(); ++i) {
-    const TVTLValueList& row = variants.Row(i);
-    const TVariantSetting setting = i < static_cast<int>(input.variants.size())
-                                        ? input.variants[static_cast<size_t>(i)]
-                                        : DefaultVariantSetting(row);
-    const int max_side = static_cast<int>(kMaxVariantSide);
-    if (!IsNumberIn(setting.max_width, 1, max_side) ||
-        !IsNumberIn(setting.max_height, 1, max_side) ||
-        !IsNumberIn(setting.quality, kMinJpegQuality, kMaxJpegQuality))
-      return Refuse(TRequestProblem::kVariant,
-                    "Ungültige Werte für die Bildvariante " + VariantLabel(row) + "!",
-                    "Maximale Breite und Höhe: 1 bis " + std::to_string(kMaxVariantSide) +
-                        " Pixel, JPG-Qualität: " + std::to_string(kMinJpegQuality) + " bis " +
-                        std::to_string(kMaxJpegQuality) + ".");
-    const std::optional<TImageFormat> format = ParseImageFormat(setting.format);
-    if (!format)
-      return Refuse(TRequestProblem::kVariant,
-                    "Ungültige Werte für die Bildvariante " + VariantLabel(row) + "!",
-                    "Unbekanntes Bildformat " + PrintableName(setting.format) + ", erlaubt sind " +
-                        ImageFormatChoices() + ".");
-    const std::string& pattern = row.Value(TImageModificationValueList::kNewName);
-    request.variants.push_back({row.Value(TImageModificationValueList::kName),
-                                pattern,
-                                {static_cast<uint32_t>(*ParseInt32(Trim(setting.max_width))),
-                                 static_cast<uint32_t>(*ParseInt32(Trim(setting.max_height))),
-                                 *ParseInt32(Trim(setting.quality)), *format}});
-    if (!IsNameInsideFolder(pattern, kSampleOldName, ImageFormatExtension(*format, ".jpg")))
-      return Refuse(TRequestProblem::kFileName,
-                    "Ungültiger Dateiname " + PrintableName(pattern) + "!");
-  }
-  for (int i = 0; i < skin->HTMLPatterns.Count(); ++i) {
-    const std::string& pattern =
-        skin->HTMLPatterns.Row(i).Value(THTMLPatternValueList::kNewFileName);
-    if (!IsNameInsideFolder(pattern, kSampleOldName, pattern.empty() ? ".html" : ""))
-      return Refuse(TRequestProblem::kFileName,
-                    "Ungültiger Dateiname " + PrintableName(pattern) + "!");
-  }
-
+  TRefusal refused = CheckValues(input, request);
+  if (!refused) refused = CheckVariantsAndPages(input, request);
   // Nothing to show is no gallery; refused before anything is emptied.
-  if (!input.records || input.records->Count() == 0)
-    return Refuse(TRequestProblem::kEmptyList, NoGalleryLine(EmptyListReason()));
-
-  if (request.update && files.Disk().IsFolder(request.output_folder) &&
-      !files.Disk().ListFolder(request.output_folder).empty() &&
-      !ReadFolderManifest(files.Disk(), request.output_folder))
-    return Refuse(TRequestProblem::kOutputFolder,
-                  "Das Verzeichnis " + request.output_folder +
-                      " enthält keine mit Vistrel erzeugte Galerie, die sich aktualisieren ließe!");
-
-  if (request.empty_output && files.Disk().IsFolder(request.output_folder)) {
-    const std::string resolved = files.Disk().RealPath(request.output_folder);
-    const std::string why = WhyNotEmpty(resolved, input, files);
-    if (!why.empty())
-      return Refuse(TRequestProblem::kEmptying,
-                    "Das Verzeichnis " + input.output_path + " kann nicht geleert werden!", why);
-  }
+  if (!refused && (!input.records || input.records->Count() == 0))
+    refused = Refuse(TRequestProblem::kEmptyList, NoGalleryLine(EmptyListReason()));
+  if (!refused) refused = CheckOutputFolder(input, request, files);
+  if (refused) return std::move(*refused);
 
   TRequestResult result;
   result.request = std::move(request);

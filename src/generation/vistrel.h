@@ -79,12 +79,33 @@ class TVistrel {
   void SetImageThreads(int count) { threads_ = count; }
 
  private:
+  // Gives every image its lists of variant and page files for this run, empty.
+  void ListRunFiles();
+  // Makes the output folder and begins its run; false after an error report.
+  bool BeginOutput();
   // Generate() once the output folder's run has begun. Throws EOutputError when the output
   // side fails.
   bool GenerateFiles();
+  // Fails every image whose name cannot be used: it holds a NUL, or a pattern would place one
+  // of its files outside the output folder.
+  void FailUnusableNames();
   // Writes the copies of every image for every image variant; false when cancelled. Throws
   // EOutputError (the first one) when a copy cannot be written.
   bool CreateImageVariants();
+  // The steps of CreateImageVariants() (vistrel_images.cpp), over what its threads share.
+  struct TImageWork;
+  // Creates every variant file of every image that is present, empty, in the order of the
+  // reports; an image left without one of its files is marked as failed in `work`.
+  void ReserveVariantFiles(TImageWork& work);
+  // A worker thread: takes image after image until all are taken, the run is cancelled or the
+  // output has failed.
+  void RunImageWorker(TImageWork& work);
+  // Makes and writes the copies of image `index`; false when its photo cannot be read. Throws
+  // EOutputError when a copy cannot be written.
+  bool MakeImageCopies(TImageWork& work, int index);
+  // Reports every image of every variant in order, the first variant's as its worker settles
+  // it; false when the work stopped before all were settled.
+  bool ReportImages(TImageWork& work);
   // The variant cache of this run, or null when the request or the image processor keeps
   // copies out of it.
   std::unique_ptr<TVariantCache> OpenCache() const;
