@@ -8,8 +8,9 @@ function longer than --max-function lines as "file:line function length", longes
 the --top largest files as "file lines" and every file over --max-file lines. A function's
 length runs from the first line of its head (return type, name, parameters, initializer list)
 to its closing brace, both included; lambdas and local classes count with the function that
-holds them. The exit status is 1 when a function or a file is over its limit, so a script can
-check the tree; a table (a function that is only data) is left to the reader to excuse.
+holds them. A table, a function whose body is one return of a braced initializer (data only,
+such as a command table), is listed apart and not held to the limit. The exit status is 1 when
+a function or a file is over its limit, so a script can check the tree.
 
 The scanner is a careful brace counter, not a compiler: comments, string, character and raw
 string literals and preprocessor lines are blanked first (line numbers stay), then every "{" is
@@ -169,8 +170,26 @@ def is_function_body(head_tokens_text):
     return bool(re.search(r"->\s*[\w:<>,\s*&]+$", tail))
 
 
+def is_table(body):
+    """Whether a function body (blanked, without its braces) is one return of braced data."""
+    text = body.strip()
+    match = re.match(r"return\s+(?:[\w:<>]+\s*)?\{", text)
+    if not match:
+        return False
+    depth = 0
+    for position in range(match.end() - 1, len(text)):
+        c = text[position]
+        if c in "{(":
+            depth += 1
+        elif c in "})":
+            depth -= 1
+            if depth == 0 and c == "}":
+                return text[position + 1:].strip() == ";"
+    return False
+
+
 def scan(path):
-    """The functions of a file as (line, name, length)."""
+    """The functions of a file as (line, name, length, is a table)."""
     with open(path, encoding="utf-8", errors="replace") as source:
         code = blank_code(source.read())
     functions = []
@@ -197,8 +216,8 @@ def scan(path):
             elif c == "}":
                 in_function -= 1
                 if in_function == 0:
-                    kind, start, name = stack.pop()
-                    functions.append((start, name, line - start + 1))
+                    kind, start, name, body_at = stack.pop()
+                    functions.append((start, name, line - start + 1, is_table(code[body_at:i])))
                     head, head_line = [], None
             i += 1
             continue
@@ -240,10 +259,10 @@ def scan(path):
                     head.append(c)
                     i += 1
                     continue
-                stack.append(("function", head_line or line, function_name(text)))
+                stack.append(("function", head_line or line, function_name(text), i + 1))
                 in_function = 1
             elif kind in ("namespace", "class"):
-                stack.append((kind, line, ""))
+                stack.append((kind, line, "", i + 1))
                 head, head_line = [], None
             else:
                 init_depth = 1  # an initializer or a block outside functions: skipped whole
@@ -275,18 +294,25 @@ def main():
     args = parser.parse_args()
 
     long_functions = []
+    long_tables = []
     sizes = []
     for path in source_files(args.paths):
         with open(path, encoding="utf-8", errors="replace") as source:
             sizes.append((sum(1 for _ in source), path))
-        for start, name, length in scan(path):
+        for start, name, length, table in scan(path):
             if length > args.max_function:
-                long_functions.append((length, path, start, name))
+                (long_tables if table else long_functions).append((length, path, start, name))
 
     long_functions.sort(key=lambda f: (-f[0], f[1], f[2]))
     print(f"Functions over {args.max_function} lines: {len(long_functions)}")
     for length, path, start, name in long_functions:
         print(f"{path}:{start} {name} {length}")
+    if long_tables:
+        long_tables.sort(key=lambda f: (-f[0], f[1], f[2]))
+        print(f"Tables over {args.max_function} lines (data only, not held to the limit): "
+              f"{len(long_tables)}")
+        for length, path, start, name in long_tables:
+            print(f"{path}:{start} {name} {length}")
     sizes.sort(key=lambda s: (-s[0], s[1]))
     large = [s for s in sizes if s[0] > args.max_file]
     print(f"Files over {args.max_file} lines: {len(large)}")

@@ -10,16 +10,16 @@
 
 #include "cli/command_table.h"
 #include "csv/record_file.h"
+#include "csv/skin.h"
 #include "generation/progress_log.h"
-#include "generation/run_status.h"
 #include "generation/run_request.h"
 #include "generation/run_services.h"
+#include "generation/run_status.h"
 #include "generation/vistrel.h"
 #include "imaging/image_operations.h"
 #include "imaging/metadata.h"
 #include "model/color.h"
 #include "model/file_naming.h"
-#include "csv/skin.h"
 #include "model/value_list.h"
 #include "support/cancel_flag.h"
 #include "support/command_line.h"
@@ -190,65 +190,58 @@ std::string UnknownName(const std::vector<std::pair<std::string, std::string>>& 
   return {};
 }
 
-int RunGenerate(const TParsedArguments& args, std::ostream& out, std::ostream& err) {
-  TGenerateOptions options;
-  if (std::string problem = ReadGenerateOptions(args, options); !problem.empty())
-    return UsageError(err, problem);
-  TStreamMessages messages(err);
-  TLogger log;
-
-  const std::string skin_path = AbsolutePath(options.skin);
-  TDisk& disk = SystemDisk();
-  TVTLSkin skin(disk, ExtractFilePath(skin_path), ExtractFileName(skin_path), messages);
-  if (!skin.Valid) {
-    err << "Der Skin " << skin.SkinName
-        << " konnte nicht geladen werden. Fehlermeldung: " << skin.ErrorMessage << "\n";
-    return kUsageError;
-  }
+// The first assignment of the options that names nothing of the skin, as a usage message;
+// empty when the skin knows every name.
+std::string UnknownNameProblem(const TGenerateOptions& options, const TVTLSkin& skin) {
   if (std::string name =
           UnknownName(options.values, skin.RequiredVars, TRequiredVarsValueList::kVariableName);
       !name.empty())
-    return UsageError(err, "Der Skin fragt nach keinem Wert " + name);
-  if (std::string name =
-          UnknownName(options.sizes, skin.ImageModifications, TImageModificationValueList::kName);
-      !name.empty())
-    return UsageError(err, "Der Skin hat keine Bildvariante " + name);
-  for (const auto* assigned : {&options.qualities, &options.formats})
+    return "Der Skin fragt nach keinem Wert " + name;
+  for (const auto* assigned : {&options.sizes, &options.qualities, &options.formats})
     if (std::string name =
             UnknownName(*assigned, skin.ImageModifications, TImageModificationValueList::kName);
         !name.empty())
-      return UsageError(err, "Der Skin hat keine Bildvariante " + name);
+      return "Der Skin hat keine Bildvariante " + name;
+  return {};
+}
 
-  // Values and variant settings as given; the run request checks them.
-  std::vector<std::string> values;
+// The skin's values and variant settings as the options give them, else the skin's defaults,
+// into `input`; the run request checks them. A usage message, or empty.
+std::string GivenSettings(const TGenerateOptions& options, const TVTLSkin& skin, TRunInput& input) {
   for (int i = 0; i < skin.RequiredVars.Count(); ++i) {
     const TVTLValueList& row = skin.RequiredVars.Row(i);
-    values.push_back(Assigned(options.values, row.Value(TRequiredVarsValueList::kVariableName))
-                         .value_or(row.Value(TRequiredVarsValueList::kDefaultValue)));
+    input.values.push_back(
+        Assigned(options.values, row.Value(TRequiredVarsValueList::kVariableName))
+            .value_or(row.Value(TRequiredVarsValueList::kDefaultValue)));
   }
-  std::vector<TVariantSetting> variants;
   for (int i = 0; i < skin.ImageModifications.Count(); ++i) {
     const TVTLValueList& row = skin.ImageModifications.Row(i);
     TVariantSetting setting = DefaultVariantSetting(row);
     const std::string name = row.Value(TImageModificationValueList::kName);
     if (auto size = Assigned(options.sizes, name)) {
       const size_t x = size->find_first_of("xX");
-      if (x == std::string::npos) return UsageError(err, "--size erwartet BREITExHÖHE: " + *size);
+      if (x == std::string::npos) return "--size erwartet BREITExHÖHE: " + *size;
       setting.max_width = size->substr(0, x);
       setting.max_height = size->substr(x + 1);
     }
     if (auto quality = Assigned(options.qualities, name)) setting.quality = *quality;
     if (auto format = Assigned(options.formats, name)) setting.format = *format;
-    variants.push_back(setting);
+    input.variants.push_back(setting);
   }
+  return {};
+}
 
+// Loads the --list and adds the IMAGE arguments to `records`; nothing when they are ready,
+// else the program's exit status.
+std::optional<int> LoadImages(const TGenerateOptions& options, TDisk& disk, TVTLRecordList& records,
+                              UserMessages& messages, std::ostream& err) {
   // Once the user asked to stop, the photos are no longer read: the list is only taken to its
   // end, quickly, and the program stops before the run.
   const TMetadataReader read_metadata = [](const std::string& path, TVTLValueList& metadata,
                                            TVTLValueList& photo_data, TVTLValueList& captions) {
     if (!StopRequested()) ReadPhotoMetadata(path, metadata, photo_data, captions);
   };
-  TVTLRecordList records;
+  TLogger log;
   if (!options.list.empty()) {
     TCSVVTLRecordFile list_file;
     if (!list_file.LoadRecordList(disk, records, options.list, read_metadata, log, messages)) {
@@ -260,28 +253,94 @@ int RunGenerate(const TParsedArguments& args, std::ostream& out, std::ostream& e
   for (const std::string& image : options.images)
     AddImageArgument(disk, records, image, read_metadata, log);
   if (StopRequested()) return kCancelled;
+  return std::nullopt;
+}
 
-  TProgressLog progress(!skin.Startpage.empty());
-  TRunStatus status;
-  const bool live_bar = !options.reports && ::isatty(STDERR_FILENO);
-  TReportCallback report = [&](int step, int sub_step, int count, int position, int max,
-                               const std::string& message) {
-    progress.Report(step, sub_step, count, position, max, message);
-    status.Report(step, sub_step, position, max, TRunStatus::TClock::now());
-    if (options.reports) PrintReport(out, step, sub_step, count, position, max, message);
-    if (live_bar && step == kStepImages) DrawBar(position, max, status.TimeLeft());
-  };
-  auto print_log = [&] {
-    if (!options.reports)
-      for (const std::string& line : progress.Lines()) out << line << "\n";
-  };
+// What the user sees of a run: each report as a line (--reports) or the log at the end, the
+// bar on a terminal while the images are made, and whether an error was reported.
+class TRunView {
+ public:
+  TRunView(bool reports, bool has_start_page, std::ostream& out)
+      : reports_(reports),
+        live_bar_(!reports && ::isatty(STDERR_FILENO)),
+        progress_(has_start_page),
+        out_(out) {}
 
-  TSystemFiles files(disk);
+  TReportCallback Callback() {
+    return [this](int step, int sub_step, int count, int position, int max,
+                  const std::string& message) {
+      progress_.Report(step, sub_step, count, position, max, message);
+      status_.Report(step, sub_step, position, max, TRunStatus::TClock::now());
+      if (reports_) PrintReport(out_, step, sub_step, count, position, max, message);
+      if (live_bar_ && step == kStepImages) DrawBar(position, max, status_.TimeLeft());
+    };
+  }
+  void PrintLog() {
+    if (!reports_)
+      for (const std::string& line : progress_.Lines()) out_ << line << "\n";
+  }
+  bool HadError() const { return progress_.HadError(); }
+
+ private:
+  bool reports_;
+  bool live_bar_;
+  TProgressLog progress_;
+  TRunStatus status_;
+  std::ostream& out_;
+};
+
+// Runs the checked request; the program's exit status.
+int RunGallery(const TRunRequest& request, TFileServices& files, UserMessages& messages,
+               TRunView& view, std::ostream& err) {
+  const TReportCallback report = view.Callback();
+  TVipsImageProcessor images;
+  TCancelFlag cancel;
+  TCancelOnStopSignal signals(cancel);
+  TVistrel run(request, {images, files, messages, report, cancel});
+  bool ok = false;
+  std::string failure;
+  try {
+    ok = run.Run();
+  } catch (const std::exception& error) {
+    failure = error.what();
+    // The log says how the run ended, as every other error does.
+    report(kStepError, 0, 0, 0, 0, failure);
+  }
+  view.PrintLog();
+  if (!failure.empty()) err << "Fehler: " << failure << "\n";
+  // A signal after the run's last look at its flag stops nothing any more, but the caller
+  // still learns that the program was asked to stop.
+  if (run.Cancelled() || StopRequested()) return kCancelled;
+  return ok && !view.HadError() ? 0 : kRunFailed;
+}
+
+int RunGenerate(const TParsedArguments& args, std::ostream& out, std::ostream& err) {
+  TGenerateOptions options;
+  if (std::string problem = ReadGenerateOptions(args, options); !problem.empty())
+    return UsageError(err, problem);
+  TStreamMessages messages(err);
+
+  const std::string skin_path = AbsolutePath(options.skin);
+  TDisk& disk = SystemDisk();
+  TVTLSkin skin(disk, ExtractFilePath(skin_path), ExtractFileName(skin_path), messages);
+  if (!skin.Valid) {
+    err << "Der Skin " << skin.SkinName
+        << " konnte nicht geladen werden. Fehlermeldung: " << skin.ErrorMessage << "\n";
+    return kUsageError;
+  }
   TRunInput input;
+  if (std::string problem = UnknownNameProblem(options, skin); !problem.empty())
+    return UsageError(err, problem);
+  if (std::string problem = GivenSettings(options, skin, input); !problem.empty())
+    return UsageError(err, problem);
+  TVTLRecordList records;
+  if (const std::optional<int> status = LoadImages(options, disk, records, messages, err))
+    return *status;
+
+  TRunView view(options.reports, !skin.Startpage.empty(), out);
+  TSystemFiles files(disk);
   input.skin = &skin;
   input.records = &records;
-  input.values = values;
-  input.variants = variants;
   input.output_path = options.out;
   input.relative_to = AbsolutePath(".");
   input.skins_folder = SkinsFolder();
@@ -295,31 +354,13 @@ int RunGenerate(const TParsedArguments& args, std::ostream& out, std::ostream& e
   if (StopRequested()) return kCancelled;
   if (!request.request) {
     if (request.problem == TRequestProblem::kValue) return UsageError(err, request.message);
+    const TReportCallback report = view.Callback();
     report(kStepError, 0, 0, 0, 0, request.message);
     if (!request.reason.empty()) report(kStepError, 0, 0, 0, 0, request.reason);
-    print_log();
+    view.PrintLog();
     return kRunFailed;
   }
-
-  TVipsImageProcessor images;
-  TCancelFlag cancel;
-  TCancelOnStopSignal signals(cancel);
-  TVistrel run(*request.request, {images, files, messages, report, cancel});
-  bool ok = false;
-  std::string failure;
-  try {
-    ok = run.Run();
-  } catch (const std::exception& error) {
-    failure = error.what();
-    // The log says how the run ended, as every other error does.
-    report(kStepError, 0, 0, 0, 0, failure);
-  }
-  print_log();
-  if (!failure.empty()) err << "Fehler: " << failure << "\n";
-  // A signal after the run's last look at its flag stops nothing any more, but the caller
-  // still learns that the program was asked to stop.
-  if (run.Cancelled() || StopRequested()) return kCancelled;
-  return ok && !progress.HadError() ? 0 : kRunFailed;
+  return RunGallery(*request.request, files, messages, view, err);
 }
 
 int RunSkins(const std::vector<std::string>& folders, std::ostream& out, std::ostream& err) {

@@ -1,7 +1,7 @@
 #include "cli/command_table.h"
 
-#include "model/file_naming.h"
 #include "csv/skin.h"
+#include "model/file_naming.h"
 #include "support/disk.h"
 #include "support/paths.h"
 #include "support/user_messages.h"
@@ -40,22 +40,18 @@ TCompletion SkinNamesOf(TSkinTable table, int column) {
           }};
 }
 
-TProgramTable MakeCliProgram() {
-  const TCompletion values =
-      SkinNamesOf([](const TVTLSkin& skin) -> const TVTL2dValueList& { return skin.RequiredVars; },
-                  TRequiredVarsValueList::kVariableName);
-  const TCompletion variants = SkinNamesOf(
-      [](const TVTLSkin& skin) -> const TVTL2dValueList& { return skin.ImageModifications; },
-      TImageModificationValueList::kName);
-  const TCompletion cache_sizes{TCompletion::TKind::kWords, "", [](const TParsedArguments&) {
-                                  return std::vector<std::string>{"500M", "1G", "2G", "5G"};
-                                }};
+// A flag: an option without a value.
+TOptionEntry Flag(const char* name, const char* help) {
+  return TOptionEntry{.name = name, .help = help};
+}
 
-  // A flag: an option without a value.
-  auto flag = [](const char* name, const char* help) {
-    return TOptionEntry{.name = name, .help = help};
-  };
-  TCommandEntry generate{
+const TCompletion kCacheSizes{TCompletion::TKind::kWords, "", [](const TParsedArguments&) {
+                                return std::vector<std::string>{"500M", "1G", "2G", "5G"};
+                              }};
+
+// The table of "generate"; `values` and `variants` offer the names of the skin given so far.
+TCommandEntry GenerateCommand(const TCompletion& values, const TCompletion& variants) {
+  return {
       .name = "generate",
       .operands = "[BILD...]",
       .summary = "Eine Galerie aus Bildern mit einem Skin erzeugen.",
@@ -101,22 +97,25 @@ TProgramTable MakeCliProgram() {
                .value = "VARIANTE=FORMAT",
                .help = "Bildformat einer Bildvariante: jpeg, webp oder avif (Vorgabe des Skins)",
                .completion = variants},
-              flag("--copy-originals", "Originale der Bilddateien kopieren"),
-              flag("--no-location",
+              Flag("--copy-originals", "Originale der Bilddateien kopieren"),
+              Flag("--no-location",
                    "Ortsangaben weglassen: keine GPS-Position, kein Ort, keine Karte; "
                    "kopierte Originale ohne ihre Ortsangaben"),
-              flag("--empty-output", "Verzeichnis vor Galerieerzeugung leeren"),
-              flag("--update", "die Galerie im Ausgabeverzeichnis an Ort und Stelle ersetzen"),
-              flag("--reports", "jede Fortschrittsmeldung als Zeile ausgeben"),
-              flag("--no-cache", "den Zwischenspeicher für verkleinerte Bilder nicht nutzen"),
+              Flag("--empty-output", "Verzeichnis vor Galerieerzeugung leeren"),
+              Flag("--update", "die Galerie im Ausgabeverzeichnis an Ort und Stelle ersetzen"),
+              Flag("--reports", "jede Fortschrittsmeldung als Zeile ausgeben"),
+              Flag("--no-cache", "den Zwischenspeicher für verkleinerte Bilder nicht nutzen"),
               {.name = "--cache-size",
                .value = "GRÖSSE",
                .help = "dessen Grenze in MB, oder mit G in GB (Vorgabe 2G)",
-               .completion = cache_sizes},
+               .completion = kCacheSizes},
           },
       .operand_completion = kAnyFiles,
   };
-  TCommandEntry metadata{
+}
+
+TCommandEntry MetadataCommand() {
+  return {
       .name = "metadata",
       .operands = "DATEI...",
       .summary = "Die Metadaten von Bilddateien ausgeben, wie Vorlagen sie lesen.",
@@ -127,7 +126,10 @@ TProgramTable MakeCliProgram() {
           "Bei mehreren Dateien beginnt jeder Block mit „# “ und dem Pfad.\n",
       .operand_completion = kAnyFiles,
   };
-  TCommandEntry skins{
+}
+
+TCommandEntry SkinsCommand() {
+  return {
       .name = "skins",
       .operands = "VERZEICHNIS",
       .summary = "Die Skins eines Verzeichnisses auflisten.",
@@ -136,7 +138,15 @@ TProgramTable MakeCliProgram() {
           "und die Fehlermeldung, durch Tabulatoren getrennt.\n",
       .operand_completion = kFolders,
   };
+}
 
+TProgramTable MakeCliProgram() {
+  const TCompletion values =
+      SkinNamesOf([](const TVTLSkin& skin) -> const TVTL2dValueList& { return skin.RequiredVars; },
+                  TRequiredVarsValueList::kVariableName);
+  const TCompletion variants = SkinNamesOf(
+      [](const TVTLSkin& skin) -> const TVTL2dValueList& { return skin.ImageModifications; },
+      TImageModificationValueList::kName);
   TProgramTable program;
   program.name = "vistrel-cli";
   program.version = kVersionText;
@@ -145,7 +155,7 @@ TProgramTable MakeCliProgram() {
       "Rückgabewert: 0 bei Erfolg, 1 wenn ein Lauf fehlschlug oder einen Fehler meldete,\n"
       "2 bei falschem Aufruf oder einem Skin, der nicht geladen werden kann, 130 nach\n"
       "Abbruch mit Strg+C (SIGINT) oder SIGTERM. Mehr in „man vistrel-cli“.\n";
-  program.commands = {generate, metadata, skins};
+  program.commands = {GenerateCommand(values, variants), MetadataCommand(), SkinsCommand()};
   return program;
 }
 
