@@ -129,23 +129,8 @@ bool TVTLParser::ReadLines(const std::vector<std::string>& lines, const TReportC
           return false;
         }
         if (!pending.empty()) place_text(*current);
-        auto section = std::make_unique<TVTLPatternRepeatSection>("", -1, current);
-        section->Parser = this;
-        TVTLPatternRepeatSection* opened = section.get();
-        current->Sections.push_back(std::move(section));
-        current = opened;
-        opened->Name = KeyValue(line, "NAME:").value_or("");
-        const std::optional<std::string> value = KeyValue(line, "NUMREPEAT:");
-        const std::optional<int32_t> count =
-            value ? ParseInt32(ExpandText(*value)) : std::optional<int32_t>();
-        if (!count || *count < 0) {
-          if (report)
-            report(kStepError, 0, 0, 0, 0,
-                   "Ungültiger Wert der \"NumRepeat\"-Eigenschaft in der Vorlagendatei " +
-                       template_file_ + "!");
-          return false;
-        }
-        opened->NumRepeat = *count;
+        current = OpenSection(*current, line, report);
+        if (!current) return false;
         break;
       }
       case TDirective::kEndSection:
@@ -166,6 +151,28 @@ bool TVTLParser::ReadLines(const std::vector<std::string>& lines, const TReportC
   // Text after the last directive belongs to the top level, whichever section is still open.
   if (!pending.empty()) place_text(*root_);
   return true;
+}
+
+TVTLPatternRepeatSection* TVTLParser::OpenSection(TVTLPatternRepeatSection& parent,
+                                                  const std::string& line,
+                                                  const TReportCallback& report) {
+  auto section = std::make_unique<TVTLPatternRepeatSection>("", -1, &parent);
+  section->Parser = this;
+  TVTLPatternRepeatSection* opened = section.get();
+  parent.Sections.push_back(std::move(section));
+  opened->Name = KeyValue(line, "NAME:").value_or("");
+  const std::optional<std::string> value = KeyValue(line, "NUMREPEAT:");
+  const std::optional<int32_t> count =
+      value ? ParseInt32(ExpandText(*value)) : std::optional<int32_t>();
+  if (!count || *count < 0) {
+    if (report)
+      report(kStepError, 0, 0, 0, 0,
+             "Ungültiger Wert der \"NumRepeat\"-Eigenschaft in der Vorlagendatei " +
+                 template_file_ + "!");
+    return nullptr;
+  }
+  opened->NumRepeat = *count;
+  return opened;
 }
 
 bool TVTLParser::CancelRequested() const { return context_.cancel && context_.cancel->Cancelled(); }

@@ -158,6 +158,15 @@ class TVTLParser {
   // Ends a pass: the last page is closed as complete when the pass succeeded.
   bool Finish(bool ok);
   bool ReadLines(const std::vector<std::string>& lines, const TReportCallback& report);
+  // Opens the section that the NEWSECTION directive `line` starts, as the last child of
+  // `parent`; null after an error report (a count that is no whole number of at least 0).
+  TVTLPatternRepeatSection* OpenSection(TVTLPatternRepeatSection& parent, const std::string& line,
+                                        const TReportCallback& report);
+  // The variables of the pass: the first and last page of each template, the pages before and
+  // after the current one, and the counts.
+  void SetPassVariables();
+  // Places the properties of `image` at the table's end and indexes their names.
+  void PlaceDetails(const TVTLRecord& image);
   void ReportReadError(const TReportCallback& report) const;
   std::string RelativePath(const std::string& path) const;
   std::string PatternName(int row) const;

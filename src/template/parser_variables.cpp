@@ -140,15 +140,7 @@ std::string TVTLParser::PatternName(int row) const {
   return context_.properties->HTMLPatterns->Row(row).Value(1);
 }
 
-void TVTLParser::RefreshVariables() {
-  var_names_.clear();
-  var_values_.clear();
-  var_index_.clear();
-  details_ = nullptr;
-  if (!context_.properties) return;
-  for (const TEnteredValue& entered : context_.properties->RequiredValues)
-    SetVariable(entered.name, entered.value);
-
+void TVTLParser::SetPassVariables() {
   const int images = ImageCount();
   const int templates =
       context_.properties->HTMLPatterns ? context_.properties->HTMLPatterns->Count() : 0;
@@ -173,9 +165,9 @@ void TVTLParser::RefreshVariables() {
   SetVariable("NUM_RECORDS", std::to_string(images));
   SetVariable("PATTERN_INDEX", std::to_string(page_index_));
   SetVariable("NUM_PATTERNPAGES", std::to_string(page_list_.size()));
+}
 
-  if (record_index_ < 0 || record_index_ >= images) return;
-  const TVTLRecord& image = Image(record_index_);
+void TVTLParser::PlaceDetails(const TVTLRecord& image) {
   // The image's properties stand here in the table; their names are looked up in an index
   // made once for all images that share them, so long or many property names cost once per
   // run, not once per image.
@@ -189,6 +181,24 @@ void TVTLParser::RefreshVariables() {
     for (int i = 0; i < image.Details.Count(); ++i)
       details_index_.emplace(StoredName(image.Details.Name(i)), i);  // the first one wins
   }
+}
+
+void TVTLParser::RefreshVariables() {
+  var_names_.clear();
+  var_values_.clear();
+  var_index_.clear();
+  details_ = nullptr;
+  if (!context_.properties) return;
+  for (const TEnteredValue& entered : context_.properties->RequiredValues)
+    SetVariable(entered.name, entered.value);
+  SetPassVariables();
+
+  const int images = ImageCount();
+  const int templates =
+      context_.properties->HTMLPatterns ? context_.properties->HTMLPatterns->Count() : 0;
+  if (record_index_ < 0 || record_index_ >= images) return;
+  const TVTLRecord& image = Image(record_index_);
+  PlaceDetails(image);
   for (int j = 0; j < templates; ++j) {
     const std::string name = PatternName(j);
     SetVariable(name, RelativePath(PageFileOf(image, j)));
