@@ -291,6 +291,61 @@ class THeifMeta {
   std::vector<TItem> items_;
 };
 
+// The "ispe" property among `properties` (numbered from 1) that the "ipma" boxes among
+// `iprp_children` associate with item `primary`; null when there is none, or an "ipma" box
+// before it is cut short.
+const TBox* PrimarySizeProperty(const TBytes& file, const std::vector<TBox>& iprp_children,
+                                const std::vector<TBox>& properties, uint64_t primary) {
+  for (const TBox& ipma : iprp_children) {
+    if (ipma.type != "ipma") continue;
+    const auto version = file.Get(ipma.start, 1);
+    const auto flags = file.Get(ipma.start + 1, 3);
+    const auto entries = file.Get(ipma.start + 4, 4);
+    if (!version || !flags || !entries) return nullptr;
+    uint64_t pos = ipma.start + 8;
+    const uint64_t end = ipma.start + ipma.size;
+    const int id_size = *version < 1 ? 2 : 4;
+    const int index_size = (*flags & 1) ? 2 : 1;
+    for (uint64_t i = 0; i < *entries && pos < end; ++i) {
+      const auto item = file.Get(pos, id_size);
+      const auto count = file.Get(pos + static_cast<uint64_t>(id_size), 1);
+      if (!item || !count) return nullptr;
+      pos += static_cast<uint64_t>(id_size) + 1;
+      for (uint64_t a = 0; a < *count; ++a, pos += static_cast<uint64_t>(index_size)) {
+        const auto association = pos + static_cast<uint64_t>(index_size) <= end
+                                     ? file.Get(pos, index_size)
+                                     : std::nullopt;
+        if (!association) return nullptr;
+        const uint64_t index = *association & (index_size == 2 ? 0x7FFF : 0x7F);
+        if (*item == primary && index >= 1 && index <= properties.size() &&
+            properties[index - 1].type == "ispe")
+          return &properties[index - 1];
+      }
+    }
+  }
+  return nullptr;
+}
+
+// Widens `max_width` and `max_height` to the output size of a primary image made of tiles
+// (grid) or of layers (overlay): after version and flags, a grid's rows and columns or an
+// overlay's fill colour. False when that size is cut short.
+bool WidenByDerivedImage(const THeifMeta& heif, uint64_t primary, uint64_t& max_width,
+                         uint64_t& max_height) {
+  for (const THeifMeta::TItem& item : heif.Items()) {
+    if (item.id != primary || (item.type != "grid" && item.type != "iovl")) continue;
+    const TBytes data(heif.ItemData(item.id), true);
+    const auto flags = data.Get(1, 1);
+    const uint64_t sizes_at = item.type == "grid" ? 4 : 10;
+    const int size = flags && (*flags & 1) ? 4 : 2;
+    const auto width = data.Get(sizes_at, size);
+    const auto height = data.Get(sizes_at + static_cast<uint64_t>(size), size);
+    if (!width || !height) return false;
+    max_width = std::max(max_width, *width);
+    max_height = std::max(max_height, *height);
+  }
+  return true;
+}
+
 // HEIF and AVIF: every image item's "ispe", the primary item's, and the output size of a grid
 // or overlay that makes the primary image.
 TImageHeader ParseHeif(std::string_view bytes, TImageFormat format) {
@@ -317,52 +372,11 @@ TImageHeader ParseHeif(std::string_view bytes, TImageFormat format) {
     max_width = std::max(max_width, ispe(property, 0));
     max_height = std::max(max_height, ispe(property, 1));
   }
-  const TBox* primary_size = nullptr;
-  for (const TBox& ipma : iprp_children) {
-    if (ipma.type != "ipma" || primary_size) continue;
-    const auto version = file.Get(ipma.start, 1);
-    const auto flags = file.Get(ipma.start + 1, 3);
-    const auto entries = file.Get(ipma.start + 4, 4);
-    if (!version || !flags || !entries) return none;
-    uint64_t pos = ipma.start + 8;
-    const uint64_t end = ipma.start + ipma.size;
-    const int id_size = *version < 1 ? 2 : 4;
-    const int index_size = (*flags & 1) ? 2 : 1;
-    for (uint64_t i = 0; i < *entries && pos < end && !primary_size; ++i) {
-      const auto item = file.Get(pos, id_size);
-      const auto count = file.Get(pos + static_cast<uint64_t>(id_size), 1);
-      if (!item || !count) return none;
-      pos += static_cast<uint64_t>(id_size) + 1;
-      for (uint64_t a = 0; a < *count; ++a, pos += static_cast<uint64_t>(index_size)) {
-        const auto association = pos + static_cast<uint64_t>(index_size) <= end
-                                     ? file.Get(pos, index_size)
-                                     : std::nullopt;
-        if (!association) return none;
-        const uint64_t index = *association & (index_size == 2 ? 0x7FFF : 0x7F);
-        if (*item == *primary && index >= 1 && index <= properties.size() &&
-            properties[index - 1].type == "ispe" && !primary_size)
-          primary_size = &properties[index - 1];
-      }
-    }
-  }
+  const TBox* primary_size = PrimarySizeProperty(file, iprp_children, properties, *primary);
   if (!primary_size) return none;
   TImageHeader header = Sized(format, ispe(*primary_size, 0), ispe(*primary_size, 1));
   if (!header.valid) return header;
-
-  // A primary image made of tiles (grid) or of layers (overlay) has an output size of its own:
-  // after version and flags, a grid's rows and columns or an overlay's fill colour.
-  for (const THeifMeta::TItem& item : heif->Items()) {
-    if (item.id != *primary || (item.type != "grid" && item.type != "iovl")) continue;
-    const TBytes data(heif->ItemData(item.id), true);
-    const auto flags = data.Get(1, 1);
-    const uint64_t sizes_at = item.type == "grid" ? 4 : 10;
-    const int size = flags && (*flags & 1) ? 4 : 2;
-    const auto width = data.Get(sizes_at, size);
-    const auto height = data.Get(sizes_at + static_cast<uint64_t>(size), size);
-    if (!width || !height) return none;
-    max_width = std::max(max_width, *width);
-    max_height = std::max(max_height, *height);
-  }
+  if (!WidenByDerivedImage(*heif, *primary, max_width, max_height)) return none;
   header.max_width = static_cast<uint32_t>(std::min<uint64_t>(max_width, UINT32_MAX));
   header.max_height = static_cast<uint32_t>(std::min<uint64_t>(max_height, UINT32_MAX));
   return header;

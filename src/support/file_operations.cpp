@@ -49,6 +49,56 @@ bool MatchesPattern(const std::string& pattern, const std::string& name) {
   return ::fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD) == 0;
 }
 
+// Whether every entry of `entries` (in `folder`, on `device`) may be moved to the trash: none is
+// or holds a mount, the folder lets entries go, and each folder among them may be moved.
+bool AllMovable(TDisk& disk, const std::string& folder, const std::vector<std::string>& entries,
+                dev_t device, std::string& reason) {
+  if (!entries.empty() && !disk.Access(folder, W_OK | X_OK).Ok()) {
+    reason = "Im Verzeichnis " + folder + " darf nichts verschoben werden.";
+    return false;
+  }
+  for (const std::string& entry : entries) {
+    struct stat st;
+    if (!disk.Status(kByPath, entry, false, st).Ok()) continue;
+    if (st.st_dev != device) {
+      reason = entry + " ist ein eingehängtes Dateisystem.";
+      return false;
+    }
+    // Moving a folder rewrites its "..", which needs write permission on the folder itself.
+    if (S_ISDIR(st.st_mode) && !disk.Access(entry, W_OK).Ok()) {
+      reason = entry + " darf nicht verschoben werden.";
+      return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+      TFd sub;
+      if (disk.OpenFolder(entry, sub, /*follow_links=*/false).Ok() &&
+          !AllOnDevice(disk, sub.get(), entry, device, 1, reason))
+        return false;
+    }
+  }
+  return true;
+}
+
+// Moves every entry to `trash`, each of which must leave its folder; when one cannot be moved,
+// those moved before it are put back, so the folder is emptied completely or not at all.
+bool MoveAllOrNone(TDisk& disk, TTrash& trash, const std::vector<std::string>& entries,
+                   std::string& reason) {
+  std::vector<TTrash::TTrashed> moved;
+  for (const std::string& entry : entries) {
+    TTrash::TTrashed trashed;
+    const bool ok = trash.Move(entry, trashed, reason);
+    if (ok) moved.push_back(trashed);
+    if (!ok || disk.Exists(entry)) {
+      if (ok) reason = entry + " hat das Verzeichnis nicht verlassen.";
+      // Put back what can be put back; an entry whose place was taken meanwhile stays in the
+      // trash, where nothing is lost.
+      for (auto it = moved.rbegin(); it != moved.rend(); ++it) (void)trash.Restore(*it);
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ShellFileOperation(TDisk& disk, const std::string& path, TFileOperation operation,
@@ -71,29 +121,7 @@ bool ShellFileOperation(TDisk& disk, const std::string& path, TFileOperation ope
   std::vector<std::string> entries;
   for (const std::string& name : disk.ListFolder(folder))
     if (MatchesPattern(pattern, name)) entries.push_back(prefix + name);
-  if (!entries.empty() && !disk.Access(folder, W_OK | X_OK).Ok()) {
-    reason = "Im Verzeichnis " + folder + " darf nichts verschoben werden.";
-    return false;
-  }
-  for (const std::string& entry : entries) {
-    struct stat st;
-    if (!disk.Status(kByPath, entry, false, st).Ok()) continue;
-    if (st.st_dev != folder_st.st_dev) {
-      reason = entry + " ist ein eingehängtes Dateisystem.";
-      return false;
-    }
-    // Moving a folder rewrites its "..", which needs write permission on the folder itself.
-    if (S_ISDIR(st.st_mode) && !disk.Access(entry, W_OK).Ok()) {
-      reason = entry + " darf nicht verschoben werden.";
-      return false;
-    }
-    if (S_ISDIR(st.st_mode)) {
-      TFd sub;
-      if (disk.OpenFolder(entry, sub, /*follow_links=*/false).Ok() &&
-          !AllOnDevice(disk, sub.get(), entry, folder_st.st_dev, 1, reason))
-        return false;
-    }
-  }
+  if (!AllMovable(disk, folder, entries, folder_st.st_dev, reason)) return false;
   // Every entry lies in the folder, on its device, so one trash takes them all.
   if (!entries.empty()) {
     std::string trash_folder;
@@ -103,23 +131,7 @@ bool ShellFileOperation(TDisk& disk, const std::string& path, TFileOperation ope
       return false;
     }
   }
-
-  // Each entry must have left the folder; when one cannot be moved, those moved before it
-  // are put back, so the folder is emptied completely or not at all.
-  std::vector<TTrash::TTrashed> moved;
-  for (const std::string& entry : entries) {
-    TTrash::TTrashed trashed;
-    const bool ok = trash.Move(entry, trashed, reason);
-    if (ok) moved.push_back(trashed);
-    if (!ok || disk.Exists(entry)) {
-      if (ok) reason = entry + " hat das Verzeichnis nicht verlassen.";
-      // Put back what can be put back; an entry whose place was taken meanwhile stays in the
-      // trash, where nothing is lost.
-      for (auto it = moved.rbegin(); it != moved.rend(); ++it) (void)trash.Restore(*it);
-      return false;
-    }
-  }
-  return true;
+  return MoveAllOrNone(disk, trash, entries, reason);
 }
 
 bool EmptyDirectory(TDisk& disk, const std::string& directory, TTrash& trash, std::string& reason) {
