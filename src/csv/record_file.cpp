@@ -30,8 +30,8 @@ bool TCSVVTLRecordFile::SaveRecordList(TDisk& disk, const TVTLRecordList& list,
   contents += kLineEnd;
   for (int r = 0; r < list.Count(); ++r) {
     const TVTLRecord& record = list.Item(r);
-    field(record.FileName);
-    field(record.Directory);
+    field(record.FileName());
+    field(record.Directory());
     for (int i = 0; i < record.Details.Count(); ++i) field(record.Details.Value(i));
     contents += kLineEnd;
   }

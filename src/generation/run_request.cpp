@@ -58,8 +58,8 @@ std::string WhyNotEmpty(const std::string& folder, const TRunInput& input,
   std::unordered_map<std::string, bool> folder_inside;
   for (int i = 0; i < input.records->Count(); ++i) {
     const TVTLRecord& record = input.records->Item(i);
-    auto [known, added] = folder_inside.try_emplace(record.Directory, false);
-    if (added) known->second = IsSameOrBelow(disk.RealPath(record.Directory), folder);
+    auto [known, added] = folder_inside.try_emplace(record.Directory(), false);
+    if (added) known->second = IsSameOrBelow(disk.RealPath(record.Directory()), folder);
     struct stat st;
     const std::string path = record.FullPath();
     if (known->second || (disk.Status(kByPath, path, false, st).Ok() && S_ISLNK(st.st_mode) &&

@@ -174,12 +174,12 @@ void TVistrel::FailUnusableNames() {
   const TVTL2dValueList& patterns = *properties_.HTMLPatterns;
   for (int j = 0; j < records.Count(); ++j) {
     const TVTLRecord& record = records.Item(j);
-    const std::string old_name = RemoveFileExt(record.FileName);
-    const std::string extension = ExtractFileExt(record.FileName);
-    bool usable = IsSystemPath(record.Directory) && IsSystemPath(record.FileName);
+    const std::string old_name = RemoveFileExt(record.FileName());
+    const std::string extension = ExtractFileExt(record.FileName());
+    bool usable = IsSystemPath(record.Directory()) && IsSystemPath(record.FileName());
     for (const TImageVariant& variant : properties_.ImageVariants)
       usable = usable && IsNameInsideFolder(variant.pattern, old_name,
-                                            CopyExtension(variant, record.FileName));
+                                            CopyExtension(variant, record.FileName()));
     for (int t = 0; usable && t < patterns.Count(); ++t) {
       const std::string& pattern = patterns.Row(t).Value(THTMLPatternValueList::kNewFileName);
       usable = IsNameInsideFolder(pattern, old_name, PageExtension(pattern));
@@ -301,9 +301,9 @@ void TVistrel::CopyOriginalFiles() {
       continue;
     }
     if (properties_.OmitLocation && !RemoveLocation(record, contents)) continue;
-    std::string extension = ExtractFileExt(record.FileName);
+    std::string extension = ExtractFileExt(record.FileName());
     if (extension.empty()) extension = FormatExtension(format);
-    if (output_->Create(RemoveFileExt(record.FileName), "", extension, path) !=
+    if (output_->Create(RemoveFileExt(record.FileName()), "", extension, path) !=
         TOutputFolder::TResult::kCreated) {
       FailImage(j);
       continue;

@@ -117,9 +117,10 @@ void TVistrel::ReserveVariantFiles(TImageWork& work) {
       std::string path;
       // A name the system will not take fails the image (reported in its turn); a folder that
       // takes no file throws.
-      if (present[j] && output_->Create(variant.pattern, RemoveFileExt(record.FileName),
-                                        ImageFormatExtension(variant.scale.format, record.FileName),
-                                        path) != TOutputFolder::TResult::kCreated)
+      if (present[j] &&
+          output_->Create(variant.pattern, RemoveFileExt(record.FileName()),
+                          ImageFormatExtension(variant.scale.format, record.FileName()),
+                          path) != TOutputFolder::TResult::kCreated)
         path.clear();
       record.VariantFiles->SetValue(static_cast<int>(v), path);
       work.paths[j].push_back(std::move(path));

@@ -11,16 +11,15 @@
 namespace vistrel {
 
 TVTLRecord::TVTLRecord(std::string directory, std::string file_name,
-                       const TMetadataReader& read_metadata, TLogger& log) {
+                       const TMetadataReader& read_metadata, TLogger& log)
+    : directory_(std::move(directory)), file_name_(std::move(file_name)) {
   log.Log("entered TVtlRecord.Create");
-  Directory = std::move(directory);
-  FileName = std::move(file_name);
   log.Log("| set filepath/-name");
   log.Log("| details created");
   log.Log("| metadata created");
   log.Log("| reading metadata...");
   if (read_metadata)
-    read_metadata(IncludeTrailingPathDelimiter(Directory) + FileName, Metadata, PhotoData,
+    read_metadata(IncludeTrailingPathDelimiter(directory_) + file_name_, Metadata, PhotoData,
                   Captions);
   log.Log("| done.");
 }
@@ -59,19 +58,19 @@ uint64_t TVTLRecordList::KeyHash(const std::string& directory, const std::string
 
 bool TVTLRecordList::SameKey(const TVTLRecord& record, const std::string& directory,
                              const std::string& file_name) {
-  return SameTextIgnoreCase(record.Directory, directory) &&
-         SameTextIgnoreCase(record.FileName, file_name);
+  return SameTextIgnoreCase(record.Directory(), directory) &&
+         SameTextIgnoreCase(record.FileName(), file_name);
 }
 
 bool TVTLRecordList::Contains(const TVTLRecord& record) const {
-  return Contains(record.Directory, record.FileName);
+  return Contains(record.Directory(), record.FileName());
 }
 
 void TVTLRecordList::BuildIndex() const {
   if (indexed_) return;
   by_key_.reserve(records_.size());
   for (const auto& record : records_)
-    by_key_.emplace(KeyHash(record->Directory, record->FileName), record.get());
+    by_key_.emplace(KeyHash(record->Directory(), record->FileName()), record.get());
   indexed_ = true;
 }
 
@@ -106,7 +105,7 @@ int TVTLRecordList::Add(std::unique_ptr<TVTLRecord> record) {
     for (int i = 0; i < first.Count(); ++i) details.AddName(first.Name(i));
   }
   ShareMetadataNames(*record);
-  if (indexed_) by_key_.emplace(KeyHash(record->Directory, record->FileName), record.get());
+  if (indexed_) by_key_.emplace(KeyHash(record->Directory(), record->FileName()), record.get());
   records_.push_back(std::move(record));
   return Count() - 1;
 }
@@ -242,7 +241,7 @@ void TVTLRecordList::InsertAt(int index, std::unique_ptr<TVTLRecord> record) {
     TVTLValueList& details = record->Details;
     property_names_ = details.OwnsNames() ? details.ShareNames() : details.NamesStorage();
   }
-  if (indexed_) by_key_.emplace(KeyHash(record->Directory, record->FileName), record.get());
+  if (indexed_) by_key_.emplace(KeyHash(record->Directory(), record->FileName()), record.get());
   records_.insert(records_.begin() + index, std::move(record));
 }
 
@@ -288,7 +287,7 @@ std::unique_ptr<TVTLRecord> TVTLRecordList::RemoveAt(int index) {
   const TVTLRecord& record = Item(index);
   if (indexed_) {
     // Records of one name share a hash: the entry of this record is the one that points to it.
-    const auto [first, last] = by_key_.equal_range(KeyHash(record.Directory, record.FileName));
+    const auto [first, last] = by_key_.equal_range(KeyHash(record.Directory(), record.FileName()));
     for (auto it = first; it != last; ++it) {
       if (it->second == &record) {
         by_key_.erase(it);
@@ -304,7 +303,8 @@ std::unique_ptr<TVTLRecord> TVTLRecordList::RemoveAt(int index) {
 int TVTLRecordList::Remove(const TVTLRecord& record, std::unique_ptr<TVTLRecord>& taken) {
   if (!Contains(record)) return -1;
   for (int i = 0; i < Count(); ++i) {
-    if (!SameKey(*records_[static_cast<size_t>(i)], record.Directory, record.FileName)) continue;
+    if (!SameKey(*records_[static_cast<size_t>(i)], record.Directory(), record.FileName()))
+      continue;
     taken = RemoveAt(i);
     return i;
   }

@@ -45,8 +45,12 @@ class TVTLRecord {
   TVTLRecord(const TVTLRecord&) = delete;
   TVTLRecord& operator=(const TVTLRecord&) = delete;
 
+  // The folder and the file name as given when the record was made. They are the record's key
+  // in its list's index, so they never change.
+  const std::string& Directory() const { return directory_; }
+  const std::string& FileName() const { return file_name_; }
   // Directory directly followed by FileName; no separator is inserted.
-  std::string FullPath() const { return Directory + FileName; }
+  std::string FullPath() const { return directory_ + file_name_; }
   // The metadata entries "Width" and "Height" as whole numbers; 0 when missing or not a number.
   int Width() const;
   int Height() const;
@@ -56,8 +60,6 @@ class TVTLRecord {
   // Gives the image the property `name` again, or takes it away (its value stays as it is).
   void SetHasDetail(const std::string& name, bool has);
 
-  std::string Directory;
-  std::string FileName;
   TVTLValueList Metadata;
   TVTLValueList PhotoData;  // aperture, exposure, ... as a gallery shows them (photo_data.h)
   TVTLValueList Captions;   // title, description, ... as the photo has them (photo_captions.h)
@@ -70,6 +72,10 @@ class TVTLRecord {
   std::vector<std::pair<uint32_t, uint32_t>> VariantSizes;
   std::string OriginalFile;  // during a run: the copy of the photo itself, when one was made
   std::unique_ptr<TVTLValueList> PageFiles;  // from a run until the next one
+
+ private:
+  std::string directory_;
+  std::string file_name_;
 };
 
 // The properties of a list at one moment (TVTLRecordList::SaveProperties).
@@ -117,25 +123,27 @@ class TVTLRecordList {
   // Renames the property `name` (ignoring case) of every record, keeping its values. False, and
   // no change, when there is no such property, `new_name` is empty, or another property is
   // called `new_name` already (a change of letter case only is a rename).
-  bool RenameProperty(const std::string& name, const std::string& new_name);
+  [[nodiscard]] bool RenameProperty(const std::string& name, const std::string& new_name);
   // Renames the property `name` for `records` (records of this list) alone: their values move
   // to the property `new_name`, which they then have and no longer `name` (RemovePropertyFrom).
   // A `new_name` the list has not yet is made for them alone: the other records do not have
   // it. False, and no change, when `new_name` is empty or is `name` itself (ignoring case), or
   // when one of `records` has a value under both names: `blocking` then points to that record
   // (else null). A value is never overwritten.
-  bool MovePropertyValues(const std::vector<TVTLRecord*>& records, const std::string& name,
-                          const std::string& new_name, const TVTLRecord*& blocking);
+  [[nodiscard]] bool MovePropertyValues(const std::vector<TVTLRecord*>& records,
+                                        const std::string& name, const std::string& new_name,
+                                        const TVTLRecord*& blocking);
   // Takes the property `name` (ignoring case) with its values out of every record; false when
   // there is none.
-  bool RemoveProperty(const std::string& name);
+  [[nodiscard]] bool RemoveProperty(const std::string& name);
   // Takes the property `name` (ignoring case) from `records` alone: their values are emptied
   // and they no longer have it; the other records keep it. Once no record has it nor a value
   // for it, it leaves the list. False when there is no such property.
-  bool RemovePropertyFrom(const std::vector<TVTLRecord*>& records, const std::string& name);
+  [[nodiscard]] bool RemovePropertyFrom(const std::vector<TVTLRecord*>& records,
+                                        const std::string& name);
   // Puts the records into the order `order`: the record at index order[i] becomes record i.
   // False, and no change, unless IsPermutation(order, Count()).
-  bool Reorder(const std::vector<int>& order);
+  [[nodiscard]] bool Reorder(const std::vector<int>& order);
   // Takes the record at a 0-based index out of the list and hands it over; outside
   // 0..Count()-1 throws std::out_of_range. A list may hold two records of one name (a list
   // file is read without a duplicate test): this takes exactly the one at `index`.

@@ -218,7 +218,7 @@ bool TVTLParser::StartPage(bool planning, const TReportCallback& report) {
   }
   const std::string pattern = context_.properties->HTMLPatterns->Row(template_index_).Value(2);
   const std::string extension = pattern.empty() ? ".html" : "";
-  const std::string old_name = RemoveFileExt(image.FileName);
+  const std::string old_name = RemoveFileExt(image.FileName());
   std::string path;
   switch (context_.output->Create(pattern, old_name, extension, path)) {
     case TPageFolder::TResult::kInvalidName:

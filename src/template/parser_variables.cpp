@@ -214,7 +214,7 @@ void TVTLParser::RefreshVariables() {
                 has_file ? RelativePath(image.VariantFiles->Value(l)) : std::string());
   }
   SetVariable("FNAME", image.FullPath());
-  SetVariable("FNAME_NO_PATH", image.FileName);
+  SetVariable("FNAME_NO_PATH", image.FileName());
   // A gallery without places defines none of the variables that name one: they are empty.
   const bool omit_location = context_.properties->OmitLocation;
   for (int i = 0; i < image.Metadata.Count(); ++i)

@@ -102,7 +102,7 @@ void TVTLMainWin::PropertiesChanged() {
 
 void TVTLMainWin::ShowInFileBrowser() {
   if (const TVTLRecord* record = image_list_->ShownRecord())
-    file_browser_->SelectFolder(PathToQString(record->Directory));
+    file_browser_->SelectFolder(PathToQString(record->Directory()));
 }
 
 void TVTLMainWin::OpenShownFolder() { dialogs_.OpenDocument(file_browser_->SelectedFolder()); }

@@ -219,7 +219,7 @@ void TPropertyEditor::RenameProperty() {
   if (all ? !list_->RenameProperty(old_name, new_name)
           : !list_->MovePropertyValues(properties_->Selected(), old_name, new_name, blocking)) {
     dialogs_.ShowError(this, blocking ? "Die Eigenschaft " + entered + " hat bei " +
-                                            ToQString(blocking->FileName) +
+                                            ToQString(blocking->FileName()) +
                                             " schon einen Wert. Es wurde nichts umbenannt."
                                       : "Eine Eigenschaft " + entered + " gibt es bereits!");
     return;

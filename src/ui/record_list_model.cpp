@@ -245,13 +245,13 @@ QVariant TRecordListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
       switch (index.column()) {
         case kNameColumn:
-          return ToQString(record.FileName);
+          return ToQString(record.FileName());
         case kDateColumn:
           return ToQString(DateTakenText(record));
         case kTitleColumn:
           return ToQString(record.Captions.ValueOf(kCaptionTitle));
         case kFolderColumn:
-          return ToQString(record.Directory);
+          return ToQString(record.Directory());
       }
       return {};
     case Qt::DecorationRole:
@@ -385,8 +385,8 @@ std::vector<int> OrderByFileName(const TVTLRecordList& list) {
   names.reserve(static_cast<size_t>(list.Count()));
   folders.reserve(static_cast<size_t>(list.Count()));
   for (int i = 0; i < list.Count(); ++i) {
-    names.push_back(collator.sortKey(ToQString(list.Item(i).FileName)));
-    folders.push_back(collator.sortKey(ToQString(list.Item(i).Directory)));
+    names.push_back(collator.sortKey(ToQString(list.Item(i).FileName())));
+    folders.push_back(collator.sortKey(ToQString(list.Item(i).Directory())));
   }
   std::vector<int> order = Identity(list.Count());
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {

@@ -56,8 +56,8 @@ TEST_F(RecordFileTest, SavedListLoadsBackWithImagesPropertiesAndValues) {
       file_.LoadRecordList(SystemDisk(), loaded, dir_ / "saved.csv", reader_, log_, messages_));
   ASSERT_EQ(loaded.Count(), 3);
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(loaded.Item(i).FileName, list.Item(i).FileName);
-    EXPECT_EQ(loaded.Item(i).Directory, list.Item(i).Directory);
+    EXPECT_EQ(loaded.Item(i).FileName(), list.Item(i).FileName());
+    EXPECT_EQ(loaded.Item(i).Directory(), list.Item(i).Directory());
     EXPECT_EQ(loaded.Item(i).Details.Names(), (TNamesList{"Titel", "Ort"}));
     for (int k = 0; k < 2; ++k)
       EXPECT_EQ(loaded.Item(i).Details.Value(k), list.Item(i).Details.Value(k));

@@ -282,11 +282,13 @@ TEST_F(DriverTest, ImagesWhoseNamesHoldANulFailWithoutWritingAnywhereElse) {
   TSkinFixture fixture;
   fixture.variants = {{"THUMB", "k", "40", "40", "%old%_thumb"}};
   UseSkin(fixture);
-  AddPhoto(dir_ / "p/payload.jpg");
-  AddPhoto(dir_ / "p/valid.jpg");
+  // The photos are there; the list names them with a NUL and what follows it.
+  WriteFile(dir_ / "p/payload.jpg", MakeJpeg(300, 200));
+  WriteFile(dir_ / "p/valid.jpg", MakeJpeg(300, 200));
+  for (const std::string& name : {std::string("payload.jpg\0/..\0/..\0/planted.sh\0.jpg", 36),
+                                  std::string("valid\0seed.jpg", 14)})
+    records_.Add(std::make_unique<TVTLRecord>(dir_ / "p/", name, ReadPhotoMetadata, log_));
   AddPhoto(dir_ / "p/ok.jpg");
-  records_.Item(0).FileName = std::string("payload.jpg\0/..\0/..\0/planted.sh\0.jpg", 36);
-  records_.Item(1).FileName = std::string("valid\0seed.jpg", 14);
   EXPECT_TRUE(Run({.copy = true}));
   EXPECT_EQ(reports_[1], "-1,0,0,0,0 Fehler beim Verarbeiten der Bilddatei " + (dir_ / "p/") +
                              "payload.jpg\\x00/..\\x00/..\\x00/planted.sh\\x00.jpg!");

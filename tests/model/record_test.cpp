@@ -87,7 +87,7 @@ TEST_F(RecordTest, RemoveTakesTheFirstMatchingRecordOut) {
   std::unique_ptr<TVTLRecord> taken;
   EXPECT_EQ(list.Remove(*Make("/P/", "b.jpg"), taken), 1);
   ASSERT_NE(taken, nullptr);
-  EXPECT_EQ(taken->FileName, "b.jpg");
+  EXPECT_EQ(taken->FileName(), "b.jpg");
   EXPECT_EQ(list.Count(), 2);
   EXPECT_TRUE(list.Contains(*Make("/p/", "b.jpg")));  // the second one is still there
   EXPECT_EQ(list.Remove(list.Item(1), taken), 1);     // removing a listed record itself
@@ -126,7 +126,7 @@ TEST_F(RecordTest, ARecordTakenOutGoesBackAsItWasAndIsFoundAgain) {
   EXPECT_TRUE(list.Contains("/p/", "a.jpg"));  // the index exists from here on
   std::unique_ptr<TVTLRecord> middle = list.RemoveAt(1);
   list.InsertAt(1, std::move(middle));
-  EXPECT_EQ(list.Item(1).FileName, "b.jpg");
+  EXPECT_EQ(list.Item(1).FileName(), "b.jpg");
   EXPECT_EQ(list.Item(1).Details.ValueOf("Titel"), "Mitte");
   EXPECT_TRUE(list.Contains("/p/", "B.JPG"));
   EXPECT_THROW(list.InsertAt(5, Make("/p/", "d.jpg")), std::out_of_range);
@@ -350,7 +350,7 @@ TEST(RecordListTest, ReorderTakesOnlyAWholePermutation) {
     list.Add(std::make_unique<TVTLRecord>("/p/", name, nullptr, log));
   auto names = [&] {
     std::string joined;
-    for (int i = 0; i < list.Count(); ++i) joined += list.Item(i).FileName + " ";
+    for (int i = 0; i < list.Count(); ++i) joined += list.Item(i).FileName() + " ";
     return joined;
   };
   EXPECT_TRUE(list.Reorder({2, 0, 1}));

@@ -62,7 +62,7 @@ bool TemplateHarness::Run() {
     image.PageFiles = std::make_unique<TVTLValueList>(page_names);
     image.VariantFiles = std::make_unique<TVTLValueList>(variant_names);
     image.VariantSizes = sizes;
-    const std::string base = RemoveFileExt(image.FileName);
+    const std::string base = RemoveFileExt(image.FileName());
     for (int l = 0; l < static_cast<int>(variant_names->size()); ++l)
       image.VariantFiles->SetValue(l, out_dir + (*variant_names)[l] + "_" + base + ".jpg");
   }

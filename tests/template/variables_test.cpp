@@ -52,8 +52,7 @@ TEST(VariableTableTest, FirstEntryOfANameWins) {
 
 TEST(VariableTableTest, ImageVariablesOfTheCurrentImage) {
   TemplateHarness h;
-  TVTLRecord& image = h.AddImage("urlaub.jpg", 800, 600);
-  image.Directory = "/photos/";
+  h.AddImage("urlaub.jpg", 800, 600);  // in "/photos/"
   h.AddVariant("thumb");
   h.AddTemplate("t.html", "detail", "",
                 "%FNAME%|%FNAME_NO_PATH%|%THUMB%|%DETAIL%|%IMG_INDEX%|%NUM_RECORDS%|"

@@ -182,7 +182,7 @@ TEST_F(AdoptCaptionsTest, PhotosOfADroppedFileOrFolderBringTheirCaptionsToo) {
   ASSERT_EQ(window_.RecordList().Count(), 4);
   const char* const names[] = {"b.jpg", "a.jpg", "c.jpg", "ohne.jpg"};
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(window_.RecordList().Item(i).FileName, names[i]);
+    EXPECT_EQ(window_.RecordList().Item(i).FileName(), names[i]);
     EXPECT_EQ(Detail(i, "Titel"), std::string("Titel ") + names[i]);
     EXPECT_EQ(Detail(i, "Beschreibung"), std::string("Text ") + names[i]);
   }

@@ -68,7 +68,7 @@ TEST_F(ImageListPaneTest, OnlyChangesOfTheOrderAreReported) {
   EXPECT_EQ(list_changes_, 1);
   pane_.MoveSelectedRecords(+1);
   EXPECT_EQ(list_changes_, 2);
-  EXPECT_EQ(list_.Item(1).FileName, "a.jpg");
+  EXPECT_EQ(list_.Item(1).FileName(), "a.jpg");
   EXPECT_EQ(pane_.ShownRecord(), &list_.Item(1));  // the selection went with its image
 }
 

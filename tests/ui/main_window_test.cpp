@@ -67,7 +67,7 @@ class MainWindowTest : public ::testing::Test {
   QStringList ListFileNames() {
     QStringList names;
     for (int i = 0; i < window_.RecordList().Count(); ++i)
-      names << QString::fromStdString(window_.RecordList().Item(i).FileName);
+      names << QString::fromStdString(window_.RecordList().Item(i).FileName());
     return names;
   }
   // Selects `rows` as clicks with Ctrl would, the first one last clicked.
@@ -262,7 +262,7 @@ TEST_F(MainWindowTest, DeleteSelectsTheRowThatMovesUpAndNothingAfterTheLast) {
   QTest::keyClick(&List(), Qt::Key_Delete);
   EXPECT_EQ(Rows(), (QStringList{"a.jpg", "c.jpg"}));
   ASSERT_NE(Shown(), nullptr);
-  EXPECT_EQ(Shown()->FileName, "c.jpg");
+  EXPECT_EQ(Shown()->FileName(), "c.jpg");
   EXPECT_TRUE(BoxVisible());
   QTest::keyClick(&List(), Qt::Key_Delete);
   EXPECT_EQ(Rows(), (QStringList{"a.jpg"}));
@@ -393,7 +393,7 @@ TEST_F(MainWindowTest, TheOrderIsChangedByMovingDraggingAndSortingAndIsWhatTheLi
   SelectRow(3);
   Button("moveUpButton").click();
   EXPECT_EQ(Rows(), (QStringList{"Zebra.jpg", "bild 2.jpg", "Bild 10.jpg", "Äpfel.jpg"}));
-  EXPECT_EQ(Shown()->FileName, "Bild 10.jpg");
+  EXPECT_EQ(Shown()->FileName(), "Bild 10.jpg");
   SelectRows({0, 1});
   Button("moveDownButton").click();
   EXPECT_EQ(Rows(), (QStringList{"Bild 10.jpg", "Zebra.jpg", "bild 2.jpg", "Äpfel.jpg"}));

@@ -83,7 +83,7 @@ class RecordListModelTest : public ::testing::Test {
   }
   QStringList Names(const Order& order) const {
     QStringList names;
-    for (int index : order) names << QString::fromStdString(list_.Item(index).FileName);
+    for (int index : order) names << QString::fromStdString(list_.Item(index).FileName());
     return names;
   }
   TLogger log_;
@@ -98,7 +98,7 @@ TEST_F(RecordListModelTest, NamesSortAsPeopleReadThem) {
   EXPECT_EQ(Names(OrderByFileName(list_)),
             (QStringList{"a.jpg", "a.jpg", "img_9.jpg", "IMG_10.jpg", "IMG_100.jpg",
                          "Übersicht.jpg", "Ufer.jpg", "Zoo.jpg"}));
-  EXPECT_EQ(list_.Item(OrderByFileName(list_)[0]).Directory, "/a/");
+  EXPECT_EQ(list_.Item(OrderByFileName(list_)[0]).Directory(), "/a/");
 }
 
 TEST_F(RecordListModelTest, DatesTakenSortOldestFirstAndPhotosWithoutOneLast) {
