@@ -96,14 +96,14 @@ std::optional<TGallerySettings> ParseGallerySettings(std::string_view text) {
   return settings;
 }
 
-std::optional<TGallerySettings> LoadGallerySettings(const std::string& path) {
+std::optional<TGallerySettings> LoadGallerySettings(TDisk& disk, const std::string& path) {
   std::string text;
-  if (!SystemDisk().ReadFile(path, text, kMaxGallerySettingsSize).Ok()) return std::nullopt;
+  if (!disk.ReadFile(path, text, kMaxGallerySettingsSize).Ok()) return std::nullopt;
   return ParseGallerySettings(text);
 }
 
-bool SaveGallerySettings(const TGallerySettings& settings, const std::string& path) {
-  return SystemDisk().WriteFileReplacing(path, FormatGallerySettings(settings)).Ok();
+bool SaveGallerySettings(TDisk& disk, const TGallerySettings& settings, const std::string& path) {
+  return disk.WriteFileReplacing(path, FormatGallerySettings(settings)).Ok();
 }
 
 std::string NewGalleryId() {

@@ -32,6 +32,8 @@
 
 namespace vistrel {
 
+class TDisk;
+
 inline constexpr size_t kMaxGallerySettingsSize = 4u * 1024 * 1024;
 inline constexpr size_t kMaxSettingLength = 64u * 1024;
 
@@ -69,12 +71,16 @@ std::string GallerySettingsFileOf(const std::string& list_file);
 // The settings as the file holds them, and back; nullopt for text that is no settings file
 // (a wrong first line, or no skin).
 std::string FormatGallerySettings(const TGallerySettings& settings);
-std::optional<TGallerySettings> ParseGallerySettings(std::string_view text);
+[[nodiscard]] std::optional<TGallerySettings> ParseGallerySettings(std::string_view text);
 
-// Reads the settings file `path`; nullopt when there is none, or it cannot be read or used.
-std::optional<TGallerySettings> LoadGallerySettings(const std::string& path);
-// Writes `settings` to `path`, replacing a file there only once the new one is complete.
-[[nodiscard]] bool SaveGallerySettings(const TGallerySettings& settings, const std::string& path);
+// Reads the settings file `path` from `disk`; nullopt when there is none, or it cannot be read
+// or used.
+[[nodiscard]] std::optional<TGallerySettings> LoadGallerySettings(TDisk& disk,
+                                                                  const std::string& path);
+// Writes `settings` to `path` on `disk`, replacing a file there only once the new one is
+// complete; false, and the old file as it was, when the disk refuses any step.
+[[nodiscard]] bool SaveGallerySettings(TDisk& disk, const TGallerySettings& settings,
+                                       const std::string& path);
 
 // A new identity for a gallery: 32 random hexadecimal digits.
 std::string NewGalleryId();

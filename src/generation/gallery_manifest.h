@@ -48,8 +48,9 @@ struct TGalleryManifest {
 };
 
 std::string FormatManifest(const TGalleryManifest& manifest);
-std::optional<TGalleryManifest> ParseManifest(std::string_view text);
+[[nodiscard]] std::optional<TGalleryManifest> ParseManifest(std::string_view text);
 // The manifest of the folder `folder`; nullopt when there is none or it is not wholly right.
-std::optional<TGalleryManifest> ReadFolderManifest(TDisk& disk, const std::string& folder);
+[[nodiscard]] std::optional<TGalleryManifest> ReadFolderManifest(TDisk& disk,
+                                                                 const std::string& folder);
 
 }  // namespace vistrel

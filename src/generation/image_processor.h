@@ -37,8 +37,9 @@ class TImageProcessor {
   virtual ~TImageProcessor() = default;
   // Reads the photo at `source` once and makes one copy per request into `copies` (same order).
   // False when the photo cannot be read; a copy left empty is one that could not be made.
-  virtual bool ScaleImage(const std::string& source, const std::vector<TScaleRequest>& requests,
-                          std::vector<TScaledCopy>& copies) = 0;
+  [[nodiscard]] virtual bool ScaleImage(const std::string& source,
+                                        const std::vector<TScaleRequest>& requests,
+                                        std::vector<TScaledCopy>& copies) = 0;
 
   // What the variant cache needs of a processor whose copies it may keep. Identity() changes
   // whenever the bytes made for the same photo and requests could change (the processor's own
@@ -54,15 +55,18 @@ class TImageProcessor {
     (void)bytes;
     return TLocationRemoval::kCannotRemove;
   }
-  virtual bool PlanCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                          TCopyPlan& plan) {
+  [[nodiscard]] virtual bool PlanCopies(const std::string& bytes,
+                                        const std::vector<TScaleRequest>& requests,
+                                        TCopyPlan& plan) {
     (void)bytes;
     (void)requests;
     plan = TCopyPlan();
     return false;
   }
-  virtual bool ScaleImageData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                              const TCopyPlan& plan, std::vector<TScaledCopy>& copies) {
+  [[nodiscard]] virtual bool ScaleImageData(const std::string& bytes,
+                                            const std::vector<TScaleRequest>& requests,
+                                            const TCopyPlan& plan,
+                                            std::vector<TScaledCopy>& copies) {
     (void)bytes;
     (void)plan;
     copies.assign(requests.size(), TScaledCopy());

@@ -46,7 +46,7 @@ namespace vistrel {
 // A name inside a folder, percent-encoded as a trash's info file writes a path
 // (EncodeTrashPath()) so that no blank, line break or "%" is left in it, decoded; nullopt for a
 // broken escape.
-std::optional<std::string> DecodeRecordName(std::string_view field);
+[[nodiscard]] std::optional<std::string> DecodeRecordName(std::string_view field);
 // `name` without empty and "." parts and with every "folder/.." taken out; empty when it
 // leaves the folder or names no file. The folders on the way are never links (they are opened
 // without following any), so this names the same file.
@@ -99,7 +99,7 @@ class TRunJournal {
   // Removes the inherited file `name`, which is `leaf` in the open folder `parent`, so that
   // this run can make its own under that name; false (and nothing removed) when it is not
   // inherited or no longer the very file its run finished.
-  bool TakeOver(std::string_view name, int parent, const std::string& leaf);
+  [[nodiscard]] bool TakeOver(std::string_view name, int parent, const std::string& leaf);
 
  private:
   // Appends one record, unless no journal is kept.

@@ -136,7 +136,7 @@ struct TRequestResult {
   std::string reason;   // a second line saying why, or empty
 };
 
-TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& files);
+[[nodiscard]] TRequestResult BuildRunRequest(const TRunInput& input, const TFileServices& files);
 
 // Fills `settings` for a run of `request` into its output folder: the request's values and
 // variants as they are, and the skin's template table (borrowed).

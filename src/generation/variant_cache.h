@@ -59,7 +59,7 @@ class TVariantCache {
                  bool from_copy = false) const;
 
   // The stored copy for `key`, when there is an intact one.
-  bool Find(const THash128& key, TScaledCopy& copy);
+  [[nodiscard]] bool Find(const THash128& key, TScaledCopy& copy);
   // Keeps `copy` under `key`. Failing only means the copy is not kept.
   void Store(const THash128& key, const TScaledCopy& copy);
   // When the cache is over its size limit, removes the entries used longest ago until it is

@@ -82,16 +82,16 @@ class TVistrel {
   // Gives every image its lists of variant and page files for this run, empty.
   void ListRunFiles();
   // Makes the output folder and begins its run; false after an error report.
-  bool BeginOutput();
+  [[nodiscard]] bool BeginOutput();
   // Generate() once the output folder's run has begun. Throws EOutputError when the output
   // side fails.
-  bool GenerateFiles();
+  [[nodiscard]] bool GenerateFiles();
   // Fails every image whose name cannot be used: it holds a NUL, or a pattern would place one
   // of its files outside the output folder.
   void FailUnusableNames();
   // Writes the copies of every image for every image variant; false when cancelled. Throws
   // EOutputError (the first one) when a copy cannot be written.
-  bool CreateImageVariants();
+  [[nodiscard]] bool CreateImageVariants();
   // The steps of CreateImageVariants() (vistrel_images.cpp), over what its threads share.
   struct TImageWork;
   // Creates every variant file of every image that is present, empty, in the order of the
@@ -102,26 +102,26 @@ class TVistrel {
   void RunImageWorker(TImageWork& work);
   // Makes and writes the copies of image `index`; false when its photo cannot be read. Throws
   // EOutputError when a copy cannot be written.
-  bool MakeImageCopies(TImageWork& work, int index);
+  [[nodiscard]] bool MakeImageCopies(TImageWork& work, int index);
   // Reports every image of every variant in order, the first variant's as its worker settles
   // it; false when the work stopped before all were settled.
-  bool ReportImages(TImageWork& work);
+  [[nodiscard]] bool ReportImages(TImageWork& work);
   // The variant cache of this run, or null when the request or the image processor keeps
   // copies out of it.
   std::unique_ptr<TVariantCache> OpenCache() const;
   // The copies of the photo `source`: those the cache holds taken from it, the others made
   // (the photo decoded once for them, or scaled from larger copies) and kept in it. False when
   // the photo cannot be read.
-  bool MakeCopiesWithCache(TVariantCache& cache, const std::string& source,
-                           const std::vector<TScaleRequest>& requests,
-                           std::vector<TScaledCopy>& copies);
+  [[nodiscard]] bool MakeCopiesWithCache(TVariantCache& cache, const std::string& source,
+                                         const std::vector<TScaleRequest>& requests,
+                                         std::vector<TScaledCopy>& copies);
   // Copies every photo that has not failed unchanged into the output folder, under its own
   // extension. Throws EOutputError when a copy cannot be written.
   void CopyOriginalFiles();
   // Takes the places out of the original `contents` of `record` before it is copied; false,
   // with a note naming it, when they cannot be taken out and the original is not copied.
-  bool RemoveLocation(const TVTLRecord& record, std::string& contents);
-  bool WritePages();
+  [[nodiscard]] bool RemoveLocation(const TVTLRecord& record, std::string& contents);
+  [[nodiscard]] bool WritePages();
   TDisk& Disk() const { return services_.files.Disk(); }
   // Marks image `index` as failed: reported (with `reason`, when given, after the file's
   // name), and its files removed.

@@ -42,20 +42,23 @@ TSize FitIntoBox(int64_t w, int64_t h, int64_t box_width, int64_t box_height);
 
 // Reads `source` once and makes one copy per request (see TImageProcessor::ScaleImage). A
 // quality outside 1..100 is taken as the nearest value in that range.
-bool ScaleToJpegs(const std::string& source, const std::vector<TScaleRequest>& requests,
-                  std::vector<TScaledCopy>& copies);
+[[nodiscard]] bool ScaleToJpegs(const std::string& source,
+                                const std::vector<TScaleRequest>& requests,
+                                std::vector<TScaledCopy>& copies);
 // How the copies of a photo in memory are made (see TCopyPlan); false when it cannot be read.
-bool PlanJpegCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                    TCopyPlan& plan);
+[[nodiscard]] bool PlanJpegCopies(const std::string& bytes,
+                                  const std::vector<TScaleRequest>& requests, TCopyPlan& plan);
 // Makes the copies of `requests` left empty in `copies` (one entry per request) from the photo
 // in memory, as `plan` (made for the same bytes and requests) says: a copy given is taken as
 // made (the variant cache has it) and serves as the source of smaller ones. A copy's bytes
 // depend on the photo's bytes, its own request and its source only.
-bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                   const TCopyPlan& plan, std::vector<TScaledCopy>& copies);
+[[nodiscard]] bool ScaleJpegData(const std::string& bytes,
+                                 const std::vector<TScaleRequest>& requests, const TCopyPlan& plan,
+                                 std::vector<TScaledCopy>& copies);
 // The same, planning first.
-bool ScaleJpegData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                   std::vector<TScaledCopy>& copies);
+[[nodiscard]] bool ScaleJpegData(const std::string& bytes,
+                                 const std::vector<TScaleRequest>& requests,
+                                 std::vector<TScaledCopy>& copies);
 
 // An in-memory 24-bit BMP file and the size of its picture; empty when the file could not be
 // read.
@@ -74,19 +77,23 @@ TBitmap RenderFullSizeBitmap(const std::string& file);
 // The libvips implementation of TImageProcessor.
 class TVipsImageProcessor : public TImageProcessor {
  public:
-  bool ScaleImage(const std::string& source, const std::vector<TScaleRequest>& requests,
-                  std::vector<TScaledCopy>& copies) override {
-    return ScaleToJpegs(source, requests, copies);
+  [[nodiscard]] bool ScaleImage(const std::string& source,
+                                const std::vector<TScaleRequest>& requests,
+                                std::vector<TScaledCopy>& copies) override {
+    [[nodiscard]] return ScaleToJpegs(source, requests, copies);
   }
   std::string Identity() const override;
   TLocationRemoval RemoveLocation(std::string& bytes) override;
-  bool PlanCopies(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                  TCopyPlan& plan) override {
-    return PlanJpegCopies(bytes, requests, plan);
+  [[nodiscard]] bool PlanCopies(const std::string& bytes,
+                                const std::vector<TScaleRequest>& requests,
+                                TCopyPlan& plan) override {
+    [[nodiscard]] return PlanJpegCopies(bytes, requests, plan);
   }
-  bool ScaleImageData(const std::string& bytes, const std::vector<TScaleRequest>& requests,
-                      const TCopyPlan& plan, std::vector<TScaledCopy>& copies) override {
-    return ScaleJpegData(bytes, requests, plan, copies);
+  [[nodiscard]] bool ScaleImageData(const std::string& bytes,
+                                    const std::vector<TScaleRequest>& requests,
+                                    const TCopyPlan& plan,
+                                    std::vector<TScaledCopy>& copies) override {
+    [[nodiscard]] return ScaleJpegData(bytes, requests, plan, copies);
   }
 };
 

@@ -18,6 +18,6 @@ std::string PropertyKey(uint32_t tag_id);
 // The name of a value type code ("PropertyTagTypeASCII", ..., "<UnKnown>").
 std::string PropertyTypeName(uint16_t type_code);
 // The ID an IFD1 (thumbnail) tag takes; false for a tag IFD1 does not carry.
-bool ThumbnailTagId(uint16_t ifd1_tag, uint32_t& tag_id);
+[[nodiscard]] bool ThumbnailTagId(uint16_t ifd1_tag, uint32_t& tag_id);
 
 }  // namespace vistrel

@@ -20,7 +20,7 @@ namespace vistrel {
 
 // The copy format a cell names; JPEG for an empty one (blanks around are ignored), nothing for
 // a name that is no format a copy can be written in.
-std::optional<TImageFormat> ParseImageFormat(std::string_view text);
+[[nodiscard]] std::optional<TImageFormat> ParseImageFormat(std::string_view text);
 
 // The name of a copy format as the program shows and hands it on ("JPEG", "WebP", "AVIF").
 std::string ImageFormatName(TImageFormat format);

@@ -49,7 +49,7 @@ std::string FormatDate(std::string_view exif_date_time);
 std::string FormatTime(std::string_view exif_date_time);
 // The same moment as "2023-05-24 13:36:17", text that sorts by time (seconds 0 when the camera
 // wrote none); none when it is no real moment, as for FormatDate.
-std::optional<std::string> SortableDateTime(std::string_view exif_date_time);
+[[nodiscard]] std::optional<std::string> SortableDateTime(std::string_view exif_date_time);
 // The maker and the model, the maker left out when the model names it already.
 std::string FormatCamera(std::string_view make, std::string_view model);
 // A name as a camera wrote it (a lens): blanks trimmed and joined, empty when absurd.

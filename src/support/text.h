@@ -32,7 +32,7 @@ size_t FindIgnoreCase(std::string_view text, std::string_view pattern, size_t fr
 // A 32-bit signed integer written as text: leading blanks are skipped, then an optional "+" or
 // "-", then decimal digits or hexadecimal digits after "$", "x", "X", "0x" or "0X". Nothing may
 // follow the digits; an empty text, a missing digit or a value outside 32 bits gives nullopt.
-std::optional<int32_t> ParseInt32(std::string_view text);
+[[nodiscard]] std::optional<int32_t> ParseInt32(std::string_view text);
 
 // ParseInt32(), or `fallback` when the text is not such a number.
 int32_t ParseInt32Or(std::string_view text, int32_t fallback);
@@ -43,8 +43,8 @@ int32_t ParseInt32Or(std::string_view text, int32_t fallback);
 std::vector<std::string> SplitTextLines(std::string_view contents);
 // The same lines handed to `visit` one by one, without keeping them; a visit that returns false
 // ends the walk, and the result is then false.
-bool ForEachTextLine(std::string_view contents,
-                     const std::function<bool(const std::string& line)>& visit);
+[[nodiscard]] bool ForEachTextLine(std::string_view contents,
+                                   const std::function<bool(const std::string& line)>& visit);
 
 // The value of a hexadecimal digit (0-9, a-f, A-F), or -1.
 int HexDigitValue(char c);

@@ -67,9 +67,10 @@ class TFreedesktopTrash : public TTrash {
   // $XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share, else empty.
   static std::string DataHomeFromEnvironment();
 
-  bool Locate(const std::string& path, std::string& trash_folder, std::string& reason) override;
-  bool Move(const std::string& path, TTrashed& trashed, std::string& reason) override;
-  bool Restore(const TTrashed& trashed) override;
+  [[nodiscard]] bool Locate(const std::string& path, std::string& trash_folder,
+                            std::string& reason) override;
+  [[nodiscard]] bool Move(const std::string& path, TTrashed& trashed, std::string& reason) override;
+  [[nodiscard]] bool Restore(const TTrashed& trashed) override;
 
  private:
   // The home trash folder ($XDG_DATA_HOME/Trash), whether it exists or not; empty when there
@@ -82,12 +83,13 @@ class TFreedesktopTrash : public TTrash {
   // there, empty for the home trash. A trash that would lie inside the folder of `path` is
   // neither made nor used: the entry would not leave its folder. The answer for a folder is
   // kept until the next Locate(), so emptying a folder looks for its trash once.
-  bool Find(const std::string& path, std::string& trash_folder, std::string& top,
-            std::string& reason);
+  [[nodiscard]] bool Find(const std::string& path, std::string& trash_folder, std::string& top,
+                          std::string& reason);
   // Find() without the kept answer, for the entry `path` in the resolved folder `parent` on
   // `device`.
-  bool FindAnew(const std::string& path, const std::string& parent, dev_t device,
-                std::string& trash_folder, std::string& top, std::string& reason) const;
+  [[nodiscard]] bool FindAnew(const std::string& path, const std::string& parent, dev_t device,
+                              std::string& trash_folder, std::string& top,
+                              std::string& reason) const;
   std::string TopTrash(const std::string& top) const;
   // The trash folder (home trash, or $top/.Trash or $top/.Trash-$uid of the file system whose
   // top folder is `top`) that holds the resolved `folder` or is it; empty when none does.

@@ -25,8 +25,8 @@ class TPageFolder {
   // its full path. kInvalidName: the name would lie outside the folder or holds a NUL.
   // kFailed: the system refuses this one name (errno says why; `path` is the name tried, or
   // empty). Throws EOutputError when the folder refuses any file.
-  virtual TResult Create(const std::string& pattern, const std::string& old_name,
-                         const std::string& extension, std::string& path) = 0;
+  [[nodiscard]] virtual TResult Create(const std::string& pattern, const std::string& old_name,
+                                       const std::string& extension, std::string& path) = 0;
   // Opens a file created by Create() for writing from its start. Throws EOutputError when the
   // path was not created here or its entry is no longer that file.
   virtual TOutputFile OpenCreated(const std::string& path) = 0;

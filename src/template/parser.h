@@ -139,7 +139,7 @@ class TVTLParser {
   bool CancelRequested() const;
   // Closes the page before (as complete) and counts the next one.
   void NextPage();
-  bool StartPage(bool planning, const TReportCallback& report);
+  [[nodiscard]] bool StartPage(bool planning, const TReportCallback& report);
   // Closes the page being written as complete.
   void ClosePage();
   // Closes the page being written without finishing it (the pass failed).
@@ -149,15 +149,17 @@ class TVTLParser {
   void ResetCounter();
   // Writes the expanded text of a block to the page; false (reported) when the page would
   // grow past the context's max_page_size.
-  bool WriteText(const TVTLPatternStringSection& section, const TReportCallback& report);
+  [[nodiscard]] bool WriteText(const TVTLPatternStringSection& section,
+                               const TReportCallback& report);
   // Counts one repetition of a section; false (reported) past the limit of the pass.
-  bool CountRepetition(const TReportCallback& report);
+  [[nodiscard]] bool CountRepetition(const TReportCallback& report);
   void ReportEndlessLoop(const TReportCallback& report) const;
 
  private:
   // Ends a pass: the last page is closed as complete when the pass succeeded.
-  bool Finish(bool ok);
-  bool ReadLines(const std::vector<std::string>& lines, const TReportCallback& report);
+  [[nodiscard]] bool Finish(bool ok);
+  [[nodiscard]] bool ReadLines(const std::vector<std::string>& lines,
+                               const TReportCallback& report);
   // Opens the section that the NEWSECTION directive `line` starts, as the last child of
   // `parent`; null after an error report (a count that is no whole number of at least 0).
   TVTLPatternRepeatSection* OpenSection(TVTLPatternRepeatSection& parent, const std::string& line,
@@ -183,7 +185,8 @@ class TVTLParser {
   // than `limit` (it then holds the first `limit` bytes at most).
   bool SubstitutePlaceholders(const std::string& text, size_t limit, std::string& result) const;
   TConditionSlots BuildConditionSlots() const;
-  bool EvaluateOperand(const std::string& operand, const TConditionSlots& slots, bool& value);
+  [[nodiscard]] bool EvaluateOperand(const std::string& operand, const TConditionSlots& slots,
+                                     bool& value);
 
   TParserContext context_;
   std::unique_ptr<TVTLPatternRepeatSection> root_;

@@ -26,7 +26,7 @@ class TVtlPatternSection {
   virtual ~TVtlPatternSection() = default;
   // Runs the section in the planning pass (`planning` true) or the writing pass; false when
   // the pass must end (an error has then been reported through `report`).
-  virtual bool Execute(bool planning, const TReportCallback& report) = 0;
+  [[nodiscard]] virtual bool Execute(bool planning, const TReportCallback& report) = 0;
 
   TVTLPatternRepeatSection* Parent = nullptr;  // the enclosing section; none for Root
   TVTLParser* Parser = nullptr;                // the parser that owns the tree
@@ -37,7 +37,7 @@ class TVTLPatternStringSection : public TVtlPatternSection {
  public:
   explicit TVTLPatternStringSection(std::string text);
   // Writes the expanded text to the page in the writing pass; nothing in the planning pass.
-  bool Execute(bool planning, const TReportCallback& report) override;
+  [[nodiscard]] bool Execute(bool planning, const TReportCallback& report) override;
 
   std::string Text;
 };
@@ -47,7 +47,7 @@ class TVTLPatternStringSection : public TVtlPatternSection {
 class TVTLPatternRepeatSection : public TVtlPatternSection {
  public:
   TVTLPatternRepeatSection(std::string name, int32_t num_repeat, TVTLPatternRepeatSection* parent);
-  bool Execute(bool planning, const TReportCallback& report) override;
+  [[nodiscard]] bool Execute(bool planning, const TReportCallback& report) override;
   bool IsLeaf() const;
 
   std::string Name;
@@ -56,15 +56,15 @@ class TVTLPatternRepeatSection : public TVtlPatternSection {
 
  private:
   // Runs the repetitions of one page (Root) or of the section.
-  bool RunRepetitions(bool planning, const TReportCallback& report);
+  [[nodiscard]] bool RunRepetitions(bool planning, const TReportCallback& report);
   // Root: one page after another until the images run out.
-  bool RunPages(bool planning, const TReportCallback& report);
+  [[nodiscard]] bool RunPages(bool planning, const TReportCallback& report);
 };
 
 // Starts the images over from the first.
 class TVtlPatternResetSection : public TVtlPatternSection {
  public:
-  bool Execute(bool planning, const TReportCallback& report) override;
+  [[nodiscard]] bool Execute(bool planning, const TReportCallback& report) override;
 };
 
 }  // namespace vistrel

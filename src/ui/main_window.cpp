@@ -314,7 +314,7 @@ bool TVTLMainWin::WriteList(const QString& file) {
 bool TVTLMainWin::WriteGallerySettings(const QString& file) {
   if (!gallery_) return true;
   const std::string path = GallerySettingsFileOf(PathFromQString(file));
-  if (SaveGallerySettings(*gallery_, path)) return true;
+  if (SaveGallerySettings(SystemDisk(), *gallery_, path)) return true;
   messages_->ShowError("Die Datei " + path + " konnte nicht gespeichert werden!");
   return false;
 }
@@ -400,7 +400,8 @@ void TVTLMainWin::ReplaceList(const QString& file) {
   FillRecordListView();
   list_file_ = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
   gallery_.reset();
-  if (!file.isEmpty()) gallery_ = LoadGallerySettings(GallerySettingsFileOf(PathFromQString(file)));
+  if (!file.isEmpty())
+    gallery_ = LoadGallerySettings(SystemDisk(), GallerySettingsFileOf(PathFromQString(file)));
   UpdateGalleryActions();
   SetModified(false);
   if (file.isEmpty()) return;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fault_disk.h"
+#include "support/disk.h"
 #include "test_support.h"
 
 namespace vistrel {
@@ -26,8 +28,8 @@ TEST(GallerySettingsFileTest, SettingsComeBackAsTheyWereWritten) {
   TempDir dir;
   const std::string path = GallerySettingsFileOf(dir / "liste.csv");
   EXPECT_EQ(path, dir / "liste.csv.vistrel-galerie");
-  ASSERT_TRUE(SaveGallerySettings(Sample(), path));
-  const std::optional<TGallerySettings> read = LoadGallerySettings(path);
+  ASSERT_TRUE(SaveGallerySettings(SystemDisk(), Sample(), path));
+  const std::optional<TGallerySettings> read = LoadGallerySettings(SystemDisk(), path);
   ASSERT_TRUE(read);
   EXPECT_EQ(*read, Sample());
   // A line break typed into a value cannot end the setting's line.
@@ -71,13 +73,13 @@ TEST(GallerySettingsFileTest, WhatIsNoSettingsFileIsRefused) {
   };
   for (const auto& [what, text] : cases) EXPECT_FALSE(ParseGallerySettings(text)) << what;
   TempDir dir;
-  EXPECT_FALSE(LoadGallerySettings(dir / "fehlt.vistrel-galerie"));
+  EXPECT_FALSE(LoadGallerySettings(SystemDisk(), dir / "fehlt.vistrel-galerie"));
   WriteFile(dir / "ordner.vistrel-galerie/x", "x");
-  EXPECT_FALSE(LoadGallerySettings(dir / "ordner.vistrel-galerie"));
+  EXPECT_FALSE(LoadGallerySettings(SystemDisk(), dir / "ordner.vistrel-galerie"));
   // A file too large for settings is not read at all.
   WriteFile(dir / "gross.vistrel-galerie",
             FormatGallerySettings(Sample()) + std::string(kMaxGallerySettingsSize, ' '));
-  EXPECT_FALSE(LoadGallerySettings(dir / "gross.vistrel-galerie"));
+  EXPECT_FALSE(LoadGallerySettings(SystemDisk(), dir / "gross.vistrel-galerie"));
 }
 
 TEST(GallerySettingsFileTest, IdentitiesDiffer) {
@@ -85,6 +87,30 @@ TEST(GallerySettingsFileTest, IdentitiesDiffer) {
   EXPECT_EQ(first.size(), 32u);
   EXPECT_EQ(first.find_first_not_of("0123456789abcdef"), std::string::npos);
   EXPECT_NE(first, NewGalleryId());
+}
+
+// A save the disk refuses at any step says so and leaves the settings saved before, and no
+// half-written file beside them.
+TEST(GallerySettingsFileTest, ASaveTheDiskRefusesKeepsTheSettingsBefore) {
+  const std::vector<std::pair<TDiskOperation, int>> cases = {
+      {TDiskOperation::kCreate, EACCES},
+      {TDiskOperation::kWrite, ENOSPC},
+      {TDiskOperation::kSync, EIO},
+      {TDiskOperation::kRename, EXDEV},
+  };
+  for (const auto& [operation, error] : cases) {
+    TempDir dir;
+    TFaultDisk disk;
+    const std::string path = dir / "liste.csv.vistrel-galerie";
+    ASSERT_TRUE(SaveGallerySettings(disk, Sample(), path));
+    TGallerySettings changed = Sample();
+    changed.output_folder = "/anderswo/";
+    disk.Fail(operation, path + "*", error);
+    EXPECT_FALSE(SaveGallerySettings(disk, changed, path)) << static_cast<int>(operation);
+    disk.Heal();
+    EXPECT_EQ(LoadGallerySettings(disk, path), Sample()) << static_cast<int>(operation);
+    EXPECT_EQ(disk.ListFolder(dir.Path()), std::vector<std::string>{"liste.csv.vistrel-galerie"});
+  }
 }
 
 }  // namespace

@@ -142,7 +142,7 @@ TEST_F(RememberedGalleryWindowTest, TheListKeepsItsGalleryBesideItsFileAndOpensW
   ASSERT_TRUE(window_.Gallery());
   // Written at once, although the list itself was not changed.
   const std::optional<TGallerySettings> kept =
-      LoadGallerySettings(dir_ / "liste.csv.vistrel-galerie");
+      LoadGallerySettings(SystemDisk(), dir_ / "liste.csv.vistrel-galerie");
   ASSERT_TRUE(kept);
   EXPECT_EQ(*kept, *window_.Gallery());
   EXPECT_FALSE(kept->id.empty());
@@ -180,7 +180,7 @@ TEST_F(RememberedGalleryWindowTest, AListWithoutAGalleryStartsFromTheOneMadeLast
   dialogs_.save_files = {Path("neu.csv")};
   ASSERT_TRUE(window_.SaveImageListAs());
   const std::optional<TGallerySettings> kept =
-      LoadGallerySettings(dir_ / "neu.csv.vistrel-galerie");
+      LoadGallerySettings(SystemDisk(), dir_ / "neu.csv.vistrel-galerie");
   ASSERT_TRUE(kept);
   EXPECT_EQ(kept->id, window_.Gallery()->id);
 }
