@@ -127,8 +127,8 @@ void TManifestKeeper::ReplaceOldGallery(int root) {
   }
 }
 
-void TManifestKeeper::End(int root) {
-  if (root < 0) return;
+TDiskStatus TManifestKeeper::End(int root) {
+  if (root < 0) return TDiskStatus();
   TGalleryManifest manifest;
   manifest.id = id_;
   {
@@ -143,12 +143,13 @@ void TManifestKeeper::End(int root) {
         disk_.Status(parent.fd, parent.leaf, false, st).Ok() && S_ISREG(st.st_mode))
       manifest.entries.push_back(entry);
   }
-  if (manifest.entries.empty() && !had_manifest_) return;  // no gallery here to name
+  if (manifest.entries.empty() && !had_manifest_) return TDiskStatus();  // no gallery to name
   std::sort(manifest.entries.begin(), manifest.entries.end(),
             [](const TManifestEntry& a, const TManifestEntry& b) { return a.name < b.name; });
-  if (!disk_.WriteFileReplacing(directory_ + std::string(kManifestName), FormatManifest(manifest))
-           .Ok())
-    (void)disk_.Remove(root, std::string(kManifestName));
+  const TDiskStatus written =
+      disk_.WriteFileReplacing(directory_ + std::string(kManifestName), FormatManifest(manifest));
+  if (!written.Ok()) (void)disk_.Remove(root, std::string(kManifestName));
+  return written;
 }
 
 }  // namespace vistrel

@@ -74,8 +74,10 @@ class TManifestKeeper {
   // Updating only, once the gallery is complete: removes or trashes the old gallery's files
   // that the run did not make again.
   void ReplaceOldGallery(int root);
-  // Writes the manifest into the open folder `root`.
-  void End(int root);
+  // Writes the manifest into the open folder `root`; when it cannot be written, no manifest is
+  // left there (an old one would name files that are gone) and the system's error is returned.
+  // Nothing to name and no manifest before: nothing is written.
+  TDiskStatus End(int root);
 
  private:
   // The note for a file moved to the trash.

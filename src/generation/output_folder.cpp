@@ -103,9 +103,15 @@ bool TOutputFolder::IsFinished(const std::string& path) {
   return found != created_.end() && found->second.finished;
 }
 
+TDiskStatus TOutputFolder::WriteManifest() {
+  manifest_written_ = true;
+  return keeper_.End(RootFd());
+}
+
 void TOutputFolder::EndRun() {
   RemoveUnfinished();
-  keeper_.End(RootFd());
+  // A run that failed or was cancelled names what it left; its own report says how it ended.
+  if (!manifest_written_) (void)keeper_.End(RootFd());
   journal_.End();
 }
 

@@ -60,8 +60,11 @@ class TOutputFolder : public TPageFolder {
   // Clears what dead runs left here and starts this run's journal. The system's error when the
   // folder takes no file (it cannot be opened, or no file can be made in it).
   TDiskStatus BeginRun();
-  // Removes every file created here and not finished, writes the folder's manifest and ends the
-  // run's journal.
+  // Once the gallery is complete: writes the folder's manifest, naming what the run made; the
+  // system's error when it cannot be written (there is then no manifest).
+  TDiskStatus WriteManifest();
+  // Removes every file created here and not finished, writes the folder's manifest (unless
+  // WriteManifest() did) and ends the run's journal.
   void EndRun();
 
   // Before BeginRun(): the identity of the gallery's settings for the manifest, and that this
@@ -82,8 +85,8 @@ class TOutputFolder : public TPageFolder {
   // and creates it empty. On kCreated `path` is its full path; on kFailed it is the name tried
   // (empty when no number was free) and errno says why. Throws EOutputError when the folder
   // refuses the file.
-  TResult Create(const std::string& pattern, const std::string& old_name,
-                 const std::string& extension, std::string& path) override;
+  [[nodiscard]] TResult Create(const std::string& pattern, const std::string& old_name,
+                               const std::string& extension, std::string& path) override;
   // Creates the file at the path `relative` (no number added) empty, and returns its full
   // path. Throws EOutputError when it cannot be made, also when any entry has that name.
   std::string CreateNamed(const std::string& relative);
@@ -129,7 +132,8 @@ class TOutputFolder : public TPageFolder {
   mutable int root_error_ = 0;
   TRunJournal journal_;
   TManifestKeeper keeper_{disk_, directory_, journal_};
-  std::mutex mutex_;  // guards created_
+  bool manifest_written_ = false;  // by WriteManifest(), which EndRun() then leaves be
+  std::mutex mutex_;               // guards created_
   std::unordered_map<std::string, TCreated> created_;
 };
 

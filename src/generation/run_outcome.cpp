@@ -32,6 +32,11 @@ std::string OutputFileReason(const std::string& path, const std::string& reason)
   return OutputFailureText(path, reason) + ".";
 }
 
+std::string ManifestFailedLine(const std::string& path, const std::string& reason) {
+  return "Galerie erstellt, aber ihre Inhaltsliste " + path + " konnte nicht geschrieben werden (" +
+         reason + "); an Ort und Stelle aktualisieren lässt sie sich so nicht.";
+}
+
 std::string CancelledLine(int images, int pages, const std::string& folder) {
   if (images == 0 && pages == 0) return "Abgebrochen: In " + folder + " bleibt nichts davon.";
   auto counted = [](int count, const char* one, const char* many) {

@@ -5,6 +5,8 @@
 //                                         konnten nicht verarbeitet werden." (step 6's message)
 //   no gallery                            NoGalleryLine(why): "Keine Galerie erstellt: " and
 //                                         why, as an error report (step -1)
+//   pages written, manifest not           ManifestFailedLine(): "Galerie erstellt, aber ..."
+//                                         (step -1)
 //   cancelled                             CancelledLine(): "Abgebrochen: 120 Bilddateien und
 //                                         3 Seiten bleiben in /home/anna/web/." (step 8)
 //
@@ -22,6 +24,10 @@ std::string FailedImagesLine(int failed);
 // Step 8's message: what a cancelled run left in `folder`, `images` copies and originals and
 // `pages` pages (none at all: "Abgebrochen: In /x/ bleibt nichts davon.").
 std::string CancelledLine(int images, int pages, const std::string& folder);
+
+// The error line of a gallery whose pages are complete but whose manifest `path` could not be
+// written, for `reason`: the gallery is there, but cannot be updated in place.
+std::string ManifestFailedLine(const std::string& path, const std::string& reason);
 
 // "Keine Galerie erstellt: " + `why` (a sentence with its full stop).
 std::string NoGalleryLine(const std::string& why);

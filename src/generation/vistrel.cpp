@@ -5,6 +5,7 @@
 #include <optional>
 #include <unordered_set>
 
+#include "generation/gallery_manifest.h"
 #include "generation/skin_files.h"
 #include "model/copy_format.h"
 #include "model/file_naming.h"
@@ -235,6 +236,12 @@ bool TVistrel::GenerateFiles() {
     records.Item(j).OriginalFile.clear();
   }
   output_->ReplaceOldGallery();
+  if (const TDiskStatus listed = output_->WriteManifest(); !listed.Ok()) {
+    Report(kStepError, 0, 0, 0, 0,
+           ManifestFailedLine(properties_.OutputDirectory + std::string(kManifestName),
+                              SystemErrorText(listed.Error())));
+    return false;
+  }
   Report(kStepFinished, 0, 0, 0, 0, FailedImagesLine(failed_count_));
   return true;
 }

@@ -93,6 +93,69 @@ TEST_F(DiskFailureTest, AnOutputTheDiskRefusesEndsTheRunWithOneLine) {
   }
 }
 
+// What the run reads, makes or keeps beyond the gallery's own files: the skin's file it copies,
+// a folder inside the output folder, the template, the manifest. A refusal ends the run with
+// one line saying what and why, and no line says that a gallery was made.
+TEST_F(DiskFailureTest, WhatTheRunCannotReadOrKeepEndsItWithOneLine) {
+  struct Case {
+    TDiskOperation operation;
+    std::string pattern;  // %DIR%: the test's folder; %OUT%: the output folder
+    int error;
+    std::string last;  // the last report, after "-1,0,0,0,0 "
+  };
+  const std::vector<Case> cases = {
+      {TDiskOperation::kRead, "%DIR%/skin/files/stil.css", EIO,
+       "Keine Galerie erstellt: Die Datei %OUT%/files/stil.css konnte nicht geschrieben werden "
+       "(%DIR%/skin/files/stil.css ist nicht lesbar)."},
+      {TDiskOperation::kMakeFolder, "%OUT%/files", EACCES,
+       "Keine Galerie erstellt: Die Datei %OUT%/files/stil.css konnte nicht geschrieben werden "
+       "(der Ordner %OUT%/files kann nicht angelegt werden: keine Berechtigung)."},
+      {TDiskOperation::kRead, "%DIR%/skin/index.tpl", EIO,
+       "Fehler beim Lesen der Vorlagendatei %DIR%/skin/index.tpl!"},
+      {TDiskOperation::kCreate, "%OUT%/.vistrel-inhalt.*", ENOSPC,
+       "Galerie erstellt, aber ihre Inhaltsliste %OUT%/.vistrel-inhalt konnte nicht geschrieben "
+       "werden (kein Platz mehr auf dem Datenträger); an Ort und Stelle aktualisieren lässt sie "
+       "sich so nicht."},
+      {TDiskOperation::kRename, "%OUT%/.vistrel-inhalt", EIO,
+       "Galerie erstellt, aber ihre Inhaltsliste %OUT%/.vistrel-inhalt konnte nicht geschrieben "
+       "werden (Ein-/Ausgabefehler); an Ort und Stelle aktualisieren lässt sie sich so nicht."},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
+    const std::string out = dir_ / ("out" + std::to_string(i));
+    auto expand = [&](std::string text) {
+      for (const auto& [key, value] : {std::pair<std::string, std::string>{"%DIR%/", dir_ / ""},
+                                       std::pair<std::string, std::string>{"%OUT%", out}})
+        for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at))
+          text.replace(at, key.size(), value);
+      return text;
+    };
+    disk_.Heal();
+    disk_.Fail(c.operation, expand(c.pattern), c.error);
+    EXPECT_FALSE(Run({.out = out, .cache = false})) << c.last;
+    EXPECT_EQ(reports_.back(), "-1,0,0,0,0 " + expand(c.last));
+    EXPECT_EQ(std::count_if(reports_.begin(), reports_.end(),
+                            [](const std::string& r) { return r.starts_with("-1,"); }),
+              1)
+        << ::testing::PrintToString(reports_);
+    EXPECT_EQ(std::count_if(reports_.begin(), reports_.end(),
+                            [](const std::string& r) { return r.starts_with("6,"); }),
+              0)
+        << ::testing::PrintToString(reports_);
+  }
+}
+
+// A manifest that cannot be written leaves none behind: an old one would name files that are
+// gone, and an update would take the folder for the gallery it no longer is.
+TEST_F(DiskFailureTest, AManifestThatCannotBeWrittenLeavesNoneBehind) {
+  ASSERT_TRUE(Run({.cache = false}));
+  ASSERT_TRUE(Exists(out_ + "/.vistrel-inhalt"));
+  disk_.Fail(TDiskOperation::kWrite, out_ + "/.vistrel-inhalt.*", ENOSPC);
+  EXPECT_FALSE(Run({.cache = false, .update = true}));
+  EXPECT_FALSE(Exists(out_ + "/.vistrel-inhalt"));
+  EXPECT_EQ(Output(), (Files{"files", "index.html", "th_a.jpg"}));
+}
+
 // The journal must know every file before it is made: a journal that cannot take a record
 // makes no file at all.
 TEST_F(DiskFailureTest, AJournalThatCannotBeWrittenMakesNoFile) {
@@ -120,6 +183,21 @@ TEST_F(DiskFailureTest, ACacheEntryThatCannotBeWrittenIsNotedAndTheGalleryIsMade
   EXPECT_EQ(reports_.back(), "6,0,0,0,0");
   EXPECT_EQ(Output(), (Files{"files", "index.html", "th_a.jpg"}));
   EXPECT_EQ(ListFolder(files_.cache_folder), Files{});
+}
+
+// A cache folder that cannot be made costs a note, never the gallery.
+TEST_F(DiskFailureTest, ACacheFolderThatCannotBeMadeIsNotedAndTheGalleryIsMade) {
+  disk_.Fail(TDiskOperation::kMakeFolder, files_.cache_folder, EACCES);
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(
+      std::count_if(reports_.begin(), reports_.end(),
+                    [&](const std::string& r) {
+                      return r.starts_with("9,0,0,0,0 Der Zwischenspeicher " + files_.cache_folder);
+                    }),
+      1)
+      << ::testing::PrintToString(reports_);
+  EXPECT_EQ(reports_.back(), "6,0,0,0,0");
+  EXPECT_EQ(Output(), (Files{"files", "index.html", "th_a.jpg"}));
 }
 
 // Emptying is all or nothing also when the trash's move of one entry is refused.
