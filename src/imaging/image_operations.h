@@ -80,20 +80,20 @@ class TVipsImageProcessor : public TImageProcessor {
   [[nodiscard]] bool ScaleImage(const std::string& source,
                                 const std::vector<TScaleRequest>& requests,
                                 std::vector<TScaledCopy>& copies) override {
-    [[nodiscard]] return ScaleToJpegs(source, requests, copies);
+    return ScaleToJpegs(source, requests, copies);
   }
   std::string Identity() const override;
   TLocationRemoval RemoveLocation(std::string& bytes) override;
   [[nodiscard]] bool PlanCopies(const std::string& bytes,
                                 const std::vector<TScaleRequest>& requests,
                                 TCopyPlan& plan) override {
-    [[nodiscard]] return PlanJpegCopies(bytes, requests, plan);
+    return PlanJpegCopies(bytes, requests, plan);
   }
   [[nodiscard]] bool ScaleImageData(const std::string& bytes,
                                     const std::vector<TScaleRequest>& requests,
                                     const TCopyPlan& plan,
                                     std::vector<TScaledCopy>& copies) override {
-    [[nodiscard]] return ScaleJpegData(bytes, requests, plan, copies);
+    return ScaleJpegData(bytes, requests, plan, copies);
   }
 };
 

@@ -43,8 +43,8 @@ int32_t ParseInt32Or(std::string_view text, int32_t fallback);
 std::vector<std::string> SplitTextLines(std::string_view contents);
 // The same lines handed to `visit` one by one, without keeping them; a visit that returns false
 // ends the walk, and the result is then false.
-[[nodiscard]] bool ForEachTextLine(std::string_view contents,
-                                   const std::function<bool(const std::string& line)>& visit);
+bool ForEachTextLine(std::string_view contents,
+                     const std::function<bool(const std::string& line)>& visit);
 
 // The value of a hexadecimal digit (0-9, a-f, A-F), or -1.
 int HexDigitValue(char c);

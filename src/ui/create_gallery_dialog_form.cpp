@@ -17,7 +17,9 @@
 #include "ui/fram_empty.h"
 #include "ui/gallery_runner.h"
 #include "ui/location_option.h"
+#include "ui/runtime_controls.h"
 #include "ui/settings.h"
+#include "ui/variant_group.h"
 
 namespace vistrel {
 
