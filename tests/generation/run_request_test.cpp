@@ -50,7 +50,7 @@ class RunRequestFixture : public ::testing::Test {
     input.skin = skin_.get();
     input.records = &records_;
     input.values = {"Urlaub", "#ff0000", "99999999"};
-    input.variants = {{"160", "120", "80"}, {"800", "600", "90"}};
+    input.variants = {{"160", "120", "80", ""}, {"800", "600", "90", ""}};
     input.output_path = "galerie";
     input.relative_to = dir_ / "home";
     input.skins_folder = dir_ / "skins";
@@ -109,9 +109,9 @@ TEST_F(RunRequestFixture, VariantsHoldTheTypedSizesAsNumbers) {
     TVariantSetting typed;
     TScaleRequest scale;
   } cases[] = {
-      {{" 0160 ", "\t120", "080"}, {160, 120, 80}},
-      {{"1", "16384", "0"}, {1, 16384, 0}},
-      {{"7", "9", "100"}, {7, 9, 100}},
+      {{" 0160 ", "\t120", "080", ""}, {160, 120, 80}},
+      {{"1", "16384", "0", ""}, {1, 16384, 0}},
+      {{"7", "9", "100", ""}, {7, 9, 100}},
   };
   for (const Case& c : cases) {
     TRunInput input = Input();
@@ -139,10 +139,10 @@ TEST_F(RunRequestFixture, SkinOutputValuesAndVariantsAreRefusedWithTheUsersMessa
   EXPECT_EQ(BuildRunRequest(input, files_).problem, TRequestProblem::kValue);
 
   for (const TVariantSetting& setting :
-       {TVariantSetting{"0", "100", "80"}, TVariantSetting{"100", "-5", "80"},
-        TVariantSetting{"abc", "100", "80"}, TVariantSetting{"100", "100", "gut"},
-        TVariantSetting{"16385", "100", "80"}, TVariantSetting{"100", "100", "101"},
-        TVariantSetting{"1.5", "100", "80"}}) {
+       {TVariantSetting{"0", "100", "80", ""}, TVariantSetting{"100", "-5", "80", ""},
+        TVariantSetting{"abc", "100", "80", ""}, TVariantSetting{"100", "100", "gut", ""},
+        TVariantSetting{"16385", "100", "80", ""}, TVariantSetting{"100", "100", "101", ""},
+        TVariantSetting{"1.5", "100", "80", ""}}) {
     input = Input();
     input.variants[1] = setting;
     EXPECT_EQ(
@@ -152,7 +152,7 @@ TEST_F(RunRequestFixture, SkinOutputValuesAndVariantsAreRefusedWithTheUsersMessa
         << setting.max_width;
   }
   input = Input();
-  input.variants[1] = {"16384", "1", "0"};
+  input.variants[1] = {"16384", "1", "0", ""};
   EXPECT_TRUE(BuildRunRequest(input, files_).request);
 
   // Nothing to show: refused before a folder is made or emptied.
@@ -184,7 +184,7 @@ TEST_F(RunRequestFixture, AVariantsFormatStartsAsTheSkinSaysAndIsHandedOn) {
 
   // Settings without a format (a caller of before) make JPEG copies; variants the caller left
   // out take the skin's.
-  input.variants = {{"160", "120", "80"}};
+  input.variants = {{"160", "120", "80", ""}};
   result = BuildRunRequest(input, files_);
   ASSERT_TRUE(result.request) << result.message;
   EXPECT_EQ(result.request->variants[0].scale.format, TImageFormat::kJpeg);

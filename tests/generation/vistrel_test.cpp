@@ -412,7 +412,7 @@ TEST_F(DriverTest, ARunCancelledBeforeItStartsWritesNothing) {
 TEST_F(DriverTest, InvalidVariantSizesAndNamesAreRefusedBeforeAnythingIsWritten) {
   UseSkin({});
   AddPhoto(dir_ / "p/a.jpg");
-  EXPECT_FALSE(Run({.variants = {{"0", "100", "80"}}}));
+  EXPECT_FALSE(Run({.variants = {{"0", "100", "80", ""}}}));
   EXPECT_EQ(refusal_,
             "Ungültige Werte für die Bildvariante „Vorschau“ (THUMB)!|Maximale Breite und Höhe: 1 "
             "bis 16384 "
@@ -711,15 +711,16 @@ TEST_F(CacheRunTest, ARepeatedRunTakesEveryCopyFromTheCacheByteForByte) {
 TEST_F(CacheRunTest, AChangedVariantIsMadeAgainAndOnlyIt) {
   ASSERT_TRUE(Run({.out = dir_ / "first"}));
   const int made = counting_.copies_made;
-  ASSERT_TRUE(Run({.variants = {{"100", "100", "80"}}, .out = dir_ / "second"}));
+  ASSERT_TRUE(Run({.variants = {{"100", "100", "80", ""}}, .out = dir_ / "second"}));
   EXPECT_EQ(counting_.copies_made - made, 3);  // one thumbnail per photo
-  ASSERT_TRUE(Run({.variants = {{"100", "100", "80"}}, .out = dir_ / "without", .cache = false}));
+  ASSERT_TRUE(
+      Run({.variants = {{"100", "100", "80", ""}}, .out = dir_ / "without", .cache = false}));
   EXPECT_EQ(Copies(dir_ / "second"), Copies(dir_ / "without"));
   EXPECT_EQ(InspectJpeg(dir_ / "second/th_a.jpg").width, 100);
   EXPECT_EQ(InspectJpeg(dir_ / "second/th_c.jpg").height, 70);
   // Another quality is another copy too.
   const int before = counting_.copies_made;
-  ASSERT_TRUE(Run({.variants = {{"100", "100", "50"}}, .out = dir_ / "third"}));
+  ASSERT_TRUE(Run({.variants = {{"100", "100", "50", ""}}, .out = dir_ / "third"}));
   EXPECT_EQ(counting_.copies_made - before, 3);
 }
 
