@@ -13,6 +13,7 @@
 
 #include "generation/run_fixture.h"
 #include "image_fixtures.h"
+#include "imaging/metadata.h"
 
 namespace vistrel {
 namespace {
