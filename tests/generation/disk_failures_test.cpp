@@ -109,7 +109,7 @@ TEST_F(DiskFailureTest, WhatTheRunCannotReadOrKeepEndsItWithOneLine) {
        "(%DIR%/skin/files/stil.css ist nicht lesbar)."},
       {TDiskOperation::kMakeFolder, "%OUT%/files", EACCES,
        "Keine Galerie erstellt: Die Datei %OUT%/files/stil.css konnte nicht geschrieben werden "
-       "(der Ordner %OUT%/files kann nicht angelegt werden: keine Berechtigung)."},
+       "(keine Berechtigung)."},
       {TDiskOperation::kRead, "%DIR%/skin/index.tpl", EIO,
        "Fehler beim Lesen der Vorlagendatei %DIR%/skin/index.tpl!"},
       {TDiskOperation::kCreate, "%OUT%/.vistrel-inhalt.*", ENOSPC,
