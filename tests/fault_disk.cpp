@@ -130,6 +130,12 @@ TDiskStatus TFaultDisk::Remove(int folder, const std::string& name) {
   return real_.Remove(folder, name);
 }
 
+TDiskStatus TFaultDisk::RemoveEmptyFolder(int folder, const std::string& name) {
+  if (const int error = Check(TDiskOperation::kRemoveFolder, PathIn(folder, name)))
+    return TDiskStatus(error);
+  return real_.RemoveEmptyFolder(folder, name);
+}
+
 TDiskStatus TFaultDisk::Rename(int from_folder, const std::string& from, int to_folder,
                                const std::string& to, bool replace) {
   if (const int error =

@@ -125,6 +125,24 @@ void TManifestKeeper::ReplaceOldGallery(int root) {
     }
     gone_.insert(name);
   }
+  RemoveEmptiedFolders(root, names);
+}
+
+void TManifestKeeper::RemoveEmptiedFolders(int root, const std::vector<std::string>& gone) {
+  // Deepest first, so a folder that held only an emptied folder goes too. A folder that still
+  // holds anything, the user's files or the new gallery's, refuses to go and stays.
+  std::set<std::string, std::greater<>> folders;
+  for (const std::string& name : gone) {
+    if (!gone_.count(name)) continue;
+    for (size_t slash = name.rfind('/'); slash != std::string::npos && slash > 0;
+         slash = name.rfind('/', slash - 1))
+      folders.insert(name.substr(0, slash));
+  }
+  for (const std::string& folder : folders) {
+    TParentFolder parent;
+    if (disk_.OpenParentFolder(root, folder, false, parent).Ok())
+      (void)disk_.RemoveEmptyFolder(parent.fd, parent.leaf);  // not empty: it stays
+  }
 }
 
 TDiskStatus TManifestKeeper::End(int root) {

@@ -15,8 +15,8 @@
 //   - anything else in the way of a name the run needs (a file the user changed since, a file
 //     of their own, a link; never a folder) goes to the trash first (MoveAside), with a note;
 //   - once the gallery is complete (ReplaceOldGallery), the old gallery's files that were not
-//     made again go: unchanged ones are removed, changed ones go to the trash with a note (a
-//     folder they leave empty stays).
+//     made again go: unchanged ones are removed, changed ones go to the trash with a note, and
+//     a folder they leave empty goes too.
 // The user's own files that are in no one's way stay where they are.
 //
 // Owned by the run's output folder; the run's thread only, except Written(), which the image
@@ -31,6 +31,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "generation/gallery_manifest.h"
 #include "generation/run_journal.h"
@@ -80,6 +81,8 @@ class TManifestKeeper {
   TDiskStatus End(int root);
 
  private:
+  // Removes the folders of the old gallery's files `gone` that are empty now.
+  void RemoveEmptiedFolders(int root, const std::vector<std::string>& gone);
   // The note for a file moved to the trash.
   void NoteTrashed(const std::string& relative, bool changed);
 

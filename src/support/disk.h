@@ -132,6 +132,9 @@ class TDisk {
   virtual TDiskStatus MakeFolder(int folder, const std::string& name, mode_t permissions) = 0;
   // Removes the file (or link, never a folder) `name` in `folder`.
   virtual TDiskStatus Remove(int folder, const std::string& name) = 0;
+  // Removes the folder `name` in `folder` when it is empty (ENOTEMPTY when it is not; a link
+  // is no folder).
+  virtual TDiskStatus RemoveEmptyFolder(int folder, const std::string& name) = 0;
   // Renames an entry within a file system; without `replace` EEXIST when the new name is taken.
   virtual TDiskStatus Rename(int from_folder, const std::string& from, int to_folder,
                              const std::string& to, bool replace) = 0;

@@ -144,6 +144,11 @@ TDiskStatus TSystemDisk::Remove(int folder, const std::string& name) {
   return Result(::unlinkat(folder, name.c_str(), 0));
 }
 
+TDiskStatus TSystemDisk::RemoveEmptyFolder(int folder, const std::string& name) {
+  if (!IsSystemPath(name)) return TDiskStatus(EINVAL);
+  return Result(::unlinkat(folder, name.c_str(), AT_REMOVEDIR));
+}
+
 TDiskStatus TSystemDisk::Rename(int from_folder, const std::string& from, int to_folder,
                                 const std::string& to, bool replace) {
   if (!IsSystemPath(from) || !IsSystemPath(to)) return TDiskStatus(EINVAL);

@@ -26,6 +26,7 @@ class TSystemDisk final : public TDisk {
   TDiskStatus Unlock(int fd) override;
   TDiskStatus MakeFolder(int folder, const std::string& name, mode_t permissions) override;
   TDiskStatus Remove(int folder, const std::string& name) override;
+  TDiskStatus RemoveEmptyFolder(int folder, const std::string& name) override;
   TDiskStatus Rename(int from_folder, const std::string& from, int to_folder, const std::string& to,
                      bool replace) override;
   TDiskStatus List(int folder, std::vector<std::string>& names) override;

@@ -1,6 +1,7 @@
 // A run into the folder of a gallery made before replaces it in place: the folder then holds
 // what a run into an empty folder writes, under the same names, and the user's own files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -97,6 +98,29 @@ TEST_F(GalleryUpdateTest, FilesNoLongerMadeGoAndChangedOnesGoToTheTrash) {
                             "Die Datei " + out_ +
                                 "/bilder/c.jpg wurde seit der letzten "
                                 "Erzeugung geändert und liegt jetzt im Papierkorb."}));
+}
+
+TEST_F(GalleryUpdateTest, AFolderTheOldGalleryLeavesEmptyGoesAndOneWithTheUsersFilesStays) {
+  TSkinFixture fixture;
+  fixture.variants = {{"THUMB", "klein", "100", "100", "kleine/th_%old%"},
+                      {"BIG", "groß", "400", "400", "bilder/tief/%old%"}};
+  fixture.templates = {{"index.tpl", "index", "index.html"}};
+  fixture.template_files = {
+      {"index.tpl", "[VTL] NEWSECTION NUMREPEAT:0\n%THUMB% %BIG%\n[VTL] ENDSECTION"}};
+  UseSkin(fixture);
+  ASSERT_TRUE(Run());
+  WriteFile(out_ + "/kleine/notiz.txt", "meins");
+  ASSERT_EQ(::mkdir((out_ + "/leer").c_str(), 0755), 0);  // the user's own empty folder
+  // The copies move to other folders: the old ones are no longer made.
+  fixture.variants = {{"THUMB", "klein", "100", "100", "mini/th_%old%"},
+                      {"BIG", "groß", "400", "400", "gross/%old%"}};
+  UseSkin(fixture);
+  ASSERT_TRUE(Run({.update = true})) << refusal_;
+  EXPECT_FALSE(Exists(out_ + "/bilder"));
+  EXPECT_EQ(ListFolder(out_ + "/kleine"), Files{"notiz.txt"});
+  EXPECT_TRUE(IsDirectory(out_ + "/leer"));
+  EXPECT_EQ(ListFolder(out_ + "/gross"), (Files{"a.jpg", "b.jpg", "c.jpg"}));
+  EXPECT_TRUE(Trashed().empty());
 }
 
 TEST_F(GalleryUpdateTest, AFileOfTheUsersInTheWayGoesToTheTrashAndOthersStay) {
