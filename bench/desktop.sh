@@ -32,7 +32,8 @@ photos=("$CORPUS"/p*.jpg)
 driver() {
   cmake -S "$BENCH_ROOT/bench/desktop" -B "$2" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DVISTREL_TREE="$1" -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
-  cmake --build "$2" --target desktop_bench -j2 >/dev/null
+  # Inside $(...) a failure does not end the script by itself.
+  cmake --build "$2" --target desktop_bench -j2 >/dev/null || exit 1
   echo "$2/desktop_bench"
 }
 THIS=$(driver "$BENCH_ROOT" "$BENCH_ROOT/build/desktop-bench")
