@@ -144,46 +144,71 @@ TCaptionSource IptcCaptions(const Exiv2::IptcData& iptc) {
   return source;
 }
 
+// The IFD0 items that may hold a caption, in the order of kExifCaptionTags.
+enum TExifCaptionItem {
+  kDescription,
+  kMake,
+  kModel,
+  kArtist,
+  kCopyright,
+  kTitle,
+  kComment,
+  kKeywords
+};
+constexpr std::array<uint16_t, 8> kExifCaptionTags = {0x010e, 0x010f, 0x0110, 0x013b,
+                                                      0x8298, 0x9c9b, 0x9c9c, 0x9c9e};
+using TExifCaptionItems = std::array<std::string, kExifCaptionTags.size()>;
+
+// The raw bytes of each caption item of IFD0, the first of its tag; empty when missing or
+// longer than kMaxExifCaptionBytes.
+TExifCaptionItems ReadExifCaptionItems(const Exiv2::ExifData& exif) {
+  TExifCaptionItems raw;
+  std::array<bool, kExifCaptionTags.size()> seen{};
+  for (const Exiv2::Exifdatum& datum : exif) {
+    const uint16_t tag = datum.tag();
+    size_t i = 0;
+    while (i < kExifCaptionTags.size() && kExifCaptionTags[i] != tag) ++i;
+    if (i == kExifCaptionTags.size() || seen[i] || datum.groupName() != "Image") continue;
+    seen[i] = true;
+    const long size = datum.size();
+    if (size <= 0 || size > kMaxExifCaptionBytes) continue;
+    raw[i].assign(static_cast<size_t>(size), '\0');
+    datum.copy(reinterpret_cast<Exiv2::byte*>(raw[i].data()), Exiv2::littleEndian);
+  }
+  return raw;
+}
+
+// The parts of `text` between the `separator`s.
+std::vector<std::string_view> SplitParts(std::string_view text, char separator) {
+  std::vector<std::string_view> parts;
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find(separator, start);
+    if (end == std::string_view::npos) end = text.size();
+    parts.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
 TCaptionSource ExifCaptions(const Exiv2::ExifData& exif) {
   TCaptionSource source;
   if (exif.empty()) return source;
   try {
-    // The raw bytes of the IFD0 items that may hold a caption, each the first of its tag.
-    enum Item { kDescription, kMake, kModel, kArtist, kCopyright, kTitle, kComment, kKeywords };
-    constexpr std::array<uint16_t, 8> kTags = {0x010e, 0x010f, 0x0110, 0x013b,
-                                               0x8298, 0x9c9b, 0x9c9c, 0x9c9e};
-    std::array<std::string, kTags.size()> raw;
-    std::array<bool, kTags.size()> seen{};
-    for (const Exiv2::Exifdatum& datum : exif) {
-      const uint16_t tag = datum.tag();
-      size_t i = 0;
-      while (i < kTags.size() && kTags[i] != tag) ++i;
-      if (i == kTags.size() || seen[i] || datum.groupName() != "Image") continue;
-      seen[i] = true;
-      const long size = datum.size();
-      if (size <= 0 || size > kMaxExifCaptionBytes) continue;
-      raw[i].assign(static_cast<size_t>(size), '\0');
-      datum.copy(reinterpret_cast<Exiv2::byte*>(raw[i].data()), Exiv2::littleEndian);
-    }
+    const TExifCaptionItems raw = ReadExifCaptionItems(exif);
     // ASCII items may hold several NUL-terminated parts (Copyright: photographer, then
     // editor); they are in practice UTF-8 or an eight-bit encoding, read as IPTC texts are.
-    auto ascii_parts = [&](Item item) {
+    auto ascii_parts = [&](TExifCaptionItem item) {
       std::vector<std::string> parts;
-      const std::string_view text = raw[item];
-      for (size_t start = 0; start < text.size();) {
-        size_t end = text.find('\0', start);
-        if (end == std::string_view::npos) end = text.size();
-        parts.push_back(LegacyTextToUtf8(text.substr(start, end - start)));
-        start = end + 1;
-      }
+      for (std::string_view part : SplitParts(raw[item], '\0'))
+        parts.push_back(LegacyTextToUtf8(part));
       return parts;
     };
-    auto ascii = [&](Item item) {
+    auto ascii = [&](TExifCaptionItem item) {
       std::vector<std::string> parts = ascii_parts(item);
       return parts.empty() ? std::string() : std::move(parts.front());
     };
     // Windows writes UTF-16 texts, the keywords separated by ";".
-    auto utf16 = [&](Item item) { return Utf16LeToUtf8(raw[item]); };
+    auto utf16 = [&](TExifCaptionItem item) { return Utf16LeToUtf8(raw[item]); };
 
     std::string description = ascii(kDescription);
     if (IsCameraBoilerplate(description, ascii(kMake), ascii(kModel))) description.clear();
@@ -191,12 +216,8 @@ TCaptionSource ExifCaptions(const Exiv2::ExifData& exif) {
     source.description =
         CleanCaption(description).empty() ? utf16(kComment) : std::move(description);
     const std::string keywords = utf16(kKeywords);
-    for (size_t start = 0; start < keywords.size();) {
-      size_t end = keywords.find(';', start);
-      if (end == std::string::npos) end = keywords.size();
-      source.keywords.push_back(keywords.substr(start, end - start));
-      start = end + 1;
-    }
+    for (std::string_view keyword : SplitParts(keywords, ';'))
+      source.keywords.emplace_back(keyword);
     source.creators = {ascii(kArtist)};
     std::string copyright;
     for (const std::string& part : ascii_parts(kCopyright)) {
