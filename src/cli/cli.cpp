@@ -104,7 +104,8 @@ void DrawBar(int position, int max, const std::string& time_left) {
   if (!time_left.empty()) bar += ", " + time_left;
   bar += "\033[K";  // what a longer line before left there goes
   if (position >= max) bar += "\n";
-  ::write(STDERR_FILENO, bar.data(), bar.size());
+  // A bar the terminal does not take is lost, and the run goes on without it.
+  if (::write(STDERR_FILENO, bar.data(), bar.size()) < 0) return;
 }
 
 struct TGenerateOptions {

@@ -190,11 +190,11 @@ TEST_F(RunRequestFixture, AVariantsFormatStartsAsTheSkinSaysAndIsHandedOn) {
   EXPECT_EQ(result.request->variants[0].scale.format, TImageFormat::kJpeg);
   EXPECT_EQ(result.request->variants[1].scale.format, TImageFormat::kWebp);
 
-  for (const std::string& format : {"gif", "webp2", "jpeg xl"}) {
+  for (const char* format : {"gif", "webp2", "jpeg xl"}) {
     input.variants = {{"160", "120", "80", format}};
     EXPECT_EQ(Refusal(input),
-              "Ungültige Werte für die Bildvariante „k“ (THUMB)!|Unbekanntes Bildformat " + format +
-                  ", erlaubt sind JPEG, WebP oder AVIF.");
+              "Ungültige Werte für die Bildvariante „k“ (THUMB)!|Unbekanntes Bildformat " +
+                  std::string(format) + ", erlaubt sind JPEG, WebP oder AVIF.");
     EXPECT_EQ(BuildRunRequest(input, files_).problem, TRequestProblem::kVariant);
   }
 }

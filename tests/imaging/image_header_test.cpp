@@ -99,7 +99,9 @@ TEST(ImageHeaderTest, BombsOfEveryFormatAreOutsideTheLimits) {
   for (const auto& c : cases) {
     const TImageHeader header = ParseImageHeader(c.bytes);
     EXPECT_TRUE(header.valid) << c.name;
-    if (c.width) EXPECT_EQ(header.width, c.width) << c.name;
+    if (c.width) {
+      EXPECT_EQ(header.width, c.width) << c.name;
+    }
     EXPECT_FALSE(IsWithinDecodeLimits(header, c.bytes)) << c.name;
   }
 }

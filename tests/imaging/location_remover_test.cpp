@@ -88,7 +88,9 @@ TEST(LocationRemoverTest, TakesEveryPlaceOutOfTheFormatsExiv2Writes) {
       EXPECT_FALSE(HasKeyStarting(keys, place)) << place;
     for (const char* kept : {"Exif.Image.Artist", "Xmp.dc.title"})
       EXPECT_TRUE(HasKeyStarting(keys, kept)) << kept;
-    if (iptc) EXPECT_TRUE(HasKeyStarting(keys, "Iptc.Application2.ObjectName"));
+    if (iptc) {
+      EXPECT_TRUE(HasKeyStarting(keys, "Iptc.Application2.ObjectName"));
+    }
     // A second time there is nothing left to take.
     EXPECT_EQ(RemoveLocation(bytes), TLocationRemoval::kNone);
   }
