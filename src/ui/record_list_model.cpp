@@ -81,10 +81,6 @@ void TRecordListModel::ReadPhotos(TMetadataReader read, TThumbnailLoader::TRende
   if (list_) RequestMetadata(0, list_->Count() - 1);
 }
 
-void TRecordListModel::SetOnMetadataRead(std::function<void(TVTLRecord& record)> on_read) {
-  on_metadata_read_ = std::move(on_read);
-}
-
 void TRecordListModel::SetList(TVTLRecordList* list) {
   // The commands belong to the list shown so far, and hold records of it.
   undo_stack_->clear();
@@ -135,7 +131,6 @@ void TRecordListModel::MetadataArrived(std::vector<TReadMetadata>& batch) {
     list_->SetMetadata(*record, std::move(read.metadata), std::move(read.photo_data),
                        std::move(read.captions));
     changed = true;
-    if (on_metadata_read_) on_metadata_read_(*record);
   }
   // One signal for the batch: a view repaints what it shows, whichever rows these were.
   if (changed && rowCount() > 0)

@@ -52,8 +52,6 @@ class TRecordListModel : public QAbstractTableModel {
   // Reads the metadata of the records that lack it with `read`, and the rows' pictures, fitted
   // into `thumbnail_size` pixels, with `render`, each on a worker thread.
   void ReadPhotos(TMetadataReader read, TThumbnailLoader::TRender render, int thumbnail_size);
-  // Called on the user-interface thread for each record whose metadata has just been put in.
-  void SetOnMetadataRead(std::function<void(TVTLRecord& record)> on_read);
   // How many records still wait for their metadata.
   int PendingMetadata() const { return static_cast<int>(awaiting_.size()); }
   // Reads the metadata still missing now, on this thread beside the worker, until every record
@@ -114,7 +112,6 @@ class TRecordListModel : public QAbstractTableModel {
   // loader delivers, and only when the path still matches (a record released and another made
   // at its address).
   std::unordered_set<const TVTLRecord*> awaiting_;
-  std::function<void(TVTLRecord&)> on_metadata_read_;
 };
 
 // The order after moving `rows` one place up (step -1) or down (step +1). Selected neighbours
