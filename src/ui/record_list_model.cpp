@@ -12,6 +12,7 @@
 #include <optional>
 #include <set>
 
+#include "model/caption_properties.h"
 #include "model/photo_captions.h"
 #include "model/photo_data.h"
 #include "ui/list_commands.h"
@@ -59,6 +60,12 @@ std::vector<int> ValidRows(int count, const std::vector<int>& rows) {
   for (int row : rows)
     if (row >= 0 && row < count) valid.insert(row);
   return {valid.begin(), valid.end()};
+}
+
+// The title a gallery gives the photo: the list's, else the photo's own.
+std::string ShownTitle(const TVTLRecord& record) {
+  std::string title = record.Details.ValueOf(kTitleProperty);
+  return title.empty() ? record.Captions.ValueOf(kCaptionTitle) : title;
 }
 
 }  // namespace
@@ -244,7 +251,7 @@ QVariant TRecordListModel::data(const QModelIndex& index, int role) const {
         case kDateColumn:
           return ToQString(DateTakenText(record));
         case kTitleColumn:
-          return ToQString(record.Captions.ValueOf(kCaptionTitle));
+          return ToQString(ShownTitle(record));
         case kFolderColumn:
           return ToQString(record.Directory());
       }

@@ -197,6 +197,11 @@ TEST_F(RecordListModelTest, DatesAndTitlesAreReadInTheBackgroundOncePerRecord) {
   EXPECT_EQ(list_.Item(0).Metadata.ValueOf("ExifDTOrig"), "2023:05:02 13:36:00");
   // What was read is what sorting by date uses.
   EXPECT_EQ(Names(OrderByDateTaken(list_)), (QStringList{"b.jpg", "a.jpg", "kaputt.jpg"}));
+  // The list's own title goes before the photo's, as in the gallery.
+  list_.AddProperty("Titel");
+  (void)list_.Item(1).Details.SetValueOf("Titel", "Am Hafen");
+  EXPECT_EQ(model.index(1, TRecordListModel::kTitleColumn).data().toString(), "Am Hafen");
+  EXPECT_EQ(model.index(0, TRecordListModel::kTitleColumn).data().toString(), "Titel von /p/a.jpg");
 
   // A record appended later is read; the others are not read again.
   Add("/p/", "d.jpg");
